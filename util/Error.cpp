@@ -1,0 +1,13 @@
+#include "util/Error.h"
+
+namespace glyphor {
+
+std::string FormatMessage(const std::string& pattern, const std::string& arg)
+{
+    const auto at = pattern.find("%s");
+    if (at == std::string::npos)
+        return pattern;
+    return pattern.substr(0, at) + arg + pattern.substr(at + 2);
+}
+
+} // namespace glyphor
