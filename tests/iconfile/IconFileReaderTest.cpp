@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <sys/stat.h>
 
 namespace glyphor {
 namespace {
@@ -253,6 +254,7 @@ TEST(IconFileReader, ReadFailuresCarryTheProgramsMessages)
     test::WriteBytes(dir.file("short.ico"), Bytes(5, 0));
     test::WriteBytes(dir.file("cursor.ico"), Bytes{0, 0, 2, 0, 1, 0});
     std::filesystem::create_directory(dir.file("folder.ico"));
+    ASSERT_EQ(::mkfifo(dir.file("pipe.ico").c_str(), 0600), 0);
     {
         std::FILE* f = std::fopen(dir.file("huge.ico").c_str(), "wb");
         std::fwrite(valid.data(), 1, valid.size(), f);
@@ -266,6 +268,8 @@ TEST(IconFileReader, ReadFailuresCarryTheProgramsMessages)
               "Cannot open file " + dir.file("missing.ico"));
     EXPECT_EQ(ErrorOf([&] { ReadIconFile(dir.file("folder.ico")); }),
               "Cannot open file " + dir.file("folder.ico"));
+    EXPECT_EQ(ErrorOf([&] { ReadIconFile(dir.file("pipe.ico")); }),
+              "Cannot open file " + dir.file("pipe.ico"));
     EXPECT_EQ(ErrorOf([&] { ReadIconFile(dir.file("short.ico")); }), "Stream read error");
     EXPECT_EQ(ErrorOf([&] { ReadIconFile(dir.file("cursor.ico")); }), "Icon image is not valid");
     EXPECT_EQ(ErrorOf([&] { ReadIconFile(dir.file("huge.ico")); }),
