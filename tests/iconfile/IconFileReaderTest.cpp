@@ -15,7 +15,7 @@ namespace glyphor {
 namespace {
 
 using test::Bytes;
-using test::DibSpec;
+using test::DibRecipe;
 using test::FileEntry;
 using test::MakeDib;
 using test::MakeIconFile;
@@ -33,7 +33,7 @@ std::string ErrorOf(const std::function<void()>& f)
 // A 32 x 32 4-bit image of one table colour, which tells images apart.
 Bytes Solid(std::uint32_t rgb, int size = 32)
 {
-    DibSpec s;
+    DibRecipe s;
     s.width = size;
     s.height = size;
     s.table = {rgb};
@@ -132,7 +132,7 @@ TEST(IconFileReader, TypeZeroIsTheApplicationIcon)
 TEST(IconFileReader, OtherSizesAreStretchedToTheStandardSize)
 {
     for (int size : {16, 48}) {
-        DibSpec s;
+        DibRecipe s;
         s.width = size;
         s.height = size;
         s.bpp = 8;
@@ -152,7 +152,7 @@ TEST(IconFileReader, OtherSizesAreStretchedToTheStandardSize)
 
 TEST(IconFileReader, PngImageIsDecoded)
 {
-    test::PngSpec s;
+    test::PngRecipe s;
     s.width = 64;
     s.height = 64;
     for (int y = 0; y < 64; ++y)
