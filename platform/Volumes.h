@@ -1,0 +1,44 @@
+#pragma once
+// The mounted volumes a user would pick, standing in for drive letters: the
+// root (mount point) plays the part of the letter.
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QVector>
+#include <functional>
+
+namespace glyphor::platform {
+
+enum class VolumeKind { Removable, Fixed, Network, CdRom, Ram };
+
+struct Volume {
+    QString root;   // the mount point, "/" for the root file system
+    VolumeKind kind = VolumeKind::Fixed;
+    QString label;  // the file system's label, empty when it has none
+    QString source; // what is mounted: a device, or the remote share of a network volume
+};
+
+// The volumes in order of their roots ("/" first). Every caller goes through
+// this one function, so that a test can put its own list in place.
+QVector<Volume> mountedVolumes();
+
+using VolumeSource = std::function<QVector<Volume>()>;
+// Replaces the source of mountedVolumes(); an empty function restores the
+// system's list.
+void setVolumeSource(VolumeSource source);
+
+// The system's list: /proc/self/mountinfo without pseudo file systems, labels
+// from /dev/disk/by-label. No medium is touched.
+QVector<Volume> systemVolumes();
+
+// The parsing step of systemVolumes(), kept apart so that it is tested on
+// fixed text. labelsByDevice maps a device path to its label.
+QVector<Volume> volumesFromMountInfo(const QByteArray& mountInfo,
+    const QHash<QString, QString>& labelsByDevice = {});
+
+// The root of the volume that holds path (an absolute path): the longest root
+// that is path or a folder above it; "/" when none is.
+QString volumeRootOf(const QString& path, const QVector<Volume>& volumes);
+
+} // namespace glyphor::platform
