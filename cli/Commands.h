@@ -14,4 +14,8 @@ using Arguments = std::vector<std::string>;
 // 32 x 32 RGBA PNG.
 int ShowCommand(const Arguments& args);
 
+// save FILE INDEX DESTDIR: what "Save Icon" does, with the icon counter at 0;
+// prints the full path of the file written.
+int SaveCommand(const Arguments& args);
+
 } // namespace glyphor::cli

@@ -17,6 +17,7 @@ struct Command {
 // One row per subcommand.
 constexpr Command kCommands[] = {
     {"show", "FILE OUT.png", glyphor::cli::ShowCommand},
+    {"save", "FILE INDEX DESTDIR", glyphor::cli::SaveCommand},
 };
 
 int usage()
