@@ -1,0 +1,5 @@
+#pragma once
+#include <QString>
+namespace glyphor {
+int compareNames(const QString& a, const QString& b);
+}
