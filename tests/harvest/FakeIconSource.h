@@ -1,10 +1,12 @@
 #pragma once
-// Icons of known pictures for the engine's tests: each "executable" is a name
-// with a list of icons; any other path gives none, as a file without icons does.
+// Icons of known pictures for the engine's tests: each "executable" is a file
+// name with a list of icons, whatever folder it is in; any other file gives
+// none, as a file without icons does.
 
 #include "harvest/IconSource.h"
 #include "iconfile/IconImage.h"
 
+#include <QFileInfo>
 #include <QHash>
 #include <QString>
 #include <QVector>
@@ -33,12 +35,12 @@ inline IconImage MakeIcon(int seed, int size = kIconSize)
 
 class FakeIconSource final : public IconSource {
 public:
-    void add(const QString& path, QVector<IconImage> icons) { m_files.insert(path, std::move(icons)); }
+    void add(const QString& name, QVector<IconImage> icons) { m_files.insert(name, std::move(icons)); }
 
-    int count(const QString& path) const override { return int(m_files.value(path).size()); }
+    int count(const QString& path) const override { return int(m_files.value(QFileInfo(path).fileName()).size()); }
     std::optional<IconImage> extract(const QString& path, int index) const override
     {
-        const auto icons = m_files.value(path);
+        const auto icons = m_files.value(QFileInfo(path).fileName());
         if (index < 0 || index >= icons.size())
             return std::nullopt;
         return icons[index];
