@@ -1,6 +1,6 @@
 #include "harvest/DestinationIndex.h"
 
-#include "harvest/NameOrderShim.h"
+#include "browse/NameOrder.h"
 #include "harvest/PathJoin.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 
 #include "browse/DirectoryListModel.h"
 #include "browse/FileListModel.h"
-#include "harvest/NameOrderShim.h"
+#include "browse/NameOrder.h"
 #include "harvest/DestinationIndex.h"
 #include "harvest/IconCounter.h"
 #include "harvest/IconSource.h"
@@ -365,8 +365,11 @@ HarvestRun::Next HarvestRun::merge(Kind kind, const QStringList& collected, cons
 
 void HarvestRun::destinationGrew(DestinationIndex& index, const QString& path, const Probe& probe)
 {
-    index.insert(FileNameOf(path), probe);
-    m_models.destFiles.reread();
+    // What a read of the destination list would show now, at the cost of
+    // one insertion instead of a listing and sort of the whole folder.
+    const QString name = FileNameOf(path);
+    index.insert(name, probe);
+    m_models.destFiles.addFile(name);
 }
 
 void HarvestRun::cleanUp(const QStringList& collected, const QString& collectedFolder, const QSet<int>& keep)
@@ -392,6 +395,11 @@ void HarvestRun::end(Kind kind)
                 failure = std::current_exception();
         }
     };
+    // Read the destination again so that every copy of this run, those of
+    // add-all mode included, is seen by the next merge and by the window.
+    // Done first so that the source list's reads below still leave the
+    // process's current directory at the source folder.
+    step([&] { m_models.destFiles.reread(); });
     FileListModel& source = m_models.sourceFiles;
     step([&] {
         if (m_sourceSaved)
@@ -424,9 +432,6 @@ void HarvestRun::end(Kind kind)
         return;
     m_files.removeDirectory(m_tempFolder);
     step([&] { m_models.destDirs.rebuild(); });
-    // Read the destination again so that every copy of this run, those of
-    // add-all mode included, is seen by the next merge and by the window.
-    step([&] { m_models.destFiles.reread(); });
     pumpNow();
     if (failure)
         std::rethrow_exception(failure);

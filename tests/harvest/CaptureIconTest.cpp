@@ -1,4 +1,5 @@
 #include "Corpus.h"
+#include "FakeHost.h"
 #include "FakeIconSource.h"
 
 #include "harvest/CaptureIcon.h"
@@ -29,7 +30,7 @@ protected:
     void SetUp() override
     {
         SetIconCounter(0);
-        source.add("/x/app.exe", {MakeIcon(1), MakeIcon(2, 16), MakeIcon(3, 48)});
+        source.add("app.exe", {MakeIcon(1), MakeIcon(2, 16), MakeIcon(3, 48)});
     }
     QStringList Files() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
 

@@ -11,6 +11,16 @@
 
 #include <deque>
 #include <functional>
+#include <map>
+#include <ostream>
+
+// Readable names in test failures.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+QT_END_NAMESPACE
 
 namespace glyphor::test {
 
