@@ -30,4 +30,12 @@ int CaptureAllCommand(const Arguments& args);
 // prints the full path of the file written.
 int SaveCommand(const Arguments& args);
 
+// scan-tree SRCDIR DESTDIR: "Scan Tree" without a window. Status texts on
+// stderr, Ctrl+C asks to stop and every stop question is answered Yes; prints
+// "captured N, added M" at the end.
+int ScanTreeCommand(const Arguments& args);
+
+// scan-file FILE DESTDIR: "Scan File" of one file, with the same conventions.
+int ScanFileCommand(const Arguments& args);
+
 } // namespace glyphor::cli

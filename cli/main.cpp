@@ -21,6 +21,8 @@ constexpr Command kCommands[] = {
     {"capture", "FILE INDEX OUT.ico", glyphor::cli::CaptureCommand},
     {"capture-all", "FILE OUTDIR", glyphor::cli::CaptureAllCommand},
     {"save", "FILE INDEX DESTDIR", glyphor::cli::SaveCommand},
+    {"scan-tree", "SRCDIR DESTDIR", glyphor::cli::ScanTreeCommand},
+    {"scan-file", "FILE DESTDIR", glyphor::cli::ScanFileCommand},
 };
 
 int usage()
