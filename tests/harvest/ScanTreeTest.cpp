@@ -1,4 +1,5 @@
 #include "Corpus.h"
+#include "FailingFileOps.h"
 #include "RunFixture.h"
 
 #include "harvest/IconSource.h"
@@ -213,30 +214,7 @@ TEST_F(ScanTree, AShortFileComparesUnequalInsteadOfEndingTheMerge)
     EXPECT_EQ(Names(dst), QStringList({"Icon0000.ico", "short.ico"}));
 }
 
-// Fails chosen operations, as a full disk or a locked file would.
-class FailingOps : public FileOps {
-public:
-    QStringList failCopyOf;    // collected names whose copy fails
-    QStringList failOpenOf;    // names that cannot be opened
-    QStringList failDeleteOf;  // names that cannot be deleted
-    bool failMkdir = false;
-
-    bool copyFile(const QString& from, const QString& to) override
-    {
-        return failCopyOf.contains(QFileInfo(from).fileName()) ? false : FileOps::copyFile(from, to);
-    }
-    std::optional<Signature> readSignature(const QString& path) override
-    {
-        if (failOpenOf.contains(QFileInfo(path).fileName()))
-            throw EInOutError("Permission denied");
-        return FileOps::readSignature(path);
-    }
-    bool deleteFile(const QString& path) override
-    {
-        return failDeleteOf.contains(QFileInfo(path).fileName()) ? false : FileOps::deleteFile(path);
-    }
-    bool createDirectory(const QString& path) override { return failMkdir ? false : FileOps::createDirectory(path); }
-};
+using FailingOps = test::FailingFileOps;
 
 TEST_F(ScanTree, AFailedCopyKeepsItsCollectedFile)
 {
