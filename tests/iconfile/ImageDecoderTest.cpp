@@ -1,0 +1,291 @@
+#include "iconfile/ImageDecoder.h"
+
+#include "TestImages.h"
+
+#include <gtest/gtest.h>
+
+#include <png.h>
+#include <zlib.h>
+
+namespace glyphor {
+namespace {
+
+using test::Bytes;
+using test::DibSpec;
+using test::MakeDib;
+using test::MakePng;
+using test::PngSpec;
+
+const std::vector<std::uint32_t> kTable = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF,
+                                           0xFFFFFF, 0x123456, 0x808080, 0xABCDEF};
+
+// Depth-independent picture: the colour of (x, y) as a table index, and a
+// mask along the diagonal.
+DibSpec Pattern(int bpp, int w = 32, int h = 32)
+{
+    DibSpec s;
+    s.width = w;
+    s.height = h;
+    s.bpp = bpp;
+    s.table = kTable;
+    const int colours = bpp == 1 ? 2 : 8;
+    if (bpp <= 8)
+        s.value = [colours](int x, int y) { return static_cast<std::uint32_t>((x + 3 * y) % colours); };
+    else
+        s.value = [](int x, int y) { return 0xFF000000u | kTable[(x + 3 * y) % 8]; };
+    s.masked = [](int x, int y) { return x == y; };
+    return s;
+}
+
+class DepthTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(DepthTest, EveryPixelAndMaskBitInBothLayouts)
+{
+    const int bpp = GetParam();
+    // An odd width exercises the row padding of every depth.
+    const DibSpec spec = Pattern(bpp, 19, 13);
+    for (DibLayout layout : {DibLayout::IconFile, DibLayout::Resource}) {
+        auto img = DecodeDib(MakeDib(spec), layout);
+        ASSERT_TRUE(img) << img.message();
+        ASSERT_EQ(img->width, 19);
+        ASSERT_EQ(img->height, 13);
+        EXPECT_EQ(img->hasAlpha, bpp == 32); // opaque alpha is still an alpha channel
+        const int colours = bpp == 1 ? 2 : 8;
+        for (int y = 0; y < 13; ++y)
+            for (int x = 0; x < 19; ++x) {
+                ASSERT_EQ(img->pixel(x, y), 0xFF000000u | kTable[(x + 3 * y) % colours]) << x << "," << y;
+                ASSERT_EQ(img->transparent(x, y), x == y) << x << "," << y;
+            }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(ImageDecoder, DepthTest, ::testing::Values(1, 4, 8, 24, 32));
+
+TEST(ImageDecoder, ThirtyTwoBitAlphaDecidesWhetherThereIsAnAlphaChannel)
+{
+    DibSpec s = Pattern(32, 4, 4);
+    s.value = [](int x, int) { return (x == 0 ? 0x40000000u : 0xFF000000u) | 0x102030u; };
+    auto withAlpha = DecodeDib(MakeDib(s), DibLayout::IconFile);
+    ASSERT_TRUE(withAlpha);
+    EXPECT_TRUE(withAlpha->hasAlpha);
+    EXPECT_EQ(withAlpha->pixel(0, 1), 0x40102030u);
+
+    // Alpha 0 everywhere: no alpha channel, the colours are opaque.
+    s.value = [](int, int) { return 0x00102030u; };
+    auto noAlpha = DecodeDib(MakeDib(s), DibLayout::IconFile);
+    ASSERT_TRUE(noAlpha);
+    EXPECT_FALSE(noAlpha->hasAlpha);
+    EXPECT_EQ(noAlpha->pixel(1, 1), 0xFF102030u);
+    EXPECT_TRUE(noAlpha->transparent(2, 2));
+
+    // Without its AND mask a 32-bit image still decodes; nothing is masked.
+    s.withMask = false;
+    auto noMask = DecodeDib(MakeDib(s), DibLayout::IconFile);
+    ASSERT_TRUE(noMask);
+    EXPECT_FALSE(noMask->transparent(2, 2));
+}
+
+TEST(ImageDecoder, IconFileLayoutIgnoresBiSizeAndBiClrUsed)
+{
+    // biClrUsed 2 on an 8-bit image: the icon file's reader still takes 256
+    // entries at byte 40.
+    DibSpec s = Pattern(8, 4, 4);
+    s.clrUsed = 2;
+    auto img = DecodeDib(MakeDib(s), DibLayout::IconFile);
+    ASSERT_TRUE(img);
+    EXPECT_EQ(img->pixel(3, 0), 0xFF000000u | kTable[3]);
+}
+
+TEST(ImageDecoder, ResourceLayoutHonoursBiSizeAndBiClrUsed)
+{
+    // A 2-entry table for an 8-bit image, and a larger header (as a V5 one).
+    DibSpec s = Pattern(8, 4, 4);
+    s.clrUsed = 2;
+    s.tableEntries = 2;
+    s.biSize = 124;
+    auto img = DecodeDib(MakeDib(s), DibLayout::Resource);
+    ASSERT_TRUE(img) << img.message();
+    EXPECT_EQ(img->pixel(1, 0), 0xFF000000u | kTable[1]);
+    // Indexes past the stored table are black.
+    EXPECT_EQ(img->pixel(3, 0), 0xFF000000u);
+
+    DibSpec tooMany = Pattern(8, 4, 4);
+    tooMany.clrUsed = 300;
+    EXPECT_FALSE(DecodeDib(MakeDib(tooMany), DibLayout::Resource));
+    DibSpec small = Pattern(8, 4, 4);
+    small.biSize = 12;
+    EXPECT_FALSE(DecodeDib(MakeDib(small), DibLayout::Resource));
+}
+
+struct Damage {
+    const char* name;
+    std::function<Bytes()> bytes;
+};
+
+void PrintTo(const Damage& d, std::ostream* os)
+{
+    *os << d.name;
+}
+
+class DamagedDib : public ::testing::TestWithParam<Damage> {};
+
+TEST_P(DamagedDib, IsRefusedInBothLayouts)
+{
+    const Bytes bytes = GetParam().bytes();
+    for (DibLayout layout : {DibLayout::IconFile, DibLayout::Resource}) {
+        auto img = DecodeIconImage(bytes, layout);
+        ASSERT_FALSE(img);
+        EXPECT_EQ(img.message().rfind("Icon image is not valid", 0), 0u) << img.message();
+    }
+}
+
+Bytes WithField(DibSpec spec, std::size_t at, std::uint32_t value)
+{
+    Bytes b = MakeDib(spec);
+    test::Set32(b, at, value);
+    return b;
+}
+
+Bytes Truncated(DibSpec spec, std::size_t drop)
+{
+    Bytes b = MakeDib(spec);
+    b.resize(b.size() - drop);
+    return b;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ImageDecoder, DamagedDib,
+    ::testing::Values(
+        Damage{"Empty", [] { return Bytes{}; }},
+        Damage{"ShorterThanHeader", [] { return Bytes(39, 0); }},
+        Damage{"WidthZero", [] { return WithField(Pattern(4), 4, 0); }},
+        Damage{"WidthNegative", [] { return WithField(Pattern(4), 4, 0xFFFFFFE0u); }},
+        Damage{"WidthHuge", [] { return WithField(Pattern(4), 4, 0x7FFFFFFF); }},
+        Damage{"HeightOne", [] { return WithField(Pattern(4), 8, 1); }},
+        Damage{"HeightNegative", [] { return WithField(Pattern(4), 8, 0xFFFFFFC0u); }},
+        Damage{"HeightHuge", [] { return WithField(Pattern(4), 8, 0x7FFFFFFE); }},
+        Damage{"Depth16", [] { return WithField(Pattern(4), 12, 1 | (16u << 16)); }},
+        Damage{"Depth2", [] { return WithField(Pattern(4), 12, 1 | (2u << 16)); }},
+        Damage{"Compressed", [] { return WithField(Pattern(8), 16, 1); }},
+        Damage{"Bitfields", [] { return WithField(Pattern(32), 16, 3); }},
+        Damage{"TableCut", [] { return Truncated(Pattern(8, 1, 1), 8 + 4 + 256 * 4 - 20); }},
+        Damage{"ColourBitsCut", [] { return Truncated(Pattern(24), 128 + 1); }},
+        Damage{"MaskCut", [] { return Truncated(Pattern(4), 1); }},
+        Damage{"ClaimsMoreRowsThanStored", [] { return WithField(Pattern(1), 8, 2048); }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// PNG images: every colour type and depth ends as 8-bit RGBA.
+TEST(ImageDecoder, PngWithAlphaKeepsItAndMasksBelowHalf)
+{
+    PngSpec s;
+    s.width = 3;
+    s.height = 2;
+    s.rows = {255, 0, 0, 255, 0, 255, 0, 128, 0, 0, 255, 127,
+              1, 2, 3, 0, 10, 20, 30, 40, 200, 100, 50, 255};
+    auto img = DecodeIconImage(MakePng(s), DibLayout::IconFile);
+    ASSERT_TRUE(img) << img.message();
+    EXPECT_TRUE(img->hasAlpha);
+    ASSERT_EQ(img->width, 3);
+    ASSERT_EQ(img->height, 2);
+    EXPECT_EQ(img->pixels, (std::vector<std::uint32_t>{0xFFFF0000u, 0x8000FF00u, 0x7F0000FFu,
+                                                        0x00010203u, 0x280A141Eu, 0xFFC86432u}));
+    EXPECT_EQ(img->mask, (std::vector<std::uint8_t>{0, 0, 1, 1, 1, 0}));
+}
+
+struct PngKind {
+    const char* name;
+    PngSpec spec;
+    std::vector<std::uint32_t> pixels;
+};
+
+void PrintTo(const PngKind& k, std::ostream* os)
+{
+    *os << k.name;
+}
+
+class PngConversion : public ::testing::TestWithParam<PngKind> {};
+
+TEST_P(PngConversion, GivesRgba)
+{
+    auto img = DecodePng(MakePng(GetParam().spec));
+    ASSERT_TRUE(img) << img.message();
+    EXPECT_EQ(img->pixels, GetParam().pixels);
+}
+
+PngSpec Png(int w, int h, int type, int depth, Bytes rows)
+{
+    PngSpec s;
+    s.width = w;
+    s.height = h;
+    s.colourType = type;
+    s.bitDepth = depth;
+    s.rows = std::move(rows);
+    return s;
+}
+
+PngSpec PalettePng()
+{
+    PngSpec s = Png(2, 1, PNG_COLOR_TYPE_PALETTE, 4, {0x10});
+    s.palette = {0x112233, 0x445566};
+    s.transparency = {0x00};
+    return s;
+}
+
+PngSpec InterlacedPng()
+{
+    Bytes rows;
+    for (int i = 0; i < 9 * 9; ++i)
+        rows.push_back(static_cast<std::uint8_t>(i));
+    PngSpec s = Png(9, 9, PNG_COLOR_TYPE_GRAY, 8, rows);
+    s.interlaced = true;
+    return s;
+}
+
+std::vector<std::uint32_t> InterlacedPixels()
+{
+    std::vector<std::uint32_t> p;
+    for (std::uint32_t i = 0; i < 81; ++i)
+        p.push_back(0xFF000000u | i * 0x010101u);
+    return p;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ImageDecoder, PngConversion,
+    ::testing::Values(
+        PngKind{"Rgb8", Png(1, 1, PNG_COLOR_TYPE_RGB, 8, {1, 2, 3}), {0xFF010203u}},
+        PngKind{"Rgb16", Png(1, 1, PNG_COLOR_TYPE_RGB, 16, {0xAB, 0, 0xCD, 0, 0xEF, 0}), {0xFFABCDEFu}},
+        PngKind{"Gray1", Png(3, 1, PNG_COLOR_TYPE_GRAY, 1, {0xA0}), {0xFFFFFFFFu, 0xFF000000u, 0xFFFFFFFFu}},
+        PngKind{"GrayAlpha8", Png(1, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 8, {0x40, 0x90}), {0x90404040u}},
+        PngKind{"Palette4WithTransparency", PalettePng(), {0xFF445566u, 0x00112233u}},
+        PngKind{"Interlaced", InterlacedPng(), InterlacedPixels()}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ImageDecoder, DamagedPngIsRefused)
+{
+    const Bytes good = MakePng(Png(8, 8, PNG_COLOR_TYPE_RGB, 8, Bytes(8 * 8 * 3, 7)));
+    ASSERT_TRUE(DecodePng(good));
+
+    Bytes truncated(good.begin(), good.end() - 30);
+    Bytes badCrc = good;
+    badCrc[29] ^= 0xFF; // inside the IHDR chunk's CRC
+    Bytes huge = good;
+    // IHDR width 100000: refused before anything that size is allocated. The
+    // CRC must be right for libpng to reach the check, so rebuild it.
+    huge[16] = 0x00;
+    huge[17] = 0x01;
+    huge[18] = 0x86;
+    huge[19] = 0xA0;
+    const std::uint32_t crc = static_cast<std::uint32_t>(crc32(0, huge.data() + 12, 17));
+    for (int i = 0; i < 4; ++i)
+        huge[29 + i] = static_cast<std::uint8_t>(crc >> (24 - 8 * i));
+    const Bytes onlySignature(good.begin(), good.begin() + 8);
+
+    for (const Bytes& bad : {truncated, badCrc, huge, onlySignature}) {
+        auto img = DecodeIconImage(bad, DibLayout::Resource);
+        ASSERT_FALSE(img);
+        EXPECT_EQ(img.message().rfind("Icon image is not valid", 0), 0u) << img.message();
+    }
+}
+
+} // namespace
+} // namespace glyphor
