@@ -210,7 +210,7 @@ TEST(PeResourceReader, DataEntryPastTheFileIsMissing)
     auto r = PeResourceReader::open(b);
     ASSERT_TRUE(r);
     // Point the first icon's data RVA far beyond its section.
-    const auto& data = r->images(1).at(0).data;
+    const auto data = r->images(1).at(0).data;
     const std::size_t off = static_cast<std::size_t>(data.data() - b.data());
     const std::uint32_t rva = static_cast<std::uint32_t>(off - layout.rsrcOffset + layout.rsrcRva);
     bool patched = false;
