@@ -315,3 +315,29 @@ TEST_F(ScanTree, CorpusIntoAnEmptyDestinationKeepsOneFilePerSignatureInCaptureOr
 
 } // namespace
 } // namespace glyphor
+
+namespace glyphor {
+namespace {
+
+// The merge's sorted insertion into the destination list must give what a
+// read of the folder gives.
+TEST(DestinationList, AddingAFileGivesWhatAReadGives)
+{
+    QTemporaryDir dir;
+    for (const char* n : {"Icon0000.ico", "abc.ico", "Zed.ico", "icon0005.ICO", "note.txt"})
+        QFile(dir.filePath(n)).open(QIODevice::WriteOnly);
+    FileListModel incremental;
+    incremental.setMask("*.ico");
+    incremental.setDirectory(dir.path());
+    for (const char* n : {"Icon0003.ico", "b.ico", "ZZ.ico", ".hidden.ico", "x.txt"}) {
+        QFile(dir.filePath(n)).open(QIODevice::WriteOnly);
+        incremental.addFile(n);
+    }
+    FileListModel read;
+    read.setMask("*.ico");
+    read.setDirectory(dir.path());
+    EXPECT_EQ(incremental.items(), read.items());
+}
+
+} // namespace
+} // namespace glyphor
