@@ -161,7 +161,7 @@ int Scan(ScanKind kind, const Arguments& args, const char* usage)
         host.finishLine();
         std::printf("captured %d, added %d\n", run.captured(), run.added());
     } catch (const Error& e) {
-        std::fprintf(stderr, "\n%s\n", e.what());
+        std::fprintf(stderr, "%s\n", e.what());
         return 1;
     }
     return 0;
