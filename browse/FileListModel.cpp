@@ -4,6 +4,8 @@
 #include "platform/FileSystem.h"
 #include "util/Error.h"
 
+#include <algorithm>
+
 namespace glyphor {
 
 namespace {
@@ -148,6 +150,35 @@ void FileListModel::applyLeftover(const QString& rest)
         index = int(m_items.indexOf(rest));
     }
     m_itemIndex = index;
+}
+
+} // namespace glyphor
+
+namespace glyphor {
+
+void FileListModel::addFile(const QString& name)
+{
+    // A read skips names that the platform marks hidden (a leading ".").
+    if (name.isEmpty() || name.startsWith(QLatin1Char('.')))
+        return;
+    const QString folded = name.toCaseFolded();
+    int matches = 0;
+    for (const QString& pattern : platform::splitMask(m_mask)) {
+        if (platform::matchesFoldedPattern(folded, pattern.toCaseFolded()))
+            ++matches;
+    }
+    if (matches == 0)
+        return;
+    // After the names that compare equal, as a sorted list box inserts.
+    const auto at = std::upper_bound(m_items.begin(), m_items.end(), name,
+                                     [](const QString& a, const QString& b) { return compareNames(a, b) < 0; });
+    const auto index = at - m_items.begin();
+    for (int i = 0; i < matches; ++i)
+        m_items.insert(index, name);
+    m_itemIndex = -1;
+    m_reportedIndex = -1;
+    emit itemsReplaced();
+    emit changed();
 }
 
 } // namespace glyphor

@@ -30,6 +30,14 @@ public:
     // the folder. Raises EInOutError (items unchanged) when it cannot be entered.
     void reread();
 
+    // A file that the caller has just created in the folder, put where a read
+    // would list it (once per pattern of the mask that it matches; not at all
+    // when it is hidden by its name) without listing and sorting the whole
+    // folder again. Clears the selection and fires changed() as a read does.
+    // The merge uses this after each copy, so that thousands of destination
+    // files are not listed and sorted once per copy.
+    void addFile(const QString& name);
+
     int count() const { return int(m_items.size()); }
     QString item(int index) const { return m_items.value(index); }
     const QStringList& items() const { return m_items; }

@@ -14,4 +14,28 @@ using Arguments = std::vector<std::string>;
 // 32 x 32 RGBA PNG.
 int ShowCommand(const Arguments& args);
 
+// icons FILE: the number of icons of FILE, one decimal line (0 for a file
+// with none or that is no executable).
+int IconsCommand(const Arguments& args);
+
+// capture FILE INDEX OUT.ico: the icon file that a capture of icon INDEX of
+// FILE writes. No icon at INDEX: "Icon image is not valid", status 1, no file.
+int CaptureCommand(const Arguments& args);
+
+// capture-all FILE OUTDIR: every icon of FILE captured into OUTDIR as
+// Icon0000.ico, Icon0001.ico, ...; prints how many were written.
+int CaptureAllCommand(const Arguments& args);
+
+// save FILE INDEX DESTDIR: what "Save Icon" does, with the icon counter at 0;
+// prints the full path of the file written.
+int SaveCommand(const Arguments& args);
+
+// scan-tree SRCDIR DESTDIR: "Scan Tree" without a window. Status texts on
+// stderr, Ctrl+C asks to stop and every stop question is answered Yes; prints
+// "captured N, added M" at the end.
+int ScanTreeCommand(const Arguments& args);
+
+// scan-file FILE DESTDIR: "Scan File" of one file, with the same conventions.
+int ScanFileCommand(const Arguments& args);
+
 } // namespace glyphor::cli

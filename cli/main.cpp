@@ -17,6 +17,12 @@ struct Command {
 // One row per subcommand.
 constexpr Command kCommands[] = {
     {"show", "FILE OUT.png", glyphor::cli::ShowCommand},
+    {"icons", "FILE", glyphor::cli::IconsCommand},
+    {"capture", "FILE INDEX OUT.ico", glyphor::cli::CaptureCommand},
+    {"capture-all", "FILE OUTDIR", glyphor::cli::CaptureAllCommand},
+    {"save", "FILE INDEX DESTDIR", glyphor::cli::SaveCommand},
+    {"scan-tree", "SRCDIR DESTDIR", glyphor::cli::ScanTreeCommand},
+    {"scan-file", "FILE DESTDIR", glyphor::cli::ScanFileCommand},
 };
 
 int usage()

@@ -1,0 +1,182 @@
+#include "cli/Commands.h"
+
+#include "browse/DirectoryListModel.h"
+#include "browse/FileListModel.h"
+#include "harvest/CaptureIcon.h"
+#include "harvest/HarvestHost.h"
+#include "harvest/HarvestRun.h"
+#include "harvest/IconSource.h"
+#include "util/Error.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QMap>
+
+#include <csignal>
+#include <cstdio>
+#include <functional>
+#include <unistd.h>
+
+namespace glyphor::cli {
+
+namespace {
+
+volatile std::sig_atomic_t g_interrupted = 0;
+
+void OnInterrupt(int)
+{
+    g_interrupted = 1;
+}
+
+// The window of a scan, played on a terminal: status texts on stderr (one
+// line rewritten in place on a terminal), Ctrl+C as the stop click, and Yes
+// to either stop question.
+class CliHost final : public HarvestHost {
+public:
+    explicit CliHost(std::function<void()> stopClick) : m_stopClick(std::move(stopClick))
+    {
+        m_terminal = ::isatty(STDERR_FILENO) != 0;
+        m_sinceLine.start();
+    }
+    ~CliHost() override { finishLine(); }
+
+    void setStatus(const QString& text) override
+    {
+        m_status = text;
+        // A terminal line is rewritten at most every 50 ms; the last text
+        // always shows, as does every text that is not progress.
+        if (!m_terminal) {
+            std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+            return;
+        }
+        const bool progress = text.startsWith(QLatin1String("Comparing")) || text.startsWith(QLatin1String("Searching")) ||
+                              text.startsWith(QLatin1String("Coping"));
+        if (!progress || m_sinceLine.elapsed() >= 50)
+            show();
+    }
+    void pump() override
+    {
+        if (g_interrupted) {
+            g_interrupted = 0;
+            m_stopClick();
+        }
+    }
+    StopAnswer askSearchStop() override { return say(kSearchStopQuestion); }
+    StopAnswer askCompareStop() override { return say(kCompareStopQuestion); }
+    int stopState() const override { return m_state; }
+    void setStopState(int state) override { m_state = state; }
+    QString caption(Control button) const override { return m_captions.value(button); }
+    void setCaption(Control button, const QString& text) override { m_captions[button] = text; }
+    void setEnabled(Control, bool) override {}
+    void setAnimation(bool) override {}
+    void showViewerIcon() override {}
+    void addExtracted() override {}
+    bool closing() const override { return false; }
+
+    void finishLine()
+    {
+        if (m_terminal && m_shown) {
+            show();
+            std::fputc('\n', stderr);
+            m_shown = false;
+        }
+    }
+
+private:
+    void show()
+    {
+        std::fprintf(stderr, "\r%s\x1b[K", m_status.toLocal8Bit().constData());
+        std::fflush(stderr);
+        m_shown = true;
+        m_sinceLine.restart();
+    }
+    StopAnswer say(const QString& question)
+    {
+        finishLine();
+        std::fprintf(stderr, "%s\nYes\n", QString(question).toLocal8Bit().constData());
+        return StopAnswer::Yes;
+    }
+
+    std::function<void()> m_stopClick;
+    bool m_terminal = false;
+    bool m_shown = false;
+    QElapsedTimer m_sinceLine;
+    QString m_status;
+    int m_state = 0;
+    QMap<Control, QString> m_captions{{Control::Button1, kScanTreeCaption}, {Control::Button4, kScanFileCaption}};
+};
+
+enum class ScanKind { Tree, File };
+
+int Scan(ScanKind kind, const Arguments& args, const char* usage)
+{
+    if (args.size() != 2) {
+        std::fprintf(stderr, "usage: glyphor2-cli %s\n", usage);
+        return 2;
+    }
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    ::sigaction(SIGINT, &action, nullptr);
+    try {
+        // The four browsers, wired as the main window wires them.
+        DirectoryListModel sourceDirs;
+        FileListModel sourceFiles;
+        DirectoryListModel destDirs;
+        FileListModel destFiles;
+        QObject::connect(&sourceDirs, &DirectoryListModel::changed,
+                         [&] { sourceFiles.setDirectory(sourceDirs.directory()); });
+        QObject::connect(&destDirs, &DirectoryListModel::changed, [&] { destFiles.setDirectory(destDirs.directory()); });
+        sourceFiles.setMask(QStringLiteral("*.exe;*.dll"));
+        destFiles.setMask(QStringLiteral("*.ico"));
+        const QString source = QString::fromLocal8Bit(args[0].c_str());
+        const QString dest = QDir::current().absoluteFilePath(QString::fromLocal8Bit(args[1].c_str()));
+        // Both are resolved against the directory the tool was started in.
+        const QString sourcePath = QDir::current().absoluteFilePath(source);
+        destDirs.setDirectory(dest);
+        if (kind == ScanKind::Tree) {
+            sourceDirs.setDirectory(sourcePath);
+        } else {
+            // Pointing the file list at a file selects it, as a click would.
+            sourceDirs.setDirectory(QFileInfo(sourcePath).path());
+            sourceFiles.setDirectory(sourcePath);
+            if (sourceFiles.fileName().isEmpty())
+                throw Error(FormatMessage("File not found: %s", sourcePath.toStdString()));
+        }
+
+        CaptureObjects objects;
+        PlatformIconSource icons;
+        HarvestRun* engine = nullptr;
+        CliHost host([&] {
+            if (kind == ScanKind::Tree)
+                engine->scanTreeClick();
+            else
+                engine->scanFileClick();
+        });
+        HarvestRun run(host, HarvestModels{sourceDirs, sourceFiles, destDirs, destFiles}, objects, icons);
+        engine = &run;
+        if (kind == ScanKind::Tree)
+            run.scanTreeClick();
+        else
+            run.scanFileClick();
+        host.finishLine();
+        std::printf("captured %d, added %d\n", run.captured(), run.added());
+    } catch (const Error& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+int ScanTreeCommand(const Arguments& args)
+{
+    return Scan(ScanKind::Tree, args, "scan-tree SRCDIR DESTDIR");
+}
+
+int ScanFileCommand(const Arguments& args)
+{
+    return Scan(ScanKind::File, args, "scan-file FILE DESTDIR");
+}
+
+} // namespace glyphor::cli

@@ -1,0 +1,146 @@
+#include "harvest/FileOps.h"
+
+#include "util/Error.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace glyphor {
+
+namespace {
+
+QByteArray Native(const QString& path)
+{
+    return QFile::encodeName(path);
+}
+
+// Closes a descriptor when the scope ends.
+struct Fd {
+    int fd = -1;
+    ~Fd()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+bool WriteAll(int fd, const char* data, std::size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= std::size_t(n);
+    }
+    return true;
+}
+
+} // namespace
+
+std::vector<platform::DirEntry> FileOps::listDirectory(const QString& folder)
+{
+    try {
+        return platform::listDirectory(folder, platform::AttributeDetail::Full);
+    } catch (const Error&) {
+        // A folder that cannot be searched gives no entries; the walk goes on.
+        return {};
+    }
+}
+
+bool FileOps::createDirectory(const QString& path)
+{
+    return ::mkdir(Native(path).constData(), 0777) == 0;
+}
+
+bool FileOps::removeDirectory(const QString& path)
+{
+    return ::rmdir(Native(path).constData()) == 0;
+}
+
+bool FileOps::copyFile(const QString& from, const QString& to)
+{
+    Fd in;
+    in.fd = ::open(Native(from).constData(), O_RDONLY | O_CLOEXEC);
+    if (in.fd < 0)
+        return false;
+    const QFileInfo target(to);
+    QByteArray temp = Native(target.path() + "/." + target.fileName() + ".XXXXXX");
+    Fd out;
+    out.fd = ::mkstemp(temp.data());
+    if (out.fd < 0)
+        return false;
+    bool ok = true;
+    char buffer[64 * 1024];
+    for (;;) {
+        const ssize_t n = ::read(in.fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            ok = false;
+            break;
+        }
+        if (n == 0)
+            break;
+        if (!WriteAll(out.fd, buffer, std::size_t(n))) {
+            ok = false;
+            break;
+        }
+    }
+    // mkstemp makes the file private; a copied icon gets the mode any new
+    // file of the user gets.
+    static const mode_t mask = [] {
+        const mode_t m = ::umask(0);
+        ::umask(m);
+        return m;
+    }();
+    ::fchmod(out.fd, 0666 & ~mask);
+    ok = (::close(out.fd) == 0) && ok;
+    out.fd = -1;
+    if (ok && ::rename(temp.constData(), Native(to).constData()) == 0)
+        return true;
+    ::unlink(temp.constData());
+    return false;
+}
+
+bool FileOps::deleteFile(const QString& path)
+{
+    return ::unlink(Native(path).constData()) == 0;
+}
+
+std::optional<Signature> FileOps::readSignature(const QString& path)
+{
+    Fd file;
+    file.fd = ::open(Native(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (file.fd < 0)
+        platform::throwIoError(errno);
+    Signature signature{};
+    std::size_t have = 0;
+    while (have < signature.size()) {
+        const ssize_t n = ::read(file.fd, signature.data() + have, signature.size() - have);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            platform::throwIoError(errno);
+        if (n == 0)
+            return std::nullopt;
+        have += std::size_t(n);
+    }
+    return signature;
+}
+
+FileOps& SystemFileOps()
+{
+    static FileOps ops;
+    return ops;
+}
+
+} // namespace glyphor

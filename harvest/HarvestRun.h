@@ -1,0 +1,119 @@
+#pragma once
+// The two scans, "Scan Tree" and "Scan File", as one engine without widgets.
+// It works on the main window's browser models and talks to the window only
+// through HarvestHost; the window forwards its two button clicks here.
+//
+// A run goes through four phases: start (busy, the temporary folder made),
+// extraction (the tree walk or the one file), merge and clean-up (new icons
+// copied into the destination, collected files deleted) and end (idle, the
+// temporary folder removed). It holds the calling thread from the click to its
+// end and gives way only at host.pump(), where a second click on the scan
+// button, then captioned "&Stop", sets the stop state that the run reads at its
+// checks: before each entry of the tree walk and before each comparison of
+// the merge.
+
+#include "harvest/CaptureIcon.h"
+#include "harvest/FileOps.h"
+#include "harvest/HarvestHost.h"
+
+#include <QElapsedTimer>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+namespace glyphor {
+
+class DirectoryListModel;
+class FileListModel;
+class IconSource;
+class DestinationIndex;
+
+// The main window's two browsers as the engine uses them.
+struct HarvestModels {
+    DirectoryListModel& sourceDirs; // DirectoryListBox1: where the tree walk starts
+    FileListModel& sourceFiles;     // FileListBox1: the file scanned; the collected icons during the merge
+    DirectoryListModel& destDirs;   // DirectoryListBox2: the destination, which holds the temporary folder
+    FileListModel& destFiles;       // FileListBox2: the destination icons
+};
+
+// How often the run hands control to the window.
+enum class PumpPace {
+    // About every pumpIntervalMs during long stretches (walks through folders
+    // without executables, long comparisons), and after every capture and
+    // at the start and end of the run. The status text is brought up to date
+    // before each pump and each question.
+    Steady,
+    // Exactly where the program's protocol pumps: after each capture, before
+    // each comparison, after each copy, at the start and end. Every status
+    // text is set. For tests that click at a given pump.
+    Exact,
+};
+
+class HarvestRun {
+public:
+    HarvestRun(HarvestHost& host, HarvestModels models, CaptureObjects& objects, const IconSource& icons,
+               FileOps& files = SystemFileOps());
+    ~HarvestRun();
+    HarvestRun(const HarvestRun&) = delete;
+    HarvestRun& operator=(const HarvestRun&) = delete;
+
+    void setPumpPace(PumpPace pace, int intervalMs = 15);
+
+    // The click on "Scan Tree" (Button1): starts a run when its caption is
+    // "Scan &Tree", records a stop request when it is "&Stop".
+    void scanTreeClick();
+    // The click on "Scan File" (Button4): the same for the file selected in
+    // the source file list, which is fixed when the run starts.
+    void scanFileClick();
+
+    bool running() const { return m_running; }
+
+    // The last run's figures: icons captured, and files added to the destination.
+    int captured() const { return m_captured; }
+    int added() const { return m_added; }
+
+    // The temporary folder of a destination folder: the folder joined with "Temp".
+    static QString TempFolderOf(const QString& destination);
+
+private:
+    enum class Kind { Tree, File };
+    enum class Next { Merge, End, Abandon };
+
+    void run(Kind kind, const QString& file);
+    void start(Kind kind);
+    Next walk(const QString& sourceFolder);
+    void scanExecutable(const QString& path, const QString& shownName);
+    Next extractFile(const QString& file);
+    Next mergeAndCleanUp(Kind kind);
+    Next merge(Kind kind, const QStringList& collected, const QString& collectedFolder, QSet<int>& keep);
+    void cleanUp(const QStringList& collected, const QString& collectedFolder, const QSet<int>& keep);
+    void end(Kind kind);
+
+    void capture(const QString& exe, int index);
+    void pumpNow();
+    bool pumpDue();
+    bool isClosing() const;
+    void destinationGrew(DestinationIndex& index, const QString& path, const class Probe& probe);
+
+    HarvestHost& m_host;
+    HarvestModels m_models;
+    CaptureObjects& m_objects;
+    const IconSource& m_icons;
+    FileOps& m_files;
+
+    PumpPace m_pace = PumpPace::Steady;
+    int m_intervalMs = 15;
+    QElapsedTimer m_sincePump;
+    int m_pumpCheck = 0;
+
+    bool m_running = false;
+    bool m_abandoned = false;
+    QString m_tempFolder;
+    QString m_savedSource;
+    bool m_sourceSaved = false;
+    QStringList m_workList;
+    int m_captured = 0;
+    int m_added = 0;
+};
+
+} // namespace glyphor

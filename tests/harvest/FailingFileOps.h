@@ -1,0 +1,38 @@
+#pragma once
+// File operations that fail for chosen names, as a full disk, a locked file or
+// a folder without rights would; the tests run as root, where permission bits
+// stop nothing.
+
+#include "harvest/FileOps.h"
+#include "util/Error.h"
+
+#include <QFileInfo>
+#include <QStringList>
+
+namespace glyphor::test {
+
+class FailingFileOps : public FileOps {
+public:
+    QStringList failCopyOf;   // collected names whose copy fails
+    QStringList failOpenOf;   // names that cannot be opened for their signature
+    QStringList failDeleteOf; // names that cannot be deleted
+    bool failMkdir = false;
+
+    bool copyFile(const QString& from, const QString& to) override
+    {
+        return failCopyOf.contains(QFileInfo(from).fileName()) ? false : FileOps::copyFile(from, to);
+    }
+    std::optional<Signature> readSignature(const QString& path) override
+    {
+        if (failOpenOf.contains(QFileInfo(path).fileName()))
+            throw EInOutError("Permission denied");
+        return FileOps::readSignature(path);
+    }
+    bool deleteFile(const QString& path) override
+    {
+        return failDeleteOf.contains(QFileInfo(path).fileName()) ? false : FileOps::deleteFile(path);
+    }
+    bool createDirectory(const QString& path) override { return !failMkdir && FileOps::createDirectory(path); }
+};
+
+} // namespace glyphor::test

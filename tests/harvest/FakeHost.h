@@ -1,0 +1,109 @@
+#pragma once
+// The main window as the engine's tests play it: records every status text
+// and every busy and idle step, answers the stop questions from a script and
+// runs a given action at a given pump (a stop click, a close).
+
+#include "harvest/HarvestHost.h"
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <ostream>
+
+// Readable names in test failures.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+QT_END_NAMESPACE
+
+namespace glyphor::test {
+
+inline QString ControlName(Control c)
+{
+    static const char* names[] = {"Button1",           "Button2",        "Button3",        "Button4",
+                                  "DirectoryListBox1", "DirectoryListBox2", "DriveComboBox1", "DriveComboBox2",
+                                  "FileListBox1",      "FileListBox2"};
+    return names[int(c)];
+}
+
+class FakeHost final : public HarvestHost {
+public:
+    void setStatus(const QString& text) override
+    {
+        statuses << text;
+        events << "status " + text;
+    }
+    void pump() override
+    {
+        ++pumps;
+        events << "pump";
+        if (auto it = atPump.find(pumps); it != atPump.end())
+            it->second();
+    }
+    StopAnswer askSearchStop() override { return answer("search", searchAnswers); }
+    StopAnswer askCompareStop() override { return answer("compare", compareAnswers); }
+    int stopState() const override { return state; }
+    void setStopState(int s) override { state = s; }
+    QString caption(Control button) const override { return captions.value(button); }
+    void setCaption(Control button, const QString& text) override
+    {
+        captions[button] = text;
+        events << "caption " + ControlName(button) + " " + text;
+    }
+    void setEnabled(Control control, bool enabled) override
+    {
+        events << QString(enabled ? "enable " : "disable ") + ControlName(control);
+    }
+    void setAnimation(bool playing) override { events << QString(playing ? "animation on" : "animation off"); }
+    void showViewerIcon() override { events << "viewer icon"; }
+    void addExtracted() override { ++extracted; }
+    bool closing() const override { return isClosing; }
+
+    // The events of one kind, in order ("enable ", "disable ", "ask ").
+    QStringList eventsStartingWith(const QString& prefix) const
+    {
+        QStringList out;
+        for (const QString& e : events)
+            if (e.startsWith(prefix))
+                out << e;
+        return out;
+    }
+    QStringList statusesStartingWith(const QString& prefix) const
+    {
+        QStringList out;
+        for (const QString& s : statuses)
+            if (s.startsWith(prefix))
+                out << s;
+        return out;
+    }
+
+    QStringList statuses;
+    QStringList events;
+    int pumps = 0;
+    int state = 0;
+    int extracted = 0;
+    bool isClosing = false;
+    QMap<Control, QString> captions{{Control::Button1, kScanTreeCaption}, {Control::Button4, kScanFileCaption}};
+    std::deque<StopAnswer> searchAnswers;
+    std::deque<StopAnswer> compareAnswers;
+    std::map<int, std::function<void()>> atPump;
+
+private:
+    StopAnswer answer(const char* which, std::deque<StopAnswer>& script)
+    {
+        events << QString("ask ") + which;
+        if (script.empty())
+            return StopAnswer::Cancel;
+        const StopAnswer a = script.front();
+        script.pop_front();
+        return a;
+    }
+};
+
+} // namespace glyphor::test

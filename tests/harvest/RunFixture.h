@@ -1,0 +1,105 @@
+#pragma once
+// A source and a destination folder with the main window's four browser
+// models, wired as the window wires them, and an engine driven by FakeHost.
+
+#include "FakeHost.h"
+#include "FakeIconSource.h"
+
+#include "browse/DirectoryListModel.h"
+#include "browse/FileListModel.h"
+#include "harvest/CaptureIcon.h"
+#include "harvest/HarvestRun.h"
+#include "harvest/IconCounter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace glyphor::test {
+
+class RunFixture : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        src = root.path() + "/S";
+        dst = root.path() + "/D";
+        ASSERT_TRUE(QDir().mkpath(src));
+        ASSERT_TRUE(QDir().mkpath(dst));
+        sourceDirs = std::make_unique<DirectoryListModel>();
+        sourceFiles = std::make_unique<FileListModel>();
+        destDirs = std::make_unique<DirectoryListModel>();
+        destFiles = std::make_unique<FileListModel>();
+        QObject::connect(sourceDirs.get(), &DirectoryListModel::changed,
+                         [this] { sourceFiles->setDirectory(sourceDirs->directory()); });
+        QObject::connect(destDirs.get(), &DirectoryListModel::changed,
+                         [this] { destFiles->setDirectory(destDirs->directory()); });
+        sourceFiles->setMask("*.exe;*.dll");
+        destFiles->setMask("*.ico");
+        sourceDirs->setDirectory(src);
+        destDirs->setDirectory(dst);
+        SetIconCounter(0);
+    }
+
+    HarvestRun& engine()
+    {
+        if (!m_run) {
+            m_run = std::make_unique<HarvestRun>(
+                host, HarvestModels{*sourceDirs, *sourceFiles, *destDirs, *destFiles}, objects, icons, *ops);
+            m_run->setPumpPace(PumpPace::Exact);
+        }
+        return *m_run;
+    }
+
+    // An "executable" at path (relative to the source folder) with icons.
+    void MakeExe(const QString& relative, QVector<IconImage> images)
+    {
+        const QString path = src + "/" + relative;
+        QDir().mkpath(QFileInfo(path).path());
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("MZ");
+        icons.add(QFileInfo(path).fileName(), std::move(images));
+    }
+
+    void ClickTreeAtPump(int pump)
+    {
+        host.atPump[pump] = [this] { engine().scanTreeClick(); };
+    }
+    void ClickFileAtPump(int pump)
+    {
+        host.atPump[pump] = [this] { engine().scanFileClick(); };
+    }
+
+    // Names in a folder, sorted by name; hidden files left out.
+    static QStringList Names(const QString& folder)
+    {
+        return QDir(folder).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
+    }
+    static QByteArray Bytes(const QString& path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    QString temp() const { return dst + "/Temp"; }
+
+    QTemporaryDir root;
+    QString src;
+    QString dst;
+    FakeHost host;
+    FakeIconSource icons;
+    CaptureObjects objects;
+    FileOps* ops = &SystemFileOps();
+    std::unique_ptr<DirectoryListModel> sourceDirs;
+    std::unique_ptr<FileListModel> sourceFiles;
+    std::unique_ptr<DirectoryListModel> destDirs;
+    std::unique_ptr<FileListModel> destFiles;
+
+private:
+    std::unique_ptr<HarvestRun> m_run;
+};
+
+} // namespace glyphor::test

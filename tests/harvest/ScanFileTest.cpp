@@ -1,0 +1,226 @@
+#include "FailingFileOps.h"
+#include "RunFixture.h"
+
+#include "util/Error.h"
+
+namespace glyphor {
+namespace {
+
+using test::MakeIcon;
+
+class ScanFile : public test::RunFixture {
+protected:
+    // Selects name in the source file list, as a click does.
+    void Select(const QString& name)
+    {
+        sourceFiles->reread();
+        sourceFiles->select(sourceFiles->items().indexOf(name));
+        ASSERT_EQ(sourceFiles->fileName(), src + "/" + name);
+    }
+    // A destination holding one icon of its own.
+    void DestinationWithOneIcon()
+    {
+        CaptureObjects other;
+        MakeExe("old.exe", {MakeIcon(9)});
+        QFile::rename(SaveIcon(other, icons, root.path(), 0, "old.exe"), dst + "/D.ico");
+        QFile::remove(src + "/old.exe");
+        destFiles->reread();
+        SetIconCounter(0);
+    }
+};
+
+TEST_F(ScanFile, ThreeIconsIntoAnEmptyDestination)
+{
+    MakeExe("app.exe", {MakeIcon(1), MakeIcon(2), MakeIcon(3)});
+    Select("app.exe");
+    engine().scanFileClick();
+    const QString file = src + "/app.exe";
+    EXPECT_EQ(host.statuses, QStringList({"Busy.", "Searching .... " + file + " Icon 1 of 3",
+                                          "Searching .... " + file + " Icon 2 of 3",
+                                          "Searching .... " + file + " Icon 3 of 3",
+                                          "Comparing .... Icon0001.ico with Icon0000.ico",
+                                          "Comparing .... Icon0002.ico with Icon0000.ico",
+                                          "Comparing .... Icon0002.ico with Icon0001.ico", "Ready."}));
+    EXPECT_EQ(Names(dst), QStringList({"Icon0000.ico", "Icon0001.ico", "Icon0002.ico"}));
+    EXPECT_EQ(host.extracted, 3);
+    EXPECT_FALSE(QFileInfo::exists(temp()));
+
+    // Again (the run's end read the list again, so the file is picked anew):
+    // nothing added, but every icon counted.
+    Select("app.exe");
+    engine().scanFileClick();
+    EXPECT_EQ(Names(dst).size(), 3);
+    EXPECT_EQ(engine().added(), 0);
+    EXPECT_EQ(host.extracted, 6);
+}
+
+TEST_F(ScanFile, TheSamePictureTwiceGivesOneFile)
+{
+    MakeExe("twice.dll", {MakeIcon(4), MakeIcon(4)});
+    Select("twice.dll");
+    engine().scanFileClick();
+    EXPECT_EQ(Names(dst), QStringList({"Icon0000.ico"}));
+}
+
+TEST_F(ScanFile, BusyAndIdleChangeTheControlsInTheirOrder)
+{
+    MakeExe("none.exe", {});
+    Select("none.exe");
+    engine().scanFileClick();
+    QStringList steps;
+    for (const QString& e : host.events)
+        if (!e.startsWith("status") && e != "pump")
+            steps << e;
+    EXPECT_EQ(steps, QStringList({"animation on", "disable Button1", "disable Button2", "disable Button3",
+                                  "caption Button4 &Stop", "disable DirectoryListBox1", "disable DriveComboBox1",
+                                  "disable DirectoryListBox2", "disable DriveComboBox2", "disable FileListBox2",
+                                  "viewer icon", "caption Button4 Scan &File", "enable Button1", "animation off",
+                                  "enable DirectoryListBox1", "enable DriveComboBox1", "enable DirectoryListBox2",
+                                  "enable DriveComboBox2", "enable Button2", "enable Button3",
+                                  "enable FileListBox2"}));
+    // A file without icons: nothing but the two texts.
+    EXPECT_EQ(host.statuses, QStringList({"Busy.", "Ready."}));
+    EXPECT_TRUE(Names(dst).isEmpty());
+}
+
+struct StopDuringExtraction {
+    const char* name;
+    StopAnswer answer;
+    int destFiles;
+    int copiedWithoutCompare;
+};
+
+class ScanFileStop : public ScanFile, public testing::WithParamInterface<StopDuringExtraction> {};
+
+TEST_P(ScanFileStop, EveryIconIsCapturedThenTheCompareQuestionComes)
+{
+    const StopDuringExtraction& c = GetParam();
+    DestinationWithOneIcon();
+    MakeExe("app.exe", {MakeIcon(1), MakeIcon(2), MakeIcon(3)});
+    Select("app.exe");
+    ClickFileAtPump(2); // after the first capture
+    host.compareAnswers = {c.answer};
+    engine().scanFileClick();
+    EXPECT_EQ(host.extracted, 3);
+    EXPECT_EQ(host.eventsStartingWith("ask"), QStringList({"ask compare"}));
+    // Asked at the first comparison, before any other.
+    const int asked = host.events.indexOf("ask compare");
+    EXPECT_EQ(host.events.mid(0, asked).filter("Comparing").size(), 1);
+    EXPECT_EQ(Names(dst).size(), c.destFiles);
+    EXPECT_EQ(host.statusesStartingWith("Coping .... ").size(), c.copiedWithoutCompare);
+    EXPECT_FALSE(QFileInfo::exists(temp()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, ScanFileStop,
+                         testing::Values(StopDuringExtraction{"Yes", StopAnswer::Yes, 1, 0},
+                                         StopDuringExtraction{"No", StopAnswer::No, 4, 2},
+                                         StopDuringExtraction{"Cancel", StopAnswer::Cancel, 4, 0}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ScanFile, AStopWithNothingToCompareStaysUntilTheNextRun)
+{
+    MakeExe("one.exe", {MakeIcon(1)});
+    Select("one.exe");
+    ClickFileAtPump(2);
+    engine().scanFileClick();
+    EXPECT_TRUE(host.eventsStartingWith("ask").isEmpty());
+    EXPECT_EQ(Names(dst).size(), 1);
+    EXPECT_EQ(host.state, StopRequested);
+    engine().scanFileClick();
+    EXPECT_EQ(host.state, StopNone);
+}
+
+TEST_F(ScanFile, TheFileIsFixedWhenTheRunStarts)
+{
+    MakeExe("a.exe", {MakeIcon(1), MakeIcon(2)});
+    MakeExe("b.exe", {MakeIcon(3)});
+    Select("a.exe");
+    host.atPump[2] = [this] { sourceFiles->select(sourceFiles->items().indexOf("b.exe")); };
+    engine().scanFileClick();
+    EXPECT_EQ(host.statusesStartingWith("Searching .... " + src + "/a.exe").size(), 2);
+    EXPECT_EQ(Names(dst).size(), 2);
+}
+
+TEST_F(ScanFile, IconsLeftByAStoppedTreeScanAreMergedToo)
+{
+    MakeExe("a.exe", {MakeIcon(1)});
+    MakeExe("b.exe", {MakeIcon(2)});
+    ClickTreeAtPump(2);
+    host.searchAnswers = {StopAnswer::No};
+    engine().scanTreeClick();
+    ASSERT_EQ(Names(temp()).size(), 1);
+    host.atPump.clear();
+    MakeExe("c.exe", {MakeIcon(3)});
+    Select("c.exe");
+    engine().scanFileClick();
+    EXPECT_EQ(Names(dst).size(), 2);
+    EXPECT_FALSE(QFileInfo::exists(temp()));
+}
+
+// Faults through the seam: each ends as it should, with no icon lost.
+TEST_F(ScanFile, ACopyThatFailsKeepsItsCollectedFile)
+{
+    test::FailingFileOps failing;
+    failing.failCopyOf = {"Icon0000.ico"};
+    ops = &failing;
+    MakeExe("app.exe", {MakeIcon(1), MakeIcon(2)});
+    Select("app.exe");
+    engine().scanFileClick();
+    EXPECT_EQ(host.statusesStartingWith("Copy Failed (202)").size(), 1);
+    EXPECT_EQ(Names(dst).size(), 1);
+    EXPECT_EQ(Names(temp()), QStringList({"Icon0000.ico"}));
+}
+
+TEST_F(ScanFile, ADestinationFileThatCannotBeOpenedEndsTheRunIdle)
+{
+    test::FailingFileOps failing;
+    failing.failOpenOf = {"D.ico"};
+    ops = &failing;
+    DestinationWithOneIcon();
+    MakeExe("app.exe", {MakeIcon(1), MakeIcon(2)});
+    Select("app.exe");
+    EXPECT_THROW(engine().scanFileClick(), EInOutError);
+    EXPECT_EQ(host.statuses.last(), "Ready.");
+    EXPECT_EQ(host.captions[Control::Button4], kScanFileCaption);
+    EXPECT_EQ(host.events.filter("Button1").last(), "enable Button1");
+    EXPECT_EQ(Names(temp()).size(), 2);
+    EXPECT_EQ(Names(dst), QStringList({"D.ico"}));
+}
+
+TEST_F(ScanFile, ACollectedFileThatCannotBeDeletedStaysForTheNextRun)
+{
+    test::FailingFileOps failing;
+    failing.failDeleteOf = {"Icon0001.ico"};
+    ops = &failing;
+    MakeExe("app.exe", {MakeIcon(1), MakeIcon(2)});
+    Select("app.exe");
+    engine().scanFileClick();
+    EXPECT_EQ(Names(dst).size(), 2);
+    EXPECT_EQ(Names(temp()), QStringList({"Icon0001.ico"}));
+    // The next run compares it again and finds it already there.
+    failing.failDeleteOf.clear();
+    engine().scanFileClick();
+    EXPECT_EQ(Names(dst).size(), 2);
+    EXPECT_FALSE(QFileInfo::exists(temp()));
+}
+
+TEST_F(ScanFile, ATempFolderThatCannotBeCreatedFailsTheFirstCapture)
+{
+    test::FailingFileOps failing;
+    failing.failMkdir = true;
+    ops = &failing;
+    MakeExe("app.exe", {MakeIcon(1)});
+    Select("app.exe");
+    try {
+        engine().scanFileClick();
+        FAIL() << "no error";
+    } catch (const Error& e) {
+        EXPECT_EQ(std::string(e.what()).rfind("Cannot create file " + temp().toStdString(), 0), 0u) << e.what();
+    }
+    EXPECT_EQ(host.statuses.last(), "Ready.");
+    EXPECT_EQ(host.extracted, 0);
+    EXPECT_TRUE(Names(dst).isEmpty());
+}
+
+} // namespace
+} // namespace glyphor

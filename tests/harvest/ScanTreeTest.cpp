@@ -1,0 +1,343 @@
+#include "Corpus.h"
+#include "FailingFileOps.h"
+#include "RunFixture.h"
+
+#include "harvest/IconSource.h"
+#include "util/Error.h"
+
+#include <QSet>
+
+namespace glyphor {
+namespace {
+
+using test::MakeIcon;
+using test::RunFixture;
+
+class ScanTree : public RunFixture {};
+
+// The file names of the "Searching" texts, in order, once per file.
+QStringList SearchedFiles(const test::FakeHost& host)
+{
+    QStringList out;
+    for (const QString& s : host.statusesStartingWith("Searching .... ")) {
+        const QString name = s.mid(15, s.indexOf(" Icon ") - 15);
+        if (out.isEmpty() || out.last() != name)
+            out << name;
+    }
+    return out;
+}
+
+TEST_F(ScanTree, VisitsFoldersInSortedOrderAndEntersOnlyPlainFolders)
+{
+    int seed = 0;
+    for (const char* f : {"B/b.exe", "A/a.exe", "C/c.exe", "A/Y/y.exe", "B/X/x.exe", "s.exe", "MYAPP.EXE",
+                          "tool.Dll", "x.exe.bak", ".h/h.exe", "A/readme.txt"})
+        MakeExe(f, {MakeIcon(seed++)});
+    ASSERT_TRUE(QFile::link(src + "/A", src + "/L"));
+    engine().scanTreeClick();
+
+    const QStringList searched = SearchedFiles(host);
+    ASSERT_EQ(searched.size(), 8) << searched.join(",").toStdString();
+    EXPECT_EQ(QSet<QString>(searched.begin(), searched.begin() + 3), QSet<QString>({"s.exe", "MYAPP.EXE", "tool.Dll"}));
+    EXPECT_EQ(searched.mid(3), QStringList({"a.exe", "y.exe", "b.exe", "x.exe", "c.exe"}));
+    EXPECT_EQ(host.extracted, 8);
+    EXPECT_EQ(engine().captured(), 8);
+    EXPECT_EQ(engine().added(), 8);
+    EXPECT_EQ(Names(dst).size(), 8);
+    EXPECT_FALSE(QFileInfo::exists(temp()));
+    EXPECT_EQ(host.statuses.first(), "Busy.");
+    EXPECT_EQ(host.statuses.last(), "Ready.");
+}
+
+TEST_F(ScanTree, ThreeIconsGiveThreeStatusTextsAndThreeCounts)
+{
+    MakeExe("app.exe", {MakeIcon(1), MakeIcon(2), MakeIcon(3)});
+    engine().scanTreeClick();
+    EXPECT_EQ(host.statusesStartingWith("Searching"),
+              QStringList({"Searching .... app.exe Icon 1 of 3", "Searching .... app.exe Icon 2 of 3",
+                           "Searching .... app.exe Icon 3 of 3"}));
+    EXPECT_EQ(host.extracted, 3);
+    EXPECT_EQ(Names(dst), QStringList({"Icon0000.ico", "Icon0001.ico", "Icon0002.ico"}));
+}
+
+TEST_F(ScanTree, BusyAndIdleChangeTheControlsInTheirOrder)
+{
+    engine().scanTreeClick();
+    QStringList steps;
+    for (const QString& e : host.events)
+        if (!e.startsWith("status") && e != "pump")
+            steps << e;
+    EXPECT_EQ(steps, QStringList({"animation on", "caption Button1 &Stop", "disable Button4", "disable Button2",
+                                  "disable Button3", "disable DirectoryListBox1", "disable DirectoryListBox2",
+                                  "disable DriveComboBox1", "disable DriveComboBox2", "disable FileListBox2",
+                                  "viewer icon", "caption Button1 Scan &Tree", "enable Button4", "animation off",
+                                  "enable DirectoryListBox2", "enable DirectoryListBox1", "enable DriveComboBox1",
+                                  "enable DriveComboBox2", "enable Button2", "enable Button3", "enable FileListBox1",
+                                  "enable FileListBox2"}));
+    EXPECT_EQ(host.statuses, QStringList({"Busy.", "Ready."}));
+    EXPECT_FALSE(QFileInfo::exists(temp()));
+    EXPECT_EQ(sourceFiles->directory(), src);
+    EXPECT_EQ(sourceFiles->mask(), "*.exe;*.dll");
+}
+
+// Stop clicked after the first capture, answered before the next entry.
+struct SearchStop {
+    const char* name;
+    StopAnswer answer;
+    int destFiles;
+    int tempFiles;
+};
+
+class SearchStopTest : public ScanTree, public testing::WithParamInterface<SearchStop> {};
+
+TEST_P(SearchStopTest, AnswersDoWhatTheyShould)
+{
+    const SearchStop& c = GetParam();
+    MakeExe("a.exe", {MakeIcon(1)});
+    MakeExe("b.exe", {MakeIcon(2)});
+    ClickTreeAtPump(2);
+    host.searchAnswers = {c.answer};
+    engine().scanTreeClick();
+    EXPECT_EQ(host.eventsStartingWith("ask"), QStringList({"ask search"}));
+    EXPECT_EQ(Names(dst).size(), c.destFiles);
+    EXPECT_EQ(Names(temp()).size(), c.tempFiles);
+    EXPECT_EQ(QFileInfo::exists(temp()), c.tempFiles > 0);
+    EXPECT_EQ(host.statuses.last(), "Ready.");
+
+    // The next run merges what a stop with No left behind.
+    host.events.clear();
+    host.atPump.clear();
+    engine().scanTreeClick();
+    EXPECT_EQ(Names(dst).size(), 2);
+    EXPECT_FALSE(QFileInfo::exists(temp()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, SearchStopTest,
+                         testing::Values(SearchStop{"Cancel", StopAnswer::Cancel, 2, 0},
+                                         SearchStop{"No", StopAnswer::No, 0, 1},
+                                         SearchStop{"Yes", StopAnswer::Yes, 1, 0}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ScanTree, StopAfterTheWalksLastCheckIsDropped)
+{
+    MakeExe("a.exe", {MakeIcon(1), MakeIcon(2)});
+    ClickTreeAtPump(3); // after the last capture
+    engine().scanTreeClick();
+    EXPECT_TRUE(host.eventsStartingWith("ask").isEmpty());
+    EXPECT_EQ(Names(dst).size(), 2);
+}
+
+TEST_F(ScanTree, EqualCollectedIconsGiveOneCopy)
+{
+    MakeExe("a.exe", {MakeIcon(1), MakeIcon(1), MakeIcon(2)});
+    engine().scanTreeClick();
+    EXPECT_EQ(Names(dst), QStringList({"Icon0000.ico", "Icon0001.ico"}));
+    EXPECT_EQ(engine().added(), 2);
+    EXPECT_TRUE(host.statusesStartingWith("Comparing .... Icon0001.ico with Icon0000.ico").size() == 1);
+}
+
+TEST_F(ScanTree, AnIconEqualToAnyDestinationFileIsNotCopied)
+{
+    CaptureObjects other;
+    MakeExe("a.exe", {MakeIcon(1), MakeIcon(2)});
+    // abc.ico holds icon 1 as the program writes it.
+    const QString saved = SaveIcon(other, icons, root.path(), 0, "a.exe");
+    ASSERT_TRUE(QFile::copy(saved, dst + "/abc.ico"));
+    destFiles->reread();
+    SetIconCounter(0);
+    engine().scanTreeClick();
+    EXPECT_EQ(Names(dst), QStringList({"abc.ico", "Icon0000.ico"}));
+    EXPECT_NE(Bytes(dst + "/Icon0000.ico"), Bytes(dst + "/abc.ico"));
+}
+
+TEST_F(ScanTree, CopiesTakeTheFreeNumbersFromZero)
+{
+    CaptureObjects other;
+    MakeExe("old.exe", {MakeIcon(5), MakeIcon(6)});
+    QFile::rename(SaveIcon(other, icons, root.path(), 0, "old.exe"), dst + "/Icon0000.ico");
+    QFile::rename(SaveIcon(other, icons, root.path(), 1, "old.exe"), dst + "/Icon0002.ico");
+    QFile::remove(src + "/old.exe");
+    destFiles->reread();
+    MakeExe("a.exe", {MakeIcon(1), MakeIcon(2)});
+    engine().scanTreeClick();
+    EXPECT_EQ(Names(dst), QStringList({"Icon0000.ico", "Icon0001.ico", "Icon0002.ico", "Icon0003.ico"}));
+}
+
+// Destination holding one other icon, three new icons collected, stop
+// clicked at the pump of the first comparison.
+struct CompareStop {
+    const char* name;
+    StopAnswer answer;
+    int destFiles;
+    int copiedWithoutCompare;
+};
+
+class CompareStopTest : public ScanTree, public testing::WithParamInterface<CompareStop> {};
+
+TEST_P(CompareStopTest, AnswersDoWhatTheyShould)
+{
+    const CompareStop& c = GetParam();
+    CaptureObjects other;
+    MakeExe("old.exe", {MakeIcon(9)});
+    QFile::rename(SaveIcon(other, icons, root.path(), 0, "old.exe"), dst + "/D.ico");
+    QFile::remove(src + "/old.exe");
+    destFiles->reread();
+    MakeExe("a.exe", {MakeIcon(1), MakeIcon(2), MakeIcon(3)});
+    // Pumps: 1 start, 2-4 captures, 5 merge start, 6 first comparison.
+    ClickTreeAtPump(6);
+    host.compareAnswers = {c.answer};
+    engine().scanTreeClick();
+    EXPECT_EQ(host.eventsStartingWith("ask"), QStringList({"ask compare"}));
+    EXPECT_EQ(Names(dst).size(), c.destFiles);
+    EXPECT_EQ(host.statusesStartingWith("Coping .... ").size(), c.copiedWithoutCompare);
+    EXPECT_FALSE(QFileInfo::exists(temp()));
+    // The destination list is read again at the end of the run, copies of
+    // add-all mode included.
+    EXPECT_EQ(destFiles->count(), c.destFiles);
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, CompareStopTest,
+                         testing::Values(CompareStop{"Yes", StopAnswer::Yes, 1, 0},
+                                         CompareStop{"No", StopAnswer::No, 4, 2},
+                                         CompareStop{"Cancel", StopAnswer::Cancel, 4, 0}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ScanTree, AShortFileComparesUnequalInsteadOfEndingTheMerge)
+{
+    QFile shortFile(dst + "/short.ico");
+    ASSERT_TRUE(shortFile.open(QIODevice::WriteOnly));
+    shortFile.write(QByteArray(10, 'x'));
+    shortFile.close();
+    destFiles->reread();
+    MakeExe("a.exe", {MakeIcon(1)});
+    engine().scanTreeClick();
+    EXPECT_EQ(Names(dst), QStringList({"Icon0000.ico", "short.ico"}));
+}
+
+using FailingOps = test::FailingFileOps;
+
+TEST_F(ScanTree, AFailedCopyKeepsItsCollectedFile)
+{
+    FailingOps failing;
+    failing.failCopyOf = {"Icon0001.ico"};
+    ops = &failing;
+    MakeExe("a.exe", {MakeIcon(1), MakeIcon(2), MakeIcon(3)});
+    engine().scanTreeClick();
+    EXPECT_EQ(host.statusesStartingWith("Copy Failed (202)").size(), 1);
+    EXPECT_EQ(Names(dst).size(), 2);
+    EXPECT_EQ(Names(temp()), QStringList({"Icon0001.ico"}));
+    // The next run, with the copy working, takes it along.
+    failing.failCopyOf.clear();
+    engine().scanTreeClick();
+    EXPECT_EQ(Names(dst).size(), 3);
+    EXPECT_FALSE(QFileInfo::exists(temp()));
+}
+
+TEST_F(ScanTree, AnErrorStillBringsTheWindowBackToIdle)
+{
+    FailingOps failing;
+    ops = &failing;
+    CaptureObjects other;
+    MakeExe("old.exe", {MakeIcon(9)});
+    QFile::rename(SaveIcon(other, icons, root.path(), 0, "old.exe"), dst + "/locked.ico");
+    QFile::remove(src + "/old.exe");
+    destFiles->reread();
+    failing.failOpenOf = {"locked.ico"};
+    MakeExe("a.exe", {MakeIcon(1), MakeIcon(2)});
+    try {
+        engine().scanTreeClick();
+        FAIL() << "no error";
+    } catch (const EInOutError& e) {
+        EXPECT_STREQ(e.what(), "Permission denied");
+    }
+    EXPECT_EQ(host.statuses.last(), "Ready.");
+    EXPECT_EQ(host.captions[Control::Button1], kScanTreeCaption);
+    EXPECT_EQ(host.events.filter("animation").last(), "animation off");
+    for (Control c : {Control::Button2, Control::Button3, Control::Button4, Control::DirectoryListBox1,
+                      Control::DirectoryListBox2, Control::DriveComboBox1, Control::DriveComboBox2,
+                      Control::FileListBox1, Control::FileListBox2})
+        EXPECT_EQ(host.events.filter(" " + test::ControlName(c)).last(), "enable " + test::ControlName(c));
+    EXPECT_EQ(Names(temp()).size(), 2);
+    EXPECT_EQ(sourceFiles->directory(), src);
+}
+
+TEST_F(ScanTree, ClosingTheWindowStopsTheRunWithoutTouchingIt)
+{
+    MakeExe("a.exe", {MakeIcon(1)});
+    MakeExe("b.exe", {MakeIcon(2)});
+    host.atPump[2] = [this] { host.isClosing = true; };
+    engine().scanTreeClick();
+    const int after = host.events.indexOf("pump", host.events.indexOf("pump") + 1);
+    EXPECT_EQ(host.events.size(), after + 1) << host.events.join("|").toStdString();
+    EXPECT_TRUE(Names(dst).isEmpty());
+    EXPECT_EQ(Names(temp()).size(), 1);
+    EXPECT_FALSE(engine().running());
+}
+
+TEST_F(ScanTree, CorpusIntoAnEmptyDestinationKeepsOneFilePerSignatureInCaptureOrder)
+{
+    const QStringList files = {"public/libwine-amd64/regedit.exe", "public/libwine-amd64/taskmgr.exe",
+                               "public/libwine-amd64/comctl32.dll", "public/libwine-amd64/user32.dll"};
+    PlatformIconSource platform;
+    std::vector<QByteArray> expected;
+    QSet<QByteArray> seen;
+    QTemporaryDir scratch;
+    CaptureObjects reference;
+    char folder = 'a';
+    for (const QString& f : files) {
+        const QString path = test::CorpusFile(f);
+        if (path.isEmpty())
+            GTEST_SKIP() << "corpus absent";
+        const QString copy = src + "/" + QChar(folder++) + "/" + QFileInfo(path).fileName();
+        QDir().mkpath(QFileInfo(copy).path());
+        ASSERT_TRUE(QFile::copy(path, copy));
+        for (int i = 0; i < platform.count(copy); ++i) {
+            const QByteArray bytes = Bytes(CaptureIcon(reference, platform, copy, i, scratch.path()));
+            if (!seen.contains(bytes.left(500))) {
+                seen.insert(bytes.left(500));
+                expected.push_back(bytes);
+            }
+        }
+    }
+    SetIconCounter(0);
+    HarvestRun corpusRun(host, HarvestModels{*sourceDirs, *sourceFiles, *destDirs, *destFiles}, objects, platform);
+    corpusRun.scanTreeClick();
+    const QStringList names = Names(dst);
+    ASSERT_EQ(names.size(), int(expected.size()));
+    for (int i = 0; i < names.size(); ++i)
+        EXPECT_EQ(Bytes(dst + "/" + names[i]), expected[std::size_t(i)]) << i;
+    EXPECT_FALSE(QFileInfo::exists(temp()));
+
+    corpusRun.scanTreeClick();
+    EXPECT_EQ(corpusRun.added(), 0);
+    EXPECT_EQ(Names(dst).size(), names.size());
+}
+
+} // namespace
+} // namespace glyphor
+
+namespace glyphor {
+namespace {
+
+// The merge's sorted insertion into the destination list must give what a
+// read of the folder gives.
+TEST(DestinationList, AddingAFileGivesWhatAReadGives)
+{
+    QTemporaryDir dir;
+    for (const char* n : {"Icon0000.ico", "abc.ico", "Zed.ico", "icon0005.ICO", "note.txt"})
+        QFile(dir.filePath(n)).open(QIODevice::WriteOnly);
+    FileListModel incremental;
+    incremental.setMask("*.ico");
+    incremental.setDirectory(dir.path());
+    for (const char* n : {"Icon0003.ico", "b.ico", "ZZ.ico", ".hidden.ico", "x.txt"}) {
+        QFile(dir.filePath(n)).open(QIODevice::WriteOnly);
+        incremental.addFile(n);
+    }
+    FileListModel read;
+    read.setMask("*.ico");
+    read.setDirectory(dir.path());
+    EXPECT_EQ(incremental.items(), read.items());
+}
+
+} // namespace
+} // namespace glyphor
