@@ -1,0 +1,41 @@
+#include "app/GlyphorApplication.h"
+
+#include "platform/ErrorBox.h"
+
+namespace glyphor {
+
+QString ApplicationTitleText()
+{
+    return QStringLiteral("Glyphor 2 - a Tarnwell utility");
+}
+
+GlyphorApplication::GlyphorApplication(int& argc, char** argv)
+    : QApplication(argc, argv)
+{
+}
+
+bool GlyphorApplication::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        ShowHandlerError(std::current_exception());
+        // The event counts as handled: its handler ended with the error.
+        return true;
+    }
+}
+
+void ShowHandlerError(std::exception_ptr error)
+{
+    QString message;
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        message = QString::fromUtf8(e.what());
+    } catch (...) {
+        message = QStringLiteral("An unexpected error ended the command");
+    }
+    platform::ShowErrorBox(QApplication::activeWindow(), message);
+}
+
+} // namespace glyphor
