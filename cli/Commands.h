@@ -1,0 +1,29 @@
+#pragma once
+// The subcommands of glyphor2-cli. Each takes the arguments that follow its
+// name and returns the process's exit status; failures are reported on stderr
+// in the program's own words.
+
+#include <string>
+#include <vector>
+
+namespace glyphor::cli {
+
+using Arguments = std::vector<std::string>;
+
+// show FILE OUT.png: the icon that the icon file reader makes of FILE, as a
+// 32 x 32 RGBA PNG.
+int ShowCommand(const Arguments& args);
+
+// icons FILE: the number of icons of FILE, one decimal line (0 for a file
+// with none or that is no executable).
+int IconsCommand(const Arguments& args);
+
+// capture FILE INDEX OUT.ico: the icon file that a capture of icon INDEX of
+// FILE writes. No icon at INDEX: "Icon image is not valid", status 1, no file.
+int CaptureCommand(const Arguments& args);
+
+// capture-all FILE OUTDIR: every icon of FILE captured into OUTDIR as
+// Icon0000.ico, Icon0001.ico, ...; prints how many were written.
+int CaptureAllCommand(const Arguments& args);
+
+} // namespace glyphor::cli

@@ -1,0 +1,21 @@
+#include "cli/Commands.h"
+
+#include "platform/IconExtractor.h"
+
+#include <cstdio>
+
+namespace glyphor::cli {
+
+int IconsCommand(const Arguments& args)
+{
+    if (args.size() != 1) {
+        std::fputs("usage: glyphor2-cli icons FILE\n", stderr);
+        return 2;
+    }
+    // A file that is missing or is no executable simply has no icons, as the
+    // icon picker and the scans see it.
+    std::printf("%d\n", platform::IconCount(args[0]));
+    return 0;
+}
+
+} // namespace glyphor::cli

@@ -1,0 +1,323 @@
+#include "iconfile/ImageDecoder.h"
+
+#include "util/ByteReader.h"
+
+#include <png.h>
+
+#include <algorithm>
+#include <array>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace glyphor {
+
+namespace {
+
+constexpr std::uint32_t kInfoHeaderSize = 40;
+
+// The few fields of a BITMAPINFOHEADER that decoding needs, at their offsets
+// inside the header.
+struct DibHeader {
+    std::uint32_t size = 0;       // biSize, offset 0
+    std::int32_t width = 0;       // biWidth, offset 4
+    std::int32_t height = 0;      // biHeight, offset 8 (colour and mask rows together)
+    std::uint16_t bitCount = 0;   // biBitCount, offset 14
+    std::uint32_t compression = 0; // biCompression, offset 16
+    std::uint32_t clrUsed = 0;    // biClrUsed, offset 32
+};
+
+Failure Invalid(const std::string& why)
+{
+    return Failure{"Icon image is not valid: " + why};
+}
+
+// Bytes per row of a bottom-up bitmap, padded to four bytes. 64-bit so that no
+// width a file claims can overflow it.
+std::uint64_t RowBytes(std::uint64_t width, std::uint64_t bitsPerPixel)
+{
+    return (width * bitsPerPixel + 31) / 32 * 4;
+}
+
+std::uint32_t Opaque(std::uint8_t r, std::uint8_t g, std::uint8_t b)
+{
+    return 0xFF000000u | (std::uint32_t{r} << 16) | (std::uint32_t{g} << 8) | b;
+}
+
+// Where the colour table starts and how many entries it holds depends on where
+// the image comes from: an icon file's reader puts it at byte 40 with the full
+// 2, 16 or 256 entries; the system's loader of resources honours biSize and
+// biClrUsed.
+struct TableLayout {
+    std::uint64_t offset = 0;
+    std::uint64_t entries = 0;
+};
+
+Result<TableLayout> ColourTableLayout(const DibHeader& h, DibLayout layout)
+{
+    const std::uint64_t full = h.bitCount <= 8 ? (std::uint64_t{1} << h.bitCount) : 0;
+    if (layout == DibLayout::IconFile)
+        return TableLayout{kInfoHeaderSize, full};
+    if (h.size < kInfoHeaderSize)
+        return Invalid("header too small");
+    // A biClrUsed beyond 256 cannot describe a table any icon uses; it is damage.
+    if (h.clrUsed > 256)
+        return Invalid("colour table too large");
+    return TableLayout{h.size, h.clrUsed != 0 ? h.clrUsed : full};
+}
+
+Result<DibHeader> ReadHeader(const ByteReader& in)
+{
+    if (!in.contains(0, kInfoHeaderSize))
+        return Invalid("image shorter than its header");
+    DibHeader h;
+    h.size = *in.u32(0);
+    h.width = *in.i32(4);
+    h.height = *in.i32(8);
+    h.bitCount = *in.u16(14);
+    h.compression = *in.u32(16);
+    h.clrUsed = *in.u32(32);
+    return h;
+}
+
+} // namespace
+
+bool IsPng(std::span<const std::uint8_t> bytes)
+{
+    static constexpr std::array<std::uint8_t, 8> kSignature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    return bytes.size() >= kSignature.size() &&
+           std::equal(kSignature.begin(), kSignature.end(), bytes.begin());
+}
+
+Result<IconImage> DecodeDib(std::span<const std::uint8_t> image, DibLayout layout)
+{
+    const ByteReader in(image);
+    auto header = ReadHeader(in);
+    if (!header)
+        return Failure{header.message()};
+    const DibHeader& h = *header;
+
+    const int bpp = h.bitCount;
+    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 24 && bpp != 32)
+        return Invalid("unsupported depth of " + std::to_string(bpp) + " bits per pixel");
+    if (h.compression != 0)
+        return Invalid("compressed bitmap");
+    // biHeight counts the colour rows and the mask rows; a top-down (negative)
+    // height is not a form icons take.
+    if (h.width <= 0 || h.height <= 1 || h.width > kMaxImageSide || h.height / 2 > kMaxImageSide)
+        return Invalid("size out of range");
+    const int width = h.width;
+    const int height = h.height / 2;
+
+    auto table = ColourTableLayout(h, layout);
+    if (!table)
+        return Failure{table.message()};
+    const std::uint64_t tableBytes = table->entries * 4;
+    if (!in.contains(table->offset, tableBytes))
+        return Invalid("colour table outside the image");
+    const auto colourTable = *in.slice(table->offset, tableBytes);
+
+    const std::uint64_t colourRow = RowBytes(width, bpp);
+    const std::uint64_t maskRow = RowBytes(width, 1);
+    const std::uint64_t bitsAt = table->offset + tableBytes;
+    const std::uint64_t maskAt = bitsAt + colourRow * height;
+    if (!in.contains(bitsAt, colourRow * height))
+        return Invalid("colour bits outside the image");
+    // A 32-bit image can do without its AND mask: its alpha decides. Everywhere
+    // else a missing mask is a truncated image.
+    const bool haveMask = in.contains(maskAt, maskRow * height);
+    if (!haveMask && bpp != 32)
+        return Invalid("mask bits outside the image");
+
+    IconImage out;
+    out.width = width;
+    out.height = height;
+    out.pixels.assign(static_cast<std::size_t>(width) * height, 0);
+    out.mask.assign(out.pixels.size(), 0);
+
+    // Index entries past the stored table give black, as the system draws them.
+    auto paletteColour = [&](unsigned index) -> std::uint32_t {
+        if (index >= table->entries)
+            return Opaque(0, 0, 0);
+        const std::uint8_t* e = colourTable.data() + std::size_t{index} * 4;
+        return Opaque(e[2], e[1], e[0]);
+    };
+
+    bool anyAlpha = false;
+    for (int row = 0; row < height; ++row) {
+        // Rows are stored bottom-up.
+        const int y = height - 1 - row;
+        const std::uint8_t* src = image.data() + bitsAt + colourRow * row;
+        std::uint32_t* dst = out.pixels.data() + static_cast<std::size_t>(y) * width;
+        for (int x = 0; x < width; ++x) {
+            switch (bpp) {
+            case 1:
+                dst[x] = paletteColour((src[x >> 3] >> (7 - (x & 7))) & 1);
+                break;
+            case 4:
+                dst[x] = paletteColour((x & 1) ? (src[x >> 1] & 0x0F) : (src[x >> 1] >> 4));
+                break;
+            case 8:
+                dst[x] = paletteColour(src[x]);
+                break;
+            case 24: {
+                const std::uint8_t* p = src + std::size_t{3} * x;
+                dst[x] = Opaque(p[2], p[1], p[0]);
+                break;
+            }
+            case 32: {
+                const std::uint8_t* p = src + std::size_t{4} * x;
+                dst[x] = (std::uint32_t{p[3]} << 24) | (std::uint32_t{p[2]} << 16) |
+                         (std::uint32_t{p[1]} << 8) | p[0];
+                anyAlpha = anyAlpha || p[3] != 0;
+                break;
+            }
+            }
+        }
+        if (haveMask) {
+            const std::uint8_t* m = image.data() + maskAt + maskRow * row;
+            std::uint8_t* mdst = out.mask.data() + static_cast<std::size_t>(y) * width;
+            for (int x = 0; x < width; ++x)
+                mdst[x] = (m[x >> 3] >> (7 - (x & 7))) & 1;
+        }
+    }
+
+    // A 32-bit image whose alpha is 0 everywhere was made without an alpha
+    // channel; its AND mask alone decides, and its colours are opaque.
+    out.hasAlpha = anyAlpha;
+    if (bpp == 32 && !anyAlpha) {
+        for (auto& p : out.pixels)
+            p |= 0xFF000000u;
+    }
+    return out;
+}
+
+namespace {
+
+// What the libpng callbacks share: the bytes still to read and the first
+// error message, kept in a fixed buffer because the error path leaves through
+// longjmp and must not own anything that needs destroying.
+struct PngSource {
+    std::span<const std::uint8_t> bytes;
+    std::size_t position = 0;
+    char message[128] = {};
+};
+
+void PngRead(png_structp png, png_bytep data, png_size_t length)
+{
+    auto* src = static_cast<PngSource*>(png_get_io_ptr(png));
+    if (length > src->bytes.size() - src->position)
+        png_error(png, "image data ends early");
+    std::memcpy(data, src->bytes.data() + src->position, length);
+    src->position += length;
+}
+
+void PngError(png_structp png, png_const_charp message)
+{
+    auto* src = static_cast<PngSource*>(png_get_error_ptr(png));
+    if (src->message[0] == '\0')
+        std::snprintf(src->message, sizeof src->message, "%s", message ? message : "");
+    png_longjmp(png, 1);
+}
+
+void PngWarning(png_structp, png_const_charp) {}
+
+// The libpng calls, in a function of their own so that the setjmp frame holds
+// no object with a destructor: everything it fills lives in the caller.
+bool ReadPngInto(png_structp png, png_infop info, IconImage& out, std::vector<png_bytep>& rows)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+
+    // Refuse absurd sizes before libpng allocates anything for them, and keep
+    // every ancillary chunk to a modest size.
+    png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
+    png_set_chunk_malloc_max(png, 8u << 20);
+    png_set_chunk_cache_max(png, 128);
+
+    png_read_info(png, info);
+    const png_uint_32 width = png_get_image_width(png, info);
+    const png_uint_32 height = png_get_image_height(png, info);
+    if (width == 0 || height == 0 || width > kMaxImageSide || height > kMaxImageSide)
+        png_error(png, "size out of range");
+
+    // Whatever the colour type and depth, end with 8-bit RGBA.
+    const int colourType = png_get_color_type(png, info);
+    const int bitDepth = png_get_bit_depth(png, info);
+    if (colourType == PNG_COLOR_TYPE_PALETTE)
+        png_set_palette_to_rgb(png);
+    if (colourType == PNG_COLOR_TYPE_GRAY && bitDepth < 8)
+        png_set_expand_gray_1_2_4_to_8(png);
+    if (png_get_valid(png, info, PNG_INFO_tRNS))
+        png_set_tRNS_to_alpha(png);
+    if (bitDepth == 16)
+        png_set_strip_16(png);
+    if (colourType == PNG_COLOR_TYPE_GRAY || colourType == PNG_COLOR_TYPE_GRAY_ALPHA)
+        png_set_gray_to_rgb(png);
+    png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    if (png_get_rowbytes(png, info) != std::size_t{width} * 4)
+        png_error(png, "unexpected row layout");
+
+    out.width = static_cast<int>(width);
+    out.height = static_cast<int>(height);
+    out.pixels.assign(std::size_t{width} * height, 0);
+    rows.resize(height);
+    for (png_uint_32 y = 0; y < height; ++y)
+        rows[y] = reinterpret_cast<png_bytep>(out.pixels.data() + std::size_t{y} * width);
+    png_read_image(png, rows.data());
+    // The trailing chunks carry nothing the icon needs; a damaged end after
+    // complete image data is not worth refusing the picture for.
+    return true;
+}
+
+} // namespace
+
+Result<IconImage> DecodePng(std::span<const std::uint8_t> image)
+{
+    if (!IsPng(image))
+        return Invalid("not a PNG image");
+
+    PngSource source;
+    source.bytes = image;
+    IconImage out;
+    std::vector<png_bytep> rows;
+
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &source, PngError, PngWarning);
+    if (!png)
+        return Failure{"Out of system resources"};
+    png_infop info = png_create_info_struct(png);
+    if (!info) {
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        return Failure{"Out of system resources"};
+    }
+    png_set_read_fn(png, &source, PngRead);
+    const bool ok = ReadPngInto(png, info, out, rows);
+    png_destroy_read_struct(&png, &info, nullptr);
+    if (!ok)
+        return Invalid(std::string("damaged PNG image: ") + source.message);
+
+    // The rows came out as bytes R, G, B, A; the program holds 0xAARRGGBB.
+    out.mask.assign(out.pixels.size(), 0);
+    for (std::size_t i = 0; i < out.pixels.size(); ++i) {
+        std::uint8_t b[4];
+        std::memcpy(b, &out.pixels[i], 4);
+        out.pixels[i] = (std::uint32_t{b[3]} << 24) | (std::uint32_t{b[0]} << 16) |
+                        (std::uint32_t{b[1]} << 8) | b[2];
+        out.mask[i] = b[3] < 128 ? 1 : 0;
+    }
+    out.hasAlpha = true;
+    return out;
+}
+
+Result<IconImage> DecodeIconImage(std::span<const std::uint8_t> image, DibLayout layout)
+{
+    if (IsPng(image))
+        return DecodePng(image);
+    return DecodeDib(image, layout);
+}
+
+} // namespace glyphor

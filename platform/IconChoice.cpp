@@ -1,0 +1,113 @@
+#include "platform/IconChoice.h"
+
+#include "util/ByteReader.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <tuple>
+
+namespace glyphor::platform {
+
+namespace {
+
+constexpr std::size_t kGroupHeaderSize = 6;
+constexpr std::size_t kGroupEntrySize = 14;
+
+bool StartsWithPngSignature(std::span<const std::uint8_t> data)
+{
+    static constexpr std::uint8_t kSig[8] = { 0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n' };
+    return data.size() >= 8 && std::equal(kSig, kSig + 8, data.begin());
+}
+
+// Bits per pixel from the PNG header: bit depth times the channels of the
+// colour type. A palette image counts its index depth, like a BMP one.
+int PngBitCount(const ByteReader& r)
+{
+    auto depth = r.u8(24);
+    auto type = r.u8(25);
+    if (!depth || !type)
+        return 0;
+    int channels = 0;
+    switch (*type) {
+    case 0: channels = 1; break; // grey
+    case 2: channels = 3; break; // RGB
+    case 3: channels = 1; break; // palette
+    case 4: channels = 2; break; // grey + alpha
+    case 6: channels = 4; break; // RGBA
+    default: return 0;
+    }
+    return std::min(*depth * channels, 64);
+}
+
+int BitCountFromColours(std::uint8_t colours)
+{
+    switch (colours) {
+    case 2: return 1;
+    case 16: return 4;
+    case 0: return 8; // 0 meant "256 or more" in the old directories
+    default: return 8;
+    }
+}
+
+} // namespace
+
+std::optional<std::vector<GroupIconEntry>> ParseGroupIconDirectory(
+    std::span<const std::uint8_t> bytes)
+{
+    ByteReader r(bytes);
+    auto count = r.u16(4);
+    if (!count)
+        return std::nullopt;
+    const std::size_t fit = (bytes.size() - kGroupHeaderSize) / kGroupEntrySize;
+    const std::size_t n = std::min({ std::size_t { *count }, fit, kMaxGroupImages });
+    std::vector<GroupIconEntry> entries;
+    entries.reserve(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::size_t at = kGroupHeaderSize + i * kGroupEntrySize;
+        GroupIconEntry e;
+        e.width = *r.u8(at);
+        e.height = *r.u8(at + 1);
+        e.colourCount = *r.u8(at + 2);
+        e.planes = *r.u16(at + 4);
+        e.bitCount = *r.u16(at + 6);
+        e.bytesInRes = *r.u32(at + 8);
+        e.id = *r.u16(at + 12);
+        entries.push_back(e);
+    }
+    return entries;
+}
+
+int CandidateBitCount(std::uint16_t directoryBitCount, std::uint8_t colourCount,
+                      std::span<const std::uint8_t> data)
+{
+    if (directoryBitCount != 0)
+        return directoryBitCount;
+    ByteReader r(data);
+    if (StartsWithPngSignature(data)) {
+        if (int b = PngBitCount(r))
+            return b;
+    } else if (auto bits = r.u16(14); bits && *bits != 0) {
+        return *bits;
+    }
+    return BitCountFromColours(colourCount);
+}
+
+std::vector<std::size_t> PreferenceOrder(const std::vector<IconCandidate>& candidates)
+{
+    std::vector<std::size_t> order;
+    for (std::size_t i = 0; i < candidates.size(); ++i)
+        if (!candidates[i].data.empty())
+            order.push_back(i);
+    // Distance 0 is an exact 32 x 32 image, so one key covers both rules.
+    auto key = [&](std::size_t i) {
+        const IconCandidate& c = candidates[i];
+        const long distance = std::labs(c.width - 32L) + std::labs(c.height - 32L);
+        const long area = static_cast<long>(c.width) * c.height;
+        return std::make_tuple(distance, -area, -c.bitCount, i);
+    };
+    std::sort(order.begin(), order.end(),
+              [&](std::size_t a, std::size_t b) { return key(a) < key(b); });
+    return order;
+}
+
+} // namespace glyphor::platform

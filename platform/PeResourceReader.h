@@ -1,0 +1,72 @@
+#pragma once
+// The icons of a PE32 or PE32+ executable: its RT_GROUP_ICON resources in
+// the order of the resource directory, and the RT_ICON images they name.
+// Reads the headers, the section table and the resource directory through
+// checked offsets; the image data is touched only when an icon is asked for.
+
+#include "platform/IconContainer.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <unordered_set>
+#include <vector>
+
+namespace glyphor::platform {
+
+class PeResourceReader final : public IconContainer {
+public:
+    // Most sections read from the section table.
+    static constexpr std::size_t kMaxSections = 1024;
+    // Most entries read from one resource directory.
+    static constexpr std::size_t kMaxDirectoryEntries = 65536;
+
+    // Nothing unless the bytes begin with a DOS header that leads to a PE
+    // header. A PE file without a usable resource directory has no icons.
+    static std::optional<PeResourceReader> open(std::span<const std::uint8_t> file);
+
+    std::size_t groupCount() const override { return m_groups.size(); }
+    std::vector<IconCandidate> images(std::size_t group) const override;
+
+    // The group directory bytes of a group (empty when its data is damaged).
+    std::span<const std::uint8_t> groupDirectory(std::size_t group) const;
+    std::uint32_t groupLanguage(std::size_t group) const { return m_groups.at(group).language; }
+
+    // Where the resource directory lies in the file (for the mutation tests).
+    std::uint64_t resourceOffset() const { return m_rsrcOffset; }
+    std::size_t resourceSize() const { return m_rsrc.size(); }
+
+private:
+    struct Section {
+        std::uint32_t virtualAddress;
+        std::uint32_t virtualSize;
+        std::uint32_t rawSize;
+        std::uint32_t rawOffset;
+    };
+    struct Group {
+        std::span<const std::uint8_t> directory;
+        std::uint32_t language;
+    };
+    struct IconName {
+        std::uint16_t id;
+        std::uint32_t languageDirectory;
+    };
+
+    explicit PeResourceReader(std::span<const std::uint8_t> file) : m_file(file) {}
+    std::optional<std::span<const std::uint8_t>> mapRva(std::uint32_t rva, std::uint64_t size) const;
+    std::span<const std::uint8_t> dataEntry(std::uint32_t offset) const;
+    void readGroups(std::uint32_t nameDirectory);
+    void readIconNames(std::uint32_t nameDirectory);
+    std::span<const std::uint8_t> iconData(std::uint16_t id, std::uint32_t language) const;
+
+    std::span<const std::uint8_t> m_file;
+    std::vector<Section> m_sections;
+    std::span<const std::uint8_t> m_rsrc;
+    std::uint64_t m_rsrcOffset = 0;
+    std::vector<Group> m_groups;
+    std::vector<IconName> m_icons; // sorted by id; the first stored of an id first
+    // Directories already read; one met again would be a loop in the tree.
+    std::unordered_set<std::uint32_t> m_visited;
+};
+
+} // namespace glyphor::platform
