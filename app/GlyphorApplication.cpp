@@ -1,5 +1,6 @@
 #include "app/GlyphorApplication.h"
 
+#include "app/ProgramIcon.h"
 #include "platform/ErrorBox.h"
 
 namespace glyphor {
@@ -12,6 +13,12 @@ QString ApplicationTitleText()
 GlyphorApplication::GlyphorApplication(int& argc, char** argv)
     : QApplication(argc, argv)
 {
+    setOrganizationName(QStringLiteral("Tarnwell"));
+    setApplicationName(QStringLiteral("Glyphor2"));
+    // The application's title names the product and its maker; it is the
+    // caption of the program's own message boxes.
+    setApplicationDisplayName(ApplicationTitleText());
+    setWindowIcon(ProgramIcon());
 }
 
 bool GlyphorApplication::notify(QObject* receiver, QEvent* event)

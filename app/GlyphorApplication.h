@@ -16,6 +16,8 @@ QString ApplicationTitleText();
 class GlyphorApplication : public QApplication {
     Q_OBJECT
 public:
+    // Names the organisation and application (where the settings live), sets
+    // the application title and the program's icon.
     GlyphorApplication(int& argc, char** argv);
 
     bool notify(QObject* receiver, QEvent* event) override;
