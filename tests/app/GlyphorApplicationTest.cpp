@@ -1,10 +1,8 @@
+#include "AnswerBoxes.h"
 #include "app/GlyphorApplication.h"
 #include "util/Error.h"
 
-#include <QMessageBox>
-#include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include <functional>
 #include <stdexcept>
@@ -22,34 +20,6 @@ public:
 protected:
     void mousePressEvent(QMouseEvent*) override { handler(); }
 };
-
-// What the error box showed; answered with OK as soon as it is up.
-struct SeenBox {
-    int shown = 0;
-    QString title;
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QMessageBox::StandardButtons buttons;
-};
-
-// Polls for the modal box (it does not exist before the handler runs) and
-// clicks its OK button.
-void AnswerBoxes(QTimer& timer, SeenBox& seen)
-{
-    timer.setInterval(5);
-    QObject::connect(&timer, &QTimer::timeout, [&seen] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box)
-            return;
-        ++seen.shown;
-        seen.title = box->windowTitle();
-        seen.text = box->text();
-        seen.icon = box->icon();
-        seen.buttons = box->standardButtons();
-        box->button(QMessageBox::Ok)->click();
-    });
-    timer.start();
-}
 
 } // namespace
 
