@@ -26,4 +26,8 @@ int CaptureCommand(const Arguments& args);
 // Icon0000.ico, Icon0001.ico, ...; prints how many were written.
 int CaptureAllCommand(const Arguments& args);
 
+// save FILE INDEX DESTDIR: what "Save Icon" does, with the icon counter at 0;
+// prints the full path of the file written.
+int SaveCommand(const Arguments& args);
+
 } // namespace glyphor::cli

@@ -20,6 +20,7 @@ constexpr Command kCommands[] = {
     {"icons", "FILE", glyphor::cli::IconsCommand},
     {"capture", "FILE INDEX OUT.ico", glyphor::cli::CaptureCommand},
     {"capture-all", "FILE OUTDIR", glyphor::cli::CaptureAllCommand},
+    {"save", "FILE INDEX DESTDIR", glyphor::cli::SaveCommand},
 };
 
 int usage()

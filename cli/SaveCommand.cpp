@@ -1,0 +1,51 @@
+#include "cli/Commands.h"
+
+#include "harvest/CaptureIcon.h"
+#include "harvest/IconCounter.h"
+#include "harvest/IconSource.h"
+#include "util/Error.h"
+
+#include <QDir>
+#include <QString>
+
+#include <cstdio>
+
+namespace glyphor::cli {
+
+namespace {
+
+// Whole decimal numbers only, as the program reads a number typed by a user.
+int ParseIndex(const std::string& text)
+{
+    bool ok = false;
+    const int value = QString::fromStdString(text).toInt(&ok);
+    if (!ok)
+        throw Error("'" + text + "' is not a valid integer value");
+    return value;
+}
+
+} // namespace
+
+int SaveCommand(const Arguments& args)
+{
+    if (args.size() != 3) {
+        std::fputs("usage: glyphor2-cli save FILE INDEX DESTDIR\n", stderr);
+        return 2;
+    }
+    try {
+        const int index = ParseIndex(args[1]);
+        const QString file = QDir::current().absoluteFilePath(QString::fromStdString(args[0]));
+        const QString dest = QDir::cleanPath(QDir::current().absoluteFilePath(QString::fromStdString(args[2])));
+        // A fresh process: the counter starts at 0, as in a newly started window.
+        SetIconCounter(0);
+        CaptureObjects objects;
+        const QString path = SaveIcon(objects, PlatformIconSource(), dest, index, file);
+        std::printf("%s\n", path.toStdString().c_str());
+    } catch (const Error& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace glyphor::cli

@@ -1,0 +1,54 @@
+#pragma once
+// Capturing one icon of an executable as a 32 x 32 icon file, through the
+// main window's image list, and "Save Icon", which does the same straight
+// into the destination folder.
+
+#include "harvest/IconHolder.h"
+#include "harvest/ImageList.h"
+
+#include <QString>
+
+namespace glyphor {
+
+class IconSource;
+
+// The objects of the main window that every capture passes through. They live
+// as long as the window: iconHolder keeps the icon last extracted by a scan,
+// image1 the icon last saved, and imageList1 is back to its one image after
+// every capture, also after one that failed.
+struct CaptureObjects {
+    // standardIconSize is the system's standard icon size that every holder
+    // reports (32 on this platform; tests give other sizes).
+    explicit CaptureObjects(int standardIconSize = kIconSize)
+        : standardIconSize(standardIconSize), iconHolder(standardIconSize), image1(standardIconSize)
+    {
+    }
+
+    int standardIconSize;
+    IconHolder iconHolder;
+    IconHolder image1;
+    ImageList imageList1;
+};
+
+// Steps 4 to 7 of a capture: the holder's icon into the image list at index 1,
+// fetched back into image1, saved to path, removed from the list again.
+// Raises Error "Invalid image size", "Icon image is not valid" (nothing to
+// save; no file is created) or the writer's errors ("Cannot create file %s").
+void SaveThroughImageList(CaptureObjects& objects, const IconHolder& holder, const QString& path);
+
+// The seven steps of a capture, in order: extract icon index of exe into
+// iconHolder (the icon it held is destroyed), take the name with
+// NextIconFileName(folder), then SaveThroughImageList. Sets no status text and
+// adds to no count; its callers do that. Returns the path written.
+QString CaptureIcon(CaptureObjects& objects, const IconSource& source, const QString& exe, int index,
+                    const QString& folder);
+
+// "Save Icon": icon itemIndex of fileName (the icon picker's selection; -1
+// when nothing is selected) saved under NextIconFileName(destFolder), through a
+// holder of its own that is released afterwards. Returns the path written; the
+// caller then reads the destination file list again. No status text, no count,
+// no duplicate check. A save that fails leaves no file behind.
+QString SaveIcon(CaptureObjects& objects, const IconSource& source, const QString& destFolder, int itemIndex,
+                 const QString& fileName);
+
+} // namespace glyphor

@@ -1,0 +1,71 @@
+#include "harvest/NextIconFileName.h"
+
+#include "harvest/IconCounter.h"
+#include "harvest/PathJoin.h"
+#include "util/Error.h"
+
+#include <QFile>
+
+#include <sys/stat.h>
+
+namespace glyphor {
+
+namespace {
+
+// The name space of one folder: 0000 to 9999.
+constexpr int kNamesPerFolder = 10000;
+
+// A name is taken by anything but a folder. A link counts by what it points
+// at, and a dangling link counts as taken so that nothing is written through it.
+bool FileTaken(const QString& path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    struct stat st {};
+    if (::lstat(native.constData(), &st) != 0)
+        return false;
+    if (S_ISLNK(st.st_mode)) {
+        struct stat target {};
+        if (::stat(native.constData(), &target) != 0)
+            return true;
+        return !S_ISDIR(target.st_mode);
+    }
+    return !S_ISDIR(st.st_mode);
+}
+
+// The counter steps in 32 bits and wraps instead of overflowing; only the last
+// four digits ever matter.
+std::int32_t Next(std::int32_t value)
+{
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(value) + 1u);
+}
+
+} // namespace
+
+QString IconNumberDigits(std::int32_t value)
+{
+    const std::int64_t magnitude = value < 0 ? -static_cast<std::int64_t>(value) : value;
+    const QString text = QStringLiteral("0000") + QString::number(magnitude);
+    return text.right(4);
+}
+
+QString NextIconFileName(const QString& folder)
+{
+    const std::int32_t start = IconCounter();
+    std::int32_t counter = start;
+    for (int tried = 0; tried < kNamesPerFolder; ++tried) {
+        const QString candidate = JoinPath(folder, QStringLiteral("Icon") + IconNumberDigits(counter) + QStringLiteral(".ico"));
+        const bool taken = FileTaken(candidate);
+        counter = Next(counter);
+        if (!taken) {
+            SetIconCounter(counter);
+            return candidate;
+        }
+    }
+    // Every one of the 10000 numbers has been tried once, so the search would
+    // never end.
+    SetIconCounter(start);
+    throw Error(FormatMessage("No free icon file name left in %s: Icon0000.ico to Icon9999.ico all exist",
+                              folder.toStdString()));
+}
+
+} // namespace glyphor

@@ -1,0 +1,159 @@
+#include "Corpus.h"
+#include "FakeIconSource.h"
+
+#include "harvest/CaptureIcon.h"
+#include "harvest/IconCounter.h"
+#include "harvest/IconSource.h"
+#include "util/Error.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace glyphor {
+namespace {
+
+using test::FakeIconSource;
+using test::MakeIcon;
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+class CaptureTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetIconCounter(0);
+        source.add("/x/app.exe", {MakeIcon(1), MakeIcon(2, 16), MakeIcon(3, 48)});
+    }
+    QStringList Files() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
+
+    QTemporaryDir dir;
+    FakeIconSource source;
+    CaptureObjects objects;
+};
+
+TEST_F(CaptureTest, EverySizeGivesA766ByteFileAndTheListKeepsOneImage)
+{
+    for (int i = 0; i < 3; ++i) {
+        const QString path = CaptureIcon(objects, source, "/x/app.exe", i, dir.path());
+        EXPECT_EQ(QFileInfo(path).size(), 766) << i;
+        EXPECT_EQ(objects.imageList1.count(), 1);
+        ASSERT_TRUE(objects.image1.icon().has_value());
+        EXPECT_EQ(objects.image1.icon()->width, 32);
+        EXPECT_EQ(objects.image1.icon()->height, 32);
+    }
+    EXPECT_EQ(Files(), QStringList({"Icon0000.ico", "Icon0001.ico", "Icon0002.ico"}));
+    // The scan's holder keeps the icon last extracted, at its own size.
+    EXPECT_EQ(objects.iconHolder.icon()->width, 48);
+}
+
+TEST_F(CaptureTest, TwoSavesOfOneIconGiveTwoEqualFiles)
+{
+    const QString a = SaveIcon(objects, source, dir.path(), 0, "/x/app.exe");
+    const QString b = SaveIcon(objects, source, dir.path(), 0, "/x/app.exe");
+    EXPECT_NE(a, b);
+    EXPECT_EQ(ReadAll(a), ReadAll(b));
+    EXPECT_EQ(ReadAll(a).size(), 766);
+    // "Save Icon" uses a holder of its own; the scans' holder is untouched.
+    EXPECT_FALSE(objects.iconHolder.hasIcon());
+}
+
+struct FailingSave {
+    const char* name;
+    int index;
+    const char* file;
+    bool missingFolder;
+    const char* message;
+};
+
+class FailedSaveTest : public CaptureTest, public testing::WithParamInterface<FailingSave> {};
+
+TEST_P(FailedSaveTest, LeavesNoFileAndTheNextSaveIsRight)
+{
+    const FailingSave& c = GetParam();
+    const QString folder = c.missingFolder ? dir.filePath("gone") : dir.path();
+    try {
+        SaveIcon(objects, source, folder, c.index, c.file);
+        FAIL() << "no error";
+    } catch (const Error& e) {
+        EXPECT_EQ(std::string(e.what()).rfind(c.message, 0), 0u) << e.what();
+    }
+    EXPECT_TRUE(Files().isEmpty()) << Files().join(",").toStdString();
+    EXPECT_EQ(objects.imageList1.count(), 1);
+    // A later save stores its own icon, not one left over in the list.
+    const QString ok = SaveIcon(objects, source, dir.path(), 1, "/x/app.exe");
+    const QString again = SaveIcon(objects, source, dir.path(), 1, "/x/app.exe");
+    EXPECT_EQ(ReadAll(ok), ReadAll(again));
+    CaptureObjects fresh;
+    const QString reference = SaveIcon(fresh, source, dir.path(), 1, "/x/app.exe");
+    EXPECT_EQ(ReadAll(ok), ReadAll(reference));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FailedSaveTest,
+    testing::Values(FailingSave{"NothingSelected", -1, "/x/app.exe", false, "Icon image is not valid"},
+                    FailingSave{"IndexBeyondCount", 3, "/x/app.exe", false, "Icon image is not valid"},
+                    FailingSave{"NotAnExecutable", 0, "/x/none.txt", false, "Icon image is not valid"},
+                    FailingSave{"FolderMissing", 0, "/x/app.exe", true, "Cannot create file"}),
+    [](const testing::TestParamInfo<FailingSave>& info) { return std::string(info.param.name); });
+
+TEST_F(CaptureTest, SmallStandardSizeFailsBeforeWritingButAfterTakingTheName)
+{
+    CaptureObjects small(16);
+    try {
+        CaptureIcon(small, source, "/x/app.exe", 0, dir.path());
+        FAIL() << "no error";
+    } catch (const Error& e) {
+        EXPECT_STREQ(e.what(), "Invalid image size");
+    }
+    EXPECT_EQ(IconCounter(), 1);
+    EXPECT_TRUE(Files().isEmpty());
+    EXPECT_EQ(small.imageList1.count(), 1);
+}
+
+TEST(ImageList, HoldsItsStoredImageAndRefusesAnEmptyHolder)
+{
+    ImageList list;
+    EXPECT_EQ(list.count(), 1);
+    IconHolder empty;
+    EXPECT_EQ(list.addIcon(empty), -1);
+    EXPECT_FALSE(list.getIcon(1).has_value());
+    IconHolder holder;
+    holder.setIcon(MakeIcon(4, 48));
+    EXPECT_EQ(list.addIcon(holder), 1);
+    EXPECT_EQ(list.getIcon(1)->width, 32);
+    list.remove(1);
+    EXPECT_EQ(list.count(), 1);
+}
+
+} // namespace
+} // namespace glyphor
+
+namespace glyphor {
+namespace {
+
+TEST(CaptureCorpus, EveryIconOfARealExecutableGivesA766ByteFile)
+{
+    const QString exe = test::CorpusFile("public/libwine-amd64/regedit.exe");
+    if (exe.isEmpty())
+        GTEST_SKIP() << "corpus absent";
+    QTemporaryDir dir;
+    SetIconCounter(0);
+    CaptureObjects objects;
+    PlatformIconSource source;
+    const int count = source.count(exe);
+    ASSERT_GT(count, 1);
+    for (int i = 0; i < count; ++i)
+        EXPECT_EQ(QFileInfo(CaptureIcon(objects, source, exe, i, dir.path())).size(), 766);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), count);
+    EXPECT_EQ(objects.imageList1.count(), 1);
+}
+
+} // namespace
+} // namespace glyphor

@@ -1,0 +1,51 @@
+#pragma once
+// Icons of known pictures for the engine's tests: each "executable" is a name
+// with a list of icons; any other path gives none, as a file without icons does.
+
+#include "harvest/IconSource.h"
+#include "iconfile/IconImage.h"
+
+#include <QHash>
+#include <QString>
+#include <QVector>
+
+#include <cstdint>
+
+namespace glyphor::test {
+
+// A size x size picture, opaque, whose colours follow seed so that different
+// seeds give icon files that differ within their first 500 bytes.
+inline IconImage MakeIcon(int seed, int size = kIconSize)
+{
+    static const std::uint32_t colours[] = {0xFF000000, 0xFF800000, 0xFF008000, 0xFF808000, 0xFF000080,
+                                            0xFF800080, 0xFF008080, 0xFF808080, 0xFFC0C0C0, 0xFFFF0000,
+                                            0xFF00FF00, 0xFFFFFF00, 0xFF0000FF, 0xFFFF00FF, 0xFF00FFFF,
+                                            0xFFFFFFFF};
+    IconImage image;
+    image.width = size;
+    image.height = size;
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x)
+            image.pixels.push_back(colours[std::size_t(seed * 7 + x / 4 + y * 3) % 16]);
+    image.mask.assign(std::size_t(size) * size, 0);
+    return image;
+}
+
+class FakeIconSource final : public IconSource {
+public:
+    void add(const QString& path, QVector<IconImage> icons) { m_files.insert(path, std::move(icons)); }
+
+    int count(const QString& path) const override { return int(m_files.value(path).size()); }
+    std::optional<IconImage> extract(const QString& path, int index) const override
+    {
+        const auto icons = m_files.value(path);
+        if (index < 0 || index >= icons.size())
+            return std::nullopt;
+        return icons[index];
+    }
+
+private:
+    QHash<QString, QVector<IconImage>> m_files;
+};
+
+} // namespace glyphor::test
