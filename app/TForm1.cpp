@@ -221,10 +221,6 @@ void TForm1::FormCreate()
     // The stored running total is loaded here once the settings store exists;
     // until then every run starts from 0.
     ExtractedCount = 0;
-    // The 32 x 32 image list starts with one image, which the capture replaces.
-    QImage first(32, 32, QImage::Format_ARGB32);
-    first.fill(Qt::transparent);
-    ImageList1 = { first };
 }
 
 QString TForm1::statusText() const { return m_statusText->text(); }

@@ -5,9 +5,9 @@
 // the window's stored layout names them, because the harvest engine, the
 // viewer and the tests work on them directly.
 
-#include <QImage>
+#include "harvest/ImageList.h"
+
 #include <QMainWindow>
-#include <QVector>
 
 #include <cstdint>
 
@@ -78,9 +78,9 @@ public:
     QMenu* PopupMenu1; // "Whats This?", the popup menu of the six buttons
     QAction* WhatsThis1;
 
-    // The 32 x 32 image list of the icon capture; it holds one image from the
-    // start, as the capture replaces the image at index 0.
-    QVector<QImage> ImageList1;
+    // The 32 x 32 image list of the icon capture; it holds its one image from
+    // the start.
+    ImageList ImageList1;
 
     // The running total of icons extracted, over all runs of the program.
     std::int32_t ExtractedCount = 0;

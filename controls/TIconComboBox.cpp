@@ -1,9 +1,6 @@
 #include "controls/TIconComboBox.h"
 
 #include "iconfile/IconNormalizer.h"
-#include "platform/IconExtractor.h"
-
-#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
@@ -25,8 +22,15 @@ public:
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
-QPixmap ToPixmap(const IconImage& icon)
+} // namespace
+
+QPixmap IconPixmap(const IconImage& source)
 {
+    if (source.empty())
+        return {};
+    // The picker shows what a capture would save: the 32 x 32 image with its
+    // one-bit mask, not the file's own larger or deeper images.
+    const IconImage icon = NormalizeIcon(source);
     QImage image(icon.width, icon.height, QImage::Format_ARGB32);
     for (int y = 0; y < icon.height; ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
@@ -34,26 +38,6 @@ QPixmap ToPixmap(const IconImage& icon)
             line[x] = icon.transparent(x, y) ? 0u : (icon.pixel(x, y) | 0xFF000000u);
     }
     return QPixmap::fromImage(image);
-}
-
-} // namespace
-
-QPixmap ExtractIconPixmap(const QString& path, int index)
-{
-    const auto icon = platform::ExtractIcon(QFile::encodeName(path).toStdString(), index);
-    if (!icon || icon->empty())
-        return {};
-    // The picker shows what a capture would save: the 32 x 32 image with its
-    // one-bit mask, not the file's own larger or deeper images.
-    return ToPixmap(NormalizeIcon(*icon));
-}
-
-IconSource IconSource::Platform()
-{
-    return {
-        [](const QString& path) { return platform::IconCount(QFile::encodeName(path).toStdString()); },
-        ExtractIconPixmap,
-    };
 }
 
 QRect CenteredIconRect(const QRect& item, const QSize& icon)
@@ -67,9 +51,9 @@ QRect CenteredIconRect(const QRect& item, const QSize& icon)
 
 int TIconComboBox::itemHeight() { return kIconSize + 6; }
 
-TIconComboBox::TIconComboBox(QWidget* parent, IconSource source)
+TIconComboBox::TIconComboBox(QWidget* parent, std::shared_ptr<const IconSource> source)
     : QComboBox(parent)
-    , m_source(std::move(source))
+    , m_source(source ? std::move(source) : std::make_shared<PlatformIconSource>())
 {
     setEditable(false);
     setMaxVisibleItems(5);
@@ -134,12 +118,12 @@ void TIconComboBox::ReloadIcons()
     std::optional<WaitCursor> wait;
     if (!m_enableCaching)
         wait.emplace();
-    m_numberOfIcons = m_source.count(m_fileName);
+    m_numberOfIcons = m_source->count(m_fileName);
     for (int i = 0; i < m_numberOfIcons; ++i) {
         if (m_enableCaching)
             m_icons.emplace_back();
         else
-            m_icons.emplace_back(m_source.icon(m_fileName, i));
+            m_icons.emplace_back(extract(i));
         addItem(QString::number(i));
     }
     setCurrentIndex(count() > 0 ? 0 : -1);
@@ -151,8 +135,16 @@ std::optional<QPixmap> TIconComboBox::ItemIcon(int index)
         return std::nullopt;
     auto& slot = m_icons[std::size_t(index)];
     if (m_enableCaching && !slot)
-        slot = m_source.icon(m_fileName, index);
+        slot = extract(index);
     return slot;
+}
+
+QPixmap TIconComboBox::extract(int index) const
+{
+    // An icon that cannot be had still gets its (empty) object, so that it
+    // is asked for once per file, as every other icon is.
+    const auto icon = m_source->extract(m_fileName, index);
+    return icon ? IconPixmap(*icon) : QPixmap();
 }
 
 int TIconComboBox::heldIcons() const

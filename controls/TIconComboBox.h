@@ -3,31 +3,23 @@
 // in one executable. Item i shows icon number i of the file, so the selected
 // index is the icon index that extraction takes.
 
+#include "harvest/IconSource.h"
+
 #include <QComboBox>
 #include <QPixmap>
 #include <QRect>
 #include <QStyledItemDelegate>
 
-#include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
 namespace glyphor {
 
-// Where the control gets its icons from. The default reads them through the
-// platform's extraction; tests hand in their own.
-struct IconSource {
-    // The number of icons of the file (0 for none or not an executable).
-    std::function<int(const QString& path)> count;
-    // Icon number index as a picture; a null pixmap when it cannot be had.
-    std::function<QPixmap(const QString& path, int index)> icon;
-
-    static IconSource Platform();
-};
-
-// The icon as it would be saved: the platform's icon number index brought to
-// 32 x 32 with its mask, transparent where the mask says so. Null on failure.
-QPixmap ExtractIconPixmap(const QString& path, int index);
+// An extracted icon as the picker shows it: what a capture would save, the
+// icon brought to 32 x 32 with its one-bit mask, transparent where the mask
+// says so. Null for an empty image.
+QPixmap IconPixmap(const IconImage& icon);
 
 // Where an icon of the given size is drawn inside an item: centred, each
 // offset divided with truncation toward zero as integer division does.
@@ -45,7 +37,8 @@ class TIconComboBox : public QComboBox {
     Q_PROPERTY(int DropDownCount READ maxVisibleItems WRITE setMaxVisibleItems)
     Q_PROPERTY(int ItemIndex READ currentIndex WRITE setCurrentIndex)
 public:
-    explicit TIconComboBox(QWidget* parent = nullptr, IconSource source = IconSource::Platform());
+    // The icons come from source; without one, from the platform's extraction.
+    explicit TIconComboBox(QWidget* parent = nullptr, std::shared_ptr<const IconSource> source = nullptr);
     ~TIconComboBox() override;
 
     QString fileName() const { return m_fileName; }
@@ -91,9 +84,10 @@ protected:
 
 private:
     bool fileExists() const;
+    QPixmap extract(int index) const;
     void applyEnablingRule();
 
-    IconSource m_source;
+    std::shared_ptr<const IconSource> m_source;
     QString m_fileName;
     bool m_autoDisable = true;
     bool m_enableCaching = true;

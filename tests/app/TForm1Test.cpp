@@ -116,7 +116,7 @@ private slots:
         QVERIFY(!form.Animate1->isActive());
         QCOMPARE(form.Animate1->stopFrame(), 23);
         QCOMPARE(form.Animate1->geometry(), QRect(366, 108, 48, 50));
-        QCOMPARE(form.ImageList1.size(), 1);
+        QCOMPARE(form.ImageList1.count(), 1);
     }
 
     void buttons_data()

@@ -14,29 +14,28 @@ using namespace glyphor;
 namespace {
 
 // A source that pretends every file holds `icons` icons, each a 32 x 32 square
-// of one colour, and counts how often it is asked.
-struct FakeSource {
+// of pure red, and counts how often it is asked.
+struct FakeSource : IconSource {
     int icons = 3;
-    int counts = 0;
-    int extractions = 0;
     bool failing = false;
+    mutable int counts = 0;
+    mutable int extractions = 0;
 
-    IconSource source()
+    int count(const QString&) const override
     {
-        return {
-            [this](const QString&) {
-                ++counts;
-                return icons;
-            },
-            [this](const QString&, int) {
-                ++extractions;
-                if (failing)
-                    throw std::runtime_error("cannot draw this icon");
-                QPixmap pixmap(32, 32);
-                pixmap.fill(Qt::red);
-                return pixmap;
-            },
-        };
+        ++counts;
+        return icons;
+    }
+    std::optional<IconImage> extract(const QString&, int) const override
+    {
+        ++extractions;
+        if (failing)
+            throw std::runtime_error("cannot draw this icon");
+        IconImage image;
+        image.width = image.height = 32;
+        image.pixels.assign(32 * 32, 0xFFFF0000u);
+        image.mask.assign(32 * 32, 0);
+        return image;
     }
 };
 
@@ -67,8 +66,9 @@ private slots:
 
     void newControlIsDisabledAndEmpty()
     {
-        FakeSource fake;
-        TIconComboBox box(nullptr, fake.source());
+        auto source = std::make_shared<FakeSource>();
+        FakeSource& fake = *source;
+        TIconComboBox box(nullptr, source);
         QVERIFY(!box.isEnabled());
         QCOMPARE(box.numberOfIcons(), -1);
         QCOMPARE(box.count(), 0);
@@ -81,8 +81,9 @@ private slots:
 
     void fileWithThreeIconsListsThemWithoutExtracting()
     {
-        FakeSource fake;
-        TIconComboBox box(nullptr, fake.source());
+        auto source = std::make_shared<FakeSource>();
+        FakeSource& fake = *source;
+        TIconComboBox box(nullptr, source);
         QSignalSpy changes(&box, &TIconComboBox::fileChange);
         box.setFileName(MakeFile(m_dir, "three.exe"));
 
@@ -98,8 +99,9 @@ private slots:
 
     void sameFileNameAgainChangesNothing()
     {
-        FakeSource fake;
-        TIconComboBox box(nullptr, fake.source());
+        auto source = std::make_shared<FakeSource>();
+        FakeSource& fake = *source;
+        TIconComboBox box(nullptr, source);
         const QString path = MakeFile(m_dir, "three.exe");
         box.setFileName(path);
         box.setCurrentIndex(2);
@@ -129,8 +131,9 @@ private slots:
     void noFile()
     {
         QFETCH(QString, name);
-        FakeSource fake;
-        TIconComboBox box(nullptr, fake.source());
+        auto source = std::make_shared<FakeSource>();
+        FakeSource& fake = *source;
+        TIconComboBox box(nullptr, source);
         box.setFileName(MakeFile(m_dir, "three.exe"));
         box.ItemIcon(0);
         QSignalSpy changes(&box, &TIconComboBox::fileChange);
@@ -147,8 +150,9 @@ private slots:
 
     void autoDisableOffEnablesWithoutFile()
     {
-        FakeSource fake;
-        TIconComboBox box(nullptr, fake.source());
+        auto source = std::make_shared<FakeSource>();
+        FakeSource& fake = *source;
+        TIconComboBox box(nullptr, source);
         box.setAutoDisable(false);
         QVERIFY(box.isEnabled());
         box.setFileName(m_dir.filePath("missing.exe"));
@@ -159,9 +163,9 @@ private slots:
 
     void fileWithoutIconsIsEnabledAndEmpty()
     {
-        FakeSource fake;
-        fake.icons = 0;
-        TIconComboBox box(nullptr, fake.source());
+        auto source = std::make_shared<FakeSource>();
+        source->icons = 0;
+        TIconComboBox box(nullptr, source);
         box.setFileName(MakeFile(m_dir, "plain.dll"));
         QVERIFY(box.isEnabled());
         QCOMPARE(box.count(), 0);
@@ -171,8 +175,9 @@ private slots:
 
     void cachingExtractsEachIconOnceAndReloadReleases()
     {
-        FakeSource fake;
-        TIconComboBox box(nullptr, fake.source());
+        auto source = std::make_shared<FakeSource>();
+        FakeSource& fake = *source;
+        TIconComboBox box(nullptr, source);
         box.setFileName(MakeFile(m_dir, "a.exe"));
         QVERIFY(box.ItemIcon(1).has_value());
         QVERIFY(box.ItemIcon(1).has_value());
@@ -188,8 +193,9 @@ private slots:
 
     void cachingOffExtractsAllAndOnAgainKeepsThem()
     {
-        FakeSource fake;
-        TIconComboBox box(nullptr, fake.source());
+        auto source = std::make_shared<FakeSource>();
+        FakeSource& fake = *source;
+        TIconComboBox box(nullptr, source);
         box.setFileName(MakeFile(m_dir, "a.exe"));
         box.setEnableCaching(false);
         QCOMPARE(fake.extractions, 3);
@@ -222,8 +228,9 @@ private slots:
 
     void drawsIconCentredOnTheFill()
     {
-        FakeSource fake;
-        TIconComboBox box(nullptr, fake.source());
+        auto source = std::make_shared<FakeSource>();
+        FakeSource& fake = *source;
+        TIconComboBox box(nullptr, source);
         box.setFileName(MakeFile(m_dir, "a.exe"));
         QImage image(61, 38, QImage::Format_ARGB32);
         image.fill(Qt::black);
@@ -240,9 +247,10 @@ private slots:
 
     void drawingFailureIsSwallowed()
     {
-        FakeSource fake;
+        auto source = std::make_shared<FakeSource>();
+        FakeSource& fake = *source;
         fake.failing = true;
-        TIconComboBox box(nullptr, fake.source());
+        TIconComboBox box(nullptr, source);
         box.setFileName(MakeFile(m_dir, "a.exe"));
         QImage image(61, 38, QImage::Format_ARGB32);
         image.fill(Qt::black);
