@@ -39,7 +39,8 @@ public:
     // Stores the case and builds the items again.
     void setTextCase(TextCase textCase);
 
-    // Builds the items from platform::mountedVolumes(), keeping the drive.
+    // Builds the items from platform::mountedVolumes(), keeping the drive,
+    // and fires itemsChanged().
     void rebuild();
 
     const QVector<Item>& items() const { return m_items; }
@@ -58,6 +59,8 @@ public:
 signals:
     void changed(); // OnChange
     void clicked(); // OnClick
+    // The items were built again (a new TextCase, or rebuild()).
+    void itemsChanged();
 
 private:
     QString m_drive;

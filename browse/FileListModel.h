@@ -50,8 +50,16 @@ signals:
     // and the read that showed it has ended.
     void longReadStarted();
     void longReadEnded();
+    // A read replaced the items (fired just before its changed()).
+    void itemsReplaced();
 
 private:
+    // Enters folder and reads it; on success the folder becomes Directory and
+    // the items are replaced, on failure both stay and EInOutError is raised.
+    void readFolder(const QString& folder);
+    // A file name or pattern that was left over when a path was resolved.
+    void applyLeftover(const QString& rest);
+
     QString m_directory;
     QString m_mask = QStringLiteral("*.*");
     QStringList m_items;

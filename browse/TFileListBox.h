@@ -39,10 +39,12 @@ signals:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
-    void showModel();
+    void showItems();
+    void showSelection();
     void beginWait();
     void endWait();
 

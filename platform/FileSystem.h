@@ -72,6 +72,9 @@ QString joinPath(const QString& folder, const QString& name);
 QStringList splitMask(const QString& mask);
 bool hasWildcards(const QString& text);
 bool matchesPattern(const QString& name, const QString& pattern);
+// The same for a name and a pattern already case-folded (QString::toCaseFolded),
+// so that a long listing folds each name and pattern once.
+bool matchesFoldedPattern(QStringView foldedName, QStringView foldedPattern);
 
 // A path resolved against the process's current directory: the folder it
 // names (as the system reports it after entering it) and a last component

@@ -33,9 +33,11 @@ void setVolumeSource(VolumeSource source);
 QVector<Volume> systemVolumes();
 
 // The parsing step of systemVolumes(), kept apart so that it is tested on
-// fixed text. labelsByDevice maps a device path to its label.
+// fixed text. labelsByDevice maps a device path to its label; isRemovable
+// tells whether a device is removable (none is when it is not given).
 QVector<Volume> volumesFromMountInfo(const QByteArray& mountInfo,
-    const QHash<QString, QString>& labelsByDevice = {});
+    const QHash<QString, QString>& labelsByDevice = {},
+    const std::function<bool(const QString& device)>& isRemovable = {});
 
 // The root of the volume that holds path (an absolute path): the longest root
 // that is path or a folder above it; "/" when none is.

@@ -1,0 +1,83 @@
+#include "browse/DriveListModel.h"
+
+#include "platform/FileSystem.h"
+#include "util/Error.h"
+
+namespace glyphor {
+
+DriveListModel::DriveListModel(QObject* parent) : QObject(parent)
+{
+    rebuild();
+    QString here;
+    try {
+        here = platform::currentDirectory();
+    } catch (const EInOutError&) {
+        here = QStringLiteral("/");
+    }
+    QVector<platform::Volume> volumes;
+    for (const Item& item : m_items)
+        volumes.push_back({ item.root, item.kind, {}, {} });
+    m_drive = platform::volumeRootOf(here, volumes);
+    m_selectedIndex = indexOfRoot(m_drive);
+}
+
+QString DriveListModel::itemText(const platform::Volume& volume, TextCase textCase)
+{
+    auto cased = [&](const QString& text) {
+        return textCase == TextCase::Lower ? text.toLower() : text.toUpper();
+    };
+    if (volume.kind == platform::VolumeKind::Network && !volume.source.isEmpty())
+        return volume.root + QLatin1Char(' ') + cased(volume.source);
+    return volume.root + QStringLiteral(" [") + cased(volume.label) + QLatin1Char(']');
+}
+
+void DriveListModel::setDrive(const QString& root)
+{
+    if (m_selectedIndex >= 0 && root == m_drive)
+        return;
+    m_drive = root;
+    if (root.isEmpty()) {
+        m_selectedIndex = -1;
+    } else {
+        const int index = indexOfRoot(root);
+        if (index >= 0)
+            m_selectedIndex = index;
+    }
+    emit changed();
+}
+
+void DriveListModel::setTextCase(TextCase textCase)
+{
+    m_textCase = textCase;
+    rebuild();
+}
+
+void DriveListModel::rebuild()
+{
+    m_items.clear();
+    for (const platform::Volume& volume : platform::mountedVolumes())
+        m_items.push_back({ itemText(volume, m_textCase), volume.kind, volume.root });
+    m_selectedIndex = indexOfRoot(m_drive);
+    emit itemsChanged();
+}
+
+int DriveListModel::indexOfRoot(const QString& root) const
+{
+    for (int i = 0; i < m_items.size(); ++i) {
+        if (m_items[i].root == root)
+            return i;
+    }
+    return -1;
+}
+
+void DriveListModel::pick(int index)
+{
+    if (index < 0 || index >= m_items.size())
+        return;
+    m_selectedIndex = index;
+    emit clicked();
+    setDrive(m_items[index].root);
+    emit changed();
+}
+
+} // namespace glyphor

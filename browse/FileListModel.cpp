@@ -1,0 +1,153 @@
+#include "browse/FileListModel.h"
+
+#include "browse/NameOrder.h"
+#include "platform/FileSystem.h"
+#include "util/Error.h"
+
+namespace glyphor {
+
+namespace {
+
+// Entries the program's lists never show: folders and hidden entries. The
+// system and volume-label bits are listed for completeness; POSIX sets neither.
+constexpr unsigned kSkipped = platform::faDirectory | platform::faHidden | platform::faSysFile
+    | platform::faVolumeId;
+
+// From this many names on a read shows the hourglass.
+constexpr int kLongRead = 100;
+
+} // namespace
+
+FileListModel::FileListModel(QObject* parent) : QObject(parent)
+{
+    try {
+        m_directory = platform::currentDirectory();
+        readFolder(m_directory);
+    } catch (const EInOutError&) {
+        // A process started in a folder that is gone or unreadable: the list
+        // starts empty and the first move of Directory takes it elsewhere.
+        if (m_directory.isEmpty())
+            m_directory = QStringLiteral("/");
+    }
+}
+
+void FileListModel::setDirectory(const QString& path)
+{
+    if (path.isEmpty() || (m_itemIndex >= 0 && path == fileName()))
+        return;
+    const platform::ResolvedPath resolved = platform::resolvePath(path);
+    if (resolved.folder != m_directory) {
+        // Going through the old folder matters only for its side effect on the
+        // process's current directory; a list whose folder was removed must
+        // still be able to move elsewhere, so its failure is not an error.
+        platform::tryChangeDirectory(m_directory);
+        readFolder(resolved.folder);
+    }
+    applyLeftover(resolved.rest);
+}
+
+void FileListModel::setMask(const QString& mask)
+{
+    if (mask == m_mask)
+        return;
+    m_mask = mask;
+    readFolder(m_directory);
+}
+
+void FileListModel::reread()
+{
+    readFolder(m_directory);
+}
+
+QString FileListModel::fullPath(int index) const
+{
+    if (index < 0 || index >= m_items.size())
+        return {};
+    return platform::joinPath(m_directory, m_items[index]);
+}
+
+void FileListModel::select(int index)
+{
+    m_itemIndex = index >= 0 && index < m_items.size() ? index : -1;
+    emit clicked();
+    if (m_itemIndex != m_reportedIndex) {
+        m_reportedIndex = m_itemIndex;
+        emit changed();
+    }
+}
+
+void FileListModel::readFolder(const QString& folder)
+{
+    platform::changeDirectory(folder);
+    const QString entered = platform::currentDirectory();
+
+    QStringList patterns = platform::splitMask(m_mask);
+    for (QString& pattern : patterns)
+        pattern = pattern.toCaseFolded();
+
+    // Ends the hourglass however the read ends.
+    struct WaitGuard {
+        FileListModel* model;
+        bool shown = false;
+        ~WaitGuard()
+        {
+            if (shown)
+                emit model->longReadEnded();
+        }
+    } wait { this };
+
+    QStringList found;
+    try {
+        platform::searchDirectory(
+            entered,
+            [&](const platform::DirEntry& entry) {
+                if (entry.attributes & kSkipped)
+                    return;
+                const QString folded = entry.name.toCaseFolded();
+                for (const QString& pattern : patterns) {
+                    if (!platform::matchesFoldedPattern(folded, pattern))
+                        continue;
+                    found.push_back(entry.name);
+                    if (found.size() > kLongRead && !wait.shown) {
+                        wait.shown = true;
+                        emit longReadStarted();
+                    }
+                }
+            },
+            platform::AttributeDetail::Kind);
+    } catch (const EInOutError&) {
+        // A folder that can be entered but not listed shows no files, as a
+        // search that finds nothing would.
+        found.clear();
+    }
+    sortNames(found);
+
+    m_directory = entered;
+    m_items = std::move(found);
+    m_itemIndex = -1;
+    m_reportedIndex = -1;
+    if (wait.shown) {
+        wait.shown = false;
+        emit longReadEnded();
+    }
+    emit itemsReplaced();
+    emit changed();
+}
+
+void FileListModel::applyLeftover(const QString& rest)
+{
+    if (rest.isEmpty())
+        return;
+    if (platform::hasWildcards(rest)) {
+        setMask(rest);
+        return;
+    }
+    int index = int(m_items.indexOf(rest));
+    if (index < 0) {
+        setMask(rest);
+        index = int(m_items.indexOf(rest));
+    }
+    m_itemIndex = index;
+}
+
+} // namespace glyphor

@@ -1,0 +1,71 @@
+#include "browse/NameOrder.h"
+
+#include <QCollator>
+#include <QLocale>
+
+#include <algorithm>
+#include <numeric>
+#include <vector>
+
+namespace glyphor {
+
+namespace {
+
+// The user's collation, made to ignore case. The plain C locale has no
+// collation of its own worth the name, so the language-neutral one serves there.
+const QCollator& collator()
+{
+    static const QCollator instance = [] {
+        QLocale locale;
+        if (locale.language() == QLocale::C)
+            locale = QLocale(QLocale::English, QLocale::UnitedStates);
+        QCollator c(locale);
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        c.setNumericMode(false);
+        c.setIgnorePunctuation(false);
+        return c;
+    }();
+    return instance;
+}
+
+// The positions of names in their sorted order, stable among equal names.
+std::vector<int> sortedOrder(const QStringList& names)
+{
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(names.size());
+    for (const QString& name : names)
+        keys.push_back(collator().sortKey(name));
+    std::vector<int> order(names.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+        [&](int a, int b) { return keys[a].compare(keys[b]) < 0; });
+    return order;
+}
+
+} // namespace
+
+int compareNames(const QString& a, const QString& b)
+{
+    return collator().compare(a, b);
+}
+
+void sortNames(QStringList& names)
+{
+    if (names.size() < 2)
+        return;
+    QStringList sorted;
+    sorted.reserve(names.size());
+    for (int i : sortedOrder(names))
+        sorted.push_back(names[i]);
+    names = std::move(sorted);
+}
+
+void sortNamesUnique(QStringList& names)
+{
+    sortNames(names);
+    const auto end = std::unique(names.begin(), names.end(),
+        [](const QString& a, const QString& b) { return compareNames(a, b) == 0; });
+    names.erase(end, names.end());
+}
+
+} // namespace glyphor

@@ -1,0 +1,166 @@
+#include "browse/TDirectoryListBox.h"
+
+#include "browse/BrowseErrors.h"
+#include "browse/Glyphs.h"
+#include "browse/ItemLayout.h"
+
+#include <QAbstractListModel>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
+
+namespace glyphor {
+
+// The entries of the model as a list for the view; reset after each rebuild.
+class DirectoryEntriesAdapter : public QAbstractListModel {
+public:
+    DirectoryEntriesAdapter(DirectoryListModel* model, QObject* parent)
+        : QAbstractListModel(parent), m_model(model)
+    {
+    }
+
+    int rowCount(const QModelIndex& parent = {}) const override
+    {
+        return parent.isValid() ? 0 : int(m_model->entries().size());
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (role != Qt::DisplayRole || index.row() < 0 || index.row() >= rowCount())
+            return {};
+        return m_model->entries()[index.row()].text;
+    }
+
+    void reset()
+    {
+        beginResetModel();
+        endResetModel();
+    }
+
+private:
+    DirectoryListModel* m_model;
+};
+
+namespace {
+
+Glyph glyphOf(DirectoryListModel::EntryKind kind)
+{
+    switch (kind) {
+    case DirectoryListModel::EntryKind::Open:
+        return Glyph::OpenFolder;
+    case DirectoryListModel::EntryKind::Current:
+        return Glyph::CurrentFolder;
+    case DirectoryListModel::EntryKind::Closed:
+        break;
+    }
+    return Glyph::ClosedFolder;
+}
+
+// Entries step in by depth; subfolders one step further than the current one.
+class FolderItemDelegate : public QStyledItemDelegate {
+public:
+    FolderItemDelegate(DirectoryListModel* model, QObject* parent)
+        : QStyledItemDelegate(parent), m_model(model)
+    {
+    }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+        const QModelIndex& index) const override
+    {
+        const int row = index.row();
+        if (row < 0 || row >= m_model->entries().size())
+            return;
+        const DirectoryListModel::Entry& entry = m_model->entries()[row];
+        const bool selected = option.state & QStyle::State_Selected;
+        painter->save();
+        painter->fillRect(option.rect, selected ? option.palette.highlight() : option.palette.base());
+        const int separators = int(m_model->directory().count(QLatin1Char('/')));
+        const int offset = layout::folderGlyphOffset(
+            row, entry.kind == DirectoryListModel::EntryKind::Closed, separators);
+        const QImage& glyph = glyphImage(glyphOf(entry.kind));
+        painter->drawImage(
+            layout::folderGlyphRect(option.rect, offset, glyph.width(), glyph.height()), glyph);
+        QRect textRect = option.rect;
+        textRect.setLeft(layout::folderTextLeft(option.rect, offset, glyph.width()));
+        painter->setPen(selected ? option.palette.highlightedText().color()
+                                 : option.palette.text().color());
+        painter->drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, entry.text);
+        if (option.state & QStyle::State_HasFocus) {
+            QStyleOptionFocusRect focus;
+            focus.rect = option.rect;
+            focus.palette = option.palette;
+            option.widget->style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter,
+                option.widget);
+        }
+        painter->restore();
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override
+    {
+        return QSize(option.rect.width(), layout::folderItemHeight(option.fontMetrics.height()));
+    }
+
+private:
+    DirectoryListModel* m_model;
+};
+
+} // namespace
+
+TDirectoryListBox::TDirectoryListBox(QWidget* parent)
+    : QListView(parent)
+    , m_model(new DirectoryListModel(this))
+    , m_adapter(new DirectoryEntriesAdapter(m_model, this))
+{
+    setModel(m_adapter);
+    setItemDelegate(new FolderItemDelegate(m_model, this));
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setUniformItemSizes(true);
+    showModel();
+    connect(m_model, &DirectoryListModel::changed, this, [this] {
+        showModel();
+        emit changed();
+    });
+}
+
+void TDirectoryListBox::showModel()
+{
+    m_syncing = true;
+    m_adapter->reset();
+    const QModelIndex selected = m_adapter->index(m_model->selectedIndex(), 0);
+    if (selected.isValid()) {
+        setCurrentIndex(selected);
+        scrollTo(selected);
+    }
+    m_syncing = false;
+}
+
+void TDirectoryListBox::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    QListView::currentChanged(current, previous);
+    if (!m_syncing && current.isValid())
+        m_model->setSelectedIndex(current.row());
+}
+
+void TDirectoryListBox::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (!index.isValid()) {
+        QListView::mouseDoubleClickEvent(event);
+        return;
+    }
+    m_model->setSelectedIndex(index.row());
+    runReportingErrors(this, [this] { m_model->openSelected(); });
+}
+
+void TDirectoryListBox::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        runReportingErrors(this, [this] { m_model->openSelected(); });
+        return;
+    }
+    QListView::keyPressEvent(event);
+}
+
+} // namespace glyphor

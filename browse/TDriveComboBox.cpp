@@ -1,0 +1,132 @@
+#include "browse/TDriveComboBox.h"
+
+#include "browse/BrowseErrors.h"
+#include "browse/Glyphs.h"
+#include "browse/ItemLayout.h"
+
+#include <QAbstractItemView>
+#include <QPainter>
+#include <QStyledItemDelegate>
+#include <QStylePainter>
+
+namespace glyphor {
+
+namespace {
+
+// Draws one drive item: its bitmap at the left, centred, then its text on
+// one line, centred vertically ("&" shown as it is).
+void paintDriveItem(QPainter* painter, const QRect& rect, const DriveListModel::Item& item,
+    bool selected, const QPalette& palette)
+{
+    painter->save();
+    if (selected)
+        painter->fillRect(rect, palette.highlight());
+    const QImage& glyph = glyphImage(glyphForVolume(item.kind));
+    painter->drawImage(layout::driveGlyphRect(rect, glyph.width(), glyph.height()), glyph);
+    QRect textRect = rect;
+    textRect.setLeft(layout::driveTextLeft(rect, glyph.width()));
+    painter->setPen(selected ? palette.highlightedText().color() : palette.text().color());
+    painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, item.text);
+    painter->restore();
+}
+
+class DriveItemDelegate : public QStyledItemDelegate {
+public:
+    DriveItemDelegate(DriveListModel* model, QObject* parent)
+        : QStyledItemDelegate(parent), m_model(model)
+    {
+    }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+        const QModelIndex& index) const override
+    {
+        if (index.row() < 0 || index.row() >= m_model->count())
+            return;
+        const bool selected = option.state & QStyle::State_Selected;
+        painter->fillRect(option.rect, option.palette.base());
+        paintDriveItem(painter, option.rect, m_model->items()[index.row()], selected,
+            option.palette);
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        const int width = index.row() >= 0 && index.row() < m_model->count()
+            ? option.fontMetrics.horizontalAdvance(m_model->items()[index.row()].text)
+            : 0;
+        return QSize(layout::driveTextLeft(QRect(), 16) + width + 4,
+            layout::driveItemHeight(option.fontMetrics.height()));
+    }
+
+private:
+    DriveListModel* m_model;
+};
+
+} // namespace
+
+TDriveComboBox::TDriveComboBox(QWidget* parent)
+    : QComboBox(parent), m_model(new DriveListModel(this))
+{
+    setItemDelegate(new DriveItemDelegate(m_model, this));
+    fillFromModel();
+
+    connect(m_model, &DriveListModel::itemsChanged, this, &TDriveComboBox::fillFromModel);
+    connect(m_model, &DriveListModel::changed, this, [this] {
+        showSelection();
+        emit changed();
+    });
+    connect(m_model, &DriveListModel::clicked, this, &TDriveComboBox::itemClicked);
+    connect(this, &QComboBox::activated, this, [this](int index) {
+        if (!m_syncing)
+            runReportingErrors(this, [&] { m_model->pick(index); });
+    });
+}
+
+void TDriveComboBox::fillFromModel()
+{
+    m_syncing = true;
+    clear();
+    for (const DriveListModel::Item& item : m_model->items())
+        addItem(item.text);
+    setCurrentIndex(m_model->selectedIndex());
+    m_syncing = false;
+    update();
+}
+
+void TDriveComboBox::showSelection()
+{
+    m_syncing = true;
+    setCurrentIndex(m_model->selectedIndex());
+    m_syncing = false;
+    update();
+}
+
+QSize TDriveComboBox::sizeHint() const
+{
+    QSize size = QComboBox::sizeHint();
+    size.setHeight(std::max(size.height(), layout::driveItemHeight(fontMetrics().height()) + 6));
+    return size;
+}
+
+QSize TDriveComboBox::minimumSizeHint() const
+{
+    return QComboBox::minimumSizeHint();
+}
+
+void TDriveComboBox::paintEvent(QPaintEvent*)
+{
+    // The frame and arrow come from the style; the item inside is ours.
+    QStylePainter painter(this);
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    option.currentText.clear();
+    option.currentIcon = QIcon();
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    const int index = m_model->selectedIndex();
+    if (index < 0 || index >= m_model->count())
+        return;
+    const QRect field
+        = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+    paintDriveItem(&painter, field, m_model->items()[index], hasFocus(), palette());
+}
+
+} // namespace glyphor

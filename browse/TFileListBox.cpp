@@ -1,0 +1,196 @@
+#include "browse/TFileListBox.h"
+
+#include "browse/BrowseErrors.h"
+#include "browse/Glyphs.h"
+#include "browse/ItemLayout.h"
+
+#include <QAbstractListModel>
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
+
+namespace glyphor {
+
+// The names of the model as a list for the view; reset after each read.
+class FileItemsAdapter : public QAbstractListModel {
+public:
+    FileItemsAdapter(FileListModel* model, QObject* parent)
+        : QAbstractListModel(parent), m_model(model)
+    {
+    }
+
+    int rowCount(const QModelIndex& parent = {}) const override
+    {
+        return parent.isValid() ? 0 : m_model->count();
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (role != Qt::DisplayRole || index.row() < 0 || index.row() >= rowCount())
+            return {};
+        return m_model->item(index.row());
+    }
+
+    void reset()
+    {
+        beginResetModel();
+        endResetModel();
+    }
+
+private:
+    FileListModel* m_model;
+};
+
+namespace {
+
+class FileItemDelegate : public QStyledItemDelegate {
+public:
+    FileItemDelegate(const TFileListBox* box) : QStyledItemDelegate(nullptr), m_box(box) { }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+        const QModelIndex& index) const override
+    {
+        const QString name = index.data().toString();
+        const bool selected = option.state & QStyle::State_Selected;
+        painter->save();
+        painter->fillRect(option.rect, selected ? option.palette.highlight() : option.palette.base());
+        int glyphWidth = 0;
+        if (m_box->showGlyphs()) {
+            const QImage& glyph = glyphImage(glyphForFileName(name));
+            glyphWidth = glyph.width();
+            painter->drawImage(layout::fileGlyphRect(option.rect, glyph.width(), glyph.height()),
+                glyph);
+        }
+        QRect textRect = option.rect;
+        textRect.setLeft(layout::fileTextLeft(option.rect, m_box->showGlyphs(), glyphWidth));
+        painter->setPen(selected ? option.palette.highlightedText().color()
+                                 : option.palette.text().color());
+        painter->drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, name);
+        if (option.state & QStyle::State_HasFocus) {
+            QStyleOptionFocusRect focus;
+            focus.rect = option.rect;
+            focus.palette = option.palette;
+            option.widget->style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter,
+                option.widget);
+        }
+        painter->restore();
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        const int glyphWidth = m_box->showGlyphs() ? 16 : 0;
+        return QSize(layout::fileTextLeft(QRect(), m_box->showGlyphs(), glyphWidth)
+                + option.fontMetrics.horizontalAdvance(index.data().toString()) + 2,
+            layout::fileItemHeight(option.fontMetrics.height(), m_box->showGlyphs()));
+    }
+
+private:
+    const TFileListBox* m_box;
+};
+
+} // namespace
+
+TFileListBox::TFileListBox(QWidget* parent)
+    : QListView(parent)
+    , m_model(new FileListModel(this))
+    , m_adapter(new FileItemsAdapter(m_model, this))
+{
+    setModel(m_adapter);
+    auto* delegate = new FileItemDelegate(this);
+    delegate->setParent(this);
+    setItemDelegate(delegate);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Every row has the same height, which lets the view skip measuring
+    // thousands of names after each read.
+    setUniformItemSizes(true);
+
+    connect(m_model, &FileListModel::itemsReplaced, this, &TFileListBox::showItems);
+    connect(m_model, &FileListModel::changed, this, [this] {
+        showSelection();
+        emit changed();
+    });
+    connect(m_model, &FileListModel::clicked, this, &TFileListBox::itemClicked);
+    connect(m_model, &FileListModel::longReadStarted, this, &TFileListBox::beginWait);
+    connect(m_model, &FileListModel::longReadEnded, this, &TFileListBox::endWait);
+}
+
+TFileListBox::~TFileListBox()
+{
+    while (m_waitDepth > 0)
+        endWait();
+}
+
+void TFileListBox::setShowGlyphs(bool show)
+{
+    if (show == m_showGlyphs)
+        return;
+    m_showGlyphs = show;
+    // Row heights depend on the glyphs; the view measures them again.
+    showItems();
+}
+
+void TFileListBox::showItems()
+{
+    m_syncing = true;
+    m_adapter->reset();
+    m_syncing = false;
+}
+
+void TFileListBox::showSelection()
+{
+    m_syncing = true;
+    const QModelIndex index = m_adapter->index(m_model->itemIndex(), 0);
+    if (index.isValid()) {
+        setCurrentIndex(index);
+    } else {
+        clearSelection();
+        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    }
+    m_syncing = false;
+}
+
+void TFileListBox::mousePressEvent(QMouseEvent* event)
+{
+    // A click selects and reports even when the item was selected already;
+    // the arrow keys report through currentChanged.
+    m_mousePress = true;
+    QListView::mousePressEvent(event);
+    m_mousePress = false;
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (index.isValid() && event->button() == Qt::LeftButton)
+        runReportingErrors(this, [&] { m_model->select(index.row()); });
+}
+
+void TFileListBox::focusInEvent(QFocusEvent* event)
+{
+    // The view puts its cursor on the first row when focused; that is no
+    // selection by the user.
+    m_syncing = true;
+    QListView::focusInEvent(event);
+    m_syncing = false;
+}
+
+void TFileListBox::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    QListView::currentChanged(current, previous);
+    if (!m_syncing && !m_mousePress && current.isValid())
+        runReportingErrors(this, [&] { m_model->select(current.row()); });
+}
+
+void TFileListBox::beginWait()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    ++m_waitDepth;
+}
+
+void TFileListBox::endWait()
+{
+    if (m_waitDepth == 0)
+        return;
+    --m_waitDepth;
+    QApplication::restoreOverrideCursor();
+}
+
+} // namespace glyphor

@@ -1,0 +1,279 @@
+#include "platform/FileSystem.h"
+
+#include "util/Error.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace glyphor::platform {
+
+namespace {
+
+QByteArray native(const QString& path) { return QFile::encodeName(path); }
+
+unsigned attributesFromStat(const struct stat& st)
+{
+    unsigned attributes = 0;
+    if (S_ISDIR(st.st_mode))
+        attributes |= faDirectory;
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        attributes |= faReadOnly;
+    return attributes;
+}
+
+// The attributes of a directory entry, looked up relative to the open folder.
+unsigned entryAttributes(int dirFd, const char* name, unsigned char type, AttributeDetail detail)
+{
+    unsigned attributes = name[0] == '.' ? unsigned(faHidden) : 0u;
+    const bool needStat = detail == AttributeDetail::Full || type == DT_LNK || type == DT_UNKNOWN;
+    if (!needStat)
+        return attributes | (type == DT_DIR ? unsigned(faDirectory) : 0u);
+
+    struct stat st {};
+    bool isLink = type == DT_LNK;
+    if (type == DT_UNKNOWN) {
+        if (fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            return attributes; // vanished meanwhile: reported as a plain file
+        isLink = S_ISLNK(st.st_mode);
+    }
+    if (isLink)
+        attributes |= faSymLink;
+    if (!isLink && type == DT_UNKNOWN && detail == AttributeDetail::Kind)
+        return attributes | (S_ISDIR(st.st_mode) ? unsigned(faDirectory) : 0u);
+    // The target decides folder and read-only; a dangling link has neither.
+    if (fstatat(dirFd, name, &st, 0) == 0) {
+        const unsigned fromTarget = attributesFromStat(st);
+        attributes |= detail == AttributeDetail::Full ? fromTarget : (fromTarget & faDirectory);
+    }
+    return attributes;
+}
+
+struct DirCloser {
+    void operator()(DIR* dir) const { closedir(dir); }
+};
+
+// Puts the process back into the folder it was in when made.
+class CurrentDirectoryKeeper {
+public:
+    CurrentDirectoryKeeper() : m_fd(open(".", O_PATH | O_DIRECTORY | O_CLOEXEC)) { }
+    ~CurrentDirectoryKeeper()
+    {
+        if (m_fd >= 0) {
+            [[maybe_unused]] const int rc = fchdir(m_fd);
+            close(m_fd);
+        }
+    }
+    CurrentDirectoryKeeper(const CurrentDirectoryKeeper&) = delete;
+    CurrentDirectoryKeeper& operator=(const CurrentDirectoryKeeper&) = delete;
+
+private:
+    int m_fd;
+};
+
+QStringList& visited()
+{
+    static QStringList folders;
+    return folders;
+}
+
+} // namespace
+
+QString systemErrorText(int errorNumber)
+{
+    return QString::fromLocal8Bit(std::strerror(errorNumber));
+}
+
+void throwIoError(int errorNumber)
+{
+    throw EInOutError(systemErrorText(errorNumber).toStdString());
+}
+
+QString currentDirectory()
+{
+    std::vector<char> buffer(4096);
+    for (;;) {
+        if (getcwd(buffer.data(), buffer.size()))
+            return QFile::decodeName(buffer.data());
+        if (errno != ERANGE || buffer.size() > (1u << 20))
+            throwIoError(errno);
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+void changeDirectory(const QString& path)
+{
+    if (path.isEmpty())
+        throwIoError(ENOENT);
+    if (chdir(native(path).constData()) != 0)
+        throwIoError(errno);
+}
+
+bool tryChangeDirectory(const QString& path) noexcept
+{
+    return !path.isEmpty() && chdir(native(path).constData()) == 0;
+}
+
+std::optional<unsigned> attributesOf(const QString& path)
+{
+    const QByteArray name = native(path);
+    struct stat st {};
+    if (lstat(name.constData(), &st) != 0)
+        return std::nullopt;
+    const int slash = path.lastIndexOf(QLatin1Char('/'));
+    unsigned attributes = path.mid(slash + 1).startsWith(QLatin1Char('.')) ? unsigned(faHidden) : 0u;
+    if (S_ISLNK(st.st_mode)) {
+        attributes |= faSymLink;
+        if (stat(name.constData(), &st) != 0)
+            return attributes;
+    }
+    return attributes | attributesFromStat(st);
+}
+
+bool isExistingFile(const QString& path)
+{
+    struct stat st {};
+    return !path.isEmpty() && stat(native(path).constData(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+void searchDirectory(const QString& folder, const std::function<void(const DirEntry&)>& visit,
+    AttributeDetail detail)
+{
+    std::unique_ptr<DIR, DirCloser> dir(opendir(native(folder).constData()));
+    if (!dir)
+        throwIoError(errno);
+    const int fd = dirfd(dir.get());
+    DirEntry entry;
+    for (;;) {
+        errno = 0;
+        const dirent* d = readdir(dir.get());
+        if (!d) {
+            if (errno != 0)
+                throwIoError(errno);
+            break;
+        }
+        if (d->d_name[0] == '.'
+            && (d->d_name[1] == '\0' || (d->d_name[1] == '.' && d->d_name[2] == '\0')))
+            continue;
+        entry.name = QFile::decodeName(d->d_name);
+        entry.attributes = entryAttributes(fd, d->d_name, d->d_type, detail);
+        visit(entry);
+    }
+}
+
+std::vector<DirEntry> listDirectory(const QString& folder, AttributeDetail detail)
+{
+    std::vector<DirEntry> entries;
+    searchDirectory(folder, [&](const DirEntry& e) { entries.push_back(e); }, detail);
+    return entries;
+}
+
+QString joinPath(const QString& folder, const QString& name)
+{
+    if (folder.endsWith(QLatin1Char('/')))
+        return folder + name;
+    return folder + QLatin1Char('/') + name;
+}
+
+QStringList splitMask(const QString& mask)
+{
+    return mask.split(QLatin1Char(';'));
+}
+
+bool hasWildcards(const QString& text)
+{
+    return text.contains(QLatin1Char('*')) || text.contains(QLatin1Char('?'));
+}
+
+namespace {
+
+// "*" and "?" over whole characters, with backtracking to the last "*" only,
+// which keeps the match linear for the patterns the program uses.
+bool globMatch(QStringView name, QStringView pattern)
+{
+    qsizetype n = 0, p = 0, starP = -1, starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == u'?' || pattern[p] == name[n])) {
+            ++n;
+            ++p;
+        } else if (p < pattern.size() && pattern[p] == u'*') {
+            starP = p++;
+            starN = n;
+        } else if (starP >= 0) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == u'*')
+        ++p;
+    return p == pattern.size();
+}
+
+} // namespace
+
+bool matchesFoldedPattern(QStringView foldedName, QStringView foldedPattern)
+{
+    if (globMatch(foldedName, foldedPattern))
+        return true;
+    // A pattern that ends in ".*" also takes names without any extension, so
+    // that "*.*" lists every file, as users of the mask expect.
+    if (foldedPattern.endsWith(u".*") && !foldedName.contains(u'.'))
+        return globMatch(foldedName, foldedPattern.chopped(2));
+    return false;
+}
+
+bool matchesPattern(const QString& name, const QString& pattern)
+{
+    return matchesFoldedPattern(name.toCaseFolded(), pattern.toCaseFolded());
+}
+
+ResolvedPath resolvePath(const QString& path)
+{
+    QString p = path;
+    if (p.size() >= 2 && p.startsWith(QLatin1Char('[')) && p.endsWith(QLatin1Char(']')))
+        p = p.mid(1, p.size() - 2);
+
+    const CurrentDirectoryKeeper keeper;
+    ResolvedPath result;
+    const int slash = p.lastIndexOf(QLatin1Char('/'));
+    if (slash >= 0) {
+        result.rest = p.mid(slash + 1);
+        const QString folder = slash == 0 ? QStringLiteral("/") : p.left(slash);
+        changeDirectory(folder);
+    } else {
+        result.rest = p;
+    }
+    if (!result.rest.isEmpty() && !hasWildcards(result.rest) && !isExistingFile(result.rest)) {
+        changeDirectory(result.rest);
+        result.rest.clear();
+    }
+    result.folder = currentDirectory();
+    return result;
+}
+
+void noteVisitedFolder(const QString& folder)
+{
+    QStringList& folders = visited();
+    folders.removeAll(folder);
+    folders.prepend(folder);
+    // Only the newest folder of each volume is ever asked for; a cap keeps a
+    // long session from growing the list without end.
+    constexpr int kKept = 256;
+    while (folders.size() > kKept)
+        folders.removeLast();
+}
+
+QStringList visitedFolders()
+{
+    return visited();
+}
+
+} // namespace glyphor::platform
