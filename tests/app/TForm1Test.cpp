@@ -57,20 +57,22 @@ class TForm1Test : public QObject {
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_dir.isValid());
+        QVERIFY(m_dir.isValid() && m_stickDir.isValid());
         m_root = QDir(m_dir.path()).canonicalPath();
-        // A second volume of our own beside the system's root, with one
-        // folder of executables and one of icon files.
+        // A folder of executables and one of icon files on the root volume,
+        // and a second volume of our own that only one test visits.
         QDir(m_root).mkpath("exes/sub");
         QDir(m_root).mkpath("icons");
         for (const char* name : { "b.EXE", "a.dll", "notes.txt" })
             Touch(m_root + "/exes/" + name);
         for (const char* name : { "Icon0001.ico", "Icon0000.ico", "readme.txt" })
             Touch(m_root + "/icons/" + name);
-        Touch(m_root + "/top.ico");
-        platform::setVolumeSource([root = m_root] {
+        m_stick = QDir(m_stickDir.path()).canonicalPath();
+        Touch(m_stick + "/top.ico");
+        Touch(m_stick + "/top.exe");
+        platform::setVolumeSource([stick = m_stick] {
             return QVector<platform::Volume> { { "/", platform::VolumeKind::Fixed, {}, "/dev/vda1" },
-                { root, platform::VolumeKind::Removable, "STICK", "/dev/sdb1" } };
+                { stick, platform::VolumeKind::Removable, "STICK", "/dev/sdb1" } };
         });
     }
 
@@ -190,12 +192,13 @@ private slots:
     void destinationVolumeMovesFolderAndFileList()
     {
         TForm1 form;
-        PickVolume(form.DriveComboBox2, m_root);
-        QCOMPARE(form.DirectoryListBox2->directory(), m_root);
-        QCOMPARE(form.FileListBox2->directory(), m_root);
+        PickVolume(form.DriveComboBox2, m_stick);
+        QCOMPARE(form.DirectoryListBox2->directory(), m_stick);
+        QCOMPARE(form.FileListBox2->directory(), m_stick);
         QCOMPARE(form.FileListBox2->fileModel()->items(), QStringList({ "top.ico" }));
         // The source browser is not linked to the destination's.
-        QVERIFY(form.DirectoryListBox1->directory() != m_root);
+        QCOMPARE(form.DirectoryListBox1->directory(), m_root);
+        QCOMPARE(form.FileListBox1->directory(), m_root);
     }
 
     void openingFolderListsItsFiles()
@@ -273,7 +276,9 @@ private slots:
 
 private:
     QTemporaryDir m_dir;
+    QTemporaryDir m_stickDir;
     QString m_root;
+    QString m_stick;
 };
 
 int main(int argc, char* argv[])
