@@ -1,6 +1,7 @@
 #include "app/TForm1.h"
 
 #include "app/BusyAnimation.h"
+#include "app/FramedGroupBox.h"
 #include "app/GlyphorApplication.h"
 #include "app/ProgramIcon.h"
 #include "browse/TDirectoryListBox.h"
@@ -11,7 +12,6 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -58,10 +58,10 @@ TForm1::TForm1(QWidget* parent)
     ListBox1->setSortingEnabled(true);
     ListBox1->hide();
 
-    GroupBox1 = new QGroupBox(QStringLiteral("Source Drive"), client);
+    GroupBox1 = new FramedGroupBox(QStringLiteral("Source Drive"), client);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     GroupBox1->setGeometry(4, 2, 425, 167);
-    GroupBox2 = new QGroupBox(QStringLiteral("Destination Drive"), client);
+    GroupBox2 = new FramedGroupBox(QStringLiteral("Destination Drive"), client);
     GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
     GroupBox2->setGeometry(4, 178, 425, 167);
 

@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QProxyStyle>
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
 
@@ -20,6 +21,20 @@ public:
     ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+// Some styles open a combo box as a menu laid over the control, as tall as all
+// its items; the picker drops a list below itself that shows five lines and
+// scrolls, whatever the style.
+class DropDownListStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+        QStyleHintReturn* returnData) const override
+    {
+        if (hint == SH_ComboBox_Popup)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
 };
 
 } // namespace
@@ -56,6 +71,9 @@ TIconComboBox::TIconComboBox(QWidget* parent, std::shared_ptr<const IconSource> 
     , m_source(source ? std::move(source) : std::make_shared<PlatformIconSource>())
 {
     setEditable(false);
+    auto* listStyle = new DropDownListStyle;
+    listStyle->setParent(this);
+    setStyle(listStyle);
     setMaxVisibleItems(5);
     setItemDelegate(new IconItemDelegate(this));
     const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);

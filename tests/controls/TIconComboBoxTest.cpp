@@ -1,5 +1,6 @@
 #include "controls/TIconComboBox.h"
 
+#include <QAbstractItemView>
 #include <QDir>
 #include <QFile>
 #include <QPainter>
@@ -263,6 +264,22 @@ private slots:
         box.resize(61, 44);
         QVERIFY(!box.grab().isNull());
         QVERIFY(fake.extractions >= 1);
+    }
+
+    void dropDownShowsLinesOfFixedHeight()
+    {
+        auto source = std::make_shared<FakeSource>();
+        source->icons = 8;
+        TIconComboBox box(nullptr, source);
+        box.setFileName(MakeFile(m_dir, "eight.exe"));
+        box.show();
+        box.showPopup();
+        QVERIFY(box.view()->isVisible());
+        QCOMPARE(box.view()->sizeHintForRow(0), TIconComboBox::itemHeight());
+        QCOMPARE(box.view()->visualRect(box.model()->index(1, 0)).height(), 38);
+        // Five lines show; the rest scroll.
+        QCOMPARE(box.view()->viewport()->height(), 5 * 38);
+        box.hidePopup();
     }
 
     void realExecutableGivesItsIconsAt32()
