@@ -1,6 +1,7 @@
 #include "app/GlyphorApplication.h"
 
 #include "app/ProgramIcon.h"
+#include "browse/BrowseErrors.h"
 #include "platform/ErrorBox.h"
 
 namespace glyphor {
@@ -19,6 +20,8 @@ GlyphorApplication::GlyphorApplication(int& argc, char** argv)
     // caption of the program's own message boxes.
     setApplicationDisplayName(ApplicationTitleText());
     setWindowIcon(ProgramIcon());
+    // The browsers catch what their own events raise; they show it here too.
+    setBrowseErrorReporter([](QWidget*, const QString& message) { ShowErrorMessage(message); });
 }
 
 bool GlyphorApplication::notify(QObject* receiver, QEvent* event)
@@ -42,6 +45,11 @@ void ShowHandlerError(std::exception_ptr error)
     } catch (...) {
         message = QStringLiteral("An unexpected error ended the command");
     }
+    ShowErrorMessage(message);
+}
+
+void ShowErrorMessage(const QString& message)
+{
     platform::ShowErrorBox(QApplication::activeWindow(), message);
 }
 

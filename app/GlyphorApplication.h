@@ -27,6 +27,8 @@ public:
 // the error icon, OK, and the message under the period rule. An exception of
 // a kind the program does not raise is shown with a text of our own.
 void ShowHandlerError(std::exception_ptr error);
+// The same box for an error that arrives as its message.
+void ShowErrorMessage(const QString& message);
 
 // Runs a handler that is called from a signal rather than an event, so that
 // its exception is shown by the same box without unwinding through the

@@ -220,8 +220,10 @@ private slots:
             QSKIP("the corpus of executables is not there (G2_CORPUS)");
         TForm1 form;
         form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
         form.DirectoryListBox1->setDirectory(folder);
         ClickFile(form.FileListBox1, "regedit.exe");
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form.FileListBox1));
 
         QCOMPARE(form.IconComboBox1->fileName(), folder + "/regedit.exe");
         QCOMPARE(form.IconComboBox1->count(), 6);
@@ -272,6 +274,33 @@ private slots:
         QVERIFY(seen.text.endsWith('.'));
         QCOMPARE(form.FileListBox1->directory(), m_root + "/exes");
         QCOMPARE(form.FileListBox1->fileModel()->items(), QStringList({ "a.dll", "b.EXE" }));
+    }
+
+    void browserEventErrorReachesTheSameBox()
+    {
+        QTemporaryDir dir;
+        const QString parent = QDir(dir.path()).canonicalPath();
+        QDir().mkpath(parent + "/gone");
+        TForm1 form;
+        form.show();
+        form.DirectoryListBox1->setDirectory(parent);
+        auto* model = form.DirectoryListBox1->directoryModel();
+        int gone = -1;
+        for (int i = 0; i < model->entries().size(); ++i)
+            if (model->entries()[i].text == "gone")
+                gone = i;
+        QVERIFY(gone >= 0);
+        model->setSelectedIndex(gone);
+        QDir(parent + "/gone").removeRecursively();
+
+        SeenBox seen;
+        QTimer answer;
+        AnswerBoxes(answer, seen);
+        QTest::keyClick(form.DirectoryListBox1, Qt::Key_Return);
+        QCOMPARE(seen.shown, 1);
+        QCOMPARE(seen.title, QString("Glyphor 2 - a Tarnwell utility"));
+        QCOMPARE(seen.icon, QMessageBox::Critical);
+        QCOMPARE(form.DirectoryListBox1->directory(), parent);
     }
 
 private:
