@@ -96,9 +96,19 @@ public:
         painter->restore();
     }
 
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
-        return QSize(option.rect.width(), layout::folderItemHeight(option.fontMetrics.height()));
+        const int row = index.row();
+        int width = 0;
+        if (row >= 0 && row < m_model->entries().size()) {
+            const auto& entry = m_model->entries()[row];
+            const int offset = layout::folderGlyphOffset(row,
+                entry.kind == DirectoryListModel::EntryKind::Closed,
+                int(m_model->directory().count(QLatin1Char('/'))));
+            width = layout::folderTextLeft(QRect(), offset, 16)
+                + option.fontMetrics.horizontalAdvance(entry.text) + 2;
+        }
+        return QSize(width, layout::folderItemHeight(option.fontMetrics.height()));
     }
 
 private:
@@ -116,7 +126,6 @@ TDirectoryListBox::TDirectoryListBox(QWidget* parent)
     setItemDelegate(new FolderItemDelegate(m_model, this));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setUniformItemSizes(true);
     showModel();
     connect(m_model, &DirectoryListModel::changed, this, [this] {
         showModel();

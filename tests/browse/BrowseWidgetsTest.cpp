@@ -1,0 +1,198 @@
+// Widget-specific behaviour of the browsers: item layout, the bitmaps, the
+// hourglass, and user events turned into the models' events.
+
+#include "browse/BrowseErrors.h"
+#include "browse/Glyphs.h"
+#include "browse/ItemLayout.h"
+#include "browse/TDirectoryListBox.h"
+#include "browse/TDriveComboBox.h"
+#include "browse/TFileListBox.h"
+#include "platform/FileSystem.h"
+#include "platform/Volumes.h"
+
+#include "TestFolders.h"
+
+#include <QApplication>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstring>
+
+using namespace glyphor;
+
+class BrowseWidgetsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup()
+    {
+        setBrowseErrorReporter({});
+        platform::setVolumeSource({});
+        platform::tryChangeDirectory(m_start);
+    }
+
+    void layout_data();
+    void layout();
+    void glyphs();
+    void fileListHourglassAndClicks();
+    void folderListOpensOnDoubleClickAndReportsFailure();
+    void driveComboPick();
+
+private:
+    QString m_start = QDir::currentPath();
+};
+
+void BrowseWidgetsTest::layout_data()
+{
+    QTest::addColumn<int>("actual");
+    QTest::addColumn<int>("expected");
+    const QRect item(10, 20, 200, 17);
+    QTest::newRow("drive glyph left") << layout::driveGlyphRect(item, 16, 11).left() << 12;
+    QTest::newRow("drive glyph centred") << layout::driveGlyphRect(item, 16, 11).top() << 23;
+    QTest::newRow("drive text") << layout::driveTextLeft(item, 16) << 32;
+    QTest::newRow("drive min height") << layout::driveItemHeight(8) << 11;
+    QTest::newRow("root entry") << layout::folderGlyphOffset(0, false, 3) << 2;
+    QTest::newRow("third entry") << layout::folderGlyphOffset(3, false, 3) << 14;
+    QTest::newRow("subfolder of /a/b/c") << layout::folderGlyphOffset(5, true, 3) << 18;
+    QTest::newRow("subfolder of /") << layout::folderGlyphOffset(1, true, 1) << 10;
+    QTest::newRow("folder text") << layout::folderTextLeft(item, 6, 16) << 36;
+    QTest::newRow("folder min height") << layout::folderItemHeight(13) << 16;
+    QTest::newRow("file text") << layout::fileTextLeft(item, false, 0) << 12;
+    QTest::newRow("file text after glyph") << layout::fileTextLeft(item, true, 16) << 32;
+    QTest::newRow("file height") << layout::fileItemHeight(13, false) << 13;
+    QTest::newRow("file height with glyphs") << layout::fileItemHeight(13, true) << 16;
+}
+
+void BrowseWidgetsTest::layout()
+{
+    QFETCH(int, actual);
+    QFETCH(int, expected);
+    QCOMPARE(actual, expected);
+}
+
+void BrowseWidgetsTest::glyphs()
+{
+    const struct {
+        Glyph glyph;
+        QSize size;
+    } expected[] = {
+        { Glyph::Floppy, { 16, 11 } }, { Glyph::Hard, { 16, 11 } }, { Glyph::Network, { 16, 11 } },
+        { Glyph::CdRom, { 16, 11 } }, { Glyph::Ram, { 16, 11 } }, { Glyph::OpenFolder, { 16, 15 } },
+        { Glyph::CurrentFolder, { 16, 15 } }, { Glyph::ClosedFolder, { 16, 15 } },
+        { Glyph::Executable, { 16, 16 } }, { Glyph::UnknownFile, { 16, 16 } },
+    };
+    QList<QImage> seen;
+    for (const auto& e : expected) {
+        const QImage& image = glyphImage(e.glyph);
+        QCOMPARE(image.size(), e.size);
+        QVERIFY2(!seen.contains(image), "each bitmap is its own");
+        seen << image;
+    }
+    QCOMPARE(glyphForFileName("SETUP.Exe"), Glyph::Executable);
+    QCOMPARE(glyphForFileName("run.PIF"), Glyph::Executable);
+    QCOMPARE(glyphForFileName("lib.dll"), Glyph::UnknownFile);
+    QCOMPARE(glyphForVolume(platform::VolumeKind::CdRom), Glyph::CdRom);
+}
+
+void BrowseWidgetsTest::fileListHourglassAndClicks()
+{
+    QTemporaryDir tmp;
+    const QString root = QDir(tmp.path()).canonicalPath();
+    QStringList names;
+    for (int i = 0; i < 150; ++i)
+        names << QStringLiteral("Icon%1.ico").arg(i, 4, 10, QLatin1Char('0'));
+    test::makeFiles(root, names);
+
+    TFileListBox box;
+    box.resize(200, 300);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    bool waitShown = false;
+    connect(box.fileModel(), &FileListModel::longReadStarted, this, [&] {
+        // The widget connected first, so the hourglass is already up here.
+        waitShown = QApplication::overrideCursor()
+            && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+    });
+    box.setMask("*.ico");
+    box.setDirectory(root);
+    QVERIFY(waitShown);
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+    QCOMPARE(box.model()->rowCount(), 150);
+
+    QStringList events;
+    connect(&box, &TFileListBox::itemClicked, this, [&] { events << "click"; });
+    connect(&box, &TFileListBox::changed, this, [&] { events << "change"; });
+    const QRect second = box.visualRect(box.model()->index(1, 0));
+    QTest::mouseClick(box.viewport(), Qt::LeftButton, {}, second.center());
+    QCOMPARE(events, (QStringList { "click", "change" }));
+    QCOMPARE(box.fileName(), root + "/Icon0001.ico");
+    QTest::keyClick(&box, Qt::Key_Down);
+    QCOMPARE(box.fileName(), root + "/Icon0002.ico");
+    QCOMPARE(events.size(), 4);
+
+    box.reread();
+    QVERIFY(box.selectionModel()->selectedIndexes().isEmpty());
+    QVERIFY(box.fileName().isEmpty());
+}
+
+void BrowseWidgetsTest::folderListOpensOnDoubleClickAndReportsFailure()
+{
+    QTemporaryDir tmp;
+    const QString root = QDir(tmp.path()).canonicalPath();
+    test::makeFolders(root, { "alpha", "beta" });
+    QStringList reported;
+    setBrowseErrorReporter([&](QWidget*, const QString& message) { reported << message; });
+
+    TDirectoryListBox box;
+    box.resize(200, 300);
+    box.setDirectory(root);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    QSignalSpy changes(&box, &TDirectoryListBox::changed);
+
+    // A single click only moves the highlight.
+    const int alphaRow = box.directoryModel()->currentIndex() + 1;
+    const QPoint alpha = box.visualRect(box.model()->index(alphaRow, 0)).center();
+    QTest::mouseClick(box.viewport(), Qt::LeftButton, {}, alpha);
+    QCOMPARE(box.directory(), root);
+    QCOMPARE(box.directoryModel()->selectedIndex(), alphaRow);
+
+    QTest::mouseDClick(box.viewport(), Qt::LeftButton, {}, alpha);
+    QCOMPARE(box.directory(), root + "/alpha");
+    QCOMPARE(changes.count(), 1);
+
+    // Enter on an ancestor goes up; a folder removed meanwhile is reported.
+    box.setDirectory(root);
+    QDir(root + "/beta").removeRecursively();
+    box.setCurrentIndex(box.model()->index(box.directoryModel()->currentIndex() + 2, 0));
+    QTest::keyClick(&box, Qt::Key_Return);
+    QCOMPARE(reported, QStringList { QString::fromLocal8Bit(std::strerror(ENOENT)) });
+    QCOMPARE(box.directory(), root);
+}
+
+void BrowseWidgetsTest::driveComboPick()
+{
+    platform::setVolumeSource([] {
+        return QVector<platform::Volume> { { "/", platform::VolumeKind::Fixed, {}, {} },
+            { "/tmp", platform::VolumeKind::Ram, "Scratch", {} } };
+    });
+    platform::changeDirectory("/");
+    TDriveComboBox box;
+    QCOMPARE(box.count(), 2);
+    QCOMPARE(box.itemText(1), QStringLiteral("/tmp [scratch]"));
+    QCOMPARE(box.currentIndex(), 0);
+    QSignalSpy changes(&box, &TDriveComboBox::changed);
+    QSignalSpy clicks(&box, &TDriveComboBox::itemClicked);
+    emit box.activated(1);
+    QCOMPARE(box.drive(), QStringLiteral("/tmp"));
+    QCOMPARE(clicks.count(), 1);
+    QCOMPARE(changes.count(), 2);
+    QCOMPARE(box.currentIndex(), 1);
+    box.setTextCase(DriveListModel::TextCase::Upper);
+    QCOMPARE(box.itemText(1), QStringLiteral("/tmp [SCRATCH]"));
+    QCOMPARE(box.currentIndex(), 1);
+}
+
+QTEST_MAIN(BrowseWidgetsTest)
+#include "BrowseWidgetsTest.moc"

@@ -1,0 +1,139 @@
+#include "browse/DirectoryListModel.h"
+
+#include "TestFolders.h"
+#include "platform/FileSystem.h"
+#include "platform/Volumes.h"
+#include "util/Error.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace glyphor;
+using Kind = DirectoryListModel::EntryKind;
+using glyphor::test::makeFiles;
+using glyphor::test::makeFolders;
+
+namespace {
+
+class DirectoryListModelTest : public ::testing::Test {
+protected:
+    ~DirectoryListModelTest() override { platform::setVolumeSource({}); }
+    test::CurrentDirectoryGuard cwd;
+    QTemporaryDir tmp;
+    QString root() const { return QDir(tmp.path()).canonicalPath(); }
+};
+
+QStringList texts(const DirectoryListModel& model, Kind kind)
+{
+    QStringList out;
+    for (const auto& e : model.entries())
+        if (e.kind == kind)
+            out << e.text;
+    return out;
+}
+
+TEST_F(DirectoryListModelTest, EntriesForAFolderThreeLevelsDown)
+{
+    const QString three = root() + "/one/two/three";
+    makeFolders(three, { "Zeta", "alpha", "Beta", ".hidden", "Same", "same" });
+    makeFiles(three, { "file.txt" });
+    DirectoryListModel model;
+    int changes = 0;
+    QObject::connect(&model, &DirectoryListModel::changed, [&] { ++changes; });
+    model.setDirectory(three);
+
+    EXPECT_EQ(changes, 1);
+    QStringList above = three.split('/', Qt::SkipEmptyParts);
+    above.removeLast();
+    above.prepend("/");
+    EXPECT_EQ(texts(model, Kind::Open), above);
+    EXPECT_EQ(texts(model, Kind::Current), QStringList { "three" });
+    // "Same" and "same" compare equal: one of them is shown.
+    const QStringList closed = texts(model, Kind::Closed);
+    ASSERT_EQ(closed.size(), 4);
+    EXPECT_EQ(closed.mid(0, 2), (QStringList { "alpha", "Beta" }));
+    EXPECT_EQ(closed.at(2).toLower(), "same");
+    EXPECT_EQ(closed.at(3), "Zeta");
+    EXPECT_EQ(model.currentIndex(), above.size());
+    EXPECT_EQ(model.selectedIndex(), model.currentIndex());
+
+    // Entry paths: the root, each ancestor, the folder itself, a subfolder.
+    EXPECT_EQ(model.entryPath(0), "/");
+    EXPECT_EQ(model.entryPath(model.currentIndex() - 1), root() + "/one/two");
+    EXPECT_EQ(model.entryPath(model.currentIndex() - 2), root() + "/one");
+    EXPECT_EQ(model.entryPath(model.currentIndex()), three);
+    EXPECT_EQ(model.entryPath(model.currentIndex() + 1), three + "/alpha");
+
+    model.setSelectedIndex(model.currentIndex() - 2);
+    model.openSelected();
+    EXPECT_EQ(model.directory(), root() + "/one");
+    EXPECT_EQ(changes, 2);
+    model.setDirectory(root() + "/one");
+    EXPECT_EQ(changes, 2) << "the folder already shown changes nothing";
+}
+
+TEST_F(DirectoryListModelTest, AtTheRootTheRootIsTheCurrentEntry)
+{
+    DirectoryListModel model;
+    model.setDirectory("/");
+    ASSERT_FALSE(model.entries().isEmpty());
+    EXPECT_EQ(model.entries()[0].text, "/");
+    EXPECT_EQ(model.entries()[0].kind, Kind::Current);
+    EXPECT_EQ(model.currentIndex(), 0);
+    EXPECT_TRUE(texts(model, Kind::Open).isEmpty());
+    EXPECT_TRUE(texts(model, Kind::Closed).contains("tmp"));
+    EXPECT_EQ(model.entryPath(model.currentIndex() + 1), "/" + model.entries()[1].text);
+}
+
+TEST_F(DirectoryListModelTest, DotDotGoesAboveTheProcessDirectoryNotTheList)
+{
+    makeFolders(root(), { "list/inner", "process/deep" });
+    DirectoryListModel model;
+    model.setDirectory(root() + "/list/inner");
+    platform::changeDirectory(root() + "/process/deep");
+    model.setDirectory("..");
+    EXPECT_EQ(model.directory(), root() + "/process");
+    EXPECT_EQ(platform::currentDirectory(), root() + "/process");
+}
+
+TEST_F(DirectoryListModelTest, FolderThatCannotBeEnteredRaisesAndKeepsTheList)
+{
+    makeFolders(root(), { "here/sub" });
+    DirectoryListModel model;
+    model.setDirectory(root() + "/here");
+    const auto before = model.entries().size();
+    EXPECT_THROW(model.setDirectory(root() + "/missing"), EInOutError);
+    EXPECT_EQ(model.directory(), root() + "/here");
+    EXPECT_EQ(model.entries().size(), before);
+
+    // Its own folder gone, the list still moves on.
+    QDir(root() + "/here").removeRecursively();
+    model.setDirectory(root());
+    EXPECT_EQ(model.directory(), root());
+}
+
+TEST_F(DirectoryListModelTest, DriveGoesToTheLastFolderVisitedOnThatVolume)
+{
+    const QString volume = root() + "/vol";
+    makeFolders(root(), { "vol/a/b", "other" });
+    platform::setVolumeSource([&] {
+        return QVector<platform::Volume> { { "/", platform::VolumeKind::Fixed, {}, {} },
+            { volume, platform::VolumeKind::Removable, {}, {} } };
+    });
+    DirectoryListModel model;
+    model.setDirectory(root() + "/other");
+    model.setDirectory(volume + "/a/b");
+    EXPECT_EQ(model.drive(), volume);
+
+    model.setDrive("/");
+    EXPECT_EQ(model.directory(), root() + "/other");
+    model.setDrive(volume);
+    EXPECT_EQ(model.directory(), volume + "/a/b");
+
+    model.setDrive("/");
+    QDir(volume + "/a").removeRecursively();
+    model.setDrive(volume);
+    EXPECT_EQ(model.directory(), volume) << "a removed folder gives way to the root";
+}
+
+} // namespace

@@ -1,0 +1,85 @@
+#include "browse/DriveListModel.h"
+
+#include "TestFolders.h"
+#include "platform/FileSystem.h"
+
+#include <gtest/gtest.h>
+
+using namespace glyphor;
+using platform::Volume;
+using platform::VolumeKind;
+
+namespace {
+
+class DriveListModelTest : public ::testing::Test {
+protected:
+    DriveListModelTest()
+    {
+        platform::setVolumeSource([] {
+            return QVector<Volume> {
+                { "/", VolumeKind::Fixed, {}, "/dev/sda1" },
+                { "/media/Stick", VolumeKind::Removable, "My Disk", "/dev/sdb1" },
+                { "/mnt/share", VolumeKind::Network, {}, "//Server/Share" },
+                { "/mnt/cd", VolumeKind::CdRom, "DISC", "/dev/sr0" },
+                { "/tmp", VolumeKind::Ram, {}, "tmpfs" },
+            };
+        });
+        platform::changeDirectory("/");
+    }
+    ~DriveListModelTest() override { platform::setVolumeSource({}); }
+    test::CurrentDirectoryGuard cwd;
+};
+
+TEST_F(DriveListModelTest, ItemsShowMountPointAndLabelInTheChosenCase)
+{
+    DriveListModel model;
+    QStringList lower, upper;
+    for (const auto& item : model.items())
+        lower << item.text;
+    model.setTextCase(DriveListModel::TextCase::Upper);
+    for (const auto& item : model.items())
+        upper << item.text;
+    EXPECT_EQ(lower,
+        (QStringList { "/ []", "/media/Stick [my disk]", "/mnt/share //server/share",
+            "/mnt/cd [disc]", "/tmp []" }));
+    EXPECT_EQ(upper,
+        (QStringList { "/ []", "/media/Stick [MY DISK]", "/mnt/share //SERVER/SHARE",
+            "/mnt/cd [DISC]", "/tmp []" }));
+    EXPECT_EQ(model.items()[3].kind, VolumeKind::CdRom);
+    EXPECT_EQ(model.drive(), "/") << "the volume of the process's directory";
+    EXPECT_EQ(model.selectedIndex(), 0);
+}
+
+TEST_F(DriveListModelTest, SettingTheDriveFiresOnlyOnAChange)
+{
+    DriveListModel model;
+    int changes = 0;
+    QObject::connect(&model, &DriveListModel::changed, [&] { ++changes; });
+    model.setDrive("/");
+    EXPECT_EQ(changes, 0);
+    model.setDrive("/tmp");
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(model.selectedIndex(), 4);
+    model.setDrive("/nowhere");
+    EXPECT_EQ(model.drive(), "/nowhere");
+    EXPECT_EQ(model.selectedIndex(), 4) << "no item: the selection stays";
+    model.setDrive(QString());
+    EXPECT_EQ(model.selectedIndex(), -1);
+    EXPECT_EQ(changes, 3);
+}
+
+TEST_F(DriveListModelTest, APickClicksAndChangesAndTheSameDriveStillChangesOnce)
+{
+    DriveListModel model;
+    QStringList events;
+    QObject::connect(&model, &DriveListModel::clicked, [&] { events << "click"; });
+    QObject::connect(&model, &DriveListModel::changed, [&] { events << "change"; });
+    model.pick(0);
+    EXPECT_EQ(events, (QStringList { "click", "change" }));
+    events.clear();
+    model.pick(1);
+    EXPECT_EQ(events, (QStringList { "click", "change", "change" }));
+    EXPECT_EQ(model.drive(), "/media/Stick");
+}
+
+} // namespace

@@ -1,0 +1,189 @@
+#include "browse/FileListModel.h"
+
+#include "TestFolders.h"
+#include "platform/FileSystem.h"
+#include "util/Error.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using namespace glyphor;
+using glyphor::test::makeFiles;
+using glyphor::test::makeFolders;
+
+namespace {
+
+class FileListModelTest : public ::testing::Test {
+protected:
+    test::CurrentDirectoryGuard cwd;
+    QTemporaryDir tmp;
+    QString root() const { return QDir(tmp.path()).canonicalPath(); }
+};
+
+struct ListingCase {
+    const char* label;
+    QStringList files;
+    QString mask;
+    QStringList expected;
+};
+
+TEST_F(FileListModelTest, ListsMatchingNamesSortedWithoutRegardToCase)
+{
+    const ListingCase cases[] = {
+        { "case kept, order ignores case", { "B.EXE", "a.dll", "c.Exe", "readme.txt" },
+            "*.exe;*.dll", { "a.dll", "B.EXE", "c.Exe" } },
+        { "hidden icon files left out", { ".hidden.ico", "b.ico", "A.ICO", ".ico" }, "*.ico",
+            { "A.ICO", "b.ico" } },
+        { "a name matched by two patterns twice", { "B.EXE", "a.dll" }, "*.exe;b*",
+            { "B.EXE", "B.EXE" } },
+        { "patterns as written, blank kept", { "a.exe", "b.dll" }, "*.exe; *.dll", { "a.exe" } },
+        { "*.* takes names without a dot", { "noext", "x.y" }, "*.*", { "noext", "x.y" } },
+        { "numbered icons ascend", { "Icon0010.ico", "Icon0002.ico", "Icon0001.ico" }, "*.ico",
+            { "Icon0001.ico", "Icon0002.ico", "Icon0010.ico" } },
+        { "empty folder", {}, "*.ico", {} },
+    };
+    int n = 0;
+    for (const ListingCase& c : cases) {
+        const QString folder = root() + QStringLiteral("/case%1").arg(n++);
+        makeFiles(folder, c.files);
+        makeFolders(folder, { "folder.exe" }); // folders are never listed
+        FileListModel model;
+        model.setMask(c.mask);
+        model.setDirectory(folder);
+        EXPECT_EQ(model.items(), c.expected) << c.label;
+        EXPECT_EQ(model.directory(), folder) << c.label;
+        EXPECT_EQ(platform::currentDirectory(), folder) << "a read leaves the process there";
+    }
+}
+
+TEST_F(FileListModelTest, ReadsOnlyWhenFolderOrMaskChangesOrOnReread)
+{
+    makeFiles(root(), { "a.ico" });
+    FileListModel model;
+    model.setMask(QStringLiteral("*.ico"));
+    model.setDirectory(root());
+    int reads = 0;
+    QObject::connect(&model, &FileListModel::itemsReplaced, [&] { ++reads; });
+
+    makeFiles(root(), { "b.ico" });
+    model.setDirectory(root());
+    model.setDirectory(QStringLiteral("."));
+    model.setMask(QStringLiteral("*.ico"));
+    EXPECT_EQ(reads, 0);
+    EXPECT_EQ(model.items(), QStringList { "a.ico" });
+
+    model.reread();
+    EXPECT_EQ(reads, 1);
+    EXPECT_EQ(model.items(), (QStringList { "a.ico", "b.ico" }));
+    model.setMask(QStringLiteral("*.ICO"));
+    EXPECT_EQ(reads, 2);
+}
+
+TEST_F(FileListModelTest, ClickThenChangeAndEveryReadEndsUnselected)
+{
+    makeFiles(root(), { "a.exe", "b.exe" });
+    FileListModel model;
+    model.setDirectory(root());
+    QStringList events;
+    QObject::connect(&model, &FileListModel::clicked, [&] { events << "click"; });
+    QObject::connect(&model, &FileListModel::changed, [&] { events << "change"; });
+
+    model.select(1);
+    model.select(1);
+    EXPECT_EQ(events, (QStringList { "click", "change", "click" }));
+    EXPECT_EQ(model.fileName(), root() + "/b.exe");
+
+    events.clear();
+    model.reread();
+    EXPECT_EQ(events, QStringList { "change" });
+    EXPECT_EQ(model.itemIndex(), -1);
+    EXPECT_TRUE(model.fileName().isEmpty());
+    model.select(1);
+    EXPECT_EQ(events.back(), "change") << "a read resets the index last reported";
+}
+
+TEST_F(FileListModelTest, FileNameJoinsWithOneSeparatorAlsoAtTheRoot)
+{
+    EXPECT_EQ(platform::joinPath("/", "x.exe"), "/x.exe");
+    EXPECT_EQ(platform::joinPath("/a", "x.exe"), "/a/x.exe");
+
+    FileListModel model;
+    model.setDirectory(QStringLiteral("/"));
+    EXPECT_EQ(model.directory(), "/");
+    for (int i = 0; i < model.count(); ++i)
+        EXPECT_EQ(model.fullPath(i), "/" + model.item(i));
+    EXPECT_TRUE(model.fullPath(model.count()).isEmpty());
+}
+
+TEST_F(FileListModelTest, RelativePathsResolveAgainstTheProcessDirectory)
+{
+    makeFolders(root(), { "a/b", "elsewhere" });
+    makeFiles(root() + "/a", { "in-a.exe" });
+    FileListModel model;
+    model.setDirectory(root() + "/elsewhere");
+    platform::changeDirectory(root() + "/a/b");
+    model.setDirectory(QStringLiteral(".."));
+    EXPECT_EQ(model.directory(), root() + "/a");
+    EXPECT_EQ(model.items(), QStringList { "in-a.exe" });
+}
+
+TEST_F(FileListModelTest, LeftoverPatternBecomesMaskAndFileBecomesSelected)
+{
+    makeFiles(root(), { "a.exe", "b.ico" });
+    FileListModel model;
+    model.setDirectory(root() + "/*.ico");
+    EXPECT_EQ(model.mask(), "*.ico");
+    EXPECT_EQ(model.items(), QStringList { "b.ico" });
+    model.setDirectory(root() + "/a.exe");
+    EXPECT_EQ(model.fileName(), root() + "/a.exe");
+}
+
+TEST_F(FileListModelTest, VanishedFolderRaisesTheSystemTextAndKeepsTheList)
+{
+    const QString gone = root() + "/gone";
+    makeFiles(gone, { "a.exe" });
+    FileListModel model;
+    model.setDirectory(gone);
+    QDir(gone).removeRecursively();
+    int changes = 0;
+    QObject::connect(&model, &FileListModel::changed, [&] { ++changes; });
+
+    try {
+        model.reread();
+        FAIL() << "no error raised";
+    } catch (const EInOutError& e) {
+        EXPECT_STREQ(e.what(), std::strerror(ENOENT));
+    }
+    EXPECT_THROW(model.setDirectory(root() + "/missing"), EInOutError);
+    EXPECT_EQ(model.directory(), gone);
+    EXPECT_EQ(model.items(), QStringList { "a.exe" });
+    EXPECT_EQ(changes, 0);
+
+    // A list whose folder is gone can still be moved elsewhere.
+    model.setDirectory(root());
+    EXPECT_EQ(model.directory(), root());
+}
+
+TEST_F(FileListModelTest, LongReadsAnnounceTheHourglassFromItem100)
+{
+    for (int count : { 100, 101 }) {
+        const QString folder = root() + QStringLiteral("/n%1").arg(count);
+        QStringList names;
+        for (int i = 0; i < count; ++i)
+            names << QStringLiteral("f%1.ico").arg(i);
+        makeFiles(folder, names);
+        FileListModel model;
+        QStringList events;
+        QObject::connect(&model, &FileListModel::longReadStarted, [&] { events << "start"; });
+        QObject::connect(&model, &FileListModel::longReadEnded, [&] { events << "end"; });
+        QObject::connect(&model, &FileListModel::changed, [&] { events << "change"; });
+        model.setDirectory(folder);
+        const QStringList expected = count > 100 ? QStringList { "start", "end", "change" }
+                                                 : QStringList { "change" };
+        EXPECT_EQ(events, expected) << count;
+    }
+}
+
+} // namespace

@@ -1,0 +1,128 @@
+#include "platform/FileSystem.h"
+
+#include "util/Error.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace glyphor;
+using namespace glyphor::platform;
+
+namespace {
+
+class FileSystemTest : public ::testing::Test {
+protected:
+    FileSystemTest() : m_saved(QDir::currentPath()) { }
+    ~FileSystemTest() override { tryChangeDirectory(m_saved); }
+    QString root() const { return QDir(tmp.path()).canonicalPath(); }
+    void touch(const QString& name) { QFile(root() + "/" + name).open(QIODevice::WriteOnly); }
+    QTemporaryDir tmp;
+
+private:
+    QString m_saved;
+};
+
+TEST(Masks, MatchWithoutRegardToCase)
+{
+    struct {
+        const char* name;
+        const char* pattern;
+        bool matches;
+    } const cases[] = {
+        { "B.EXE", "*.exe", true },
+        { "c.Exe", "*.EXE", true },
+        { "a.dll", "*.exe", false },
+        { "noext", "*.*", true },
+        { "noext", "*.exe", false },
+        { "a.b.ico", "*.ico", true },
+        { "Icon0001.ico", "Icon????.ico", true },
+        { "Icon001.ico", "Icon????.ico", false },
+        { "abcabd", "a*b*d", true },
+        { "abc", "a*b*d", false },
+        { "x.exe", " *.exe", false },
+        { "x.exe", "", false },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(matchesPattern(c.name, c.pattern), c.matches) << c.name << " " << c.pattern;
+    EXPECT_EQ(splitMask("*.exe;*.dll"), (QStringList { "*.exe", "*.dll" }));
+}
+
+TEST_F(FileSystemTest, AttributesAsTheProgramSeesThem)
+{
+    QDir(root()).mkdir("dir");
+    QDir(root()).mkdir(".hiddendir");
+    touch("plain");
+    touch(".hidden");
+    touch("locked");
+    chmod(QFile::encodeName(root() + "/locked").constData(), 0444);
+    symlink("dir", QFile::encodeName(root() + "/dirlink").constData());
+    symlink("absent", QFile::encodeName(root() + "/dangling").constData());
+
+    for (AttributeDetail detail : { AttributeDetail::Kind, AttributeDetail::Full }) {
+        std::vector<DirEntry> entries = listDirectory(root(), detail);
+        std::sort(entries.begin(), entries.end(),
+            [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
+        const unsigned ro = detail == AttributeDetail::Full ? unsigned(faReadOnly) : 0u;
+        const std::vector<std::pair<QString, unsigned>> expected = {
+            { ".hidden", faHidden }, { ".hiddendir", faHidden | faDirectory },
+            { "dangling", faSymLink }, { "dir", faDirectory },
+            { "dirlink", faDirectory | faSymLink }, { "locked", ro }, { "plain", 0 } };
+        ASSERT_EQ(entries.size(), expected.size());
+        for (size_t i = 0; i < expected.size(); ++i) {
+            EXPECT_EQ(entries[i].name, expected[i].first);
+            EXPECT_EQ(entries[i].attributes, expected[i].second) << entries[i].name.toStdString();
+        }
+    }
+    EXPECT_EQ(attributesOf(root() + "/locked"), faReadOnly);
+    EXPECT_EQ(attributesOf(root() + "/dirlink"), faDirectory | faSymLink);
+    EXPECT_EQ(attributesOf(root() + "/absent"), std::nullopt);
+}
+
+TEST_F(FileSystemTest, ErrorsCarryTheSystemText)
+{
+    try {
+        changeDirectory(root() + "/absent");
+        FAIL();
+    } catch (const EInOutError& e) {
+        EXPECT_STREQ(e.what(), std::strerror(ENOENT));
+    }
+    EXPECT_THROW(listDirectory(root() + "/absent"), EInOutError);
+    EXPECT_FALSE(tryChangeDirectory(root() + "/absent"));
+}
+
+TEST_F(FileSystemTest, ResolvesAgainstTheProcessDirectoryAndLeavesItThere)
+{
+    QDir(root()).mkpath("a/b");
+    touch("a/file.exe");
+    changeDirectory(root() + "/a/b");
+    struct {
+        const char* path;
+        QString folder;
+        const char* rest;
+    } const cases[] = {
+        { "..", root() + "/a", "" },
+        { "../file.exe", root() + "/a", "file.exe" },
+        { "../*.ico", root() + "/a", "*.ico" },
+        { "[..]", root() + "/a", "" },
+        { ".", root() + "/a/b", "" },
+        { "/", "/", "" },
+    };
+    for (const auto& c : cases) {
+        const ResolvedPath r = resolvePath(c.path);
+        EXPECT_EQ(r.folder, c.folder) << c.path;
+        EXPECT_EQ(r.rest, c.rest) << c.path;
+        EXPECT_EQ(currentDirectory(), root() + "/a/b") << c.path;
+    }
+    EXPECT_THROW(resolvePath("../missing/x"), EInOutError);
+    EXPECT_THROW(resolvePath("missing"), EInOutError);
+    EXPECT_EQ(currentDirectory(), root() + "/a/b");
+}
+
+} // namespace
