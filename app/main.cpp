@@ -1,12 +1,12 @@
-#include <QApplication>
-#include <QMainWindow>
+#include "app/GlyphorApplication.h"
+#include "app/TForm1.h"
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("Glyphor 2"));
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Glyphor 2"));
-    window.show();
+    glyphor::GlyphorApplication app(argc, argv);
+    glyphor::TForm1 form;
+    // The hidden icon viewer window is created here, after the main window,
+    // once the viewer exists.
+    form.show();
     return app.exec();
 }

@@ -1,0 +1,56 @@
+#include "app/GlyphorApplication.h"
+
+#include "app/ProgramIcon.h"
+#include "browse/BrowseErrors.h"
+#include "platform/ErrorBox.h"
+
+namespace glyphor {
+
+QString ApplicationTitleText()
+{
+    return QStringLiteral("Glyphor 2 - a Tarnwell utility");
+}
+
+GlyphorApplication::GlyphorApplication(int& argc, char** argv)
+    : QApplication(argc, argv)
+{
+    setOrganizationName(QStringLiteral("Tarnwell"));
+    setApplicationName(QStringLiteral("Glyphor2"));
+    // The application's title names the product and its maker; it is the
+    // caption of the program's own message boxes.
+    setApplicationDisplayName(ApplicationTitleText());
+    setWindowIcon(ProgramIcon());
+    // The browsers catch what their own events raise; they show it here too.
+    setBrowseErrorReporter([](QWidget*, const QString& message) { ShowErrorMessage(message); });
+}
+
+bool GlyphorApplication::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        ShowHandlerError(std::current_exception());
+        // The event counts as handled: its handler ended with the error.
+        return true;
+    }
+}
+
+void ShowHandlerError(std::exception_ptr error)
+{
+    QString message;
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        message = QString::fromUtf8(e.what());
+    } catch (...) {
+        message = QStringLiteral("An unexpected error ended the command");
+    }
+    ShowErrorMessage(message);
+}
+
+void ShowErrorMessage(const QString& message)
+{
+    platform::ShowErrorBox(QApplication::activeWindow(), message);
+}
+
+} // namespace glyphor

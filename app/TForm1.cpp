@@ -1,0 +1,310 @@
+#include "app/TForm1.h"
+
+#include "app/BusyAnimation.h"
+#include "app/FramedGroupBox.h"
+#include "app/GlyphorApplication.h"
+#include "app/ProgramIcon.h"
+#include "browse/TDirectoryListBox.h"
+#include "browse/TDriveComboBox.h"
+#include "browse/TFileListBox.h"
+#include "controls/TIconComboBox.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+
+namespace glyphor {
+
+namespace {
+
+// The window's text size: the system's own face at 8 points, which is what
+// the fixed layout was measured for.
+QFont FormFont()
+{
+    QFont font = QApplication::font();
+    font.setPointSize(8);
+    return font;
+}
+
+} // namespace
+
+TForm1::TForm1(QWidget* parent)
+    : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Glyphor 2"));
+    setWindowIcon(ProgramIcon());
+    setFont(FormFont());
+    // A single fixed frame with minimize and close but no maximize.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+        | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("Client"));
+    client->setFixedSize(kClientWidth, kClientHeight - kStatusBarHeight);
+    setCentralWidget(client);
+
+    ListBox1 = new QListWidget(client);
+    ListBox1->setObjectName(QStringLiteral("ListBox1"));
+    ListBox1->setGeometry(8, 352, 145, 25);
+    ListBox1->setSortingEnabled(true);
+    ListBox1->hide();
+
+    GroupBox1 = new FramedGroupBox(QStringLiteral("Source Drive"), client);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    GroupBox1->setGeometry(4, 2, 425, 167);
+    GroupBox2 = new FramedGroupBox(QStringLiteral("Destination Drive"), client);
+    GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
+    GroupBox2->setGeometry(4, 178, 425, 167);
+
+    Label1 = new QStatusBar(this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setSizeGripEnabled(false);
+    Label1->setFixedHeight(kStatusBarHeight);
+    m_statusText = new QLabel(QStringLiteral("Ready."), Label1);
+    Label1->addWidget(m_statusText, 1);
+    setStatusBar(Label1);
+
+    buildSourceGroup();
+    buildDestinationGroup();
+    buildMenus();
+    chainTabOrder();
+
+    // The window keeps the size of its layout: the client area plus the menu.
+    const int menuHeight = menuBar()->sizeHint().height();
+    setFixedSize(kClientWidth, menuHeight + kClientHeight);
+
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+QPushButton* TForm1::makeButton(QWidget* parent, const QString& caption, int helpContext, QRect geometry)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setGeometry(geometry);
+    button->setProperty("helpContext", helpContext);
+    button->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(button, &QWidget::customContextMenuRequested, this, [this, button](const QPoint& at) {
+        // The popup speaks of the button it was opened on, so that button
+        // takes the focus first, as a mouse-up over it would give it.
+        ButtonMouseUp(button);
+        PopupMenu1->popup(button->mapToGlobal(at));
+    });
+    button->installEventFilter(this);
+    return button;
+}
+
+void TForm1::buildSourceGroup()
+{
+    DriveComboBox1 = new TDriveComboBox(GroupBox1);
+    DriveComboBox1->setObjectName(QStringLiteral("DriveComboBox1"));
+    DriveComboBox1->setGeometry(8, 142, 178, 19);
+
+    FileListBox1 = new TFileListBox(GroupBox1);
+    FileListBox1->setObjectName(QStringLiteral("FileListBox1"));
+    FileListBox1->setGeometry(192, 16, 161, 145);
+    FileListBox1->setMask(QStringLiteral("*.exe;*.dll"));
+
+    Button1 = makeButton(GroupBox1, QStringLiteral("Scan &Tree"), 6, { 358, 106, 62, 25 });
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button4 = makeButton(GroupBox1, QStringLiteral("Scan &File"), 5, { 358, 136, 62, 25 });
+    Button4->setObjectName(QStringLiteral("Button4"));
+
+    DirectoryListBox1 = new TDirectoryListBox(GroupBox1);
+    DirectoryListBox1->setObjectName(QStringLiteral("DirectoryListBox1"));
+    DirectoryListBox1->setGeometry(8, 16, 177, 121);
+
+    // The two scratch images come before the picker so that it covers them.
+    IconHolder = new QLabel(GroupBox1);
+    IconHolder->setObjectName(QStringLiteral("IconHolder"));
+    IconHolder->setGeometry(362, 18, 32, 32);
+    Image1 = new QLabel(GroupBox1);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setGeometry(384, 24, 33, 33);
+
+    IconComboBox1 = new TIconComboBox(GroupBox1);
+    IconComboBox1->setObjectName(QStringLiteral("IconComboBox1"));
+    IconComboBox1->setGeometry(358, 16, 61, 44);
+    IconComboBox1->setEnabled(false);
+    IconComboBox1->setCurrentIndex(-1);
+
+    Button6 = makeButton(GroupBox1, QStringLiteral("Save &Icon"), 5, { 358, 64, 62, 25 });
+    Button6->setObjectName(QStringLiteral("Button6"));
+
+    connect(DriveComboBox1, &TDriveComboBox::changed, this, &TForm1::DriveComboBox1Change);
+    connect(DirectoryListBox1, &TDirectoryListBox::changed, this, &TForm1::DirectoryListBox1Change);
+    connect(FileListBox1, &TFileListBox::itemClicked, this, &TForm1::FileListBox1Click);
+    connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(Button4, &QPushButton::clicked, this, &TForm1::Button4Click);
+    connect(Button6, &QPushButton::clicked, this, &TForm1::Button6Click);
+}
+
+void TForm1::buildDestinationGroup()
+{
+    DriveComboBox2 = new TDriveComboBox(GroupBox2);
+    DriveComboBox2->setObjectName(QStringLiteral("DriveComboBox2"));
+    DriveComboBox2->setGeometry(8, 142, 178, 19);
+
+    FileListBox2 = new TFileListBox(GroupBox2);
+    FileListBox2->setObjectName(QStringLiteral("FileListBox2"));
+    FileListBox2->setGeometry(192, 16, 161, 145);
+    FileListBox2->setMask(QStringLiteral("*.ico"));
+
+    Button2 = makeButton(GroupBox2, QStringLiteral("&Create Dir"), 10, { 358, 16, 62, 25 });
+    Button2->setObjectName(QStringLiteral("Button2"));
+    Button3 = makeButton(GroupBox2, QStringLiteral("&Delete Dir"), 11, { 358, 47, 62, 25 });
+    Button3->setObjectName(QStringLiteral("Button3"));
+    Button5 = makeButton(GroupBox2, QStringLiteral("&View Dir"), 12, { 358, 78, 62, 25 });
+    Button5->setObjectName(QStringLiteral("Button5"));
+
+    DirectoryListBox2 = new TDirectoryListBox(GroupBox2);
+    DirectoryListBox2->setObjectName(QStringLiteral("DirectoryListBox2"));
+    DirectoryListBox2->setGeometry(8, 16, 177, 121);
+
+    Animate1 = new BusyAnimation(GroupBox2);
+    Animate1->setObjectName(QStringLiteral("Animate1"));
+    Animate1->setGeometry(366, 108, BusyAnimation::kWidth, BusyAnimation::kHeight);
+    Animate1->setStopFrame(23);
+    Animate1->hide();
+
+    connect(DriveComboBox2, &TDriveComboBox::changed, this, &TForm1::DriveComboBox2Change);
+    connect(DirectoryListBox2, &TDirectoryListBox::changed, this, &TForm1::DirectoryListBox2Change);
+    connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
+    connect(Button5, &QPushButton::clicked, this, &TForm1::Button5Click);
+}
+
+void TForm1::buildMenus()
+{
+    Help1 = menuBar()->addMenu(QStringLiteral("&Help"));
+    Help1->setObjectName(QStringLiteral("Help1"));
+    Help2 = Help1->addAction(QStringLiteral("&Help Topics"));
+    Help2->setObjectName(QStringLiteral("Help2"));
+    Help2->setShortcut(Qt::Key_F1);
+    // F1 anywhere in the window opens the contents, not the focused control's topic.
+    Help2->setShortcutContext(Qt::WindowShortcut);
+    Help2->setProperty("helpContext", 1);
+    Help1->addSeparator();
+    About1 = Help1->addAction(QStringLiteral("&About"));
+    About1->setObjectName(QStringLiteral("About1"));
+    connect(Help2, &QAction::triggered, this, &TForm1::Help2Click);
+    connect(About1, &QAction::triggered, this, &TForm1::About1Click);
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    WhatsThis1 = PopupMenu1->addAction(QStringLiteral("Whats This?"));
+    WhatsThis1->setObjectName(QStringLiteral("WhatsThis1"));
+    connect(WhatsThis1, &QAction::triggered, this, &TForm1::WhatsThis1Click);
+}
+
+void TForm1::chainTabOrder()
+{
+    const QWidget* order[] = { ListBox1, DriveComboBox1, FileListBox1, Button1, Button4,
+        DirectoryListBox1, IconComboBox1, Button6, DriveComboBox2, FileListBox2, Button2, Button3,
+        Button5, DirectoryListBox2 };
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        QWidget::setTabOrder(const_cast<QWidget*>(order[i - 1]), const_cast<QWidget*>(order[i]));
+}
+
+void TForm1::FormCreate()
+{
+    m_helpFile = QCoreApplication::applicationDirPath() + QStringLiteral("/Glyphr.hlp");
+    // The stored running total is loaded here once the settings store exists;
+    // until then every run starts from 0.
+    ExtractedCount = 0;
+}
+
+QString TForm1::statusText() const { return m_statusText->text(); }
+
+void TForm1::setStatusText(const QString& text) { m_statusText->setText(text); }
+
+void TForm1::DriveComboBox1Change()
+{
+    Guarded([this] { DirectoryListBox1->setDrive(DriveComboBox1->drive()); });
+}
+
+void TForm1::DriveComboBox2Change()
+{
+    Guarded([this] { DirectoryListBox2->setDrive(DriveComboBox2->drive()); });
+}
+
+void TForm1::DirectoryListBox1Change()
+{
+    Guarded([this] { FileListBox1->setDirectory(DirectoryListBox1->directory()); });
+}
+
+void TForm1::DirectoryListBox2Change()
+{
+    Guarded([this] { FileListBox2->setDirectory(DirectoryListBox2->directory()); });
+}
+
+void TForm1::FileListBox1Click()
+{
+    Guarded([this] { IconComboBox1->setFileName(FileListBox1->fileName()); });
+}
+
+// The harvesting commands, the folder commands, help and the About box are
+// wired to these handlers now and filled in as those commands are built.
+void TForm1::Button1Click() { } // Scan Tree, and Stop while a scan runs
+void TForm1::Button4Click() { } // Scan File
+void TForm1::Button6Click() { } // Save Icon
+void TForm1::Button2Click() { } // Create Dir
+void TForm1::Button3Click() { } // Delete Dir
+void TForm1::Button5Click() { } // View Dir
+void TForm1::Help2Click() { } // the help file's contents
+void TForm1::About1Click() { } // the About box
+void TForm1::WhatsThis1Click() { } // the help topic of the focused control
+
+void TForm1::ButtonMouseUp(QPushButton* button) { button->setFocus(Qt::MouseFocusReason); }
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonRelease) {
+        auto* button = qobject_cast<QPushButton*>(watched);
+        if (button && button->isEnabled())
+            ButtonMouseUp(button);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool TForm1::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowActivate && !m_activated) {
+        m_activated = true;
+        DriveComboBox1->setFocus(Qt::ActiveWindowFocusReason);
+    }
+    return QMainWindow::event(event);
+}
+
+void TForm1::showEvent(QShowEvent* event)
+{
+    if (!m_centred) {
+        m_centred = true;
+        if (const QScreen* screen = this->screen()) {
+            QRect frame = frameGeometry();
+            frame.moveCenter(screen->availableGeometry().center());
+            move(frame.topLeft());
+        }
+    }
+    QMainWindow::showEvent(event);
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    // The close is never refused. The running total is stored and the current
+    // viewer window destroyed here once they exist; then the application ends,
+    // taking every other window with it.
+    event->accept();
+    QCoreApplication::quit();
+}
+
+} // namespace glyphor

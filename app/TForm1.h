@@ -1,0 +1,129 @@
+#pragma once
+// The main window: the source browser with the icon picker and the three
+// harvesting buttons, the destination browser with the three folder buttons,
+// the status bar and the Help menu. Its controls are public members named as
+// the window's stored layout names them, because the harvest engine, the
+// viewer and the tests work on them directly.
+
+#include "harvest/ImageList.h"
+
+#include <QMainWindow>
+
+#include <cstdint>
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QStatusBar;
+
+namespace glyphor {
+
+class BusyAnimation;
+class TDirectoryListBox;
+class TDriveComboBox;
+class TFileListBox;
+class TIconComboBox;
+
+// The figures of the window's layout, in pixels.
+inline constexpr int kClientWidth = 433;
+inline constexpr int kClientHeight = 370;
+inline constexpr int kStatusBarHeight = 21;
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // The status bar's one panel.
+    QString statusText() const;
+    void setStatusText(const QString& text);
+
+    // The help file beside the program's executable.
+    QString helpFile() const { return m_helpFile; }
+
+    // Top-level children, in tab order.
+    QListWidget* ListBox1; // sorted and hidden: the work list of the tree scan
+    QGroupBox* GroupBox1; // "Source Drive"
+    QGroupBox* GroupBox2; // "Destination Drive"
+    QStatusBar* Label1;
+
+    // The source group.
+    TDriveComboBox* DriveComboBox1;
+    TFileListBox* FileListBox1;
+    QPushButton* Button1; // Scan Tree, Stop while a scan runs
+    QPushButton* Button4; // Scan File
+    TDirectoryListBox* DirectoryListBox1;
+    TIconComboBox* IconComboBox1;
+    QPushButton* Button6; // Save Icon
+    QLabel* IconHolder; // scratch images of the icon capture, under the picker
+    QLabel* Image1;
+
+    // The destination group.
+    TDriveComboBox* DriveComboBox2;
+    TFileListBox* FileListBox2;
+    QPushButton* Button2; // Create Dir
+    QPushButton* Button3; // Delete Dir
+    QPushButton* Button5; // View Dir
+    TDirectoryListBox* DirectoryListBox2;
+    BusyAnimation* Animate1; // the busy sign of a harvest run
+
+    // Menus.
+    QMenu* Help1; // "&Help" of the main menu
+    QAction* Help2; // "&Help Topics", F1
+    QAction* About1;
+    QMenu* PopupMenu1; // "Whats This?", the popup menu of the six buttons
+    QAction* WhatsThis1;
+
+    // The 32 x 32 image list of the icon capture; it holds its one image from
+    // the start.
+    ImageList ImageList1;
+
+    // The running total of icons extracted, over all runs of the program.
+    std::int32_t ExtractedCount = 0;
+
+public slots:
+    void DriveComboBox1Change();
+    void DriveComboBox2Change();
+    void DirectoryListBox1Change();
+    void DirectoryListBox2Change();
+    void FileListBox1Click();
+
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    void Button4Click();
+    void Button5Click();
+    void Button6Click();
+    // The mouse-up of each of the six buttons: that button takes the focus,
+    // so that "Whats This?" speaks of the button under the mouse.
+    void ButtonMouseUp(QPushButton* button);
+
+    void Help2Click();
+    void About1Click();
+    void WhatsThis1Click();
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override; // FormCloseQuery
+
+private:
+    void FormCreate();
+    void buildSourceGroup();
+    void buildDestinationGroup();
+    void buildMenus();
+    void chainTabOrder();
+    QPushButton* makeButton(QWidget* parent, const QString& caption, int helpContext, QRect geometry);
+
+    QLabel* m_statusText = nullptr;
+    QString m_helpFile;
+    bool m_activated = false;
+    bool m_centred = false;
+};
+
+} // namespace glyphor

@@ -1,0 +1,94 @@
+#include "AnswerBoxes.h"
+#include "app/GlyphorApplication.h"
+#include "util/Error.h"
+
+#include <QTest>
+
+#include <functional>
+#include <stdexcept>
+
+using namespace glyphor;
+
+namespace {
+
+// A widget whose mouse press runs a given handler, as a window's event
+// handler would.
+class HandlerWidget : public QWidget {
+public:
+    std::function<void()> handler;
+
+protected:
+    void mousePressEvent(QMouseEvent*) override { handler(); }
+};
+
+} // namespace
+
+class GlyphorApplicationTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void exceptionFromEventHandlerShowsErrorBox_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("program error") << 0 << "Icon image is not valid" << "Icon image is not valid.";
+        QTest::newRow("I/O error") << 1 << "No such file or directory" << "No such file or directory.";
+        QTest::newRow("ends in period") << 2 << "Cannot open it." << "Cannot open it.";
+        QTest::newRow("ends in slash") << 0 << "Cannot create file /tmp/" << "Cannot create file /tmp/.";
+        QTest::newRow("ends in bracket") << 2 << "Copy Failed (202)" << "Copy Failed (202)";
+    }
+
+    void exceptionFromEventHandlerShowsErrorBox()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, message);
+        QFETCH(QString, shown);
+        HandlerWidget widget;
+        widget.handler = [&] {
+            const std::string text = message.toStdString();
+            if (kind == 0)
+                throw Error(text);
+            if (kind == 1)
+                throw EInOutError(text);
+            throw std::runtime_error(text);
+        };
+        widget.show();
+        SeenBox seen;
+        QTimer answer;
+        AnswerBoxes(answer, seen);
+        QTest::mouseClick(&widget, Qt::LeftButton);
+
+        QCOMPARE(seen.shown, 1);
+        QCOMPARE(seen.title, QString("Glyphor 2 - a Tarnwell utility"));
+        QCOMPARE(seen.text, shown);
+        QCOMPARE(seen.icon, QMessageBox::Critical);
+        QCOMPARE(seen.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    }
+
+    void guardedHandlerShowsTheSameBoxAndReturns()
+    {
+        SeenBox seen;
+        QTimer answer;
+        AnswerBoxes(answer, seen);
+        Guarded([] { throw EInOutError("Permission denied"); });
+        QCOMPARE(seen.shown, 1);
+        QCOMPARE(seen.text, QString("Permission denied."));
+    }
+
+    void titleNamesProductFirst()
+    {
+        QVERIFY(QApplication::applicationDisplayName().startsWith("Glyphor 2 - "));
+        QCOMPARE(QApplication::organizationName(), QString("Tarnwell"));
+        QCOMPARE(QApplication::applicationName(), QString("Glyphor2"));
+    }
+};
+
+int main(int argc, char* argv[])
+{
+    GlyphorApplication app(argc, argv);
+    GlyphorApplicationTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "GlyphorApplicationTest.moc"

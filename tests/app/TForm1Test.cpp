@@ -1,0 +1,320 @@
+#include "AnswerBoxes.h"
+#include "app/BusyAnimation.h"
+#include "app/GlyphorApplication.h"
+#include "app/TForm1.h"
+#include "browse/TDirectoryListBox.h"
+#include "browse/TDriveComboBox.h"
+#include "browse/TFileListBox.h"
+#include "controls/TIconComboBox.h"
+#include "platform/Volumes.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace glyphor;
+
+namespace {
+
+void Touch(const QString& path)
+{
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+}
+
+// Picks the item of a drive list as the user would.
+void PickVolume(TDriveComboBox* box, const QString& root)
+{
+    const int index = box->driveModel()->indexOfRoot(root);
+    QVERIFY(index >= 0);
+    box->driveModel()->pick(index);
+}
+
+// Clicks the file list's line with that name.
+void ClickFile(TFileListBox* list, const QString& name)
+{
+    const int row = list->fileModel()->items().indexOf(name);
+    QVERIFY(row >= 0);
+    const QModelIndex index = list->model()->index(row, 0);
+    list->scrollTo(index);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
+}
+
+} // namespace
+
+class TForm1Test : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid() && m_stickDir.isValid());
+        m_root = QDir(m_dir.path()).canonicalPath();
+        // A folder of executables and one of icon files on the root volume,
+        // and a second volume of our own that only one test visits.
+        QDir(m_root).mkpath("exes/sub");
+        QDir(m_root).mkpath("icons");
+        for (const char* name : { "b.EXE", "a.dll", "notes.txt" })
+            Touch(m_root + "/exes/" + name);
+        for (const char* name : { "Icon0001.ico", "Icon0000.ico", "readme.txt" })
+            Touch(m_root + "/icons/" + name);
+        m_stick = QDir(m_stickDir.path()).canonicalPath();
+        Touch(m_stick + "/top.ico");
+        Touch(m_stick + "/top.exe");
+        platform::setVolumeSource([stick = m_stick] {
+            return QVector<platform::Volume> { { "/", platform::VolumeKind::Fixed, {}, "/dev/vda1" },
+                { stick, platform::VolumeKind::Removable, "STICK", "/dev/sdb1" } };
+        });
+    }
+
+    void cleanupTestCase() { platform::setVolumeSource({}); }
+
+    // The browsers move the process's current directory; every test starts
+    // from a folder that is sure to exist.
+    void init() { QDir::setCurrent(m_root); }
+
+    void windowIsFixedWithMinimizeOnly()
+    {
+        TForm1 form;
+        QCOMPARE(form.windowTitle(), QString("Glyphor 2"));
+        QCOMPARE(form.minimumSize(), form.maximumSize());
+        QVERIFY(!(form.windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(form.windowFlags() & Qt::WindowMinimizeButtonHint);
+        QCOMPARE(form.width(), kClientWidth);
+        QCOMPARE(form.height() - form.menuBar()->sizeHint().height(), kClientHeight);
+        QCOMPARE(form.Label1->height(), kStatusBarHeight);
+        QVERIFY(!form.Label1->isSizeGripEnabled());
+        QCOMPARE(form.statusText(), QString("Ready."));
+        QVERIFY(!form.windowIcon().isNull());
+    }
+
+    void controlsStartAsLaidOut()
+    {
+        TForm1 form;
+        form.show();
+        QVERIFY(!form.ListBox1->isVisible());
+        QVERIFY(form.ListBox1->isSortingEnabled());
+        QCOMPARE(form.GroupBox1->title(), QString("Source Drive"));
+        QCOMPARE(form.GroupBox2->title(), QString("Destination Drive"));
+        QCOMPARE(form.FileListBox1->mask(), QString("*.exe;*.dll"));
+        QCOMPARE(form.FileListBox2->mask(), QString("*.ico"));
+        QCOMPARE(form.IconComboBox1->geometry(), QRect(358, 16, 61, 44));
+        QVERIFY(!form.IconComboBox1->isEnabled());
+        QCOMPARE(form.IconComboBox1->currentIndex(), -1);
+        // The scratch images lie under the picker.
+        const auto children = form.GroupBox1->children();
+        QVERIFY(children.indexOf(form.IconHolder) < children.indexOf(form.IconComboBox1));
+        QVERIFY(children.indexOf(form.Image1) < children.indexOf(form.IconComboBox1));
+        QVERIFY(form.Animate1->isHidden());
+        QVERIFY(!form.Animate1->isActive());
+        QCOMPARE(form.Animate1->stopFrame(), 23);
+        QCOMPARE(form.Animate1->geometry(), QRect(366, 108, 48, 50));
+        QCOMPARE(form.ImageList1.count(), 1);
+    }
+
+    void buttons_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<int>("helpContext");
+        QTest::addColumn<QString>("group");
+        QTest::addColumn<QRect>("geometry");
+        QTest::newRow("Scan Tree") << "Button1" << "Scan &Tree" << 6 << "GroupBox1" << QRect(358, 106, 62, 25);
+        QTest::newRow("Scan File") << "Button4" << "Scan &File" << 5 << "GroupBox1" << QRect(358, 136, 62, 25);
+        QTest::newRow("Save Icon") << "Button6" << "Save &Icon" << 5 << "GroupBox1" << QRect(358, 64, 62, 25);
+        QTest::newRow("Create Dir") << "Button2" << "&Create Dir" << 10 << "GroupBox2" << QRect(358, 16, 62, 25);
+        QTest::newRow("Delete Dir") << "Button3" << "&Delete Dir" << 11 << "GroupBox2" << QRect(358, 47, 62, 25);
+        QTest::newRow("View Dir") << "Button5" << "&View Dir" << 12 << "GroupBox2" << QRect(358, 78, 62, 25);
+    }
+
+    void buttons()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, caption);
+        QFETCH(int, helpContext);
+        QFETCH(QString, group);
+        QFETCH(QRect, geometry);
+        TForm1 form;
+        auto* button = form.findChild<QPushButton*>(name);
+        QVERIFY(button);
+        QCOMPARE(button->text(), caption);
+        QCOMPARE(button->property("helpContext").toInt(), helpContext);
+        QCOMPARE(button->parentWidget()->objectName(), group);
+        QCOMPARE(button->geometry(), geometry);
+        QCOMPARE(button->contextMenuPolicy(), Qt::CustomContextMenu);
+    }
+
+    void menus()
+    {
+        TForm1 form;
+        QCOMPARE(form.menuBar()->actions().size(), 1);
+        QCOMPARE(form.Help1->title(), QString("&Help"));
+        const auto entries = form.Help1->actions();
+        QCOMPARE(entries.size(), 3);
+        QCOMPARE(entries[0]->text(), QString("&Help Topics"));
+        QCOMPARE(entries[0]->shortcut(), QKeySequence(Qt::Key_F1));
+        QCOMPARE(entries[0]->property("helpContext").toInt(), 1);
+        QVERIFY(entries[1]->isSeparator());
+        QCOMPARE(entries[2]->text(), QString("&About"));
+        QCOMPARE(form.PopupMenu1->actions().size(), 1);
+        QCOMPARE(form.PopupMenu1->actions()[0]->text(), QString("Whats This?"));
+    }
+
+    void tabOrderAndFirstFocus()
+    {
+        TForm1 form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form.DriveComboBox1));
+
+        const QStringList expected = { "DriveComboBox1", "FileListBox1", "Button1", "Button4",
+            "DirectoryListBox1", "IconComboBox1", "Button6", "DriveComboBox2", "FileListBox2",
+            "Button2", "Button3", "Button5", "DirectoryListBox2" };
+        QStringList order;
+        QWidget* widget = form.DriveComboBox1;
+        do {
+            if (expected.contains(widget->objectName()) && !order.contains(widget->objectName()))
+                order << widget->objectName();
+            widget = widget->nextInFocusChain();
+        } while (widget != form.DriveComboBox1);
+        QCOMPARE(order, expected);
+    }
+
+    void destinationVolumeMovesFolderAndFileList()
+    {
+        TForm1 form;
+        PickVolume(form.DriveComboBox2, m_stick);
+        QCOMPARE(form.DirectoryListBox2->directory(), m_stick);
+        QCOMPARE(form.FileListBox2->directory(), m_stick);
+        QCOMPARE(form.FileListBox2->fileModel()->items(), QStringList({ "top.ico" }));
+        // The source browser is not linked to the destination's.
+        QCOMPARE(form.DirectoryListBox1->directory(), m_root);
+        QCOMPARE(form.FileListBox1->directory(), m_root);
+    }
+
+    void openingFolderListsItsFiles()
+    {
+        TForm1 form;
+        form.DirectoryListBox1->setDirectory(m_root + "/exes");
+        QCOMPARE(form.FileListBox1->directory(), m_root + "/exes");
+        QCOMPARE(form.FileListBox1->fileModel()->items(), QStringList({ "a.dll", "b.EXE" }));
+        form.DirectoryListBox2->setDirectory(m_root + "/icons");
+        QCOMPARE(form.FileListBox2->directory(), m_root + "/icons");
+        QCOMPARE(form.FileListBox2->fileModel()->items(), QStringList({ "Icon0000.ico", "Icon0001.ico" }));
+    }
+
+    void clickingExecutableListsItsIcons()
+    {
+        const QString corpus = qEnvironmentVariable("G2_CORPUS");
+        const QString folder = corpus + "/public/libwine-amd64";
+        if (corpus.isEmpty() || !QFile::exists(folder + "/regedit.exe"))
+            QSKIP("the corpus of executables is not there (G2_CORPUS)");
+        TForm1 form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        form.DirectoryListBox1->setDirectory(folder);
+        ClickFile(form.FileListBox1, "regedit.exe");
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form.FileListBox1));
+
+        QCOMPARE(form.IconComboBox1->fileName(), folder + "/regedit.exe");
+        QCOMPARE(form.IconComboBox1->count(), 6);
+        QCOMPARE(form.IconComboBox1->numberOfIcons(), 6);
+        QCOMPARE(form.IconComboBox1->currentIndex(), 0);
+        QVERIFY(form.IconComboBox1->isEnabled());
+
+        // The same file again keeps the picker as it is.
+        form.IconComboBox1->setCurrentIndex(3);
+        QSignalSpy changes(form.IconComboBox1, &TIconComboBox::fileChange);
+        form.FileListBox1Click();
+        QCOMPARE(changes.count(), 0);
+        QCOMPARE(form.IconComboBox1->currentIndex(), 3);
+    }
+
+    void clickingVanishedFileDisablesPicker()
+    {
+        QTemporaryDir dir;
+        Touch(dir.path() + "/gone.exe");
+        TForm1 form;
+        form.show();
+        form.DirectoryListBox1->setDirectory(QDir(dir.path()).canonicalPath());
+        QFile::remove(dir.path() + "/gone.exe");
+        ClickFile(form.FileListBox1, "gone.exe");
+        QVERIFY(!form.IconComboBox1->isEnabled());
+        QCOMPARE(form.IconComboBox1->count(), 0);
+        QCOMPARE(form.IconComboBox1->numberOfIcons(), -1);
+    }
+
+    void handlerErrorIsShownAndListKept()
+    {
+        QTemporaryDir dir;
+        const QString vanishing = QDir(dir.path()).canonicalPath() + "/vanishing";
+        QDir().mkpath(vanishing);
+        TForm1 form;
+        form.show();
+        form.DirectoryListBox1->setDirectory(vanishing);
+        form.FileListBox1->setDirectory(m_root + "/exes");
+        QDir(vanishing).removeRecursively();
+
+        SeenBox seen;
+        QTimer answer;
+        AnswerBoxes(answer, seen);
+        form.DirectoryListBox1Change();
+        QCOMPARE(seen.shown, 1);
+        QCOMPARE(seen.icon, QMessageBox::Critical);
+        QVERIFY(seen.title.startsWith("Glyphor 2"));
+        QVERIFY(seen.text.endsWith('.'));
+        QCOMPARE(form.FileListBox1->directory(), m_root + "/exes");
+        QCOMPARE(form.FileListBox1->fileModel()->items(), QStringList({ "a.dll", "b.EXE" }));
+    }
+
+    void browserEventErrorReachesTheSameBox()
+    {
+        QTemporaryDir dir;
+        const QString parent = QDir(dir.path()).canonicalPath();
+        QDir().mkpath(parent + "/gone");
+        TForm1 form;
+        form.show();
+        form.DirectoryListBox1->setDirectory(parent);
+        auto* model = form.DirectoryListBox1->directoryModel();
+        int gone = -1;
+        for (int i = 0; i < model->entries().size(); ++i)
+            if (model->entries()[i].text == "gone")
+                gone = i;
+        QVERIFY(gone >= 0);
+        model->setSelectedIndex(gone);
+        QDir(parent + "/gone").removeRecursively();
+
+        SeenBox seen;
+        QTimer answer;
+        AnswerBoxes(answer, seen);
+        QTest::keyClick(form.DirectoryListBox1, Qt::Key_Return);
+        QCOMPARE(seen.shown, 1);
+        QCOMPARE(seen.title, QString("Glyphor 2 - a Tarnwell utility"));
+        QCOMPARE(seen.icon, QMessageBox::Critical);
+        QCOMPARE(form.DirectoryListBox1->directory(), parent);
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QTemporaryDir m_stickDir;
+    QString m_root;
+    QString m_stick;
+};
+
+int main(int argc, char* argv[])
+{
+    GlyphorApplication app(argc, argv);
+    TForm1Test test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "TForm1Test.moc"
