@@ -198,11 +198,13 @@ IconFile ReadIconFile(const std::string& path)
     if (Lower(extension) != "ico")
         throw Error(FormatMessage("Unknown picture file extension (.%s)", extension));
 
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a pipe or device given an icon's name cannot hang
+    // the caller; only regular files are read.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         throw Error(FormatMessage("Cannot open file %s", path));
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         throw Error(FormatMessage("Cannot open file %s", path));
     }

@@ -9,12 +9,13 @@
 
 #include <filesystem>
 #include <functional>
+#include <sys/stat.h>
 
 namespace glyphor {
 namespace {
 
 using test::Bytes;
-using test::DibSpec;
+using test::DibRecipe;
 using test::FileEntry;
 using test::MakeDib;
 using test::MakeIconFile;
@@ -32,7 +33,7 @@ std::string ErrorOf(const std::function<void()>& f)
 // A 32 x 32 4-bit image of one table colour, which tells images apart.
 Bytes Solid(std::uint32_t rgb, int size = 32)
 {
-    DibSpec s;
+    DibRecipe s;
     s.width = size;
     s.height = size;
     s.table = {rgb};
@@ -131,7 +132,7 @@ TEST(IconFileReader, TypeZeroIsTheApplicationIcon)
 TEST(IconFileReader, OtherSizesAreStretchedToTheStandardSize)
 {
     for (int size : {16, 48}) {
-        DibSpec s;
+        DibRecipe s;
         s.width = size;
         s.height = size;
         s.bpp = 8;
@@ -151,7 +152,7 @@ TEST(IconFileReader, OtherSizesAreStretchedToTheStandardSize)
 
 TEST(IconFileReader, PngImageIsDecoded)
 {
-    test::PngSpec s;
+    test::PngRecipe s;
     s.width = 64;
     s.height = 64;
     for (int y = 0; y < 64; ++y)
@@ -253,6 +254,7 @@ TEST(IconFileReader, ReadFailuresCarryTheProgramsMessages)
     test::WriteBytes(dir.file("short.ico"), Bytes(5, 0));
     test::WriteBytes(dir.file("cursor.ico"), Bytes{0, 0, 2, 0, 1, 0});
     std::filesystem::create_directory(dir.file("folder.ico"));
+    ASSERT_EQ(::mkfifo(dir.file("pipe.ico").c_str(), 0600), 0);
     {
         std::FILE* f = std::fopen(dir.file("huge.ico").c_str(), "wb");
         std::fwrite(valid.data(), 1, valid.size(), f);
@@ -266,6 +268,8 @@ TEST(IconFileReader, ReadFailuresCarryTheProgramsMessages)
               "Cannot open file " + dir.file("missing.ico"));
     EXPECT_EQ(ErrorOf([&] { ReadIconFile(dir.file("folder.ico")); }),
               "Cannot open file " + dir.file("folder.ico"));
+    EXPECT_EQ(ErrorOf([&] { ReadIconFile(dir.file("pipe.ico")); }),
+              "Cannot open file " + dir.file("pipe.ico"));
     EXPECT_EQ(ErrorOf([&] { ReadIconFile(dir.file("short.ico")); }), "Stream read error");
     EXPECT_EQ(ErrorOf([&] { ReadIconFile(dir.file("cursor.ico")); }), "Icon image is not valid");
     EXPECT_EQ(ErrorOf([&] { ReadIconFile(dir.file("huge.ico")); }),

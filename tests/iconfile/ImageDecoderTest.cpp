@@ -11,19 +11,19 @@ namespace glyphor {
 namespace {
 
 using test::Bytes;
-using test::DibSpec;
+using test::DibRecipe;
 using test::MakeDib;
 using test::MakePng;
-using test::PngSpec;
+using test::PngRecipe;
 
 const std::vector<std::uint32_t> kTable = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF,
                                            0xFFFFFF, 0x123456, 0x808080, 0xABCDEF};
 
 // Depth-independent picture: the colour of (x, y) as a table index, and a
 // mask along the diagonal.
-DibSpec Pattern(int bpp, int w = 32, int h = 32)
+DibRecipe Pattern(int bpp, int w = 32, int h = 32)
 {
-    DibSpec s;
+    DibRecipe s;
     s.width = w;
     s.height = h;
     s.bpp = bpp;
@@ -43,9 +43,9 @@ TEST_P(DepthTest, EveryPixelAndMaskBitInBothLayouts)
 {
     const int bpp = GetParam();
     // An odd width exercises the row padding of every depth.
-    const DibSpec spec = Pattern(bpp, 19, 13);
+    const DibRecipe recipe = Pattern(bpp, 19, 13);
     for (DibLayout layout : {DibLayout::IconFile, DibLayout::Resource}) {
-        auto img = DecodeDib(MakeDib(spec), layout);
+        auto img = DecodeDib(MakeDib(recipe), layout);
         ASSERT_TRUE(img) << img.message();
         ASSERT_EQ(img->width, 19);
         ASSERT_EQ(img->height, 13);
@@ -63,7 +63,7 @@ INSTANTIATE_TEST_SUITE_P(ImageDecoder, DepthTest, ::testing::Values(1, 4, 8, 24,
 
 TEST(ImageDecoder, ThirtyTwoBitAlphaDecidesWhetherThereIsAnAlphaChannel)
 {
-    DibSpec s = Pattern(32, 4, 4);
+    DibRecipe s = Pattern(32, 4, 4);
     s.value = [](int x, int) { return (x == 0 ? 0x40000000u : 0xFF000000u) | 0x102030u; };
     auto withAlpha = DecodeDib(MakeDib(s), DibLayout::IconFile);
     ASSERT_TRUE(withAlpha);
@@ -89,7 +89,7 @@ TEST(ImageDecoder, IconFileLayoutIgnoresBiSizeAndBiClrUsed)
 {
     // biClrUsed 2 on an 8-bit image: the icon file's reader still takes 256
     // entries at byte 40.
-    DibSpec s = Pattern(8, 4, 4);
+    DibRecipe s = Pattern(8, 4, 4);
     s.clrUsed = 2;
     auto img = DecodeDib(MakeDib(s), DibLayout::IconFile);
     ASSERT_TRUE(img);
@@ -99,7 +99,7 @@ TEST(ImageDecoder, IconFileLayoutIgnoresBiSizeAndBiClrUsed)
 TEST(ImageDecoder, ResourceLayoutHonoursBiSizeAndBiClrUsed)
 {
     // A 2-entry table for an 8-bit image, and a larger header (as a V5 one).
-    DibSpec s = Pattern(8, 4, 4);
+    DibRecipe s = Pattern(8, 4, 4);
     s.clrUsed = 2;
     s.tableEntries = 2;
     s.biSize = 124;
@@ -109,10 +109,10 @@ TEST(ImageDecoder, ResourceLayoutHonoursBiSizeAndBiClrUsed)
     // Indexes past the stored table are black.
     EXPECT_EQ(img->pixel(3, 0), 0xFF000000u);
 
-    DibSpec tooMany = Pattern(8, 4, 4);
+    DibRecipe tooMany = Pattern(8, 4, 4);
     tooMany.clrUsed = 300;
     EXPECT_FALSE(DecodeDib(MakeDib(tooMany), DibLayout::Resource));
-    DibSpec small = Pattern(8, 4, 4);
+    DibRecipe small = Pattern(8, 4, 4);
     small.biSize = 12;
     EXPECT_FALSE(DecodeDib(MakeDib(small), DibLayout::Resource));
 }
@@ -139,16 +139,16 @@ TEST_P(DamagedDib, IsRefusedInBothLayouts)
     }
 }
 
-Bytes WithField(DibSpec spec, std::size_t at, std::uint32_t value)
+Bytes WithField(DibRecipe recipe, std::size_t at, std::uint32_t value)
 {
-    Bytes b = MakeDib(spec);
+    Bytes b = MakeDib(recipe);
     test::Set32(b, at, value);
     return b;
 }
 
-Bytes Truncated(DibSpec spec, std::size_t drop)
+Bytes Truncated(DibRecipe recipe, std::size_t drop)
 {
-    Bytes b = MakeDib(spec);
+    Bytes b = MakeDib(recipe);
     b.resize(b.size() - drop);
     return b;
 }
@@ -177,7 +177,7 @@ INSTANTIATE_TEST_SUITE_P(
 // PNG images: every colour type and depth ends as 8-bit RGBA.
 TEST(ImageDecoder, PngWithAlphaKeepsItAndMasksBelowHalf)
 {
-    PngSpec s;
+    PngRecipe s;
     s.width = 3;
     s.height = 2;
     s.rows = {255, 0, 0, 255, 0, 255, 0, 128, 0, 0, 255, 127,
@@ -194,7 +194,7 @@ TEST(ImageDecoder, PngWithAlphaKeepsItAndMasksBelowHalf)
 
 struct PngKind {
     const char* name;
-    PngSpec spec;
+    PngRecipe recipe;
     std::vector<std::uint32_t> pixels;
 };
 
@@ -207,14 +207,14 @@ class PngConversion : public ::testing::TestWithParam<PngKind> {};
 
 TEST_P(PngConversion, GivesRgba)
 {
-    auto img = DecodePng(MakePng(GetParam().spec));
+    auto img = DecodePng(MakePng(GetParam().recipe));
     ASSERT_TRUE(img) << img.message();
     EXPECT_EQ(img->pixels, GetParam().pixels);
 }
 
-PngSpec Png(int w, int h, int type, int depth, Bytes rows)
+PngRecipe Png(int w, int h, int type, int depth, Bytes rows)
 {
-    PngSpec s;
+    PngRecipe s;
     s.width = w;
     s.height = h;
     s.colourType = type;
@@ -223,20 +223,20 @@ PngSpec Png(int w, int h, int type, int depth, Bytes rows)
     return s;
 }
 
-PngSpec PalettePng()
+PngRecipe PalettePng()
 {
-    PngSpec s = Png(2, 1, PNG_COLOR_TYPE_PALETTE, 4, {0x10});
+    PngRecipe s = Png(2, 1, PNG_COLOR_TYPE_PALETTE, 4, {0x10});
     s.palette = {0x112233, 0x445566};
     s.transparency = {0x00};
     return s;
 }
 
-PngSpec InterlacedPng()
+PngRecipe InterlacedPng()
 {
     Bytes rows;
     for (int i = 0; i < 9 * 9; ++i)
         rows.push_back(static_cast<std::uint8_t>(i));
-    PngSpec s = Png(9, 9, PNG_COLOR_TYPE_GRAY, 8, rows);
+    PngRecipe s = Png(9, 9, PNG_COLOR_TYPE_GRAY, 8, rows);
     s.interlaced = true;
     return s;
 }

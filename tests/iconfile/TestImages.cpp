@@ -30,7 +30,7 @@ void Set32(Bytes& b, std::size_t at, std::uint32_t v)
         b.at(at + i) = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
-Bytes MakeDib(const DibSpec& s)
+Bytes MakeDib(const DibRecipe& s)
 {
     Bytes b;
     Put32(b, s.biSize);
@@ -119,7 +119,7 @@ void Append(png_structp png, png_bytep data, png_size_t length)
     out->insert(out->end(), data, data + length);
 }
 
-bool WritePng(png_structp png, png_infop info, const PngSpec& s, Bytes& out,
+bool WritePng(png_structp png, png_infop info, const PngRecipe& s, Bytes& out,
               std::vector<png_color>& palette, std::vector<png_bytep>& rows)
 {
     if (setjmp(png_jmpbuf(png)))
@@ -141,7 +141,7 @@ bool WritePng(png_structp png, png_infop info, const PngSpec& s, Bytes& out,
 
 } // namespace
 
-Bytes MakePng(const PngSpec& s)
+Bytes MakePng(const PngRecipe& s)
 {
     const int channels = s.colourType == 0 ? 1 : s.colourType == 2 ? 3 : s.colourType == 3 ? 1
                        : s.colourType == 4 ? 2 : 4;

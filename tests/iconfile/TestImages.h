@@ -18,7 +18,7 @@ void Set32(Bytes& b, std::size_t at, std::uint32_t v);
 // A BMP-style icon image. value(x, y) (top row y = 0) is a table index for 1,
 // 4 and 8 bits per pixel and 0xAARRGGBB for 24 and 32; masked(x, y) gives the
 // AND bit.
-struct DibSpec {
+struct DibRecipe {
     int width = 32;
     int height = 32;
     int bpp = 4;
@@ -31,7 +31,7 @@ struct DibSpec {
     int tableEntries = -1;       // entries actually stored; -1: 2^bpp up to 8 bpp
 };
 
-Bytes MakeDib(const DibSpec& spec);
+Bytes MakeDib(const DibRecipe& recipe);
 
 struct FileEntry {
     std::uint16_t colourKey = 0;
@@ -42,7 +42,7 @@ struct FileEntry {
 Bytes MakeIconFile(const std::vector<FileEntry>& entries, std::uint16_t type = 1);
 
 // A PNG through libpng from raw rows in the given colour type and depth.
-struct PngSpec {
+struct PngRecipe {
     int width = 1;
     int height = 1;
     int colourType = 6; // PNG_COLOR_TYPE_RGB_ALPHA
@@ -53,7 +53,7 @@ struct PngSpec {
     bool interlaced = false;
 };
 
-Bytes MakePng(const PngSpec& spec);
+Bytes MakePng(const PngRecipe& recipe);
 
 // A scratch folder removed with everything in it at destruction.
 class TempDir {
