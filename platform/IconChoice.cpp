@@ -77,6 +77,26 @@ std::optional<std::vector<GroupIconEntry>> ParseGroupIconDirectory(
     return entries;
 }
 
+std::vector<IconCandidate> GroupCandidates(
+    std::span<const std::uint8_t> groupDirectory,
+    const std::function<std::span<const std::uint8_t>(std::uint16_t id)>& imageById)
+{
+    std::vector<IconCandidate> out;
+    auto entries = ParseGroupIconDirectory(groupDirectory);
+    if (!entries)
+        return out;
+    out.reserve(entries->size());
+    for (const GroupIconEntry& e : *entries) {
+        IconCandidate c;
+        c.data = imageById(e.id);
+        c.width = SideFromByte(e.width);
+        c.height = SideFromByte(e.height);
+        c.bitCount = CandidateBitCount(e.bitCount, e.colourCount, c.data);
+        out.push_back(c);
+    }
+    return out;
+}
+
 int CandidateBitCount(std::uint16_t directoryBitCount, std::uint8_t colourCount,
                       std::span<const std::uint8_t> data)
 {

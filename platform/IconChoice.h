@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <vector>
@@ -46,6 +47,13 @@ inline int SideFromByte(std::uint8_t b) { return b == 0 ? 256 : b; }
 // the PNG header); otherwise what the directory's colour count implies.
 int CandidateBitCount(std::uint16_t directoryBitCount, std::uint8_t colourCount,
                       std::span<const std::uint8_t> data);
+
+// The images that a group directory names, each looked up by its id with
+// imageById (empty when the executable lacks it). Nothing for a directory too
+// short for its header.
+std::vector<IconCandidate> GroupCandidates(
+    std::span<const std::uint8_t> groupDirectory,
+    const std::function<std::span<const std::uint8_t>(std::uint16_t id)>& imageById);
 
 // The present images (non-empty data) ordered best first for a 32 x 32 result:
 // an exact 32 x 32 image first; otherwise by nearness of the size to 32 (the

@@ -94,21 +94,9 @@ std::span<const std::uint8_t> NeResourceReader::iconData(std::uint16_t id) const
 
 std::vector<IconCandidate> NeResourceReader::images(std::size_t group) const
 {
-    std::vector<IconCandidate> out;
     if (group >= m_groups.size())
-        return out;
-    auto entries = ParseGroupIconDirectory(m_groups[group].data);
-    if (!entries)
-        return out;
-    for (const GroupIconEntry& e : *entries) {
-        IconCandidate c;
-        c.data = iconData(e.id);
-        c.width = SideFromByte(e.width);
-        c.height = SideFromByte(e.height);
-        c.bitCount = CandidateBitCount(e.bitCount, e.colourCount, c.data);
-        out.push_back(c);
-    }
-    return out;
+        return {};
+    return GroupCandidates(m_groups[group].data, [this](std::uint16_t id) { return iconData(id); });
 }
 
 } // namespace glyphor::platform

@@ -227,21 +227,11 @@ std::span<const std::uint8_t> PeResourceReader::groupDirectory(std::size_t group
 
 std::vector<IconCandidate> PeResourceReader::images(std::size_t group) const
 {
-    std::vector<IconCandidate> out;
     if (group >= m_groups.size())
-        return out;
-    auto entries = ParseGroupIconDirectory(m_groups[group].directory);
-    if (!entries)
-        return out;
-    for (const GroupIconEntry& e : *entries) {
-        IconCandidate c;
-        c.data = iconData(e.id, m_groups[group].language);
-        c.width = SideFromByte(e.width);
-        c.height = SideFromByte(e.height);
-        c.bitCount = CandidateBitCount(e.bitCount, e.colourCount, c.data);
-        out.push_back(c);
-    }
-    return out;
+        return {};
+    const std::uint32_t language = m_groups[group].language;
+    return GroupCandidates(m_groups[group].directory,
+                           [this, language](std::uint16_t id) { return iconData(id, language); });
 }
 
 } // namespace glyphor::platform
