@@ -8,6 +8,8 @@
 #include "harvest/IconSource.h"
 #include "harvest/NextIconFileName.h"
 #include "harvest/PathJoin.h"
+#include "platform/FileSystem.h"
+#include "util/Error.h"
 
 #include <QFileInfo>
 
@@ -112,10 +114,10 @@ void HarvestRun::run(Kind kind, const QString& file)
                 QString source = m_models.sourceDirs.directory();
                 if (!source.endsWith(QLatin1Char('/')))
                     source += QLatin1Char('/');
-                m_files.createDirectory(m_tempFolder);
+                prepareTempFolder();
                 next = walk(source);
             } else {
-                m_files.createDirectory(m_tempFolder);
+                prepareTempFolder();
                 next = extractFile(file);
             }
         } else {
@@ -166,6 +168,22 @@ void HarvestRun::start(Kind kind)
             m_host.setEnabled(c, false);
         pumpNow();
     }
+}
+
+void HarvestRun::prepareTempFolder()
+{
+    // A failure to create the folder is not an error: it may be left from an
+    // earlier run, and a destination that cannot be written fails the first
+    // capture with its own message.
+    m_files.createDirectory(m_tempFolder);
+    // But something else under that name must stop the run here. The merge
+    // collects whatever the folder's list shows and the clean-up deletes it:
+    // through a file the list would show the destination itself, through a
+    // link a folder elsewhere, and their icons would be deleted uncopied.
+    const std::optional<unsigned> attributes = platform::attributesOf(m_tempFolder);
+    if (attributes && (!(*attributes & platform::faDirectory) || (*attributes & platform::faSymLink)))
+        throw Error(FormatMessage("Cannot create folder %s: a file or link of that name is in the way",
+                                  m_tempFolder.toStdString()));
 }
 
 HarvestRun::Next HarvestRun::walk(const QString& sourceFolder)

@@ -81,6 +81,7 @@ private:
 
     void run(Kind kind, const QString& file);
     void start(Kind kind);
+    void prepareTempFolder();
     Next walk(const QString& sourceFolder);
     void scanExecutable(const QString& path, const QString& shownName);
     Next extractFile(const QString& file);

@@ -261,6 +261,47 @@ TEST_F(ScanTree, AnErrorStillBringsTheWindowBackToIdle)
     EXPECT_EQ(sourceFiles->directory(), src);
 }
 
+// Something other than a plain folder named Temp in the destination: a file
+// would make the collected list the destination itself, and a link would make
+// it a folder elsewhere; either way the clean-up would delete icons that were
+// never copied. The run must refuse before it captures or merges anything.
+struct TempInTheWay {
+    const char* name;
+    bool link; // a link to a folder outside the destination, else a file
+};
+
+class TempInTheWayTest : public ScanTree, public testing::WithParamInterface<TempInTheWay> {};
+
+TEST_P(TempInTheWayTest, NothingOutsideTheTemporaryFolderIsDeleted)
+{
+    CaptureObjects other;
+    MakeExe("old.exe", {MakeIcon(9)});
+    const QString kept = SaveIcon(other, icons, dst, 0, "old.exe");
+    QFile::remove(src + "/old.exe");
+    destFiles->reread();
+    const QString elsewhere = root.path() + "/elsewhere";
+    ASSERT_TRUE(QDir().mkpath(elsewhere));
+    ASSERT_TRUE(QFile::copy(kept, elsewhere + "/mine.ico"));
+    if (GetParam().link) {
+        ASSERT_TRUE(QFile::link(elsewhere, temp()));
+    } else {
+        QFile f(temp());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    // Without executables nothing is captured and the merge alone goes wrong.
+    EXPECT_THROW(engine().scanTreeClick(), Error);
+    EXPECT_TRUE(QFileInfo::exists(kept));
+    EXPECT_TRUE(QFileInfo::exists(elsewhere + "/mine.ico"));
+    EXPECT_EQ(Names(elsewhere), QStringList({"mine.ico"}));
+    EXPECT_EQ(host.extracted, 0);
+    EXPECT_EQ(host.statuses.last(), "Ready.");
+    EXPECT_EQ(host.captions[Control::Button1], kScanTreeCaption);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, TempInTheWayTest,
+                         testing::Values(TempInTheWay{"File", false}, TempInTheWay{"Link", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(ScanTree, ClosingTheWindowStopsTheRunWithoutTouchingIt)
 {
     MakeExe("a.exe", {MakeIcon(1)});
