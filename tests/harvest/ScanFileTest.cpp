@@ -1,4 +1,5 @@
 #include "FailingFileOps.h"
+#include "Fifo.h"
 #include "RunFixture.h"
 
 #include "util/Error.h"
@@ -169,6 +170,19 @@ TEST_F(ScanFile, ACopyThatFailsKeepsItsCollectedFile)
     EXPECT_EQ(host.statusesStartingWith("Copy Failed (202)").size(), 1);
     EXPECT_EQ(Names(dst).size(), 1);
     EXPECT_EQ(Names(temp()), QStringList({"Icon0000.ico"}));
+}
+
+TEST_F(ScanFile, AFifoAmongTheCollectedIconsIsKeptNotCopied)
+{
+    ASSERT_TRUE(QDir().mkpath(temp()));
+    test::FedFifo fed(temp() + "/pipe.ico");
+    ASSERT_TRUE(fed.made);
+    MakeExe("app.exe", {MakeIcon(1)});
+    Select("app.exe");
+    engine().scanFileClick();
+    EXPECT_EQ(host.statusesStartingWith("Copy Failed (202)").size(), 1);
+    EXPECT_EQ(Names(dst), QStringList({"Icon0000.ico"}));
+    EXPECT_TRUE(QFileInfo::exists(temp() + "/pipe.ico"));
 }
 
 TEST_F(ScanFile, ADestinationFileThatCannotBeOpenedEndsTheRunIdle)
