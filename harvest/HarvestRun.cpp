@@ -301,7 +301,46 @@ HarvestRun::Next HarvestRun::merge(Kind kind, const QStringList& collected, cons
 {
     FileListModel& dest = m_models.destFiles;
     const QString destFolder = dest.directory();
+    // The comparisons go through the destination list as the file list holds
+    // it. The index follows the list: it grows with each copy, and when the
+    // list is read again (a "Save Icon" at a pump writes a file and reads it)
+    // it takes the new names, keeping what it has read.
     DestinationIndex index(m_files, destFolder, dest.items());
+    // Copies of add-all mode, not yet in the list: the list is read again
+    // only after a copy made in compare mode, which then shows them too.
+    QStringList addedUncompared;
+    bool listing = false;
+    const QMetaObject::Connection reread = QObject::connect(&dest, &FileListModel::itemsReplaced, [&] {
+        if (listing)
+            return;
+        index.replaceNames(dest.items());
+        addedUncompared.clear();
+    });
+    const struct Disconnect {
+        QMetaObject::Connection connection;
+        ~Disconnect() { QObject::disconnect(connection); }
+    } disconnect{reread};
+    // What a read of the destination list would show after a compare-mode
+    // copy, at the cost of a few insertions instead of a listing and sort of
+    // the whole folder.
+    const auto listGrew = [&](const QString& copy, const Probe& probe) {
+        listing = true;
+        const auto add = [&](const QString& name, const Probe* signature) {
+            const int before = dest.count();
+            dest.addFile(name);
+            for (int k = before; k < dest.count(); ++k) {
+                if (signature)
+                    index.insert(name, *signature);
+                else
+                    index.insert(name);
+            }
+        };
+        for (const QString& name : std::as_const(addedUncompared))
+            add(name, nullptr);
+        addedUncompared.clear();
+        add(FileNameOf(copy), &probe);
+        listing = false;
+    };
     const bool exact = m_pace == PumpPace::Exact;
 
     for (int ci = 0; ci < collected.size(); ++ci) {
@@ -316,6 +355,7 @@ HarvestRun::Next HarvestRun::merge(Kind kind, const QStringList& collected, cons
             const QString target = NextIconFileName(destFolder);
             if (m_files.copyFile(path, target)) {
                 ++m_added;
+                addedUncompared << FileNameOf(target);
             } else {
                 m_host.setStatus(QStringLiteral("Copy Failed (202)"));
                 keep.insert(ci);
@@ -328,11 +368,12 @@ HarvestRun::Next HarvestRun::merge(Kind kind, const QStringList& collected, cons
 
         const Probe probe(m_files.readSignature(path));
         bool found = false;
-        const int count = index.count();
         const auto comparing = [&](int j) {
             return QStringLiteral("Comparing .... ") + name + QStringLiteral(" with ") + index.name(j);
         };
-        for (int j = 0; j < count; ++j) {
+        // The count is looked at before each comparison: a pump may have
+        // read the list again.
+        for (int j = 0; j < index.count(); ++j) {
             if (exact) {
                 m_host.setStatus(comparing(j));
                 pumpNow();
@@ -344,6 +385,8 @@ HarvestRun::Next HarvestRun::merge(Kind kind, const QStringList& collected, cons
                 m_abandoned = true;
                 return Next::Abandon;
             }
+            if (j >= index.count())
+                break;
             if (m_host.stopState() == StopRequested) {
                 if (!exact)
                     m_host.setStatus(comparing(j));
@@ -358,6 +401,8 @@ HarvestRun::Next HarvestRun::merge(Kind kind, const QStringList& collected, cons
                     m_host.setStopState(StopNone);
                     break;
                 }
+                if (j >= index.count())
+                    break;
             }
             if (index.equals(j, probe)) {
                 found = true;
@@ -370,7 +415,7 @@ HarvestRun::Next HarvestRun::merge(Kind kind, const QStringList& collected, cons
         const QString target = NextIconFileName(destFolder);
         if (m_files.copyFile(path, target)) {
             ++m_added;
-            destinationGrew(index, target, probe);
+            listGrew(target, probe);
         } else {
             m_host.setStatus(QStringLiteral("Copy Failed (202)"));
             keep.insert(ci);
@@ -379,15 +424,6 @@ HarvestRun::Next HarvestRun::merge(Kind kind, const QStringList& collected, cons
             pumpNow();
     }
     return Next::End;
-}
-
-void HarvestRun::destinationGrew(DestinationIndex& index, const QString& path, const Probe& probe)
-{
-    // What a read of the destination list would show now, at the cost of
-    // one insertion instead of a listing and sort of the whole folder.
-    const QString name = FileNameOf(path);
-    index.insert(name, probe);
-    m_models.destFiles.addFile(name);
 }
 
 void HarvestRun::cleanUp(const QStringList& collected, const QString& collectedFolder, const QSet<int>& keep)

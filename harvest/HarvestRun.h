@@ -26,7 +26,6 @@ namespace glyphor {
 class DirectoryListModel;
 class FileListModel;
 class IconSource;
-class DestinationIndex;
 
 // The main window's two browsers as the engine uses them.
 struct HarvestModels {
@@ -94,7 +93,6 @@ private:
     void pumpNow();
     bool pumpDue();
     bool isClosing() const;
-    void destinationGrew(DestinationIndex& index, const QString& path, const class Probe& probe);
 
     HarvestHost& m_host;
     HarvestModels m_models;

@@ -7,6 +7,7 @@
 #include "util/Error.h"
 
 #include <QFileInfo>
+#include <QHash>
 #include <QStringList>
 
 namespace glyphor::test {
@@ -17,6 +18,8 @@ public:
     QStringList failOpenOf;   // names that cannot be opened for their signature
     QStringList failDeleteOf; // names that cannot be deleted
     bool failMkdir = false;
+    QHash<QString, int> reads; // signature reads by path
+
 
     bool copyFile(const QString& from, const QString& to) override
     {
@@ -24,6 +27,7 @@ public:
     }
     std::optional<Signature> readSignature(const QString& path) override
     {
+        ++reads[path];
         if (failOpenOf.contains(QFileInfo(path).fileName()))
             throw EInOutError("Permission denied");
         return FileOps::readSignature(path);

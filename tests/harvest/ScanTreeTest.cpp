@@ -13,7 +13,19 @@ namespace {
 using test::MakeIcon;
 using test::RunFixture;
 
-class ScanTree : public RunFixture {};
+class ScanTree : public RunFixture {
+protected:
+    // A destination holding one icon of its own, D.ico.
+    void DestinationWithOneIcon()
+    {
+        CaptureObjects other;
+        MakeExe("old.exe", {MakeIcon(9)});
+        QFile::rename(SaveIcon(other, icons, root.path(), 0, "old.exe"), dst + "/D.ico");
+        QFile::remove(src + "/old.exe");
+        destFiles->reread();
+        SetIconCounter(0);
+    }
+};
 
 // The file names of the "Searching" texts, in order, once per file.
 QStringList SearchedFiles(const test::FakeHost& host)
@@ -201,6 +213,50 @@ INSTANTIATE_TEST_SUITE_P(Answers, CompareStopTest,
                                          CompareStop{"No", StopAnswer::No, 4, 2},
                                          CompareStop{"Cancel", StopAnswer::Cancel, 4, 0}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The comparisons see the destination as its list shows it after every
+// compare-mode copy: copies made earlier in add-all mode included, and files
+// that a pump wrote and read into the list. No destination file is read twice.
+TEST_F(ScanTree, ComparisonsSeeAddAllCopiesAfterTheNextCompareModeCopy)
+{
+    test::FailingFileOps counting;
+    ops = &counting;
+    DestinationWithOneIcon();
+    MakeExe("a.exe", {MakeIcon(1), MakeIcon(2), MakeIcon(3), MakeIcon(2)});
+    // Pumps: 1 start, 2-5 captures, 6 merge start, 7 first comparison (No),
+    // 8 after its copy, 9 after the add-all copy of icon 2 (a new stop,
+    // answered Cancel at the next comparison).
+    ClickTreeAtPump(7);
+    ClickTreeAtPump(9);
+    host.compareAnswers = {StopAnswer::No, StopAnswer::Cancel};
+    engine().scanTreeClick();
+    EXPECT_EQ(host.eventsStartingWith("ask"), QStringList({"ask compare", "ask compare"}));
+    EXPECT_EQ(Names(dst), QStringList({"D.ico", "Icon0000.ico", "Icon0001.ico", "Icon0002.ico"}));
+    for (auto it = counting.reads.cbegin(); it != counting.reads.cend(); ++it)
+        EXPECT_EQ(it.value(), 1) << it.key().toStdString();
+}
+
+TEST_F(ScanTree, ComparisonsSeeAFileSavedIntoTheListDuringAPump)
+{
+    test::FailingFileOps counting;
+    ops = &counting;
+    DestinationWithOneIcon();
+    MakeExe("a.exe", {MakeIcon(1), MakeIcon(5), MakeIcon(3)});
+    CaptureObjects other;
+    const QString saved = SaveIcon(other, icons, root.path(), 2, "a.exe");
+    SetIconCounter(0);
+    // Pumps: 1 start, 2-4 captures, 5 merge start, 6 first comparison,
+    // 7 after its copy, 8 the second icon's first comparison: there the
+    // window saves icon 3 into the destination and reads the list.
+    host.atPump[8] = [&] {
+        QFile::rename(saved, dst + "/saved.ico");
+        destFiles->reread();
+    };
+    engine().scanTreeClick();
+    EXPECT_EQ(Names(dst), QStringList({"D.ico", "Icon0000.ico", "Icon0001.ico", "saved.ico"}));
+    EXPECT_EQ(counting.reads.value(dst + "/D.ico"), 1);
+    EXPECT_EQ(counting.reads.value(dst + "/saved.ico"), 1);
+}
 
 TEST_F(ScanTree, AShortFileComparesUnequalInsteadOfEndingTheMerge)
 {
