@@ -64,13 +64,12 @@ bool WriteAll(int fd, const char* data, std::size_t size)
 
 } // namespace
 
-std::vector<platform::DirEntry> FileOps::listDirectory(const QString& folder)
+std::optional<std::vector<platform::DirEntry>> FileOps::listDirectory(const QString& folder)
 {
     try {
         return platform::listDirectory(folder, platform::AttributeDetail::Full);
     } catch (const Error&) {
-        // A folder that cannot be searched gives no entries; the walk goes on.
-        return {};
+        return std::nullopt;
     }
 }
 

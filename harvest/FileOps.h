@@ -24,8 +24,9 @@ public:
     virtual ~FileOps() = default;
 
     // The entries of a folder with their attribute bits, in the order the
-    // system gives them; empty when the folder cannot be searched.
-    virtual std::vector<platform::DirEntry> listDirectory(const QString& folder);
+    // system gives them, without "." and ".."; nothing when the folder
+    // cannot be searched, which the walk tells apart from an empty folder.
+    virtual std::optional<std::vector<platform::DirEntry>> listDirectory(const QString& folder);
     // True when the folder was made; a failure is not an error for the run.
     virtual bool createDirectory(const QString& path);
     // Removes an empty folder; false otherwise.

@@ -192,8 +192,16 @@ HarvestRun::Next HarvestRun::walk(const QString& sourceFolder)
     int index = 0;
     QString current = sourceFolder;
     for (;;) {
-        const std::vector<platform::DirEntry> entries = m_files.listDirectory(current);
-        for (const platform::DirEntry& entry : entries) {
+        // A folder that cannot be searched gives no entries and no checks.
+        const std::optional<std::vector<platform::DirEntry>> listed = m_files.listDirectory(current);
+        const std::vector<platform::DirEntry> entries = listed.value_or(std::vector<platform::DirEntry>());
+        // The listing leaves out "." and "..", which the system's search
+        // gives first for every folder but the root. The stop is checked
+        // before each of them all the same, so that a stop click is answered
+        // in a folder that is empty too.
+        const int dots = listed && current != QLatin1String("/") ? 2 : 0;
+        const int total = dots + int(entries.size());
+        for (int e = 0; e < total; ++e) {
             if (m_abandoned || isClosing()) {
                 m_abandoned = true;
                 return Next::Abandon;
@@ -216,8 +224,9 @@ HarvestRun::Next HarvestRun::walk(const QString& sourceFolder)
                     break;
                 }
             }
-            if (entry.name == QLatin1String(".") || entry.name == QLatin1String(".."))
+            if (e < dots)
                 continue;
+            const platform::DirEntry& entry = entries[std::size_t(e - dots)];
             if (entry.attributes == platform::faDirectory) {
                 InsertSorted(m_workList, current + entry.name);
             } else if (IsExecutableName(entry.name)) {

@@ -6,6 +6,7 @@
 #include "harvest/FileOps.h"
 #include "util/Error.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QHash>
 #include <QStringList>
@@ -18,6 +19,7 @@ public:
     QStringList failOpenOf;   // names that cannot be opened for their signature
     QStringList failDeleteOf; // names that cannot be deleted
     bool failMkdir = false;
+    QStringList failListOf;    // folder names that cannot be searched
     QHash<QString, int> reads; // signature reads by path
 
 
@@ -35,6 +37,12 @@ public:
     bool deleteFile(const QString& path) override
     {
         return failDeleteOf.contains(QFileInfo(path).fileName()) ? false : FileOps::deleteFile(path);
+    }
+    std::optional<std::vector<platform::DirEntry>> listDirectory(const QString& folder) override
+    {
+        if (failListOf.contains(QDir(folder).dirName()))
+            return std::nullopt;
+        return FileOps::listDirectory(folder);
     }
     bool createDirectory(const QString& path) override { return !failMkdir && FileOps::createDirectory(path); }
 };

@@ -139,6 +139,36 @@ TEST_F(ScanTree, StopAfterTheWalksLastCheckIsDropped)
     EXPECT_EQ(Names(dst).size(), 2);
 }
 
+// A stop click at the last capture, with only a folder without executables
+// left to visit: an empty folder is still checked (before its "." and ".."),
+// one that cannot be searched is not.
+struct LastFolder {
+    const char* name;
+    bool searchable;
+};
+
+class LastFolderTest : public ScanTree, public testing::WithParamInterface<LastFolder> {};
+
+TEST_P(LastFolderTest, StopIsAskedOnlyInAFolderThatCanBeSearched)
+{
+    test::FailingFileOps failing;
+    if (!GetParam().searchable)
+        failing.failListOf = {"B"};
+    ops = &failing;
+    MakeExe("A/a.exe", {MakeIcon(1)});
+    ASSERT_TRUE(QDir().mkpath(src + "/B"));
+    ClickTreeAtPump(2);
+    host.searchAnswers = {StopAnswer::Yes};
+    engine().scanTreeClick();
+    EXPECT_EQ(host.eventsStartingWith("ask"),
+              GetParam().searchable ? QStringList({"ask search"}) : QStringList());
+    EXPECT_EQ(Names(dst).size(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, LastFolderTest,
+                         testing::Values(LastFolder{"Empty", true}, LastFolder{"Unsearchable", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(ScanTree, EqualCollectedIconsGiveOneCopy)
 {
     MakeExe("a.exe", {MakeIcon(1), MakeIcon(1), MakeIcon(2)});
