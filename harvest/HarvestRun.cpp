@@ -146,8 +146,8 @@ void HarvestRun::run(Kind kind, const QString& file)
 
 void HarvestRun::start(Kind kind)
 {
-    m_host.setStatus(QStringLiteral("Busy."));
     if (kind == Kind::Tree) {
+        m_host.setStatus(QStringLiteral("Busy."));
         m_host.setStopState(StopNone);
         m_host.setCaption(Control::Button1, kStopCaption);
         for (Control c : {Control::Button4, Control::Button2, Control::Button3, Control::DirectoryListBox1,
@@ -158,7 +158,10 @@ void HarvestRun::start(Kind kind)
             return;
         m_host.setEnabled(Control::FileListBox2, false);
     } else {
+        // The single-file scan shows its animation first: the tree scan's
+        // click handler has already done so before the run starts.
         m_host.setAnimation(true);
+        m_host.setStatus(QStringLiteral("Busy."));
         for (Control c : {Control::Button1, Control::Button2, Control::Button3})
             m_host.setEnabled(c, false);
         m_host.setCaption(Control::Button4, kStopCaption);
