@@ -104,6 +104,7 @@ void HarvestRun::run(Kind kind, const QString& file)
     m_savedSource.clear();
     m_captured = 0;
     m_added = 0;
+    m_endStarted = false;
     m_tempFolder = TempFolderOf(m_models.destDirs.directory());
     std::exception_ptr failure;
     try {
@@ -130,10 +131,12 @@ void HarvestRun::run(Kind kind, const QString& file)
     } catch (...) {
         failure = std::current_exception();
     }
-    if (failure && !m_abandoned) {
+    if (failure && !m_abandoned && !m_endStarted) {
         // An error ends the run where it happened, but the window still comes
         // back to idle; the collected icons stay in the temporary folder for
-        // the next run, and the error goes on to the error box.
+        // the next run, and the error goes on to the error box. An error of
+        // the end itself is not followed by a second end: it has tried
+        // every step already.
         try {
             end(kind);
         } catch (...) {
@@ -449,6 +452,7 @@ void HarvestRun::cleanUp(const QStringList& collected, const QString& collectedF
 
 void HarvestRun::end(Kind kind)
 {
+    m_endStarted = true;
     // Every step is tried, so that an error in one (a source folder removed
     // meanwhile) still leaves the window idle; the first error is raised at
     // the end.

@@ -110,6 +110,7 @@ private:
     QString m_tempFolder;
     QString m_savedSource;
     bool m_sourceSaved = false;
+    bool m_endStarted = false;
     QStringList m_workList;
     int m_captured = 0;
     int m_added = 0;

@@ -202,6 +202,19 @@ TEST_F(ScanFile, ADestinationFileThatCannotBeOpenedEndsTheRunIdle)
     EXPECT_EQ(Names(dst), QStringList({"D.ico"}));
 }
 
+TEST_F(ScanFile, AnErrorOfTheEndDoesNotEndTheRunTwice)
+{
+    MakeExe("app.exe", {MakeIcon(1)});
+    Select("app.exe");
+    // The source folder goes away during the run: the end cannot go back to it.
+    host.atPump[2] = [this] { QDir(src).removeRecursively(); };
+    EXPECT_THROW(engine().scanFileClick(), EInOutError);
+    EXPECT_EQ(host.statusesStartingWith("Ready.").size(), 1);
+    EXPECT_EQ(host.eventsStartingWith("caption Button4 Scan &File").size(), 1);
+    EXPECT_EQ(Names(dst).size(), 1);
+    EXPECT_FALSE(engine().running());
+}
+
 TEST_F(ScanFile, ACollectedFileThatCannotBeDeletedStaysForTheNextRun)
 {
     test::FailingFileOps failing;
