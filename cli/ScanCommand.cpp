@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QMap>
 
 #include <csignal>
@@ -136,9 +137,19 @@ int Scan(ScanKind kind, const Arguments& args, const char* usage)
         if (kind == ScanKind::Tree) {
             sourceDirs.setDirectory(sourcePath);
         } else {
-            // Pointing the file list at a file selects it, as a click would.
-            sourceDirs.setDirectory(QFileInfo(sourcePath).path());
-            sourceFiles.setDirectory(sourcePath);
+            const QFileInfo file(sourcePath);
+            sourceDirs.setDirectory(file.path());
+            // The file is selected by its exact name, as a click selects it:
+            // handing the whole path to the list would take a name with "*"
+            // or "?" for a mask. A name that the mask leaves out is found
+            // among all the folder's files.
+            const QString name = file.fileName();
+            int index = int(sourceFiles.items().indexOf(name));
+            if (index < 0) {
+                sourceFiles.setMask(QStringLiteral("*"));
+                index = int(sourceFiles.items().indexOf(name));
+            }
+            sourceFiles.select(index);
             if (sourceFiles.fileName().isEmpty())
                 throw Error(FormatMessage("File not found: %s", sourcePath.toStdString()));
         }
