@@ -66,4 +66,32 @@ INSTANTIATE_TEST_SUITE_P(Names, ScanFileName,
                          testing::Values(WildName{"a*b.exe", "axb.exe"}, WildName{"a?.exe", "ab.exe"},
                                          WildName{"pic?.bin", "picX.bin"}));
 
+// A wrong argument is named in the error, with the system's text.
+struct WrongArgument {
+    QStringList args;
+    std::string named;
+    const char* reason;
+};
+
+TEST(ScanCommand, AWrongArgumentIsNamed)
+{
+    QTemporaryDir root;
+    QDir(root.path()).mkdir("S");
+    QDir(root.path()).mkdir("D");
+    Write(root.filePath("f.exe"), {'M', 'Z'});
+    const WrongArgument cases[] = {
+        {{"scan-tree", "nowhere", "D"}, "nowhere", "No such file or directory"},
+        {{"scan-tree", "S", "gone/D"}, "gone/D", "No such file or directory"},
+        {{"scan-tree", "S", "f.exe"}, "f.exe", "Not a directory"},
+        {{"scan-file", "missing.exe", "D"}, "missing.exe", "No such file or directory"},
+        {{"scan-file", "S", "D"}, "S", "Is a directory"},
+    };
+    for (const WrongArgument& c : cases) {
+        const Output o = RunCli(c.args, root.path());
+        EXPECT_EQ(o.status, 1) << c.args.join(' ').toStdString();
+        EXPECT_EQ(o.err, c.named + ": " + c.reason + "\n") << c.args.join(' ').toStdString();
+        EXPECT_TRUE(o.out.empty());
+    }
+}
+
 } // namespace
