@@ -6,15 +6,21 @@
 #include "harvest/HarvestHost.h"
 #include "harvest/HarvestRun.h"
 #include "harvest/IconSource.h"
+#include "platform/FileSystem.h"
 #include "util/Error.h"
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QMap>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <exception>
 #include <functional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace glyphor::cli {
@@ -108,6 +114,37 @@ private:
 
 enum class ScanKind { Tree, File };
 
+// An error that names the argument it is about, as "<path>: <system text>",
+// so that a wrong SRCDIR, DESTDIR or FILE is told apart.
+[[noreturn]] void ThrowAbout(const std::string& argument, const std::string& text)
+{
+    throw Error(argument + ": " + text);
+}
+
+// Checks that path (the argument as given, resolved) exists and is a folder,
+// or, with folder false, a file that is not a folder.
+void RequireExisting(const std::string& argument, const QString& path, bool folder)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        ThrowAbout(argument, platform::systemErrorText(errno).toStdString());
+    if (folder && !S_ISDIR(st.st_mode))
+        ThrowAbout(argument, platform::systemErrorText(ENOTDIR).toStdString());
+    if (!folder && S_ISDIR(st.st_mode))
+        ThrowAbout(argument, platform::systemErrorText(EISDIR).toStdString());
+}
+
+// Runs action, naming argument in the I/O error it raises.
+template <typename Action>
+void About(const std::string& argument, Action&& action)
+{
+    try {
+        action();
+    } catch (const EInOutError& e) {
+        ThrowAbout(argument, e.what());
+    }
+}
+
 int Scan(ScanKind kind, const Arguments& args, const char* usage)
 {
     if (args.size() != 2) {
@@ -128,17 +165,30 @@ int Scan(ScanKind kind, const Arguments& args, const char* usage)
         QObject::connect(&destDirs, &DirectoryListModel::changed, [&] { destFiles.setDirectory(destDirs.directory()); });
         sourceFiles.setMask(QStringLiteral("*.exe;*.dll"));
         destFiles.setMask(QStringLiteral("*.ico"));
-        const QString source = QString::fromLocal8Bit(args[0].c_str());
-        const QString dest = QDir::current().absoluteFilePath(QString::fromLocal8Bit(args[1].c_str()));
         // Both are resolved against the directory the tool was started in.
-        const QString sourcePath = QDir::current().absoluteFilePath(source);
-        destDirs.setDirectory(dest);
+        const QString sourcePath = QDir::current().absoluteFilePath(QString::fromLocal8Bit(args[0].c_str()));
+        const QString dest = QDir::current().absoluteFilePath(QString::fromLocal8Bit(args[1].c_str()));
+        // A file given for a folder would make the browsers take its folder.
+        RequireExisting(args[1], dest, true);
+        About(args[1], [&] { destDirs.setDirectory(dest); });
         if (kind == ScanKind::Tree) {
-            sourceDirs.setDirectory(sourcePath);
+            RequireExisting(args[0], sourcePath, true);
+            About(args[0], [&] { sourceDirs.setDirectory(sourcePath); });
         } else {
-            // Pointing the file list at a file selects it, as a click would.
-            sourceDirs.setDirectory(QFileInfo(sourcePath).path());
-            sourceFiles.setDirectory(sourcePath);
+            RequireExisting(args[0], sourcePath, false);
+            const QFileInfo file(sourcePath);
+            About(args[0], [&] { sourceDirs.setDirectory(file.path()); });
+            // The file is selected by its exact name, as a click selects it:
+            // handing the whole path to the list would take a name with "*"
+            // or "?" for a mask. A name that the mask leaves out is found
+            // among all the folder's files.
+            const QString name = file.fileName();
+            int index = int(sourceFiles.items().indexOf(name));
+            if (index < 0) {
+                About(args[0], [&] { sourceFiles.setMask(QStringLiteral("*")); });
+                index = int(sourceFiles.items().indexOf(name));
+            }
+            sourceFiles.select(index);
             if (sourceFiles.fileName().isEmpty())
                 throw Error(FormatMessage("File not found: %s", sourcePath.toStdString()));
         }
@@ -160,7 +210,8 @@ int Scan(ScanKind kind, const Arguments& args, const char* usage)
             run.scanFileClick();
         host.finishLine();
         std::printf("captured %d, added %d\n", run.captured(), run.added());
-    } catch (const Error& e) {
+    } catch (const std::exception& e) {
+        // The program's errors, and any other (memory running out) alike.
         std::fprintf(stderr, "%s\n", e.what());
         return 1;
     }

@@ -3,6 +3,8 @@
 #include "browse/NameOrder.h"
 #include "harvest/PathJoin.h"
 
+#include <QHash>
+
 #include <algorithm>
 #include <cstring>
 
@@ -55,12 +57,44 @@ bool DestinationIndex::equals(int index, const Probe& probe)
 
 int DestinationIndex::insert(const QString& name, const Probe& probe)
 {
-    const auto at = std::upper_bound(m_entries.begin(), m_entries.end(), name,
-                                     [](const QString& n, const Entry& e) { return compareNames(n, e.name) < 0; });
     Entry entry{name, false, 0, nullptr};
     Assign(entry, probe.signature);
+    return place(std::move(entry));
+}
+
+int DestinationIndex::insert(const QString& name)
+{
+    return place(Entry{name, false, 0, nullptr});
+}
+
+int DestinationIndex::place(Entry entry)
+{
+    const auto at = std::upper_bound(m_entries.begin(), m_entries.end(), entry.name,
+                                     [](const QString& n, const Entry& e) { return compareNames(n, e.name) < 0; });
     const auto placed = m_entries.insert(at, std::move(entry));
     return int(placed - m_entries.begin());
+}
+
+void DestinationIndex::replaceNames(const QStringList& names)
+{
+    QHash<QString, const Entry*> known;
+    for (const Entry& e : m_entries) {
+        if (e.read)
+            known.insert(e.name, &e);
+    }
+    std::vector<Entry> entries;
+    entries.reserve(std::size_t(names.size()) + 64);
+    for (const QString& n : names) {
+        Entry entry{n, false, 0, nullptr};
+        if (const Entry* old = known.value(n)) {
+            entry.read = true;
+            entry.hash = old->hash;
+            if (old->signature)
+                entry.signature = std::make_unique<Signature>(*old->signature);
+        }
+        entries.push_back(std::move(entry));
+    }
+    m_entries = std::move(entries);
 }
 
 } // namespace glyphor

@@ -40,6 +40,14 @@ public:
     // A file the merge has just put into the folder, placed where the file
     // list sorts it (after names that compare equal). Returns its index.
     int insert(const QString& name, const Probe& probe);
+    // The same for a file whose signature is not known yet (a copy made
+    // without comparison); it is read when a comparison first reaches it.
+    int insert(const QString& name);
+
+    // The list was read again: the entries become names, in their order,
+    // and every signature already read is kept by its name, so that no file
+    // is read twice.
+    void replaceNames(const QStringList& names);
 
     static std::uint64_t Hash(const Signature& signature);
 
@@ -51,6 +59,7 @@ private:
         std::unique_ptr<Signature> signature; // null: shorter than 500 bytes
     };
     static void Assign(Entry& entry, const std::optional<Signature>& signature);
+    int place(Entry entry);
 
     FileOps& m_ops;
     QString m_folder;

@@ -30,6 +30,24 @@ struct Fd {
     }
 };
 
+// Opens path for reading only when it is a regular file. Without O_NONBLOCK
+// the open of a fifo (any name ending in .ico can be one) would wait for a
+// writer and hold the run for ever; a device or socket gives no icon either.
+// Returns -1 with errno set: EINVAL when the path is not a regular file.
+int OpenRegularFile(const QString& path)
+{
+    const int fd = ::open(Native(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return -1;
+    struct stat st {};
+    const int error = ::fstat(fd, &st) != 0 ? errno : (S_ISREG(st.st_mode) ? 0 : EINVAL);
+    if (error == 0)
+        return fd;
+    ::close(fd);
+    errno = error;
+    return -1;
+}
+
 bool WriteAll(int fd, const char* data, std::size_t size)
 {
     while (size > 0) {
@@ -46,13 +64,12 @@ bool WriteAll(int fd, const char* data, std::size_t size)
 
 } // namespace
 
-std::vector<platform::DirEntry> FileOps::listDirectory(const QString& folder)
+std::optional<std::vector<platform::DirEntry>> FileOps::listDirectory(const QString& folder)
 {
     try {
         return platform::listDirectory(folder, platform::AttributeDetail::Full);
     } catch (const Error&) {
-        // A folder that cannot be searched gives no entries; the walk goes on.
-        return {};
+        return std::nullopt;
     }
 }
 
@@ -69,7 +86,8 @@ bool FileOps::removeDirectory(const QString& path)
 bool FileOps::copyFile(const QString& from, const QString& to)
 {
     Fd in;
-    in.fd = ::open(Native(from).constData(), O_RDONLY | O_CLOEXEC);
+    // Anything but a regular file fails the copy, so that the clean-up keeps it.
+    in.fd = OpenRegularFile(from);
     if (in.fd < 0)
         return false;
     const QFileInfo target(to);
@@ -119,9 +137,14 @@ bool FileOps::deleteFile(const QString& path)
 std::optional<Signature> FileOps::readSignature(const QString& path)
 {
     Fd file;
-    file.fd = ::open(Native(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (file.fd < 0)
+    file.fd = OpenRegularFile(path);
+    if (file.fd < 0) {
+        // A fifo, device or socket cannot hold an icon: like a short file it
+        // equals nothing, and its own copy fails later, so it is never deleted.
+        if (errno == EINVAL)
+            return std::nullopt;
         platform::throwIoError(errno);
+    }
     Signature signature{};
     std::size_t have = 0;
     while (have < signature.size()) {

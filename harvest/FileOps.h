@@ -24,18 +24,21 @@ public:
     virtual ~FileOps() = default;
 
     // The entries of a folder with their attribute bits, in the order the
-    // system gives them; empty when the folder cannot be searched.
-    virtual std::vector<platform::DirEntry> listDirectory(const QString& folder);
+    // system gives them, without "." and ".."; nothing when the folder
+    // cannot be searched, which the walk tells apart from an empty folder.
+    virtual std::optional<std::vector<platform::DirEntry>> listDirectory(const QString& folder);
     // True when the folder was made; a failure is not an error for the run.
     virtual bool createDirectory(const QString& path);
     // Removes an empty folder; false otherwise.
     virtual bool removeDirectory(const QString& path);
     // Copies from to to, replacing a file at to. The copy is written under a
     // hidden temporary name in to's folder and renamed into place when
-    // complete, so that a failed copy leaves nothing behind.
+    // complete, so that a failed copy leaves nothing behind. Fails when from
+    // is not a regular file.
     virtual bool copyFile(const QString& from, const QString& to);
     virtual bool deleteFile(const QString& path);
-    // The signature of a file; nothing when it is shorter than 500 bytes.
+    // The signature of a file; nothing when it is shorter than 500 bytes or
+    // not a regular file (a fifo, a device), which is opened without waiting.
     // Raises EInOutError with the system's text when it cannot be opened or read.
     virtual std::optional<Signature> readSignature(const QString& path);
 };

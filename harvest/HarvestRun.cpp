@@ -8,6 +8,8 @@
 #include "harvest/IconSource.h"
 #include "harvest/NextIconFileName.h"
 #include "harvest/PathJoin.h"
+#include "platform/FileSystem.h"
+#include "util/Error.h"
 
 #include <QFileInfo>
 
@@ -102,6 +104,7 @@ void HarvestRun::run(Kind kind, const QString& file)
     m_savedSource.clear();
     m_captured = 0;
     m_added = 0;
+    m_endStarted = false;
     m_tempFolder = TempFolderOf(m_models.destDirs.directory());
     std::exception_ptr failure;
     try {
@@ -112,10 +115,10 @@ void HarvestRun::run(Kind kind, const QString& file)
                 QString source = m_models.sourceDirs.directory();
                 if (!source.endsWith(QLatin1Char('/')))
                     source += QLatin1Char('/');
-                m_files.createDirectory(m_tempFolder);
+                prepareTempFolder();
                 next = walk(source);
             } else {
-                m_files.createDirectory(m_tempFolder);
+                prepareTempFolder();
                 next = extractFile(file);
             }
         } else {
@@ -128,10 +131,12 @@ void HarvestRun::run(Kind kind, const QString& file)
     } catch (...) {
         failure = std::current_exception();
     }
-    if (failure && !m_abandoned) {
+    if (failure && !m_abandoned && !m_endStarted) {
         // An error ends the run where it happened, but the window still comes
         // back to idle; the collected icons stay in the temporary folder for
-        // the next run, and the error goes on to the error box.
+        // the next run, and the error goes on to the error box. An error of
+        // the end itself is not followed by a second end: it has tried
+        // every step already.
         try {
             end(kind);
         } catch (...) {
@@ -144,8 +149,8 @@ void HarvestRun::run(Kind kind, const QString& file)
 
 void HarvestRun::start(Kind kind)
 {
-    m_host.setStatus(QStringLiteral("Busy."));
     if (kind == Kind::Tree) {
+        m_host.setStatus(QStringLiteral("Busy."));
         m_host.setStopState(StopNone);
         m_host.setCaption(Control::Button1, kStopCaption);
         for (Control c : {Control::Button4, Control::Button2, Control::Button3, Control::DirectoryListBox1,
@@ -156,7 +161,10 @@ void HarvestRun::start(Kind kind)
             return;
         m_host.setEnabled(Control::FileListBox2, false);
     } else {
+        // The single-file scan shows its animation first: the tree scan's
+        // click handler has already done so before the run starts.
         m_host.setAnimation(true);
+        m_host.setStatus(QStringLiteral("Busy."));
         for (Control c : {Control::Button1, Control::Button2, Control::Button3})
             m_host.setEnabled(c, false);
         m_host.setCaption(Control::Button4, kStopCaption);
@@ -168,14 +176,38 @@ void HarvestRun::start(Kind kind)
     }
 }
 
+void HarvestRun::prepareTempFolder()
+{
+    // A failure to create the folder is not an error: it may be left from an
+    // earlier run, and a destination that cannot be written fails the first
+    // capture with its own message.
+    m_files.createDirectory(m_tempFolder);
+    // But something else under that name must stop the run here. The merge
+    // collects whatever the folder's list shows and the clean-up deletes it:
+    // through a file the list would show the destination itself, through a
+    // link a folder elsewhere, and their icons would be deleted uncopied.
+    const std::optional<unsigned> attributes = platform::attributesOf(m_tempFolder);
+    if (attributes && (!(*attributes & platform::faDirectory) || (*attributes & platform::faSymLink)))
+        throw Error(FormatMessage("Cannot create folder %s: a file or link of that name is in the way",
+                                  m_tempFolder.toStdString()));
+}
+
 HarvestRun::Next HarvestRun::walk(const QString& sourceFolder)
 {
     m_workList.clear();
     int index = 0;
     QString current = sourceFolder;
     for (;;) {
-        const std::vector<platform::DirEntry> entries = m_files.listDirectory(current);
-        for (const platform::DirEntry& entry : entries) {
+        // A folder that cannot be searched gives no entries and no checks.
+        const std::optional<std::vector<platform::DirEntry>> listed = m_files.listDirectory(current);
+        const std::vector<platform::DirEntry> entries = listed.value_or(std::vector<platform::DirEntry>());
+        // The listing leaves out "." and "..", which the system's search
+        // gives first for every folder but the root. The stop is checked
+        // before each of them all the same, so that a stop click is answered
+        // in a folder that is empty too.
+        const int dots = listed && current != QLatin1String("/") ? 2 : 0;
+        const int total = dots + int(entries.size());
+        for (int e = 0; e < total; ++e) {
             if (m_abandoned || isClosing()) {
                 m_abandoned = true;
                 return Next::Abandon;
@@ -198,8 +230,9 @@ HarvestRun::Next HarvestRun::walk(const QString& sourceFolder)
                     break;
                 }
             }
-            if (entry.name == QLatin1String(".") || entry.name == QLatin1String(".."))
+            if (e < dots)
                 continue;
+            const platform::DirEntry& entry = entries[std::size_t(e - dots)];
             if (entry.attributes == platform::faDirectory) {
                 InsertSorted(m_workList, current + entry.name);
             } else if (IsExecutableName(entry.name)) {
@@ -283,7 +316,46 @@ HarvestRun::Next HarvestRun::merge(Kind kind, const QStringList& collected, cons
 {
     FileListModel& dest = m_models.destFiles;
     const QString destFolder = dest.directory();
+    // The comparisons go through the destination list as the file list holds
+    // it. The index follows the list: it grows with each copy, and when the
+    // list is read again (a "Save Icon" at a pump writes a file and reads it)
+    // it takes the new names, keeping what it has read.
     DestinationIndex index(m_files, destFolder, dest.items());
+    // Copies of add-all mode, not yet in the list: the list is read again
+    // only after a copy made in compare mode, which then shows them too.
+    QStringList addedUncompared;
+    bool listing = false;
+    const QMetaObject::Connection reread = QObject::connect(&dest, &FileListModel::itemsReplaced, [&] {
+        if (listing)
+            return;
+        index.replaceNames(dest.items());
+        addedUncompared.clear();
+    });
+    const struct Disconnect {
+        QMetaObject::Connection connection;
+        ~Disconnect() { QObject::disconnect(connection); }
+    } disconnect{reread};
+    // What a read of the destination list would show after a compare-mode
+    // copy, at the cost of a few insertions instead of a listing and sort of
+    // the whole folder.
+    const auto listGrew = [&](const QString& copy, const Probe& probe) {
+        listing = true;
+        const auto add = [&](const QString& name, const Probe* signature) {
+            const int before = dest.count();
+            dest.addFile(name);
+            for (int k = before; k < dest.count(); ++k) {
+                if (signature)
+                    index.insert(name, *signature);
+                else
+                    index.insert(name);
+            }
+        };
+        for (const QString& name : std::as_const(addedUncompared))
+            add(name, nullptr);
+        addedUncompared.clear();
+        add(FileNameOf(copy), &probe);
+        listing = false;
+    };
     const bool exact = m_pace == PumpPace::Exact;
 
     for (int ci = 0; ci < collected.size(); ++ci) {
@@ -298,6 +370,7 @@ HarvestRun::Next HarvestRun::merge(Kind kind, const QStringList& collected, cons
             const QString target = NextIconFileName(destFolder);
             if (m_files.copyFile(path, target)) {
                 ++m_added;
+                addedUncompared << FileNameOf(target);
             } else {
                 m_host.setStatus(QStringLiteral("Copy Failed (202)"));
                 keep.insert(ci);
@@ -310,11 +383,12 @@ HarvestRun::Next HarvestRun::merge(Kind kind, const QStringList& collected, cons
 
         const Probe probe(m_files.readSignature(path));
         bool found = false;
-        const int count = index.count();
         const auto comparing = [&](int j) {
             return QStringLiteral("Comparing .... ") + name + QStringLiteral(" with ") + index.name(j);
         };
-        for (int j = 0; j < count; ++j) {
+        // The count is looked at before each comparison: a pump may have
+        // read the list again.
+        for (int j = 0; j < index.count(); ++j) {
             if (exact) {
                 m_host.setStatus(comparing(j));
                 pumpNow();
@@ -326,6 +400,8 @@ HarvestRun::Next HarvestRun::merge(Kind kind, const QStringList& collected, cons
                 m_abandoned = true;
                 return Next::Abandon;
             }
+            if (j >= index.count())
+                break;
             if (m_host.stopState() == StopRequested) {
                 if (!exact)
                     m_host.setStatus(comparing(j));
@@ -340,6 +416,8 @@ HarvestRun::Next HarvestRun::merge(Kind kind, const QStringList& collected, cons
                     m_host.setStopState(StopNone);
                     break;
                 }
+                if (j >= index.count())
+                    break;
             }
             if (index.equals(j, probe)) {
                 found = true;
@@ -352,7 +430,7 @@ HarvestRun::Next HarvestRun::merge(Kind kind, const QStringList& collected, cons
         const QString target = NextIconFileName(destFolder);
         if (m_files.copyFile(path, target)) {
             ++m_added;
-            destinationGrew(index, target, probe);
+            listGrew(target, probe);
         } else {
             m_host.setStatus(QStringLiteral("Copy Failed (202)"));
             keep.insert(ci);
@@ -361,15 +439,6 @@ HarvestRun::Next HarvestRun::merge(Kind kind, const QStringList& collected, cons
             pumpNow();
     }
     return Next::End;
-}
-
-void HarvestRun::destinationGrew(DestinationIndex& index, const QString& path, const Probe& probe)
-{
-    // What a read of the destination list would show now, at the cost of
-    // one insertion instead of a listing and sort of the whole folder.
-    const QString name = FileNameOf(path);
-    index.insert(name, probe);
-    m_models.destFiles.addFile(name);
 }
 
 void HarvestRun::cleanUp(const QStringList& collected, const QString& collectedFolder, const QSet<int>& keep)
@@ -383,6 +452,7 @@ void HarvestRun::cleanUp(const QStringList& collected, const QString& collectedF
 
 void HarvestRun::end(Kind kind)
 {
+    m_endStarted = true;
     // Every step is tried, so that an error in one (a source folder removed
     // meanwhile) still leaves the window idle; the first error is raised at
     // the end.

@@ -26,7 +26,6 @@ namespace glyphor {
 class DirectoryListModel;
 class FileListModel;
 class IconSource;
-class DestinationIndex;
 
 // The main window's two browsers as the engine uses them.
 struct HarvestModels {
@@ -81,6 +80,7 @@ private:
 
     void run(Kind kind, const QString& file);
     void start(Kind kind);
+    void prepareTempFolder();
     Next walk(const QString& sourceFolder);
     void scanExecutable(const QString& path, const QString& shownName);
     Next extractFile(const QString& file);
@@ -93,7 +93,6 @@ private:
     void pumpNow();
     bool pumpDue();
     bool isClosing() const;
-    void destinationGrew(DestinationIndex& index, const QString& path, const class Probe& probe);
 
     HarvestHost& m_host;
     HarvestModels m_models;
@@ -111,6 +110,7 @@ private:
     QString m_tempFolder;
     QString m_savedSource;
     bool m_sourceSaved = false;
+    bool m_endStarted = false;
     QStringList m_workList;
     int m_captured = 0;
     int m_added = 0;

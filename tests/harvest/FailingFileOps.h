@@ -6,7 +6,9 @@
 #include "harvest/FileOps.h"
 #include "util/Error.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QStringList>
 
 namespace glyphor::test {
@@ -17,6 +19,9 @@ public:
     QStringList failOpenOf;   // names that cannot be opened for their signature
     QStringList failDeleteOf; // names that cannot be deleted
     bool failMkdir = false;
+    QStringList failListOf;    // folder names that cannot be searched
+    QHash<QString, int> reads; // signature reads by path
+
 
     bool copyFile(const QString& from, const QString& to) override
     {
@@ -24,6 +29,7 @@ public:
     }
     std::optional<Signature> readSignature(const QString& path) override
     {
+        ++reads[path];
         if (failOpenOf.contains(QFileInfo(path).fileName()))
             throw EInOutError("Permission denied");
         return FileOps::readSignature(path);
@@ -31,6 +37,12 @@ public:
     bool deleteFile(const QString& path) override
     {
         return failDeleteOf.contains(QFileInfo(path).fileName()) ? false : FileOps::deleteFile(path);
+    }
+    std::optional<std::vector<platform::DirEntry>> listDirectory(const QString& folder) override
+    {
+        if (failListOf.contains(QDir(folder).dirName()))
+            return std::nullopt;
+        return FileOps::listDirectory(folder);
     }
     bool createDirectory(const QString& path) override { return !failMkdir && FileOps::createDirectory(path); }
 };

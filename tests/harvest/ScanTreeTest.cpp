@@ -13,7 +13,19 @@ namespace {
 using test::MakeIcon;
 using test::RunFixture;
 
-class ScanTree : public RunFixture {};
+class ScanTree : public RunFixture {
+protected:
+    // A destination holding one icon of its own, D.ico.
+    void DestinationWithOneIcon()
+    {
+        CaptureObjects other;
+        MakeExe("old.exe", {MakeIcon(9)});
+        QFile::rename(SaveIcon(other, icons, root.path(), 0, "old.exe"), dst + "/D.ico");
+        QFile::remove(src + "/old.exe");
+        destFiles->reread();
+        SetIconCounter(0);
+    }
+};
 
 // The file names of the "Searching" texts, in order, once per file.
 QStringList SearchedFiles(const test::FakeHost& host)
@@ -127,6 +139,36 @@ TEST_F(ScanTree, StopAfterTheWalksLastCheckIsDropped)
     EXPECT_EQ(Names(dst).size(), 2);
 }
 
+// A stop click at the last capture, with only a folder without executables
+// left to visit: an empty folder is still checked (before its "." and ".."),
+// one that cannot be searched is not.
+struct LastFolder {
+    const char* name;
+    bool searchable;
+};
+
+class LastFolderTest : public ScanTree, public testing::WithParamInterface<LastFolder> {};
+
+TEST_P(LastFolderTest, StopIsAskedOnlyInAFolderThatCanBeSearched)
+{
+    test::FailingFileOps failing;
+    if (!GetParam().searchable)
+        failing.failListOf = {"B"};
+    ops = &failing;
+    MakeExe("A/a.exe", {MakeIcon(1)});
+    ASSERT_TRUE(QDir().mkpath(src + "/B"));
+    ClickTreeAtPump(2);
+    host.searchAnswers = {StopAnswer::Yes};
+    engine().scanTreeClick();
+    EXPECT_EQ(host.eventsStartingWith("ask"),
+              GetParam().searchable ? QStringList({"ask search"}) : QStringList());
+    EXPECT_EQ(Names(dst).size(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, LastFolderTest,
+                         testing::Values(LastFolder{"Empty", true}, LastFolder{"Unsearchable", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(ScanTree, EqualCollectedIconsGiveOneCopy)
 {
     MakeExe("a.exe", {MakeIcon(1), MakeIcon(1), MakeIcon(2)});
@@ -202,6 +244,50 @@ INSTANTIATE_TEST_SUITE_P(Answers, CompareStopTest,
                                          CompareStop{"Cancel", StopAnswer::Cancel, 4, 0}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// The comparisons see the destination as its list shows it after every
+// compare-mode copy: copies made earlier in add-all mode included, and files
+// that a pump wrote and read into the list. No destination file is read twice.
+TEST_F(ScanTree, ComparisonsSeeAddAllCopiesAfterTheNextCompareModeCopy)
+{
+    test::FailingFileOps counting;
+    ops = &counting;
+    DestinationWithOneIcon();
+    MakeExe("a.exe", {MakeIcon(1), MakeIcon(2), MakeIcon(3), MakeIcon(2)});
+    // Pumps: 1 start, 2-5 captures, 6 merge start, 7 first comparison (No),
+    // 8 after its copy, 9 after the add-all copy of icon 2 (a new stop,
+    // answered Cancel at the next comparison).
+    ClickTreeAtPump(7);
+    ClickTreeAtPump(9);
+    host.compareAnswers = {StopAnswer::No, StopAnswer::Cancel};
+    engine().scanTreeClick();
+    EXPECT_EQ(host.eventsStartingWith("ask"), QStringList({"ask compare", "ask compare"}));
+    EXPECT_EQ(Names(dst), QStringList({"D.ico", "Icon0000.ico", "Icon0001.ico", "Icon0002.ico"}));
+    for (auto it = counting.reads.cbegin(); it != counting.reads.cend(); ++it)
+        EXPECT_EQ(it.value(), 1) << it.key().toStdString();
+}
+
+TEST_F(ScanTree, ComparisonsSeeAFileSavedIntoTheListDuringAPump)
+{
+    test::FailingFileOps counting;
+    ops = &counting;
+    DestinationWithOneIcon();
+    MakeExe("a.exe", {MakeIcon(1), MakeIcon(5), MakeIcon(3)});
+    CaptureObjects other;
+    const QString saved = SaveIcon(other, icons, root.path(), 2, "a.exe");
+    SetIconCounter(0);
+    // Pumps: 1 start, 2-4 captures, 5 merge start, 6 first comparison,
+    // 7 after its copy, 8 the second icon's first comparison: there the
+    // window saves icon 3 into the destination and reads the list.
+    host.atPump[8] = [&] {
+        QFile::rename(saved, dst + "/saved.ico");
+        destFiles->reread();
+    };
+    engine().scanTreeClick();
+    EXPECT_EQ(Names(dst), QStringList({"D.ico", "Icon0000.ico", "Icon0001.ico", "saved.ico"}));
+    EXPECT_EQ(counting.reads.value(dst + "/D.ico"), 1);
+    EXPECT_EQ(counting.reads.value(dst + "/saved.ico"), 1);
+}
+
 TEST_F(ScanTree, AShortFileComparesUnequalInsteadOfEndingTheMerge)
 {
     QFile shortFile(dst + "/short.ico");
@@ -260,6 +346,47 @@ TEST_F(ScanTree, AnErrorStillBringsTheWindowBackToIdle)
     EXPECT_EQ(Names(temp()).size(), 2);
     EXPECT_EQ(sourceFiles->directory(), src);
 }
+
+// Something other than a plain folder named Temp in the destination: a file
+// would make the collected list the destination itself, and a link would make
+// it a folder elsewhere; either way the clean-up would delete icons that were
+// never copied. The run must refuse before it captures or merges anything.
+struct TempInTheWay {
+    const char* name;
+    bool link; // a link to a folder outside the destination, else a file
+};
+
+class TempInTheWayTest : public ScanTree, public testing::WithParamInterface<TempInTheWay> {};
+
+TEST_P(TempInTheWayTest, NothingOutsideTheTemporaryFolderIsDeleted)
+{
+    CaptureObjects other;
+    MakeExe("old.exe", {MakeIcon(9)});
+    const QString kept = SaveIcon(other, icons, dst, 0, "old.exe");
+    QFile::remove(src + "/old.exe");
+    destFiles->reread();
+    const QString elsewhere = root.path() + "/elsewhere";
+    ASSERT_TRUE(QDir().mkpath(elsewhere));
+    ASSERT_TRUE(QFile::copy(kept, elsewhere + "/mine.ico"));
+    if (GetParam().link) {
+        ASSERT_TRUE(QFile::link(elsewhere, temp()));
+    } else {
+        QFile f(temp());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    // Without executables nothing is captured and the merge alone goes wrong.
+    EXPECT_THROW(engine().scanTreeClick(), Error);
+    EXPECT_TRUE(QFileInfo::exists(kept));
+    EXPECT_TRUE(QFileInfo::exists(elsewhere + "/mine.ico"));
+    EXPECT_EQ(Names(elsewhere), QStringList({"mine.ico"}));
+    EXPECT_EQ(host.extracted, 0);
+    EXPECT_EQ(host.statuses.last(), "Ready.");
+    EXPECT_EQ(host.captions[Control::Button1], kScanTreeCaption);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, TempInTheWayTest,
+                         testing::Values(TempInTheWay{"File", false}, TempInTheWay{"Link", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ScanTree, ClosingTheWindowStopsTheRunWithoutTouchingIt)
 {
