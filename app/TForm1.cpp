@@ -4,10 +4,13 @@
 #include "app/FramedGroupBox.h"
 #include "app/GlyphorApplication.h"
 #include "app/ProgramIcon.h"
+#include "app/TForm1Host.h"
 #include "browse/TDirectoryListBox.h"
 #include "browse/TDriveComboBox.h"
 #include "browse/TFileListBox.h"
 #include "controls/TIconComboBox.h"
+#include "harvest/HarvestRun.h"
+#include "platform/SettingsStore.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -16,6 +19,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
@@ -218,14 +222,29 @@ void TForm1::chainTabOrder()
 void TForm1::FormCreate()
 {
     m_helpFile = QCoreApplication::applicationDirPath() + QStringLiteral("/Glyphr.hlp");
-    // The stored running total is loaded here once the settings store exists;
-    // until then every run starts from 0.
+    // A stored count that is not a number is reported and the count starts
+    // from 0; the window opens as usual, and its close overwrites the value.
     ExtractedCount = 0;
+    Guarded([this] { ExtractedCount = platform::SettingsStore().loadCount(); });
 }
+
+void TForm1::FormCloseQuery()
+{
+    // The close is never refused, not even when the count cannot be stored:
+    // the user learns from the box that this session's icons were not counted.
+    Guarded([this] { platform::SettingsStore().storeCount(ExtractedCount); });
+    QCoreApplication::quit();
+}
+
+void TForm1::setStopQuestion(QMessageBox* box) { m_stopQuestion = box; }
 
 QString TForm1::statusText() const { return m_statusText->text(); }
 
-void TForm1::setStatusText(const QString& text) { m_statusText->setText(text); }
+void TForm1::setStatusText(const QString& text)
+{
+    m_statusText->setText(text);
+    emit statusTextChanged(text);
+}
 
 void TForm1::DriveComboBox1Change()
 {
@@ -252,11 +271,64 @@ void TForm1::FileListBox1Click()
     Guarded([this] { IconComboBox1->setFileName(FileListBox1->fileName()); });
 }
 
-// The harvesting commands, the folder commands, help and the About box are
-// wired to these handlers now and filled in as those commands are built.
-void TForm1::Button1Click() { } // Scan Tree, and Stop while a scan runs
-void TForm1::Button4Click() { } // Scan File
-void TForm1::Button6Click() { } // Save Icon
+// Scan Tree, and Stop while a scan runs.
+void TForm1::Button1Click() { harvestClick(&HarvestRun::scanTreeClick); }
+
+// Scan File, and Stop while it runs.
+void TForm1::Button4Click() { harvestClick(&HarvestRun::scanFileClick); }
+
+void TForm1::harvestClick(void (HarvestRun::*click)())
+{
+    if (m_run) {
+        // Nested in a pump of the run: a stop click, which only records the
+        // request for the run's next check.
+        Guarded([&] { (m_run->*click)(); });
+        return;
+    }
+    if (m_closeRequested)
+        return;
+    QPointer<TForm1> self(this);
+    TForm1Host host(*this);
+    HarvestRun run(host,
+                   HarvestModels{*DirectoryListBox1->directoryModel(), *FileListBox1->fileModel(),
+                                 *DirectoryListBox2->directoryModel(), *FileListBox2->fileModel()},
+                   Capture, m_icons);
+    m_run = &run;
+    std::exception_ptr failure;
+    try {
+        (run.*click)();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    // Nothing of a window destroyed during the run may be touched.
+    if (!self)
+        return;
+    m_run = nullptr;
+    if (m_closeRequested) {
+        // The run has stopped for the close that arrived during it; the
+        // collected icons wait in the temporary folder for the next run.
+        m_closeRequested = false;
+        close();
+        return;
+    }
+    // The run has brought the window back to idle before raising its error.
+    if (failure)
+        ShowHandlerError(failure);
+}
+
+// Save Icon: the picker's icon straight into the destination folder, under
+// the next free name; no status text, no count and no duplicate check.
+void TForm1::Button6Click()
+{
+    Guarded([this] {
+        SaveIcon(Capture, m_icons, DirectoryListBox2->directory(), IconComboBox1->currentIndex(),
+                 IconComboBox1->fileName());
+        FileListBox2->reread();
+    });
+}
+
+// The folder commands, help and the About box are wired to these handlers now
+// and filled in as those commands are built.
 void TForm1::Button2Click() { } // Create Dir
 void TForm1::Button3Click() { } // Delete Dir
 void TForm1::Button5Click() { } // View Dir
@@ -300,11 +372,22 @@ void TForm1::showEvent(QShowEvent* event)
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
-    // The close is never refused. The running total is stored and the current
-    // viewer window destroyed here once they exist; then the application ends,
-    // taking every other window with it.
+    if (m_run) {
+        // A run holds this window's controls and models until its handler
+        // returns, so the close waits for that: the run stops at its next
+        // check without a question (an open one is answered Cancel), and the
+        // handler closes the window when the run has returned.
+        m_closeRequested = true;
+        if (m_stopQuestion)
+            m_stopQuestion->reject();
+        event->ignore();
+        return;
+    }
+    // The close is never refused. The running total is stored (the current
+    // viewer window is destroyed here once it exists); then the application
+    // ends, taking every other window with it.
+    FormCloseQuery();
     event->accept();
-    QCoreApplication::quit();
 }
 
 } // namespace glyphor

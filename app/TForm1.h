@@ -5,9 +5,12 @@
 // the window's stored layout names them, because the harvest engine, the
 // viewer and the tests work on them directly.
 
+#include "harvest/CaptureIcon.h"
+#include "harvest/IconSource.h"
 #include "harvest/ImageList.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <cstdint>
 
@@ -16,12 +19,14 @@ class QGroupBox;
 class QLabel;
 class QListWidget;
 class QMenu;
+class QMessageBox;
 class QPushButton;
 class QStatusBar;
 
 namespace glyphor {
 
 class BusyAnimation;
+class HarvestRun;
 class TDirectoryListBox;
 class TDriveComboBox;
 class TFileListBox;
@@ -41,6 +46,13 @@ public:
     // The status bar's one panel.
     QString statusText() const;
     void setStatusText(const QString& text);
+
+    // True once the window has been asked to close while a harvest run was
+    // in progress: the run stops at its next check, and the window closes
+    // when the run's handler has returned.
+    bool closeRequested() const { return m_closeRequested; }
+    // The stop question on screen, if any; a close request answers it Cancel.
+    void setStopQuestion(QMessageBox* box);
 
     // The help file beside the program's executable.
     QString helpFile() const { return m_helpFile; }
@@ -78,9 +90,10 @@ public:
     QMenu* PopupMenu1; // "Whats This?", the popup menu of the six buttons
     QAction* WhatsThis1;
 
-    // The 32 x 32 image list of the icon capture; it holds its one image from
-    // the start.
-    ImageList ImageList1;
+    // What every capture passes through: the scratch icon holders and the
+    // 32 x 32 image list, which holds its one image from the start.
+    CaptureObjects Capture;
+    ImageList& ImageList1 = Capture.imageList1;
 
     // The running total of icons extracted, over all runs of the program.
     std::int32_t ExtractedCount = 0;
@@ -106,6 +119,10 @@ public slots:
     void About1Click();
     void WhatsThis1Click();
 
+signals:
+    // Every text the status bar is given, also those that a pump never shows.
+    void statusTextChanged(const QString& text);
+
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -114,6 +131,10 @@ protected:
 
 private:
     void FormCreate();
+    void FormCloseQuery();
+    // A click on one of the two scan buttons: starts a run, or while one is
+    // in progress hands the click (a stop) to that run.
+    void harvestClick(void (HarvestRun::*click)());
     void buildSourceGroup();
     void buildDestinationGroup();
     void buildMenus();
@@ -124,6 +145,10 @@ private:
     QString m_helpFile;
     bool m_activated = false;
     bool m_centred = false;
+    PlatformIconSource m_icons;
+    HarvestRun* m_run = nullptr; // the run in progress, nested clicks go to it
+    bool m_closeRequested = false;
+    QPointer<QMessageBox> m_stopQuestion;
 };
 
 } // namespace glyphor

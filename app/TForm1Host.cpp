@@ -1,0 +1,154 @@
+#include "app/TForm1Host.h"
+
+#include "app/BusyAnimation.h"
+#include "app/TForm1.h"
+#include "browse/TDirectoryListBox.h"
+#include "browse/TDriveComboBox.h"
+#include "browse/TFileListBox.h"
+
+#include <QCoreApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace glyphor {
+
+TForm1Host::TForm1Host(TForm1& form) : m_form(&form) {}
+
+void TForm1Host::setStatus(const QString& text)
+{
+    if (m_form)
+        m_form->setStatusText(text);
+}
+
+void TForm1Host::pump()
+{
+    // A close of the window during the pump is deferred by the window until
+    // the run has returned; the guarded pointer covers a window destroyed by
+    // other means, which closing() then reports.
+    QCoreApplication::processEvents();
+}
+
+StopAnswer TForm1Host::askSearchStop()
+{
+    return ask(kSearchStopQuestion);
+}
+
+StopAnswer TForm1Host::askCompareStop()
+{
+    return ask(kCompareStopQuestion);
+}
+
+StopAnswer TForm1Host::ask(const QString& question)
+{
+    if (!m_form)
+        return StopAnswer::Cancel;
+    // On the heap and guarded: the box is the window's child, and would go
+    // with the window if that were destroyed while the box is up.
+    QPointer<QMessageBox> box = new QMessageBox(QMessageBox::Question, kStopQuestionTitle, question,
+                                                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, m_form);
+    box->setDefaultButton(QMessageBox::Yes);
+    // Closing the box, by its title bar or Escape, answers Cancel.
+    box->setEscapeButton(QMessageBox::Cancel);
+    m_form->setStopQuestion(box);
+    box->exec();
+    if (!box)
+        return StopAnswer::Cancel;
+    const QMessageBox::StandardButton clicked = box->standardButton(box->clickedButton());
+    delete box;
+    if (!m_form || m_form->closeRequested())
+        return StopAnswer::Cancel;
+    switch (clicked) {
+    case QMessageBox::Yes:
+        return StopAnswer::Yes;
+    case QMessageBox::No:
+        return StopAnswer::No;
+    default:
+        return StopAnswer::Cancel;
+    }
+}
+
+int TForm1Host::stopState() const
+{
+    return m_form ? m_form->Button1->property(kTagProperty).toInt() : StopNone;
+}
+
+void TForm1Host::setStopState(int state)
+{
+    if (m_form)
+        m_form->Button1->setProperty(kTagProperty, state);
+}
+
+QString TForm1Host::caption(Control button) const
+{
+    auto* widget = qobject_cast<QPushButton*>(control(button));
+    return widget ? widget->text() : QString();
+}
+
+void TForm1Host::setCaption(Control button, const QString& text)
+{
+    if (auto* widget = qobject_cast<QPushButton*>(control(button)))
+        widget->setText(text);
+}
+
+void TForm1Host::setEnabled(Control c, bool enabled)
+{
+    if (QWidget* widget = control(c))
+        widget->setEnabled(enabled);
+}
+
+void TForm1Host::setAnimation(bool playing)
+{
+    if (!m_form)
+        return;
+    m_form->Animate1->setVisible(playing);
+    m_form->Animate1->setActive(playing);
+}
+
+void TForm1Host::showViewerIcon()
+{
+    // The window takes the icon of the current viewer window; there is none
+    // to take while the program has no viewer window.
+}
+
+void TForm1Host::addExtracted()
+{
+    if (m_form)
+        ++m_form->ExtractedCount;
+}
+
+bool TForm1Host::closing() const
+{
+    return !m_form || m_form->closeRequested();
+}
+
+QWidget* TForm1Host::control(Control c) const
+{
+    if (!m_form)
+        return nullptr;
+    TForm1& f = *m_form;
+    switch (c) {
+    case Control::Button1:
+        return f.Button1;
+    case Control::Button2:
+        return f.Button2;
+    case Control::Button3:
+        return f.Button3;
+    case Control::Button4:
+        return f.Button4;
+    case Control::DirectoryListBox1:
+        return f.DirectoryListBox1;
+    case Control::DirectoryListBox2:
+        return f.DirectoryListBox2;
+    case Control::DriveComboBox1:
+        return f.DriveComboBox1;
+    case Control::DriveComboBox2:
+        return f.DriveComboBox2;
+    case Control::FileListBox1:
+        return f.FileListBox1;
+    case Control::FileListBox2:
+        return f.FileListBox2;
+    }
+    return nullptr;
+}
+
+} // namespace glyphor

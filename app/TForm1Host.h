@@ -1,0 +1,46 @@
+#pragma once
+// The main window as the harvest engine sees it: the status bar, the message
+// pump, the two stop questions, the stop state in the "Scan Tree" button's
+// Tag and the controls that a run disables. One is made for each run; it
+// holds the window through a guarded pointer, so that a window destroyed
+// during a pump reads as closing and is never touched again.
+
+#include "harvest/HarvestHost.h"
+
+#include <QPointer>
+
+class QWidget;
+
+namespace glyphor {
+
+class TForm1;
+
+// The dynamic property of Button1 that keeps the stop state.
+inline constexpr char kTagProperty[] = "Tag";
+
+class TForm1Host final : public HarvestHost {
+public:
+    explicit TForm1Host(TForm1& form);
+
+    void setStatus(const QString& text) override;
+    void pump() override;
+    StopAnswer askSearchStop() override;
+    StopAnswer askCompareStop() override;
+    int stopState() const override;
+    void setStopState(int state) override;
+    QString caption(Control button) const override;
+    void setCaption(Control button, const QString& text) override;
+    void setEnabled(Control control, bool enabled) override;
+    void setAnimation(bool playing) override;
+    void showViewerIcon() override;
+    void addExtracted() override;
+    bool closing() const override;
+
+private:
+    QWidget* control(Control c) const;
+    StopAnswer ask(const QString& question);
+
+    QPointer<TForm1> m_form;
+};
+
+} // namespace glyphor
