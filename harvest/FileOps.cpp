@@ -143,7 +143,7 @@ std::optional<Signature> FileOps::readSignature(const QString& path)
         // equals nothing, and its own copy fails later, so it is never deleted.
         if (errno == EINVAL)
             return std::nullopt;
-        platform::throwIoError(errno);
+        platform::throwFileIoError(errno);
     }
     Signature signature{};
     std::size_t have = 0;
@@ -152,7 +152,7 @@ std::optional<Signature> FileOps::readSignature(const QString& path)
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            platform::throwIoError(errno);
+            platform::throwFileIoError(errno);
         if (n == 0)
             return std::nullopt;
         have += std::size_t(n);

@@ -95,6 +95,26 @@ void throwIoError(int errorNumber)
     throw EInOutError(systemErrorText(errorNumber).toStdString());
 }
 
+std::string fileIoErrorText(int errorNumber)
+{
+    switch (errorNumber) {
+    case ENOENT:
+    case ENOTDIR:
+        return "File not found";
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return "File access denied";
+    default:
+        return "I/O error " + std::to_string(errorNumber);
+    }
+}
+
+void throwFileIoError(int errorNumber)
+{
+    throw EInOutError(fileIoErrorText(errorNumber));
+}
+
 QString currentDirectory()
 {
     std::vector<char> buffer(4096);

@@ -41,6 +41,12 @@ enum class AttributeDetail { Kind, Full };
 QString systemErrorText(int errorNumber);
 // Raises EInOutError with the system's text for errorNumber.
 [[noreturn]] void throwIoError(int errorNumber);
+// The I/O error text of a file that cannot be opened or read, in the words the
+// program has always used for them: "File not found", "File access denied",
+// otherwise "I/O error %d" with the system's code.
+std::string fileIoErrorText(int errorNumber);
+// Raises EInOutError with fileIoErrorText(errorNumber).
+[[noreturn]] void throwFileIoError(int errorNumber);
 
 // The process's current directory, as the system reports it. Raises
 // EInOutError when it cannot be had (the folder was removed, for one).

@@ -238,7 +238,7 @@ private slots:
 
     void errorDuringRunEndsIdleAndIsShown()
     {
-        // A file named Temp: the folder cannot be made and the first capture fails.
+        // A file named Temp: the run refuses to collect anywhere else.
         QFile(m_destPath + "/Temp").open(QIODevice::WriteOnly);
         TForm1 form;
         showWith(form, m_root + "/tree");
@@ -247,7 +247,7 @@ private slots:
         AnswerBoxes(answer, seen);
         Click(form, form.Button1);
         QCOMPARE(seen.shown, 1);
-        QVERIFY2(seen.text.startsWith("Cannot create file " + m_destPath + "/Temp/Icon"), qPrintable(seen.text));
+        QVERIFY2(seen.text.startsWith("Cannot create folder " + m_destPath + "/Temp"), qPrintable(seen.text));
         QVERIFY(Idle(form));
     }
 

@@ -4,7 +4,10 @@
 // stop nothing.
 
 #include "harvest/FileOps.h"
+#include "platform/FileSystem.h"
 #include "util/Error.h"
+
+#include <cerrno>
 
 #include <QDir>
 #include <QFileInfo>
@@ -31,7 +34,7 @@ public:
     {
         ++reads[path];
         if (failOpenOf.contains(QFileInfo(path).fileName()))
-            throw EInOutError("Permission denied");
+            throw EInOutError(platform::fileIoErrorText(EACCES));
         return FileOps::readSignature(path);
     }
     bool deleteFile(const QString& path) override

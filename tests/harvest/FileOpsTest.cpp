@@ -3,6 +3,7 @@
 #include "harvest/FileOps.h"
 #include "util/Error.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -23,8 +24,27 @@ TEST(FileOps, AFifoIsNeitherReadNorCopied)
     EXPECT_FALSE(ops.readSignature(fifo).has_value());
     EXPECT_FALSE(ops.copyFile(fifo, dir.filePath("copy.ico")));
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("copy.ico")));
-    // A missing file is still an error, with the system's text.
-    EXPECT_THROW(ops.readSignature(dir.filePath("absent.ico")), EInOutError);
+}
+
+// A file that cannot give its signature ends the merge with the I/O error
+// texts the program has always shown for files.
+TEST(FileOps, UnreadableFilesRaiseTheFileErrorTexts)
+{
+    QTemporaryDir dir;
+    FileOps ops;
+    const auto message = [&](const QString& path) -> std::string {
+        try {
+            ops.readSignature(path);
+        } catch (const EInOutError& e) {
+            return e.what();
+        }
+        return "no error";
+    };
+    EXPECT_EQ(message(dir.filePath("absent.ico")), "File not found");
+    QFile plain(dir.filePath("plain"));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    EXPECT_EQ(message(dir.filePath("plain/below.ico")), "File not found");
 }
 
 } // namespace

@@ -334,7 +334,7 @@ TEST_F(ScanTree, AnErrorStillBringsTheWindowBackToIdle)
         engine().scanTreeClick();
         FAIL() << "no error";
     } catch (const EInOutError& e) {
-        EXPECT_STREQ(e.what(), "Permission denied");
+        EXPECT_STREQ(e.what(), "File access denied");
     }
     EXPECT_EQ(host.statuses.last(), "Ready.");
     EXPECT_EQ(host.captions[Control::Button1], kScanTreeCaption);
