@@ -24,12 +24,18 @@ FileListModel::FileListModel(QObject* parent) : QObject(parent)
 {
     try {
         m_directory = platform::currentDirectory();
+    } catch (const EInOutError&) {
+        // A process started in a folder that has since been removed: the
+        // folder list starts at "/" then, and so does this list, listed, so
+        // that the main window's first move to "/" (which reads nothing when
+        // the folder is unchanged) does not leave it empty.
+        m_directory = QStringLiteral("/");
+    }
+    try {
         readFolder(m_directory);
     } catch (const EInOutError&) {
-        // A process started in a folder that is gone or unreadable: the list
-        // starts empty and the first move of Directory takes it elsewhere.
-        if (m_directory.isEmpty())
-            m_directory = QStringLiteral("/");
+        // A folder that cannot be entered: the list starts empty and the
+        // first move of Directory takes it elsewhere.
     }
 }
 

@@ -166,6 +166,26 @@ TEST_F(FileListModelTest, VanishedFolderRaisesTheSystemTextAndKeepsTheList)
     EXPECT_EQ(model.directory(), root());
 }
 
+TEST_F(FileListModelTest, StartedInARemovedFolderListsTheRoot)
+{
+    // The program started in a folder that was removed before the window
+    // opened: the lists start at "/", and the file list shows what is there,
+    // because the window's first move to "/" reads nothing for an unchanged folder.
+    const QString start = root() + "/start";
+    QDir().mkpath(start);
+    platform::changeDirectory(start);
+    QDir().rmdir(start);
+    ASSERT_THROW(platform::currentDirectory(), EInOutError);
+
+    FileListModel model;
+    EXPECT_EQ(model.directory(), QStringLiteral("/"));
+    EXPECT_EQ(platform::currentDirectory(), QStringLiteral("/")) << "/ was read";
+    model.setDirectory(QStringLiteral("/"));
+
+    FileListModel atRoot;
+    EXPECT_EQ(model.items(), atRoot.items());
+}
+
 TEST_F(FileListModelTest, LongReadsAnnounceTheHourglassFromItem100)
 {
     for (int count : { 100, 101 }) {
