@@ -17,8 +17,10 @@ GlyphorApplication::GlyphorApplication(int& argc, char** argv)
     setOrganizationName(QStringLiteral("Tarnwell"));
     setApplicationName(QStringLiteral("Glyphor2"));
     // The application's title names the product and its maker; it is the
-    // caption of the program's own message boxes.
-    setApplicationDisplayName(ApplicationTitleText());
+    // caption of the program's own message boxes. It is not the toolkit's
+    // display name: X11 appends that one to every window's caption, so the
+    // main window would read "Glyphor 2" followed by this whole title.
+    platform::SetApplicationTitle(ApplicationTitleText());
     setWindowIcon(ProgramIcon());
     // The browsers catch what their own events raise; they show it here too.
     setBrowseErrorReporter([](QWidget*, const QString& message) { ShowErrorMessage(message); });

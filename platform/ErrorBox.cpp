@@ -7,10 +7,25 @@
 
 namespace glyphor::platform {
 
+namespace {
+
+QString& storedTitle()
+{
+    static QString title;
+    return title;
+}
+
+} // namespace
+
 QString ApplicationTitle()
 {
-    const QString name = QApplication::applicationDisplayName();
-    return name.isEmpty() ? QStringLiteral("Glyphor 2") : name;
+    const QString& title = storedTitle();
+    return title.isEmpty() ? QStringLiteral("Glyphor 2") : title;
+}
+
+void SetApplicationTitle(const QString& title)
+{
+    storedTitle() = title;
 }
 
 void ShowErrorBox(QWidget* parent, const QString& message)

@@ -12,7 +12,11 @@ namespace glyphor::platform {
 // message with the period rule of ErrorBoxText.
 void ShowErrorBox(QWidget* parent, const QString& message);
 
-// The title of every box the program shows in its own name.
+// The title of every box the program shows in its own name: the one given to
+// SetApplicationTitle, "Glyphor 2" until then.
 QString ApplicationTitle();
+// Kept here rather than as the toolkit's application display name, which the
+// X11 and Windows platforms append to the caption of every window.
+void SetApplicationTitle(const QString& title);
 
 } // namespace glyphor::platform

@@ -1,5 +1,6 @@
 #include "AnswerBoxes.h"
 #include "app/GlyphorApplication.h"
+#include "platform/ErrorBox.h"
 #include "util/Error.h"
 
 #include <QTest>
@@ -78,9 +79,17 @@ private slots:
 
     void titleNamesProductFirst()
     {
-        QVERIFY(QApplication::applicationDisplayName().startsWith("Glyphor 2 - "));
+        QVERIFY(platform::ApplicationTitle().startsWith("Glyphor 2 - "));
         QCOMPARE(QApplication::organizationName(), QString("Tarnwell"));
         QCOMPARE(QApplication::applicationName(), QString("Glyphor2"));
+    }
+
+    void windowCaptionsAreLeftAsSet()
+    {
+        // A display name of its own is appended by the X11 and Windows
+        // platforms to the caption of every window, the main window's and
+        // the stop questions' included; without one it is the plain name.
+        QCOMPARE(QApplication::applicationDisplayName(), QApplication::applicationName());
     }
 };
 
