@@ -161,6 +161,18 @@ void TFileListBox::mousePressEvent(QMouseEvent* event)
     const QModelIndex index = indexAt(event->position().toPoint());
     if (index.isValid() && event->button() == Qt::LeftButton)
         runReportingErrors(this, [&] { m_model->select(index.row()); });
+    // The view also highlights on a right press and clears on a control
+    // click; the list's selection is the model's alone, so that the name
+    // highlighted is always the file whose icons the picker shows.
+    showSelection();
+}
+
+void TFileListBox::mouseReleaseEvent(QMouseEvent* event)
+{
+    // A control click on the selected name clears the view's highlight on
+    // release; the selection stays the model's.
+    QListView::mouseReleaseEvent(event);
+    showSelection();
 }
 
 void TFileListBox::focusInEvent(QFocusEvent* event)

@@ -131,6 +131,24 @@ void BrowseWidgetsTest::fileListHourglassAndClicks()
     QCOMPARE(box.fileName(), root + "/Icon0002.ico");
     QCOMPARE(events.size(), 4);
 
+    // Presses that select nothing in the list (the right button, a control
+    // click on the selected name) leave the highlight on the selected file,
+    // the one whose icons the picker shows.
+    const auto selectedRows = [&] {
+        QList<int> rows;
+        for (const QModelIndex& index : box.selectionModel()->selectedIndexes())
+            rows << index.row();
+        return rows;
+    };
+    const QRect third = box.visualRect(box.model()->index(2, 0));
+    QTest::mouseClick(box.viewport(), Qt::LeftButton, Qt::ControlModifier, third.center());
+    QCOMPARE(box.fileName(), root + "/Icon0002.ico");
+    QCOMPARE(selectedRows(), QList<int> { 2 });
+    const QRect fifth = box.visualRect(box.model()->index(5, 0));
+    QTest::mouseClick(box.viewport(), Qt::RightButton, {}, fifth.center());
+    QCOMPARE(box.fileName(), root + "/Icon0002.ico");
+    QCOMPARE(selectedRows(), QList<int> { 2 });
+
     box.reread();
     QVERIFY(box.selectionModel()->selectedIndexes().isEmpty());
     QVERIFY(box.fileName().isEmpty());
