@@ -236,6 +236,12 @@ bool ReadPngInto(png_structp png, png_infop info, IconImage& out, std::vector<pn
     png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
     png_set_chunk_malloc_max(png, 8u << 20);
     png_set_chunk_cache_max(png, 128);
+    // Skip every ancillary chunk that does not change the pixels (texts,
+    // colour profiles, gamma, times...). libpng would otherwise inflate each
+    // compressed text or profile up to the limit above and keep them all: a
+    // file of one megabyte could take a gigabyte and seconds. tRNS is not
+    // among them and still gives the transparency of palette and grey images.
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
 
     png_read_info(png, info);
     const png_uint_32 width = png_get_image_width(png, info);
