@@ -343,6 +343,30 @@ std::pair<Bytes, Bytes> Deflate(const Bytes& first, const Bytes& rest)
     return {a, b};
 }
 
+// A 1 x 1 picture whose compressed stream goes on past its one row. Some
+// kilobytes of such a tail inflate to hundreds of megabytes; the reader must
+// stop at the last row, so a tail that is even damaged (a second IDAT with a
+// wrong checksum) never costs the picture, or the time to inflate it.
+TEST(ImageDecoder, PngStreamPastTheLastRowIsNotInflated)
+{
+    const Bytes row = {0, 10, 20, 30, 255}; // filter byte, then R G B A
+    const auto [head, tail] = Deflate(row, Bytes(64u << 20, 0));
+    Bytes png = PngStart(1, 1);
+    AddChunk(png, "IDAT", head);
+    AddChunk(png, "IDAT", tail, /*goodCrc=*/false);
+    AddChunk(png, "IEND", {});
+
+    auto img = DecodePng(png);
+    ASSERT_TRUE(img) << img.message();
+    EXPECT_EQ(img->pixels, (std::vector<std::uint32_t>{0xFF0A141Eu}));
+
+    // A stream that ends before the last row is still refused.
+    Bytes cut = PngStart(1, 2);
+    AddChunk(cut, "IDAT", Deflate(row, {}).first);
+    AddChunk(cut, "IEND", {});
+    EXPECT_FALSE(DecodePng(cut));
+}
+
 // Compressed text chunks of a few kilobytes each inflate to megabytes; libpng
 // would keep every one of them until the end. Read in a child process so
 // that its peak memory can be told apart from the rest of the test run.
