@@ -202,12 +202,32 @@ namespace {
 struct PngSource {
     std::span<const std::uint8_t> bytes;
     std::size_t position = 0;
+    png_uint_32 height = 0; // 0 until the header has been read
+    bool interlaced = false;
+    bool complete = false;  // every row has been decoded; nothing more is read
     char message[128] = {};
 };
+
+// True once libpng has handed out the last row of the last pass. From then on
+// it only drains the rest of the compressed stream, which a hostile file can
+// make gigabytes long from a few kilobytes, and checks the tail's checksums:
+// nothing the picture needs.
+bool AllRowsDecoded(png_structp png, const PngSource& src)
+{
+    if (src.height == 0)
+        return false;
+    if (src.interlaced)
+        return png_get_current_pass_number(png) >= 7;
+    return png_get_current_row_number(png) >= src.height;
+}
 
 void PngRead(png_structp png, png_bytep data, png_size_t length)
 {
     auto* src = static_cast<PngSource*>(png_get_io_ptr(png));
+    if (AllRowsDecoded(png, *src)) {
+        src->complete = true;
+        png_error(png, "image complete");
+    }
     if (length > src->bytes.size() - src->position)
         png_error(png, "image data ends early");
     std::memcpy(data, src->bytes.data() + src->position, length);
@@ -226,16 +246,23 @@ void PngWarning(png_structp, png_const_charp) {}
 
 // The libpng calls, in a function of their own so that the setjmp frame holds
 // no object with a destructor: everything it fills lives in the caller.
-bool ReadPngInto(png_structp png, png_infop info, IconImage& out, std::vector<png_bytep>& rows)
+bool ReadPngInto(png_structp png, png_infop info, PngSource& source, IconImage& out,
+                 std::vector<png_bytep>& rows)
 {
     if (setjmp(png_jmpbuf(png)))
-        return false;
+        return source.complete;
 
     // Refuse absurd sizes before libpng allocates anything for them, and keep
     // every ancillary chunk to a modest size.
     png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
     png_set_chunk_malloc_max(png, 8u << 20);
     png_set_chunk_cache_max(png, 128);
+    // Skip every ancillary chunk that does not change the pixels (texts,
+    // colour profiles, gamma, times...). libpng would otherwise inflate each
+    // compressed text or profile up to the limit above and keep them all: a
+    // file of one megabyte could take a gigabyte and seconds. tRNS is not
+    // among them and still gives the transparency of palette and grey images.
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
 
     png_read_info(png, info);
     const png_uint_32 width = png_get_image_width(png, info);
@@ -261,6 +288,8 @@ bool ReadPngInto(png_structp png, png_infop info, IconImage& out, std::vector<pn
     png_read_update_info(png, info);
     if (png_get_rowbytes(png, info) != std::size_t{width} * 4)
         png_error(png, "unexpected row layout");
+    source.interlaced = png_get_interlace_type(png, info) != PNG_INTERLACE_NONE;
+    source.height = height;
 
     out.width = static_cast<int>(width);
     out.height = static_cast<int>(height);
@@ -268,9 +297,10 @@ bool ReadPngInto(png_structp png, png_infop info, IconImage& out, std::vector<pn
     rows.resize(height);
     for (png_uint_32 y = 0; y < height; ++y)
         rows[y] = reinterpret_cast<png_bytep>(out.pixels.data() + std::size_t{y} * width);
-    png_read_image(png, rows.data());
-    // The trailing chunks carry nothing the icon needs; a damaged end after
+    // Once the last row is out, the reader stops (see PngRead): the trailing
+    // data and chunks carry nothing the icon needs, and a damaged end after
     // complete image data is not worth refusing the picture for.
+    png_read_image(png, rows.data());
     return true;
 }
 
@@ -295,7 +325,7 @@ Result<IconImage> DecodePng(std::span<const std::uint8_t> image)
         return Failure{"Out of system resources"};
     }
     png_set_read_fn(png, &source, PngRead);
-    const bool ok = ReadPngInto(png, info, out, rows);
+    const bool ok = ReadPngInto(png, info, source, out, rows);
     png_destroy_read_struct(&png, &info, nullptr);
     if (!ok)
         return Invalid(std::string("damaged PNG image: ") + source.message);

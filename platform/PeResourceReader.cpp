@@ -171,7 +171,7 @@ void PeResourceReader::readGroups(std::uint32_t nameDirectory)
             continue;
         // Several languages of one group are one icon: the first variant
         // stands for it and gives the language in which its images are found.
-        for (const DirectoryEntry& lang : ReadDirectory(tree, name.offset(), kMaxDirectoryEntries)) {
+        for (const DirectoryEntry& lang : ReadDirectory(tree, name.offset(), kMaxLanguages)) {
             if (lang.subdirectory() || !tree.contains(lang.offset(), 16))
                 continue;
             m_groups.push_back({ dataEntry(lang.offset()), lang.name });
@@ -209,7 +209,7 @@ std::span<const std::uint8_t> PeResourceReader::iconData(std::uint16_t id,
     ByteReader tree(m_rsrc);
     std::optional<std::uint32_t> first;
     for (const DirectoryEntry& lang :
-         ReadDirectory(tree, it->languageDirectory, kMaxDirectoryEntries)) {
+         ReadDirectory(tree, it->languageDirectory, kMaxLanguages)) {
         if (lang.subdirectory() || !tree.contains(lang.offset(), 16))
             continue;
         if (lang.name == language)

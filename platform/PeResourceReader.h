@@ -20,6 +20,11 @@ public:
     static constexpr std::size_t kMaxSections = 1024;
     // Most entries read from one resource directory.
     static constexpr std::size_t kMaxDirectoryEntries = 65536;
+    // Most language variants read for one resource. Real files carry a few
+    // dozen at most; the directories of a hostile tree may overlap, so that
+    // 65,536 names with 65,536 languages each fit in a file of 1.5 MB and
+    // would take billions of reads.
+    static constexpr std::size_t kMaxLanguages = 256;
 
     // Nothing unless the bytes begin with a DOS header that leads to a PE
     // header. A PE file without a usable resource directory has no icons.

@@ -5,7 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <png.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <zlib.h>
+
+#include <string>
 
 namespace glyphor {
 namespace {
@@ -285,6 +290,120 @@ TEST(ImageDecoder, DamagedPngIsRefused)
         ASSERT_FALSE(img);
         EXPECT_EQ(img.message().rfind("Icon image is not valid", 0), 0u) << img.message();
     }
+}
+
+// PNG files put together chunk by chunk, for the cases an encoder never writes.
+void PutBig32(Bytes& b, std::uint32_t v)
+{
+    for (int i = 3; i >= 0; --i)
+        b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+
+void AddChunk(Bytes& png, const char* type, const Bytes& data, bool goodCrc = true)
+{
+    PutBig32(png, static_cast<std::uint32_t>(data.size()));
+    Bytes typed(type, type + 4);
+    typed.insert(typed.end(), data.begin(), data.end());
+    png.insert(png.end(), typed.begin(), typed.end());
+    const auto crc = static_cast<std::uint32_t>(crc32(0, typed.data(), static_cast<uInt>(typed.size())));
+    PutBig32(png, goodCrc ? crc : ~crc);
+}
+
+Bytes PngStart(std::uint32_t width, std::uint32_t height)
+{
+    Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    Bytes ihdr;
+    PutBig32(ihdr, width);
+    PutBig32(ihdr, height);
+    ihdr.insert(ihdr.end(), {8, PNG_COLOR_TYPE_RGB_ALPHA, 0, 0, 0});
+    AddChunk(png, "IHDR", ihdr);
+    return png;
+}
+
+// Deflate of `first`, flushed so that it decodes on its own, then `rest`.
+std::pair<Bytes, Bytes> Deflate(const Bytes& first, const Bytes& rest)
+{
+    z_stream z{};
+    deflateInit(&z, 9);
+    Bytes a(compressBound(static_cast<uLong>(first.size())) + 64);
+    Bytes b(compressBound(static_cast<uLong>(rest.size())) + 64);
+    z.next_in = const_cast<Bytef*>(first.data());
+    z.avail_in = static_cast<uInt>(first.size());
+    z.next_out = a.data();
+    z.avail_out = static_cast<uInt>(a.size());
+    deflate(&z, Z_FULL_FLUSH);
+    a.resize(a.size() - z.avail_out);
+    z.next_in = const_cast<Bytef*>(rest.data());
+    z.avail_in = static_cast<uInt>(rest.size());
+    z.next_out = b.data();
+    z.avail_out = static_cast<uInt>(b.size());
+    deflate(&z, Z_FINISH);
+    b.resize(b.size() - z.avail_out);
+    deflateEnd(&z);
+    return {a, b};
+}
+
+// A 1 x 1 picture whose compressed stream goes on past its one row. Some
+// kilobytes of such a tail inflate to hundreds of megabytes; the reader must
+// stop at the last row, so a tail that is even damaged (a second IDAT with a
+// wrong checksum) never costs the picture, or the time to inflate it.
+TEST(ImageDecoder, PngStreamPastTheLastRowIsNotInflated)
+{
+    const Bytes row = {0, 10, 20, 30, 255}; // filter byte, then R G B A
+    const auto [head, tail] = Deflate(row, Bytes(64u << 20, 0));
+    Bytes png = PngStart(1, 1);
+    AddChunk(png, "IDAT", head);
+    AddChunk(png, "IDAT", tail, /*goodCrc=*/false);
+    AddChunk(png, "IEND", {});
+
+    auto img = DecodePng(png);
+    ASSERT_TRUE(img) << img.message();
+    EXPECT_EQ(img->pixels, (std::vector<std::uint32_t>{0xFF0A141Eu}));
+
+    // A stream that ends before the last row is still refused.
+    Bytes cut = PngStart(1, 2);
+    AddChunk(cut, "IDAT", Deflate(row, {}).first);
+    AddChunk(cut, "IEND", {});
+    EXPECT_FALSE(DecodePng(cut));
+}
+
+// Compressed text chunks of a few kilobytes each inflate to megabytes; libpng
+// would keep every one of them until the end. Read in a child process so
+// that its peak memory can be told apart from the rest of the test run.
+TEST(ImageDecoder, PngTextChunksCostNoMemory)
+{
+    Bytes png = PngStart(1, 1);
+    const Bytes zeros(7u << 20, 'a');
+    Bytes packed(compressBound(static_cast<uLong>(zeros.size())));
+    uLongf packedSize = static_cast<uLongf>(packed.size());
+    ASSERT_EQ(compress2(packed.data(), &packedSize, zeros.data(), static_cast<uLong>(zeros.size()), 9), Z_OK);
+    packed.resize(packedSize);
+    for (int i = 0; i < 40; ++i) {
+        Bytes text = {'k', static_cast<std::uint8_t>('A' + i % 26), 0, 0};
+        text.insert(text.end(), packed.begin(), packed.end());
+        AddChunk(png, "zTXt", text);
+    }
+    auto [head, tail] = Deflate({0, 1, 2, 3, 255}, {});
+    head.insert(head.end(), tail.begin(), tail.end());
+    AddChunk(png, "IDAT", head);
+    AddChunk(png, "IEND", {});
+    ASSERT_LT(png.size(), 1u << 20);
+
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        rusage before{};
+        getrusage(RUSAGE_SELF, &before);
+        const bool ok = DecodePng(png).ok();
+        rusage after{};
+        getrusage(RUSAGE_SELF, &after);
+        const long grownKb = after.ru_maxrss - before.ru_maxrss;
+        _exit(!ok ? 2 : grownKb > 64 * 1024 ? 3 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "2: not decoded, 3: over 64 MB taken";
 }
 
 } // namespace

@@ -203,6 +203,41 @@ TEST(PeResourceReader, HostileCountsAndOffsetsYieldNothingOutsideTheFile)
     }
 }
 
+// 65,535 group names, each with a language directory of its own that claims
+// 65,535 entries, none of them data. The directories overlap, so the file
+// stays small (1.5 MB) while reading each in full would mean four billion
+// entries: the reader must finish quickly and find no group.
+TEST(PeResourceReader, OverlappingLanguageDirectoriesDoNotMakeTheReadQuadratic)
+{
+    constexpr std::uint32_t kNames = 65535;
+    constexpr std::size_t kNameDir = 24;
+    constexpr std::size_t kLanguageDirs = kNameDir + 16 + 8 * kNames;
+    constexpr std::size_t kTreeSize = kLanguageDirs + 8 * kNames + 16 + 8 * 65536;
+    PeLayout layout;
+    Bytes b = BuildPe({ { ResId::Id(kGroup), ResId::Id(1), 1033, Bytes(kTreeSize, 0) } }, false,
+                      &layout);
+    const std::size_t root = layout.rsrcOffset;
+    std::fill(b.begin() + static_cast<std::ptrdiff_t>(root),
+              b.begin() + static_cast<std::ptrdiff_t>(root + kTreeSize), 0);
+    b[root + 14] = 1; // one type: RT_GROUP_ICON
+    Put32(b, root + 16, kGroup);
+    Put32(b, root + 20, 0x80000000u | kNameDir);
+    b[root + kNameDir + 14] = 0xFF;
+    b[root + kNameDir + 15] = 0xFF;
+    for (std::uint32_t i = 0; i < kNames; ++i) {
+        Put32(b, root + kNameDir + 16 + 8 * i, i + 1);
+        Put32(b, root + kNameDir + 20 + 8 * i, 0x80000000u | (kLanguageDirs + 8 * i));
+    }
+    // Every byte 0xFF: each directory claims the most entries, and every entry
+    // reads as a subdirectory, which a language level cannot hold.
+    std::fill(b.begin() + static_cast<std::ptrdiff_t>(root + kLanguageDirs),
+              b.begin() + static_cast<std::ptrdiff_t>(root + kTreeSize), 0xFF);
+
+    auto r = PeResourceReader::open(b);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->groupCount(), 0u);
+}
+
 TEST(PeResourceReader, DataEntryPastTheFileIsMissing)
 {
     PeLayout layout;
