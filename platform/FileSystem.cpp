@@ -45,12 +45,12 @@ unsigned entryAttributes(int dirFd, const char* name, unsigned char type, Attrib
     }
     if (isLink)
         attributes |= faSymLink;
-    if (!isLink && type == DT_UNKNOWN && detail == AttributeDetail::Kind)
-        return attributes | (S_ISDIR(st.st_mode) ? unsigned(faDirectory) : 0u);
-    // The target decides folder and read-only; a dangling link has neither.
-    if (fstatat(dirFd, name, &st, 0) == 0) {
-        const unsigned fromTarget = attributesFromStat(st);
-        attributes |= detail == AttributeDetail::Full ? fromTarget : (fromTarget & faDirectory);
+    // An entry already looked at that is no link answers for itself; a link's
+    // target decides folder and read-only, and a dangling link has neither.
+    const bool haveOwn = !isLink && type == DT_UNKNOWN;
+    if (haveOwn || fstatat(dirFd, name, &st, 0) == 0) {
+        const unsigned fromStat = attributesFromStat(st);
+        attributes |= detail == AttributeDetail::Full ? fromStat : (fromStat & faDirectory);
     }
     return attributes;
 }

@@ -1,5 +1,6 @@
 #include "platform/IconChoice.h"
 
+#include "iconfile/ImageDecoder.h"
 #include "util/ByteReader.h"
 
 #include <algorithm>
@@ -12,12 +13,6 @@ namespace {
 
 constexpr std::size_t kGroupHeaderSize = 6;
 constexpr std::size_t kGroupEntrySize = 14;
-
-bool StartsWithPngSignature(std::span<const std::uint8_t> data)
-{
-    static constexpr std::uint8_t kSig[8] = { 0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n' };
-    return data.size() >= 8 && std::equal(kSig, kSig + 8, data.begin());
-}
 
 // Bits per pixel from the PNG header: bit depth times the channels of the
 // colour type. A palette image counts its index depth, like a BMP one.
@@ -103,7 +98,7 @@ int CandidateBitCount(std::uint16_t directoryBitCount, std::uint8_t colourCount,
     if (directoryBitCount != 0)
         return directoryBitCount;
     ByteReader r(data);
-    if (StartsWithPngSignature(data)) {
+    if (IsPng(data)) {
         if (int b = PngBitCount(r))
             return b;
     } else if (auto bits = r.u16(14); bits && *bits != 0) {
