@@ -1,6 +1,7 @@
 #include "browse/Glyphs.h"
 
 #include <array>
+#include <cstddef>
 
 namespace glyphor {
 
@@ -210,31 +211,38 @@ struct Art {
     int height;
 };
 
+// The height of a picture is the number of its rows, taken from the table.
+template <std::size_t N>
+Art artFrom(const char* const (&rows)[N])
+{
+    return { rows, int(N) };
+}
+
 Art artOf(Glyph glyph)
 {
     switch (glyph) {
     case Glyph::Floppy:
-        return { kFloppy, int(std::size(kFloppy)) };
+        return artFrom(kFloppy);
     case Glyph::Hard:
-        return { kHard, int(std::size(kHard)) };
+        return artFrom(kHard);
     case Glyph::Network:
-        return { kNetwork, int(std::size(kNetwork)) };
+        return artFrom(kNetwork);
     case Glyph::CdRom:
-        return { kCdRom, int(std::size(kCdRom)) };
+        return artFrom(kCdRom);
     case Glyph::Ram:
-        return { kRam, int(std::size(kRam)) };
+        return artFrom(kRam);
     case Glyph::OpenFolder:
-        return { kOpenFolder, int(std::size(kOpenFolder)) };
+        return artFrom(kOpenFolder);
     case Glyph::CurrentFolder:
-        return { kCurrentFolder, int(std::size(kCurrentFolder)) };
+        return artFrom(kCurrentFolder);
     case Glyph::ClosedFolder:
-        return { kClosedFolder, int(std::size(kClosedFolder)) };
+        return artFrom(kClosedFolder);
     case Glyph::Executable:
-        return { kExecutable, int(std::size(kExecutable)) };
+        return artFrom(kExecutable);
     case Glyph::UnknownFile:
-        return { kUnknownFile, int(std::size(kUnknownFile)) };
+        return artFrom(kUnknownFile);
     }
-    return { kUnknownFile, int(std::size(kUnknownFile)) };
+    return artFrom(kUnknownFile);
 }
 
 QImage draw(const Art& art)

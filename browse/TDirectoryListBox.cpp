@@ -3,44 +3,14 @@
 #include "browse/BrowseErrors.h"
 #include "browse/Glyphs.h"
 #include "browse/ItemLayout.h"
+#include "browse/ListAdapter.h"
 
-#include <QAbstractListModel>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
 
 namespace glyphor {
-
-// The entries of the model as a list for the view; reset after each rebuild.
-class DirectoryEntriesAdapter : public QAbstractListModel {
-public:
-    DirectoryEntriesAdapter(DirectoryListModel* model, QObject* parent)
-        : QAbstractListModel(parent), m_model(model)
-    {
-    }
-
-    int rowCount(const QModelIndex& parent = {}) const override
-    {
-        return parent.isValid() ? 0 : int(m_model->entries().size());
-    }
-
-    QVariant data(const QModelIndex& index, int role) const override
-    {
-        if (role != Qt::DisplayRole || index.row() < 0 || index.row() >= rowCount())
-            return {};
-        return m_model->entries()[index.row()].text;
-    }
-
-    void reset()
-    {
-        beginResetModel();
-        endResetModel();
-    }
-
-private:
-    DirectoryListModel* m_model;
-};
 
 namespace {
 
@@ -120,7 +90,9 @@ private:
 TDirectoryListBox::TDirectoryListBox(QWidget* parent)
     : QListView(parent)
     , m_model(new DirectoryListModel(this))
-    , m_adapter(new DirectoryEntriesAdapter(m_model, this))
+    , m_adapter(new ListAdapter(
+          [model = m_model] { return int(model->entries().size()); },
+          [model = m_model](int row) { return model->entries()[row].text; }, this))
 {
     setModel(m_adapter);
     setItemDelegate(new FolderItemDelegate(m_model, this));

@@ -11,7 +11,7 @@
 
 namespace glyphor {
 
-class DirectoryEntriesAdapter;
+class ListAdapter;
 
 class TDirectoryListBox : public QListView {
     Q_OBJECT
@@ -41,7 +41,7 @@ private:
     void showModel();
 
     DirectoryListModel* m_model;
-    DirectoryEntriesAdapter* m_adapter;
+    ListAdapter* m_adapter;
     bool m_syncing = false;
 };
 

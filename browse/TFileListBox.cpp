@@ -3,44 +3,14 @@
 #include "browse/BrowseErrors.h"
 #include "browse/Glyphs.h"
 #include "browse/ItemLayout.h"
+#include "browse/ListAdapter.h"
 
-#include <QAbstractListModel>
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
 
 namespace glyphor {
-
-// The names of the model as a list for the view; reset after each read.
-class FileItemsAdapter : public QAbstractListModel {
-public:
-    FileItemsAdapter(FileListModel* model, QObject* parent)
-        : QAbstractListModel(parent), m_model(model)
-    {
-    }
-
-    int rowCount(const QModelIndex& parent = {}) const override
-    {
-        return parent.isValid() ? 0 : m_model->count();
-    }
-
-    QVariant data(const QModelIndex& index, int role) const override
-    {
-        if (role != Qt::DisplayRole || index.row() < 0 || index.row() >= rowCount())
-            return {};
-        return m_model->item(index.row());
-    }
-
-    void reset()
-    {
-        beginResetModel();
-        endResetModel();
-    }
-
-private:
-    FileListModel* m_model;
-};
 
 namespace {
 
@@ -94,7 +64,8 @@ private:
 TFileListBox::TFileListBox(QWidget* parent)
     : QListView(parent)
     , m_model(new FileListModel(this))
-    , m_adapter(new FileItemsAdapter(m_model, this))
+    , m_adapter(new ListAdapter([model = m_model] { return model->count(); },
+          [model = m_model](int row) { return model->item(row); }, this))
 {
     setModel(m_adapter);
     auto* delegate = new FileItemDelegate(this);

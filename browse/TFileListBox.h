@@ -9,7 +9,7 @@
 
 namespace glyphor {
 
-class FileItemsAdapter;
+class ListAdapter;
 
 class TFileListBox : public QListView {
     Q_OBJECT
@@ -50,7 +50,7 @@ private:
     void endWait();
 
     FileListModel* m_model;
-    FileItemsAdapter* m_adapter;
+    ListAdapter* m_adapter;
     bool m_showGlyphs = false;
     bool m_syncing = false;
     bool m_mousePress = false;

@@ -1,0 +1,43 @@
+#pragma once
+
+// Shows the lines of one of the browse models to a QListView. The models keep
+// their own lists; the view asks through the two functions given here, and
+// reset() tells it to ask again after the model rebuilt its list.
+
+#include <QAbstractListModel>
+
+#include <functional>
+
+namespace glyphor {
+
+class ListAdapter : public QAbstractListModel {
+public:
+    ListAdapter(std::function<int()> count, std::function<QString(int)> text, QObject* parent)
+        : QAbstractListModel(parent), m_count(std::move(count)), m_text(std::move(text))
+    {
+    }
+
+    int rowCount(const QModelIndex& parent = {}) const override
+    {
+        return parent.isValid() ? 0 : m_count();
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (role != Qt::DisplayRole || index.row() < 0 || index.row() >= rowCount())
+            return {};
+        return m_text(index.row());
+    }
+
+    void reset()
+    {
+        beginResetModel();
+        endResetModel();
+    }
+
+private:
+    std::function<int()> m_count;
+    std::function<QString(int)> m_text;
+};
+
+} // namespace glyphor
