@@ -230,7 +230,6 @@ private slots:
     void drawsIconCentredOnTheFill()
     {
         auto source = std::make_shared<FakeSource>();
-        FakeSource& fake = *source;
         TIconComboBox box(nullptr, source);
         box.setFileName(MakeFile(m_dir, "a.exe"));
         QImage image(61, 38, QImage::Format_ARGB32);
