@@ -7,7 +7,6 @@
 #include "harvest/IconCounter.h"
 #include "harvest/IconSource.h"
 #include "harvest/NextIconFileName.h"
-#include "harvest/PathJoin.h"
 #include "platform/FileSystem.h"
 #include "util/Error.h"
 
@@ -69,7 +68,7 @@ void HarvestRun::setPumpPace(PumpPace pace, int intervalMs)
 
 QString HarvestRun::TempFolderOf(const QString& destination)
 {
-    return JoinPath(destination, QStringLiteral("Temp"));
+    return platform::joinPath(destination, QStringLiteral("Temp"));
 }
 
 void HarvestRun::scanTreeClick()
@@ -364,7 +363,7 @@ HarvestRun::Next HarvestRun::merge(Kind kind, const QStringList& collected, cons
             return Next::Abandon;
         }
         const QString& name = collected[ci];
-        const QString path = JoinPath(collectedFolder, name);
+        const QString path = platform::joinPath(collectedFolder, name);
 
         if (m_host.stopState() == AddAllRemaining) {
             const QString target = NextIconFileName(destFolder);
@@ -444,7 +443,7 @@ HarvestRun::Next HarvestRun::merge(Kind kind, const QStringList& collected, cons
 void HarvestRun::cleanUp(const QStringList& collected, const QString& collectedFolder, const QSet<int>& keep)
 {
     for (int i = 0; i < collected.size(); ++i) {
-        const QString path = JoinPath(collectedFolder, collected[i]);
+        const QString path = platform::joinPath(collectedFolder, collected[i]);
         if (path.contains(QLatin1String(".ico")) && !keep.contains(i))
             m_files.deleteFile(path);
     }

@@ -1,7 +1,7 @@
 #include "harvest/NextIconFileName.h"
 
 #include "harvest/IconCounter.h"
-#include "harvest/PathJoin.h"
+#include "platform/FileSystem.h"
 #include "util/Error.h"
 
 #include <QFile>
@@ -53,7 +53,7 @@ QString NextIconFileName(const QString& folder)
     const std::int32_t start = IconCounter();
     std::int32_t counter = start;
     for (int tried = 0; tried < kNamesPerFolder; ++tried) {
-        const QString candidate = JoinPath(folder, QStringLiteral("Icon") + IconNumberDigits(counter) + QStringLiteral(".ico"));
+        const QString candidate = platform::joinPath(folder, QStringLiteral("Icon") + IconNumberDigits(counter) + QStringLiteral(".ico"));
         const bool taken = FileTaken(candidate);
         counter = Next(counter);
         if (!taken) {
