@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <utility>
 
 namespace glyphor {
 
@@ -198,13 +199,14 @@ HarvestRun::Next HarvestRun::walk(const QString& sourceFolder)
     QString current = sourceFolder;
     for (;;) {
         // A folder that cannot be searched gives no entries and no checks.
-        const std::optional<std::vector<platform::DirEntry>> listed = m_files.listDirectory(current);
-        const std::vector<platform::DirEntry> entries = listed.value_or(std::vector<platform::DirEntry>());
+        std::optional<std::vector<platform::DirEntry>> listed = m_files.listDirectory(current);
+        const bool searched = listed.has_value();
+        const std::vector<platform::DirEntry> entries = std::move(listed).value_or(std::vector<platform::DirEntry>());
         // The listing leaves out "." and "..", which the system's search
         // gives first for every folder but the root. The stop is checked
         // before each of them all the same, so that a stop click is answered
         // in a folder that is empty too.
-        const int dots = listed && current != QLatin1String("/") ? 2 : 0;
+        const int dots = searched && current != QLatin1String("/") ? 2 : 0;
         const int total = dots + int(entries.size());
         for (int e = 0; e < total; ++e) {
             if (m_abandoned || isClosing()) {
