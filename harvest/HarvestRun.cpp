@@ -390,10 +390,8 @@ HarvestRun::Next HarvestRun::merge(Kind kind, const QStringList& collected, cons
         // The count is looked at before each comparison: a pump may have
         // read the list again.
         for (int j = 0; j < index.count(); ++j) {
-            if (exact) {
-                m_host.setStatus(comparing(j));
-                pumpNow();
-            } else if (pumpDue()) {
+            // pumpDue is false at the exact pace, which pumps every time.
+            if (exact || pumpDue()) {
                 m_host.setStatus(comparing(j));
                 pumpNow();
             }
