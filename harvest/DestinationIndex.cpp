@@ -1,7 +1,7 @@
 #include "harvest/DestinationIndex.h"
 
 #include "browse/NameOrder.h"
-#include "harvest/PathJoin.h"
+#include "platform/FileSystem.h"
 
 #include <QHash>
 
@@ -49,7 +49,7 @@ bool DestinationIndex::equals(int index, const Probe& probe)
 {
     Entry& entry = m_entries[std::size_t(index)];
     if (!entry.read)
-        Assign(entry, m_ops.readSignature(JoinPath(m_folder, entry.name)));
+        Assign(entry, m_ops.readSignature(platform::joinPath(m_folder, entry.name)));
     if (!probe.signature || !entry.signature)
         return false;
     return entry.hash == probe.hash && *entry.signature == *probe.signature;

@@ -7,7 +7,6 @@
 #include "harvest/IconCounter.h"
 #include "harvest/IconSource.h"
 #include "harvest/NextIconFileName.h"
-#include "harvest/PathJoin.h"
 #include "platform/FileSystem.h"
 #include "util/Error.h"
 
@@ -15,6 +14,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <utility>
 
 namespace glyphor {
 
@@ -69,7 +69,7 @@ void HarvestRun::setPumpPace(PumpPace pace, int intervalMs)
 
 QString HarvestRun::TempFolderOf(const QString& destination)
 {
-    return JoinPath(destination, QStringLiteral("Temp"));
+    return platform::joinPath(destination, QStringLiteral("Temp"));
 }
 
 void HarvestRun::scanTreeClick()
@@ -199,13 +199,14 @@ HarvestRun::Next HarvestRun::walk(const QString& sourceFolder)
     QString current = sourceFolder;
     for (;;) {
         // A folder that cannot be searched gives no entries and no checks.
-        const std::optional<std::vector<platform::DirEntry>> listed = m_files.listDirectory(current);
-        const std::vector<platform::DirEntry> entries = listed.value_or(std::vector<platform::DirEntry>());
+        std::optional<std::vector<platform::DirEntry>> listed = m_files.listDirectory(current);
+        const bool searched = listed.has_value();
+        const std::vector<platform::DirEntry> entries = std::move(listed).value_or(std::vector<platform::DirEntry>());
         // The listing leaves out "." and "..", which the system's search
         // gives first for every folder but the root. The stop is checked
         // before each of them all the same, so that a stop click is answered
         // in a folder that is empty too.
-        const int dots = listed && current != QLatin1String("/") ? 2 : 0;
+        const int dots = searched && current != QLatin1String("/") ? 2 : 0;
         const int total = dots + int(entries.size());
         for (int e = 0; e < total; ++e) {
             if (m_abandoned || isClosing()) {
@@ -364,7 +365,7 @@ HarvestRun::Next HarvestRun::merge(Kind kind, const QStringList& collected, cons
             return Next::Abandon;
         }
         const QString& name = collected[ci];
-        const QString path = JoinPath(collectedFolder, name);
+        const QString path = platform::joinPath(collectedFolder, name);
 
         if (m_host.stopState() == AddAllRemaining) {
             const QString target = NextIconFileName(destFolder);
@@ -389,10 +390,8 @@ HarvestRun::Next HarvestRun::merge(Kind kind, const QStringList& collected, cons
         // The count is looked at before each comparison: a pump may have
         // read the list again.
         for (int j = 0; j < index.count(); ++j) {
-            if (exact) {
-                m_host.setStatus(comparing(j));
-                pumpNow();
-            } else if (pumpDue()) {
+            // pumpDue is false at the exact pace, which pumps every time.
+            if (exact || pumpDue()) {
                 m_host.setStatus(comparing(j));
                 pumpNow();
             }
@@ -444,7 +443,7 @@ HarvestRun::Next HarvestRun::merge(Kind kind, const QStringList& collected, cons
 void HarvestRun::cleanUp(const QStringList& collected, const QString& collectedFolder, const QSet<int>& keep)
 {
     for (int i = 0; i < collected.size(); ++i) {
-        const QString path = JoinPath(collectedFolder, collected[i]);
+        const QString path = platform::joinPath(collectedFolder, collected[i]);
         if (path.contains(QLatin1String(".ico")) && !keep.contains(i))
             m_files.deleteFile(path);
     }

@@ -1,12 +1,10 @@
 #include "harvest/NextIconFileName.h"
 
 #include "harvest/IconCounter.h"
-#include "harvest/PathJoin.h"
+#include "platform/FileSystem.h"
 #include "util/Error.h"
 
-#include <QFile>
-
-#include <sys/stat.h>
+#include <optional>
 
 namespace glyphor {
 
@@ -16,20 +14,12 @@ namespace {
 constexpr int kNamesPerFolder = 10000;
 
 // A name is taken by anything but a folder. A link counts by what it points
-// at, and a dangling link counts as taken so that nothing is written through it.
+// at, and a dangling link counts as taken so that nothing is written through
+// it: its attributes then hold no folder bit.
 bool FileTaken(const QString& path)
 {
-    const QByteArray native = QFile::encodeName(path);
-    struct stat st {};
-    if (::lstat(native.constData(), &st) != 0)
-        return false;
-    if (S_ISLNK(st.st_mode)) {
-        struct stat target {};
-        if (::stat(native.constData(), &target) != 0)
-            return true;
-        return !S_ISDIR(target.st_mode);
-    }
-    return !S_ISDIR(st.st_mode);
+    const std::optional<unsigned> attributes = platform::attributesOf(path);
+    return attributes && !(*attributes & platform::faDirectory);
 }
 
 // The counter steps in 32 bits and wraps instead of overflowing; only the last
@@ -53,7 +43,7 @@ QString NextIconFileName(const QString& folder)
     const std::int32_t start = IconCounter();
     std::int32_t counter = start;
     for (int tried = 0; tried < kNamesPerFolder; ++tried) {
-        const QString candidate = JoinPath(folder, QStringLiteral("Icon") + IconNumberDigits(counter) + QStringLiteral(".ico"));
+        const QString candidate = platform::joinPath(folder, QStringLiteral("Icon") + IconNumberDigits(counter) + QStringLiteral(".ico"));
         const bool taken = FileTaken(candidate);
         counter = Next(counter);
         if (!taken) {
