@@ -19,14 +19,6 @@ constexpr std::uint32_t kEntryBytes = 16;
 constexpr std::uint32_t kInfoHeaderBytes = 40;
 constexpr std::uint32_t kTableBytes = 16 * 4;
 
-bool IsWritable(const IconImage& icon)
-{
-    if (icon.empty())
-        return false;
-    const std::size_t count = std::size_t(icon.width) * std::size_t(icon.height);
-    return icon.pixels.size() == count && icon.mask.size() == count;
-}
-
 void Put16(std::vector<std::uint8_t>& out, std::uint16_t v)
 {
     out.push_back(static_cast<std::uint8_t>(v));
@@ -43,7 +35,7 @@ void Put32(std::vector<std::uint8_t>& out, std::uint32_t v)
 
 std::vector<std::uint8_t> EncodeIconFile(const IconImage& icon)
 {
-    if (!IsWritable(icon))
+    if (!icon.wellFormed())
         return {};
     const std::uint32_t w = static_cast<std::uint32_t>(icon.width);
     const std::uint32_t h = static_cast<std::uint32_t>(icon.height);
@@ -137,7 +129,7 @@ void WriteIconFile(const IconImage& icon, const std::string& path)
 {
     // Refused before anything is created, so that an empty icon leaves no
     // empty file behind.
-    if (!IsWritable(icon))
+    if (!icon.wellFormed())
         throw Error("Icon image is not valid");
     const std::vector<std::uint8_t> bytes = EncodeIconFile(icon);
 

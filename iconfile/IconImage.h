@@ -2,6 +2,7 @@
 // One picture of an icon as the program holds it in memory: colour pixels and
 // a one-bit mask of the same size, top row first.
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -18,6 +19,15 @@ struct IconImage {
     bool hasAlpha = false;
 
     bool empty() const { return width <= 0 || height <= 0; }
+    // Not empty, and pixels and mask hold exactly width * height entries: the
+    // one shape that the normalizer and both encoders can index without checks.
+    bool wellFormed() const
+    {
+        if (empty())
+            return false;
+        const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+        return pixels.size() == count && mask.size() == count;
+    }
     std::uint32_t pixel(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
     bool transparent(int x, int y) const { return mask[static_cast<std::size_t>(y) * width + x] != 0; }
 

@@ -60,8 +60,7 @@ std::uint32_t Black()
 IconImage NormalizeIcon(const IconImage& source, int size)
 {
     IconImage out;
-    const std::size_t count = source.empty() ? 0 : std::size_t(source.width) * std::size_t(source.height);
-    if (count == 0 || size <= 0 || source.pixels.size() != count || source.mask.size() != count)
+    if (!source.wellFormed() || size <= 0)
         return out;
     out.width = size;
     out.height = size;

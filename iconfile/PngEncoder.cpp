@@ -45,9 +45,9 @@ bool WritePngRows(png_structp png, png_infop info, const IconImage& icon,
 
 Result<std::vector<std::uint8_t>> EncodePng(const IconImage& icon)
 {
-    const std::size_t count = icon.empty() ? 0 : std::size_t(icon.width) * std::size_t(icon.height);
-    if (count == 0 || icon.pixels.size() != count || icon.mask.size() != count)
+    if (!icon.wellFormed())
         return Failure{"Icon image is not valid"};
+    const std::size_t count = icon.pixels.size();
 
     std::vector<std::uint8_t> rgba(count * 4);
     for (std::size_t i = 0; i < count; ++i) {
