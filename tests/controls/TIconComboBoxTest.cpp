@@ -68,7 +68,6 @@ private slots:
     void newControlIsDisabledAndEmpty()
     {
         auto source = std::make_shared<FakeSource>();
-        FakeSource& fake = *source;
         TIconComboBox box(nullptr, source);
         QVERIFY(!box.isEnabled());
         QCOMPARE(box.numberOfIcons(), -1);
@@ -152,7 +151,6 @@ private slots:
     void autoDisableOffEnablesWithoutFile()
     {
         auto source = std::make_shared<FakeSource>();
-        FakeSource& fake = *source;
         TIconComboBox box(nullptr, source);
         box.setAutoDisable(false);
         QVERIFY(box.isEnabled());
