@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 namespace glyphor {
@@ -20,11 +21,23 @@ public:
     virtual std::optional<IconImage> extract(const QString& path, int index) const = 0;
 };
 
-// The platform's icon extraction.
+// The platform's icon extraction. A scan asks for the count of a file and
+// then for each of its icons in turn; the file last asked about stays mapped
+// and parsed, so its resource directory is read once, not once per icon. A
+// file that changed on disk (another size, time or inode) is read again.
 class PlatformIconSource final : public IconSource {
 public:
+    PlatformIconSource();
+    ~PlatformIconSource() override;
+
     int count(const QString& path) const override;
     std::optional<IconImage> extract(const QString& path, int index) const override;
+
+private:
+    struct Parsed;
+    // The parsed file for path, or null when it cannot be read.
+    const Parsed* parsed(const QString& path) const;
+    mutable std::unique_ptr<Parsed> m_last;
 };
 
 } // namespace glyphor

@@ -1,21 +1,82 @@
 #include "harvest/IconSource.h"
 
 #include "platform/IconExtractor.h"
+#include "platform/MappedFile.h"
 
 #include <QFile>
 
+#include <sys/stat.h>
+
 namespace glyphor {
+
+namespace {
+
+// What tells one state of a file from another without reading it.
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified {};
+
+    bool operator==(const FileIdentity& o) const
+    {
+        return device == o.device && inode == o.inode && size == o.size
+            && modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec;
+    }
+};
+
+std::optional<FileIdentity> IdentityOf(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return std::nullopt;
+    return FileIdentity { st.st_dev, st.st_ino, st.st_size, st.st_mtim };
+}
+
+} // namespace
+
+struct PlatformIconSource::Parsed {
+    QString path;
+    FileIdentity identity;
+    platform::MappedFile file;
+    platform::IconSource icons;
+};
+
+PlatformIconSource::PlatformIconSource() = default;
+PlatformIconSource::~PlatformIconSource() = default;
+
+const PlatformIconSource::Parsed* PlatformIconSource::parsed(const QString& path) const
+{
+    const std::string native = QFile::encodeName(path).toStdString();
+    const auto identity = IdentityOf(native);
+    if (!identity) {
+        m_last.reset();
+        return nullptr;
+    }
+    if (m_last && m_last->path == path && m_last->identity == *identity)
+        return m_last.get();
+    m_last.reset();
+    auto file = platform::MappedFile::open(native);
+    if (!file)
+        return nullptr;
+    // The parse keeps a view of the mapped bytes; both live in one object.
+    const auto bytes = file->bytes();
+    m_last.reset(new Parsed { path, *identity, std::move(*file), platform::IconSource(bytes) });
+    return m_last.get();
+}
 
 int PlatformIconSource::count(const QString& path) const
 {
-    return platform::IconCount(QFile::encodeName(path).toStdString());
+    const Parsed* p = parsed(path);
+    return p ? p->icons.count() : 0;
 }
 
 std::optional<IconImage> PlatformIconSource::extract(const QString& path, int index) const
 {
     if (index < 0)
         return std::nullopt;
-    return platform::ExtractIcon(QFile::encodeName(path).toStdString(), index);
+    const Parsed* p = parsed(path);
+    return p ? p->icons.icon(index) : std::nullopt;
 }
 
 } // namespace glyphor

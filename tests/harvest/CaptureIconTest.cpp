@@ -158,3 +158,35 @@ TEST(CaptureCorpus, EveryIconOfARealExecutableGivesA766ByteFile)
 
 } // namespace
 } // namespace glyphor
+
+namespace glyphor {
+namespace {
+
+// The platform source keeps the file last asked about parsed; a file replaced
+// or removed on disk must be read afresh.
+TEST(PlatformIconSourceTest, AFileChangedOnDiskIsReadAgain)
+{
+    const QString many = test::CorpusFile("public/libwine-amd64/regedit.exe");
+    const QString one = test::CorpusFile("public/libwine-amd64/notepad.exe");
+    if (many.isEmpty() || one.isEmpty())
+        GTEST_SKIP() << "corpus absent";
+    QTemporaryDir dir;
+    const QString path = dir.filePath("x.exe");
+    ASSERT_TRUE(QFile::copy(many, path));
+    PlatformIconSource source;
+    EXPECT_EQ(source.count(path), 6);
+    EXPECT_TRUE(source.extract(path, 5).has_value());
+
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(QFile::copy(one, path));
+    EXPECT_EQ(source.count(path), 1);
+    EXPECT_FALSE(source.extract(path, 5).has_value());
+    EXPECT_EQ(source.extract(path, 0), PlatformIconSource().extract(one, 0));
+
+    ASSERT_TRUE(QFile::remove(path));
+    EXPECT_EQ(source.count(path), 0);
+    EXPECT_FALSE(source.extract(path, 0).has_value());
+}
+
+} // namespace
+} // namespace glyphor
