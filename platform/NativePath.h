@@ -1,0 +1,30 @@
+#pragma once
+// File and folder names are bytes on this system, and many a name that comes
+// out of an archive of old software is not valid UTF-8. The program holds paths
+// as QString everywhere; these two functions are the one place where a path
+// crosses between QString and the system's bytes, and they cross without loss:
+// every byte sequence decodes to a QString that encodes back to the same bytes.
+//
+// A byte that is not part of a valid UTF-8 sequence decodes to the lone low
+// surrogate U+DC80 + (byte - 0x80). No valid UTF-8 decodes to a lone surrogate,
+// so the mark cannot be confused with a real character.
+
+#include <QString>
+
+#include <string>
+#include <string_view>
+
+namespace glyphor::platform {
+
+// The QString for a path or name as the system gives it.
+QString fromNativePath(std::string_view bytes);
+// The bytes to hand to the system for a path held as QString.
+std::string toNativePath(QStringView path);
+
+// A path or name for people to read: each undecodable byte is shown as \xHH,
+// everything else as it stands.
+QString displayPath(QStringView path);
+// True when the path holds any undecodable byte.
+bool hasUndecodableBytes(QStringView path);
+
+} // namespace glyphor::platform

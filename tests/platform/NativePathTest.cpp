@@ -1,0 +1,48 @@
+#include "platform/NativePath.h"
+
+#include <gtest/gtest.h>
+
+namespace glyphor::platform {
+namespace {
+
+struct Case {
+    const char* name;
+    std::string bytes;
+    const char* shown; // displayPath, as UTF-8
+};
+
+class NativePathTest : public testing::TestWithParam<Case> { };
+
+// Every byte sequence comes back unchanged, and undecodable bytes are marked
+// where they are shown.
+TEST_P(NativePathTest, RoundTripsAndShows)
+{
+    const Case& c = GetParam();
+    const QString held = fromNativePath(c.bytes);
+    EXPECT_EQ(toNativePath(held), c.bytes);
+    EXPECT_EQ(displayPath(held), QString::fromUtf8(c.shown));
+    EXPECT_EQ(
+        hasUndecodableBytes(held), std::string_view(c.shown).find("\\x") != std::string_view::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, NativePathTest,
+    testing::Values(Case { "Ascii", "/tmp/Icon0001.ico", "/tmp/Icon0001.ico" },
+        Case { "Utf8", "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80",
+            "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80" },
+        Case { "Latin1Byte", "caf\xE9.exe", "caf\\xE9.exe" },
+        Case { "Cp437Run", "\x82\x8A\xFF", "\\x82\\x8A\\xFF" },
+        Case { "CutSequence", "a\xE2\x82", "a\\xE2\\x82" },
+        Case { "Overlong", "\xC0\xAF", "\\xC0\\xAF" },
+        Case { "EncodedSurrogate", "\xED\xA0\x80", "\\xED\\xA0\\x80" },
+        Case { "AboveUnicode", "\xF4\x90\x80\x80", "\\xF4\\x90\\x80\\x80" },
+        Case { "ValidAfterInvalid", "\xFF\xC3\xA9", "\\xFF\xC3\xA9" }),
+    [](const testing::TestParamInfo<Case>& info) { return info.param.name; });
+
+TEST(NativePath, StrayTypedSurrogateBecomesReplacementCharacter)
+{
+    const QString typed = QString(QChar(0xD800)) + QLatin1String("x");
+    EXPECT_EQ(toNativePath(typed), std::string("\xEF\xBF\xBDx"));
+}
+
+} // namespace
+} // namespace glyphor::platform
