@@ -8,6 +8,7 @@
 #include "browse/TDirectoryListBox.h"
 #include "browse/TDriveComboBox.h"
 #include "browse/TFileListBox.h"
+#include "controls/TGradientCaption.h"
 #include "controls/TIconComboBox.h"
 #include "harvest/HarvestRun.h"
 #include "platform/SettingsStore.h"
@@ -85,6 +86,7 @@ TForm1::TForm1(QWidget* parent)
     // The window keeps the size of its layout: the client area plus the menu.
     const int menuHeight = menuBar()->sizeHint().height();
     setFixedSize(kClientWidth, menuHeight + kClientHeight);
+    buildCaption();
 
     FormCreate();
 }
@@ -208,6 +210,22 @@ void TForm1::buildMenus()
     WhatsThis1 = PopupMenu1->addAction(QStringLiteral("Whats This?"));
     WhatsThis1->setObjectName(QStringLiteral("WhatsThis1"));
     connect(WhatsThis1, &QAction::triggered, this, &TForm1::WhatsThis1Click);
+}
+
+// The title bar shades from purple to the desktop's title-bar colour, with
+// the maker's name in bold italic, a bold dash and the window's caption. It
+// is made last: it adds its frame around the window's finished size.
+void TForm1::buildCaption()
+{
+    GradientCaption1 = new TGradientCaption(this);
+    GradientCaption1->setObjectName(QStringLiteral("GradientCaption1"));
+    GradientCaption1->setColor(qRgb(0x80, 0x00, 0x80));
+    GradientCaption1->companyText()->setCaption(QStringLiteral("Tarnwell Developments"));
+    GradientCaption1->companyText()->setFontKind(TCompanyText::fkSystemBI);
+    GradientCaption1->appNameText()->setCaption(QStringLiteral("-"));
+    GradientCaption1->appNameText()->setFontKind(TCompanyText::fkSystemB);
+    GradientCaption1->captionText()->setCaption(QStringLiteral("Glyphor 2"));
+    GradientCaption1->captionText()->setFontKind(TCompanyText::fkSystem);
 }
 
 void TForm1::chainTabOrder()

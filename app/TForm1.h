@@ -30,6 +30,7 @@ class HarvestRun;
 class TDirectoryListBox;
 class TDriveComboBox;
 class TFileListBox;
+class TGradientCaption;
 class TIconComboBox;
 
 // The figures of the window's layout, in pixels.
@@ -90,6 +91,9 @@ public:
     QMenu* PopupMenu1; // "Whats This?", the popup menu of the six buttons
     QAction* WhatsThis1;
 
+    // The title bar, drawn by the window itself.
+    TGradientCaption* GradientCaption1;
+
     // What every capture passes through: the scratch icon holders and the
     // 32 x 32 image list, which holds its one image from the start.
     CaptureObjects Capture;
@@ -138,6 +142,7 @@ private:
     void buildSourceGroup();
     void buildDestinationGroup();
     void buildMenus();
+    void buildCaption();
     void chainTabOrder();
     QPushButton* makeButton(QWidget* parent, const QString& caption, int helpContext, QRect geometry);
 

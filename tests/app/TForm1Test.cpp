@@ -89,8 +89,10 @@ private slots:
         QCOMPARE(form.minimumSize(), form.maximumSize());
         QVERIFY(!(form.windowFlags() & Qt::WindowMaximizeButtonHint));
         QVERIFY(form.windowFlags() & Qt::WindowMinimizeButtonHint);
-        QCOMPARE(form.width(), kClientWidth);
-        QCOMPARE(form.height() - form.menuBar()->sizeHint().height(), kClientHeight);
+        // The client area below the menu bar; the title bar and frame are
+        // drawn around it.
+        QCOMPARE(form.centralWidget()->width(), kClientWidth);
+        QCOMPARE(form.centralWidget()->height() + form.Label1->height(), kClientHeight);
         QCOMPARE(form.Label1->height(), kStatusBarHeight);
         QVERIFY(!form.Label1->isSizeGripEnabled());
         QCOMPARE(form.statusText(), QString("Ready."));

@@ -1,0 +1,106 @@
+// The main window's title bar: its stored look, its place above the menu bar,
+// and its buttons and Alt+F4 closing through the window's normal close.
+#include "app/GlyphorApplication.h"
+#include "app/TForm1.h"
+#include "controls/TGradientCaption.h"
+#include "platform/SettingsStore.h"
+
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTest>
+
+using namespace glyphor;
+
+class TForm1CaptionTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void storedLook()
+    {
+        TForm1 form;
+        TGradientCaption* caption = form.GradientCaption1;
+        QCOMPARE(caption->color(), platform::ThemedColor(0x800080));
+        QCOMPARE(caption->enabled(), TGradientCaption::geAlways);
+        QCOMPARE(caption->numColors(), 64);
+        QCOMPARE(caption->companyText()->caption(), QString("Tarnwell Developments"));
+        QCOMPARE(caption->companyText()->fontKind(), TCompanyText::fkSystemBI);
+        QCOMPARE(caption->appNameText()->caption(), QString("-"));
+        QCOMPARE(caption->appNameText()->fontKind(), TCompanyText::fkSystemB);
+        QCOMPARE(caption->captionText()->caption(), QString("Glyphor 2"));
+        QCOMPARE(caption->captionText()->fontKind(), TCompanyText::fkSystem);
+        QVERIFY(caption->companyText()->font().bold() && caption->companyText()->font().italic());
+        QVERIFY(!caption->captionText()->font().bold());
+    }
+
+    void stripAboveTheMenuBar()
+    {
+        TForm1 form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QVERIFY(form.windowFlags() & Qt::FramelessWindowHint);
+        // A 2-pixel frame, the 24-pixel title bar, then the window as it was.
+        const int menu = form.menuBar()->height();
+        QCOMPARE(form.menuBar()->geometry(), QRect(2, 26, kClientWidth, menu));
+        QCOMPARE(form.centralWidget()->geometry().topLeft(), QPoint(2, 26 + menu));
+        QCOMPARE(form.Label1->geometry(),
+            QRect(2, 26 + menu + kClientHeight - kStatusBarHeight, kClientWidth, kStatusBarHeight));
+        QCOMPARE(form.size(), QSize(kClientWidth + 4, menu + kClientHeight + 28));
+
+        // Purple to the active title-bar colour in 64 bands, on the strip's
+        // first row, above the icon and texts.
+        const QImage image = form.grab().toImage();
+        const QRect strip = form.GradientCaption1->CaptionRect();
+        QList<QRgb> colours;
+        for (int x = strip.left(); x <= strip.right(); ++x)
+            if (colours.isEmpty() || colours.last() != image.pixel(x, strip.top()))
+                colours << image.pixel(x, strip.top());
+        QCOMPARE(colours.size(), 64);
+        QCOMPARE(colours.first(), qRgb(0x80, 0x00, 0x80));
+        QCOMPARE(colours.last(), form.palette().color(QPalette::Highlight).rgb());
+    }
+
+    void closingStoresTheCount_data()
+    {
+        QTest::addColumn<bool>("button");
+        QTest::newRow("close button") << true;
+        QTest::newRow("Alt+F4") << false;
+    }
+
+    void closingStoresTheCount()
+    {
+        QFETCH(bool, button);
+        TForm1 form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        form.ExtractedCount = button ? 1234 : 4321;
+        if (button) {
+            const QRect close
+                = CaptionButtonRects(form.size(), form.GradientCaption1->Frame()).close;
+            QTest::mouseClick(form.windowHandle(), Qt::LeftButton, {}, close.center());
+        } else {
+            QTest::keyClick(form.windowHandle(), Qt::Key_F4, Qt::AltModifier);
+        }
+        QVERIFY(!form.isVisible());
+        QCOMPARE(platform::SettingsStore().loadCount(), button ? 1234 : 4321);
+    }
+
+    void minimizeButton()
+    {
+        TForm1 form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        const QRect minimize
+            = CaptionButtonRects(form.size(), form.GradientCaption1->Frame()).minimize;
+        QTest::mouseClick(form.windowHandle(), Qt::LeftButton, {}, minimize.center());
+        QTRY_VERIFY(form.isMinimized());
+    }
+};
+
+int main(int argc, char* argv[])
+{
+    GlyphorApplication app(argc, argv);
+    TForm1CaptionTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "TForm1CaptionTest.moc"
