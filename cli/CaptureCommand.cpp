@@ -1,5 +1,6 @@
 #include "cli/Commands.h"
 
+#include "cli/FileArguments.h"
 #include "iconfile/IconFileWriter.h"
 #include "iconfile/IconNormalizer.h"
 #include "platform/IconExtractor.h"
@@ -34,6 +35,17 @@ void Capture(const std::optional<IconImage>& icon, const std::string& out)
     WriteIconFile(NormalizeIcon(*icon), out);
 }
 
+// An index the file does not have is the user's mistake, not a damaged icon,
+// and is told as such.
+void RequireIndex(const std::string& file, int index)
+{
+    const int count = platform::IconCount(file);
+    if (index >= 0 && index < count)
+        return;
+    throw Error(Shown(file) + " has " + std::to_string(count) + (count == 1 ? " icon; " : " icons; ")
+                + std::to_string(index) + " is out of range");
+}
+
 } // namespace
 
 int CaptureCommand(const Arguments& args)
@@ -48,6 +60,8 @@ int CaptureCommand(const Arguments& args)
         return 2;
     }
     try {
+        RequireReadableFile(args[0]);
+        RequireIndex(args[0], *index);
         Capture(platform::ExtractIcon(args[0], *index), args[2]);
     } catch (const Error& e) {
         std::fprintf(stderr, "%s\n", e.what());
@@ -61,6 +75,12 @@ int CaptureAllCommand(const Arguments& args)
     if (args.size() != 2) {
         std::fputs("usage: glyphor2-cli capture-all FILE OUTDIR\n", stderr);
         return 2;
+    }
+    try {
+        RequireReadableFile(args[0]);
+    } catch (const Error& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
     }
     // The file is mapped and parsed once for all of its icons, which is what a
     // scan of one file does; a capture per process would measure start-up.

@@ -1,5 +1,6 @@
 #include "cli/Commands.h"
 
+#include "cli/OutputFile.h"
 #include "iconfile/IconFileReader.h"
 #include "iconfile/PngEncoder.h"
 #include "util/Error.h"
@@ -19,14 +20,7 @@ int ShowCommand(const Arguments& args)
         auto png = EncodePng(file.image());
         if (!png)
             throw Error(png.message());
-        std::FILE* out = std::fopen(args[1].c_str(), "wb");
-        if (!out)
-            throw Error(FormatMessage("Cannot create file %s", args[1]));
-        const bool written = std::fwrite(png->data(), 1, png->size(), out) == png->size();
-        if (std::fclose(out) != 0 || !written) {
-            std::remove(args[1].c_str());
-            throw Error("Stream write error");
-        }
+        WriteWholeFile(args[1], *png);
     } catch (const Error& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;
