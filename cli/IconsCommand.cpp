@@ -1,8 +1,7 @@
 #include "cli/Commands.h"
 
-#include "cli/FileArguments.h"
+#include "cli/CommandLine.h"
 #include "platform/IconExtractor.h"
-#include "util/Error.h"
 
 #include <cstdio>
 
@@ -14,16 +13,12 @@ int IconsCommand(const Arguments& args)
         std::fputs("usage: glyphor2-cli icons FILE\n", stderr);
         return 2;
     }
-    try {
+    return RunReportingErrors([&] {
         RequireReadableFile(args[0]);
-    } catch (const Error& e) {
-        std::fprintf(stderr, "%s\n", e.what());
-        return 1;
-    }
-    // A file that can be read but is no executable simply has no icons, as
-    // the icon picker and the scans see it.
-    std::printf("%d\n", platform::IconCount(args[0]));
-    return 0;
+        // A file that can be read but is no executable simply has no icons,
+        // as the icon picker and the scans see it.
+        std::printf("%d\n", platform::IconCount(args[0]));
+    });
 }
 
 } // namespace glyphor::cli

@@ -1,6 +1,6 @@
 #include "cli/OutputFile.h"
 
-#include "cli/FileArguments.h"
+#include "cli/CommandLine.h"
 #include "platform/FileSystem.h"
 #include "util/Error.h"
 

@@ -1,5 +1,6 @@
 #include "cli/Commands.h"
 
+#include "cli/CommandLine.h"
 #include "cli/OutputFile.h"
 #include "iconfile/IconFileReader.h"
 #include "iconfile/PngEncoder.h"
@@ -15,17 +16,13 @@ int ShowCommand(const Arguments& args)
         std::fputs("usage: glyphor2-cli show FILE OUT.png\n", stderr);
         return 2;
     }
-    try {
+    return RunReportingErrors([&] {
         IconFile file = ReadIconFile(args[0]);
         auto png = EncodePng(file.image());
         if (!png)
             throw Error(png.message());
         WriteWholeFile(args[1], *png);
-    } catch (const Error& e) {
-        std::fprintf(stderr, "%s\n", e.what());
-        return 1;
-    }
-    return 0;
+    });
 }
 
 } // namespace glyphor::cli
