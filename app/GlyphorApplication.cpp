@@ -16,6 +16,9 @@ GlyphorApplication::GlyphorApplication(int& argc, char** argv)
 {
     setOrganizationName(QStringLiteral("Tarnwell"));
     setApplicationName(QStringLiteral("Glyphor2"));
+    // Ties the windows to the installed desktop entry, so that a desktop shows
+    // the program's name and icon for them.
+    setDesktopFileName(QStringLiteral("com.tarnwell.glyphor2"));
     // The application's title names the product and its maker; it is the
     // caption of the program's own message boxes. It is not the toolkit's
     // display name: X11 appends that one to every window's caption, so the

@@ -8,11 +8,11 @@
 
 namespace glyphor {
 
-QPixmap ProgramIconPixmap(int size)
+QImage ProgramIconImage(int size)
 {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     // Drawn on a 32 x 32 grid and scaled; at 16 pixels the shapes stay two
     // blocks of clear colour with dark outlines.
@@ -57,8 +57,11 @@ QPixmap ProgramIconPixmap(int size)
     p.drawLine(QPointF(17, 25), QPointF(26, 21));
     p.drawLine(QPointF(26, 21), QPointF(22, 19.2));
     p.drawLine(QPointF(26, 21), QPointF(24.4, 25));
-    return pixmap;
+    p.end();
+    return image;
 }
+
+QPixmap ProgramIconPixmap(int size) { return QPixmap::fromImage(ProgramIconImage(size)); }
 
 QIcon ProgramIcon()
 {

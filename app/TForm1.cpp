@@ -256,6 +256,16 @@ void TForm1::FormCloseQuery()
 
 void TForm1::setStopQuestion(QMessageBox* box) { m_stopQuestion = box; }
 
+void TForm1::showFolder(Browser browser, const QString& folder)
+{
+    const bool source = browser == Browser::Source;
+    TDirectoryListBox* folders = source ? DirectoryListBox1 : DirectoryListBox2;
+    // The folder first: the drive list's change then finds the folder list
+    // already on that volume and leaves it there.
+    folders->setDirectory(folder);
+    (source ? DriveComboBox1 : DriveComboBox2)->setDrive(folders->drive());
+}
+
 QString TForm1::statusText() const { return m_statusText->text(); }
 
 void TForm1::setStatusText(const QString& text)

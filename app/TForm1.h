@@ -58,6 +58,12 @@ public:
     // The help file beside the program's executable.
     QString helpFile() const { return m_helpFile; }
 
+    // Points one browser's drive list and folder list, and through them its
+    // file list, at folder, as the user's picks would. Raises EInOutError
+    // when the folder cannot be entered; the browser then stays where it was.
+    enum class Browser { Source, Destination };
+    void showFolder(Browser browser, const QString& folder);
+
     // Top-level children, in tab order.
     QListWidget* ListBox1; // sorted and hidden: the work list of the tree scan
     QGroupBox* GroupBox1; // "Source Drive"

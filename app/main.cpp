@@ -1,12 +1,33 @@
 #include "app/GlyphorApplication.h"
+#include "app/StartRequest.h"
 #include "app/TForm1.h"
+
+#include <cstdio>
 
 int main(int argc, char* argv[])
 {
+    using glyphor::StartRequest;
+    // Help and version are answered before the toolkit starts, so that they
+    // need no display.
+    const StartRequest early = glyphor::ParseStartArguments(glyphor::NativeArguments(argc, argv));
+    if (early.kind == StartRequest::Kind::Help || early.kind == StartRequest::Kind::Version) {
+        const QString text = early.kind == StartRequest::Kind::Help ? glyphor::StartHelpText()
+                                                                    : glyphor::StartVersionText();
+        std::fputs(text.toUtf8().constData(), stdout);
+        return 0;
+    }
     glyphor::GlyphorApplication app(argc, argv);
+    // What is left once the toolkit has taken its own options.
+    const StartRequest request = glyphor::ParseStartArguments(glyphor::NativeArguments(argc, argv));
+    if (request.kind == StartRequest::Kind::Usage) {
+        std::fprintf(stderr, "glyphor2: %s\n%s", request.problem.toUtf8().constData(),
+            glyphor::StartUsageText().toUtf8().constData());
+        return 2;
+    }
     glyphor::TForm1 form;
     // The hidden icon viewer window is created here, after the main window,
     // once the viewer exists.
     form.show();
+    glyphor::OpenStartFolders(form, request);
     return app.exec();
 }

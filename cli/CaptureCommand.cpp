@@ -1,28 +1,18 @@
 #include "cli/Commands.h"
 
+#include "cli/CommandLine.h"
 #include "iconfile/IconFileWriter.h"
 #include "iconfile/IconNormalizer.h"
 #include "platform/IconExtractor.h"
 #include "platform/MappedFile.h"
 #include "util/Error.h"
 
-#include <charconv>
 #include <cstdio>
 #include <filesystem>
 
 namespace glyphor::cli {
 
 namespace {
-
-std::optional<int> ParseIndex(const std::string& text)
-{
-    int value = 0;
-    const char* end = text.data() + text.size();
-    auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (ec != std::errc() || ptr != end || text.empty())
-        return std::nullopt;
-    return value;
-}
 
 // The capture as the program makes it: the extracted icon passes through the
 // 32 x 32 round trip and the one writer. No icon is the error that the save of
@@ -34,6 +24,17 @@ void Capture(const std::optional<IconImage>& icon, const std::string& out)
     WriteIconFile(NormalizeIcon(*icon), out);
 }
 
+// An index the file does not have is the user's mistake, not a damaged icon,
+// and is told as such.
+void RequireIndex(const std::string& file, int index)
+{
+    const int count = platform::IconCount(file);
+    if (index >= 0 && index < count)
+        return;
+    throw Error(Shown(file) + " has " + std::to_string(count) + (count == 1 ? " icon; " : " icons; ")
+                + std::to_string(index) + " is out of range");
+}
+
 } // namespace
 
 int CaptureCommand(const Arguments& args)
@@ -42,18 +43,16 @@ int CaptureCommand(const Arguments& args)
         std::fputs("usage: glyphor2-cli capture FILE INDEX OUT.ico\n", stderr);
         return 2;
     }
-    auto index = ParseIndex(args[1]);
+    auto index = ParseWholeNumber(args[1]);
     if (!index) {
         std::fprintf(stderr, "'%s' is not a valid integer value\n", args[1].c_str());
         return 2;
     }
-    try {
+    return RunReportingErrors([&] {
+        RequireReadableFile(args[0]);
+        RequireIndex(args[0], *index);
         Capture(platform::ExtractIcon(args[0], *index), args[2]);
-    } catch (const Error& e) {
-        std::fprintf(stderr, "%s\n", e.what());
-        return 1;
-    }
-    return 0;
+    });
 }
 
 int CaptureAllCommand(const Arguments& args)
@@ -62,6 +61,8 @@ int CaptureAllCommand(const Arguments& args)
         std::fputs("usage: glyphor2-cli capture-all FILE OUTDIR\n", stderr);
         return 2;
     }
+    if (RunReportingErrors([&] { RequireReadableFile(args[0]); }) != 0)
+        return 1;
     // The file is mapped and parsed once for all of its icons, which is what a
     // scan of one file does; a capture per process would measure start-up.
     auto file = platform::MappedFile::open(args[0]);

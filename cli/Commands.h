@@ -1,7 +1,8 @@
 #pragma once
 // The subcommands of glyphor2-cli. Each takes the arguments that follow its
-// name and returns the process's exit status; failures are reported on stderr
-// in the program's own words.
+// name and returns the process's exit status (0 success, 1 an error, 2 a
+// usage error; the scans 3 when they left icons behind); failures are
+// reported on stderr in the program's own words.
 
 #include <string>
 #include <vector>
@@ -15,11 +16,14 @@ using Arguments = std::vector<std::string>;
 int ShowCommand(const Arguments& args);
 
 // icons FILE: the number of icons of FILE, one decimal line (0 for a file
-// with none or that is no executable).
+// with none or that is no executable). A file that cannot be read is an
+// error naming it and the system's reason.
 int IconsCommand(const Arguments& args);
 
 // capture FILE INDEX OUT.ico: the icon file that a capture of icon INDEX of
-// FILE writes. No icon at INDEX: "Icon image is not valid", status 1, no file.
+// FILE writes. An INDEX the file does not have says how many icons it has;
+// an icon that does not decode: "Icon image is not valid"; status 1 and no
+// file either way.
 int CaptureCommand(const Arguments& args);
 
 // capture-all FILE OUTDIR: every icon of FILE captured into OUTDIR as
@@ -37,5 +41,10 @@ int ScanTreeCommand(const Arguments& args);
 
 // scan-file FILE DESTDIR: "Scan File" of one file, with the same conventions.
 int ScanFileCommand(const Arguments& args);
+
+// thumbnail FILE OUT.png SIZE: the first icon of FILE as a full-colour PNG,
+// for file managers: the smallest image at least SIZE wide, else the largest.
+// OUT.png appears whole or not at all.
+int ThumbnailCommand(const Arguments& args);
 
 } // namespace glyphor::cli

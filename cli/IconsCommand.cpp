@@ -1,5 +1,6 @@
 #include "cli/Commands.h"
 
+#include "cli/CommandLine.h"
 #include "platform/IconExtractor.h"
 
 #include <cstdio>
@@ -12,10 +13,12 @@ int IconsCommand(const Arguments& args)
         std::fputs("usage: glyphor2-cli icons FILE\n", stderr);
         return 2;
     }
-    // A file that is missing or is no executable simply has no icons, as the
-    // icon picker and the scans see it.
-    std::printf("%d\n", platform::IconCount(args[0]));
-    return 0;
+    return RunReportingErrors([&] {
+        RequireReadableFile(args[0]);
+        // A file that can be read but is no executable simply has no icons,
+        // as the icon picker and the scans see it.
+        std::printf("%d\n", platform::IconCount(args[0]));
+    });
 }
 
 } // namespace glyphor::cli

@@ -2,6 +2,7 @@
 
 #include "browse/DirectoryListModel.h"
 #include "browse/FileListModel.h"
+#include "cli/ScanProgress.h"
 #include "harvest/CaptureIcon.h"
 #include "harvest/HarvestHost.h"
 #include "harvest/HarvestRun.h"
@@ -10,7 +11,6 @@
 #include "util/Error.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
@@ -34,32 +34,18 @@ void OnInterrupt(int)
     g_interrupted = 1;
 }
 
-// The window of a scan, played on a terminal: status texts on stderr (one
-// line rewritten in place on a terminal), Ctrl+C as the stop click, and Yes
-// to either stop question.
+// The window of a scan, played on a terminal: status texts and progress on
+// stderr (see ScanProgress), Ctrl+C as the stop click, and Yes to either stop
+// question.
 class CliHost final : public HarvestHost {
 public:
-    explicit CliHost(std::function<void()> stopClick) : m_stopClick(std::move(stopClick))
+    CliHost(std::function<void()> stopClick, ScanProgress& progress)
+        : m_stopClick(std::move(stopClick))
+        , m_progress(progress)
     {
-        m_terminal = ::isatty(STDERR_FILENO) != 0;
-        m_sinceLine.start();
     }
-    ~CliHost() override { finishLine(); }
 
-    void setStatus(const QString& text) override
-    {
-        m_status = text;
-        // A terminal line is rewritten at most every 50 ms; the last text
-        // always shows, as does every text that is not progress.
-        if (!m_terminal) {
-            std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
-            return;
-        }
-        const bool progress = text.startsWith(QLatin1String("Comparing")) || text.startsWith(QLatin1String("Searching")) ||
-                              text.startsWith(QLatin1String("Coping"));
-        if (!progress || m_sinceLine.elapsed() >= 50)
-            show();
-    }
+    void setStatus(const QString& text) override { m_progress.status(text); }
     void pump() override
     {
         if (g_interrupted) {
@@ -76,38 +62,18 @@ public:
     void setEnabled(Control, bool) override {}
     void setAnimation(bool) override {}
     void showViewerIcon() override {}
-    void addExtracted() override {}
+    void addExtracted() override { m_progress.iconCaptured(); }
     bool closing() const override { return false; }
 
-    void finishLine()
-    {
-        if (m_terminal && m_shown) {
-            show();
-            std::fputc('\n', stderr);
-            m_shown = false;
-        }
-    }
-
 private:
-    void show()
-    {
-        std::fprintf(stderr, "\r%s\x1b[K", m_status.toLocal8Bit().constData());
-        std::fflush(stderr);
-        m_shown = true;
-        m_sinceLine.restart();
-    }
     StopAnswer say(const QString& question)
     {
-        finishLine();
-        std::fprintf(stderr, "%s\nYes\n", QString(question).toLocal8Bit().constData());
+        m_progress.note(question + QStringLiteral("\nYes"));
         return StopAnswer::Yes;
     }
 
     std::function<void()> m_stopClick;
-    bool m_terminal = false;
-    bool m_shown = false;
-    QElapsedTimer m_sinceLine;
-    QString m_status;
+    ScanProgress& m_progress;
     int m_state = 0;
     QMap<Control, QString> m_captions{{Control::Button1, kScanTreeCaption}, {Control::Button4, kScanFileCaption}};
 };
@@ -194,21 +160,25 @@ int Scan(ScanKind kind, const Arguments& args, const char* usage)
         }
 
         CaptureObjects objects;
-        PlatformIconSource icons;
+        ScanProgress progress;
+        PlatformIconSource platformIcons;
+        ProgressIconSource icons(platformIcons, progress);
         HarvestRun* engine = nullptr;
-        CliHost host([&] {
-            if (kind == ScanKind::Tree)
-                engine->scanTreeClick();
-            else
-                engine->scanFileClick();
-        });
+        CliHost host(
+            [&] {
+                if (kind == ScanKind::Tree)
+                    engine->scanTreeClick();
+                else
+                    engine->scanFileClick();
+            },
+            progress);
         HarvestRun run(host, HarvestModels{sourceDirs, sourceFiles, destDirs, destFiles}, objects, icons);
         engine = &run;
         if (kind == ScanKind::Tree)
             run.scanTreeClick();
         else
             run.scanFileClick();
-        host.finishLine();
+        progress.finish();
         std::printf("captured %d, added %d\n", run.captured(), run.added());
     } catch (const std::exception& e) {
         // The program's errors, and any other (memory running out) alike.

@@ -1,9 +1,11 @@
-// glyphor2-cli: the program's engine without a window, for scripts, checks
-// and benchmarks.
+// glyphor2-cli: the program's engine without a window, for scripts, checks,
+// benchmarks and file managers' thumbnails.
 
 #include "cli/Commands.h"
+#include "cli/ScanProgress.h"
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -11,38 +13,103 @@ namespace {
 struct Command {
     const char* name;
     const char* arguments;
+    const char* summary;
     int (*run)(const glyphor::cli::Arguments&);
 };
 
 // One row per subcommand.
 constexpr Command kCommands[] = {
-    {"show", "FILE OUT.png", glyphor::cli::ShowCommand},
-    {"icons", "FILE", glyphor::cli::IconsCommand},
-    {"capture", "FILE INDEX OUT.ico", glyphor::cli::CaptureCommand},
-    {"capture-all", "FILE OUTDIR", glyphor::cli::CaptureAllCommand},
-    {"save", "FILE INDEX DESTDIR", glyphor::cli::SaveCommand},
-    {"scan-tree", "SRCDIR DESTDIR", glyphor::cli::ScanTreeCommand},
-    {"scan-file", "FILE DESTDIR", glyphor::cli::ScanFileCommand},
+    { "show", "FILE OUT.png", "the icon an icon file shows, as a PNG", glyphor::cli::ShowCommand },
+    { "icons", "FILE", "the number of icons of an executable", glyphor::cli::IconsCommand },
+    { "capture", "FILE INDEX OUT.ico", "the icon file a capture of one icon writes",
+        glyphor::cli::CaptureCommand },
+    { "capture-all", "FILE OUTDIR", "every icon of a file as an icon file",
+        glyphor::cli::CaptureAllCommand },
+    { "save", "FILE INDEX DESTDIR", "what Save Icon does", glyphor::cli::SaveCommand },
+    { "scan-tree", "SRCDIR DESTDIR", "what Scan Tree does", glyphor::cli::ScanTreeCommand },
+    { "scan-file", "FILE DESTDIR", "what Scan File does", glyphor::cli::ScanFileCommand },
+    { "thumbnail", "FILE OUT.png SIZE", "the first icon as a PNG, for file managers",
+        glyphor::cli::ThumbnailCommand },
 };
 
-int usage()
+void PrintCommands(std::FILE* out)
 {
-    std::fputs("usage: glyphor2-cli COMMAND ARGS...\n", stderr);
-    for (const Command& c : kCommands)
-        std::fprintf(stderr, "  glyphor2-cli %s %s\n", c.name, c.arguments);
+    for (const Command& c : kCommands) {
+        const std::string call = std::string(c.name) + " " + c.arguments;
+        std::fprintf(out, "  %-30s %s\n", call.c_str(), c.summary);
+    }
+}
+
+int Usage()
+{
+    std::fputs("usage: glyphor2-cli [--quiet] COMMAND ARGS...\ncommands:\n", stderr);
+    PrintCommands(stderr);
+    std::fputs("glyphor2-cli --help tells more.\n", stderr);
     return 2;
+}
+
+int Help()
+{
+    std::fputs("usage: glyphor2-cli [--quiet] COMMAND ARGS...\n"
+               "Harvests the icons of Windows executables (PE, NE) and icon files\n"
+               "into 32 x 32, 16-colour icon files, without a window.\n\n"
+               "commands:\n",
+        stdout);
+    PrintCommands(stdout);
+    std::fputs("\noptions:\n"
+               "  -q, --quiet    no progress and no notes on stderr, errors only\n"
+               "  -h, --help     this text\n"
+               "      --version  the version\n\n"
+               "exit status: 0 success, 1 an error, 2 a usage error,\n"
+               "3 a scan that finished but left icons in the Temp folder.\n"
+               "The manual page glyphor2-cli(1) tells more.\n",
+        stdout);
+    return 0;
+}
+
+bool Is(const char* arg, const char* a, const char* b = nullptr)
+{
+    return std::strcmp(arg, a) == 0 || (b && std::strcmp(arg, b) == 0);
 }
 
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    if (argc < 2)
-        return usage();
-    const std::string name = argv[1];
-    for (const Command& c : kCommands) {
-        if (name == c.name)
-            return c.run(glyphor::cli::Arguments(argv + 2, argv + argc));
+    // Options come before the command; everything after the command is its
+    // own, so that an INDEX of -1 or a file named like an option gets through.
+    int at = 1;
+    for (; at < argc && argv[at][0] == '-'; ++at) {
+        if (Is(argv[at], "--help", "-h"))
+            return Help();
+        if (Is(argv[at], "--version")) {
+            std::puts("glyphor2-cli " G2_VERSION);
+            return 0;
+        }
+        if (Is(argv[at], "--quiet", "-q")) {
+            glyphor::cli::SetQuiet(true);
+            continue;
+        }
+        if (Is(argv[at], "--")) {
+            ++at;
+            break;
+        }
+        std::fprintf(stderr, "glyphor2-cli: unknown option %s\n", argv[at]);
+        return Usage();
     }
-    return usage();
+    if (at >= argc)
+        return Usage();
+    const std::string name = argv[at];
+    for (const Command& c : kCommands) {
+        if (name != c.name)
+            continue;
+        const glyphor::cli::Arguments args(argv + at + 1, argv + argc);
+        if (args.size() == 1 && args[0] == "--help") {
+            std::printf("usage: glyphor2-cli %s %s\n  %s\n", c.name, c.arguments, c.summary);
+            return 0;
+        }
+        return c.run(args);
+    }
+    std::fprintf(stderr, "glyphor2-cli: unknown command %s\n", name.c_str());
+    return Usage();
 }

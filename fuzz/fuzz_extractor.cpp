@@ -1,7 +1,9 @@
-// Icon count and every icon of arbitrary bytes taken as an executable or an
-// icon file: whatever the bytes, both finish without reading outside them.
+// Icon count, every icon and the thumbnail of arbitrary bytes taken as an
+// executable or an icon file: whatever the bytes, all finish without reading
+// outside them.
 
 #include "platform/IconExtractor.h"
+#include "platform/Thumbnail.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -19,5 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (void)source.icon(i);
     (void)source.icon(-1);
     (void)source.icon(n);
+    // The thumbnailer runs on whatever a user downloads: a small, a middling
+    // and a size larger than any image, so that each branch of the choice runs.
+    for (const int size : { 16, 48, 1024 })
+        (void)glyphor::platform::MakeThumbnail(bytes, size);
     return 0;
 }

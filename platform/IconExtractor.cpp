@@ -43,11 +43,16 @@ int IconSource::count() const
     return static_cast<int>(std::min<std::size_t>(m_container->groupCount(), INT_MAX));
 }
 
-std::optional<IconImage> IconSource::icon(int index) const
+std::vector<IconCandidate> IconSource::images(int index) const
 {
     if (!m_container || index < 0 || index >= count())
-        return std::nullopt;
-    const std::vector<IconCandidate> images = m_container->images(static_cast<std::size_t>(index));
+        return {};
+    return m_container->images(static_cast<std::size_t>(index));
+}
+
+std::optional<IconImage> IconSource::icon(int index) const
+{
+    const std::vector<IconCandidate> images = this->images(index);
     const std::vector<std::size_t> order = PreferenceOrder(images);
     for (std::size_t k = 0; k < order.size() && k < kMaxDecodeAttempts; ++k) {
         Result<IconImage> decoded = DecodeIconImage(images[order[k]].data, DibLayout::Resource);

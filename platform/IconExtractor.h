@@ -4,6 +4,7 @@
 // Understood: PE32, PE32+, 16-bit NE and plain .ico files.
 
 #include "iconfile/IconImage.h"
+#include "platform/IconChoice.h"
 
 #include <cstdint>
 #include <memory>
@@ -42,6 +43,9 @@ public:
 
     int count() const;
     std::optional<IconImage> icon(int index) const;
+    // The images of icon index as its group directory names them, for callers
+    // that make their own choice among them; empty for an index it lacks.
+    std::vector<IconCandidate> images(int index) const;
 
 private:
     std::unique_ptr<IconContainer> m_container;

@@ -1,45 +1,13 @@
-#include "PeBuilder.h"
+#include "RunCli.h"
 
 #include <QDir>
-#include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-struct Output {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-Output RunCli(const QStringList& args, const QString& folder)
-{
-    QProcess cli;
-    cli.setWorkingDirectory(folder);
-    cli.start(QStringLiteral(G2_CLI), args);
-    cli.waitForFinished(60000);
-    return {cli.exitCode(), cli.readAllStandardOutput().toStdString(), cli.readAllStandardError().toStdString()};
-}
-
-void Write(const QString& path, const glyphor::testing::Bytes& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
-}
-
-// An executable with one 32x32 icon.
-glyphor::testing::Bytes ExeWithOneIcon()
-{
-    using namespace glyphor::testing;
-    const Bytes image = PatternDib(32, 32, 4, 1);
-    GroupEntry entry;
-    entry.bytes = std::uint32_t(image.size());
-    return BuildPe({{ResId::Id(3), ResId::Id(1), 1033, image}, {ResId::Id(14), ResId::Id(1), 1033, MakeGroup({entry})}});
-}
+using namespace glyphor::testing;
 
 // scan-file takes the file by its exact name, wildcards and all, next to a
 // file without icons that the name would match as a pattern.
@@ -48,7 +16,7 @@ struct WildName {
     const char* sibling;
 };
 
-class ScanFileName : public testing::TestWithParam<WildName> {};
+class ScanFileName : public ::testing::TestWithParam<WildName> {};
 
 TEST_P(ScanFileName, TheFileItselfIsScanned)
 {
@@ -63,7 +31,7 @@ TEST_P(ScanFileName, TheFileItselfIsScanned)
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, ScanFileName,
-                         testing::Values(WildName{"a*b.exe", "axb.exe"}, WildName{"a?.exe", "ab.exe"},
+                         ::testing::Values(WildName{"a*b.exe", "axb.exe"}, WildName{"a?.exe", "ab.exe"},
                                          WildName{"pic?.bin", "picX.bin"}));
 
 // A wrong argument is named in the error, with the system's text.

@@ -1,0 +1,44 @@
+#include "cli/CommandLine.h"
+
+#include "platform/NativePath.h"
+#include "platform/PathCheck.h"
+#include "util/Error.h"
+
+#include <charconv>
+#include <cstdio>
+
+namespace glyphor::cli {
+
+std::string Shown(const std::string& path)
+{
+    return platform::displayPath(platform::fromNativePath(path)).toStdString();
+}
+
+void RequireReadableFile(const std::string& path)
+{
+    if (auto problem = platform::fileReadProblem(platform::fromNativePath(path)))
+        throw Error(Shown(path) + ": " + problem->toStdString());
+}
+
+std::optional<int> ParseWholeNumber(const std::string& text)
+{
+    int value = 0;
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc() || ptr != end)
+        return std::nullopt;
+    return value;
+}
+
+int RunReportingErrors(const std::function<void()>& work)
+{
+    try {
+        work();
+    } catch (const Error& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace glyphor::cli

@@ -1,0 +1,49 @@
+#include "cli/Commands.h"
+
+#include "cli/CommandLine.h"
+#include "cli/OutputFile.h"
+#include "platform/MappedFile.h"
+#include "platform/Thumbnail.h"
+#include "util/Error.h"
+
+#include <cstdio>
+
+namespace glyphor::cli {
+
+namespace {
+
+// The one place where the thumbnailer reads its input: the file's bytes go
+// straight to the same readers, with the same limits, as every extraction.
+Result<std::vector<std::uint8_t>> ThumbnailOfFile(const std::string& path, int size)
+{
+    auto file = platform::MappedFile::open(path);
+    if (!file)
+        return Failure { platform::kNoIconsText };
+    return platform::MakeThumbnail(file->bytes(), size);
+}
+
+} // namespace
+
+int ThumbnailCommand(const Arguments& args)
+{
+    if (args.size() != 3) {
+        std::fputs("usage: glyphor2-cli thumbnail FILE OUT.png SIZE\n", stderr);
+        return 2;
+    }
+    // File managers ask for 128, 256, 512 and 1024; anything above the largest
+    // image gives the largest.
+    const auto size = ParseWholeNumber(args[2]);
+    if (!size || *size < 1) {
+        std::fprintf(stderr, "'%s' is not a valid size in pixels\n", args[2].c_str());
+        return 2;
+    }
+    return RunReportingErrors([&] {
+        RequireReadableFile(args[0]);
+        const auto png = ThumbnailOfFile(args[0], *size);
+        if (!png)
+            throw Error(Shown(args[0]) + ": " + png.message());
+        WriteWholeFile(args[1], *png);
+    });
+}
+
+} // namespace glyphor::cli
