@@ -4,9 +4,9 @@
 int main(int argc, char* argv[])
 {
     glyphor::GlyphorApplication app(argc, argv);
+    // The main window makes the first, hidden, icon viewer window as the last
+    // step of its creation.
     glyphor::TForm1 form;
-    // The hidden icon viewer window is created here, after the main window,
-    // once the viewer exists.
     form.show();
     return app.exec();
 }
