@@ -36,8 +36,15 @@ constexpr int kCountPanelWidth = 80;
 constexpr int kSelectedPanelWidth = 60;
 constexpr int kStatusBarHeight = 22;
 
-// Each item's cell: wide enough for an IconNNNN.ico name under its picture.
+// Each item's cell: a picture with a line of text under it, at least as wide
+// as a harvested icon's name needs in the window's font.
 constexpr QSize kGridSize(76, 56);
+
+QSize GridSize(const QFontMetrics& metrics)
+{
+    const int name = metrics.horizontalAdvance(QStringLiteral("Icon0000.ico")) + 14;
+    return { std::max(kGridSize.width(), name), kGridSize.height() };
+}
 
 } // namespace
 
@@ -68,7 +75,7 @@ TfrmView::TfrmView(DestinationSource destination, QWidget* parent)
     ListView1->setWrapping(true);
     ListView1->setResizeMode(QListView::Adjust);
     ListView1->setIconSize(QSize(kIconSize, kIconSize));
-    ListView1->setGridSize(kGridSize);
+    ListView1->setGridSize(GridSize(ListView1->fontMetrics()));
     ListView1->setUniformItemSizes(true);
     ListView1->setWordWrap(true);
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
