@@ -1,6 +1,7 @@
 #include "app/TForm1.h"
 
 #include "app/BusyAnimation.h"
+#include "app/CentreOnScreen.h"
 #include "app/FolderCommands.h"
 #include "app/FramedGroupBox.h"
 #include "app/GlyphorApplication.h"
@@ -23,7 +24,6 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QScreen>
 #include <QStatusBar>
 
 namespace glyphor {
@@ -385,11 +385,7 @@ void TForm1::showEvent(QShowEvent* event)
 {
     if (!m_centred) {
         m_centred = true;
-        if (const QScreen* screen = this->screen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(screen->availableGeometry().center());
-            move(frame.topLeft());
-        }
+        CentreOnScreen(*this);
     }
     QMainWindow::showEvent(event);
 }

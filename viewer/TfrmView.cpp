@@ -1,5 +1,6 @@
 #include "viewer/TfrmView.h"
 
+#include "app/CentreOnScreen.h"
 #include "app/ProgramIcon.h"
 #include "controls/TIconComboBox.h"
 #include "platform/ErrorBox.h"
@@ -19,7 +20,6 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPointer>
-#include <QScreen>
 #include <QStatusBar>
 #include <QUrl>
 
@@ -358,11 +358,7 @@ void TfrmView::showEvent(QShowEvent* event)
 {
     if (!m_centred) {
         m_centred = true;
-        if (const QScreen* screen = this->screen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(screen->availableGeometry().center());
-            move(frame.topLeft());
-        }
+        CentreOnScreen(*this);
     }
     QMainWindow::showEvent(event);
 }

@@ -236,6 +236,9 @@ private slots:
         QTest::newRow("edited caption") << m_folder << 2 << "Mine.ico" << m_folder + "/Mine.ico";
         QTest::newRow("nothing selected") << m_folder << -1 << ""
                                           << "as it was";
+        // Text cannot hold the bytes: the path goes as it is shown.
+        QTest::newRow("not UTF-8") << platform::fromNativePath("/caf\xe9") << 2 << ""
+                                   << "/caf\\xE9/Icon0002.ico";
     }
     void copyFileName()
     {
@@ -276,6 +279,21 @@ private slots:
         QGuiApplication::clipboard()->setText("as it was");
         view.CopyFileName1->trigger();
         QCOMPARE(QGuiApplication::clipboard()->text(), copied);
+    }
+
+    // A name that is not valid UTF-8 is shown with its bytes marked; an edit
+    // that leaves the shown text as it was keeps the name's own bytes.
+    void anUnchangedEditKeepsANameThatIsNotUtf8()
+    {
+        const QString name = platform::fromNativePath("Icon\xff.ico");
+        m_dest.listing = { "/nowhere", { name } };
+        TfrmView view(m_dest.source());
+        const QModelIndex item = view.Items->index(0);
+        QCOMPARE(view.Items->data(item, Qt::DisplayRole).toString(), QString("Icon\\xFF.ico"));
+        QVERIFY(view.Items->setData(item, "Icon\\xFF.ico", Qt::EditRole));
+        QCOMPARE(platform::toNativePath(view.pathOf(0)), std::string("/nowhere/Icon\xff.ico"));
+        QVERIFY(view.Items->setData(item, "Other.ico", Qt::EditRole));
+        QCOMPARE(view.pathOf(0), QString("/nowhere/Other.ico"));
     }
 
     void exploreDirectoryOpensTheFolderByItsBytes_data()
