@@ -1,6 +1,8 @@
-// The viewer's load without a window: the pumps every 30 icons, a stop, a
-// refresh and a second load arriving inside a pump, files that cannot be
-// read, a window that goes away during a pump, and names that are not UTF-8.
+// The viewer's load without a window, in the cases the window's own tests
+// cannot reach so directly: a refresh and a stop in either order, a second
+// load arriving inside a pump, files that cannot be read, a window that goes
+// away during a pump (run by the sanitizer build), and a folder whose name
+// is not UTF-8.
 #include "viewer/IconLoad.h"
 #include "NumberedIcons.h"
 #include "platform/FileSystem.h"
@@ -92,48 +94,6 @@ protected:
     QTemporaryDir m_dir;
     FakeWindow m_window;
 };
-
-TEST_F(IconLoadTest, LoadsEveryFileWithAPumpAfterEvery30thIcon)
-{
-    makeItems(65);
-    m_window.load.load();
-
-    EXPECT_EQ(m_window.pictures, numbers(65));
-    // The activation's pump, then after icons 30 and 60; none at the end.
-    EXPECT_EQ(m_window.pumps, (std::vector<int> { 0, 30, 60 }));
-    EXPECT_EQ(m_window.caption, "&Close");
-    EXPECT_EQ(m_window.load.state(), LoadState::LoadEnded);
-    EXPECT_FALSE(m_window.load.running());
-    EXPECT_TRUE(m_window.errors.isEmpty());
-}
-
-TEST_F(IconLoadTest, AnEmptyFolderEndsAtOnce)
-{
-    m_window.load.load();
-    EXPECT_TRUE(m_window.pictures.empty());
-    EXPECT_EQ(m_window.caption, "&Close");
-    EXPECT_EQ(m_window.load.state(), LoadState::LoadEnded);
-}
-
-TEST_F(IconLoadTest, AStopEndsTheLoadAfterOneMoreIcon)
-{
-    makeItems(65);
-    m_window.onPump = [&](int pump) {
-        if (pump == 1) {
-            EXPECT_EQ(m_window.load.state(), LoadState::Loading);
-            m_window.load.stop();
-        }
-        return true;
-    };
-    m_window.load.load();
-
-    EXPECT_EQ(m_window.pictures, numbers(31));
-    // The load handles the messages once more after it has noticed the stop.
-    EXPECT_EQ(m_window.pumps, (std::vector<int> { 0, 30, 31 }));
-    EXPECT_EQ(m_window.caption, "&Close");
-    EXPECT_EQ(m_window.load.state(), LoadState::LoadEnded);
-    EXPECT_FALSE(m_window.load.running());
-}
 
 // What a user does in the pump after 30 icons, and the pictures at the end:
 // they always show the items that the window holds then.

@@ -386,20 +386,6 @@ private slots:
         QCOMPARE(PictureNumbers(view), Range(40, 100));
     }
 
-    // The list follows the window's outer size, minus 10 across and 72 down,
-    // but stays above the status bar.
-    void theListFollowsTheWindowSize()
-    {
-        TfrmView view(m_dest.source());
-        view.show();
-        view.resize(600, 500);
-        QTRY_COMPARE(view.ListView1->width(),
-            std::min(view.frameGeometry().width() - 10, view.centralWidget()->width() - 1));
-        QCOMPARE(view.ListView1->height(),
-            std::min(view.frameGeometry().height() - 72, view.centralWidget()->height() - 1));
-        QVERIFY(view.ListView1->geometry().bottom() < view.centralWidget()->height());
-    }
-
 private:
     QTemporaryDir m_dir;
     QString m_folder; // 65 icon files numbered 0 to 64
