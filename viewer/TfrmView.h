@@ -86,8 +86,9 @@ public slots:
     void ListView1KeyUp();
 
 signals:
-    // Each time the window handles pending messages during a load, just
-    // before it does, with the number of pictures loaded so far.
+    // Each time the window handles pending messages of its own accord (the
+    // activation steps and the load's pumps), just before it does, with the
+    // number of pictures loaded so far.
     void pumping(int images);
 
 protected:
