@@ -1,6 +1,8 @@
 #include "app/TForm1.h"
 
 #include "app/BusyAnimation.h"
+#include "app/CentreOnScreen.h"
+#include "app/FolderCommands.h"
 #include "app/FramedGroupBox.h"
 #include "app/GlyphorApplication.h"
 #include "app/ProgramIcon.h"
@@ -23,7 +25,6 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QScreen>
 #include <QStatusBar>
 
 namespace glyphor {
@@ -43,6 +44,9 @@ QFont FormFont()
 
 TForm1::TForm1(QWidget* parent)
     : QMainWindow(parent)
+    , m_viewers([this] {
+        return DestinationListing { FileListBox2->directory(), FileListBox2->fileModel()->items() };
+    })
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Glyphor 2"));
@@ -89,6 +93,7 @@ TForm1::TForm1(QWidget* parent)
     buildCaption();
 
     FormCreate();
+    m_viewers.create(); // one viewer window from the start, never shown
 }
 
 TForm1::~TForm1() = default;
@@ -251,6 +256,7 @@ void TForm1::FormCloseQuery()
     // The close is never refused, not even when the count cannot be stored:
     // the user learns from the box that this session's icons were not counted.
     Guarded([this] { platform::SettingsStore().storeCount(ExtractedCount); });
+    m_viewers.destroyAll();
     QCoreApplication::quit();
 }
 
@@ -355,11 +361,29 @@ void TForm1::Button6Click()
     });
 }
 
-// The folder commands, help and the About box are wired to these handlers now
-// and filled in as those commands are built.
-void TForm1::Button2Click() { } // Create Dir
-void TForm1::Button3Click() { } // Delete Dir
-void TForm1::Button5Click() { } // View Dir
+// Create Dir: a folder made inside the destination folder, which moves there.
+void TForm1::Button2Click()
+{
+    Guarded([this] { CreateDir(*DirectoryListBox2, this); });
+}
+
+// Delete Dir: the destination folder removed if empty, the lists on its parent.
+void TForm1::Button3Click()
+{
+    Guarded([this] { DeleteDir(*DirectoryListBox2, this); });
+}
+
+// View Dir: another viewer window each time; earlier ones stay as they are.
+void TForm1::Button5Click()
+{
+    TfrmView* viewer = m_viewers.create();
+    viewer->show();
+    viewer->raise();
+    viewer->activateWindow();
+}
+
+// Help and the About box are wired to these handlers now and filled in as
+// those commands are built.
 void TForm1::Help2Click() { } // the help file's contents
 void TForm1::About1Click() { } // the About box
 void TForm1::WhatsThis1Click() { } // the help topic of the focused control
@@ -389,11 +413,7 @@ void TForm1::showEvent(QShowEvent* event)
 {
     if (!m_centred) {
         m_centred = true;
-        if (const QScreen* screen = this->screen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(screen->availableGeometry().center());
-            move(frame.topLeft());
-        }
+        CentreOnScreen(*this);
     }
     QMainWindow::showEvent(event);
 }
@@ -411,9 +431,8 @@ void TForm1::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    // The close is never refused. The running total is stored (the current
-    // viewer window is destroyed here once it exists); then the application
-    // ends, taking every other window with it.
+    // The close is never refused. The running total is stored and the viewer
+    // windows destroyed; then the application ends.
     FormCloseQuery();
     event->accept();
 }

@@ -5,6 +5,7 @@
 // the window's stored layout names them, because the harvest engine, the
 // viewer and the tests work on them directly.
 
+#include "app/ViewerWindows.h"
 #include "harvest/CaptureIcon.h"
 #include "harvest/IconSource.h"
 #include "harvest/ImageList.h"
@@ -63,6 +64,9 @@ public:
     // when the folder cannot be entered; the browser then stays where it was.
     enum class Browser { Source, Destination };
     void showFolder(Browser browser, const QString& folder);
+
+    // The current icon viewer window; none once it has destroyed itself.
+    TfrmView* currentViewer() const { return m_viewers.current(); }
 
     // Top-level children, in tab order.
     QListWidget* ListBox1; // sorted and hidden: the work list of the tree scan
@@ -160,6 +164,7 @@ private:
     HarvestRun* m_run = nullptr; // the run in progress, nested clicks go to it
     bool m_closeRequested = false;
     QPointer<QMessageBox> m_stopQuestion;
+    ViewerWindows m_viewers;
 };
 
 } // namespace glyphor

@@ -5,6 +5,7 @@
 #include "browse/TDirectoryListBox.h"
 #include "browse/TDriveComboBox.h"
 #include "browse/TFileListBox.h"
+#include "viewer/TfrmView.h"
 
 #include <QCoreApplication>
 #include <QMessageBox>
@@ -107,7 +108,11 @@ void TForm1Host::setAnimation(bool playing)
 void TForm1Host::showViewerIcon()
 {
     // The window takes the icon of the current viewer window; there is none
-    // to take while the program has no viewer window.
+    // to take once that has destroyed itself.
+    if (!m_form)
+        return;
+    if (const TfrmView* viewer = m_form->currentViewer())
+        m_form->setWindowIcon(viewer->windowIcon());
 }
 
 void TForm1Host::addExtracted()

@@ -24,9 +24,9 @@ int main(int argc, char* argv[])
             glyphor::StartUsageText().toUtf8().constData());
         return 2;
     }
+    // The main window makes the first, hidden, icon viewer window as the last
+    // step of its creation.
     glyphor::TForm1 form;
-    // The hidden icon viewer window is created here, after the main window,
-    // once the viewer exists.
     form.show();
     glyphor::OpenStartFolders(form, request);
     return app.exec();

@@ -14,6 +14,7 @@ struct SeenBox {
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
+    QStringList history; // "title: text" of every box, in order
 };
 
 inline void AnswerBoxes(QTimer& timer, SeenBox& seen)
@@ -28,6 +29,7 @@ inline void AnswerBoxes(QTimer& timer, SeenBox& seen)
         seen.text = box->text();
         seen.icon = box->icon();
         seen.buttons = box->standardButtons();
+        seen.history << seen.title + ": " + seen.text;
         box->button(QMessageBox::Ok)->click();
     });
     timer.start();

@@ -1,0 +1,36 @@
+#include "app/ViewerWindows.h"
+
+namespace glyphor {
+
+ViewerWindows::ViewerWindows(DestinationSource destination)
+    : m_destination(std::move(destination))
+{
+}
+
+ViewerWindows::~ViewerWindows()
+{
+    for (const QPointer<TfrmView>& viewer : std::as_const(m_all))
+        delete viewer.data();
+}
+
+TfrmView* ViewerWindows::create()
+{
+    m_all.removeAll(nullptr);
+    m_current = new TfrmView(m_destination);
+    m_all.append(m_current);
+    return m_current;
+}
+
+TfrmView* ViewerWindows::current() const
+{
+    return m_current && !m_current->destroying() ? m_current.data() : nullptr;
+}
+
+void ViewerWindows::destroyAll()
+{
+    for (const QPointer<TfrmView>& viewer : std::as_const(m_all))
+        if (viewer && !viewer->destroying())
+            viewer->destroyWindow();
+}
+
+} // namespace glyphor
