@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <qdrawutil.h>
 
+#include <algorithm>
+
 namespace glyphor {
 
 namespace {
@@ -87,7 +89,10 @@ TAboutBox::TAboutBox(std::int32_t extractedCount, QWidget* parent)
     Label2 = PlacedLabel(QStringLiteral("You have Extracted : "), Panel1, { 8, 128 });
     IconCount = new QLabel(QString::number(extractedCount), Panel1);
     IconCount->setObjectName(QStringLiteral("IconCount"));
-    IconCount->setGeometry(112, 128, 153, Label2->height());
+    // The count stands at 112, or right after its label where the system's
+    // font makes the label longer than the layout allows for.
+    const int countLeft = std::max(112, Label2->geometry().right() + 1);
+    IconCount->setGeometry(countLeft, 128, 153 - (countLeft - 112), Label2->height());
 
     OKButton = new QPushButton(QStringLiteral("OK"), this);
     OKButton->setObjectName(QStringLiteral("OKButton"));

@@ -82,7 +82,7 @@ HelpWindow::HelpWindow(const QString& helpFile, QWidget* parent)
 {
     setObjectName(QStringLiteral("HelpWindow"));
     setWindowTitle(QStringLiteral("Help"));
-    resize(760, 540);
+    resize(800, 560);
 
     m_tabs = new QTabWidget;
     m_tabs->addTab(buildContentsTab(), QStringLiteral("&Contents"));
@@ -98,7 +98,7 @@ HelpWindow::HelpWindow(const QString& helpFile, QWidget* parent)
     splitter->addWidget(m_tabs);
     splitter->addWidget(m_browser);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({ 240, 520 });
+    splitter->setSizes({ 290, 510 });
 
     auto* topics = new QPushButton(QStringLiteral("Help &Topics"));
     m_back = new QPushButton(QStringLiteral("&Back"));
