@@ -4,12 +4,10 @@
 
 #include "platform/HelpFile.h"
 
+#include "FuzzFindings.h"
+
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 
 using namespace glyphor::platform;
@@ -22,17 +20,11 @@ std::vector<std::uint8_t> Bytes(std::string_view text)
     return { text.begin(), text.end() };
 }
 
-std::vector<std::uint8_t> ReadFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
-}
-
 const std::string kHeader = std::string(kHelpFileHeader) + "\n";
 
 TEST(HelpFile, ShippedHelpHasEveryTopicOfTheProgram)
 {
-    const auto parsed = ParseHelpFile(ReadFile(G2_SHIPPED_HELP));
+    const auto parsed = ParseHelpFile(glyphor::test::ReadAll(G2_SHIPPED_HELP));
     ASSERT_TRUE(parsed) << parsed.message();
     for (int context : { 1, 5, 6, 10, 11, 12, 13, 14, 15 })
         EXPECT_NE(parsed->topic(context), nullptr) << "topic " << context;
@@ -202,16 +194,11 @@ TEST(HelpFile, SizeIsCappedAtTheByte)
 
 TEST(HelpFile, FuzzFindingsFinish)
 {
-    const std::filesystem::path dir = G2_HELP_REGRESSIONS;
-    std::vector<std::filesystem::path> files;
-    for (const auto& e : std::filesystem::directory_iterator(dir))
-        if (e.is_regular_file() && e.path().filename() != "README")
-            files.push_back(e.path());
+    const auto files = glyphor::test::FuzzFindings(G2_HELP_REGRESSIONS);
     if (files.empty())
         GTEST_SKIP() << "no findings kept";
-    std::sort(files.begin(), files.end());
     for (const auto& path : files) {
-        const auto parsed = ParseHelpFile(ReadFile(path));
+        const auto parsed = ParseHelpFile(glyphor::test::ReadAll(path));
         EXPECT_TRUE(parsed || !parsed.message().empty()) << path;
     }
 }
