@@ -1,7 +1,7 @@
 #include "app/TAboutBox.h"
 
+#include "app/CentreOnScreen.h"
 #include "app/ProgramIcon.h"
-#include "platform/WindowPlacement.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -108,7 +108,7 @@ void TAboutBox::showEvent(QShowEvent* event)
 {
     if (!m_centred) {
         m_centred = true;
-        platform::CentreOnScreen(*this);
+        CentreOnScreen(*this);
     }
     QDialog::showEvent(event);
 }

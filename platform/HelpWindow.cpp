@@ -1,7 +1,6 @@
 #include "platform/HelpWindow.h"
 
 #include "platform/HelpBook.h"
-#include "platform/WindowPlacement.h"
 
 #include <QHBoxLayout>
 #include <QKeySequence>
@@ -82,6 +81,8 @@ HelpWindow::HelpWindow(const QString& helpFile, QWidget* parent)
 {
     setObjectName(QStringLiteral("HelpWindow"));
     setWindowTitle(QStringLiteral("Help"));
+    // Where it first appears is left to the window manager, as for any new
+    // window of the desktop.
     resize(800, 560);
 
     m_tabs = new QTabWidget;
@@ -349,15 +350,6 @@ void HelpWindow::bringForward()
     show();
     raise();
     activateWindow();
-}
-
-void HelpWindow::showEvent(QShowEvent* event)
-{
-    if (!m_centred) {
-        m_centred = true;
-        CentreOnScreen(*this);
-    }
-    QWidget::showEvent(event);
 }
 
 } // namespace glyphor::platform

@@ -51,9 +51,6 @@ public:
     QListWidget* findList() const { return m_found; }
     QTextBrowser* browser() const;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     QWidget* buildContentsTab();
     QWidget* buildIndexTab();
@@ -73,7 +70,6 @@ private:
     QString m_helpFile;
     std::unique_ptr<HelpBook> m_book;
     QString m_loadFailure;
-    bool m_centred = false;
 
     QTabWidget* m_tabs = nullptr;
     QListWidget* m_contents = nullptr;

@@ -1,9 +1,9 @@
-#include "platform/WindowPlacement.h"
+#include "app/CentreOnScreen.h"
 
 #include <QScreen>
 #include <QWidget>
 
-namespace glyphor::platform {
+namespace glyphor {
 
 void CentreOnScreen(QWidget& window)
 {
@@ -14,4 +14,4 @@ void CentreOnScreen(QWidget& window)
     }
 }
 
-} // namespace glyphor::platform
+} // namespace glyphor
