@@ -1,5 +1,6 @@
 #include "app/GlyphorApplication.h"
 
+#include "app/MenuHelpFilter.h"
 #include "app/ProgramIcon.h"
 #include "browse/BrowseErrors.h"
 #include "platform/ErrorBox.h"
@@ -27,6 +28,8 @@ GlyphorApplication::GlyphorApplication(int& argc, char** argv)
     setWindowIcon(ProgramIcon());
     // The browsers catch what their own events raise; they show it here too.
     setBrowseErrorReporter([](QWidget*, const QString& message) { ShowErrorMessage(message); });
+    // F1 on a highlighted menu entry, in every window of the program.
+    installEventFilter(new MenuHelpFilter(this));
 }
 
 bool GlyphorApplication::notify(QObject* receiver, QEvent* event)

@@ -6,6 +6,7 @@
 #include "app/FramedGroupBox.h"
 #include "app/GlyphorApplication.h"
 #include "app/ProgramIcon.h"
+#include "app/TAboutBox.h"
 #include "app/TForm1Host.h"
 #include "browse/TDirectoryListBox.h"
 #include "browse/TDriveComboBox.h"
@@ -13,6 +14,8 @@
 #include "controls/TGradientCaption.h"
 #include "controls/TIconComboBox.h"
 #include "harvest/HarvestRun.h"
+#include "platform/HelpBook.h"
+#include "platform/HelpRequest.h"
 #include "platform/SettingsStore.h"
 
 #include <QAction>
@@ -244,7 +247,9 @@ void TForm1::chainTabOrder()
 
 void TForm1::FormCreate()
 {
-    m_helpFile = QCoreApplication::applicationDirPath() + QStringLiteral("/Glyphr.hlp");
+    // Found from the executable's folder, never the current one, so that a
+    // program started from anywhere finds its help.
+    m_helpFile = platform::FindHelpFile(QCoreApplication::applicationDirPath());
     // A stored count that is not a number is reported and the count starts
     // from 0; the window opens as usual, and its close overwrites the value.
     ExtractedCount = 0;
@@ -382,11 +387,23 @@ void TForm1::Button5Click()
     viewer->activateWindow();
 }
 
-// Help and the About box are wired to these handlers now and filled in as
-// those commands are built.
-void TForm1::Help2Click() { } // the help file's contents
-void TForm1::About1Click() { } // the About box
-void TForm1::WhatsThis1Click() { } // the help topic of the focused control
+// The help's contents, also by F1 anywhere in the window.
+void TForm1::Help2Click() { platform::requestHelp(platform::HelpCommand::Finder); }
+
+// A new box each time, showing the total as it stands now.
+void TForm1::About1Click()
+{
+    TAboutBox box(ExtractedCount, this);
+    box.exec();
+}
+
+// The topic of the control that has the focus: the button the popup was
+// opened on, which took the focus when the mouse button was released on it.
+void TForm1::WhatsThis1Click()
+{
+    const QWidget* focused = focusWidget();
+    platform::requestHelp(platform::HelpCommand::Context, focused ? focused->property("helpContext").toInt() : 0);
+}
 
 void TForm1::ButtonMouseUp(QPushButton* button) { button->setFocus(Qt::MouseFocusReason); }
 

@@ -1,6 +1,7 @@
 #include "app/GlyphorApplication.h"
 #include "app/StartRequest.h"
 #include "app/TForm1.h"
+#include "platform/HelpService.h"
 
 #include <cstdio>
 
@@ -27,6 +28,9 @@ int main(int argc, char* argv[])
     // The main window makes the first, hidden, icon viewer window as the last
     // step of its creation.
     glyphor::TForm1 form;
+    // Every help request of the program's windows goes to one help window,
+    // made at the first request, with the help file the main window found.
+    glyphor::platform::HelpService help(form.helpFile());
     form.show();
     glyphor::OpenStartFolders(form, request);
     return app.exec();

@@ -3,31 +3,23 @@
 
 #include "platform/IconExtractor.h"
 
+#include "FuzzFindings.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace {
 
 TEST(ExtractorFuzzFindings, EveryKeptInputFinishes)
 {
-    const std::filesystem::path dir = G2_EXTRACTOR_REGRESSIONS;
-    std::vector<std::filesystem::path> files;
-    if (std::filesystem::is_directory(dir))
-        for (const auto& e : std::filesystem::directory_iterator(dir))
-            if (e.is_regular_file() && e.path().filename() != "README")
-                files.push_back(e.path());
+    const auto files = glyphor::test::FuzzFindings(G2_EXTRACTOR_REGRESSIONS);
     if (files.empty())
         GTEST_SKIP() << "no findings kept";
-    std::sort(files.begin(), files.end());
     for (const auto& path : files) {
         SCOPED_TRACE(path.string());
-        std::ifstream in(path, std::ios::binary);
-        const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                              std::istreambuf_iterator<char>());
+        // The source reads from the bytes for as long as it lives.
+        const std::vector<std::uint8_t> bytes = glyphor::test::ReadAll(path);
         const glyphor::platform::IconSource source(bytes);
         const int n = std::min(source.count(), 256);
         for (int i = 0; i < n; ++i)

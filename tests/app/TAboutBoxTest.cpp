@@ -1,0 +1,188 @@
+// The About box, and the stored count it shows: loaded when the main window
+// is created, stored when it closes, with the program's messages for a value
+// that cannot be read and a store that refuses the write.
+
+#include "app/TAboutBox.h"
+#include "AnswerBoxes.h"
+#include "app/GlyphorApplication.h"
+#include "app/TForm1.h"
+#include "browse/FileListModel.h"
+#include "browse/TDirectoryListBox.h"
+#include "browse/TFileListBox.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace glyphor;
+
+namespace {
+
+QString SettingsPath()
+{
+    return QSettings("Tarnwell", "Glyphor2").fileName();
+}
+
+void WriteSettings(const QByteArray& ini)
+{
+    QDir().mkpath(QFileInfo(SettingsPath()).path());
+    QFile file(SettingsPath());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(ini);
+}
+
+// Chooses "&About" and returns what the box showed as the count; the box is
+// answered with OK once it is up.
+QString AboutCount(TForm1& form)
+{
+    QString shown;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<TAboutBox*>(QApplication::activeModalWidget())) {
+            shown = box->IconCount->text();
+            QTest::mouseClick(box->OKButton, Qt::LeftButton);
+        }
+    });
+    poll.start();
+    form.About1->trigger();
+    return shown;
+}
+
+} // namespace
+
+class TAboutBoxTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        QFile::remove(SettingsPath());
+        QDir().rmdir(SettingsPath());
+    }
+
+    void boxIsLaidOut()
+    {
+        TAboutBox box(1234);
+        QCOMPARE(box.windowTitle(), QString("About"));
+        QCOMPARE(box.size(), QSize(kAboutClientWidth, kAboutClientHeight));
+        QCOMPARE(box.minimumSize(), box.maximumSize());
+        const Qt::WindowFlags flags = box.windowFlags();
+        QVERIFY(!(flags
+            & (Qt::WindowCloseButtonHint | Qt::WindowMinMaxButtonsHint
+                | Qt::WindowContextHelpButtonHint)));
+        QCOMPARE(box.Panel1->geometry(), QRect(8, 8, 281, 161));
+        QCOMPARE(box.ProgramIcon->geometry(), QRect(2, 2, 63, 55));
+        QVERIFY(box.ProgramIcon->hasScaledContents());
+        QCOMPARE(box.ProgramIcon->pixmap().size(), QSize(64, 64));
+        QCOMPARE(box.ProductName->text(), QString("Glyphor 2"));
+        QCOMPARE(box.Version->text(), QString("Version 1.0"));
+        QCOMPARE(box.Label2->text(), QString("You have Extracted : "));
+        QCOMPARE(box.IconCount->text(), QString("1234"));
+        // At 112, 128, unless the label reaches further in the font at hand.
+        QCOMPARE(box.IconCount->y(), 128);
+        QCOMPARE(box.IconCount->x(), std::max(112, box.Label2->geometry().right() + 1));
+        QCOMPARE(box.IconCount->geometry().right(), 112 + 153 - 1);
+        QCOMPARE(box.OKButton->geometry(), QRect(111, 180, 75, 25));
+        QVERIFY(!(box.OKButton->focusPolicy() & Qt::TabFocus));
+        // Enter closes the box with OK, as its default button.
+        box.show();
+        QTest::keyClick(&box, Qt::Key_Return);
+        QCOMPARE(box.result(), int(QDialog::Accepted));
+    }
+
+    void firstStartCountsFromZeroAndStoresIt()
+    {
+        TForm1 form;
+        QCOMPARE(form.ExtractedCount, 0);
+        form.show();
+        QCOMPARE(AboutCount(form), QString("0"));
+        QVERIFY(form.close());
+        QCOMPARE(QSettings("Tarnwell", "Glyphor2").value("Count"), QVariant(QString("0")));
+    }
+
+    void storedCountIsShownAndFollowsAHarvest()
+    {
+        WriteSettings("[General]\nCount=1234\n");
+        TForm1 form;
+        form.show();
+        QCOMPARE(AboutCount(form), QString("1234"));
+
+        const QString corpus
+            = qEnvironmentVariable("G2_CORPUS", QDir::homePath() + "/.cache/glyphor2/corpus");
+        const QString folder = corpus + "/public/libwine-amd64";
+        if (!QFile::exists(folder + "/taskmgr.exe"))
+            QSKIP("the corpus of executables is not there (G2_CORPUS)");
+        QTemporaryDir dest;
+        form.DirectoryListBox1->setDirectory(folder);
+        form.DirectoryListBox2->setDirectory(QDir(dest.path()).canonicalPath());
+        form.FileListBox1->fileModel()->select(
+            form.FileListBox1->fileModel()->items().indexOf("taskmgr.exe"));
+        form.FileListBox1Click();
+        form.Button4Click(); // Scan File: taskmgr has three icons
+        QCOMPARE(AboutCount(form), QString("1237"));
+        QVERIFY(form.close());
+        QCOMPARE(QSettings("Tarnwell", "Glyphor2").value("Count"), QVariant(QString("1237")));
+    }
+
+    void unreadableStoredCountIsReportedAndTheWindowOpens_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("not a number") << QByteArray("[General]\nCount=12 icons\n")
+                                      << "'12 icons' is not a valid integer value.";
+        QTest::newRow("not text") << QByteArray(
+            "[General]\nCount=@Variant(\\0\\0\\0\\x2\\0\\0\\0\\x5)\n")
+                                  << "Invalid data type for 'Count'";
+    }
+    void unreadableStoredCountIsReportedAndTheWindowOpens()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(QString, message);
+        WriteSettings(ini);
+        SeenBox seen;
+        QTimer answer;
+        AnswerBoxes(answer, seen);
+        TForm1 form;
+        QCOMPARE(seen.shown, 1);
+        QCOMPARE(seen.text, message);
+        QCOMPARE(seen.icon, QMessageBox::Critical);
+        QCOMPARE(form.ExtractedCount, 0);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        // The next close writes a good value over the bad one.
+        QVERIFY(form.close());
+        QCOMPARE(QSettings("Tarnwell", "Glyphor2").value("Count"), QVariant(QString("0")));
+    }
+
+    // The error box adds no period after a closing quote (its code lies
+    // below the period's).
+    void refusedStoreIsReportedAndTheWindowStillCloses()
+    {
+        // A folder where the settings file belongs cannot be written.
+        QVERIFY(QDir().mkpath(SettingsPath()));
+        SeenBox seen;
+        QTimer answer;
+        AnswerBoxes(answer, seen);
+        TForm1 form;
+        QCOMPARE(seen.shown, 0);
+        form.ExtractedCount = 7;
+        form.show();
+        QVERIFY(form.close());
+        QCOMPARE(seen.shown, 1);
+        QCOMPARE(seen.text, QString("Failed to set data for 'Count'"));
+        QVERIFY(!form.isVisible());
+    }
+};
+
+int main(int argc, char* argv[])
+{
+    GlyphorApplication app(argc, argv);
+    TAboutBoxTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "TAboutBoxTest.moc"
