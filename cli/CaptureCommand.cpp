@@ -3,7 +3,6 @@
 #include "iconfile/IconFileWriter.h"
 #include "iconfile/IconNormalizer.h"
 #include "platform/IconExtractor.h"
-#include "platform/MappedFile.h"
 #include "util/Error.h"
 
 #include <charconv>
@@ -62,10 +61,10 @@ int CaptureAllCommand(const Arguments& args)
         std::fputs("usage: glyphor2-cli capture-all FILE OUTDIR\n", stderr);
         return 2;
     }
-    // The file is mapped and parsed once for all of its icons, which is what a
+    // The file is opened and parsed once for all of its icons, which is what a
     // scan of one file does; a capture per process would measure start-up.
-    auto file = platform::MappedFile::open(args[0]);
-    const platform::IconSource source(file ? file->bytes() : std::span<const std::uint8_t> {});
+    auto opened = platform::IconSource::fromFile(args[0]);
+    const platform::IconSource source = opened ? std::move(*opened) : platform::IconSource(std::span<const std::uint8_t> {});
     const int count = source.count();
     int written = 0;
     int failed = 0;

@@ -133,6 +133,16 @@ QString displayPath(QStringView path)
     return out;
 }
 
+std::string messagePath(QStringView path)
+{
+    return displayPath(path).toStdString();
+}
+
+QString displayMessage(std::string_view message)
+{
+    return displayPath(fromNativePath(message));
+}
+
 bool hasUndecodableBytes(QStringView path)
 {
     for (const QChar c : path) {
