@@ -7,12 +7,10 @@
 #include "harvest/HarvestRun.h"
 #include "harvest/IconSource.h"
 #include "platform/FileSystem.h"
+#include "platform/NativePath.h"
 #include "util/Error.h"
 
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QFileInfo>
 #include <QMap>
 
 #include <cerrno>
@@ -48,11 +46,12 @@ public:
 
     void setStatus(const QString& text) override
     {
-        m_status = text;
+        // Names that are not valid UTF-8 are shown with their bytes marked.
+        m_status = platform::displayPath(text);
         // A terminal line is rewritten at most every 50 ms; the last text
         // always shows, as does every text that is not progress.
         if (!m_terminal) {
-            std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+            std::fprintf(stderr, "%s\n", m_status.toUtf8().constData());
             return;
         }
         const bool progress = text.startsWith(QLatin1String("Comparing")) || text.startsWith(QLatin1String("Searching")) ||
@@ -91,7 +90,7 @@ public:
 private:
     void show()
     {
-        std::fprintf(stderr, "\r%s\x1b[K", m_status.toLocal8Bit().constData());
+        std::fprintf(stderr, "\r%s\x1b[K", m_status.toUtf8().constData());
         std::fflush(stderr);
         m_shown = true;
         m_sinceLine.restart();
@@ -99,7 +98,7 @@ private:
     StopAnswer say(const QString& question)
     {
         finishLine();
-        std::fprintf(stderr, "%s\nYes\n", QString(question).toLocal8Bit().constData());
+        std::fprintf(stderr, "%s\nYes\n", QString(question).toUtf8().constData());
         return StopAnswer::Yes;
     }
 
@@ -126,7 +125,7 @@ enum class ScanKind { Tree, File };
 void RequireExisting(const std::string& argument, const QString& path, bool folder)
 {
     struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+    if (::stat(platform::toNativePath(path).c_str(), &st) != 0)
         ThrowAbout(argument, platform::systemErrorText(errno).toStdString());
     if (folder && !S_ISDIR(st.st_mode))
         ThrowAbout(argument, platform::systemErrorText(ENOTDIR).toStdString());
@@ -165,9 +164,10 @@ int Scan(ScanKind kind, const Arguments& args, const char* usage)
         QObject::connect(&destDirs, &DirectoryListModel::changed, [&] { destFiles.setDirectory(destDirs.directory()); });
         sourceFiles.setMask(QStringLiteral("*.exe;*.dll"));
         destFiles.setMask(QStringLiteral("*.ico"));
-        // Both are resolved against the directory the tool was started in.
-        const QString sourcePath = QDir::current().absoluteFilePath(QString::fromLocal8Bit(args[0].c_str()));
-        const QString dest = QDir::current().absoluteFilePath(QString::fromLocal8Bit(args[1].c_str()));
+        // Both are resolved against the directory the tool was started in,
+        // byte for byte as given.
+        const QString sourcePath = platform::absolutePath(platform::fromNativePath(args[0]));
+        const QString dest = platform::absolutePath(platform::fromNativePath(args[1]));
         // A file given for a folder would make the browsers take its folder.
         RequireExisting(args[1], dest, true);
         About(args[1], [&] { destDirs.setDirectory(dest); });
@@ -176,13 +176,12 @@ int Scan(ScanKind kind, const Arguments& args, const char* usage)
             About(args[0], [&] { sourceDirs.setDirectory(sourcePath); });
         } else {
             RequireExisting(args[0], sourcePath, false);
-            const QFileInfo file(sourcePath);
-            About(args[0], [&] { sourceDirs.setDirectory(file.path()); });
+            About(args[0], [&] { sourceDirs.setDirectory(platform::folderOf(sourcePath)); });
             // The file is selected by its exact name, as a click selects it:
             // handing the whole path to the list would take a name with "*"
             // or "?" for a mask. A name that the mask leaves out is found
             // among all the folder's files.
-            const QString name = file.fileName();
+            const QString name = platform::fileNameOf(sourcePath);
             int index = int(sourceFiles.items().indexOf(name));
             if (index < 0) {
                 About(args[0], [&] { sourceFiles.setMask(QStringLiteral("*")); });
@@ -190,7 +189,7 @@ int Scan(ScanKind kind, const Arguments& args, const char* usage)
             }
             sourceFiles.select(index);
             if (sourceFiles.fileName().isEmpty())
-                throw Error(FormatMessage("File not found: %s", sourcePath.toStdString()));
+                throw Error(FormatMessage("File not found: %s", platform::messagePath(sourcePath)));
         }
 
         CaptureObjects objects;
@@ -212,7 +211,7 @@ int Scan(ScanKind kind, const Arguments& args, const char* usage)
         std::printf("captured %d, added %d\n", run.captured(), run.added());
     } catch (const std::exception& e) {
         // The program's errors, and any other (memory running out) alike.
-        std::fprintf(stderr, "%s\n", e.what());
+        PrintError(e);
         return 1;
     }
     return 0;

@@ -28,7 +28,7 @@ int ShowCommand(const Arguments& args)
             throw Error("Stream write error");
         }
     } catch (const Error& e) {
-        std::fprintf(stderr, "%s\n", e.what());
+        PrintError(e);
         return 1;
     }
     return 0;

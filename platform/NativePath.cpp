@@ -152,4 +152,9 @@ bool hasUndecodableBytes(QStringView path)
     return false;
 }
 
+bool isUndecodableByte(QChar c)
+{
+    return isEscape(c.unicode());
+}
+
 } // namespace glyphor::platform

@@ -26,6 +26,9 @@ std::string toNativePath(QStringView path);
 QString displayPath(QStringView path);
 // True when the path holds any undecodable byte.
 bool hasUndecodableBytes(QStringView path);
+// True for the character that stands for an undecodable byte. Text changes
+// such as upper case must leave it alone: it is no letter.
+bool isUndecodableByte(QChar c);
 
 // A path as a message names it ("Cannot create file %s"): displayPath, as
 // UTF-8, so that a message reads the same on a terminal and in a window.
