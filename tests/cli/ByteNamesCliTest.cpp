@@ -54,13 +54,6 @@ Output RunCli(const std::vector<std::string>& args, const std::string& folder)
     return o;
 }
 
-glyphor::testing::Bytes ExeWithOneIcon(int seed)
-{
-    using namespace glyphor::testing;
-    return BuildPe({ { ResId::Id(14), ResId::Id(1), 1033, MakeGroup({ { 32, 32, 4, 1 } }) },
-        { ResId::Id(3), ResId::Id(1), 1033, PatternDib(32, 32, 4, seed) } });
-}
-
 class ByteNamesCli : public testing::Test {
 protected:
     void SetUp() override
@@ -71,9 +64,9 @@ protected:
         glyphor::testing::WriteBytes(fromNativePath(root
                                          + "/Qu\xE9lle/\xC9"
                                            "diteur.exe"),
-            ExeWithOneIcon(1));
+            glyphor::testing::PeWithOneIcon(1));
         glyphor::testing::WriteBytes(
-            fromNativePath(root + "/Qu\xE9lle/sub\xFF/b.exe"), ExeWithOneIcon(2));
+            fromNativePath(root + "/Qu\xE9lle/sub\xFF/b.exe"), glyphor::testing::PeWithOneIcon(2));
     }
     std::vector<std::string> Icons(const std::string& folder)
     {

@@ -19,14 +19,6 @@ using glyphor::platform::toNativePath;
 // Not "Bytes": the fixture has a member of that name.
 using ExeBytes = glyphor::testing::Bytes;
 
-// An executable of one icon whose picture follows seed.
-ExeBytes OneIcon(int seed)
-{
-    using namespace glyphor::testing;
-    return BuildPe({ { ResId::Id(14), ResId::Id(1), 1033, MakeGroup({ { 32, 32, 4, 1 } }) },
-        { ResId::Id(3), ResId::Id(1), 1033, PatternDib(32, 32, 4, seed) } });
-}
-
 class ByteNames : public test::RunFixture {
 protected:
     void SetUp() override
@@ -94,10 +86,10 @@ TEST_F(ByteNames, ScanTreeHarvestsEveryFolderAndFile)
 {
     Put("d\xE9mo/\xC9"
         "diteur.exe",
-        OneIcon(1));
-    Put("x\x80/a.exe", OneIcon(2));
-    Put("x\x81/\xFF.DLL", OneIcon(3));
-    Put("ok.exe", OneIcon(4));
+        glyphor::testing::PeWithOneIcon(1));
+    Put("x\x80/a.exe", glyphor::testing::PeWithOneIcon(2));
+    Put("x\x81/\xFF.DLL", glyphor::testing::PeWithOneIcon(3));
+    Put("ok.exe", glyphor::testing::PeWithOneIcon(4));
     Run().scanTreeClick();
 
     EXPECT_EQ(Run().captured(), 4);
@@ -120,7 +112,7 @@ TEST_F(ByteNames, ScanFileAndSaveIconTakeTheSelectedFileByItsBytes)
 {
     const QString exe = Put("d\xE9mo/\xC9"
                             "diteur.exe",
-        OneIcon(5));
+        glyphor::testing::PeWithOneIcon(5));
     sourceDirs->setDirectory(platform::folderOf(exe));
     sourceFiles->select(sourceFiles->items().indexOf(platform::fileNameOf(exe)));
     ASSERT_EQ(toNativePath(sourceFiles->fileName()), toNativePath(exe));
@@ -139,11 +131,11 @@ TEST_F(ByteNames, ScanFileAndSaveIconTakeTheSelectedFileByItsBytes)
 // other: the icon it holds is not added again, and the merge goes through.
 TEST_F(ByteNames, TheMergeComparesWithDestinationFilesOfSuchNames)
 {
-    const QString same = Put("a/same.exe", OneIcon(6));
-    Put("b/new.exe", OneIcon(7));
+    const QString same = Put("a/same.exe", glyphor::testing::PeWithOneIcon(6));
+    Put("b/new.exe", glyphor::testing::PeWithOneIcon(7));
     glyphor::testing::WriteBytes(dst + "/" + fromNativePath("Ic\xF4ne.ico"), CaptureOf(same));
-    glyphor::testing::WriteBytes(
-        dst + "/" + fromNativePath("\xFF.ico"), CaptureOf(Put("c.dat", OneIcon(8))));
+    glyphor::testing::WriteBytes(dst + "/" + fromNativePath("\xFF.ico"),
+        CaptureOf(Put("c.dat", glyphor::testing::PeWithOneIcon(8))));
     destFiles->reread();
     ASSERT_EQ(destFiles->count(), 2);
 

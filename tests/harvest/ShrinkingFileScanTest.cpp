@@ -20,28 +20,7 @@ namespace {
 using ExeBytes = glyphor::testing::Bytes;
 using glyphor::testing::ShrinkingFile;
 
-constexpr std::uint16_t kIcon = 3;
-constexpr std::uint16_t kGroup = 14;
 constexpr char kShorter[] = "the file became shorter while it was read";
-
-ExeBytes OneSmallIcon(int seed)
-{
-    using namespace glyphor::testing;
-    return BuildPe({ { ResId::Id(kGroup), ResId::Id(1), 1033, MakeGroup({ { 32, 32, 4, 1 } }) },
-        { ResId::Id(kIcon), ResId::Id(1), 1033, PatternDib(32, 32, 4, seed) } });
-}
-
-// Three icons whose images are each read on their own, after the directory.
-ExeBytes ThreeLargeIcons()
-{
-    using namespace glyphor::testing;
-    std::vector<PeResource> res;
-    for (std::uint16_t g = 1; g <= 3; ++g) {
-        res.push_back({ ResId::Id(kGroup), ResId::Id(g), 1033, MakeGroup({ { 64, 64, 32, g } }) });
-        res.push_back({ ResId::Id(kIcon), ResId::Id(g), 1033, PatternDib(64, 64, 32, 10 + g) });
-    }
-    return BuildPe(res);
-}
 
 class ShrinkingExecutable : public test::RunFixture {
 protected:
@@ -49,9 +28,9 @@ protected:
     {
         RunFixture::SetUp();
         // Folders, so that the walk meets the three files in this order.
-        Put("a/first.exe", OneSmallIcon(1));
-        shrinks = Put("b/shrinks.exe", ThreeLargeIcons());
-        Put("c/last.exe", OneSmallIcon(2));
+        Put("a/first.exe", glyphor::testing::PeWithOneIcon(1));
+        shrinks = Put("b/shrinks.exe", glyphor::testing::PeWithLargeIcons(3, 11));
+        Put("c/last.exe", glyphor::testing::PeWithOneIcon(2));
     }
 
     std::string Put(const QString& relative, const ExeBytes& bytes)

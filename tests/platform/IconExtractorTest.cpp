@@ -210,18 +210,6 @@ TEST_F(IconExtractorFiles, WhatIsNoRegularFileHasNoIcons)
     EXPECT_EQ(IconCount(fifo), 0);
 }
 
-// Three groups of one 64 x 64 image each; each image is larger than a block
-// of the file source, so it is read on its own when its icon is asked for.
-Bytes ThreeLargeIcons()
-{
-    std::vector<PeResource> res;
-    for (std::uint16_t g = 1; g <= 3; ++g) {
-        res.push_back({ ResId::Id(kGroup), ResId::Id(g), 1033, MakeGroup({ { 64, 64, 32, g } }) });
-        res.push_back({ ResId::Id(kIcon), ResId::Id(g), 1033, PatternDib(64, 64, 32, g) });
-    }
-    return BuildPe(res);
-}
-
 // Reads of the file made by opening it with its count, and by each icon.
 std::vector<int> ReadsByStep(const std::string& path, int icons)
 {
@@ -244,7 +232,7 @@ std::vector<int> ReadsByStep(const std::string& path, int icons)
 // still in hand are right and the next one is nothing, with the reason.
 TEST_F(IconExtractorFiles, AFileCutShortWhileItIsReadSaysSoAndNeverGivesAWrongIcon)
 {
-    const Bytes pe = ThreeLargeIcons();
+    const Bytes pe = PeWithLargeIcons(3);
     const IconSource whole(pe);
     ASSERT_EQ(whole.count(), 3);
     const std::string path = Write("shrinks.exe", pe);
@@ -283,7 +271,7 @@ TEST_F(IconExtractorFiles, AFileCutShortWhileItIsReadSaysSoAndNeverGivesAWrongIc
 // the file's own, and nothing else happens.
 TEST_F(IconExtractorFiles, TruncationsAtRandomMomentsNeverGiveAWrongIcon)
 {
-    const Bytes pe = ThreeLargeIcons();
+    const Bytes pe = PeWithLargeIcons(3);
     const IconSource whole(pe);
     const std::string path = (dir / "race.exe").string();
     std::mt19937 rng(2024);

@@ -87,6 +87,13 @@ Bytes MakePng(const IconImage& icon);
 // An image whose pixels are a simple function of x, y and a seed.
 Bytes PatternDib(int width, int height, int bitCount, int seed = 0);
 
+// A PE file of one icon: one 32 x 32 image of 4 bits whose pixels follow seed.
+Bytes PeWithOneIcon(int seed);
+// A PE file of count icons of one 64 x 64 image of 32 bits each (seeds
+// firstSeed, firstSeed + 1, ...): each image is larger than a block of the
+// file source, so it is read on its own, after the directory.
+Bytes PeWithLargeIcons(int count, int firstSeed = 1);
+
 // A reader opened over bytes in memory, together with the source it reads
 // through (a reader keeps a reference to its source). The bytes must outlive it.
 template <class Reader>
