@@ -162,25 +162,4 @@ TEST_F(FileSourceTest, AFileThatShrinksGivesFailedReadsNotASignal)
     EXPECT_TRUE(ok);
 }
 
-TEST_F(FileSourceTest, TheReadHookSeesEveryReadOfTheFile)
-{
-    constexpr std::size_t B = FileSource::kBlockSize;
-    const std::string path = Write("hook.bin", Pattern(4 * B));
-    std::vector<std::pair<std::uint64_t, std::size_t>> seen;
-    FileSource::setReadHook([&](const std::string& p, std::uint64_t offset, std::size_t length) {
-        EXPECT_EQ(p, path);
-        seen.emplace_back(offset, length);
-    });
-    auto f = FileSource::open(path);
-    ASSERT_TRUE(f);
-    Read(*f, 5, 10);
-    Read(*f, 20, 10); // from the cached block: no read
-    Read(*f, B + 1, 2 * B); // large: one read of its own
-    Read(*f, 2 * B - 1, 2); // across an edge: the second block
-    FileSource::setReadHook({});
-    const std::vector<std::pair<std::uint64_t, std::size_t>> expected
-        = { { 0, B }, { B + 1, 2 * B }, { B, B }, { 2 * B, B } };
-    EXPECT_EQ(seen, expected);
-}
-
 } // namespace
