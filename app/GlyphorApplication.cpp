@@ -4,6 +4,7 @@
 #include "app/ProgramIcon.h"
 #include "browse/BrowseErrors.h"
 #include "platform/ErrorBox.h"
+#include "platform/NativePath.h"
 
 namespace glyphor {
 
@@ -49,7 +50,8 @@ void ShowHandlerError(std::exception_ptr error)
     try {
         std::rethrow_exception(error);
     } catch (const std::exception& e) {
-        message = QString::fromUtf8(e.what());
+        // A message may name a file by its bytes; they are shown readably.
+        message = platform::displayMessage(e.what());
     } catch (...) {
         message = QStringLiteral("An unexpected error ended the command");
     }

@@ -5,6 +5,7 @@
 #include "browse/TDirectoryListBox.h"
 #include "browse/TDriveComboBox.h"
 #include "browse/TFileListBox.h"
+#include "platform/NativePath.h"
 #include "viewer/TfrmView.h"
 
 #include <QCoreApplication>
@@ -18,7 +19,7 @@ TForm1Host::TForm1Host(TForm1& form) : m_form(&form) {}
 void TForm1Host::setStatus(const QString& text)
 {
     if (m_form)
-        m_form->setStatusText(text);
+        m_form->setStatusText(platform::displayPath(text));
 }
 
 void TForm1Host::pump()

@@ -1,6 +1,7 @@
 #include "browse/BrowseErrors.h"
 
 #include "platform/ErrorBox.h"
+#include "platform/NativePath.h"
 
 #include <QWidget>
 
@@ -23,7 +24,7 @@ void setBrowseErrorReporter(BrowseErrorReporter newReporter)
 
 void reportBrowseError(QWidget* widget, const std::exception& error)
 {
-    const QString message = QString::fromStdString(error.what());
+    const QString message = platform::displayMessage(error.what());
     if (reporter())
         reporter()(widget, message);
     else

@@ -1,6 +1,7 @@
 #include "browse/DriveListModel.h"
 
 #include "platform/FileSystem.h"
+#include "platform/NativePath.h"
 #include "util/Error.h"
 
 namespace glyphor {
@@ -23,12 +24,26 @@ DriveListModel::DriveListModel(QObject* parent) : QObject(parent)
 
 QString DriveListModel::itemText(const platform::Volume& volume, TextCase textCase)
 {
+    // Run by run between undecodable bytes: the case functions would turn
+    // their marks into replacement characters.
     auto cased = [&](const QString& text) {
-        return textCase == TextCase::Lower ? text.toLower() : text.toUpper();
+        QString out;
+        qsizetype start = 0;
+        for (qsizetype i = 0; i <= text.size(); ++i) {
+            if (i < text.size() && !platform::isUndecodableByte(text[i]))
+                continue;
+            const QString run = text.mid(start, i - start);
+            out += textCase == TextCase::Lower ? run.toLower() : run.toUpper();
+            if (i < text.size())
+                out += text[i];
+            start = i + 1;
+        }
+        return out;
     };
+    // A mount point, share or label need not be valid UTF-8 either.
     if (volume.kind == platform::VolumeKind::Network && !volume.source.isEmpty())
-        return volume.root + QLatin1Char(' ') + cased(volume.source);
-    return volume.root + QStringLiteral(" [") + cased(volume.label) + QLatin1Char(']');
+        return platform::displayPath(volume.root + QLatin1Char(' ') + cased(volume.source));
+    return platform::displayPath(volume.root + QStringLiteral(" [") + cased(volume.label) + QLatin1Char(']'));
 }
 
 void DriveListModel::setDrive(const QString& root)

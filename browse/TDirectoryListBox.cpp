@@ -4,6 +4,7 @@
 #include "browse/Glyphs.h"
 #include "browse/ItemLayout.h"
 #include "browse/ListAdapter.h"
+#include "platform/NativePath.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -55,7 +56,8 @@ public:
         textRect.setLeft(layout::folderTextLeft(option.rect, offset, glyph.width()));
         painter->setPen(selected ? option.palette.highlightedText().color()
                                  : option.palette.text().color());
-        painter->drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, entry.text);
+        painter->drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+            platform::displayPath(entry.text));
         if (option.state & QStyle::State_HasFocus) {
             QStyleOptionFocusRect focus;
             focus.rect = option.rect;
@@ -76,7 +78,7 @@ public:
                 entry.kind == DirectoryListModel::EntryKind::Closed,
                 int(m_model->directory().count(QLatin1Char('/'))));
             width = layout::folderTextLeft(QRect(), offset, 16)
-                + option.fontMetrics.horizontalAdvance(entry.text) + 2;
+                + option.fontMetrics.horizontalAdvance(platform::displayPath(entry.text)) + 2;
         }
         return QSize(width, layout::folderItemHeight(option.fontMetrics.height()));
     }
@@ -92,7 +94,7 @@ TDirectoryListBox::TDirectoryListBox(QWidget* parent)
     , m_model(new DirectoryListModel(this))
     , m_adapter(new ListAdapter(
           [model = m_model] { return int(model->entries().size()); },
-          [model = m_model](int row) { return model->entries()[row].text; }, this))
+          [model = m_model](int row) { return platform::displayPath(model->entries()[row].text); }, this))
 {
     setModel(m_adapter);
     setItemDelegate(new FolderItemDelegate(m_model, this));

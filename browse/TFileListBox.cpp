@@ -4,6 +4,7 @@
 #include "browse/Glyphs.h"
 #include "browse/ItemLayout.h"
 #include "browse/ListAdapter.h"
+#include "platform/NativePath.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -65,7 +66,7 @@ TFileListBox::TFileListBox(QWidget* parent)
     : QListView(parent)
     , m_model(new FileListModel(this))
     , m_adapter(new ListAdapter([model = m_model] { return model->count(); },
-          [model = m_model](int row) { return model->item(row); }, this))
+          [model = m_model](int row) { return platform::displayPath(model->item(row)); }, this))
 {
     setModel(m_adapter);
     auto* delegate = new FileItemDelegate(this);

@@ -4,11 +4,9 @@
 #include "iconfile/IconFileWriter.h"
 #include "iconfile/IconNormalizer.h"
 #include "platform/IconExtractor.h"
-#include "platform/MappedFile.h"
 #include "util/Error.h"
 
 #include <cstdio>
-#include <filesystem>
 
 namespace glyphor::cli {
 
@@ -16,19 +14,31 @@ namespace {
 
 // The capture as the program makes it: the extracted icon passes through the
 // 32 x 32 round trip and the one writer. No icon is the error that the save of
-// an empty icon raises.
-void Capture(const std::optional<IconImage>& icon, const std::string& out)
+// an empty icon raises, unless the file could no longer be read (another
+// program made it shorter): that is said, with the file.
+void Capture(const platform::IconSource& source, int index, const std::string& file, const std::string& out)
 {
+    const auto icon = source.icon(index);
+    if (const std::string failure = source.readFailure(); !failure.empty())
+        throw Error(FormatMessage("Cannot read file %s", file) + ": " + failure);
     if (!icon)
         throw Error("Icon image is not valid");
     WriteIconFile(NormalizeIcon(*icon), out);
 }
 
+// The icons of a file that RequireReadableFile has let through; none when it
+// went away since.
+platform::IconSource Open(const std::string& file)
+{
+    auto opened = platform::IconSource::fromFile(file);
+    return opened ? std::move(*opened) : platform::IconSource(std::span<const std::uint8_t> {});
+}
+
 // An index the file does not have is the user's mistake, not a damaged icon,
 // and is told as such.
-void RequireIndex(const std::string& file, int index)
+void RequireIndex(const platform::IconSource& source, const std::string& file, int index)
 {
-    const int count = platform::IconCount(file);
+    const int count = source.count();
     if (index >= 0 && index < count)
         return;
     throw Error(Shown(file) + " has " + std::to_string(count) + (count == 1 ? " icon; " : " icons; ")
@@ -45,13 +55,14 @@ int CaptureCommand(const Arguments& args)
     }
     auto index = ParseWholeNumber(args[1]);
     if (!index) {
-        std::fprintf(stderr, "'%s' is not a valid integer value\n", args[1].c_str());
+        PrintError(Error("'" + args[1] + "' is not a valid integer value"));
         return 2;
     }
     return RunReportingErrors([&] {
         RequireReadableFile(args[0]);
-        RequireIndex(args[0], *index);
-        Capture(platform::ExtractIcon(args[0], *index), args[2]);
+        const platform::IconSource source = Open(args[0]);
+        RequireIndex(source, args[0], *index);
+        Capture(source, *index, args[0], args[2]);
     });
 }
 
@@ -63,22 +74,22 @@ int CaptureAllCommand(const Arguments& args)
     }
     if (RunReportingErrors([&] { RequireReadableFile(args[0]); }) != 0)
         return 1;
-    // The file is mapped and parsed once for all of its icons, which is what a
+    // The file is opened and parsed once for all of its icons, which is what a
     // scan of one file does; a capture per process would measure start-up.
-    auto file = platform::MappedFile::open(args[0]);
-    const platform::IconSource source(file ? file->bytes() : std::span<const std::uint8_t> {});
+    const platform::IconSource source = Open(args[0]);
     const int count = source.count();
     int written = 0;
     int failed = 0;
     for (int i = 0; i < count; ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "Icon%04d.ico", i % 10000);
-        const std::string out = (std::filesystem::path(args[1]) / name).string();
+        // Joined as bytes: the folder's name goes to the system as given.
+        const std::string out = args[1].ends_with('/') ? args[1] + name : args[1] + "/" + name;
         try {
-            Capture(source.icon(i), out);
+            Capture(source, i, args[0], out);
             ++written;
         } catch (const Error& e) {
-            std::fprintf(stderr, "%s: icon %d: %s\n", args[0].c_str(), i, e.what());
+            PrintError(Error(args[0] + ": icon " + std::to_string(i) + ": " + e.what()));
             ++failed;
         }
     }

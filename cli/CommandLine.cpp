@@ -1,5 +1,7 @@
 #include "cli/CommandLine.h"
 
+#include "cli/Commands.h"
+
 #include "platform/NativePath.h"
 #include "platform/PathCheck.h"
 #include "util/Error.h"
@@ -35,7 +37,7 @@ int RunReportingErrors(const std::function<void()>& work)
     try {
         work();
     } catch (const Error& e) {
-        std::fprintf(stderr, "%s\n", e.what());
+        PrintError(e);
         return 1;
     }
     return 0;

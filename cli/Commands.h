@@ -4,12 +4,20 @@
 // usage error; the scans 3 when they left icons behind); failures are
 // reported on stderr in the program's own words.
 
+#include <exception>
 #include <string>
 #include <vector>
 
 namespace glyphor::cli {
 
+// The arguments as the system gave them: paths are bytes and go to the
+// engine through platform::fromNativePath, or to the byte-level readers and
+// writers as they are.
 using Arguments = std::vector<std::string>;
+
+// An error on stderr, in the program's words. A file that a message names by
+// bytes that are not UTF-8 is shown with those bytes marked (\xHH).
+void PrintError(const std::exception& error);
 
 // show FILE OUT.png: the icon that the icon file reader makes of FILE, as a
 // 32 x 32 RGBA PNG.

@@ -3,9 +3,10 @@
 #include "harvest/CaptureIcon.h"
 #include "harvest/IconCounter.h"
 #include "harvest/IconSource.h"
+#include "platform/FileSystem.h"
+#include "platform/NativePath.h"
 #include "util/Error.h"
 
-#include <QDir>
 #include <QString>
 
 #include <cstdio>
@@ -34,15 +35,18 @@ int SaveCommand(const Arguments& args)
     }
     try {
         const int index = ParseIndex(args[1]);
-        const QString file = QDir::current().absoluteFilePath(QString::fromStdString(args[0]));
-        const QString dest = QDir::cleanPath(QDir::current().absoluteFilePath(QString::fromStdString(args[2])));
+        // Byte for byte as given, resolved against the directory the tool
+        // was started in.
+        const QString file = platform::absolutePath(platform::fromNativePath(args[0]));
+        const QString dest = platform::absolutePath(platform::fromNativePath(args[2]));
         // A fresh process: the counter starts at 0, as in a newly started window.
         SetIconCounter(0);
         CaptureObjects objects;
         const QString path = SaveIcon(objects, PlatformIconSource(), dest, index, file);
-        std::printf("%s\n", path.toStdString().c_str());
+        // The path as the system's bytes, so that a script can use it.
+        std::printf("%s\n", platform::toNativePath(path).c_str());
     } catch (const Error& e) {
-        std::fprintf(stderr, "%s\n", e.what());
+        PrintError(e);
         return 1;
     }
     return 0;

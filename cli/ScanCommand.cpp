@@ -8,11 +8,9 @@
 #include "harvest/HarvestRun.h"
 #include "harvest/IconSource.h"
 #include "platform/FileSystem.h"
+#include "platform/NativePath.h"
 #include "util/Error.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QMap>
 
 #include <cerrno>
@@ -92,7 +90,7 @@ enum class ScanKind { Tree, File };
 void RequireExisting(const std::string& argument, const QString& path, bool folder)
 {
     struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+    if (::stat(platform::toNativePath(path).c_str(), &st) != 0)
         ThrowAbout(argument, platform::systemErrorText(errno).toStdString());
     if (folder && !S_ISDIR(st.st_mode))
         ThrowAbout(argument, platform::systemErrorText(ENOTDIR).toStdString());
@@ -131,9 +129,10 @@ int Scan(ScanKind kind, const Arguments& args, const char* usage)
         QObject::connect(&destDirs, &DirectoryListModel::changed, [&] { destFiles.setDirectory(destDirs.directory()); });
         sourceFiles.setMask(QStringLiteral("*.exe;*.dll"));
         destFiles.setMask(QStringLiteral("*.ico"));
-        // Both are resolved against the directory the tool was started in.
-        const QString sourcePath = QDir::current().absoluteFilePath(QString::fromLocal8Bit(args[0].c_str()));
-        const QString dest = QDir::current().absoluteFilePath(QString::fromLocal8Bit(args[1].c_str()));
+        // Both are resolved against the directory the tool was started in,
+        // byte for byte as given.
+        const QString sourcePath = platform::absolutePath(platform::fromNativePath(args[0]));
+        const QString dest = platform::absolutePath(platform::fromNativePath(args[1]));
         // A file given for a folder would make the browsers take its folder.
         RequireExisting(args[1], dest, true);
         About(args[1], [&] { destDirs.setDirectory(dest); });
@@ -142,13 +141,12 @@ int Scan(ScanKind kind, const Arguments& args, const char* usage)
             About(args[0], [&] { sourceDirs.setDirectory(sourcePath); });
         } else {
             RequireExisting(args[0], sourcePath, false);
-            const QFileInfo file(sourcePath);
-            About(args[0], [&] { sourceDirs.setDirectory(file.path()); });
+            About(args[0], [&] { sourceDirs.setDirectory(platform::folderOf(sourcePath)); });
             // The file is selected by its exact name, as a click selects it:
             // handing the whole path to the list would take a name with "*"
             // or "?" for a mask. A name that the mask leaves out is found
             // among all the folder's files.
-            const QString name = file.fileName();
+            const QString name = platform::fileNameOf(sourcePath);
             int index = int(sourceFiles.items().indexOf(name));
             if (index < 0) {
                 About(args[0], [&] { sourceFiles.setMask(QStringLiteral("*")); });
@@ -156,7 +154,7 @@ int Scan(ScanKind kind, const Arguments& args, const char* usage)
             }
             sourceFiles.select(index);
             if (sourceFiles.fileName().isEmpty())
-                throw Error(FormatMessage("File not found: %s", sourcePath.toStdString()));
+                throw Error(FormatMessage("File not found: %s", platform::messagePath(sourcePath)));
         }
 
         CaptureObjects objects;
@@ -182,7 +180,7 @@ int Scan(ScanKind kind, const Arguments& args, const char* usage)
         std::printf("captured %d, added %d\n", run.captured(), run.added());
     } catch (const std::exception& e) {
         // The program's errors, and any other (memory running out) alike.
-        std::fprintf(stderr, "%s\n", e.what());
+        PrintError(e);
         return 1;
     }
     return 0;

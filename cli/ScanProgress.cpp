@@ -101,8 +101,11 @@ void ScanProgress::iconCaptured()
     draw(false);
 }
 
-void ScanProgress::status(const QString& text)
+void ScanProgress::status(const QString& raw)
 {
+    // Status texts carry names as the system gave them; people read them with
+    // undecodable bytes marked.
+    const QString text = platform::displayPath(raw);
     switch (KindOf(text)) {
     case StatusKind::Frame:
         return;

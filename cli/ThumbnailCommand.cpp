@@ -2,7 +2,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/OutputFile.h"
-#include "platform/MappedFile.h"
+#include "platform/IconExtractor.h"
 #include "platform/Thumbnail.h"
 #include "util/Error.h"
 
@@ -16,10 +16,10 @@ namespace {
 // straight to the same readers, with the same limits, as every extraction.
 Result<std::vector<std::uint8_t>> ThumbnailOfFile(const std::string& path, int size)
 {
-    auto file = platform::MappedFile::open(path);
-    if (!file)
+    auto source = platform::IconSource::fromFile(path);
+    if (!source)
         return Failure { platform::kNoIconsText };
-    return platform::MakeThumbnail(file->bytes(), size);
+    return platform::MakeThumbnail(*source, size);
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 #include "controls/TIconComboBox.h"
 
 #include "iconfile/IconNormalizer.h"
-#include <QFileInfo>
+#include "platform/FileSystem.h"
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -115,8 +115,7 @@ bool TIconComboBox::fileExists() const
     // is treated as a file that is not there rather than cut short.
     if (m_fileName.isEmpty() || m_fileName.size() > kMaxIconFileName)
         return false;
-    const QFileInfo info(m_fileName);
-    return info.exists() && !info.isDir();
+    return platform::isExistingFile(m_fileName);
 }
 
 void TIconComboBox::applyEnablingRule()

@@ -3,9 +3,8 @@
 #include "harvest/IconSource.h"
 #include "harvest/NextIconFileName.h"
 #include "iconfile/IconFileWriter.h"
+#include "platform/NativePath.h"
 #include "util/Error.h"
-
-#include <QFile>
 
 namespace glyphor {
 
@@ -38,7 +37,7 @@ void SaveThroughImageList(CaptureObjects& objects, const IconHolder& holder, con
     // a file at its name.
     if (!objects.image1.hasIcon() || objects.image1.icon()->empty())
         throw Error("Icon image is not valid");
-    WriteIconFile(*objects.image1.icon(), QFile::encodeName(path).toStdString());
+    WriteIconFile(*objects.image1.icon(), platform::toNativePath(path));
 }
 
 QString CaptureIcon(CaptureObjects& objects, const IconSource& source, const QString& exe, int index,

@@ -1,9 +1,7 @@
 #include "harvest/FileOps.h"
 
+#include "platform/NativePath.h"
 #include "util/Error.h"
-
-#include <QFile>
-#include <QFileInfo>
 
 #include <cerrno>
 #include <cstdlib>
@@ -15,9 +13,10 @@ namespace glyphor {
 
 namespace {
 
-QByteArray Native(const QString& path)
+// Every path reaches the system through this, byte-exact.
+std::string Native(const QString& path)
 {
-    return QFile::encodeName(path);
+    return platform::toNativePath(path);
 }
 
 // Closes a descriptor when the scope ends.
@@ -36,7 +35,7 @@ struct Fd {
 // Returns -1 with errno set: EINVAL when the path is not a regular file.
 int OpenRegularFile(const QString& path)
 {
-    const int fd = ::open(Native(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    const int fd = ::open(Native(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
         return -1;
     struct stat st {};
@@ -75,12 +74,12 @@ std::optional<std::vector<platform::DirEntry>> FileOps::listDirectory(const QStr
 
 bool FileOps::createDirectory(const QString& path)
 {
-    return ::mkdir(Native(path).constData(), 0777) == 0;
+    return ::mkdir(Native(path).c_str(), 0777) == 0;
 }
 
 bool FileOps::removeDirectory(const QString& path)
 {
-    return ::rmdir(Native(path).constData()) == 0;
+    return ::rmdir(Native(path).c_str()) == 0;
 }
 
 bool FileOps::copyFile(const QString& from, const QString& to)
@@ -90,8 +89,7 @@ bool FileOps::copyFile(const QString& from, const QString& to)
     in.fd = OpenRegularFile(from);
     if (in.fd < 0)
         return false;
-    const QFileInfo target(to);
-    QByteArray temp = Native(target.path() + "/." + target.fileName() + ".XXXXXX");
+    std::string temp = Native(platform::joinPath(platform::folderOf(to), "." + platform::fileNameOf(to) + ".XXXXXX"));
     Fd out;
     out.fd = ::mkstemp(temp.data());
     if (out.fd < 0)
@@ -123,15 +121,15 @@ bool FileOps::copyFile(const QString& from, const QString& to)
     ::fchmod(out.fd, 0666 & ~mask);
     ok = (::close(out.fd) == 0) && ok;
     out.fd = -1;
-    if (ok && ::rename(temp.constData(), Native(to).constData()) == 0)
+    if (ok && ::rename(temp.c_str(), Native(to).c_str()) == 0)
         return true;
-    ::unlink(temp.constData());
+    ::unlink(temp.c_str());
     return false;
 }
 
 bool FileOps::deleteFile(const QString& path)
 {
-    return ::unlink(Native(path).constData()) == 0;
+    return ::unlink(Native(path).c_str()) == 0;
 }
 
 std::optional<Signature> FileOps::readSignature(const QString& path)

@@ -50,7 +50,9 @@ class HarvestHost {
 public:
     virtual ~HarvestHost() = default;
 
-    // The status bar's text.
+    // The status bar's text. The names in it are as the system gives them
+    // and may hold undecodable bytes; a host shows the text with
+    // platform::displayPath.
     virtual void setStatus(const QString& text) = 0;
     // Handles pending window messages and returns; a stop click runs nested
     // in here and only sets the stop state.

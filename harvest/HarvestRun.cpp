@@ -8,6 +8,7 @@
 #include "harvest/IconSource.h"
 #include "harvest/NextIconFileName.h"
 #include "platform/FileSystem.h"
+#include "platform/NativePath.h"
 #include "util/Error.h"
 
 #include <QFileInfo>
@@ -189,7 +190,7 @@ void HarvestRun::prepareTempFolder()
     const std::optional<unsigned> attributes = platform::attributesOf(m_tempFolder);
     if (attributes && (!(*attributes & platform::faDirectory) || (*attributes & platform::faSymLink)))
         throw Error(FormatMessage("Cannot create folder %s: a file or link of that name is in the way",
-                                  m_tempFolder.toStdString()));
+                                  platform::messagePath(m_tempFolder)));
 }
 
 HarvestRun::Next HarvestRun::walk(const QString& sourceFolder)

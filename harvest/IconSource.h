@@ -17,14 +17,18 @@ public:
     // The number of icons of the file; 0 when it gives none.
     virtual int count(const QString& path) const = 0;
     // Icon index of the file; nothing for an index it does not have (-1, the
-    // index of an icon picker without selection, included).
+    // index of an icon picker without selection, included). Raises Error,
+    // naming the file and the reason, when the file can no longer be read as
+    // far as the icon needs (another program made it shorter meanwhile).
     virtual std::optional<IconImage> extract(const QString& path, int index) const = 0;
 };
 
 // The platform's icon extraction. A scan asks for the count of a file and
-// then for each of its icons in turn; the file last asked about stays mapped
+// then for each of its icons in turn; the file last asked about stays open
 // and parsed, so its resource directory is read once, not once per icon. A
-// file that changed on disk (another size, time or inode) is read again.
+// file that changed on disk (another size, time or inode) is read again. A
+// file that becomes shorter while it is read has no icons when that happens
+// during its count, and gives the error above during an extraction.
 class PlatformIconSource final : public IconSource {
 public:
     PlatformIconSource();

@@ -2,6 +2,7 @@
 
 #include "harvest/IconCounter.h"
 #include "platform/FileSystem.h"
+#include "platform/NativePath.h"
 #include "util/Error.h"
 
 #include <optional>
@@ -55,7 +56,7 @@ QString NextIconFileName(const QString& folder)
     // never end.
     SetIconCounter(start);
     throw Error(FormatMessage("No free icon file name left in %s: Icon0000.ico to Icon9999.ico all exist",
-                              folder.toStdString()));
+                              platform::messagePath(folder)));
 }
 
 } // namespace glyphor

@@ -1,9 +1,8 @@
 #include "harvest/IconSource.h"
 
 #include "platform/IconExtractor.h"
-#include "platform/MappedFile.h"
-
-#include <QFile>
+#include "platform/NativePath.h"
+#include "util/Error.h"
 
 #include <sys/stat.h>
 
@@ -27,7 +26,7 @@ struct FileIdentity {
 
 std::optional<FileIdentity> IdentityOf(const std::string& path)
 {
-    struct stat st {};
+    struct stat st { };
     if (::stat(path.c_str(), &st) != 0)
         return std::nullopt;
     return FileIdentity { st.st_dev, st.st_ino, st.st_size, st.st_mtim };
@@ -38,7 +37,6 @@ std::optional<FileIdentity> IdentityOf(const std::string& path)
 struct PlatformIconSource::Parsed {
     QString path;
     FileIdentity identity;
-    platform::MappedFile file;
     platform::IconSource icons;
 };
 
@@ -47,7 +45,7 @@ PlatformIconSource::~PlatformIconSource() = default;
 
 const PlatformIconSource::Parsed* PlatformIconSource::parsed(const QString& path) const
 {
-    const std::string native = QFile::encodeName(path).toStdString();
+    const std::string native = platform::toNativePath(path);
     const auto identity = IdentityOf(native);
     if (!identity) {
         m_last.reset();
@@ -56,19 +54,24 @@ const PlatformIconSource::Parsed* PlatformIconSource::parsed(const QString& path
     if (m_last && m_last->path == path && m_last->identity == *identity)
         return m_last.get();
     m_last.reset();
-    auto file = platform::MappedFile::open(native);
-    if (!file)
+    auto icons = platform::IconSource::fromFile(native);
+    if (!icons)
         return nullptr;
-    // The parse keeps a view of the mapped bytes; both live in one object.
-    const auto bytes = file->bytes();
-    m_last.reset(new Parsed { path, *identity, std::move(*file), platform::IconSource(bytes) });
+    m_last.reset(new Parsed { path, *identity, std::move(*icons) });
     return m_last.get();
 }
 
 int PlatformIconSource::count(const QString& path) const
 {
     const Parsed* p = parsed(path);
-    return p ? p->icons.count() : 0;
+    if (!p)
+        return 0;
+    const int n = p->icons.count();
+    // A file cut short while its directory was read has no icons now; it is
+    // parsed again when next asked for.
+    if (!p->icons.readFailure().empty())
+        m_last.reset();
+    return n;
 }
 
 std::optional<IconImage> PlatformIconSource::extract(const QString& path, int index) const
@@ -76,7 +79,16 @@ std::optional<IconImage> PlatformIconSource::extract(const QString& path, int in
     if (index < 0)
         return std::nullopt;
     const Parsed* p = parsed(path);
-    return p ? p->icons.icon(index) : std::nullopt;
+    if (!p)
+        return std::nullopt;
+    auto icon = p->icons.icon(index);
+    const std::string failure = p->icons.readFailure();
+    if (!failure.empty()) {
+        m_last.reset();
+        throw Error(
+            FormatMessage("Cannot read file %s", platform::messagePath(path)) + ": " + failure);
+    }
+    return icon;
 }
 
 } // namespace glyphor

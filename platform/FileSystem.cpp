@@ -1,10 +1,10 @@
 #include "platform/FileSystem.h"
 
+#include "platform/NativePath.h"
 #include "util/Error.h"
 
-#include <QFile>
-
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -16,7 +16,8 @@ namespace glyphor::platform {
 
 namespace {
 
-QByteArray native(const QString& path) { return QFile::encodeName(path); }
+// Every path reaches the system through this, byte-exact.
+std::string native(const QString& path) { return toNativePath(path); }
 
 unsigned attributesFromStat(const struct stat& st)
 {
@@ -120,7 +121,7 @@ QString currentDirectory()
     std::vector<char> buffer(4096);
     for (;;) {
         if (getcwd(buffer.data(), buffer.size()))
-            return QFile::decodeName(buffer.data());
+            return fromNativePath(buffer.data());
         if (errno != ERANGE || buffer.size() > (1u << 20))
             throwIoError(errno);
         buffer.resize(buffer.size() * 2);
@@ -131,26 +132,26 @@ void changeDirectory(const QString& path)
 {
     if (path.isEmpty())
         throwIoError(ENOENT);
-    if (chdir(native(path).constData()) != 0)
+    if (chdir(native(path).c_str()) != 0)
         throwIoError(errno);
 }
 
 bool tryChangeDirectory(const QString& path) noexcept
 {
-    return !path.isEmpty() && chdir(native(path).constData()) == 0;
+    return !path.isEmpty() && chdir(native(path).c_str()) == 0;
 }
 
 std::optional<unsigned> attributesOf(const QString& path)
 {
-    const QByteArray name = native(path);
+    const std::string name = native(path);
     struct stat st {};
-    if (lstat(name.constData(), &st) != 0)
+    if (lstat(name.c_str(), &st) != 0)
         return std::nullopt;
     const int slash = path.lastIndexOf(QLatin1Char('/'));
     unsigned attributes = path.mid(slash + 1).startsWith(QLatin1Char('.')) ? unsigned(faHidden) : 0u;
     if (S_ISLNK(st.st_mode)) {
         attributes |= faSymLink;
-        if (stat(name.constData(), &st) != 0)
+        if (stat(name.c_str(), &st) != 0)
             return attributes;
     }
     return attributes | attributesFromStat(st);
@@ -159,13 +160,13 @@ std::optional<unsigned> attributesOf(const QString& path)
 bool isExistingFile(const QString& path)
 {
     struct stat st {};
-    return !path.isEmpty() && stat(native(path).constData(), &st) == 0 && !S_ISDIR(st.st_mode);
+    return !path.isEmpty() && stat(native(path).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
 void searchDirectory(const QString& folder, const std::function<void(const DirEntry&)>& visit,
     AttributeDetail detail)
 {
-    std::unique_ptr<DIR, DirCloser> dir(opendir(native(folder).constData()));
+    std::unique_ptr<DIR, DirCloser> dir(opendir(native(folder).c_str()));
     if (!dir)
         throwIoError(errno);
     const int fd = dirfd(dir.get());
@@ -181,7 +182,7 @@ void searchDirectory(const QString& folder, const std::function<void(const DirEn
         if (d->d_name[0] == '.'
             && (d->d_name[1] == '\0' || (d->d_name[1] == '.' && d->d_name[2] == '\0')))
             continue;
-        entry.name = QFile::decodeName(d->d_name);
+        entry.name = fromNativePath(d->d_name);
         entry.attributes = entryAttributes(fd, d->d_name, d->d_type, detail);
         visit(entry);
     }
@@ -199,6 +200,44 @@ QString joinPath(const QString& folder, const QString& name)
     if (folder.endsWith(QLatin1Char('/')))
         return folder + name;
     return folder + QLatin1Char('/') + name;
+}
+
+QString folderOf(const QString& path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    if (slash < 0)
+        return QStringLiteral(".");
+    return slash == 0 ? QStringLiteral("/") : path.left(slash);
+}
+
+QString fileNameOf(const QString& path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+QString absolutePath(const QString& path)
+{
+    const QString full = path.startsWith(QLatin1Char('/')) ? path : joinPath(currentDirectory(), path);
+    QStringList kept;
+    for (const QString& part : full.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (part == QLatin1String("."))
+            continue;
+        if (part == QLatin1String("..")) {
+            if (!kept.isEmpty())
+                kept.removeLast();
+            continue;
+        }
+        kept.push_back(part);
+    }
+    return QLatin1Char('/') + kept.join(QLatin1Char('/'));
+}
+
+QString canonicalPath(const QString& path)
+{
+    if (path.isEmpty())
+        return {};
+    std::unique_ptr<char, decltype(&std::free)> resolved(realpath(native(path).c_str(), nullptr), &std::free);
+    return resolved ? fromNativePath(resolved.get()) : QString();
 }
 
 QStringList splitMask(const QString& mask)

@@ -71,6 +71,18 @@ std::vector<DirEntry> listDirectory(const QString& folder,
 
 // The folder and the name joined by one "/" (none added after "/" itself).
 QString joinPath(const QString& folder, const QString& name);
+// The parts of a path around its last "/": "/a" and "b.exe" of "/a/b.exe",
+// "/" and "b.exe" of "/b.exe", "." and "b.exe" of "b.exe".
+QString folderOf(const QString& path);
+QString fileNameOf(const QString& path);
+// The path made absolute against the process's current directory, with "."
+// components, ".." components (by their text: links are not followed) and
+// doubled separators taken out. Raises EInOutError when the current
+// directory cannot be had.
+QString absolutePath(const QString& path);
+// The path with every link and ".." resolved by the system; empty when it
+// does not lead to an existing entry.
+QString canonicalPath(const QString& path);
 
 // Masks: patterns separated by ";", taken exactly as written. A pattern holds
 // "*" (any run) and "?" (one character) and matches without regard to case;

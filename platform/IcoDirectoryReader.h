@@ -5,23 +5,26 @@
 
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <vector>
 
 namespace glyphor::platform {
 
 class IcoDirectoryReader final : public IconContainer {
 public:
-    // Nothing unless the bytes begin with an icon file header (reserved 0,
-    // type 1) that lists at least one image whose directory entry fits.
-    static std::optional<IcoDirectoryReader> open(std::span<const std::uint8_t> file);
+    // Nothing unless the file begins with an icon file header (reserved 0,
+    // type 1) that lists at least one image whose directory entry fits. The
+    // file must outlive the reader.
+    static std::optional<IcoDirectoryReader> open(const ByteSource& file);
 
     std::size_t groupCount() const override { return 1; }
     std::vector<IconCandidate> images(std::size_t group) const override;
 
 private:
-    explicit IcoDirectoryReader(std::span<const std::uint8_t> file) : m_file(file) {}
-    std::span<const std::uint8_t> m_file;
+    explicit IcoDirectoryReader(const ByteSource& file)
+        : m_file(file)
+    {
+    }
+    SourceReader m_file;
     std::size_t m_count = 0;
 };
 

@@ -72,9 +72,23 @@ std::optional<std::vector<GroupIconEntry>> ParseGroupIconDirectory(
     return entries;
 }
 
+ImageRange ClampImage(std::uint64_t offset, std::uint64_t length, std::uint64_t fileSize)
+{
+    if (offset >= fileSize)
+        return {};
+    return { offset, std::min({ length, fileSize - offset, kMaxImageBytes }) };
+}
+
+std::vector<std::uint8_t> ReadImage(const SourceReader& file, const ImageRange& image)
+{
+    if (image.empty())
+        return {};
+    return file.bytes(image.offset, image.length).value_or(std::vector<std::uint8_t> {});
+}
+
 std::vector<IconCandidate> GroupCandidates(
     std::span<const std::uint8_t> groupDirectory,
-    const std::function<std::span<const std::uint8_t>(std::uint16_t id)>& imageById)
+    const std::function<ImageRange(std::uint16_t id)>& imageById, const SourceReader& file)
 {
     std::vector<IconCandidate> out;
     auto entries = ParseGroupIconDirectory(groupDirectory);
@@ -86,19 +100,28 @@ std::vector<IconCandidate> GroupCandidates(
         c.data = imageById(e.id);
         c.width = SideFromByte(e.width);
         c.height = SideFromByte(e.height);
-        c.bitCount = CandidateBitCount(e.bitCount, e.colourCount, c.data);
+        c.bitCount = CandidateBitCount(e.bitCount, e.colourCount, file, c.data);
         out.push_back(c);
     }
     return out;
 }
 
 int CandidateBitCount(std::uint16_t directoryBitCount, std::uint8_t colourCount,
-                      std::span<const std::uint8_t> data)
+                      const SourceReader& file, const ImageRange& image)
+{
+    if (directoryBitCount != 0 || image.empty())
+        return CandidateBitCount(directoryBitCount, colourCount, {});
+    const ImageRange header { image.offset, std::min<std::uint64_t>(image.length, kImageHeaderBytes) };
+    return CandidateBitCount(directoryBitCount, colourCount, ReadImage(file, header));
+}
+
+int CandidateBitCount(std::uint16_t directoryBitCount, std::uint8_t colourCount,
+                      std::span<const std::uint8_t> header)
 {
     if (directoryBitCount != 0)
         return directoryBitCount;
-    ByteReader r(data);
-    if (IsPng(data)) {
+    ByteReader r(header);
+    if (IsPng(header)) {
         if (int b = PngBitCount(r))
             return b;
     } else if (auto bits = r.u16(14); bits && *bits != 0) {

@@ -2,6 +2,8 @@
 // The directory of an icon group (GRPICONDIR) as executables store it, and
 // the choice of the one image that stands for the group at 32 x 32.
 
+#include "platform/ByteSource.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -13,6 +15,8 @@ namespace glyphor::platform {
 
 // Most images of one group that are looked at; real groups have about a dozen.
 inline constexpr std::size_t kMaxGroupImages = 256;
+// The bytes of a group directory that hold those images: 6 of header, 14 each.
+inline constexpr std::size_t kMaxGroupDirectoryBytes = 6 + 14 * kMaxGroupImages;
 
 // One 14-byte entry of a group directory in an executable.
 struct GroupIconEntry {
@@ -31,29 +35,57 @@ struct GroupIconEntry {
 std::optional<std::vector<GroupIconEntry>> ParseGroupIconDirectory(
     std::span<const std::uint8_t> bytes);
 
-// One image of a group as the choice sees it.
+// Where an image's bytes lie in the file; empty when the image is missing.
+struct ImageRange {
+    std::uint64_t offset = 0;
+    std::uint64_t length = 0;
+    bool empty() const { return length == 0; }
+    bool operator==(const ImageRange&) const = default;
+};
+
+// One image of a group as the choice sees it. Only its place in the file is
+// kept: the bytes of the one image chosen are read when it is decoded.
 struct IconCandidate {
     int width = 0;
     int height = 0;
     int bitCount = 0;
-    std::span<const std::uint8_t> data; // empty when the image is missing
+    ImageRange data;
 };
+
+// Most bytes read for one image: many times the largest real image (a
+// 256 x 256 image of 32 bits is about 270 KB), so that a size claimed by a
+// damaged file cannot make one read take the whole file. Longer images are
+// cut here, and the decoder refuses them if that leaves them too short.
+inline constexpr std::uint64_t kMaxImageBytes = 16u << 20;
+
+// The range of an image at offset that claims length bytes, cut at the end
+// of the file and at kMaxImageBytes; empty when it starts outside the file.
+ImageRange ClampImage(std::uint64_t offset, std::uint64_t length, std::uint64_t fileSize);
+
+// The bytes of an image; empty when it is missing or cannot be read.
+std::vector<std::uint8_t> ReadImage(const SourceReader& file, const ImageRange& image);
 
 // 0 in a width or height byte of a directory means 256.
 inline int SideFromByte(std::uint8_t b) { return b == 0 ? 256 : b; }
 
 // The depth of an image for the choice: the directory's bit count when it
 // gives one; otherwise what the image's own header says (BITMAPINFOHEADER or
-// the PNG header); otherwise what the directory's colour count implies.
+// the PNG header, of which the first kImageHeaderBytes suffice); otherwise
+// what the directory's colour count implies.
+inline constexpr std::size_t kImageHeaderBytes = 32;
 int CandidateBitCount(std::uint16_t directoryBitCount, std::uint8_t colourCount,
-                      std::span<const std::uint8_t> data);
+                      std::span<const std::uint8_t> header);
+// The same, reading the image's header from the file only when the
+// directory leaves the depth open.
+int CandidateBitCount(std::uint16_t directoryBitCount, std::uint8_t colourCount,
+                      const SourceReader& file, const ImageRange& image);
 
 // The images that a group directory names, each looked up by its id with
 // imageById (empty when the executable lacks it). Nothing for a directory too
 // short for its header.
 std::vector<IconCandidate> GroupCandidates(
     std::span<const std::uint8_t> groupDirectory,
-    const std::function<std::span<const std::uint8_t>(std::uint16_t id)>& imageById);
+    const std::function<ImageRange(std::uint16_t id)>& imageById, const SourceReader& file);
 
 // The present images (non-empty data) ordered best first for a 32 x 32 result:
 // an exact 32 x 32 image first; otherwise by nearness of the size to 32 (the

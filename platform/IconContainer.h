@@ -13,8 +13,9 @@ class IconContainer {
 public:
     virtual ~IconContainer() = default;
     virtual std::size_t groupCount() const = 0;
-    // The images that group names, in the order of its directory; an image
-    // that could not be found has empty data. Empty for a damaged group.
+    // The images that group names, in the order of its directory, each with
+    // its place in the file; an image that could not be found has an empty
+    // range. Empty for a damaged group.
     virtual std::vector<IconCandidate> images(std::size_t group) const = 0;
 };
 

@@ -1,8 +1,9 @@
 #include "platform/IconExtractor.h"
 
 #include "iconfile/ImageDecoder.h"
+#include "platform/ByteSource.h"
+#include "platform/FileSource.h"
 #include "platform/IcoDirectoryReader.h"
-#include "platform/MappedFile.h"
 #include "platform/NeResourceReader.h"
 #include "platform/PeResourceReader.h"
 
@@ -18,7 +19,7 @@ namespace {
 // hundreds of broken images cannot make one extraction slow.
 constexpr std::size_t kMaxDecodeAttempts = 4;
 
-std::unique_ptr<IconContainer> OpenContainer(std::span<const std::uint8_t> bytes)
+std::unique_ptr<IconContainer> OpenContainer(const ByteSource& bytes)
 {
     if (auto pe = PeResourceReader::open(bytes))
         return std::make_unique<PeResourceReader>(std::move(*pe));
@@ -31,7 +32,29 @@ std::unique_ptr<IconContainer> OpenContainer(std::span<const std::uint8_t> bytes
 
 } // namespace
 
-IconSource::IconSource(std::span<const std::uint8_t> bytes) : m_container(OpenContainer(bytes)) {}
+std::optional<IconSource> IconSource::fromFile(const std::string& path)
+{
+    auto file = FileSource::open(path);
+    if (!file)
+        return std::nullopt;
+    return IconSource(std::move(file));
+}
+
+IconSource::IconSource(std::span<const std::uint8_t> bytes)
+    : IconSource(std::make_unique<MemorySource>(bytes))
+{
+}
+
+IconSource::IconSource(std::unique_ptr<ByteSource> source)
+    : m_source(std::move(source))
+    , m_container(OpenContainer(*m_source))
+{
+    // A directory cut short by a failed read would give a count that the
+    // file never had; such a file has no icons.
+    if (!m_source->failure().empty())
+        m_container.reset();
+}
+
 IconSource::~IconSource() = default;
 IconSource::IconSource(IconSource&&) noexcept = default;
 IconSource& IconSource::operator=(IconSource&&) noexcept = default;
@@ -52,17 +75,32 @@ std::vector<IconCandidate> IconSource::images(int index) const
 
 std::optional<IconImage> IconSource::icon(int index) const
 {
+    const SourceReader file(*m_source);
     const std::vector<IconCandidate> images = this->images(index);
     const std::vector<std::size_t> order = PreferenceOrder(images);
     for (std::size_t k = 0; k < order.size() && k < kMaxDecodeAttempts; ++k) {
-        Result<IconImage> decoded = DecodeIconImage(images[order[k]].data, DibLayout::Resource);
+        const std::vector<std::uint8_t> bytes = ReadImage(file, images[order[k]].data);
+        Result<IconImage> decoded = DecodeIconImage(bytes, DibLayout::Resource);
         if (decoded && !decoded->empty())
             return std::move(*decoded);
     }
     return std::nullopt;
 }
 
-int IconCountOfBytes(std::span<const std::uint8_t> bytes) { return IconSource(bytes).count(); }
+std::vector<std::uint8_t> IconSource::imageBytes(const IconCandidate& image) const
+{
+    return m_source ? ReadImage(SourceReader(*m_source), image.data) : std::vector<std::uint8_t>();
+}
+
+std::string IconSource::readFailure() const
+{
+    return m_source ? m_source->failure() : std::string();
+}
+
+int IconCountOfBytes(std::span<const std::uint8_t> bytes)
+{
+    return IconSource(bytes).count();
+}
 
 std::optional<IconImage> ExtractIconFromBytes(std::span<const std::uint8_t> bytes, int index)
 {
@@ -71,16 +109,14 @@ std::optional<IconImage> ExtractIconFromBytes(std::span<const std::uint8_t> byte
 
 int IconCount(const std::string& path)
 {
-    auto file = MappedFile::open(path);
-    return file ? IconCountOfBytes(file->bytes()) : 0;
+    auto source = IconSource::fromFile(path);
+    return source ? source->count() : 0;
 }
 
 std::optional<IconImage> ExtractIcon(const std::string& path, int index)
 {
-    auto file = MappedFile::open(path);
-    if (!file)
-        return std::nullopt;
-    return ExtractIconFromBytes(file->bytes(), index);
+    auto source = IconSource::fromFile(path);
+    return source ? source->icon(index) : std::nullopt;
 }
 
 } // namespace glyphor::platform

@@ -133,6 +133,16 @@ QString displayPath(QStringView path)
     return out;
 }
 
+std::string messagePath(QStringView path)
+{
+    return displayPath(path).toStdString();
+}
+
+QString displayMessage(std::string_view message)
+{
+    return displayPath(fromNativePath(message));
+}
+
 bool hasUndecodableBytes(QStringView path)
 {
     for (const QChar c : path) {
@@ -140,6 +150,11 @@ bool hasUndecodableBytes(QStringView path)
             return true;
     }
     return false;
+}
+
+bool isUndecodableByte(QChar c)
+{
+    return isEscape(c.unicode());
 }
 
 } // namespace glyphor::platform

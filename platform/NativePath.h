@@ -26,5 +26,16 @@ std::string toNativePath(QStringView path);
 QString displayPath(QStringView path);
 // True when the path holds any undecodable byte.
 bool hasUndecodableBytes(QStringView path);
+// True for the character that stands for an undecodable byte. Text changes
+// such as upper case must leave it alone: it is no letter.
+bool isUndecodableByte(QChar c);
+
+// A path as a message names it ("Cannot create file %s"): displayPath, as
+// UTF-8, so that a message reads the same on a terminal and in a window.
+std::string messagePath(QStringView path);
+// A message for people to read. The layers below the QString ones (the icon
+// file reader and writer) name a file by its bytes; those that are not UTF-8
+// are shown as \xHH, the rest of the text as it stands.
+QString displayMessage(std::string_view message);
 
 } // namespace glyphor::platform

@@ -16,9 +16,9 @@ constexpr std::size_t kNameInfoSize = 12;
 
 } // namespace
 
-std::optional<NeResourceReader> NeResourceReader::open(std::span<const std::uint8_t> file)
+std::optional<NeResourceReader> NeResourceReader::open(const ByteSource& file)
 {
-    ByteReader r(file);
+    const SourceReader r(file);
     if (r.u16(0) != 0x5A4D) // "MZ"
         return std::nullopt;
     auto lfanew = r.u32(0x3C);
@@ -51,19 +51,21 @@ std::optional<NeResourceReader> NeResourceReader::open(std::span<const std::uint
         if (!r.contains(at, n * kNameInfoSize))
             break;
         if (*type == kNeGroupIcon || *type == kNeIcon) {
+            // The type's records in one read rather than four per record.
+            const auto records = r.bytes(at, n * kNameInfoSize);
+            if (!records)
+                break;
+            const ByteReader rec(*records);
             for (std::size_t i = 0; i < n; ++i) {
-                const std::uint64_t rec = at + i * kNameInfoSize;
-                const std::uint64_t offset = std::uint64_t { *r.u16(rec) } << *shift;
-                const std::uint64_t length = std::uint64_t { *r.u16(rec + 2) } << *shift;
-                const std::uint16_t id = *r.u16(rec + 6);
-                Resource res { static_cast<std::uint16_t>(id & ~kIntegerId), (id & kIntegerId) == 0,
-                               {} };
+                const std::uint64_t pos = i * kNameInfoSize;
+                const std::uint64_t offset = std::uint64_t { *rec.u16(pos) } << *shift;
+                const std::uint64_t length = std::uint64_t { *rec.u16(pos + 2) } << *shift;
+                const std::uint16_t id = *rec.u16(pos + 6);
                 // The length is counted in alignment units, so the last
-                // resource may claim bytes past the end of the file.
-                if (offset < file.size())
-                    res.data = file.subspan(static_cast<std::size_t>(offset),
-                                            static_cast<std::size_t>(
-                                                std::min<std::uint64_t>(length, file.size() - offset)));
+                // resource may claim bytes past the end of the file; it is
+                // cut there.
+                Resource res { static_cast<std::uint16_t>(id & ~kIntegerId), (id & kIntegerId) == 0,
+                               ClampImage(offset, length, r.size()) };
                 if (*type == kNeIcon)
                     reader.m_icons.push_back(res);
                 else
@@ -81,7 +83,7 @@ std::optional<NeResourceReader> NeResourceReader::open(std::span<const std::uint
     return reader;
 }
 
-std::span<const std::uint8_t> NeResourceReader::iconData(std::uint16_t id) const
+ImageRange NeResourceReader::iconData(std::uint16_t id) const
 {
     auto it = std::lower_bound(m_icons.begin(), m_icons.end(), id,
                                [](const Resource& a, std::uint16_t v) {
@@ -96,7 +98,10 @@ std::vector<IconCandidate> NeResourceReader::images(std::size_t group) const
 {
     if (group >= m_groups.size())
         return {};
-    return GroupCandidates(m_groups[group].data, [this](std::uint16_t id) { return iconData(id); });
+    const ImageRange& d = m_groups[group].data;
+    const std::vector<std::uint8_t> directory =
+        ReadImage(m_file, { d.offset, std::min<std::uint64_t>(d.length, kMaxGroupDirectoryBytes) });
+    return GroupCandidates(directory, [this](std::uint16_t id) { return iconData(id); }, m_file);
 }
 
 } // namespace glyphor::platform

@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <vector>
 
 namespace glyphor::platform {
@@ -21,9 +20,10 @@ public:
     static constexpr std::size_t kMaxTypes = 1024;
     static constexpr std::size_t kMaxResourcesPerType = 65535;
 
-    // Nothing unless the bytes begin with a DOS header that leads to an NE
-    // header. An NE file with a damaged resource table has no icons.
-    static std::optional<NeResourceReader> open(std::span<const std::uint8_t> file);
+    // Nothing unless the file begins with a DOS header that leads to an NE
+    // header. An NE file with a damaged resource table has no icons. The
+    // file must outlive the reader.
+    static std::optional<NeResourceReader> open(const ByteSource& file);
 
     std::size_t groupCount() const override { return m_groups.size(); }
     std::vector<IconCandidate> images(std::size_t group) const override;
@@ -32,13 +32,13 @@ private:
     struct Resource {
         std::uint16_t id; // without the 0x8000 bit; 0 for a named resource
         bool named;
-        std::span<const std::uint8_t> data;
+        ImageRange data;
     };
 
-    explicit NeResourceReader(std::span<const std::uint8_t> file) : m_file(file) {}
-    std::span<const std::uint8_t> iconData(std::uint16_t id) const;
+    explicit NeResourceReader(const ByteSource& file) : m_file(file) {}
+    ImageRange iconData(std::uint16_t id) const;
 
-    std::span<const std::uint8_t> m_file;
+    SourceReader m_file;
     std::vector<Resource> m_groups;
     std::vector<Resource> m_icons;
 };

@@ -27,7 +27,7 @@ struct DirectoryEntry {
 // The entries of the directory at offset in the resource section: named ones
 // first, then ids, as stored. Entries past the end of the section are left
 // out (a truncated file keeps what it still has).
-std::vector<DirectoryEntry> ReadDirectory(const ByteReader& rsrc, std::uint32_t offset,
+std::vector<DirectoryEntry> ReadDirectory(const SourceReader& rsrc, std::uint32_t offset,
                                           std::size_t cap)
 {
     std::vector<DirectoryEntry> entries;
@@ -39,17 +39,23 @@ std::vector<DirectoryEntry> ReadDirectory(const ByteReader& rsrc, std::uint32_t 
     const std::uint64_t first = std::uint64_t { offset } + 16;
     const std::uint64_t room = rsrc.size() > first ? (rsrc.size() - first) / 8 : 0;
     const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(total, room));
+    // The whole table in one read: directories are read entry by entry, and
+    // a large one would otherwise cost a read per entry.
+    const auto table = rsrc.bytes(first, std::uint64_t { n } * 8);
+    if (!table)
+        return entries;
+    const ByteReader r(*table);
     entries.reserve(n);
     for (std::size_t i = 0; i < n; ++i)
-        entries.push_back({ *rsrc.u32(first + i * 8), *rsrc.u32(first + i * 8 + 4) });
+        entries.push_back({ *r.u32(i * 8), *r.u32(i * 8 + 4) });
     return entries;
 }
 
 } // namespace
 
-std::optional<PeResourceReader> PeResourceReader::open(std::span<const std::uint8_t> file)
+std::optional<PeResourceReader> PeResourceReader::open(const ByteSource& file)
 {
-    ByteReader r(file);
+    const SourceReader r(file);
     if (r.u16(0) != 0x5A4D) // "MZ"
         return std::nullopt;
     auto lfanew = r.u32(0x3C);
@@ -99,14 +105,12 @@ std::optional<PeResourceReader> PeResourceReader::open(std::span<const std::uint
     auto rsrc = reader.mapRva(*rsrcRva, UINT64_MAX);
     if (!rsrc || rsrc->empty())
         return reader;
-    reader.m_rsrc = *rsrc;
-    reader.m_rsrcOffset = static_cast<std::uint64_t>(rsrc->data() - file.data());
+    reader.m_rsrc = *r.window(rsrc->offset, rsrc->length);
 
-    ByteReader tree(reader.m_rsrc);
     reader.m_visited.insert(0);
     bool groupsDone = false;
     bool iconsDone = false;
-    for (const DirectoryEntry& e : ReadDirectory(tree, 0, kMaxDirectoryEntries)) {
+    for (const DirectoryEntry& e : ReadDirectory(reader.m_rsrc, 0, kMaxDirectoryEntries)) {
         if (e.named() || !e.subdirectory())
             continue;
         // A type listed twice is damage; the first one stands.
@@ -121,8 +125,7 @@ std::optional<PeResourceReader> PeResourceReader::open(std::span<const std::uint
     return reader;
 }
 
-std::optional<std::span<const std::uint8_t>> PeResourceReader::mapRva(std::uint32_t rva,
-                                                                     std::uint64_t size) const
+std::optional<ImageRange> PeResourceReader::mapRva(std::uint32_t rva, std::uint64_t size) const
 {
     for (const Section& s : m_sections) {
         if (rva < s.virtualAddress)
@@ -139,7 +142,7 @@ std::optional<std::span<const std::uint8_t>> PeResourceReader::mapRva(std::uint3
             return std::nullopt;
         std::uint64_t n = std::min<std::uint64_t>(size, s.rawSize - delta);
         n = std::min<std::uint64_t>(n, m_file.size() - offset);
-        return m_file.subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(n));
+        return ImageRange { offset, n };
     }
     return std::nullopt;
 }
@@ -148,21 +151,21 @@ std::optional<std::span<const std::uint8_t>> PeResourceReader::mapRva(std::uint3
 // describes; empty when the entry or its data lies outside the file. Data that
 // runs past the end of its section or file is cut there; the image decoder
 // refuses an image that is then too short.
-std::span<const std::uint8_t> PeResourceReader::dataEntry(std::uint32_t offset) const
+ImageRange PeResourceReader::dataEntry(std::uint32_t offset) const
 {
-    ByteReader tree(m_rsrc);
-    auto rva = tree.u32(offset);
-    auto size = tree.u32(std::uint64_t { offset } + 4);
+    auto rva = m_rsrc.u32(offset);
+    auto size = m_rsrc.u32(std::uint64_t { offset } + 4);
     if (!rva || !size || *size == 0)
         return {};
-    return mapRva(*rva, *size).value_or(std::span<const std::uint8_t> {});
+    const ImageRange data = mapRva(*rva, *size).value_or(ImageRange {});
+    return ClampImage(data.offset, data.length, m_file.size());
 }
 
 void PeResourceReader::readGroups(std::uint32_t nameDirectory)
 {
     if (!m_visited.insert(nameDirectory).second)
         return;
-    ByteReader tree(m_rsrc);
+    const SourceReader& tree = m_rsrc;
     std::unordered_set<std::uint32_t> seen; // a name or id listed twice counts once
     for (const DirectoryEntry& name : ReadDirectory(tree, nameDirectory, kMaxDirectoryEntries)) {
         if (!name.subdirectory() || !seen.insert(name.name).second)
@@ -184,8 +187,7 @@ void PeResourceReader::readIconNames(std::uint32_t nameDirectory)
 {
     if (!m_visited.insert(nameDirectory).second)
         return;
-    ByteReader tree(m_rsrc);
-    for (const DirectoryEntry& name : ReadDirectory(tree, nameDirectory, kMaxDirectoryEntries)) {
+    for (const DirectoryEntry& name : ReadDirectory(m_rsrc, nameDirectory, kMaxDirectoryEntries)) {
         // Groups name their images by number; a named RT_ICON cannot be reached.
         if (name.named() || !name.subdirectory())
             continue;
@@ -195,8 +197,7 @@ void PeResourceReader::readIconNames(std::uint32_t nameDirectory)
                      [](const IconName& a, const IconName& b) { return a.id < b.id; });
 }
 
-std::span<const std::uint8_t> PeResourceReader::iconData(std::uint16_t id,
-                                                         std::uint32_t language) const
+ImageRange PeResourceReader::iconData(std::uint16_t id, std::uint32_t language) const
 {
     auto it = std::lower_bound(m_icons.begin(), m_icons.end(), id,
                                [](const IconName& a, std::uint16_t v) { return a.id < v; });
@@ -206,7 +207,7 @@ std::span<const std::uint8_t> PeResourceReader::iconData(std::uint16_t id,
     // make the tree a loop; such an image counts as missing.
     if (m_visited.count(it->languageDirectory))
         return {};
-    ByteReader tree(m_rsrc);
+    const SourceReader& tree = m_rsrc;
     std::optional<std::uint32_t> first;
     for (const DirectoryEntry& lang :
          ReadDirectory(tree, it->languageDirectory, kMaxLanguages)) {
@@ -217,12 +218,14 @@ std::span<const std::uint8_t> PeResourceReader::iconData(std::uint16_t id,
         if (!first)
             first = lang.offset();
     }
-    return first ? dataEntry(*first) : std::span<const std::uint8_t> {};
+    return first ? dataEntry(*first) : ImageRange {};
 }
 
-std::span<const std::uint8_t> PeResourceReader::groupDirectory(std::size_t group) const
+std::vector<std::uint8_t> PeResourceReader::groupDirectory(std::size_t group) const
 {
-    return m_groups.at(group).directory;
+    // Only as much as the entries that are ever looked at.
+    const ImageRange& d = m_groups.at(group).directory;
+    return ReadImage(m_file, { d.offset, std::min<std::uint64_t>(d.length, kMaxGroupDirectoryBytes) });
 }
 
 std::vector<IconCandidate> PeResourceReader::images(std::size_t group) const
@@ -230,8 +233,8 @@ std::vector<IconCandidate> PeResourceReader::images(std::size_t group) const
     if (group >= m_groups.size())
         return {};
     const std::uint32_t language = m_groups[group].language;
-    return GroupCandidates(m_groups[group].directory,
-                           [this, language](std::uint16_t id) { return iconData(id, language); });
+    return GroupCandidates(groupDirectory(group),
+                           [this, language](std::uint16_t id) { return iconData(id, language); }, m_file);
 }
 
 } // namespace glyphor::platform

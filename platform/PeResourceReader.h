@@ -2,13 +2,12 @@
 // The icons of a PE32 or PE32+ executable: its RT_GROUP_ICON resources in
 // the order of the resource directory, and the RT_ICON images they name.
 // Reads the headers, the section table and the resource directory through
-// checked offsets; the image data is touched only when an icon is asked for.
+// checked offsets; the image data is read only when an icon is asked for.
 
 #include "platform/IconContainer.h"
 
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <unordered_set>
 #include <vector>
 
@@ -26,20 +25,21 @@ public:
     // would take billions of reads.
     static constexpr std::size_t kMaxLanguages = 256;
 
-    // Nothing unless the bytes begin with a DOS header that leads to a PE
+    // Nothing unless the file begins with a DOS header that leads to a PE
     // header. A PE file without a usable resource directory has no icons.
-    static std::optional<PeResourceReader> open(std::span<const std::uint8_t> file);
+    // The file must outlive the reader.
+    static std::optional<PeResourceReader> open(const ByteSource& file);
 
     std::size_t groupCount() const override { return m_groups.size(); }
     std::vector<IconCandidate> images(std::size_t group) const override;
 
     // The group directory bytes of a group (empty when its data is damaged).
-    std::span<const std::uint8_t> groupDirectory(std::size_t group) const;
+    std::vector<std::uint8_t> groupDirectory(std::size_t group) const;
     std::uint32_t groupLanguage(std::size_t group) const { return m_groups.at(group).language; }
 
     // Where the resource directory lies in the file (for the mutation tests).
-    std::uint64_t resourceOffset() const { return m_rsrcOffset; }
-    std::size_t resourceSize() const { return m_rsrc.size(); }
+    std::uint64_t resourceOffset() const { return m_rsrc.base(); }
+    std::uint64_t resourceSize() const { return m_rsrc.size(); }
 
 private:
     struct Section {
@@ -49,7 +49,7 @@ private:
         std::uint32_t rawOffset;
     };
     struct Group {
-        std::span<const std::uint8_t> directory;
+        ImageRange directory;
         std::uint32_t language;
     };
     struct IconName {
@@ -57,17 +57,18 @@ private:
         std::uint32_t languageDirectory;
     };
 
-    explicit PeResourceReader(std::span<const std::uint8_t> file) : m_file(file) {}
-    std::optional<std::span<const std::uint8_t>> mapRva(std::uint32_t rva, std::uint64_t size) const;
-    std::span<const std::uint8_t> dataEntry(std::uint32_t offset) const;
+    explicit PeResourceReader(const ByteSource& file) : m_file(file) {}
+    // The file range of size bytes at rva, cut at the end of its section and
+    // of the file; nothing when rva lies in no section's raw data.
+    std::optional<ImageRange> mapRva(std::uint32_t rva, std::uint64_t size) const;
+    ImageRange dataEntry(std::uint32_t offset) const;
     void readGroups(std::uint32_t nameDirectory);
     void readIconNames(std::uint32_t nameDirectory);
-    std::span<const std::uint8_t> iconData(std::uint16_t id, std::uint32_t language) const;
+    ImageRange iconData(std::uint16_t id, std::uint32_t language) const;
 
-    std::span<const std::uint8_t> m_file;
+    SourceReader m_file;
     std::vector<Section> m_sections;
-    std::span<const std::uint8_t> m_rsrc;
-    std::uint64_t m_rsrcOffset = 0;
+    SourceReader m_rsrc; // the resource tree: offsets in it count from its root
     std::vector<Group> m_groups;
     std::vector<IconName> m_icons; // sorted by id; the first stored of an id first
     // Directories already read; one met again would be a loop in the tree.

@@ -52,18 +52,25 @@ std::vector<std::size_t> ThumbnailOrder(const std::vector<IconCandidate>& candid
     return order;
 }
 
-Result<std::vector<std::uint8_t>> MakeThumbnail(std::span<const std::uint8_t> file, int size)
+Result<std::vector<std::uint8_t>> MakeThumbnail(const IconSource& source, int size)
 {
-    const IconSource source(file);
     if (source.count() == 0)
-        return Failure { kNoIconsText };
+        return Failure { source.readFailure().empty() ? std::string(kNoIconsText) : source.readFailure() };
     const std::vector<IconCandidate> images = source.images(0);
     const std::vector<std::size_t> order = ThumbnailOrder(images, size);
     for (std::size_t k = 0; k < order.size() && k < kMaxDecodeAttempts; ++k) {
-        if (auto png = ImageAsPng(images[order[k]].data))
+        if (auto png = ImageAsPng(source.imageBytes(images[order[k]])))
             return std::move(*png);
     }
+    // A file made shorter while it was read says so rather than blaming the image.
+    if (!source.readFailure().empty())
+        return Failure { source.readFailure() };
     return Failure { kIconNotValidText };
+}
+
+Result<std::vector<std::uint8_t>> MakeThumbnail(std::span<const std::uint8_t> file, int size)
+{
+    return MakeThumbnail(IconSource(file), size);
 }
 
 } // namespace glyphor::platform

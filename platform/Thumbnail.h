@@ -5,6 +5,7 @@
 // error and never more work or memory than an icon capture.
 
 #include "platform/IconChoice.h"
+#include "platform/IconExtractor.h"
 #include "util/Result.h"
 
 #include <cstddef>
@@ -31,6 +32,8 @@ inline constexpr const char* kIconNotValidText = "Icon image is not valid";
 // handed on byte for byte once it has decoded cleanly; any other image is
 // decoded and written as 8-bit RGBA, its transparency (AND mask or alpha)
 // kept.
+Result<std::vector<std::uint8_t>> MakeThumbnail(const IconSource& source, int size);
+// The same over a file's bytes in memory.
 Result<std::vector<std::uint8_t>> MakeThumbnail(std::span<const std::uint8_t> file, int size);
 
 } // namespace glyphor::platform

@@ -1,11 +1,16 @@
 #include "platform/Volumes.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include "platform/FileSystem.h"
+#include "platform/NativePath.h"
+#include "util/Error.h"
+
 #include <QSet>
 
 #include <algorithm>
+#include <optional>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace glyphor::platform {
 
@@ -33,13 +38,15 @@ QString unescapeOctal(const QByteArray& field)
             out += field[i];
         }
     }
-    return QFile::decodeName(out);
+    return fromNativePath(std::string_view(out.constData(), std::size_t(out.size())));
 }
 
 // by-label names escape unsafe bytes as \xNN.
 QString unescapeHex(const QString& name)
 {
-    QByteArray in = QFile::encodeName(name), out;
+    const std::string native = toNativePath(name);
+    const QByteArray in(native.data(), qsizetype(native.size()));
+    QByteArray out;
     for (qsizetype i = 0; i < in.size(); ++i) {
         if (in[i] == '\\' && i + 3 < in.size() && in[i + 1] == 'x') {
             bool ok = false;
@@ -52,7 +59,32 @@ QString unescapeHex(const QString& name)
         }
         out += in[i];
     }
-    return QFile::decodeName(out);
+    return fromNativePath(std::string_view(out.constData(), std::size_t(out.size())));
+}
+
+// The whole of a small system file (mountinfo, a sysfs flag); nothing when it
+// cannot be read.
+std::optional<QByteArray> readSystemFile(const QString& path)
+{
+    const int fd = ::open(toNativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return std::nullopt;
+    QByteArray bytes;
+    char buffer[16 * 1024];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (n == 0)
+            break;
+        bytes.append(buffer, n);
+    }
+    ::close(fd);
+    return bytes;
 }
 
 // File systems that hold no files a user keeps: kernel interfaces and the like.
@@ -108,11 +140,20 @@ VolumeKind kindOf(const QString& type, const QString& device,
 QHash<QString, QString> systemLabels()
 {
     QHash<QString, QString> labels;
-    const QDir byLabel(QStringLiteral("/dev/disk/by-label"));
-    for (const QFileInfo& link : byLabel.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
-        const QString device = link.canonicalFilePath();
-        if (!device.isEmpty())
-            labels.insert(device, unescapeHex(link.fileName()));
+    const QString byLabel = QStringLiteral("/dev/disk/by-label");
+    try {
+        searchDirectory(
+            byLabel,
+            [&](const DirEntry& link) {
+                if (link.attributes & faDirectory)
+                    return;
+                const QString device = canonicalPath(joinPath(byLabel, link.name));
+                if (!device.isEmpty())
+                    labels.insert(device, unescapeHex(link.name));
+            },
+            AttributeDetail::Kind);
+    } catch (const EInOutError&) {
+        // No labelled disks on this machine.
     }
     return labels;
 }
@@ -121,13 +162,11 @@ QHash<QString, QString> systemLabels()
 // the disk it is a partition of.
 bool systemRemovable(const QString& device)
 {
-    const QString name = QFileInfo(device).fileName();
-    QString sys = QFileInfo(QStringLiteral("/sys/class/block/") + name).canonicalFilePath();
+    QString sys = canonicalPath(QStringLiteral("/sys/class/block/") + fileNameOf(device));
     for (int up = 0; up < 2 && !sys.isEmpty(); ++up) {
-        QFile flag(sys + QStringLiteral("/removable"));
-        if (flag.open(QIODevice::ReadOnly))
-            return flag.readAll().trimmed() == "1";
-        sys = QFileInfo(sys).path();
+        if (const auto flag = readSystemFile(sys + QStringLiteral("/removable")))
+            return flag->trimmed() == "1";
+        sys = folderOf(sys);
     }
     return false;
 }
@@ -154,7 +193,7 @@ QVector<Volume> volumesFromMountInfo(const QByteArray& mountInfo,
         volume.kind = kindOf(type, volume.source, isRemovable);
         if (volume.kind != VolumeKind::Network) {
             const QString canonical = volume.source.startsWith(QLatin1String("/dev/"))
-                ? QFileInfo(volume.source).canonicalFilePath()
+                ? canonicalPath(volume.source)
                 : QString();
             volume.label = labelsByDevice.value(volume.source,
                 labelsByDevice.value(canonical.isEmpty() ? volume.source : canonical));
@@ -174,10 +213,9 @@ QVector<Volume> volumesFromMountInfo(const QByteArray& mountInfo,
 
 QVector<Volume> systemVolumes()
 {
-    QFile file(QStringLiteral("/proc/self/mountinfo"));
     QVector<Volume> volumes;
-    if (file.open(QIODevice::ReadOnly))
-        volumes = volumesFromMountInfo(file.readAll(), systemLabels(), systemRemovable);
+    if (const auto mountInfo = readSystemFile(QStringLiteral("/proc/self/mountinfo")))
+        volumes = volumesFromMountInfo(*mountInfo, systemLabels(), systemRemovable);
     if (volumes.isEmpty() || volumes.front().root != QLatin1String("/"))
         volumes.prepend(Volume { QStringLiteral("/"), VolumeKind::Fixed, {}, {} });
     return volumes;

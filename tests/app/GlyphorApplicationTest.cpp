@@ -1,6 +1,7 @@
 #include "AnswerBoxes.h"
 #include "app/GlyphorApplication.h"
 #include "platform/ErrorBox.h"
+#include "platform/NativePath.h"
 #include "util/Error.h"
 
 #include <QTest>
@@ -38,6 +39,11 @@ private slots:
         QTest::newRow("ends in period") << 2 << "Cannot open it." << "Cannot open it.";
         QTest::newRow("ends in slash") << 0 << "Cannot create file /tmp/" << "Cannot create file /tmp/.";
         QTest::newRow("ends in bracket") << 2 << "Copy Failed (202)" << "Copy Failed (202)";
+        // The icon file writer names a file by its bytes; those that are not
+        // UTF-8 are shown marked.
+        QTest::newRow("name not UTF-8")
+            << 0 << platform::fromNativePath("Cannot create file /tmp/caf\xE9.ico")
+            << "Cannot create file /tmp/caf\\xE9.ico.";
     }
 
     void exceptionFromEventHandlerShowsErrorBox()
@@ -47,7 +53,7 @@ private slots:
         QFETCH(QString, shown);
         HandlerWidget widget;
         widget.handler = [&] {
-            const std::string text = message.toStdString();
+            const std::string text = platform::toNativePath(message);
             if (kind == 0)
                 throw Error(text);
             if (kind == 1)

@@ -3,6 +3,7 @@
 // stored count. Results are checked against what glyphor2-cli writes for the
 // same inputs.
 #include "AnswerBoxes.h"
+#include "ByteNames.h"
 #include "app/BusyAnimation.h"
 #include "app/GlyphorApplication.h"
 #include "app/TForm1.h"
@@ -11,6 +12,8 @@
 #include "browse/TFileListBox.h"
 #include "controls/TIconComboBox.h"
 #include "harvest/HarvestHost.h"
+#include "platform/FileSystem.h"
+#include "platform/NativePath.h"
 
 #include <QDir>
 #include <QProcess>
@@ -318,6 +321,33 @@ private slots:
         Click(form, form.Button4);
         QCOMPARE(Contents(m_destPath), before);
         QCOMPARE(form.ExtractedCount, count + 6);
+    }
+
+    // A folder and a file whose names are not UTF-8: the picker shows the
+    // file's icons, Scan File and Save Icon take it, and the status bar shows
+    // its name with the undecodable bytes marked.
+    void namesThatAreNotUtf8WorkAndShowMarked()
+    {
+        const QString folder = m_root + "/" + platform::fromNativePath("Qu\xE9lle");
+        const QString file = folder + "/" + platform::fromNativePath("\xC9" "diteur.exe");
+        glyphor::testing::MakePath(folder);
+        std::filesystem::copy_file(platform::toNativePath(m_taskmgr), platform::toNativePath(file));
+        TForm1 form;
+        showWith(form, folder);
+        ClickFile(form.FileListBox1, platform::fileNameOf(file));
+        QCOMPARE(form.IconComboBox1->count(), 3);
+        QStringList statuses;
+        connect(&form, &TForm1::statusTextChanged, [&](const QString& s) {
+            if (s.startsWith("Searching"))
+                statuses << s;
+        });
+        Click(form, form.Button4);
+        QCOMPARE(statuses.first(), "Searching .... " + m_root + "/Qu\\xE9lle/\\xC9diteur.exe Icon 1 of 3");
+        QCOMPARE(Contents(m_destPath), CliResult("scan-file", {m_root + "/files/taskmgr.exe"}));
+        ClickFile(form.FileListBox1, platform::fileNameOf(file));
+        Click(form, form.Button6);
+        QCOMPARE(Contents(m_destPath).size(), 3);
+        glyphor::testing::RemoveAll(folder);
     }
 
     void scanFileKeepsItsFileWhenAnotherIsClicked()

@@ -8,8 +8,10 @@
 #include "browse/TDriveComboBox.h"
 #include "browse/TFileListBox.h"
 #include "platform/FileSystem.h"
+#include "platform/NativePath.h"
 #include "platform/Volumes.h"
 
+#include "ByteNames.h"
 #include "TestFolders.h"
 
 #include <QApplication>
@@ -38,6 +40,7 @@ private slots:
     void fileListHourglassAndClicks();
     void folderListOpensOnDoubleClickAndReportsFailure();
     void driveComboPick();
+    void namesThatAreNotUtf8ShowMarkedAndOpenExact();
 
 private:
     QString m_start = QDir::currentPath();
@@ -210,6 +213,38 @@ void BrowseWidgetsTest::driveComboPick()
     box.setTextCase(DriveListModel::TextCase::Upper);
     QCOMPARE(box.itemText(1), QStringLiteral("/tmp [SCRATCH]"));
     QCOMPARE(box.currentIndex(), 1);
+}
+
+// The lists show an undecodable byte as \xHH; a click or a double click
+// still takes the name as the system holds it.
+void BrowseWidgetsTest::namesThatAreNotUtf8ShowMarkedAndOpenExact()
+{
+    const glyphor::testing::ByteTempDir tmp;
+    const QString root = platform::canonicalPath(tmp.path());
+    const QString latin1 = platform::fromNativePath("caf\xE9");
+    test::makeFolders(root, { latin1 });
+    test::makeFiles(root + "/" + latin1, { platform::fromNativePath("\xC9" "diteur.exe") });
+
+    TDirectoryListBox folders;
+    folders.resize(200, 300);
+    folders.setDirectory(root);
+    folders.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&folders));
+    const int row = folders.directoryModel()->currentIndex() + 1;
+    QCOMPARE(folders.model()->index(row, 0).data().toString(), QStringLiteral("caf\\xE9"));
+    QTest::mouseDClick(folders.viewport(), Qt::LeftButton, {}, folders.visualRect(folders.model()->index(row, 0)).center());
+    QCOMPARE(folders.directory(), root + "/" + latin1);
+
+    TFileListBox files;
+    files.resize(200, 300);
+    files.setDirectory(folders.directory());
+    files.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&files));
+    QCOMPARE(files.model()->index(0, 0).data().toString(), QStringLiteral("\\xC9diteur.exe"));
+    QTest::mouseClick(files.viewport(), Qt::LeftButton, {}, files.visualRect(files.model()->index(0, 0)).center());
+    QCOMPARE(platform::toNativePath(files.fileName()),
+        platform::toNativePath(root) + "/caf\xE9/\xC9" "diteur.exe");
+    QVERIFY(platform::isExistingFile(files.fileName()));
 }
 
 QTEST_MAIN(BrowseWidgetsTest)

@@ -1,5 +1,6 @@
 #include "browse/DirectoryListModel.h"
 
+#include "ByteNames.h"
 #include "TestFolders.h"
 #include "platform/FileSystem.h"
 #include "platform/Volumes.h"
@@ -70,6 +71,32 @@ TEST_F(DirectoryListModelTest, EntriesForAFolderThreeLevelsDown)
     EXPECT_EQ(changes, 2);
     model.setDirectory(root() + "/one");
     EXPECT_EQ(changes, 2) << "the folder already shown changes nothing";
+}
+
+// Folders whose names are not UTF-8 are listed apart from each other, are
+// entered, and the path of every entry leads back to them.
+TEST_F(DirectoryListModelTest, FoldersThatAreNotUtf8AreListedAndEntered)
+{
+    using platform::fromNativePath;
+    const QString top = root() + "/" + fromNativePath("Programme \xB4" "94");
+    makeFolders(top, { fromNativePath("x\x80"), fromNativePath("x\x81"), fromNativePath("Caf\xE9"), "abc" });
+    DirectoryListModel model;
+    model.setDirectory(top);
+    EXPECT_EQ(model.directory(), top);
+    const QStringList closed = texts(model, Kind::Closed);
+    ASSERT_EQ(closed.size(), 4);
+    EXPECT_EQ(closed, (QStringList { "abc", fromNativePath("Caf\xE9"), fromNativePath("x\x80"), fromNativePath("x\x81") }));
+    EXPECT_EQ(texts(model, Kind::Current), QStringList { fromNativePath("Programme \xB4" "94") });
+
+    model.setSelectedIndex(model.currentIndex() + 3);
+    model.openSelected();
+    EXPECT_EQ(platform::toNativePath(model.directory()), platform::toNativePath(top) + "/x\x80");
+    EXPECT_EQ(platform::currentDirectory(), model.directory());
+    EXPECT_EQ(model.entryPath(model.currentIndex() - 1), top);
+    model.setSelectedIndex(model.currentIndex() - 1);
+    model.openSelected();
+    EXPECT_EQ(model.directory(), top);
+    glyphor::testing::RemoveAll(top); // beyond what the temporary folder can remove
 }
 
 TEST_F(DirectoryListModelTest, AtTheRootTheRootIsTheCurrentEntry)

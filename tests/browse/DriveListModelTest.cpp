@@ -2,6 +2,7 @@
 
 #include "TestFolders.h"
 #include "platform/FileSystem.h"
+#include "platform/NativePath.h"
 
 #include <gtest/gtest.h>
 
@@ -22,6 +23,9 @@ protected:
                 { "/mnt/share", VolumeKind::Network, {}, "//Server/Share" },
                 { "/mnt/cd", VolumeKind::CdRom, "DISC", "/dev/sr0" },
                 { "/tmp", VolumeKind::Ram, {}, "tmpfs" },
+                // A mount point and label that are not UTF-8 (a stick of an old system).
+                { platform::fromNativePath("/media/caf\xE9"), VolumeKind::Removable,
+                    platform::fromNativePath("\xC9t\xE9"), "/dev/sdc1" },
             };
         });
         platform::changeDirectory("/");
@@ -41,13 +45,16 @@ TEST_F(DriveListModelTest, ItemsShowMountPointAndLabelInTheChosenCase)
         upper << item.text;
     EXPECT_EQ(lower,
         (QStringList { "/ []", "/media/Stick [my disk]", "/mnt/share //server/share",
-            "/mnt/cd [disc]", "/tmp []" }));
+            "/mnt/cd [disc]", "/tmp []", "/media/caf\\xE9 [\\xC9t\\xE9]" }));
     EXPECT_EQ(upper,
         (QStringList { "/ []", "/media/Stick [MY DISK]", "/mnt/share //SERVER/SHARE",
-            "/mnt/cd [DISC]", "/tmp []" }));
+            "/mnt/cd [DISC]", "/tmp []", "/media/caf\\xE9 [\\xC9T\\xE9]" }));
     EXPECT_EQ(model.items()[3].kind, VolumeKind::CdRom);
     EXPECT_EQ(model.drive(), "/") << "the volume of the process's directory";
     EXPECT_EQ(model.selectedIndex(), 0);
+    // The item is shown readably; the drive it picks is the mount point itself.
+    model.pick(5);
+    EXPECT_EQ(platform::toNativePath(model.drive()), "/media/caf\xE9");
 }
 
 TEST_F(DriveListModelTest, SettingTheDriveFiresOnlyOnAChange)

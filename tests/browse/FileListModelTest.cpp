@@ -1,5 +1,6 @@
 #include "browse/FileListModel.h"
 
+#include "ByteNames.h"
 #include "TestFolders.h"
 #include "platform/FileSystem.h"
 #include "util/Error.h"
@@ -138,6 +139,42 @@ TEST_F(FileListModelTest, LeftoverPatternBecomesMaskAndFileBecomesSelected)
     EXPECT_EQ(model.items(), QStringList { "b.ico" });
     model.setDirectory(root() + "/a.exe");
     EXPECT_EQ(model.fileName(), root() + "/a.exe");
+}
+
+// Names of archives of old software, not UTF-8: listed, matched by the mask,
+// sorted among the others, and each selection leads to the very file.
+TEST_F(FileListModelTest, NamesThatAreNotUtf8AreListedAndOpenedByteExact)
+{
+    using platform::fromNativePath;
+    const QString folder = root() + "/" + fromNativePath("d\xE9j\xE0 vu");
+    const std::vector<std::string> names = { "b\xE9.exe", "A\xE8.EXE", "c.exe", "\xFF.dll", "x\x80.exe",
+        "x\x81.exe", "caf\xC3\xA9.exe", "note\xE9.txt" };
+    QStringList held;
+    for (const std::string& n : names)
+        held << fromNativePath(n);
+    makeFiles(folder, held);
+
+    FileListModel model;
+    model.setMask("*.exe;*.dll");
+    model.setDirectory(folder);
+    EXPECT_EQ(platform::toNativePath(model.directory()), platform::toNativePath(folder));
+    QStringList shown;
+    for (const QString& item : model.items())
+        shown << platform::displayPath(item);
+    // Each undecodable byte sorts after the letters, and names that differ
+    // only in such bytes stay apart.
+    EXPECT_EQ(shown,
+        (QStringList { "A\\xE8.EXE", "b\\xE9.exe", "c.exe", QString::fromUtf8("caf\xC3\xA9.exe"), "x\\x80.exe",
+            "x\\x81.exe", "\\xFF.dll" }));
+    for (int i = 0; i < model.count(); ++i) {
+        model.select(i);
+        EXPECT_TRUE(platform::isExistingFile(model.fileName())) << shown[i].toStdString();
+    }
+    // A whole path selects its file, as a click would.
+    const QString latin1 = platform::joinPath(folder, fromNativePath("b\xE9.exe"));
+    model.setDirectory(latin1);
+    EXPECT_EQ(platform::toNativePath(model.fileName()), platform::toNativePath(latin1));
+    glyphor::testing::RemoveAll(folder); // beyond what the temporary folder can remove
 }
 
 TEST_F(FileListModelTest, VanishedFolderRaisesTheSystemTextAndKeepsTheList)

@@ -1,36 +1,57 @@
 #pragma once
 // Helpers of the browser tests: files and folders made in a temporary folder,
-// and the process's current directory put back after each test.
+// and the process's current directory put back after each test. Names go to
+// the system byte-exact, so a test can make names that are not UTF-8.
+
+#include "platform/FileSystem.h"
+#include "platform/NativePath.h"
 
 #include <QDir>
 #include <QFile>
 #include <QString>
 #include <QStringList>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace glyphor::test {
 
+// Makes folder and the folders above it.
+inline void makeFolder(const QString& folder)
+{
+    const std::string bytes = platform::toNativePath(folder);
+    for (std::size_t at = 1; at <= bytes.size(); ++at) {
+        if (at == bytes.size() || bytes[at] == '/')
+            ::mkdir(bytes.substr(0, at).c_str(), 0777);
+    }
+}
+
 inline void makeFiles(const QString& folder, const QStringList& names)
 {
-    QDir().mkpath(folder);
+    makeFolder(folder);
     for (const QString& name : names) {
-        QFile file(folder + QLatin1Char('/') + name);
-        file.open(QIODevice::WriteOnly);
+        const int fd = ::open(platform::toNativePath(folder + QLatin1Char('/') + name).c_str(),
+            O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+        if (fd >= 0)
+            ::close(fd);
     }
 }
 
 inline void makeFolders(const QString& folder, const QStringList& names)
 {
     for (const QString& name : names)
-        QDir().mkpath(folder + QLatin1Char('/') + name);
+        makeFolder(folder + QLatin1Char('/') + name);
 }
 
 // Restores the process's current directory when the test ends.
 class CurrentDirectoryGuard {
 public:
-    CurrentDirectoryGuard() : m_saved(QDir::currentPath()) { }
-    ~CurrentDirectoryGuard() { [[maybe_unused]] int rc = chdir(QFile::encodeName(m_saved).constData()); }
+    CurrentDirectoryGuard()
+        : m_saved(platform::currentDirectory())
+    {
+    }
+    ~CurrentDirectoryGuard() { platform::tryChangeDirectory(m_saved); }
 
 private:
     QString m_saved;

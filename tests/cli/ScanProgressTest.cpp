@@ -1,4 +1,5 @@
 #include "cli/ScanProgress.h"
+#include "platform/NativePath.h"
 
 #include <gtest/gtest.h>
 
@@ -101,3 +102,17 @@ INSTANTIATE_TEST_SUITE_P(Texts, ProgressTextTest,
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
+
+TEST(ScanProgress, NamesThatAreNotUtf8AreShownWithTheirBytesMarked)
+{
+    const QString name = glyphor::platform::fromNativePath("/src/\xC9" "diteur.exe");
+    EXPECT_EQ(Written(ScanProgress::Mode::Terminal,
+                  [&](ScanProgress& p) {
+                      p.fileStarted(name);
+                      p.status(glyphor::platform::fromNativePath("Cannot read file \xC9" "diteur.exe"));
+                  }),
+        "\rScanned 1 file, captured 0 icons: /src/\\xC9diteur.exe\x1b[K"
+        "\r\x1b[K"
+        "Cannot read file \\xC9diteur.exe\n"
+        "\rScanned 1 file, captured 0 icons\x1b[K\n");
+}

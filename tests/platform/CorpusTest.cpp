@@ -3,7 +3,7 @@
 // on purpose (cut short, bytes flipped) to show that every path finishes.
 
 #include "platform/IconExtractor.h"
-#include "platform/MappedFile.h"
+#include "platform/ByteSource.h"
 #include "platform/PeResourceReader.h"
 
 #include "iconfile/IconFileWriter.h"
@@ -13,6 +13,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <sstream>
 
@@ -73,21 +74,33 @@ protected:
     }
 };
 
+std::vector<std::uint8_t> ReadWhole(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
+}
+
+// Read from the file in pieces, the icons are those of the whole file read
+// into memory, icon for icon.
 TEST_P(Corpus, CountMatchesThePeerAndEveryIconCapturesTo766Bytes)
 {
     const CorpusFile& f = GetParam();
     ASSERT_EQ(IconCount(f.path), f.iconGroups);
-    auto file = MappedFile::open(f.path);
-    ASSERT_TRUE(file);
-    const IconSource source(file->bytes());
+    auto source = IconSource::fromFile(f.path);
+    ASSERT_TRUE(source);
+    const std::vector<std::uint8_t> all = ReadWhole(f.path);
+    const IconSource inMemory(all);
+    ASSERT_EQ(inMemory.count(), f.iconGroups);
     for (int i = 0; i < f.iconGroups; ++i) {
-        auto icon = source.icon(i);
+        auto icon = source->icon(i);
         ASSERT_TRUE(icon) << "icon " << i;
+        EXPECT_EQ(icon, inMemory.icon(i)) << "icon " << i;
         const IconImage normal = NormalizeIcon(*icon);
         ASSERT_EQ(normal.width, 32);
         EXPECT_EQ(EncodeIconFile(normal).size(), 766u) << "icon " << i;
     }
-    EXPECT_EQ(ExtractIcon(f.path, f.iconGroups - 1), source.icon(f.iconGroups - 1));
+    EXPECT_EQ(ExtractIcon(f.path, f.iconGroups - 1), source->icon(f.iconGroups - 1));
+    EXPECT_EQ(source->readFailure(), "");
 }
 
 // Count and every icon of the damaged bytes; the bytes are an exact-size heap
@@ -103,12 +116,12 @@ void Exercise(const std::vector<std::uint8_t>& bytes)
 TEST_P(Corpus, TruncatedAndFlippedCopiesFinish)
 {
     const CorpusFile& f = GetParam();
-    auto file = MappedFile::open(f.path);
-    ASSERT_TRUE(file);
-    const auto all = file->bytes();
+    const std::vector<std::uint8_t> all = ReadWhole(f.path);
+    ASSERT_FALSE(all.empty());
     std::uint64_t rsrc = 0;
     std::size_t rsrcSize = 0;
-    if (auto pe = PeResourceReader::open(all)) {
+    const MemorySource whole(all);
+    if (auto pe = PeResourceReader::open(whole)) {
         rsrc = pe->resourceOffset();
         rsrcSize = pe->resourceSize();
     }

@@ -1,5 +1,6 @@
 #include "platform/FileSystem.h"
 
+#include "platform/NativePath.h"
 #include "util/Error.h"
 
 #include <QDir>
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -123,6 +125,77 @@ TEST_F(FileSystemTest, ResolvesAgainstTheProcessDirectoryAndLeavesItThere)
     EXPECT_THROW(resolvePath("../missing/x"), EInOutError);
     EXPECT_THROW(resolvePath("missing"), EInOutError);
     EXPECT_EQ(currentDirectory(), root() + "/a/b");
+}
+
+// Names as archives of old software hold them: bytes of a Windows code page,
+// cut sequences, a byte that never begins one. Each travels byte-exact from
+// the listing to stat, chdir, the current directory and back.
+TEST_F(FileSystemTest, NamesThatAreNotUtf8TravelByteExact)
+{
+    const struct {
+        const char* label;
+        std::string bytes;
+    } names[] = {
+        { "Latin1", "caf\xE9" },
+        { "Cp437", "\x82\x8A" },
+        { "CutSequence", "a\xE2\x82" },
+        { "NeverALead", "\xFF" },
+        { "ValidUtf8", "caf\xC3\xA9" },
+    };
+    const std::string base = toNativePath(root());
+    for (const auto& n : names) {
+        SCOPED_TRACE(n.label);
+        const std::string folderBytes = base + "/" + n.bytes;
+        ASSERT_EQ(::mkdir(folderBytes.c_str(), 0777), 0);
+        const std::string fileBytes = n.bytes + ".EXE";
+        ASSERT_EQ(::close(::open((folderBytes + "/" + fileBytes).c_str(), O_CREAT | O_WRONLY, 0644)), 0);
+
+        const QString folder = fromNativePath(folderBytes);
+        const QString file = fromNativePath(fileBytes);
+        bool listed = false;
+        for (const DirEntry& e : listDirectory(root()))
+            if (toNativePath(e.name) == n.bytes)
+                listed = e.attributes == faDirectory;
+        EXPECT_TRUE(listed);
+        EXPECT_EQ(attributesOf(folder), faDirectory);
+        const std::vector<DirEntry> inside = listDirectory(folder);
+        ASSERT_EQ(inside.size(), 1u);
+        EXPECT_EQ(inside[0].name, file);
+        EXPECT_TRUE(matchesPattern(inside[0].name, "*.exe"));
+        EXPECT_TRUE(isExistingFile(joinPath(folder, file)));
+
+        changeDirectory(folder);
+        EXPECT_EQ(currentDirectory(), folder);
+        const ResolvedPath r = resolvePath(joinPath(folder, file));
+        EXPECT_EQ(r.folder, folder);
+        EXPECT_EQ(r.rest, file);
+        EXPECT_EQ(canonicalPath(folder + "/../" + fromNativePath(n.bytes)), folder);
+        EXPECT_EQ(absolutePath(file), joinPath(folder, file));
+        changeDirectory(root());
+    }
+}
+
+TEST(Paths, PartsAndAbsolutePathsByTheirText)
+{
+    const struct {
+        const char* path;
+        const char* folder;
+        const char* name;
+        const char* absolute;
+    } cases[] = {
+        { "/a/b.exe", "/a", "b.exe", "/a/b.exe" },
+        { "/b.exe", "/", "b.exe", "/b.exe" },
+        { "/a/./x/../b.exe", "/a/./x/..", "b.exe", "/a/b.exe" },
+        { "//a//b/", "//a//b", "", "/a/b" },
+        { "/..", "/", "..", "/" },
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(folderOf(c.path), c.folder) << c.path;
+        EXPECT_EQ(fileNameOf(c.path), c.name) << c.path;
+        EXPECT_EQ(absolutePath(c.path), c.absolute) << c.path;
+    }
+    EXPECT_EQ(folderOf("b.exe"), ".");
+    EXPECT_EQ(absolutePath("x/../y"), joinPath(currentDirectory(), "y"));
 }
 
 } // namespace

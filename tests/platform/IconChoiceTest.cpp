@@ -18,7 +18,7 @@ struct ChoiceCase {
     std::size_t expected;
 };
 
-const std::uint8_t kSome[1] = { 1 };
+const ImageRange kSome { 0, 1 };
 
 IconCandidate C(int w, int h, int bpp) { return { w, h, bpp, {} }; }
 

@@ -1,13 +1,18 @@
 #include "platform/IconExtractor.h"
 
 #include "PeBuilder.h"
+#include "ShrinkingFile.h"
 #include "iconfile/IconFileWriter.h"
 #include "iconfile/IconNormalizer.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <climits>
 #include <filesystem>
 #include <fstream>
+#include <random>
+#include <thread>
 
 using namespace glyphor;
 using namespace glyphor::platform;
@@ -203,6 +208,93 @@ TEST_F(IconExtractorFiles, WhatIsNoRegularFileHasNoIcons)
     const std::string fifo = (dir / "fifo.exe").string();
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_EQ(IconCount(fifo), 0);
+}
+
+// Reads of the file made by opening it with its count, and by each icon.
+std::vector<int> ReadsByStep(const std::string& path, int icons)
+{
+    ShrinkingFile watch(path, 0, INT_MAX);
+    std::vector<int> reads;
+    auto source = IconSource::fromFile(path);
+    if (!source)
+        return reads;
+    source->count();
+    reads.push_back(watch.reads());
+    for (int i = 0; i < icons; ++i) {
+        source->icon(i);
+        reads.push_back(watch.reads());
+    }
+    return reads;
+}
+
+// Another program truncates the file at a chosen point of its reading: while
+// the directory is read the file has no icons; between two icons the icons
+// still in hand are right and the next one is nothing, with the reason.
+TEST_F(IconExtractorFiles, AFileCutShortWhileItIsReadSaysSoAndNeverGivesAWrongIcon)
+{
+    const Bytes pe = PeWithLargeIcons(3);
+    const IconSource whole(pe);
+    ASSERT_EQ(whole.count(), 3);
+    const std::string path = Write("shrinks.exe", pe);
+    const std::vector<int> steps = ReadsByStep(path, 3);
+    ASSERT_EQ(steps.size(), 4u);
+    ASSERT_LT(steps[0], steps[1]); // each icon reads its image itself
+    ASSERT_LT(steps[1], steps[2]);
+
+    {
+        SCOPED_TRACE("during the count");
+        ShrinkingFile cut(path, 200, 1);
+        auto source = IconSource::fromFile(path);
+        ASSERT_TRUE(source);
+        EXPECT_TRUE(cut.truncated());
+        EXPECT_EQ(source->count(), 0);
+        EXPECT_EQ(source->readFailure(), "the file became shorter while it was read");
+    }
+    {
+        SCOPED_TRACE("between the first and the second icon");
+        Write("shrinks.exe", pe);
+        ShrinkingFile cut(path, 4096, steps[1] + 1);
+        auto source = IconSource::fromFile(path);
+        ASSERT_TRUE(source);
+        ASSERT_EQ(source->count(), 3);
+        EXPECT_EQ(source->icon(0), whole.icon(0));
+        EXPECT_EQ(source->readFailure(), "");
+        EXPECT_FALSE(source->icon(1));
+        EXPECT_TRUE(cut.truncated());
+        EXPECT_EQ(source->readFailure(), "the file became shorter while it was read");
+    }
+}
+
+// The same without a chosen point: a thread truncates the file to a random
+// size at a random moment while it is read, again and again. With a mapped
+// file this ended the process with SIGBUS; here every icon that is given is
+// the file's own, and nothing else happens.
+TEST_F(IconExtractorFiles, TruncationsAtRandomMomentsNeverGiveAWrongIcon)
+{
+    const Bytes pe = PeWithLargeIcons(3);
+    const IconSource whole(pe);
+    const std::string path = (dir / "race.exe").string();
+    std::mt19937 rng(2024);
+    for (int round = 0; round < 40; ++round) {
+        Write("race.exe", pe);
+        const auto delay = std::chrono::microseconds(rng() % 400);
+        const off_t size = static_cast<off_t>(rng() % pe.size());
+        std::thread cut([&] {
+            std::this_thread::sleep_for(delay);
+            ASSERT_EQ(::truncate(path.c_str(), size), 0);
+        });
+        if (auto source = IconSource::fromFile(path)) {
+            const int n = source->count();
+            EXPECT_LE(n, 3);
+            for (int i = 0; i < n; ++i) {
+                const auto icon = source->icon(i);
+                if (icon) {
+                    EXPECT_EQ(icon, whole.icon(i)) << "round " << round << " icon " << i;
+                }
+            }
+        }
+        cut.join();
+    }
 }
 
 // An exact 32 x 32 icon of 4 bits per pixel in the 16-colour table passes

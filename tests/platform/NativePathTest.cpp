@@ -44,5 +44,18 @@ TEST(NativePath, StrayTypedSurrogateBecomesReplacementCharacter)
     EXPECT_EQ(toNativePath(typed), std::string("\xEF\xBF\xBDx"));
 }
 
+// Messages name a path either as its bytes (the byte-level writer and reader)
+// or as messagePath gives it; both read the same.
+TEST(NativePath, MessagesShowUndecodableBytesMarked)
+{
+    const QString path = fromNativePath("/tmp/caf\xE9.ico");
+    EXPECT_EQ(messagePath(path), "/tmp/caf\\xE9.ico");
+    EXPECT_EQ(displayMessage("Cannot create file /tmp/caf\xE9.ico"), "Cannot create file /tmp/caf\\xE9.ico");
+    EXPECT_EQ(displayMessage("Cannot create file " + messagePath(path)), "Cannot create file /tmp/caf\\xE9.ico");
+    EXPECT_EQ(displayMessage("caf\xC3\xA9"), QString::fromUtf8("caf\xC3\xA9"));
+    EXPECT_TRUE(isUndecodableByte(path[8]));
+    EXPECT_FALSE(isUndecodableByte(QChar(0xFFFD)));
+}
+
 } // namespace
 } // namespace glyphor::platform

@@ -363,4 +363,21 @@ Bytes PatternDib(int width, int height, int bitCount, int seed)
         [&](int x, int y) { return (x + y + seed) % 5 == 0; });
 }
 
+Bytes PeWithOneIcon(int seed)
+{
+    return BuildPe({ { ResId::Id(14), ResId::Id(1), 1033, MakeGroup({ { 32, 32, 4, 1 } }) },
+                     { ResId::Id(3), ResId::Id(1), 1033, PatternDib(32, 32, 4, seed) } });
+}
+
+Bytes PeWithLargeIcons(int count, int firstSeed)
+{
+    std::vector<PeResource> res;
+    for (int i = 1; i <= count; ++i) {
+        const auto id = static_cast<std::uint16_t>(i);
+        res.push_back({ ResId::Id(14), ResId::Id(id), 1033, MakeGroup({ { 64, 64, 32, id } }) });
+        res.push_back({ ResId::Id(3), ResId::Id(id), 1033, PatternDib(64, 64, 32, firstSeed + i - 1) });
+    }
+    return BuildPe(res);
+}
+
 } // namespace glyphor::testing

@@ -5,9 +5,13 @@
 // truncated and looping directories.
 
 #include "iconfile/IconImage.h"
+#include "platform/ByteSource.h"
+#include "platform/IconChoice.h"
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -82,5 +86,39 @@ Bytes MakePng(const IconImage& icon);
 
 // An image whose pixels are a simple function of x, y and a seed.
 Bytes PatternDib(int width, int height, int bitCount, int seed = 0);
+
+// A PE file of one icon: one 32 x 32 image of 4 bits whose pixels follow seed.
+Bytes PeWithOneIcon(int seed);
+// A PE file of count icons of one 64 x 64 image of 32 bits each (seeds
+// firstSeed, firstSeed + 1, ...): each image is larger than a block of the
+// file source, so it is read on its own, after the directory.
+Bytes PeWithLargeIcons(int count, int firstSeed = 1);
+
+// A reader opened over bytes in memory, together with the source it reads
+// through (a reader keeps a reference to its source). The bytes must outlive it.
+template <class Reader>
+struct Opened {
+    std::unique_ptr<platform::MemorySource> source;
+    std::optional<Reader> reader;
+    explicit operator bool() const { return reader.has_value(); }
+    Reader* operator->() { return &*reader; }
+    const Reader* operator->() const { return &*reader; }
+    const Reader& operator*() const { return *reader; }
+};
+
+template <class Reader>
+Opened<Reader> Open(const Bytes& bytes)
+{
+    Opened<Reader> o { std::make_unique<platform::MemorySource>(bytes), std::nullopt };
+    o.reader = Reader::open(*o.source);
+    return o;
+}
+
+// The bytes of an image as a reader locates it in the file.
+inline Bytes At(const Bytes& file, const platform::ImageRange& image)
+{
+    return Bytes(file.begin() + static_cast<std::ptrdiff_t>(image.offset),
+                 file.begin() + static_cast<std::ptrdiff_t>(image.offset + image.length));
+}
 
 } // namespace glyphor::testing

@@ -41,7 +41,7 @@ TEST_P(PeFormats, GroupsInDirectoryOrderNamedFirst)
                            { ResId::Id(4), ResId::Id(1), 1033, Bytes(8) }, // a menu, not an icon
                        },
                        GetParam());
-    auto r = PeResourceReader::open(pe);
+    auto r = Open<PeResourceReader>(pe);
     ASSERT_TRUE(r);
     ASSERT_EQ(r->groupCount(), 4u);
     // As stored: the builder writes named entries first, each kind in the order given.
@@ -66,14 +66,14 @@ TEST_P(PeFormats, LanguagesCountOnceAndImagesComeInTheGroupsLanguage)
                            { ResId::Id(kIcon), ResId::Id(2), 0, img0 },
                        },
                        GetParam());
-    auto r = PeResourceReader::open(pe);
+    auto r = Open<PeResourceReader>(pe);
     ASSERT_TRUE(r);
     ASSERT_EQ(r->groupCount(), 1u);
     EXPECT_EQ(r->groupLanguage(0), 2057u);
     auto images = r->images(0);
     ASSERT_EQ(images.size(), 2u);
-    EXPECT_EQ(Bytes(images[0].data.begin(), images[0].data.end()), img2057);
-    EXPECT_EQ(Bytes(images[1].data.begin(), images[1].data.end()), img0);
+    EXPECT_EQ(At(pe, images[0].data), img2057);
+    EXPECT_EQ(At(pe, images[1].data), img0);
     EXPECT_EQ(images[1].width, 16);
     EXPECT_EQ(images[1].bitCount, 8);
 }
@@ -86,7 +86,7 @@ TEST_P(PeFormats, GroupWithMissingImagesStillCounts)
                            { ResId::Id(kIcon), ResId::Id(1), 1033, PatternDib(32, 32, 4) },
                        },
                        GetParam());
-    auto r = PeResourceReader::open(pe);
+    auto r = Open<PeResourceReader>(pe);
     ASSERT_TRUE(r);
     ASSERT_EQ(r->groupCount(), 2u);
     auto images = r->images(0);
@@ -118,7 +118,7 @@ TEST(PeResourceReader, EveryTruncationFinishesWithinTheFile)
     for (std::size_t n = 0; n <= full.size(); ++n) {
         // A copy of exactly n bytes, so that the sanitizer sees any read past it.
         Bytes cut(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(n));
-        auto r = PeResourceReader::open(cut);
+        auto r = Open<PeResourceReader>(cut);
         if (n < 2) {
             EXPECT_FALSE(r) << n;
             continue;
@@ -127,13 +127,13 @@ TEST(PeResourceReader, EveryTruncationFinishesWithinTheFile)
             continue; // cut inside the DOS header: not recognised as PE
         EXPECT_LE(r->groupCount(), 2u) << n;
         for (std::size_t g = 0; g < r->groupCount(); ++g)
-            for (const IconCandidate& c : r->images(g))
+            for (const IconCandidate& c : r->images(g)) {
                 if (!c.data.empty()) {
-                    EXPECT_GE(c.data.data(), cut.data());
-                    EXPECT_LE(c.data.data() + c.data.size(), cut.data() + cut.size());
+                    EXPECT_LE(c.data.offset + c.data.length, cut.size());
                 }
+            }
     }
-    EXPECT_EQ(PeResourceReader::open(full)->groupCount(), 2u);
+    EXPECT_EQ(Open<PeResourceReader>(full)->groupCount(), 2u);
 }
 
 TEST(PeResourceReader, LoopsInTheTreeAreRefused)
@@ -146,7 +146,7 @@ TEST(PeResourceReader, LoopsInTheTreeAreRefused)
     Bytes loop = good;
     ASSERT_EQ(loop[root + 16], 14); // the group type comes first, as the ids were given
     Put32(loop, root + 16 + 4, 0x80000000u);
-    auto r = PeResourceReader::open(loop);
+    auto r = Open<PeResourceReader>(loop);
     ASSERT_TRUE(r);
     EXPECT_EQ(r->groupCount(), 0u);
 
@@ -155,7 +155,7 @@ TEST(PeResourceReader, LoopsInTheTreeAreRefused)
     const std::uint32_t groupNameDir = static_cast<std::uint32_t>(
         good[root + 16 + 4] | good[root + 16 + 5] << 8);
     Put32(self, root + groupNameDir + 16 + 4, 0x80000000u | groupNameDir);
-    r = PeResourceReader::open(self);
+    r = Open<PeResourceReader>(self);
     ASSERT_TRUE(r);
     EXPECT_EQ(r->groupCount(), 1u); // the second group is still there
 
@@ -164,7 +164,7 @@ TEST(PeResourceReader, LoopsInTheTreeAreRefused)
     const std::uint32_t iconNameDir = static_cast<std::uint32_t>(
         good[root + 16 + 8 + 4] | good[root + 16 + 8 + 5] << 8);
     Put32(iconLoop, root + iconNameDir + 16 + 4, 0x80000000u);
-    r = PeResourceReader::open(iconLoop);
+    r = Open<PeResourceReader>(iconLoop);
     ASSERT_TRUE(r);
     ASSERT_EQ(r->groupCount(), 2u);
     EXPECT_TRUE(r->images(0).at(0).data.empty());
@@ -195,7 +195,7 @@ TEST(PeResourceReader, HostileCountsAndOffsetsYieldNothingOutsideTheFile)
     for (const Case& c : cases) {
         Bytes b = good;
         c.damage(b);
-        auto r = PeResourceReader::open(b);
+        auto r = Open<PeResourceReader>(b);
         ASSERT_TRUE(r) << c.name;
         EXPECT_EQ(r->groupCount(), c.groups) << c.name;
         for (std::size_t g = 0; g < r->groupCount(); ++g)
@@ -233,7 +233,7 @@ TEST(PeResourceReader, OverlappingLanguageDirectoriesDoNotMakeTheReadQuadratic)
     std::fill(b.begin() + static_cast<std::ptrdiff_t>(root + kLanguageDirs),
               b.begin() + static_cast<std::ptrdiff_t>(root + kTreeSize), 0xFF);
 
-    auto r = PeResourceReader::open(b);
+    auto r = Open<PeResourceReader>(b);
     ASSERT_TRUE(r);
     EXPECT_EQ(r->groupCount(), 0u);
 }
@@ -242,11 +242,11 @@ TEST(PeResourceReader, DataEntryPastTheFileIsMissing)
 {
     PeLayout layout;
     Bytes b = TwoGroupFile(&layout);
-    auto r = PeResourceReader::open(b);
+    auto r = Open<PeResourceReader>(b);
     ASSERT_TRUE(r);
     // Point the first icon's data RVA far beyond its section.
     const auto data = r->images(1).at(0).data;
-    const std::size_t off = static_cast<std::size_t>(data.data() - b.data());
+    const std::size_t off = static_cast<std::size_t>(data.offset);
     const std::uint32_t rva = static_cast<std::uint32_t>(off - layout.rsrcOffset + layout.rsrcRva);
     bool patched = false;
     for (std::size_t i = layout.rsrcOffset; i + 4 <= b.size(); i += 4) {
@@ -257,7 +257,7 @@ TEST(PeResourceReader, DataEntryPastTheFileIsMissing)
         }
     }
     ASSERT_TRUE(patched);
-    r = PeResourceReader::open(b);
+    r = Open<PeResourceReader>(b);
     ASSERT_TRUE(r);
     EXPECT_TRUE(r->images(1).at(0).data.empty());
     EXPECT_FALSE(r->images(1).at(1).data.empty());
@@ -265,15 +265,15 @@ TEST(PeResourceReader, DataEntryPastTheFileIsMissing)
 
 TEST(PeResourceReader, OnlyPeFilesAreRecognised)
 {
-    EXPECT_FALSE(PeResourceReader::open(Bytes {}));
-    EXPECT_FALSE(PeResourceReader::open(Bytes { 'M', 'Z' }));
+    EXPECT_FALSE(Open<PeResourceReader>(Bytes {}));
+    EXPECT_FALSE(Open<PeResourceReader>(Bytes { 'M', 'Z' }));
     Bytes mz(0x40);
     mz[0] = 'M';
     mz[1] = 'Z';
     Put32(mz, 0x3C, 0xFFFFFFF0u); // e_lfanew beyond the file
-    EXPECT_FALSE(PeResourceReader::open(mz));
+    EXPECT_FALSE(Open<PeResourceReader>(mz));
     Bytes ne = BuildNe({}, {});
-    EXPECT_FALSE(PeResourceReader::open(ne));
+    EXPECT_FALSE(Open<PeResourceReader>(ne));
 }
 
 } // namespace

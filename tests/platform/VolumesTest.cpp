@@ -1,5 +1,7 @@
 #include "platform/Volumes.h"
 
+#include "platform/NativePath.h"
+
 #include <gtest/gtest.h>
 
 using namespace glyphor::platform;
@@ -46,6 +48,17 @@ TEST(Volumes, MountInfoGivesTheVolumesAUserWouldPick)
         EXPECT_EQ(volumes[i].label, expected[i].label) << expected[i].root;
         EXPECT_EQ(volumes[i].source, expected[i].source) << expected[i].root;
     }
+}
+
+// The kernel writes a mount point's bytes as they are, blanks and the like
+// escaped in octal: a name that is not UTF-8 keeps its bytes.
+TEST(Volumes, AMountPointThatIsNotUtf8KeepsItsBytes)
+{
+    const QVector<Volume> volumes = volumesFromMountInfo(
+        "27 1 254:0 / / rw - ext4 /dev/vda rw\n"
+        "60 27 8:33 / /media/caf\xE9\\040\\351 rw - vfat /dev/sdc1 rw\n");
+    ASSERT_EQ(volumes.size(), 2);
+    EXPECT_EQ(toNativePath(volumes[1].root), "/media/caf\xE9 \xE9");
 }
 
 TEST(Volumes, TheRootOfAPathIsTheLongestMountAboveIt)

@@ -1,0 +1,134 @@
+#include "platform/FileSource.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace glyphor::platform {
+
+namespace {
+
+FileSource::ReadHook& hook()
+{
+    static FileSource::ReadHook current;
+    return current;
+}
+
+} // namespace
+
+std::unique_ptr<FileSource> FileSource::open(const std::string& path)
+{
+    // Look before opening: opening a fifo for reading would wait for a writer.
+    struct stat st { };
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return nullptr;
+
+    // O_NONBLOCK guards against the path being swapped for a fifo in between.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return nullptr;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0
+        || static_cast<std::uint64_t>(st.st_size) > kMaxSize) {
+        ::close(fd);
+        return nullptr;
+    }
+    // Reads jump from the directory to the few images needed; read-ahead of
+    // the rest of a large file would only cost time.
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_RANDOM);
+    return std::unique_ptr<FileSource>(
+        new FileSource(path, fd, static_cast<std::uint64_t>(st.st_size)));
+}
+
+FileSource::~FileSource()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+void FileSource::setReadHook(ReadHook newHook)
+{
+    hook() = std::move(newHook);
+}
+
+std::size_t FileSource::readAt(std::uint64_t offset, std::span<std::uint8_t> out) const
+{
+    if (hook())
+        hook()(m_path, offset, out.size());
+    std::size_t got = 0;
+    while (got < out.size()) {
+        const ssize_t n
+            = ::pread(m_fd, out.data() + got, out.size() - got, static_cast<off_t>(offset + got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            if (m_failure == 0)
+                m_failure = errno;
+            return got;
+        }
+        if (n == 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    // The file ended before the size it had when opened: another program has
+    // made it shorter meanwhile.
+    if (got < out.size() && m_failure == 0)
+        m_failure = kEndedEarly;
+    return got;
+}
+
+const FileSource::Block& FileSource::block(std::uint64_t start) const
+{
+    Block* victim = &m_blocks[0];
+    for (Block& b : m_blocks) {
+        if (b.start == start) {
+            b.lastUse = ++m_uses;
+            return b;
+        }
+        if (b.lastUse < victim->lastUse)
+            victim = &b;
+    }
+    if (!victim->data)
+        victim->data = std::make_unique<std::uint8_t[]>(kBlockSize);
+    const std::size_t wanted
+        = static_cast<std::size_t>(std::min<std::uint64_t>(kBlockSize, m_size - start));
+    victim->start = start;
+    victim->length = readAt(start, { victim->data.get(), wanted });
+    victim->lastUse = ++m_uses;
+    return *victim;
+}
+
+bool FileSource::read(std::uint64_t offset, std::span<std::uint8_t> out) const
+{
+    if (offset > m_size || out.size() > m_size - offset)
+        return false;
+    if (out.size() >= kBlockSize)
+        return readAt(offset, out) == out.size();
+    std::size_t done = 0;
+    while (done < out.size()) {
+        const std::uint64_t at = offset + done;
+        const std::uint64_t start = at - at % kBlockSize;
+        const Block& b = block(start);
+        const std::size_t from = static_cast<std::size_t>(at - start);
+        const std::size_t n = std::min(out.size() - done, kBlockSize - from);
+        // A block cut short by a file that shrank serves what it holds.
+        if (from + n > b.length)
+            return false;
+        std::memcpy(out.data() + done, b.data.get() + from, n);
+        done += n;
+    }
+    return true;
+}
+
+std::string FileSource::failure() const
+{
+    if (m_failure == 0)
+        return {};
+    if (m_failure == kEndedEarly)
+        return "the file became shorter while it was read";
+    return std::strerror(m_failure);
+}
+
+} // namespace glyphor::platform
