@@ -46,6 +46,9 @@ TEST_F(ScanTree, VisitsFoldersInSortedOrderAndEntersOnlyPlainFolders)
                           "tool.Dll", "x.exe.bak", ".h/h.exe", "A/readme.txt"})
         MakeExe(f, {MakeIcon(seed++)});
     ASSERT_TRUE(QFile::link(src + "/A", src + "/L"));
+    // A folder without write permission, as every folder of a CD is, is entered.
+    ASSERT_TRUE(QFile::setPermissions(src + "/C", QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                                      QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
     engine().scanTreeClick();
 
     const QStringList searched = SearchedFiles(host);
