@@ -131,6 +131,11 @@ struct SixteenBit {
     std::uint32_t rgb;
 };
 
+void PrintTo(const SixteenBit& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class SixteenBitTest : public ::testing::TestWithParam<SixteenBit> {};
 
 TEST_P(SixteenBitTest, ChannelsAreScaledToEightBits)
