@@ -10,6 +10,14 @@ namespace glyphor::cli {
 
 using Arguments = std::vector<std::string>;
 
+// The exit statuses of every command.
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitError = 1; // the command could not do its work
+inline constexpr int kExitUsage = 2; // wrong arguments
+// A harvest that came to its end but left icons behind: an icon skipped, a
+// copy failed, or the walk cut short. The summary line says how many.
+inline constexpr int kExitLeftBehind = 3;
+
 // show FILE OUT.png: the icon that the icon file reader makes of FILE, as a
 // 32 x 32 RGBA PNG.
 int ShowCommand(const Arguments& args);
@@ -32,7 +40,9 @@ int SaveCommand(const Arguments& args);
 
 // scan-tree SRCDIR DESTDIR: "Scan Tree" without a window. Status texts on
 // stderr, Ctrl+C asks to stop and every stop question is answered Yes; prints
-// "captured N, added M" at the end.
+// "captured N, added M" at the end, or, with status kExitLeftBehind, "captured
+// N, added M, skipped S, K stayed in Temp" after listing the skipped icons on
+// stderr. Another harvest into DESTDIR in progress: an error, nothing changed.
 int ScanTreeCommand(const Arguments& args);
 
 // scan-file FILE DESTDIR: "Scan File" of one file, with the same conventions.

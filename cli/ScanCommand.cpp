@@ -7,6 +7,7 @@
 #include "harvest/HarvestRun.h"
 #include "harvest/IconSource.h"
 #include "platform/FileSystem.h"
+#include "platform/NativePath.h"
 #include "util/Error.h"
 
 #include <QDir>
@@ -48,6 +49,7 @@ public:
 
     void setStatus(const QString& text) override
     {
+        m_comparing = false;
         m_status = text;
         // A terminal line is rewritten at most every 50 ms; the last text
         // always shows, as does every text that is not progress.
@@ -60,8 +62,18 @@ public:
         if (!progress || m_sinceLine.elapsed() >= 50)
             show();
     }
+    // The run names every comparison; like the window, the tool shows the
+    // one in progress at each pump, not millions a second.
+    void setComparing(const QString& collected, const QString& destination) override
+    {
+        if (collected.constData() != m_collected.constData())
+            m_collected = collected;
+        m_destination = destination;
+        m_comparing = true;
+    }
     void pump() override
     {
+        showComparison();
         if (g_interrupted) {
             g_interrupted = 0;
             m_stopClick();
@@ -96,8 +108,14 @@ private:
         m_shown = true;
         m_sinceLine.restart();
     }
+    void showComparison()
+    {
+        if (m_comparing)
+            setStatus(ComparingText(m_collected, m_destination));
+    }
     StopAnswer say(const QString& question)
     {
+        showComparison();
         finishLine();
         std::fprintf(stderr, "%s\nYes\n", QString(question).toLocal8Bit().constData());
         return StopAnswer::Yes;
@@ -108,6 +126,9 @@ private:
     bool m_shown = false;
     QElapsedTimer m_sinceLine;
     QString m_status;
+    bool m_comparing = false;
+    QString m_collected;
+    QString m_destination;
     int m_state = 0;
     QMap<Control, QString> m_captions{{Control::Button1, kScanTreeCaption}, {Control::Button4, kScanFileCaption}};
 };
@@ -145,11 +166,26 @@ void About(const std::string& argument, Action&& action)
     }
 }
 
+// What the user learns of icons a harvest left behind: each skipped icon on a
+// line of its own, and why the walk ended early.
+void ReportLeftBehind(const HarvestRun& run)
+{
+    for (const SkippedIcon& icon : run.skipped()) {
+        QString line = QStringLiteral("skipped ") + platform::displayPath(icon.file);
+        if (icon.number > 0)
+            line += QStringLiteral(" Icon %1 of %2").arg(icon.number).arg(icon.count);
+        line += QStringLiteral(": ") + icon.reason;
+        std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+    }
+    if (!run.walkCutShort().isEmpty())
+        std::fprintf(stderr, "%s\n", run.walkCutShort().toLocal8Bit().constData());
+}
+
 int Scan(ScanKind kind, const Arguments& args, const char* usage)
 {
     if (args.size() != 2) {
         std::fprintf(stderr, "usage: glyphor2-cli %s\n", usage);
-        return 2;
+        return kExitUsage;
     }
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
@@ -209,13 +245,21 @@ int Scan(ScanKind kind, const Arguments& args, const char* usage)
         else
             run.scanFileClick();
         host.finishLine();
+        if (run.leftIconsBehind()) {
+            // The harvest came to its end but did not take everything: a
+            // status of its own, so that scripts can tell it from success.
+            ReportLeftBehind(run);
+            std::printf("captured %d, added %d, skipped %d, %d stayed in Temp\n", run.captured(), run.added(),
+                        int(run.skipped().size()), run.leftInTemp());
+            return kExitLeftBehind;
+        }
         std::printf("captured %d, added %d\n", run.captured(), run.added());
     } catch (const std::exception& e) {
         // The program's errors, and any other (memory running out) alike.
         std::fprintf(stderr, "%s\n", e.what());
-        return 1;
+        return kExitError;
     }
-    return 0;
+    return kExitSuccess;
 }
 
 } // namespace
