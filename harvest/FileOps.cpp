@@ -60,9 +60,9 @@ std::optional<std::vector<platform::DirEntry>> FileOps::listDirectory(const QStr
     }
 }
 
-bool FileOps::createDirectory(const QString& path)
+int FileOps::makeDirectory(const QString& path)
 {
-    return ::mkdir(Native(path).constData(), 0777) == 0;
+    return ::mkdir(platform::toNativePath(path).c_str(), 0777) == 0 ? 0 : errno;
 }
 
 bool FileOps::removeDirectory(const QString& path)

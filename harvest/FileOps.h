@@ -28,8 +28,9 @@ public:
     // system gives them, without "." and ".."; nothing when the folder
     // cannot be searched, which the walk tells apart from an empty folder.
     virtual std::optional<std::vector<platform::DirEntry>> listDirectory(const QString& folder);
-    // True when the folder was made; a failure is not an error for the run.
-    virtual bool createDirectory(const QString& path);
+    // Makes a folder: 0, or the system's error number (EEXIST when something
+    // of that name is there). A failure is not an error for the run.
+    virtual int makeDirectory(const QString& path);
     // Removes an empty folder; false otherwise.
     virtual bool removeDirectory(const QString& path);
     // Copies from into a new file under the first name from nextName that

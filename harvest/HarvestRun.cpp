@@ -112,6 +112,7 @@ void HarvestRun::run(Kind kind, const QString& file)
         throw Error(FormatMessage("Another harvest into %s is in progress; try again when it has ended",
                                   platform::displayPath(m_models.destDirs.directory()).toStdString()));
     m_lockHeld = lock.held();
+    m_tempFolderError = lock.folderError();
     m_running = true;
     m_abandoned = false;
     m_sourceSaved = false;
@@ -331,6 +332,14 @@ int HarvestRun::countIcons(const QString& path, const QString& shownName)
 
 void HarvestRun::capture(const QString& exe, const QString& shownName, int index, int count)
 {
+    // Without the folder nothing can be collected: the capture fails with the
+    // reason the folder could not be made (a destination on read-only media),
+    // which says more than that the folder is missing.
+    if (m_tempFolderError != 0 && !platform::attributesOf(m_tempFolder)) {
+        const QString path = NextIconFileName(m_tempFolder);
+        throw Error(FormatMessage("Cannot create file %s", platform::displayPath(path).toStdString()) + ": " +
+                    platform::systemErrorText(m_tempFolderError).toStdString());
+    }
     try {
         CaptureIcon(m_objects, m_icons, exe, index, m_tempFolder);
     } catch (const EInvalidIcon& e) {

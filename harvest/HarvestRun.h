@@ -154,6 +154,7 @@ private:
     QList<SkippedIcon> m_skipped;
     QString m_walkCutShort;
     bool m_lockHeld = false;
+    int m_tempFolderError = 0; // why the temporary folder could not be made
 };
 
 } // namespace glyphor

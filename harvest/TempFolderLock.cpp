@@ -29,12 +29,14 @@ TempFolderLock::State TempFolderLock::acquire(FileOps& files, const QString& fol
 {
     const std::string path = platform::toNativePath(folder);
     for (int attempt = 0; attempt < kTries; ++attempt) {
-        files.createDirectory(folder);
+        const int made = files.makeDirectory(folder);
         // A link or a file of that name is not the folder; the run finds out
         // and says so when it looks at what is there.
         const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd < 0)
+        if (fd < 0) {
+            m_folderError = made != EEXIST ? made : 0;
             return State::Unavailable;
+        }
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
             const int error = errno;
             ::close(fd);

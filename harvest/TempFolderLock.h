@@ -27,13 +27,17 @@ public:
     TempFolderLock(const TempFolderLock&) = delete;
     TempFolderLock& operator=(const TempFolderLock&) = delete;
 
-    // Makes the folder when it is missing (files.createDirectory; a failure
+    // Makes the folder when it is missing (files.makeDirectory; a failure
     // is not an error) and takes the lock without waiting.
     State acquire(FileOps& files, const QString& folder);
     bool held() const { return m_fd >= 0; }
+    // Why the folder could not be made, when it is not there: the system's
+    // error number, else 0.
+    int folderError() const { return m_folderError; }
 
 private:
     int m_fd = -1;
+    int m_folderError = 0;
 };
 
 } // namespace glyphor

@@ -53,7 +53,7 @@ public:
             return std::nullopt;
         return FileOps::listDirectory(folder);
     }
-    bool createDirectory(const QString& path) override { return !failMkdir && FileOps::createDirectory(path); }
+    int makeDirectory(const QString& path) override { return failMkdir ? EROFS : FileOps::makeDirectory(path); }
 };
 
 } // namespace glyphor::test
