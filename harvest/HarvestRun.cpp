@@ -649,7 +649,7 @@ QString HarvestRun::skippedSummary() const
     if (!m_walkCutShort.isEmpty()) {
         if (!text.isEmpty())
             text += QStringLiteral("\n\n");
-        text += m_walkCutShort + QStringLiteral(": the search ended there and what was collected was merged.");
+        text += m_walkCutShort + QStringLiteral(". The search ended there, and what was collected was merged.");
     }
     return text;
 }

@@ -407,6 +407,8 @@ TEST_F(ScanTree, AnIconThatCannotBeCapturedIsSkippedAndTheWalkGoesOn)
     EXPECT_EQ(engine().skipped()[0].number, 1);
     EXPECT_EQ(engine().skipped()[0].count, 2);
     EXPECT_TRUE(engine().leftIconsBehind());
+    EXPECT_EQ(engine().skippedSummary(), "1 icon could not be captured and was skipped:\n" + src +
+                                             "/B/b.exe Icon 1 of 2: Icon image is not valid");
     EXPECT_FALSE(QFileInfo::exists(temp()));
     EXPECT_EQ(host.statuses.last(), "Ready.");
 
@@ -439,8 +441,10 @@ TEST_F(ScanTree, AFullTempEndsTheWalkAndIsMergedEmpty)
     const QString why = host.statusesStartingWith("No free icon file name left").value(0);
     EXPECT_TRUE(why.endsWith("; merging what was collected")) << why.toStdString();
     EXPECT_TRUE(host.statusesStartingWith("Searching .... b.exe").isEmpty());
-    EXPECT_FALSE(engine().walkCutShort().isEmpty());
     EXPECT_TRUE(engine().leftIconsBehind());
+    EXPECT_EQ(engine().skippedSummary(), engine().walkCutShort() +
+                                             ". The search ended there, and what was collected was merged.");
+    EXPECT_TRUE(engine().walkCutShort().startsWith("No free icon file name left in " + temp()));
     EXPECT_EQ(host.extracted, 0);
     EXPECT_EQ(Names(dst), QStringList({"Icon0000.ico"}));
     EXPECT_FALSE(QFileInfo::exists(temp()));
