@@ -150,22 +150,6 @@ TEST(IconFileReader, OtherSizesAreStretchedToTheStandardSize)
     }
 }
 
-// Icon files of other programs hold 16-bit images, 5-6-5 through bit fields.
-TEST(IconFileReader, SixteenBitImageIsDecoded)
-{
-    DibRecipe s;
-    s.bpp = 16;
-    s.bitFields = {0xF800, 0x07E0, 0x001F};
-    s.value = [](int x, int) { return x < 16 ? 0x07E0u : 0x001Fu; };
-    s.masked = [](int, int y) { return y == 0; };
-    auto r = DecodeIconFile(MakeIconFile({{0, MakeDib(s)}}));
-    ASSERT_TRUE(r) << r.message();
-    EXPECT_EQ(r->pixel(0, 5), 0xFF00FF00u);
-    EXPECT_EQ(r->pixel(31, 5), 0xFF0000FFu);
-    EXPECT_TRUE(r->transparent(3, 0));
-    EXPECT_FALSE(r->transparent(3, 1));
-}
-
 TEST(IconFileReader, PngImageIsDecoded)
 {
     test::PngRecipe s;
