@@ -60,7 +60,7 @@ void CreateDir(TDirectoryListBox& destination, QWidget* parent)
         return;
     // The name is taken as typed, blanks and further folders included.
     const QString path = platform::joinPath(destination.directory(), name);
-    if (SystemFileOps().createDirectory(path))
+    if (SystemFileOps().makeDirectory(path) == 0)
         ShowMessageDialog(parent, DialogType::Information, QStringLiteral("New directory created"));
     else
         ShowMessageDialog(parent, DialogType::Warning, QStringLiteral("Cannot create directory"));

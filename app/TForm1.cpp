@@ -351,8 +351,14 @@ void TForm1::harvestClick(void (HarvestRun::*click)())
         return;
     }
     // The run has brought the window back to idle before raising its error.
-    if (failure)
+    if (failure) {
         ShowHandlerError(failure);
+        return;
+    }
+    // Icons that could not be captured were named one by one in the status
+    // bar as the run went; at the end the user is told how many, once.
+    if (const QString summary = run.skippedSummary(); !summary.isEmpty())
+        QMessageBox::information(this, QStringLiteral("Information"), summary);
 }
 
 // Save Icon: the picker's icon straight into the destination folder, under

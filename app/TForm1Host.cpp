@@ -18,12 +18,30 @@ TForm1Host::TForm1Host(TForm1& form) : m_form(&form) {}
 
 void TForm1Host::setStatus(const QString& text)
 {
+    m_comparing = false;
     if (m_form)
         m_form->setStatusText(platform::displayPath(text));
 }
 
+void TForm1Host::setComparing(const QString& collected, const QString& destination)
+{
+    // Kept, not shown: the status bar is given the text when it can be
+    // painted, at the next pump or question.
+    if (collected.constData() != m_collected.constData())
+        m_collected = collected;
+    m_destination = destination;
+    m_comparing = true;
+}
+
+void TForm1Host::showComparison()
+{
+    if (m_comparing)
+        setStatus(ComparingText(m_collected, m_destination));
+}
+
 void TForm1Host::pump()
 {
+    showComparison();
     // A close of the window during the pump is deferred by the window until
     // the run has returned; the guarded pointer covers a window destroyed by
     // other means, which closing() then reports.
@@ -42,6 +60,7 @@ StopAnswer TForm1Host::askCompareStop()
 
 StopAnswer TForm1Host::ask(const QString& question)
 {
+    showComparison();
     if (!m_form)
         return StopAnswer::Cancel;
     // On the heap and guarded: the box is the window's child, and would go

@@ -23,6 +23,7 @@ public:
     explicit TForm1Host(TForm1& form);
 
     void setStatus(const QString& text) override;
+    void setComparing(const QString& collected, const QString& destination) override;
     void pump() override;
     StopAnswer askSearchStop() override;
     StopAnswer askCompareStop() override;
@@ -39,8 +40,12 @@ public:
 private:
     QWidget* control(Control c) const;
     StopAnswer ask(const QString& question);
+    void showComparison();
 
     QPointer<TForm1> m_form;
+    bool m_comparing = false;
+    QString m_collected;
+    QString m_destination;
 };
 
 } // namespace glyphor

@@ -15,6 +15,14 @@ namespace glyphor::cli {
 // writers as they are.
 using Arguments = std::vector<std::string>;
 
+// The exit statuses of every command.
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitError = 1; // the command could not do its work
+inline constexpr int kExitUsage = 2; // wrong arguments
+// A harvest that came to its end but left icons behind: an icon skipped, a
+// copy failed, or the walk cut short. The summary line says how many.
+inline constexpr int kExitLeftBehind = 3;
+
 // An error on stderr, in the program's words. A file that a message names by
 // bytes that are not UTF-8 is shown with those bytes marked (\xHH).
 void PrintError(const std::exception& error);
@@ -44,7 +52,9 @@ int SaveCommand(const Arguments& args);
 
 // scan-tree SRCDIR DESTDIR: "Scan Tree" without a window. Status texts on
 // stderr, Ctrl+C asks to stop and every stop question is answered Yes; prints
-// "captured N, added M" at the end.
+// "captured N, added M" at the end, or, with status kExitLeftBehind, "captured
+// N, added M, skipped S, K stayed in Temp" after listing the skipped icons on
+// stderr. Another harvest into DESTDIR in progress: an error, nothing changed.
 int ScanTreeCommand(const Arguments& args);
 
 // scan-file FILE DESTDIR: "Scan File" of one file, with the same conventions.

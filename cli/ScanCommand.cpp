@@ -43,9 +43,23 @@ public:
     {
     }
 
-    void setStatus(const QString& text) override { m_progress.status(text); }
+    void setStatus(const QString& text) override
+    {
+        m_comparing = false;
+        m_progress.status(text);
+    }
+    // The run names every comparison; like the window, the tool shows the
+    // one in progress at each pump, not millions a second.
+    void setComparing(const QString& collected, const QString& destination) override
+    {
+        if (collected.constData() != m_collected.constData())
+            m_collected = collected;
+        m_destination = destination;
+        m_comparing = true;
+    }
     void pump() override
     {
+        showComparison();
         if (g_interrupted) {
             g_interrupted = 0;
             m_stopClick();
@@ -64,14 +78,23 @@ public:
     bool closing() const override { return false; }
 
 private:
+    void showComparison()
+    {
+        if (m_comparing)
+            setStatus(ComparingText(m_collected, m_destination));
+    }
     StopAnswer say(const QString& question)
     {
+        showComparison();
         m_progress.note(question + QStringLiteral("\nYes"));
         return StopAnswer::Yes;
     }
 
     std::function<void()> m_stopClick;
     ScanProgress& m_progress;
+    bool m_comparing = false;
+    QString m_collected;
+    QString m_destination;
     int m_state = 0;
     QMap<Control, QString> m_captions{{Control::Button1, kScanTreeCaption}, {Control::Button4, kScanFileCaption}};
 };
@@ -109,11 +132,26 @@ void About(const std::string& argument, Action&& action)
     }
 }
 
+// What the user learns of icons a harvest left behind: each skipped icon on a
+// line of its own, and why the walk ended early.
+void ReportLeftBehind(const HarvestRun& run)
+{
+    for (const SkippedIcon& icon : run.skipped()) {
+        QString line = QStringLiteral("skipped ") + platform::displayPath(icon.file);
+        if (icon.number > 0)
+            line += QStringLiteral(" Icon %1 of %2").arg(icon.number).arg(icon.count);
+        line += QStringLiteral(": ") + icon.reason;
+        std::fprintf(stderr, "%s\n", platform::displayPath(line).toUtf8().constData());
+    }
+    if (!run.walkCutShort().isEmpty())
+        std::fprintf(stderr, "%s\n", platform::displayPath(run.walkCutShort()).toUtf8().constData());
+}
+
 int Scan(ScanKind kind, const Arguments& args, const char* usage)
 {
     if (args.size() != 2) {
         std::fprintf(stderr, "usage: glyphor2-cli %s\n", usage);
-        return 2;
+        return kExitUsage;
     }
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
@@ -177,13 +215,21 @@ int Scan(ScanKind kind, const Arguments& args, const char* usage)
         else
             run.scanFileClick();
         progress.finish();
+        if (run.leftIconsBehind()) {
+            // The harvest came to its end but did not take everything: a
+            // status of its own, so that scripts can tell it from success.
+            ReportLeftBehind(run);
+            std::printf("captured %d, added %d, skipped %d, %d stayed in Temp\n", run.captured(), run.added(),
+                        int(run.skipped().size()), run.leftInTemp());
+            return kExitLeftBehind;
+        }
         std::printf("captured %d, added %d\n", run.captured(), run.added());
     } catch (const std::exception& e) {
         // The program's errors, and any other (memory running out) alike.
         PrintError(e);
-        return 1;
+        return kExitError;
     }
-    return 0;
+    return kExitSuccess;
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 """Writes the seed icon files of fuzz_iconfile into seeds/iconfile/.
 
 Small pictures (16 x 16) drawn here, one file per colour depth the reader
-handles, one with a PNG-compressed image, one with several images and one of
+handles (16 bits both as 5-5-5 and as 5-6-5 bit fields), one with a PNG-compressed image, one with several images and one of
 type 0, so that the fuzzer starts from every path through the decoder.
 Run it again only to change the seeds; its output is committed.
 """
@@ -25,13 +25,15 @@ def row_bytes(width, bpp):
     return (width * bpp + 31) // 32 * 4
 
 
-def dib(bpp):
+def dib(bpp, masks=None):
     table = []
     if bpp <= 8:
         n = 1 << bpp
         table = [((i * 97) & 255, (i * 57) & 255, (i * 31) & 255) for i in range(n)]
-    header = struct.pack("<IiiHHIIiiII", 40, SIZE, 2 * SIZE, 1, bpp, 0, 0, 0, 0, 0, 0)
-    body = b"".join(struct.pack("<BBBB", b, g, r, 0) for (r, g, b) in table)
+    fields = bpp == 16 and masks is not None
+    header = struct.pack("<IiiHHIIiiII", 40, SIZE, 2 * SIZE, 1, bpp, 3 if fields else 0, 0, 0, 0, 0, 0)
+    body = struct.pack("<III", *masks) if fields else b""
+    body += b"".join(struct.pack("<BBBB", b, g, r, 0) for (r, g, b) in table)
     for y in reversed(range(SIZE)):
         row = bytearray(row_bytes(SIZE, bpp))
         for x in range(SIZE):
@@ -44,6 +46,12 @@ def dib(bpp):
                     per = 8 // bpp
                     shift = 8 - bpp * (x % per + 1)
                     row[x // per] |= index << shift
+            elif bpp == 16:
+                if masks is None:  # 5-5-5
+                    v = (r >> 3) << 10 | (g >> 3) << 5 | (b >> 3)
+                else:  # 5-6-5
+                    v = (r >> 3) << 11 | (g >> 2) << 5 | (b >> 3)
+                row[2 * x:2 * x + 2] = struct.pack("<H", v)
             elif bpp == 24:
                 row[3 * x:3 * x + 3] = bytes((b, g, r))
             else:
@@ -81,6 +89,8 @@ def main():
     os.makedirs(OUT, exist_ok=True)
     seeds = {f"bpp{bpp}.ico": icon_file([(2 ** bpp if bpp <= 8 else 0, bpp, dib(bpp))])
              for bpp in (1, 4, 8, 24, 32)}
+    seeds["bpp16.ico"] = icon_file([(0, 16, dib(16))])
+    seeds["bpp16-565.ico"] = icon_file([(0, 16, dib(16, (0xF800, 0x07E0, 0x001F)))])
     seeds["png.ico"] = icon_file([(0, 32, png())])
     seeds["multi.ico"] = icon_file([(16, 4, dib(4)), (0, 32, dib(32)), (0, 32, png())])
     seeds["type0.ico"] = struct.pack("<HHH", 0, 0, 0)

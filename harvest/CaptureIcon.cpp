@@ -6,6 +6,8 @@
 #include "platform/NativePath.h"
 #include "util/Error.h"
 
+#include <utility>
+
 namespace glyphor {
 
 namespace {
@@ -24,9 +26,23 @@ private:
     ImageList& m_list;
 };
 
+// The icon to capture. A source that cannot read the file (it changed or
+// went away meanwhile) fails this icon alone, as an icon that is not valid.
+std::optional<IconImage> ExtractFor(const IconSource& source, const QString& exe, int index)
+{
+    try {
+        return source.extract(exe, index);
+    } catch (const EInvalidIcon&) {
+        throw;
+    } catch (const Error& e) {
+        throw EInvalidIcon(e.what());
+    }
+}
+
 } // namespace
 
-void SaveThroughImageList(CaptureObjects& objects, const IconHolder& holder, const QString& path)
+QString SaveThroughImageList(CaptureObjects& objects, const IconHolder& holder, const QString& path,
+                             const QString& folder)
 {
     const int added = objects.imageList1.addIcon(holder);
     std::optional<ImageOneRemover> remover;
@@ -36,17 +52,26 @@ void SaveThroughImageList(CaptureObjects& objects, const IconHolder& holder, con
     // Checked before the writer is called so that an invalid icon never leaves
     // a file at its name.
     if (!objects.image1.hasIcon() || objects.image1.icon()->empty())
-        throw Error("Icon image is not valid");
-    WriteIconFile(*objects.image1.icon(), platform::toNativePath(path));
+        throw EInvalidIcon("Icon image is not valid");
+    // The file never replaces one of the same name: when another program (or
+    // another run of this one) takes the name before the file is complete,
+    // the next free name is taken instead.
+    bool offered = false;
+    QString written = path;
+    WriteNewIconFile(*objects.image1.icon(), [&]() -> std::optional<std::string> {
+        if (std::exchange(offered, true))
+            written = NextIconFileName(folder);
+        return platform::toNativePath(written);
+    });
+    return written;
 }
 
 QString CaptureIcon(CaptureObjects& objects, const IconSource& source, const QString& exe, int index,
                     const QString& folder)
 {
-    objects.iconHolder.setIcon(source.extract(exe, index));
+    objects.iconHolder.setIcon(ExtractFor(source, exe, index));
     const QString path = NextIconFileName(folder);
-    SaveThroughImageList(objects, objects.iconHolder, path);
-    return path;
+    return SaveThroughImageList(objects, objects.iconHolder, path, folder);
 }
 
 QString SaveIcon(CaptureObjects& objects, const IconSource& source, const QString& destFolder, int itemIndex,
@@ -54,9 +79,8 @@ QString SaveIcon(CaptureObjects& objects, const IconSource& source, const QStrin
 {
     IconHolder holder(objects.standardIconSize);
     const QString path = NextIconFileName(destFolder);
-    holder.setIcon(source.extract(fileName, itemIndex));
-    SaveThroughImageList(objects, holder, path);
-    return path;
+    holder.setIcon(ExtractFor(source, fileName, itemIndex));
+    return SaveThroughImageList(objects, holder, path, destFolder);
 }
 
 } // namespace glyphor

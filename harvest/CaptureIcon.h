@@ -5,6 +5,7 @@
 
 #include "harvest/IconHolder.h"
 #include "harvest/ImageList.h"
+#include "util/Error.h"
 
 #include <QString>
 
@@ -30,11 +31,24 @@ struct CaptureObjects {
     ImageList imageList1;
 };
 
+// An icon that cannot be captured because of the icon itself: the file gives
+// none at that index, or a damaged one, or cannot be read. A harvest skips it
+// and goes on; anything else that fails a capture (the folder cannot be
+// written) would fail every capture and ends the run.
+class EInvalidIcon : public Error {
+public:
+    using Error::Error;
+};
+
 // Steps 4 to 7 of a capture: the holder's icon into the image list at index 1,
-// fetched back into image1, saved to path, removed from the list again.
-// Raises Error "Invalid image size", "Icon image is not valid" (nothing to
-// save; no file is created) or the writer's errors ("Cannot create file %s").
-void SaveThroughImageList(CaptureObjects& objects, const IconHolder& holder, const QString& path);
+// fetched back into image1, saved to path, removed from the list again. The
+// file never replaces anything: when path has been taken meanwhile, the file
+// takes the next free name of folder. Returns the path written.
+// Raises Error "Invalid image size", EInvalidIcon "Icon image is not valid"
+// (nothing to save; no file is created) or the writer's errors ("Cannot
+// create file %s" with the system's reason).
+QString SaveThroughImageList(CaptureObjects& objects, const IconHolder& holder, const QString& path,
+                             const QString& folder);
 
 // The seven steps of a capture, in order: extract icon index of exe into
 // iconHolder (the icon it held is destroyed), take the name with

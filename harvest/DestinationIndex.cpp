@@ -49,7 +49,7 @@ bool DestinationIndex::equals(int index, const Probe& probe)
 {
     Entry& entry = m_entries[std::size_t(index)];
     if (!entry.read)
-        Assign(entry, m_ops.readSignature(platform::joinPath(m_folder, entry.name)));
+        Assign(entry, m_ops.comparableSignature(platform::joinPath(m_folder, entry.name)));
     if (!probe.signature || !entry.signature)
         return false;
     return entry.hash == probe.hash && *entry.signature == *probe.signature;

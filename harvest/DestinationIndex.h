@@ -32,9 +32,9 @@ public:
     int count() const { return int(m_entries.size()); }
     const QString& name(int index) const { return m_entries[std::size_t(index)].name; }
 
-    // Whether entry index holds signature. A file shorter than 500 bytes
-    // equals nothing, another short file included. Reads the file the first
-    // time; raises EInOutError when it cannot be opened.
+    // Whether entry index holds signature. A file shorter than 500 bytes, or
+    // one that cannot be read, equals nothing, another such file included.
+    // Reads the file the first time.
     bool equals(int index, const Probe& probe);
 
     // A file the merge has just put into the folder, placed where the file

@@ -1,6 +1,7 @@
 #include "harvest/FileOps.h"
 
 #include "platform/NativePath.h"
+#include "platform/NewFile.h"
 #include "util/Error.h"
 
 #include <cerrno>
@@ -47,20 +48,6 @@ int OpenRegularFile(const QString& path)
     return -1;
 }
 
-bool WriteAll(int fd, const char* data, std::size_t size)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= std::size_t(n);
-    }
-    return true;
-}
-
 } // namespace
 
 std::optional<std::vector<platform::DirEntry>> FileOps::listDirectory(const QString& folder)
@@ -72,9 +59,9 @@ std::optional<std::vector<platform::DirEntry>> FileOps::listDirectory(const QStr
     }
 }
 
-bool FileOps::createDirectory(const QString& path)
+int FileOps::makeDirectory(const QString& path)
 {
-    return ::mkdir(Native(path).c_str(), 0777) == 0;
+    return ::mkdir(platform::toNativePath(path).c_str(), 0777) == 0 ? 0 : errno;
 }
 
 bool FileOps::removeDirectory(const QString& path)
@@ -82,49 +69,40 @@ bool FileOps::removeDirectory(const QString& path)
     return ::rmdir(Native(path).c_str()) == 0;
 }
 
-bool FileOps::copyFile(const QString& from, const QString& to)
+std::optional<QString> FileOps::copyToNewName(const QString& from, const QString& scratchFolder,
+                                              const std::function<QString()>& nextName)
 {
     Fd in;
     // Anything but a regular file fails the copy, so that the clean-up keeps it.
     in.fd = OpenRegularFile(from);
     if (in.fd < 0)
-        return false;
-    std::string temp = Native(platform::joinPath(platform::folderOf(to), "." + platform::fileNameOf(to) + ".XXXXXX"));
-    Fd out;
-    out.fd = ::mkstemp(temp.data());
-    if (out.fd < 0)
-        return false;
-    bool ok = true;
-    char buffer[64 * 1024];
+        return std::nullopt;
+    const QString name = from.mid(from.lastIndexOf(QLatin1Char('/')) + 1);
+    platform::NewFile out(platform::toNativePath(scratchFolder), platform::toNativePath(name));
+    if (!out.ok())
+        return std::nullopt;
+    std::uint8_t buffer[64 * 1024];
     for (;;) {
         const ssize_t n = ::read(in.fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0) {
-            ok = false;
-            break;
-        }
+        if (n < 0)
+            return std::nullopt;
         if (n == 0)
             break;
-        if (!WriteAll(out.fd, buffer, std::size_t(n))) {
-            ok = false;
-            break;
-        }
+        if (!out.write(buffer, std::size_t(n)))
+            return std::nullopt;
     }
-    // mkstemp makes the file private; a copied icon gets the mode any new
-    // file of the user gets.
-    static const mode_t mask = [] {
-        const mode_t m = ::umask(0);
-        ::umask(m);
-        return m;
-    }();
-    ::fchmod(out.fd, 0666 & ~mask);
-    ok = (::close(out.fd) == 0) && ok;
-    out.fd = -1;
-    if (ok && ::rename(temp.c_str(), Native(to).c_str()) == 0)
-        return true;
-    ::unlink(temp.c_str());
-    return false;
+    if (!out.finish())
+        return std::nullopt;
+    QString offered;
+    const bool placed = out.place([&]() -> std::optional<std::string> {
+                            offered = nextName();
+                            return platform::toNativePath(offered);
+                        }).has_value();
+    if (!placed)
+        return std::nullopt;
+    return offered;
 }
 
 bool FileOps::deleteFile(const QString& path)
@@ -156,6 +134,15 @@ std::optional<Signature> FileOps::readSignature(const QString& path)
         have += std::size_t(n);
     }
     return signature;
+}
+
+std::optional<Signature> FileOps::comparableSignature(const QString& path)
+{
+    try {
+        return readSignature(path);
+    } catch (const EInOutError&) {
+        return std::nullopt;
+    }
 }
 
 FileOps& SystemFileOps()

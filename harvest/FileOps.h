@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -27,20 +28,30 @@ public:
     // system gives them, without "." and ".."; nothing when the folder
     // cannot be searched, which the walk tells apart from an empty folder.
     virtual std::optional<std::vector<platform::DirEntry>> listDirectory(const QString& folder);
-    // True when the folder was made; a failure is not an error for the run.
-    virtual bool createDirectory(const QString& path);
+    // Makes a folder: 0, or the system's error number (EEXIST when something
+    // of that name is there). A failure is not an error for the run.
+    virtual int makeDirectory(const QString& path);
     // Removes an empty folder; false otherwise.
     virtual bool removeDirectory(const QString& path);
-    // Copies from to to, replacing a file at to. The copy is written under a
-    // hidden temporary name in to's folder and renamed into place when
-    // complete, so that a failed copy leaves nothing behind. Fails when from
-    // is not a regular file.
-    virtual bool copyFile(const QString& from, const QString& to);
+    // Copies from into a new file under the first name from nextName that
+    // nothing has, never replacing anything (a name taken meanwhile gives way
+    // to the next one). The copy is written under a hidden temporary name in
+    // scratchFolder, which must be on the destination's file system, and
+    // takes its name when complete, so that a failed or killed copy leaves
+    // nothing under a final name. Returns the name taken; nothing when the
+    // copy failed, and when from is not a regular file. nextName may raise.
+    virtual std::optional<QString> copyToNewName(const QString& from, const QString& scratchFolder,
+                                                 const std::function<QString()>& nextName);
     virtual bool deleteFile(const QString& path);
     // The signature of a file; nothing when it is shorter than 500 bytes or
     // not a regular file (a fifo, a device), which is opened without waiting.
     // Raises EInOutError with the system's text when it cannot be opened or read.
     virtual std::optional<Signature> readSignature(const QString& path);
+
+    // The signature as the merge compares it: a file that cannot be opened or
+    // read (gone, without read permission, a dangling link) holds no icon
+    // that could be compared, so, like a short file, it equals nothing.
+    std::optional<Signature> comparableSignature(const QString& path);
 };
 
 // The one instance the program uses.

@@ -54,6 +54,19 @@ public:
     // and may hold undecodable bytes; a host shows the text with
     // platform::displayPath.
     virtual void setStatus(const QString& text) = 0;
+    // The status of the merge's comparison in progress: "Comparing .... " +
+    // collected + " with " + destination. Called for every comparison, which
+    // a large merge makes millions of times, so a window may keep the two
+    // names and put the text up at its next pump or question, which is all
+    // the user can see of it; a later setStatus replaces it.
+    virtual void setComparing(const QString& collected, const QString& destination)
+    {
+        setStatus(ComparingText(collected, destination));
+    }
+    static QString ComparingText(const QString& collected, const QString& destination)
+    {
+        return QStringLiteral("Comparing .... ") + collected + QStringLiteral(" with ") + destination;
+    }
     // Handles pending window messages and returns; a stop click runs nested
     // in here and only sets the stop state.
     virtual void pump() = 0;

@@ -7,11 +7,11 @@
 #include "harvest/IconCounter.h"
 #include "harvest/IconSource.h"
 #include "harvest/NextIconFileName.h"
+#include "harvest/TempFolderLock.h"
 #include "platform/FileSystem.h"
 #include "platform/NativePath.h"
+#include "platform/NewFile.h"
 #include "util/Error.h"
-
-#include <QFileInfo>
 
 #include <algorithm>
 #include <exception>
@@ -75,11 +75,16 @@ QString HarvestRun::TempFolderOf(const QString& destination)
 
 void HarvestRun::scanTreeClick()
 {
-    // The animation is shown and started again by a stop click as well.
-    m_host.setAnimation(true);
     const QString caption = m_host.caption(Control::Button1);
-    if (caption == kStopCaption)
+    if (caption == kStopCaption) {
+        // A stop click shows and starts the animation again, but only while
+        // a run is in progress: an idle window never shows it.
+        if (m_running)
+            m_host.setAnimation(true);
         m_host.setStopState(StopRequested);
+    }
+    // A click that reaches the button after the run has set its caption back
+    // to "Scan &Tree" (a stop queued while the run ended) does nothing.
     if (caption != kScanTreeCaption || m_running)
         return;
     run(Kind::Tree, QString());
@@ -99,16 +104,31 @@ void HarvestRun::scanFileClick()
 
 void HarvestRun::run(Kind kind, const QString& file)
 {
+    m_tempFolder = TempFolderOf(m_models.destDirs.directory());
+    // One run per destination: a second one is refused before it changes
+    // anything, on screen or on disk.
+    TempFolderLock lock;
+    if (lock.acquire(m_files, m_tempFolder) == TempFolderLock::State::Busy)
+        throw Error(FormatMessage("Another harvest into %s is in progress; try again when it has ended",
+                                  platform::displayPath(m_models.destDirs.directory()).toStdString()));
+    m_lockHeld = lock.held();
+    m_tempFolderError = lock.folderError();
     m_running = true;
     m_abandoned = false;
     m_sourceSaved = false;
     m_savedSource.clear();
     m_captured = 0;
     m_added = 0;
+    m_copyFailures = 0;
+    m_leftInTemp = 0;
+    m_skipped.clear();
+    m_walkCutShort.clear();
     m_endStarted = false;
-    m_tempFolder = TempFolderOf(m_models.destDirs.directory());
     std::exception_ptr failure;
     try {
+        // The tree scan's click shows the animation before anything else.
+        if (kind == Kind::Tree)
+            m_host.setAnimation(true);
         start(kind);
         Next next = Next::End;
         if (!m_abandoned) {
@@ -179,10 +199,9 @@ void HarvestRun::start(Kind kind)
 
 void HarvestRun::prepareTempFolder()
 {
-    // A failure to create the folder is not an error: it may be left from an
-    // earlier run, and a destination that cannot be written fails the first
-    // capture with its own message.
-    m_files.createDirectory(m_tempFolder);
+    // The folder was made when the run took its lock. A failure to make it is
+    // not an error: it may be left from an earlier run, and a destination that
+    // cannot be written fails the first capture with its own message.
     // But something else under that name must stop the run here. The merge
     // collects whatever the folder's list shows and the clean-up deletes it:
     // through a file the list would show the destination itself, through a
@@ -191,6 +210,24 @@ void HarvestRun::prepareTempFolder()
     if (attributes && (!(*attributes & platform::faDirectory) || (*attributes & platform::faSymLink)))
         throw Error(FormatMessage("Cannot create folder %s: a file or link of that name is in the way",
                                   platform::messagePath(m_tempFolder)));
+    if (m_lockHeld)
+        removeKilledWritersTemporaries();
+}
+
+void HarvestRun::removeKilledWritersTemporaries()
+{
+    // A run holds the folder for its whole life, so a temporary file in it
+    // belongs to no live writer: it is what a run that was killed while it
+    // wrote a capture or a copy left behind. Nothing else of the folder is
+    // touched; complete icons left there are merged like any collected icon.
+    const auto entries = m_files.listDirectory(m_tempFolder);
+    if (!entries)
+        return;
+    for (const platform::DirEntry& entry : *entries) {
+        if (!(entry.attributes & (platform::faDirectory | platform::faSymLink)) &&
+            platform::NewFile::isTemporaryName(platform::toNativePath(entry.name)))
+            m_files.deleteFile(platform::joinPath(m_tempFolder, entry.name));
+    }
 }
 
 HarvestRun::Next HarvestRun::walk(const QString& sourceFolder)
@@ -241,6 +278,10 @@ HarvestRun::Next HarvestRun::walk(const QString& sourceFolder)
                 scanExecutable(current + entry.name, entry.name);
                 if (m_abandoned)
                     return Next::Abandon;
+                // No name left in the temporary folder: the walk ends as a
+                // stop answered Yes ends it, and the merge empties the folder.
+                if (!m_walkCutShort.isEmpty())
+                    return Next::Merge;
             }
         }
         if (index >= m_workList.size())
@@ -252,11 +293,11 @@ HarvestRun::Next HarvestRun::walk(const QString& sourceFolder)
 
 void HarvestRun::scanExecutable(const QString& path, const QString& shownName)
 {
-    const int count = m_icons.count(path);
-    for (int i = 0; i < count && !m_abandoned; ++i) {
+    const int count = countIcons(path, shownName);
+    for (int i = 0; i < count && !m_abandoned && m_walkCutShort.isEmpty(); ++i) {
         m_host.setStatus(QStringLiteral("Searching .... ") + shownName + QStringLiteral(" Icon ") +
                          QString::number(i + 1) + QStringLiteral(" of ") + QString::number(count));
-        capture(path, i);
+        capture(path, shownName, i, count);
         pumpNow();
     }
 }
@@ -265,23 +306,63 @@ HarvestRun::Next HarvestRun::extractFile(const QString& file)
 {
     // No stop check here: every icon of the file is captured, and a stop
     // click meanwhile waits for the merge's first comparison.
-    const int count = file.isEmpty() ? 0 : m_icons.count(file);
-    for (int i = 0; i < count; ++i) {
+    const int count = file.isEmpty() ? 0 : countIcons(file, file);
+    for (int i = 0; i < count && m_walkCutShort.isEmpty(); ++i) {
         if (m_abandoned)
             return Next::Abandon;
         m_host.setStatus(QStringLiteral("Searching .... ") + file + QStringLiteral(" Icon ") +
                          QString::number(i + 1) + QStringLiteral(" of ") + QString::number(count));
-        capture(file, i);
+        capture(file, file, i, count);
         pumpNow();
     }
     return m_abandoned ? Next::Abandon : Next::Merge;
 }
 
-void HarvestRun::capture(const QString& exe, int index)
+int HarvestRun::countIcons(const QString& path, const QString& shownName)
 {
-    CaptureIcon(m_objects, m_icons, exe, index, m_tempFolder);
+    try {
+        return m_icons.count(path);
+    } catch (const Error& e) {
+        // A file that cannot be read at all is one bad file: the run names
+        // it and goes on.
+        skip(path, shownName, 0, 0, QString::fromStdString(e.what()));
+        return 0;
+    }
+}
+
+void HarvestRun::capture(const QString& exe, const QString& shownName, int index, int count)
+{
+    // Without the folder nothing can be collected: the capture fails with the
+    // reason the folder could not be made (a destination on read-only media),
+    // which says more than that the folder is missing.
+    if (m_tempFolderError != 0 && !platform::attributesOf(m_tempFolder)) {
+        const QString path = NextIconFileName(m_tempFolder);
+        throw Error(FormatMessage("Cannot create file %s", platform::displayPath(path).toStdString()) + ": " +
+                    platform::systemErrorText(m_tempFolderError).toStdString());
+    }
+    try {
+        CaptureIcon(m_objects, m_icons, exe, index, m_tempFolder);
+    } catch (const EInvalidIcon& e) {
+        // One bad icon never ends a harvest: it is named and counted, and
+        // the walk goes on with the next.
+        skip(exe, shownName, index + 1, count, QString::fromStdString(e.what()));
+        return;
+    } catch (const ENoFreeIconName& e) {
+        m_walkCutShort = QString::fromStdString(e.what());
+        m_host.setStatus(m_walkCutShort + QStringLiteral("; merging what was collected"));
+        return;
+    }
     ++m_captured;
     m_host.addExtracted();
+}
+
+void HarvestRun::skip(const QString& path, const QString& shownName, int number, int count, const QString& reason)
+{
+    m_skipped.append(SkippedIcon{path, number, count, reason});
+    QString text = QStringLiteral("Skipped .... ") + shownName;
+    if (number > 0)
+        text += QStringLiteral(" Icon ") + QString::number(number) + QStringLiteral(" of ") + QString::number(count);
+    m_host.setStatus(text + QStringLiteral(": ") + reason);
 }
 
 HarvestRun::Next HarvestRun::mergeAndCleanUp(Kind kind)
@@ -317,6 +398,11 @@ HarvestRun::Next HarvestRun::merge(Kind kind, const QStringList& collected, cons
                                    QSet<int>& keep)
 {
     FileListModel& dest = m_models.destFiles;
+    // Read when the merge begins, not when the window last read it: another
+    // window or process may have harvested into the folder since, and its
+    // icons are duplicates like any other. No other run changes the folder
+    // from here on, as this one holds it.
+    dest.reread();
     const QString destFolder = dest.directory();
     // The comparisons go through the destination list as the file list holds
     // it. The index follows the list: it grows with each copy, and when the
@@ -359,6 +445,7 @@ HarvestRun::Next HarvestRun::merge(Kind kind, const QStringList& collected, cons
         listing = false;
     };
     const bool exact = m_pace == PumpPace::Exact;
+    bool firstComparison = true;
 
     for (int ci = 0; ci < collected.size(); ++ci) {
         if (m_abandoned || isClosing()) {
@@ -369,10 +456,9 @@ HarvestRun::Next HarvestRun::merge(Kind kind, const QStringList& collected, cons
         const QString path = platform::joinPath(collectedFolder, name);
 
         if (m_host.stopState() == AddAllRemaining) {
-            const QString target = NextIconFileName(destFolder);
-            if (m_files.copyFile(path, target)) {
+            if (const std::optional<QString> target = copyIn(path, destFolder)) {
                 ++m_added;
-                addedUncompared << FileNameOf(target);
+                addedUncompared << FileNameOf(*target);
             } else {
                 m_host.setStatus(QStringLiteral("Copy Failed (202)"));
                 keep.insert(ci);
@@ -383,19 +469,20 @@ HarvestRun::Next HarvestRun::merge(Kind kind, const QStringList& collected, cons
             continue;
         }
 
-        const Probe probe(m_files.readSignature(path));
+        // A collected file that cannot be read equals nothing; its copy then
+        // fails too, and it stays for the next run.
+        const Probe probe(m_files.comparableSignature(path));
         bool found = false;
-        const auto comparing = [&](int j) {
-            return QStringLiteral("Comparing .... ") + name + QStringLiteral(" with ") + index.name(j);
-        };
         // The count is looked at before each comparison: a pump may have
         // read the list again.
         for (int j = 0; j < index.count(); ++j) {
-            // pumpDue is false at the exact pace, which pumps every time.
-            if (exact || pumpDue()) {
-                m_host.setStatus(comparing(j));
+            // Every comparison is named, and the first of the merge is
+            // painted, however short the merge; then the window paints at its
+            // steady pace. pumpDue is false at the exact pace, which pumps
+            // every time.
+            m_host.setComparing(name, index.name(j));
+            if (exact || std::exchange(firstComparison, false) || pumpDue())
                 pumpNow();
-            }
             if (m_abandoned || isClosing()) {
                 m_abandoned = true;
                 return Next::Abandon;
@@ -403,8 +490,6 @@ HarvestRun::Next HarvestRun::merge(Kind kind, const QStringList& collected, cons
             if (j >= index.count())
                 break;
             if (m_host.stopState() == StopRequested) {
-                if (!exact)
-                    m_host.setStatus(comparing(j));
                 switch (m_host.askCompareStop()) {
                 case StopAnswer::Yes:
                     // This icon and all later ones are not added.
@@ -427,18 +512,32 @@ HarvestRun::Next HarvestRun::merge(Kind kind, const QStringList& collected, cons
         if (found)
             continue;
 
-        const QString target = NextIconFileName(destFolder);
-        if (m_files.copyFile(path, target)) {
+        if (const std::optional<QString> target = copyIn(path, destFolder)) {
             ++m_added;
-            listGrew(target, probe);
+            listGrew(*target, probe);
         } else {
             m_host.setStatus(QStringLiteral("Copy Failed (202)"));
             keep.insert(ci);
+            // The list is read again after a failed copy as after any other:
+            // what others put into the folder meanwhile is compared with too.
+            dest.reread();
         }
         if (kind == Kind::Tree && (exact || pumpDue()))
             pumpNow();
     }
     return Next::End;
+}
+
+std::optional<QString> HarvestRun::copyIn(const QString& collected, const QString& destFolder)
+{
+    // The copy is written in the temporary folder, which this run holds, so
+    // that a copy cut short by a kill leaves its temporary file there, to be
+    // removed by the next run, and never in the destination itself.
+    const std::optional<QString> target =
+        m_files.copyToNewName(collected, m_tempFolder, [&] { return NextIconFileName(destFolder); });
+    if (!target)
+        ++m_copyFailures;
+    return target;
 }
 
 void HarvestRun::cleanUp(const QStringList& collected, const QString& collectedFolder, const QSet<int>& keep)
@@ -500,11 +599,59 @@ void HarvestRun::end(Kind kind)
     pumpNow();
     if (m_abandoned)
         return;
+    m_leftInTemp = countCollected();
     m_files.removeDirectory(m_tempFolder);
     step([&] { m_models.destDirs.rebuild(); });
     pumpNow();
     if (failure)
         std::rethrow_exception(failure);
+}
+
+int HarvestRun::countCollected()
+{
+    // What the next merge would collect: the icon files that the list of
+    // the folder shows.
+    int count = 0;
+    if (const auto entries = m_files.listDirectory(m_tempFolder)) {
+        for (const platform::DirEntry& entry : *entries) {
+            if (!(entry.attributes & (platform::faDirectory | platform::faHidden)) &&
+                platform::matchesPattern(entry.name, kIconMask))
+                ++count;
+        }
+    }
+    return count;
+}
+
+bool HarvestRun::leftIconsBehind() const
+{
+    return !m_skipped.isEmpty() || m_copyFailures > 0 || m_leftInTemp > 0 || !m_walkCutShort.isEmpty();
+}
+
+QString HarvestRun::skippedSummary() const
+{
+    QString text;
+    const int count = int(m_skipped.size());
+    if (count > 0) {
+        text = count == 1 ? QStringLiteral("1 icon could not be captured and was skipped:")
+                          : QStringLiteral("%1 icons could not be captured and were skipped:").arg(count);
+        // A few are enough to find the files; the command-line tool lists all.
+        constexpr int kListed = 10;
+        for (int i = 0; i < count && i < kListed; ++i) {
+            const SkippedIcon& icon = m_skipped[i];
+            text += QLatin1Char('\n') + platform::displayPath(icon.file);
+            if (icon.number > 0)
+                text += QStringLiteral(" Icon %1 of %2").arg(icon.number).arg(icon.count);
+            text += QStringLiteral(": ") + icon.reason;
+        }
+        if (count > kListed)
+            text += QStringLiteral("\nand %1 more.").arg(count - kListed);
+    }
+    if (!m_walkCutShort.isEmpty()) {
+        if (!text.isEmpty())
+            text += QStringLiteral("\n\n");
+        text += m_walkCutShort + QStringLiteral(". The search ended there, and what was collected was merged.");
+    }
+    return text;
 }
 
 void HarvestRun::pumpNow()

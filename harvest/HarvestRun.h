@@ -17,9 +17,12 @@
 #include "harvest/HarvestHost.h"
 
 #include <QElapsedTimer>
+#include <QList>
 #include <QSet>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 namespace glyphor {
 
@@ -33,6 +36,16 @@ struct HarvestModels {
     FileListModel& sourceFiles;     // FileListBox1: the file scanned; the collected icons during the merge
     DirectoryListModel& destDirs;   // DirectoryListBox2: the destination, which holds the temporary folder
     FileListModel& destFiles;       // FileListBox2: the destination icons
+};
+
+// An icon that a run could not capture: the file, the icon's number counted
+// from 1 (0 when the file's icons could not even be counted) of how many, and
+// why.
+struct SkippedIcon {
+    QString file;
+    int number = 0;
+    int count = 0;
+    QString reason;
 };
 
 // How often the run hands control to the window.
@@ -70,6 +83,23 @@ public:
     // The last run's figures: icons captured, and files added to the destination.
     int captured() const { return m_captured; }
     int added() const { return m_added; }
+    // Icons skipped because they could not be captured, in the order met.
+    const QList<SkippedIcon>& skipped() const { return m_skipped; }
+    // Copies into the destination that failed ("Copy Failed (202)").
+    int copyFailures() const { return m_copyFailures; }
+    // Icon files that stayed in the temporary folder at the end: failed
+    // copies, files that could not be deleted, or all after a stop answered No.
+    int leftInTemp() const { return m_leftInTemp; }
+    // Why the walk ended before the end of the tree (no free name left in the
+    // temporary folder); empty when it did not.
+    const QString& walkCutShort() const { return m_walkCutShort; }
+    // True when the last run came to its end but left icons behind: any
+    // skipped, any copy failed, the walk cut short or files left in Temp.
+    bool leftIconsBehind() const;
+    // What the window tells the user at the end of a run that skipped icons
+    // or cut its walk short: how many, the first few by file and number, and
+    // why the walk ended. Empty when there is nothing to tell.
+    QString skippedSummary() const;
 
     // The temporary folder of a destination folder: the folder joined with "Temp".
     static QString TempFolderOf(const QString& destination);
@@ -81,15 +111,20 @@ private:
     void run(Kind kind, const QString& file);
     void start(Kind kind);
     void prepareTempFolder();
+    void removeKilledWritersTemporaries();
     Next walk(const QString& sourceFolder);
     void scanExecutable(const QString& path, const QString& shownName);
     Next extractFile(const QString& file);
+    int countIcons(const QString& path, const QString& shownName);
+    void skip(const QString& path, const QString& shownName, int number, int count, const QString& reason);
+    std::optional<QString> copyIn(const QString& collected, const QString& destFolder);
+    int countCollected();
     Next mergeAndCleanUp(Kind kind);
     Next merge(Kind kind, const QStringList& collected, const QString& collectedFolder, QSet<int>& keep);
     void cleanUp(const QStringList& collected, const QString& collectedFolder, const QSet<int>& keep);
     void end(Kind kind);
 
-    void capture(const QString& exe, int index);
+    void capture(const QString& exe, const QString& shownName, int index, int count);
     void pumpNow();
     bool pumpDue();
     bool isClosing() const;
@@ -114,6 +149,12 @@ private:
     QStringList m_workList;
     int m_captured = 0;
     int m_added = 0;
+    int m_copyFailures = 0;
+    int m_leftInTemp = 0;
+    QList<SkippedIcon> m_skipped;
+    QString m_walkCutShort;
+    bool m_lockHeld = false;
+    int m_tempFolderError = 0; // why the temporary folder could not be made
 };
 
 } // namespace glyphor

@@ -55,8 +55,8 @@ QString NextIconFileName(const QString& folder)
     // Every one of the 10000 numbers has been tried once, so the search would
     // never end.
     SetIconCounter(start);
-    throw Error(FormatMessage("No free icon file name left in %s: Icon0000.ico to Icon9999.ico all exist",
-                              platform::messagePath(folder)));
+    throw ENoFreeIconName(FormatMessage("No free icon file name left in %s: Icon0000.ico to Icon9999.ico all exist",
+                                        platform::messagePath(folder)));
 }
 
 } // namespace glyphor

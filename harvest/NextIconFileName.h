@@ -2,6 +2,8 @@
 // Naming of icon files: "Icon" + four digits + ".ico", the first free one at
 // or above IconCounter.
 
+#include "util/Error.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -16,8 +18,13 @@ QString IconNumberDigits(std::int32_t value);
 // from IconCounter, for which no file exists (a folder of that name does not
 // count). Leaves IconCounter one past the number returned. Creates nothing, so
 // two calls without a file written in between give different names.
-// When all 10000 names of the folder exist, raises Error instead of searching
-// forever, and leaves IconCounter as it was.
+// When all 10000 names of the folder exist, raises ENoFreeIconName instead of
+// searching forever, and leaves IconCounter as it was.
 QString NextIconFileName(const QString& folder);
+
+class ENoFreeIconName : public Error {
+public:
+    using Error::Error;
+};
 
 } // namespace glyphor

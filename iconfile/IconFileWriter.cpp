@@ -1,14 +1,11 @@
 #include "iconfile/IconFileWriter.h"
 
 #include "iconfile/Palette16.h"
+#include "platform/NewFile.h"
 #include "util/Error.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <cstring>
+#include <utility>
 
 namespace glyphor {
 
@@ -111,21 +108,19 @@ std::vector<std::uint8_t> EncodeIconFile(const IconImage& icon)
 
 namespace {
 
-// The mode a new file gets from open(path, O_CREAT, 0666); an existing file
-// keeps its own, as it would when emptied in place.
-mode_t ModeFor(const std::string& path)
+std::string Reason(int error)
 {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-        return st.st_mode & 07777;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+    return std::strerror(error);
+}
+
+[[noreturn]] void CannotCreate(const std::string& path, int error)
+{
+    throw Error(FormatMessage("Cannot create file %s", path) + ": " + Reason(error));
 }
 
 } // namespace
 
-void WriteIconFile(const IconImage& icon, const std::string& path)
+std::string WriteNewIconFile(const IconImage& icon, const std::function<std::optional<std::string>()>& nextName)
 {
     // Refused before anything is created, so that an empty icon leaves no
     // empty file behind.
@@ -133,40 +128,39 @@ void WriteIconFile(const IconImage& icon, const std::string& path)
         throw Error("Icon image is not valid");
     const std::vector<std::uint8_t> bytes = EncodeIconFile(icon);
 
-    // The temporary file lives in the same folder, so the rename cannot cross
-    // file systems, and starts with a point, so folder lists that hide such
-    // names never show it. Long names are shortened to keep within NAME_MAX.
-    const auto slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    std::string temp = folder + "." + name.substr(0, 200) + ".XXXXXX";
+    const std::optional<std::string> first = nextName();
+    if (!first)
+        throw Error("Icon image is not valid");
+    // The temporary file lives in the folder of the first name, which is the
+    // folder of every later one.
+    const auto slash = first->rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string(".") : first->substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? *first : first->substr(slash + 1);
 
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        throw Error(FormatMessage("Cannot create file %s", path));
+    platform::NewFile file(folder, name);
+    if (!file.ok())
+        CannotCreate(*first, file.error());
+    if (!file.write(bytes.data(), bytes.size()) || !file.finish())
+        throw Error("Stream write error: " + *first + ": " + Reason(file.error()));
+    bool firstOffered = false;
+    const std::optional<std::string> placed = file.place([&]() -> std::optional<std::string> {
+        if (!std::exchange(firstOffered, true))
+            return first;
+        return nextName();
+    });
+    if (!placed)
+        CannotCreate(file.lastName(), file.error());
+    return *placed;
+}
 
-    bool written = true;
-    std::size_t done = 0;
-    while (written && done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            written = false;
-        else
-            done += static_cast<std::size_t>(n);
-    }
-    ::fchmod(fd, ModeFor(path));
-    if (::close(fd) != 0)
-        written = false;
-    if (!written) {
-        ::unlink(temp.c_str());
-        throw Error("Stream write error");
-    }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        throw Error(FormatMessage("Cannot create file %s", path));
-    }
+void WriteIconFile(const IconImage& icon, const std::string& path)
+{
+    bool offered = false;
+    WriteNewIconFile(icon, [&]() -> std::optional<std::string> {
+        if (std::exchange(offered, true))
+            return std::nullopt;
+        return path;
+    });
 }
 
 } // namespace glyphor

@@ -5,6 +5,8 @@
 #include "iconfile/IconImage.h"
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,11 +17,20 @@ namespace glyphor {
 // AND bits.
 std::vector<std::uint8_t> EncodeIconFile(const IconImage& icon);
 
-// Writes the icon file at path. The bytes go to a temporary file in the same
-// folder that is renamed over path once complete, so no reader ever sees a
-// half-written icon file and a failure leaves nothing behind.
-// Raises Error: "Icon image is not valid" (empty icon), "Cannot create file %s",
-// "Stream write error".
+// Writes the icon file under a name that nothing has yet, the first that
+// nextName gives. The bytes go to a hidden temporary file in that name's
+// folder, which takes the name once complete and never replaces anything: when
+// another file has taken the name meanwhile, the file takes the next name that
+// nextName gives instead (nextName gives nothing when there is none). So no
+// reader ever sees a half-written icon file, and a failure leaves nothing
+// behind. Returns the name taken. nextName may raise; nothing is left then
+// either.
+// Raises Error: "Icon image is not valid" (empty icon), "Cannot create file %s"
+// and "Stream write error", each followed by the path and the system's reason.
+std::string WriteNewIconFile(const IconImage& icon, const std::function<std::optional<std::string>()>& nextName);
+
+// The same at path, which must not exist: "Cannot create file %s: File exists"
+// otherwise.
 void WriteIconFile(const IconImage& icon, const std::string& path);
 
 } // namespace glyphor

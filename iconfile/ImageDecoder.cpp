@@ -9,6 +9,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,8 @@ namespace glyphor {
 namespace {
 
 constexpr std::uint32_t kInfoHeaderSize = 40;
+constexpr std::uint32_t kBitFields = 3; // biCompression BI_BITFIELDS
+constexpr std::uint32_t kMaskBytes = 12; // the three colour masks of bit fields
 
 // The few fields of a BITMAPINFOHEADER that decoding needs, at their offsets
 // inside the header.
@@ -53,19 +56,81 @@ std::uint32_t Opaque(std::uint8_t r, std::uint8_t g, std::uint8_t b)
 struct TableLayout {
     std::uint64_t offset = 0;
     std::uint64_t entries = 0;
+    std::uint64_t masksAt = kInfoHeaderSize; // where bit fields keep their masks
 };
 
 Result<TableLayout> ColourTableLayout(const DibHeader& h, DibLayout layout)
 {
     const std::uint64_t full = h.bitCount <= 8 ? (std::uint64_t{1} << h.bitCount) : 0;
+    // Bit fields: three colour masks after a 40-byte header, before any table.
+    // A longer header (the later versions of the bitmap header) holds them
+    // itself, at the same place.
+    const bool bitFields = h.compression == kBitFields;
     if (layout == DibLayout::IconFile)
-        return TableLayout{kInfoHeaderSize, full};
+        return TableLayout{kInfoHeaderSize + (bitFields ? kMaskBytes : 0), full, kInfoHeaderSize};
     if (h.size < kInfoHeaderSize)
         return Invalid("header too small");
     // A biClrUsed beyond 256 cannot describe a table any icon uses; it is damage.
     if (h.clrUsed > 256)
         return Invalid("colour table too large");
-    return TableLayout{h.size, h.clrUsed != 0 ? h.clrUsed : full};
+    const std::uint64_t entries = h.clrUsed != 0 ? h.clrUsed : full;
+    if (bitFields && h.size < kInfoHeaderSize + kMaskBytes)
+        return TableLayout{h.size + kMaskBytes, entries, h.size};
+    return TableLayout{h.size, entries, kInfoHeaderSize};
+}
+
+// One colour channel of a 16-bit pixel: where its bits are and how many.
+struct Channel {
+    std::uint32_t mask = 0;
+    int shift = 0;
+    std::uint32_t max = 0; // the channel's largest value, mask >> shift
+
+    // The channel's value of pixel p scaled to 0..255, rounded.
+    std::uint8_t of(std::uint32_t p) const
+    {
+        const std::uint32_t v = (p & mask) >> shift;
+        return static_cast<std::uint8_t>((v * 255 + max / 2) / max);
+    }
+};
+
+// A mask that gives a channel: some bits, all next to each other, inside the
+// 16 bits of a pixel.
+std::optional<Channel> ChannelOf(std::uint32_t mask)
+{
+    if (mask == 0 || mask > 0xFFFF)
+        return std::nullopt;
+    Channel c;
+    c.mask = mask;
+    while (!(mask & 1)) {
+        mask >>= 1;
+        ++c.shift;
+    }
+    if ((mask & (mask + 1)) != 0)
+        return std::nullopt;
+    c.max = mask;
+    return c;
+}
+
+// The red, green and blue channels of a 16-bit image: 5-5-5 unless bit fields
+// give masks (5-6-5 is the common form).
+Result<std::array<Channel, 3>> SixteenBitChannels(const ByteReader& in, const DibHeader& h, const TableLayout& table)
+{
+    std::uint32_t masks[3] = {0x7C00, 0x03E0, 0x001F};
+    if (h.compression == kBitFields) {
+        const std::uint64_t at = table.masksAt;
+        if (!in.contains(at, kMaskBytes))
+            return Invalid("colour masks outside the image");
+        for (int i = 0; i < 3; ++i)
+            masks[i] = *in.u32(at + 4 * std::uint64_t(i));
+    }
+    std::array<Channel, 3> channels;
+    for (int i = 0; i < 3; ++i) {
+        const auto c = ChannelOf(masks[i]);
+        if (!c)
+            return Invalid("colour masks out of range");
+        channels[std::size_t(i)] = *c;
+    }
+    return channels;
 }
 
 Result<DibHeader> ReadHeader(const ByteReader& in)
@@ -100,9 +165,11 @@ Result<IconImage> DecodeDib(std::span<const std::uint8_t> image, DibLayout layou
     const DibHeader& h = *header;
 
     const int bpp = h.bitCount;
-    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 24 && bpp != 32)
+    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)
         return Invalid("unsupported depth of " + std::to_string(bpp) + " bits per pixel");
-    if (h.compression != 0)
+    // Bit fields are taken only where icons of other programs use them: to
+    // say that a 16-bit image is 5-6-5.
+    if (h.compression != 0 && !(h.compression == kBitFields && bpp == 16))
         return Invalid("compressed bitmap");
     // biHeight counts the colour rows and the mask rows; a top-down (negative)
     // height is not a form icons take.
@@ -118,6 +185,13 @@ Result<IconImage> DecodeDib(std::span<const std::uint8_t> image, DibLayout layou
     if (!in.contains(table->offset, tableBytes))
         return Invalid("colour table outside the image");
     const auto colourTable = *in.slice(table->offset, tableBytes);
+    std::array<Channel, 3> channels{};
+    if (bpp == 16) {
+        auto found = SixteenBitChannels(in, h, *table);
+        if (!found)
+            return Failure{found.message()};
+        channels = *found;
+    }
 
     const std::uint64_t colourRow = RowBytes(width, bpp);
     const std::uint64_t maskRow = RowBytes(width, 1);
@@ -162,6 +236,11 @@ Result<IconImage> DecodeDib(std::span<const std::uint8_t> image, DibLayout layou
             case 8:
                 dst[x] = paletteColour(src[x]);
                 break;
+            case 16: {
+                const std::uint32_t p = src[2 * x] | (std::uint32_t{src[2 * x + 1]} << 8);
+                dst[x] = Opaque(channels[0].of(p), channels[1].of(p), channels[2].of(p));
+                break;
+            }
             case 24: {
                 const std::uint8_t* p = src + std::size_t{3} * x;
                 dst[x] = Opaque(p[2], p[1], p[0]);

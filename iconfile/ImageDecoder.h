@@ -26,7 +26,8 @@ inline constexpr int kMaxImageSide = 1024;
 
 bool IsPng(std::span<const std::uint8_t> bytes);
 
-// BMP-style image of 1, 4, 8, 24 or 32 bits per pixel. biHeight counts the
+// BMP-style image of 1, 4, 8, 16, 24 or 32 bits per pixel; a 16-bit image is
+// 5-5-5, or as its bit-field masks say (5-6-5). biHeight counts the
 // colour rows and the mask rows together. The result has the image's own size;
 // hasAlpha is set for a 32-bit image whose alpha is not 0 in every pixel.
 Result<IconImage> DecodeDib(std::span<const std::uint8_t> image, DibLayout layout);

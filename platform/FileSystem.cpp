@@ -24,7 +24,10 @@ unsigned attributesFromStat(const struct stat& st)
     unsigned attributes = 0;
     if (S_ISDIR(st.st_mode))
         attributes |= faDirectory;
-    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+    // A folder never reads as read-only: on the platform the program comes
+    // from that bit marks a customised folder, and here it would keep the tree
+    // walk out of every folder of a CD or ISO image, where all are r-x.
+    else if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
         attributes |= faReadOnly;
     return attributes;
 }

@@ -21,6 +21,11 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 using namespace glyphor;
 using Files = QMap<QString, QByteArray>;
@@ -363,6 +368,94 @@ private slots:
         QCOMPARE(statuses.filter("Searching").size(), 3);
         QCOMPARE(statuses.filter("taskmgr.exe Icon").size(), 3);
         QCOMPARE(Contents(m_destPath), CliResult("scan-file", {m_root + "/files/taskmgr.exe"}));
+    }
+
+    // A stop click that reaches the button while the run ends, after its
+    // caption is back to "Scan &Tree", neither starts a run nor the animation.
+    void stopClickQueuedAsTheRunEndsLeavesTheWindowStill()
+    {
+        TForm1 form;
+        showWith(form, m_root + "/tree");
+        const int count = form.ExtractedCount;
+        bool clicked = false;
+        connect(&form, &TForm1::statusTextChanged, &form, [&](const QString& text) {
+            if (text == "Ready." && !std::exchange(clicked, true))
+                QTimer::singleShot(0, &form, [&] { Click(form, form.Button1); });
+        });
+        Click(form, form.Button1);
+        QVERIFY(clicked);
+        QVERIFY(Idle(form));
+        QCOMPARE(form.ExtractedCount, count + 9);
+    }
+
+    // An icon that cannot be captured is skipped and named; at the end the
+    // window says, once, how many were skipped. The rest is harvested.
+    void skippedIconsAreToldAtTheEnd()
+    {
+        QDir(m_root).mkpath("damaged");
+        QFile::copy(m_taskmgr, m_root + "/damaged/taskmgr.exe");
+        QFile bad(m_root + "/damaged/bad.exe");
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        // An icon file whose one image claims 7 bits per pixel.
+        QByteArray bytes = QByteArray::fromHex("0000010001002020000001000700") + QByteArray(8, '\0');
+        qToLittleEndian<quint32>(640, bytes.data() + 14);
+        qToLittleEndian<quint32>(22, bytes.data() + 18);
+        QByteArray image(640, '\0');
+        qToLittleEndian<quint32>(40, image.data());
+        qToLittleEndian<qint32>(32, image.data() + 4);
+        qToLittleEndian<qint32>(64, image.data() + 8);
+        qToLittleEndian<quint16>(1, image.data() + 12);
+        qToLittleEndian<quint16>(7, image.data() + 14);
+        bad.write(bytes + image);
+        bad.close();
+
+        TForm1 form;
+        showWith(form, m_root + "/damaged");
+        QStringList skippedTexts;
+        connect(&form, &TForm1::statusTextChanged, [&](const QString& s) {
+            if (s.startsWith("Skipped"))
+                skippedTexts << s;
+        });
+        SeenBox seen;
+        QTimer answer;
+        AnswerBoxes(answer, seen);
+        Click(form, form.Button1);
+        QCOMPARE(skippedTexts, QStringList({"Skipped .... bad.exe Icon 1 of 1: Icon image is not valid"}));
+        QCOMPARE(seen.shown, 1);
+        QCOMPARE(seen.title, QString("Information"));
+        QCOMPARE(seen.icon, QMessageBox::Information);
+        QCOMPARE(seen.text, "1 icon could not be captured and was skipped:\n" + m_root +
+                                "/damaged/bad.exe Icon 1 of 1: Icon image is not valid");
+        QVERIFY(Idle(form));
+        QCOMPARE(Contents(m_destPath), CliResult("scan-file", {m_root + "/damaged/taskmgr.exe"}));
+    }
+
+    // Another harvest into the destination (here a lock held as another
+    // process holds it) refuses the click with a box, and nothing changes.
+    void aSecondHarvestIntoTheDestinationIsRefused()
+    {
+        QDir(m_destPath).mkdir("Temp");
+        const int held = ::open(platform::toNativePath(m_destPath + "/Temp").c_str(), O_RDONLY | O_DIRECTORY);
+        QVERIFY(held >= 0);
+        QCOMPARE(::flock(held, LOCK_EX), 0);
+        TForm1 form;
+        showWith(form, m_root + "/tree");
+        const int count = form.ExtractedCount;
+        bool animated = false;
+        connect(&form, &TForm1::statusTextChanged, [&] { animated = animated || form.Animate1->isVisible(); });
+        SeenBox seen;
+        QTimer answer;
+        AnswerBoxes(answer, seen);
+        Click(form, form.Button1);
+        ::close(held);
+        QCOMPARE(seen.shown, 1);
+        QCOMPARE(seen.icon, QMessageBox::Critical);
+        QCOMPARE(seen.text, "Another harvest into " + m_destPath + " is in progress; try again when it has ended.");
+        QVERIFY(!animated);
+        QVERIFY(Idle(form));
+        QCOMPARE(form.ExtractedCount, count);
+        QVERIFY(Contents(m_destPath).isEmpty());
+        QVERIFY(QFileInfo(m_destPath + "/Temp").isDir());
     }
 
     void countIsLoadedAndStored()

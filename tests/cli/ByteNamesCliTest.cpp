@@ -107,7 +107,9 @@ TEST_F(ByteNamesCli, EveryCommandTakesAndGivesTheBytes)
     o = RunCli({ "show", "Z\xFC/x\xE9.ico", "x\xE9.png" }, root);
     EXPECT_EQ(o.status, 0) << o.err;
     EXPECT_TRUE(std::filesystem::is_regular_file(root + "/x\xE9.png"));
-    o = RunCli({ "capture-all", exe, "Z\xFC" }, root);
+    // Into a folder of its own: no command replaces the icons already there.
+    std::filesystem::create_directory(root + "/Y\xFC");
+    o = RunCli({ "capture-all", exe, "Y\xFC" }, root);
     EXPECT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(o.out, "1\n");
 }

@@ -19,6 +19,7 @@ namespace glyphor::test {
 class FailingFileOps : public FileOps {
 public:
     QStringList failCopyOf;   // collected names whose copy fails
+    QStringList raiseOnCopyOf; // collected names whose copy raises, as a full destination does
     QStringList failOpenOf;   // names that cannot be opened for their signature
     QStringList failDeleteOf; // names that cannot be deleted
     bool failMkdir = false;
@@ -26,9 +27,14 @@ public:
     QHash<QString, int> reads; // signature reads by path
 
 
-    bool copyFile(const QString& from, const QString& to) override
+    std::optional<QString> copyToNewName(const QString& from, const QString& scratchFolder,
+                                         const std::function<QString()>& nextName) override
     {
-        return failCopyOf.contains(QFileInfo(from).fileName()) ? false : FileOps::copyFile(from, to);
+        if (failCopyOf.contains(QFileInfo(from).fileName()))
+            return std::nullopt;
+        if (raiseOnCopyOf.contains(QFileInfo(from).fileName()))
+            throw Error("No free icon file name left");
+        return FileOps::copyToNewName(from, scratchFolder, nextName);
     }
     std::optional<Signature> readSignature(const QString& path) override
     {
@@ -47,7 +53,7 @@ public:
             return std::nullopt;
         return FileOps::listDirectory(folder);
     }
-    bool createDirectory(const QString& path) override { return !failMkdir && FileOps::createDirectory(path); }
+    int makeDirectory(const QString& path) override { return failMkdir ? EROFS : FileOps::makeDirectory(path); }
 };
 
 } // namespace glyphor::test

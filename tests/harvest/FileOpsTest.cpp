@@ -22,7 +22,7 @@ TEST(FileOps, AFifoIsNeitherReadNorCopied)
     ASSERT_TRUE(fed.made);
     FileOps ops;
     EXPECT_FALSE(ops.readSignature(fifo).has_value());
-    EXPECT_FALSE(ops.copyFile(fifo, dir.filePath("copy.ico")));
+    EXPECT_FALSE(ops.copyToNewName(fifo, dir.path(), [&] { return dir.filePath("copy.ico"); }));
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("copy.ico")));
 }
 

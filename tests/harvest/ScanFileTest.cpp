@@ -4,6 +4,8 @@
 
 #include "util/Error.h"
 
+#include <cstring>
+
 namespace glyphor {
 namespace {
 
@@ -186,21 +188,47 @@ TEST_F(ScanFile, AFifoAmongTheCollectedIconsIsKeptNotCopied)
     EXPECT_TRUE(QFileInfo::exists(temp() + "/pipe.ico"));
 }
 
-TEST_F(ScanFile, ADestinationFileThatCannotBeOpenedEndsTheRunIdle)
+// A destination file that cannot be read compares as different from every
+// icon, as a short file does, instead of ending every merge.
+struct UnreadableDestination {
+    const char* name;
+    bool danglingLink; // a link named x.ico that leads nowhere, else a file without read permission
+};
+
+void PrintTo(const UnreadableDestination& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class UnreadableDestinationTest : public ScanFile, public testing::WithParamInterface<UnreadableDestination> {};
+
+TEST_P(UnreadableDestinationTest, ComparesAsDifferentAndTheMergeGoesOn)
 {
     test::FailingFileOps failing;
-    failing.failOpenOf = {"D.ico"};
     ops = &failing;
-    DestinationWithOneIcon();
+    if (GetParam().danglingLink) {
+        ASSERT_TRUE(QFile::link(dst + "/nowhere.ico", dst + "/D.ico"));
+        destFiles->reread();
+    } else {
+        DestinationWithOneIcon();
+        failing.failOpenOf = {"D.ico"};
+    }
     MakeExe("app.exe", {MakeIcon(1), MakeIcon(2)});
     Select("app.exe");
-    EXPECT_THROW(engine().scanFileClick(), EInOutError);
+    engine().scanFileClick();
     EXPECT_EQ(host.statuses.last(), "Ready.");
-    EXPECT_EQ(host.captions[Control::Button4], kScanFileCaption);
-    EXPECT_EQ(host.events.filter("Button1").last(), "enable Button1");
-    EXPECT_EQ(Names(temp()).size(), 2);
-    EXPECT_EQ(Names(dst), QStringList({"D.ico"}));
+    // System: a dangling link is listed too.
+    EXPECT_EQ(QDir(dst).entryList(QDir::Files | QDir::System, QDir::Name),
+              QStringList({"D.ico", "Icon0000.ico", "Icon0001.ico"}));
+    EXPECT_FALSE(QFileInfo::exists(temp()));
+    EXPECT_FALSE(engine().leftIconsBehind());
+    EXPECT_EQ(host.statusesStartingWith("Comparing .... Icon0000.ico with D.ico").size(), 1);
 }
+
+INSTANTIATE_TEST_SUITE_P(Kinds, UnreadableDestinationTest,
+                         testing::Values(UnreadableDestination{"NoReadPermission", false},
+                                         UnreadableDestination{"DanglingLink", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ScanFile, AnErrorOfTheEndDoesNotEndTheRunTwice)
 {
@@ -243,7 +271,9 @@ TEST_F(ScanFile, ATempFolderThatCannotBeCreatedFailsTheFirstCapture)
         engine().scanFileClick();
         FAIL() << "no error";
     } catch (const Error& e) {
-        EXPECT_EQ(std::string(e.what()).rfind("Cannot create file " + temp().toStdString(), 0), 0u) << e.what();
+        // A destination on read-only media: the path and the system's reason.
+        EXPECT_EQ(std::string(e.what()), "Cannot create file " + temp().toStdString() + "/Icon0000.ico: " +
+                                             std::strerror(EROFS));
     }
     EXPECT_EQ(host.statuses.last(), "Ready.");
     EXPECT_EQ(host.extracted, 0);

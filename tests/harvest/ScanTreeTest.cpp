@@ -3,9 +3,12 @@
 #include "RunFixture.h"
 
 #include "harvest/IconSource.h"
+#include "platform/NativePath.h"
 #include "util/Error.h"
 
 #include <QSet>
+
+#include <unistd.h>
 
 namespace glyphor {
 namespace {
@@ -46,6 +49,9 @@ TEST_F(ScanTree, VisitsFoldersInSortedOrderAndEntersOnlyPlainFolders)
                           "tool.Dll", "x.exe.bak", ".h/h.exe", "A/readme.txt"})
         MakeExe(f, {MakeIcon(seed++)});
     ASSERT_TRUE(QFile::link(src + "/A", src + "/L"));
+    // A folder without write permission, as every folder of a CD is, is entered.
+    ASSERT_TRUE(QFile::setPermissions(src + "/C", QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                                      QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
     engine().scanTreeClick();
 
     const QStringList searched = SearchedFiles(host);
@@ -323,18 +329,14 @@ TEST_F(ScanTree, AnErrorStillBringsTheWindowBackToIdle)
 {
     FailingOps failing;
     ops = &failing;
-    CaptureObjects other;
-    MakeExe("old.exe", {MakeIcon(9)});
-    QFile::rename(SaveIcon(other, icons, root.path(), 0, "old.exe"), dst + "/locked.ico");
-    QFile::remove(src + "/old.exe");
-    destFiles->reread();
-    failing.failOpenOf = {"locked.ico"};
+    // A destination without a free name left raises in the merge's first copy.
+    failing.raiseOnCopyOf = {"Icon0000.ico"};
     MakeExe("a.exe", {MakeIcon(1), MakeIcon(2)});
     try {
         engine().scanTreeClick();
         FAIL() << "no error";
-    } catch (const EInOutError& e) {
-        EXPECT_STREQ(e.what(), "File access denied");
+    } catch (const Error& e) {
+        EXPECT_STREQ(e.what(), "No free icon file name left");
     }
     EXPECT_EQ(host.statuses.last(), "Ready.");
     EXPECT_EQ(host.captions[Control::Button1], kScanTreeCaption);
@@ -387,6 +389,120 @@ TEST_P(TempInTheWayTest, NothingOutsideTheTemporaryFolderIsDeleted)
 INSTANTIATE_TEST_SUITE_P(Kinds, TempInTheWayTest,
                          testing::Values(TempInTheWay{"File", false}, TempInTheWay{"Link", true}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// One icon that cannot be captured, between two good executables: it is
+// named in the status, counted, and the walk goes on.
+TEST_F(ScanTree, AnIconThatCannotBeCapturedIsSkippedAndTheWalkGoesOn)
+{
+    MakeExe("A/a.exe", {MakeIcon(1)});
+    MakeExe("B/b.exe", {IconImage{}, MakeIcon(2)});
+    MakeExe("C/c.exe", {MakeIcon(3)});
+    engine().scanTreeClick();
+    EXPECT_EQ(Names(dst).size(), 3);
+    EXPECT_EQ(host.extracted, 3);
+    EXPECT_EQ(host.statusesStartingWith("Skipped"),
+              QStringList({"Skipped .... b.exe Icon 1 of 2: Icon image is not valid"}));
+    ASSERT_EQ(engine().skipped().size(), 1);
+    EXPECT_EQ(engine().skipped()[0].file, src + "/B/b.exe");
+    EXPECT_EQ(engine().skipped()[0].number, 1);
+    EXPECT_EQ(engine().skipped()[0].count, 2);
+    EXPECT_TRUE(engine().leftIconsBehind());
+    EXPECT_EQ(engine().skippedSummary(), "1 icon could not be captured and was skipped:\n" + src +
+                                             "/B/b.exe Icon 1 of 2: Icon image is not valid");
+    EXPECT_FALSE(QFileInfo::exists(temp()));
+    EXPECT_EQ(host.statuses.last(), "Ready.");
+
+    // The next run starts afresh.
+    MakeExe("B/b.exe", {MakeIcon(4), MakeIcon(2)});
+    engine().scanTreeClick();
+    EXPECT_TRUE(engine().skipped().isEmpty());
+    EXPECT_FALSE(engine().leftIconsBehind());
+}
+
+// A Temp holding all 10000 names (a file of 12000 icons, or killed runs): the
+// walk ends at once as after a stop answered Yes, the status says why, and the
+// merge empties Temp so that the next run has room again.
+TEST_F(ScanTree, AFullTempEndsTheWalkAndIsMergedEmpty)
+{
+    ASSERT_TRUE(QDir().mkpath(temp()));
+    CaptureObjects other;
+    MakeExe("old.exe", {MakeIcon(7)});
+    const QString one = SaveIcon(other, icons, root.path(), 0, "old.exe");
+    QFile::remove(src + "/old.exe");
+    const std::string target = platform::toNativePath(one);
+    for (int i = 0; i < 10000; ++i) {
+        const std::string name = platform::toNativePath(temp() + QString("/Icon%1.ico").arg(i, 4, 10, QChar('0')));
+        ASSERT_EQ(::link(target.c_str(), name.c_str()), 0);
+    }
+    MakeExe("A/a.exe", {MakeIcon(1)});
+    MakeExe("B/b.exe", {MakeIcon(2)});
+    engine().setPumpPace(PumpPace::Steady);
+    engine().scanTreeClick();
+    const QString why = host.statusesStartingWith("No free icon file name left").value(0);
+    EXPECT_TRUE(why.endsWith("; merging what was collected")) << why.toStdString();
+    EXPECT_TRUE(host.statusesStartingWith("Searching .... b.exe").isEmpty());
+    EXPECT_TRUE(engine().leftIconsBehind());
+    EXPECT_EQ(engine().skippedSummary(), engine().walkCutShort() +
+                                             ". The search ended there, and what was collected was merged.");
+    EXPECT_TRUE(engine().walkCutShort().startsWith("No free icon file name left in " + temp()));
+    EXPECT_EQ(host.extracted, 0);
+    EXPECT_EQ(Names(dst), QStringList({"Icon0000.ico"}));
+    EXPECT_FALSE(QFileInfo::exists(temp()));
+
+    engine().scanTreeClick();
+    EXPECT_EQ(Names(dst).size(), 3);
+    EXPECT_FALSE(engine().leftIconsBehind());
+}
+
+// A stop click that reaches the button after the run has given it back its
+// "Scan &Tree" caption does nothing: the idle window shows no animation.
+TEST_F(ScanTree, AStopClickAfterTheCaptionIsBackLeavesTheWindowStill)
+{
+    // Pumps: 1 start, 2 merge start, 3 the end's first, after the caption.
+    ClickTreeAtPump(3);
+    engine().scanTreeClick();
+    const QStringList animation = host.events.filter("animation");
+    EXPECT_EQ(animation, QStringList({"animation on", "animation off"}));
+    EXPECT_EQ(host.state, StopNone);
+    EXPECT_EQ(host.captions[Control::Button1], kScanTreeCaption);
+}
+
+// A failed copy reads the destination list again, as every copy does: a file
+// put there meanwhile is compared with the icons that follow.
+TEST_F(ScanTree, AFailedCopyReadsTheDestinationListAgain)
+{
+    FailingOps failing;
+    failing.failCopyOf = {"Icon0000.ico"};
+    ops = &failing;
+    MakeExe("a.exe", {MakeIcon(1), MakeIcon(2)});
+    CaptureObjects other;
+    const QString second = SaveIcon(other, icons, root.path(), 1, "a.exe");
+    SetIconCounter(0);
+    // When the merge has read the destination list, another program puts
+    // icon 2 there, unseen by the list.
+    QObject::connect(destFiles.get(), &FileListModel::itemsReplaced, [&] {
+        if (QFileInfo::exists(second))
+            QFile::rename(second, dst + "/other.ico");
+    });
+    engine().scanTreeClick();
+    EXPECT_EQ(host.statusesStartingWith("Copy Failed (202)").size(), 1);
+    EXPECT_EQ(host.statusesStartingWith("Comparing .... Icon0001.ico with other.ico").size(), 1);
+    EXPECT_EQ(Names(dst), QStringList({"other.ico"}));
+    EXPECT_EQ(engine().copyFailures(), 1);
+    EXPECT_EQ(engine().leftInTemp(), 1);
+}
+
+// Every comparison is named in the status, also at the steady pace where no
+// pump falls inside a short merge.
+TEST_F(ScanTree, EveryComparisonIsNamedAtTheSteadyPace)
+{
+    engine().setPumpPace(PumpPace::Steady, 60000);
+    MakeExe("a.exe", {MakeIcon(1), MakeIcon(1), MakeIcon(2)});
+    engine().scanTreeClick();
+    EXPECT_EQ(host.statusesStartingWith("Comparing"),
+              QStringList({"Comparing .... Icon0001.ico with Icon0000.ico",
+                           "Comparing .... Icon0002.ico with Icon0000.ico"}));
+}
 
 TEST_F(ScanTree, ClosingTheWindowStopsTheRunWithoutTouchingIt)
 {

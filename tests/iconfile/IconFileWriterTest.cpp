@@ -164,11 +164,54 @@ TEST(IconFileWriter, WritesTheBytesAndLeavesNothingElse)
 {
     test::TempDir dir;
     const std::string path = dir.file("Icon0000.ico");
-    test::WriteBytes(path, Bytes(2000, 0xAA)); // an existing file is replaced whole
     IconImage icon = Plain(0x00FFFF);
     WriteIconFile(icon, path);
     EXPECT_EQ(test::ReadBytes(path), EncodeIconFile(icon));
     EXPECT_EQ(dir.names(), std::vector<std::string>{"Icon0000.ico"});
+}
+
+// Nothing under the name is ever replaced: a file another program has just
+// written there, or a link named like an icon file, even one that points
+// nowhere (the kinds of entry are the rename's own test).
+TEST(IconFileWriter, AnExistingNameIsNeverReplaced)
+{
+    test::TempDir dir;
+    const std::string file = dir.file("file.ico");
+    test::WriteBytes(file, Bytes(2000, 0xAA));
+    const std::string dangling = dir.file("dangling.ico");
+    std::filesystem::create_symlink(dir.file("nowhere"), dangling);
+    for (const std::string& path : {file, dangling})
+        EXPECT_EQ(ErrorOf([&] { WriteIconFile(Plain(), path); }), "Cannot create file " + path + ": File exists");
+    EXPECT_EQ(test::ReadBytes(file), Bytes(2000, 0xAA));
+    EXPECT_EQ(dir.names(), (std::vector<std::string>{"dangling.ico", "file.ico"}));
+}
+
+// A name taken by the time the file is complete is passed over for the next
+// one the caller gives; a caller that raises leaves nothing behind.
+TEST(IconFileWriter, ANameTakenMeanwhileGivesWayToTheNext)
+{
+    test::TempDir dir;
+    test::WriteBytes(dir.file("Icon0000.ico"), Bytes(766, 0x55));
+    std::vector<std::string> offered;
+    const std::string written = WriteNewIconFile(Plain(0xFF0000), [&]() -> std::optional<std::string> {
+        offered.push_back(dir.file("Icon000" + std::to_string(offered.size()) + ".ico"));
+        return offered.back();
+    });
+    EXPECT_EQ(written, dir.file("Icon0001.ico"));
+    EXPECT_EQ(offered.size(), 2u);
+    EXPECT_EQ(test::ReadBytes(dir.file("Icon0000.ico")), Bytes(766, 0x55));
+    EXPECT_EQ(test::ReadBytes(written), EncodeIconFile(Plain(0xFF0000)));
+
+    int calls = 0;
+    EXPECT_EQ(ErrorOf([&] {
+                  WriteNewIconFile(Plain(), [&]() -> std::optional<std::string> {
+                      if (++calls == 2)
+                          throw Error("No free icon file name left");
+                      return dir.file("Icon0000.ico");
+                  });
+              }),
+              "No free icon file name left");
+    EXPECT_EQ(dir.names(), (std::vector<std::string>{"Icon0000.ico", "Icon0001.ico"}));
 }
 
 TEST(IconFileWriter, EmptyIconIsRefusedBeforeAnyFileExists)
@@ -182,26 +225,19 @@ TEST(IconFileWriter, EmptyIconIsRefusedBeforeAnyFileExists)
     }
 }
 
-TEST(IconFileWriter, UncreatableFileNamesThePath)
+TEST(IconFileWriter, UncreatableFileNamesThePathAndTheReason)
 {
     test::TempDir dir;
     const std::string missing = dir.file("no-such-folder/a.ico");
-    EXPECT_EQ(ErrorOf([&] { WriteIconFile(Plain(), missing); }), "Cannot create file " + missing);
-    // A folder in the way: the temporary is made, the rename fails, and the
-    // temporary goes again.
-    const std::string folder = dir.file("taken.ico");
-    std::filesystem::create_directory(folder);
-    std::filesystem::create_directory(folder + "/inside");
-    EXPECT_EQ(ErrorOf([&] { WriteIconFile(Plain(), folder); }), "Cannot create file " + folder);
-    EXPECT_EQ(dir.names(), std::vector<std::string>{"taken.ico"});
+    EXPECT_EQ(ErrorOf([&] { WriteIconFile(Plain(), missing); }),
+              "Cannot create file " + missing + ": No such file or directory");
+    EXPECT_TRUE(dir.names().empty());
 }
 
-TEST(IconFileWriter, ShortWriteKeepsTheOldFileAndLeavesNoTemporary)
+TEST(IconFileWriter, ShortWriteNamesThePathAndLeavesNoTemporary)
 {
     test::TempDir dir;
     const std::string path = dir.file("Icon0001.ico");
-    const Bytes old(766, 0x55);
-    test::WriteBytes(path, old);
 
     // A file size limit below 766 bytes makes the write come up short.
     std::signal(SIGXFSZ, SIG_IGN);
@@ -213,9 +249,8 @@ TEST(IconFileWriter, ShortWriteKeepsTheOldFileAndLeavesNoTemporary)
     const std::string error = ErrorOf([&] { WriteIconFile(Plain(), path); });
     ::setrlimit(RLIMIT_FSIZE, &saved);
 
-    EXPECT_EQ(error, "Stream write error");
-    EXPECT_EQ(test::ReadBytes(path), old);
-    EXPECT_EQ(dir.names(), std::vector<std::string>{"Icon0001.ico"});
+    EXPECT_EQ(error, "Stream write error: " + path + ": File too large");
+    EXPECT_TRUE(dir.names().empty());
 }
 
 } // namespace

@@ -122,6 +122,71 @@ TEST(ImageDecoder, ResourceLayoutHonoursBiSizeAndBiClrUsed)
     EXPECT_FALSE(DecodeDib(MakeDib(small), DibLayout::Resource));
 }
 
+// 16-bit images: 5-5-5 without bit fields, otherwise as the masks say; each
+// channel scaled to 0..255. The AND mask decides transparency.
+struct SixteenBit {
+    const char* name;
+    std::vector<std::uint32_t> bitFields;
+    std::uint32_t pixel;
+    std::uint32_t rgb;
+};
+
+void PrintTo(const SixteenBit& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class SixteenBitTest : public ::testing::TestWithParam<SixteenBit> {};
+
+TEST_P(SixteenBitTest, ChannelsAreScaledToEightBits)
+{
+    const SixteenBit& c = GetParam();
+    DibRecipe s = Pattern(16, 3, 2);
+    s.bitFields = c.bitFields;
+    s.value = [&](int x, int) { return x == 1 ? c.pixel : 0u; };
+    for (DibLayout layout : {DibLayout::IconFile, DibLayout::Resource}) {
+        auto img = DecodeDib(MakeDib(s), layout);
+        ASSERT_TRUE(img) << img.message();
+        EXPECT_FALSE(img->hasAlpha);
+        EXPECT_EQ(img->pixel(1, 0), 0xFF000000u | c.rgb);
+        EXPECT_EQ(img->pixel(1, 1), 0xFF000000u | c.rgb);
+        EXPECT_EQ(img->pixel(0, 1), 0xFF000000u);
+        EXPECT_TRUE(img->transparent(1, 1));
+        EXPECT_FALSE(img->transparent(0, 1));
+    }
+}
+
+const std::vector<std::uint32_t> k565 = {0xF800, 0x07E0, 0x001F};
+
+INSTANTIATE_TEST_SUITE_P(
+    ImageDecoder, SixteenBitTest,
+    ::testing::Values(SixteenBit{"Red555", {}, 0x7C00, 0xFF0000}, SixteenBit{"Green555", {}, 0x03E0, 0x00FF00},
+                      SixteenBit{"Blue555", {}, 0x001F, 0x0000FF},
+                      // 16 of 31 is 131.6, and the top bit of 5-5-5 is unused.
+                      SixteenBit{"Middle555", {}, 0x8000 | (16 << 10) | (16 << 5) | 16, 0x848484},
+                      SixteenBit{"Red565", k565, 0xF800, 0xFF0000}, SixteenBit{"Green565", k565, 0x07E0, 0x00FF00},
+                      // 32 of 63 is 129.5 in the six bits of green.
+                      SixteenBit{"Middle565", k565, (16 << 11) | (32 << 5) | 16, 0x848284},
+                      SixteenBit{"Explicit555", {0x7C00, 0x03E0, 0x001F}, 0x7FFF, 0xFFFFFF}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A 16-bit image with a longer header keeps its masks inside it; a resource
+// is read as the header says.
+TEST(ImageDecoder, SixteenBitMasksInsideALongerHeader)
+{
+    DibRecipe s = Pattern(16, 2, 2);
+    s.biSize = 108;
+    s.value = [](int, int) { return 0xF800u; };
+    Bytes b = MakeDib(s);
+    test::Set32(b, 16, 3);
+    test::Set32(b, 40, 0xF800);
+    test::Set32(b, 44, 0x07E0);
+    test::Set32(b, 48, 0x001F);
+    auto img = DecodeDib(b, DibLayout::Resource);
+    ASSERT_TRUE(img) << img.message();
+    EXPECT_EQ(img->pixel(0, 0), 0xFFFF0000u);
+}
+
 struct Damage {
     const char* name;
     std::function<Bytes()> bytes;
@@ -158,6 +223,18 @@ Bytes Truncated(DibRecipe recipe, std::size_t drop)
     return b;
 }
 
+DibRecipe SixteenBitRecipe(std::vector<std::uint32_t> masks)
+{
+    DibRecipe s = Pattern(16, 2, 2);
+    s.bitFields = std::move(masks);
+    return s;
+}
+
+Bytes SixteenBitWithMasks(std::vector<std::uint32_t> masks)
+{
+    return MakeDib(SixteenBitRecipe(std::move(masks)));
+}
+
 INSTANTIATE_TEST_SUITE_P(
     ImageDecoder, DamagedDib,
     ::testing::Values(
@@ -169,10 +246,19 @@ INSTANTIATE_TEST_SUITE_P(
         Damage{"HeightOne", [] { return WithField(Pattern(4), 8, 1); }},
         Damage{"HeightNegative", [] { return WithField(Pattern(4), 8, 0xFFFFFFC0u); }},
         Damage{"HeightHuge", [] { return WithField(Pattern(4), 8, 0x7FFFFFFE); }},
-        Damage{"Depth16", [] { return WithField(Pattern(4), 12, 1 | (16u << 16)); }},
+        Damage{"Depth16WithTooFewBits", [] { return WithField(Pattern(4), 12, 1 | (16u << 16)); }},
         Damage{"Depth2", [] { return WithField(Pattern(4), 12, 1 | (2u << 16)); }},
         Damage{"Compressed", [] { return WithField(Pattern(8), 16, 1); }},
         Damage{"Bitfields", [] { return WithField(Pattern(32), 16, 3); }},
+        Damage{"BitfieldsMaskZero", [] { return SixteenBitWithMasks({0xF800, 0, 0x001F}); }},
+        Damage{"BitfieldsMaskWithAGap", [] { return SixteenBitWithMasks({0xF800, 0x05E0, 0x001F}); }},
+        Damage{"BitfieldsMaskPastSixteenBits", [] { return SixteenBitWithMasks({0x1F0000, 0x07E0, 0x001F}); }},
+        Damage{"BitfieldsMasksCut",
+               [] {
+                   Bytes b = WithField(SixteenBitRecipe({}), 16, 3);
+                   b.resize(46);
+                   return b;
+               }},
         Damage{"TableCut", [] { return Truncated(Pattern(8, 1, 1), 8 + 4 + 256 * 4 - 20); }},
         Damage{"ColourBitsCut", [] { return Truncated(Pattern(24), 128 + 1); }},
         Damage{"MaskCut", [] { return Truncated(Pattern(4), 1); }},

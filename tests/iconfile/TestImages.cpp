@@ -38,13 +38,15 @@ Bytes MakeDib(const DibRecipe& s)
     Put32(b, static_cast<std::uint32_t>(2 * s.height));
     Put16(b, 1);
     Put16(b, static_cast<std::uint16_t>(s.bpp));
-    Put32(b, 0);
+    Put32(b, s.bitFields.empty() ? 0 : 3);
     Put32(b, 0); // biSizeImage left 0, as many writers leave it
     Put32(b, 0);
     Put32(b, 0);
     Put32(b, s.clrUsed);
     Put32(b, 0);
     b.resize(std::max<std::size_t>(b.size(), s.biSize), 0);
+    for (std::uint32_t mask : s.bitFields)
+        Put32(b, mask);
 
     const int entries = s.tableEntries >= 0 ? s.tableEntries : (s.bpp <= 8 ? 1 << s.bpp : 0);
     for (int i = 0; i < entries; ++i) {
@@ -66,6 +68,10 @@ Bytes MakeDib(const DibRecipe& s)
             case 1: row[x / 8] |= static_cast<std::uint8_t>((v & 1) << (7 - x % 8)); break;
             case 4: row[x / 2] |= static_cast<std::uint8_t>((v & 15) << (x % 2 ? 0 : 4)); break;
             case 8: row[x] = static_cast<std::uint8_t>(v); break;
+            case 16:
+                row[2 * x] = static_cast<std::uint8_t>(v);
+                row[2 * x + 1] = static_cast<std::uint8_t>(v >> 8);
+                break;
             case 24:
             case 32:
                 for (int c = 0; c < s.bpp / 8; ++c)

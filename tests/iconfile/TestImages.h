@@ -29,6 +29,9 @@ struct DibRecipe {
     std::uint32_t biSize = 40;   // bytes before the table (padded with zeros)
     std::uint32_t clrUsed = 0;   // written to biClrUsed
     int tableEntries = -1;       // entries actually stored; -1: 2^bpp up to 8 bpp
+    // Red, green and blue masks: written after the header with biCompression
+    // BI_BITFIELDS (3) when given. value(x, y) is the raw pixel at 16 bpp.
+    std::vector<std::uint32_t> bitFields;
 };
 
 Bytes MakeDib(const DibRecipe& recipe);

@@ -64,6 +64,9 @@ TEST_F(FileSystemTest, AttributesAsTheProgramSeesThem)
     touch(".hidden");
     touch("locked");
     chmod(QFile::encodeName(root() + "/locked").constData(), 0444);
+    // Folders never carry the read-only bit, as on mounted CDs where all are r-x.
+    QDir(root()).mkdir("rodir");
+    chmod(QFile::encodeName(root() + "/rodir").constData(), 0555);
     symlink("dir", QFile::encodeName(root() + "/dirlink").constData());
     symlink("absent", QFile::encodeName(root() + "/dangling").constData());
 
@@ -75,7 +78,8 @@ TEST_F(FileSystemTest, AttributesAsTheProgramSeesThem)
         const std::vector<std::pair<QString, unsigned>> expected = {
             { ".hidden", faHidden }, { ".hiddendir", faHidden | faDirectory },
             { "dangling", faSymLink }, { "dir", faDirectory },
-            { "dirlink", faDirectory | faSymLink }, { "locked", ro }, { "plain", 0 } };
+            { "dirlink", faDirectory | faSymLink }, { "locked", ro }, { "plain", 0 },
+            { "rodir", faDirectory } };
         ASSERT_EQ(entries.size(), expected.size());
         for (size_t i = 0; i < expected.size(); ++i) {
             EXPECT_EQ(entries[i].name, expected[i].first);
@@ -83,6 +87,7 @@ TEST_F(FileSystemTest, AttributesAsTheProgramSeesThem)
         }
     }
     EXPECT_EQ(attributesOf(root() + "/locked"), faReadOnly);
+    EXPECT_EQ(attributesOf(root() + "/rodir"), faDirectory);
     EXPECT_EQ(attributesOf(root() + "/dirlink"), faDirectory | faSymLink);
     EXPECT_EQ(attributesOf(root() + "/absent"), std::nullopt);
 }

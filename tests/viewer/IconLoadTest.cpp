@@ -173,12 +173,12 @@ TEST_F(IconLoadTest, AFileThatCannotBeReadEndsTheLoadAsAStopDoes)
         { "caption edited to another extension", "notes.txt", {},
             "Unknown picture file extension (.txt)" },
     };
+    WriteNumberedIcons(folder, IconNames(10));
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         FakeWindow window;
         window.folder = folder;
         window.captions = IconNames(10);
-        WriteNumberedIcons(folder, window.captions);
         window.captions[5] = row.caption;
         if (!row.bytes.empty())
             test::WriteBytes(platform::toNativePath(folder + "/" + row.caption), row.bytes);
