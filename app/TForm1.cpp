@@ -46,7 +46,19 @@ QFont FormFont()
 } // namespace
 
 TForm1::TForm1(QWidget* parent)
+    : TForm1(nullptr, parent)
+{
+}
+
+TForm1::TForm1(const IconSource& icons, QWidget* parent)
+    : TForm1(&icons, parent)
+{
+}
+
+TForm1::TForm1(const IconSource* icons, QWidget* parent)
     : QMainWindow(parent)
+    , m_platformIcons(icons ? nullptr : std::make_unique<PlatformIconSource>())
+    , m_icons(icons ? *icons : *m_platformIcons)
     , m_viewers([this] {
         return DestinationListing { FileListBox2->directory(), FileListBox2->fileModel()->items() };
     })
@@ -81,7 +93,7 @@ TForm1::TForm1(QWidget* parent)
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setSizeGripEnabled(false);
     Label1->setFixedHeight(kStatusBarHeight);
-    m_statusText = new QLabel(QStringLiteral("Ready."), Label1);
+    m_statusText = new QLabel(m_status, Label1);
     Label1->addWidget(m_statusText, 1);
     setStatusBar(Label1);
 
@@ -277,12 +289,17 @@ void TForm1::showFolder(Browser browser, const QString& folder)
     (source ? DriveComboBox1 : DriveComboBox2)->setDrive(folders->drive());
 }
 
-QString TForm1::statusText() const { return m_statusText->text(); }
-
 void TForm1::setStatusText(const QString& text)
 {
-    m_statusText->setText(text);
+    m_status = text;
+    m_painting.changed();
     emit statusTextChanged(text);
+}
+
+void TForm1::showStatusText()
+{
+    if (m_statusText->text() != m_status)
+        m_statusText->setText(m_status);
 }
 
 void TForm1::DriveComboBox1Change()
