@@ -28,6 +28,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QShortcutEvent>
 #include <QStatusBar>
 
 namespace glyphor {
@@ -430,6 +431,16 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
         auto* button = qobject_cast<QPushButton*>(watched);
         if (button && button->isEnabled())
             ButtonMouseUp(button);
+    }
+    if (event->type() == QEvent::Shortcut && !static_cast<QShortcutEvent*>(event)->isAmbiguous()) {
+        // Alt and a button's letter click it at once, as on the desktop the
+        // program comes from; the toolkit would show the button pressed for
+        // a tenth of a second first, and a scan would start that much later.
+        auto* button = qobject_cast<QPushButton*>(watched);
+        if (button && button->isEnabled()) {
+            button->click();
+            return true;
+        }
     }
     return QMainWindow::eventFilter(watched, event);
 }
