@@ -28,6 +28,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QShortcutEvent>
 #include <QStatusBar>
 
 namespace glyphor {
@@ -46,7 +47,19 @@ QFont FormFont()
 } // namespace
 
 TForm1::TForm1(QWidget* parent)
+    : TForm1(nullptr, parent)
+{
+}
+
+TForm1::TForm1(const IconSource& icons, QWidget* parent)
+    : TForm1(&icons, parent)
+{
+}
+
+TForm1::TForm1(const IconSource* icons, QWidget* parent)
     : QMainWindow(parent)
+    , m_platformIcons(icons ? nullptr : std::make_unique<PlatformIconSource>())
+    , m_icons(icons ? *icons : *m_platformIcons)
     , m_viewers([this] {
         return DestinationListing { FileListBox2->directory(), FileListBox2->fileModel()->items() };
     })
@@ -81,7 +94,7 @@ TForm1::TForm1(QWidget* parent)
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setSizeGripEnabled(false);
     Label1->setFixedHeight(kStatusBarHeight);
-    m_statusText = new QLabel(QStringLiteral("Ready."), Label1);
+    m_statusText = new QLabel(m_status, Label1);
     Label1->addWidget(m_statusText, 1);
     setStatusBar(Label1);
 
@@ -277,12 +290,17 @@ void TForm1::showFolder(Browser browser, const QString& folder)
     (source ? DriveComboBox1 : DriveComboBox2)->setDrive(folders->drive());
 }
 
-QString TForm1::statusText() const { return m_statusText->text(); }
-
 void TForm1::setStatusText(const QString& text)
 {
-    m_statusText->setText(text);
+    m_status = text;
+    m_painting.changed();
     emit statusTextChanged(text);
+}
+
+void TForm1::showStatusText()
+{
+    if (m_statusText->text() != m_status)
+        m_statusText->setText(m_status);
 }
 
 void TForm1::DriveComboBox1Change()
@@ -419,6 +437,16 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
         auto* button = qobject_cast<QPushButton*>(watched);
         if (button && button->isEnabled())
             ButtonMouseUp(button);
+    }
+    if (event->type() == QEvent::Shortcut && !static_cast<QShortcutEvent*>(event)->isAmbiguous()) {
+        // Alt and a button's letter click it at once, as on the desktop the
+        // program comes from; the toolkit would show the button pressed for
+        // a tenth of a second first, and a scan would start that much later.
+        auto* button = qobject_cast<QPushButton*>(watched);
+        if (button && button->isEnabled()) {
+            button->click();
+            return true;
+        }
     }
     return QMainWindow::eventFilter(watched, event);
 }

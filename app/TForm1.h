@@ -5,6 +5,7 @@
 // the window's stored layout names them, because the harvest engine, the
 // viewer and the tests work on them directly.
 
+#include "app/PacedPainting.h"
 #include "app/ViewerWindows.h"
 #include "harvest/CaptureIcon.h"
 #include "harvest/IconSource.h"
@@ -14,6 +15,7 @@
 #include <QPointer>
 
 #include <cstdint>
+#include <memory>
 
 class QAction;
 class QGroupBox;
@@ -43,11 +45,18 @@ class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
     explicit TForm1(QWidget* parent = nullptr);
+    // With the icons that the scans and Save Icon take from another source
+    // than the platform's (tests); icons outlives the window.
+    explicit TForm1(const IconSource& icons, QWidget* parent = nullptr);
     ~TForm1() override;
 
-    // The status bar's one panel.
-    QString statusText() const;
+    // The status bar's one panel: the text last set. While a run paints at
+    // its pace, the panel shows it from the next frame on.
+    QString statusText() const { return m_status; }
     void setStatusText(const QString& text);
+
+    // The pace at which the window paints while a harvest run keeps it busy.
+    PacedPainting& painting() { return m_painting; }
 
     // True once the window has been asked to close while a harvest run was
     // in progress: the run stops at its next check, and the window closes
@@ -156,15 +165,21 @@ private:
     void chainTabOrder();
     QPushButton* makeButton(QWidget* parent, const QString& caption, int helpContext, QRect geometry);
 
+    explicit TForm1(const IconSource* icons, QWidget* parent);
+    void showStatusText();
+
     QLabel* m_statusText = nullptr;
+    QString m_status = QStringLiteral("Ready.");
     QString m_helpFile;
     bool m_activated = false;
     bool m_centred = false;
-    PlatformIconSource m_icons;
+    std::unique_ptr<PlatformIconSource> m_platformIcons; // when no other source is given
+    const IconSource& m_icons;
     HarvestRun* m_run = nullptr; // the run in progress, nested clicks go to it
     bool m_closeRequested = false;
     QPointer<QMessageBox> m_stopQuestion;
     ViewerWindows m_viewers;
+    PacedPainting m_painting { *this, [this] { showStatusText(); } };
 };
 
 } // namespace glyphor

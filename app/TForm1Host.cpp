@@ -14,7 +14,18 @@
 
 namespace glyphor {
 
-TForm1Host::TForm1Host(TForm1& form) : m_form(&form) {}
+TForm1Host::TForm1Host(TForm1& form) : m_form(&form)
+{
+    readStopState();
+    form.painting().begin();
+}
+
+TForm1Host::~TForm1Host()
+{
+    // The last texts of the run are shown at once, not at a next frame.
+    if (m_form)
+        m_form->painting().end();
+}
 
 void TForm1Host::setStatus(const QString& text)
 {
@@ -44,8 +55,11 @@ void TForm1Host::pump()
     showComparison();
     // A close of the window during the pump is deferred by the window until
     // the run has returned; the guarded pointer covers a window destroyed by
-    // other means, which closing() then reports.
+    // other means, which closing() then reports. Every pending event is
+    // handled here, a stop click included; the window paints only when its
+    // next frame is due.
     QCoreApplication::processEvents();
+    readStopState();
 }
 
 StopAnswer TForm1Host::askSearchStop()
@@ -72,6 +86,7 @@ StopAnswer TForm1Host::ask(const QString& question)
     box->setEscapeButton(QMessageBox::Cancel);
     m_form->setStopQuestion(box);
     box->exec();
+    readStopState();
     if (!box)
         return StopAnswer::Cancel;
     const QMessageBox::StandardButton clicked = box->standardButton(box->clickedButton());
@@ -90,13 +105,19 @@ StopAnswer TForm1Host::ask(const QString& question)
 
 int TForm1Host::stopState() const
 {
-    return m_form ? m_form->Button1->property(kTagProperty).toInt() : StopNone;
+    return m_stopState;
 }
 
 void TForm1Host::setStopState(int state)
 {
+    m_stopState = state;
     if (m_form)
         m_form->Button1->setProperty(kTagProperty, state);
+}
+
+void TForm1Host::readStopState()
+{
+    m_stopState = m_form ? m_form->Button1->property(kTagProperty).toInt() : StopNone;
 }
 
 QString TForm1Host::caption(Control button) const

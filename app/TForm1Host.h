@@ -3,7 +3,9 @@
 // pump, the two stop questions, the stop state in the "Scan Tree" button's
 // Tag and the controls that a run disables. One is made for each run; it
 // holds the window through a guarded pointer, so that a window destroyed
-// during a pump reads as closing and is never touched again.
+// during a pump reads as closing and is never touched again. For as long as
+// it lives the window paints at its steady pace, however often the run sets a
+// text or pumps.
 
 #include "harvest/HarvestHost.h"
 
@@ -21,6 +23,9 @@ inline constexpr char kTagProperty[] = "Tag";
 class TForm1Host final : public HarvestHost {
 public:
     explicit TForm1Host(TForm1& form);
+    ~TForm1Host() override;
+    TForm1Host(const TForm1Host&) = delete;
+    TForm1Host& operator=(const TForm1Host&) = delete;
 
     void setStatus(const QString& text) override;
     void setComparing(const QString& collected, const QString& destination) override;
@@ -41,11 +46,17 @@ private:
     QWidget* control(Control c) const;
     StopAnswer ask(const QString& question);
     void showComparison();
+    void readStopState();
 
     QPointer<TForm1> m_form;
     bool m_comparing = false;
     QString m_collected;
     QString m_destination;
+    // The button's Tag as last read or written. The run asks for it before
+    // every entry of the walk and every comparison, far more often than a
+    // property can be looked up by name; only a handler of a pump or of a
+    // question's own loop can change it, so it is read again after those.
+    int m_stopState = StopNone;
 };
 
 } // namespace glyphor

@@ -67,6 +67,29 @@ void FileListModel::reread()
     readFolder(m_directory);
 }
 
+void FileListModel::showFolder(const QString& path, const QString& mask)
+{
+    const platform::ResolvedPath resolved = path.isEmpty() ? platform::ResolvedPath { m_directory, {} }
+                                                           : platform::resolvePath(path);
+    if (!resolved.rest.isEmpty()) {
+        // A file name or pattern left over takes the long way, which applies it.
+        setDirectory(path);
+        setMask(mask);
+        reread();
+        return;
+    }
+    if (resolved.folder != m_directory)
+        platform::tryChangeDirectory(m_directory);
+    const QString oldMask = m_mask;
+    m_mask = mask;
+    try {
+        readFolder(resolved.folder);
+    } catch (...) {
+        m_mask = oldMask;
+        throw;
+    }
+}
+
 QString FileListModel::fullPath(int index) const
 {
     if (index < 0 || index >= m_items.size())
@@ -178,12 +201,13 @@ void FileListModel::addFile(const QString& name)
     // After the names that compare equal, as a sorted list box inserts.
     const auto at = std::upper_bound(m_items.begin(), m_items.end(), name,
                                      [](const QString& a, const QString& b) { return compareNames(a, b) < 0; });
-    const auto index = at - m_items.begin();
+    const int index = int(at - m_items.begin());
+    emit itemsAboutToBeInserted(index, matches);
     for (int i = 0; i < matches; ++i)
         m_items.insert(index, name);
     m_itemIndex = -1;
     m_reportedIndex = -1;
-    emit itemsReplaced();
+    emit itemsInserted(index, matches);
     emit changed();
 }
 

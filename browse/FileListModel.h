@@ -30,12 +30,20 @@ public:
     // the folder. Raises EInOutError (items unchanged) when it cannot be entered.
     void reread();
 
+    // What setDirectory(path), setMask(mask) and reread() give in a row, with
+    // one read of the folder instead of up to three: a folder of thousands of
+    // names is listed and sorted once. Raises as setDirectory does, leaving
+    // folder, mask and items as they were.
+    void showFolder(const QString& path, const QString& mask);
+
     // A file that the caller has just created in the folder, put where a read
     // would list it (once per pattern of the mask that it matches; not at all
     // when it is hidden by its name) without listing and sorting the whole
-    // folder again. Clears the selection and fires changed() as a read does.
-    // The merge uses this after each copy, so that thousands of destination
-    // files are not listed and sorted once per copy.
+    // folder again. Clears the selection and fires changed() as a read does,
+    // but tells of the new rows by itemsAboutToBeInserted and itemsInserted
+    // rather than itemsReplaced. The merge uses this after each copy, so that
+    // thousands of destination files are not listed, sorted and shown anew
+    // once per copy.
     void addFile(const QString& name);
 
     int count() const { return int(m_items.size()); }
@@ -60,6 +68,9 @@ signals:
     void longReadEnded();
     // A read replaced the items (fired just before its changed()).
     void itemsReplaced();
+    // addFile is about to put count equal names at index, and has put them.
+    void itemsAboutToBeInserted(int index, int count);
+    void itemsInserted(int index, int count);
 
 private:
     // Enters folder and reads it; on success the folder becomes Directory and

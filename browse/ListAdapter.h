@@ -2,7 +2,9 @@
 
 // Shows the lines of one of the browse models to a QListView. The models keep
 // their own lists; the view asks through the two functions given here, and
-// reset() tells it to ask again after the model rebuilt its list.
+// reset() tells it to ask again after the model rebuilt its list, while
+// beginInsert() and endInsert() around an insertion tell it of the new rows
+// alone, so that it keeps its scroll position and lays out nothing else.
 
 #include <QAbstractListModel>
 
@@ -34,6 +36,9 @@ public:
         beginResetModel();
         endResetModel();
     }
+
+    void beginInsert(int row, int count) { beginInsertRows({}, row, row + count - 1); }
+    void endInsert() { endInsertRows(); }
 
 private:
     std::function<int()> m_count;

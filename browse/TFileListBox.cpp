@@ -79,6 +79,9 @@ TFileListBox::TFileListBox(QWidget* parent)
     setUniformItemSizes(true);
 
     connect(m_model, &FileListModel::itemsReplaced, this, &TFileListBox::showItems);
+    connect(m_model, &FileListModel::itemsAboutToBeInserted, this,
+        [this](int index, int count) { m_adapter->beginInsert(index, count); });
+    connect(m_model, &FileListModel::itemsInserted, this, [this] { m_adapter->endInsert(); });
     connect(m_model, &FileListModel::changed, this, [this] {
         showSelection();
         emit changed();

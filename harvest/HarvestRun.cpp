@@ -374,9 +374,7 @@ HarvestRun::Next HarvestRun::mergeAndCleanUp(Kind kind)
     FileListModel& source = m_models.sourceFiles;
     m_savedSource = source.directory();
     m_sourceSaved = true;
-    source.setDirectory(m_tempFolder);
-    source.setMask(kIconMask);
-    source.reread();
+    source.showFolder(m_tempFolder, kIconMask);
     pumpNow();
     if (m_abandoned)
         return Next::Abandon;

@@ -51,6 +51,7 @@ QSize GridSize(const QFontMetrics& metrics)
 TfrmView::TfrmView(DestinationSource destination, QWidget* parent)
     : QMainWindow(parent)
     , m_destination(std::move(destination))
+    , m_painting(*this, [this] { Items->publishImages(); })
 {
     setObjectName(QStringLiteral("frmView"));
     setWindowTitle(QStringLiteral("Icon View"));
@@ -298,11 +299,17 @@ QString TfrmView::itemPath(int item) const
 void TfrmView::appendImage(const IconImage& icon)
 {
     Items->appendImage(IconPixmap(icon));
+    m_painting.changed();
 }
 
 void TfrmView::setStopCaption(bool loading)
 {
     Close2->setText(loading ? kStop : kClose);
+    // The end of a load shows every picture at once.
+    if (loading)
+        m_painting.begin();
+    else
+        m_painting.end();
 }
 
 bool TfrmView::activate()
@@ -316,7 +323,6 @@ bool TfrmView::activate()
 bool TfrmView::pump()
 {
     QPointer<TfrmView> self(this);
-    Items->publishImages();
     emit pumping(Items->imageCount());
     if (self && !m_destroying)
         QCoreApplication::processEvents();

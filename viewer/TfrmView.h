@@ -9,6 +9,7 @@
 // names the file that the item stands for even after the main window has
 // moved to another folder; Refresh takes the main window's present folder.
 
+#include "app/PacedPainting.h"
 #include "viewer/IconLoad.h"
 
 #include <QMainWindow>
@@ -123,6 +124,9 @@ private:
     bool m_loadBegun = false;
     bool m_centred = false;
     bool m_destroying = false;
+    // While pictures load, they are shown at a steady pace rather than at
+    // every pump.
+    PacedPainting m_painting;
 };
 
 } // namespace glyphor

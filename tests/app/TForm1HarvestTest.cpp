@@ -4,6 +4,7 @@
 // same inputs.
 #include "AnswerBoxes.h"
 #include "ByteNames.h"
+#include "FormDriving.h"
 #include "app/BusyAnimation.h"
 #include "app/GlyphorApplication.h"
 #include "app/TForm1.h"
@@ -28,6 +29,8 @@
 #include <unistd.h>
 
 using namespace glyphor;
+using glyphor::test::Click;
+using glyphor::test::ShowWith;
 using Files = QMap<QString, QByteArray>;
 
 namespace {
@@ -61,13 +64,6 @@ Files CliResult(const QString& command, const QStringList& args)
     if (!cli.waitForFinished(120000) || cli.exitCode() != 0)
         qWarning() << "glyphor2-cli failed:" << cli.readAllStandardError();
     return Contents(out.path());
-}
-
-// A click through the window, so that an open modal box blocks it as it
-// would block the user.
-void Click(TForm1& form, QPushButton* button)
-{
-    QTest::mouseClick(form.windowHandle(), Qt::LeftButton, {}, button->mapTo(&form, button->rect().center()));
 }
 
 void ClickFile(TFileListBox* list, const QString& name)
@@ -492,13 +488,7 @@ private slots:
     }
 
 private:
-    void showWith(TForm1& form, const QString& source)
-    {
-        form.DirectoryListBox1->setDirectory(source);
-        form.DirectoryListBox2->setDirectory(m_destPath);
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-    }
+    void showWith(TForm1& form, const QString& source) { QVERIFY(ShowWith(form, source, m_destPath)); }
 
     QTemporaryDir m_dir;
     QTemporaryDir m_dest;

@@ -155,6 +155,21 @@ private slots:
         QCOMPARE(button->contextMenuPolicy(), Qt::CustomContextMenu);
     }
 
+    // Alt and a button's underlined letter click it while the key is down,
+    // not a tenth of a second later after showing it pressed.
+    void altAndAButtonsLetterClickItAtOnce()
+    {
+        TForm1 form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        int clicks = 0;
+        connect(form.Button5, &QPushButton::clicked, [&] { ++clicks; });
+        QTest::keyClick(form.windowHandle(), Qt::Key_V, Qt::AltModifier);
+        QCOMPARE(clicks, 1);
+        QTest::qWait(150);
+        QCOMPARE(clicks, 1);
+    }
+
     void menus()
     {
         TForm1 form;

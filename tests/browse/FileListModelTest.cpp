@@ -82,6 +82,100 @@ TEST_F(FileListModelTest, ReadsOnlyWhenFolderOrMaskChangesOrOnReread)
     EXPECT_EQ(reads, 2);
 }
 
+// The merge points the source list at the collected icons in one step: a
+// folder of thousands of names is listed and sorted once, not three times.
+TEST_F(FileListModelTest, ShowFolderReadsOnceWhatThreeCallsShow)
+{
+    const QString folder = root() + "/Temp";
+    makeFiles(folder, { "b.ico", "A.ICO", "c.exe" });
+    makeFiles(root(), { "x.exe" });
+    FileListModel longWay, oneStep;
+    for (FileListModel* m : { &longWay, &oneStep }) {
+        m->setMask("*.exe;*.dll");
+        m->setDirectory(root());
+        m->select(0);
+    }
+    int reads = 0, changes = 0;
+    QObject::connect(&oneStep, &FileListModel::itemsReplaced, [&] { ++reads; });
+    QObject::connect(&oneStep, &FileListModel::changed, [&] { ++changes; });
+
+    longWay.setDirectory(folder);
+    longWay.setMask("*.ico");
+    longWay.reread();
+    oneStep.showFolder(folder, "*.ico");
+
+    EXPECT_EQ(reads, 1);
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(oneStep.items(), (QStringList { "A.ICO", "b.ico" }));
+    EXPECT_EQ(oneStep.items(), longWay.items());
+    EXPECT_EQ(oneStep.directory(), folder);
+    EXPECT_EQ(oneStep.mask(), "*.ico");
+    EXPECT_EQ(oneStep.itemIndex(), -1);
+    EXPECT_EQ(platform::currentDirectory(), folder);
+
+    // A folder that cannot be entered changes nothing, the mask included.
+    EXPECT_THROW(oneStep.showFolder(root() + "/missing", "*.exe"), EInOutError);
+    EXPECT_EQ(oneStep.directory(), folder);
+    EXPECT_EQ(oneStep.mask(), "*.ico");
+    EXPECT_EQ(oneStep.items(), (QStringList { "A.ICO", "b.ico" }));
+    EXPECT_EQ(reads, 1);
+}
+
+struct AddCase {
+    const char* label;
+    QString mask;
+    QString added;
+    int index; // -1: not listed
+    int count;
+};
+
+// A file added after a copy is announced as rows put in, so that the list's
+// widget inserts them instead of building and painting the whole list again.
+TEST_F(FileListModelTest, AddedFileIsAnnouncedAsInsertedRowsNotAsARead)
+{
+    const AddCase cases[] = {
+        { "between two names", "*.ico", "Icon0001.ico", 1, 1 },
+        { "before every name, case ignored", "*.ico", "aaa.ICO", 0, 1 },
+        { "after names that compare equal", "*.ico", "ICON0002.ico", 2, 1 },
+        { "matched by two patterns, twice", "*.ico;icon*", "Icon0003.ico", 4, 2 },
+        { "hidden by its name", "*.ico", ".Icon0001.ico", -1, 0 },
+        { "not matched by the mask", "*.ico", "Icon0001.txt", -1, 0 },
+    };
+    makeFiles(root(), { "Icon0000.ico", "Icon0002.ico" });
+    for (const AddCase& c : cases) {
+        FileListModel model;
+        model.setMask(c.mask);
+        model.setDirectory(root());
+        model.select(0);
+        const QStringList before = model.items();
+        QStringList events;
+        QObject::connect(&model, &FileListModel::itemsReplaced, [&] { events << "read"; });
+        QObject::connect(&model, &FileListModel::itemsAboutToBeInserted, [&](int index, int count) {
+            events << QStringLiteral("before %1 %2 (%3 items)").arg(index).arg(count).arg(model.count());
+        });
+        QObject::connect(&model, &FileListModel::itemsInserted, [&](int index, int count) {
+            events << QStringLiteral("after %1 %2 (%3 items)").arg(index).arg(count).arg(model.count());
+        });
+        QObject::connect(&model, &FileListModel::changed, [&] { events << "changed"; });
+
+        model.addFile(c.added);
+
+        QStringList expected;
+        if (c.index >= 0) {
+            const int n = int(before.size());
+            expected << QStringLiteral("before %1 %2 (%3 items)").arg(c.index).arg(c.count).arg(n)
+                     << QStringLiteral("after %1 %2 (%3 items)").arg(c.index).arg(c.count).arg(n + c.count)
+                     << "changed";
+            for (int k = 0; k < c.count; ++k)
+                EXPECT_EQ(model.item(c.index + k), c.added) << c.label;
+            EXPECT_EQ(model.itemIndex(), -1) << c.label;
+        } else {
+            EXPECT_EQ(model.items(), before) << c.label;
+        }
+        EXPECT_EQ(events, expected) << c.label;
+    }
+}
+
 TEST_F(FileListModelTest, ClickThenChangeAndEveryReadEndsUnselected)
 {
     makeFiles(root(), { "a.exe", "b.exe" });

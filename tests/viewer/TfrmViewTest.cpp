@@ -13,6 +13,7 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListView>
 #include <QPointer>
@@ -152,6 +153,41 @@ private slots:
         view->Close2->trigger();
         QVERIFY(view->isHidden());
         QTRY_VERIFY(!view);
+    }
+
+    // A large folder loads far faster than pictures can be looked at: the
+    // pumps stay every 30 icons, but the list is told of new pictures (and
+    // so paints them) at a steady 30 to 50 times a second, and of the last
+    // ones when the load ends.
+    void aLongLoadShowsItsPicturesAtASteadyPace()
+    {
+        const QString folder = QDir(m_dir.path()).canonicalPath() + "/many";
+        QDir().mkpath(folder);
+        const QStringList names = IconNames(3000);
+        WriteNumberedIcons(folder, names);
+        TfrmView view([&] { return DestinationListing { folder, names }; });
+        QElapsedTimer clock;
+        int pumps = 0;
+        connect(&view, &TfrmView::pumping, [&] {
+            if (pumps++ == 0)
+                clock.start();
+        });
+        QList<int> shownUpTo;
+        connect(view.Items, &QAbstractItemModel::dataChanged,
+            [&](const QModelIndex&, const QModelIndex& last) { shownUpTo << last.row(); });
+        ShowAndLoad(view);
+        const double seconds = clock.nsecsElapsed() / 1e9;
+
+        QCOMPARE(pumps, 1 + 3000 / kIconsPerPump);
+        QVERIFY(!shownUpTo.isEmpty());
+        QCOMPARE(shownUpTo.last(), 2999);
+        QVERIFY2(shownUpTo.size() <= int(seconds * 50) + 2 && shownUpTo.size() >= int(seconds * 30) - 1,
+            qPrintable(QString("%1 showings in %2 s").arg(shownUpTo.size()).arg(seconds)));
+        // The pictures tell their files apart modulo 256.
+        const QList<int> numbers = PictureNumbers(view);
+        QCOMPARE(numbers.size(), 3000);
+        for (int k = 0; k < 3000; ++k)
+            QCOMPARE(numbers[k], k % 256);
     }
 
     void aCloseRequestDuringTheLoadOnlyEndsTheLoad()
