@@ -3,15 +3,11 @@
 #include "iconfile/IconFileFormat.h"
 #include "iconfile/IconNormalizer.h"
 #include "iconfile/ImageDecoder.h"
+#include "platform/InputFile.h"
 #include "util/ByteReader.h"
 #include "util/Error.h"
 
-#include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace glyphor {
 
@@ -188,46 +184,19 @@ IconFile ReadIconFile(const std::string& path)
     if (Lower(extension) != "ico")
         throw Error(FormatMessage("Unknown picture file extension (.%s)", extension));
 
-    // Non-blocking, so that a pipe or device given an icon's name cannot hang
-    // the caller; only regular files are read.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
+    // A pipe or device given an icon's name is refused without waiting.
+    platform::InputFile input = platform::InputFile::open(path);
+    if (!input.ok())
         throw Error(FormatMessage("Cannot open file %s", path));
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        throw Error(FormatMessage("Cannot open file %s", path));
-    }
 
     // Read to the end rather than trusting the size stat reports, but never
     // more than the cap.
     IconFile file;
     std::vector<std::uint8_t>& bytes = file.m_bytes;
-    bool failed = false;
-    bytes.resize(64 * 1024);
-    std::size_t have = 0;
-    for (;;) {
-        if (have == bytes.size()) {
-            if (bytes.size() > kMaxIconFileBytes)
-                break;
-            bytes.resize(std::min<std::uint64_t>(bytes.size() * 2, kMaxIconFileBytes + 1));
-        }
-        const ssize_t n = ::read(fd, bytes.data() + have, bytes.size() - have);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            failed = true;
-        if (n <= 0)
-            break;
-        have += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-    if (failed)
+    if (input.readToEnd(bytes, kMaxIconFileBytes) != 0)
         throw Error("Stream read error");
-    if (have > kMaxIconFileBytes)
+    if (bytes.size() > kMaxIconFileBytes)
         throw Error(FormatMessage("Icon file %s is too large", path));
-    bytes.resize(have);
-    bytes.shrink_to_fit();
 
     auto type = CheckIconHeader(bytes);
     if (!type)

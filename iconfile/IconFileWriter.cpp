@@ -117,11 +117,7 @@ std::string WriteNewIconFile(const IconImage& icon, const std::function<std::opt
         throw Error("Icon image is not valid");
     // The temporary file lives in the folder of the first name, which is the
     // folder of every later one.
-    const auto slash = first->rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string(".") : first->substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? *first : first->substr(slash + 1);
-
-    platform::NewFile file(folder, name);
+    platform::NewFile file(*first);
     if (!file.ok())
         CannotCreate(*first, file.error());
     if (!file.write(bytes.data(), bytes.size()) || !file.finish())
