@@ -2,7 +2,8 @@
 // Files that the command-line tool writes for other programs (a PNG for a
 // file manager, say) appear whole or not at all: the bytes go to a temporary
 // name beside the target, which is renamed onto it only once everything is
-// written. A failure leaves neither a half-written file nor a changed target.
+// written. A failure leaves neither a half-written file nor a changed target,
+// and a file that is replaced passes its permissions on.
 
 #include <cstdint>
 #include <span>

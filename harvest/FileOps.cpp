@@ -1,12 +1,11 @@
 #include "harvest/FileOps.h"
 
+#include "platform/InputFile.h"
 #include "platform/NativePath.h"
 #include "platform/NewFile.h"
 #include "util/Error.h"
 
 #include <cerrno>
-#include <cstdlib>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,32 +19,12 @@ std::string Native(const QString& path)
     return platform::toNativePath(path);
 }
 
-// Closes a descriptor when the scope ends.
-struct Fd {
-    int fd = -1;
-    ~Fd()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-};
-
-// Opens path for reading only when it is a regular file. Without O_NONBLOCK
-// the open of a fifo (any name ending in .ico can be one) would wait for a
-// writer and hold the run for ever; a device or socket gives no icon either.
-// Returns -1 with errno set: EINVAL when the path is not a regular file.
-int OpenRegularFile(const QString& path)
+// Opens path for reading only when it is a regular file: a fifo (any name
+// ending in .ico can be one) would otherwise hold the run for ever, and a
+// device or socket gives no icon either.
+platform::InputFile OpenRegularFile(const QString& path)
 {
-    const int fd = ::open(Native(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
-        return -1;
-    struct stat st {};
-    const int error = ::fstat(fd, &st) != 0 ? errno : (S_ISREG(st.st_mode) ? 0 : EINVAL);
-    if (error == 0)
-        return fd;
-    ::close(fd);
-    errno = error;
-    return -1;
+    return platform::InputFile::open(Native(path));
 }
 
 } // namespace
@@ -72,10 +51,9 @@ bool FileOps::removeDirectory(const QString& path)
 std::optional<QString> FileOps::copyToNewName(const QString& from, const QString& scratchFolder,
                                               const std::function<QString()>& nextName)
 {
-    Fd in;
     // Anything but a regular file fails the copy, so that the clean-up keeps it.
-    in.fd = OpenRegularFile(from);
-    if (in.fd < 0)
+    platform::InputFile in = OpenRegularFile(from);
+    if (!in.ok())
         return std::nullopt;
     const QString name = from.mid(from.lastIndexOf(QLatin1Char('/')) + 1);
     platform::NewFile out(platform::toNativePath(scratchFolder), platform::toNativePath(name));
@@ -83,15 +61,11 @@ std::optional<QString> FileOps::copyToNewName(const QString& from, const QString
         return std::nullopt;
     std::uint8_t buffer[64 * 1024];
     for (;;) {
-        const ssize_t n = ::read(in.fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
+        const platform::InputFile::Read got = in.read(buffer);
+        if (got.error != 0 || !out.write(buffer, got.count))
             return std::nullopt;
-        if (n == 0)
+        if (got.count < sizeof buffer)
             break;
-        if (!out.write(buffer, std::size_t(n)))
-            return std::nullopt;
     }
     if (!out.finish())
         return std::nullopt;
@@ -112,27 +86,20 @@ bool FileOps::deleteFile(const QString& path)
 
 std::optional<Signature> FileOps::readSignature(const QString& path)
 {
-    Fd file;
-    file.fd = OpenRegularFile(path);
-    if (file.fd < 0) {
+    platform::InputFile file = OpenRegularFile(path);
+    if (!file.ok()) {
         // A fifo, device or socket cannot hold an icon: like a short file it
         // equals nothing, and its own copy fails later, so it is never deleted.
-        if (errno == EINVAL)
+        if (file.notRegular())
             return std::nullopt;
-        platform::throwFileIoError(errno);
+        platform::throwFileIoError(file.error());
     }
     Signature signature{};
-    std::size_t have = 0;
-    while (have < signature.size()) {
-        const ssize_t n = ::read(file.fd, signature.data() + have, signature.size() - have);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            platform::throwFileIoError(errno);
-        if (n == 0)
-            return std::nullopt;
-        have += std::size_t(n);
-    }
+    const platform::InputFile::Read got = file.read(signature);
+    if (got.error != 0)
+        platform::throwFileIoError(got.error);
+    if (got.count < signature.size())
+        return std::nullopt;
     return signature;
 }
 

@@ -1,23 +1,17 @@
 #include "iconfile/IconFileReader.h"
 
+#include "iconfile/IconFileFormat.h"
 #include "iconfile/IconNormalizer.h"
 #include "iconfile/ImageDecoder.h"
+#include "platform/InputFile.h"
 #include "util/ByteReader.h"
 #include "util/Error.h"
 
-#include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace glyphor {
 
 namespace {
-
-constexpr std::uint64_t kHeaderBytes = 6;
-constexpr std::uint64_t kEntryBytes = 16;
 
 // No icon file of any kind comes near this; a bigger file is not read into
 // memory at all.
@@ -30,27 +24,42 @@ Failure Invalid(const std::string& why)
     return Failure{std::string(kNotValid) + ": " + why};
 }
 
-struct DirectoryEntry {
-    std::uint16_t colourKey = 0;
-    std::uint32_t bytesInImage = 0;
-    std::uint32_t imageOffset = 0;
-};
-
-// The directory entry at index, which the caller has checked to lie inside.
-DirectoryEntry Entry(const ByteReader& in, int index)
+// The directory entries of an icon file, checked to lie inside it.
+Result<std::vector<IconDirEntry>> ReadDirectory(const ByteReader& in)
 {
-    const std::uint64_t at = kHeaderBytes + kEntryBytes * static_cast<std::uint64_t>(index);
-    return {*in.u16(at + 2), *in.u32(at + 8), *in.u32(at + 12)};
+    const auto header = in.record<IconDirHeader>(0);
+    if (!header)
+        return Failure { "Stream read error" };
+    if (header->count == 0)
+        return Invalid("the file holds no image");
+    auto entries = in.records<IconDirEntry>(sizeof(IconDirHeader), header->count);
+    if (!entries)
+        return Invalid("the image directory runs past the end of the file");
+    return std::move(*entries);
 }
 
-Result<int> ImageCount(const ByteReader& in)
+// An exact match ends the search. Otherwise the first entry whose key is at
+// most the display's becomes the candidate, and every later entry with a key
+// above that first candidate's key replaces it; the key compared against is
+// never updated. With no candidate at all, the first entry.
+int ChooseEntry(const std::vector<IconDirEntry>& entries, int displayKey)
 {
-    const int count = *in.u16(4);
-    if (count == 0)
-        return Invalid("the file holds no image");
-    if (!in.contains(kHeaderBytes, kEntryBytes * static_cast<std::uint64_t>(count)))
-        return Invalid("the image directory runs past the end of the file");
-    return count;
+    int candidate = -1;
+    int candidateKey = 0;
+    for (int i = 0; i < static_cast<int>(entries.size()); ++i) {
+        const int key = entries[static_cast<std::size_t>(i)].colourKey();
+        if (key == displayKey)
+            return i;
+        if (candidate < 0) {
+            if (key <= displayKey) {
+                candidate = i;
+                candidateKey = key;
+            }
+        } else if (key > candidateKey) {
+            candidate = i;
+        }
+    }
+    return candidate < 0 ? 0 : candidate;
 }
 
 std::string Lower(std::string s)
@@ -81,44 +90,20 @@ int DisplayKey(int bitsPerPixel)
 
 Result<std::uint16_t> CheckIconHeader(std::span<const std::uint8_t> bytes)
 {
-    const ByteReader in(bytes);
-    if (!in.contains(0, kHeaderBytes))
+    const auto header = ByteReader(bytes).record<IconDirHeader>(0);
+    if (!header)
         return Failure{"Stream read error"};
-    const std::uint16_t type = *in.u16(2);
-    if (type >= 2)
+    if (header->type >= 2)
         return Failure{kNotValid};
-    return type;
+    return std::uint16_t { header->type };
 }
 
 Result<int> ChooseIconImage(std::span<const std::uint8_t> bytes, int displayKey)
 {
-    const ByteReader in(bytes);
-    if (!in.contains(0, kHeaderBytes))
-        return Failure{"Stream read error"};
-    auto count = ImageCount(in);
-    if (!count)
-        return Failure{count.message()};
-
-    // An exact match ends the search. Otherwise the first entry whose key is
-    // at most the display's becomes the candidate, and every later entry with
-    // a key above that first candidate's key replaces it; the key compared
-    // against is never updated. With no candidate at all, the first entry.
-    int candidate = -1;
-    int candidateKey = 0;
-    for (int i = 0; i < *count; ++i) {
-        const int key = Entry(in, i).colourKey;
-        if (key == displayKey)
-            return i;
-        if (candidate < 0) {
-            if (key <= displayKey) {
-                candidate = i;
-                candidateKey = key;
-            }
-        } else if (key > candidateKey) {
-            candidate = i;
-        }
-    }
-    return candidate < 0 ? 0 : candidate;
+    auto entries = ReadDirectory(ByteReader(bytes));
+    if (!entries)
+        return Failure { entries.message() };
+    return ChooseEntry(*entries, displayKey);
 }
 
 Result<IconImage> DecodeIconFile(std::span<const std::uint8_t> bytes, int displayKey, int size)
@@ -129,12 +114,13 @@ Result<IconImage> DecodeIconFile(std::span<const std::uint8_t> bytes, int displa
     if (*type == 0)
         return ApplicationIcon(size);
 
-    auto chosen = ChooseIconImage(bytes, displayKey);
-    if (!chosen)
-        return Failure{chosen.message()};
     const ByteReader in(bytes);
-    const DirectoryEntry entry = Entry(in, *chosen);
-    auto image = in.slice(entry.imageOffset, entry.bytesInImage);
+    auto entries = ReadDirectory(in);
+    if (!entries)
+        return Failure { entries.message() };
+    const IconDirEntry& entry
+        = (*entries)[static_cast<std::size_t>(ChooseEntry(*entries, displayKey))];
+    auto image = in.slice(entry.imageOffset, entry.bytesInRes);
     if (!image)
         return Invalid("the image lies outside the file");
 
@@ -198,46 +184,19 @@ IconFile ReadIconFile(const std::string& path)
     if (Lower(extension) != "ico")
         throw Error(FormatMessage("Unknown picture file extension (.%s)", extension));
 
-    // Non-blocking, so that a pipe or device given an icon's name cannot hang
-    // the caller; only regular files are read.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
+    // A pipe or device given an icon's name is refused without waiting.
+    platform::InputFile input = platform::InputFile::open(path);
+    if (!input.ok())
         throw Error(FormatMessage("Cannot open file %s", path));
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        throw Error(FormatMessage("Cannot open file %s", path));
-    }
 
     // Read to the end rather than trusting the size stat reports, but never
     // more than the cap.
     IconFile file;
     std::vector<std::uint8_t>& bytes = file.m_bytes;
-    bool failed = false;
-    bytes.resize(64 * 1024);
-    std::size_t have = 0;
-    for (;;) {
-        if (have == bytes.size()) {
-            if (bytes.size() > kMaxIconFileBytes)
-                break;
-            bytes.resize(std::min<std::uint64_t>(bytes.size() * 2, kMaxIconFileBytes + 1));
-        }
-        const ssize_t n = ::read(fd, bytes.data() + have, bytes.size() - have);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            failed = true;
-        if (n <= 0)
-            break;
-        have += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-    if (failed)
+    if (input.readToEnd(bytes, kMaxIconFileBytes) != 0)
         throw Error("Stream read error");
-    if (have > kMaxIconFileBytes)
+    if (bytes.size() > kMaxIconFileBytes)
         throw Error(FormatMessage("Icon file %s is too large", path));
-    bytes.resize(have);
-    bytes.shrink_to_fit();
 
     auto type = CheckIconHeader(bytes);
     if (!type)

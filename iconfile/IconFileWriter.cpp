@@ -1,5 +1,6 @@
 #include "iconfile/IconFileWriter.h"
 
+#include "iconfile/IconFileFormat.h"
 #include "iconfile/Palette16.h"
 #include "platform/NewFile.h"
 #include "util/Error.h"
@@ -8,27 +9,6 @@
 #include <utility>
 
 namespace glyphor {
-
-namespace {
-
-constexpr std::uint32_t kHeaderBytes = 6;
-constexpr std::uint32_t kEntryBytes = 16;
-constexpr std::uint32_t kInfoHeaderBytes = 40;
-constexpr std::uint32_t kTableBytes = 16 * 4;
-
-void Put16(std::vector<std::uint8_t>& out, std::uint16_t v)
-{
-    out.push_back(static_cast<std::uint8_t>(v));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-
-void Put32(std::vector<std::uint8_t>& out, std::uint32_t v)
-{
-    Put16(out, static_cast<std::uint16_t>(v));
-    Put16(out, static_cast<std::uint16_t>(v >> 16));
-}
-
-} // namespace
 
 std::vector<std::uint8_t> EncodeIconFile(const IconImage& icon)
 {
@@ -40,45 +20,49 @@ std::vector<std::uint8_t> EncodeIconFile(const IconImage& icon)
     const std::uint32_t maskRow = (w + 31) / 32 * 4;
     const std::uint32_t colourBytes = colourRow * h;
     const std::uint32_t maskBytes = maskRow * h;
-    const std::uint32_t imageBytes = kInfoHeaderBytes + kTableBytes + colourBytes + maskBytes;
+    constexpr std::uint32_t kImageOffset = sizeof(IconDirHeader) + sizeof(IconDirEntry);
+    constexpr std::uint32_t kTableBytes = kPalette16.size() * sizeof(RgbQuad);
+    const std::uint32_t imageBytes
+        = sizeof(BitmapInfoHeader) + kTableBytes + colourBytes + maskBytes;
 
     std::vector<std::uint8_t> out;
-    out.reserve(kHeaderBytes + kEntryBytes + imageBytes);
+    out.reserve(kImageOffset + imageBytes);
 
-    // Header: reserved, type 1 (icon), one image.
-    Put16(out, 0);
-    Put16(out, 1);
-    Put16(out, 1);
+    IconDirHeader header {};
+    header.type = 1; // icon
+    header.count = 1;
+    AppendRecord(out, header);
 
-    // The directory entry. The colour key is planes x bits per pixel (1 x 4)
-    // in one 16-bit field, and planes and bit count stay 0: this is how every
-    // file the program has ever written looks, and the duplicate merge
-    // compares these bytes.
-    out.push_back(static_cast<std::uint8_t>(w));
-    out.push_back(static_cast<std::uint8_t>(h));
-    Put16(out, 4);
-    Put16(out, 0);
-    Put16(out, 0);
-    Put32(out, imageBytes);
-    Put32(out, kHeaderBytes + kEntryBytes);
+    // The colour key is planes x bits per pixel (1 x 4) in the 16 bits of
+    // colour count and reserved byte, and planes and bit count stay 0: this
+    // is how every file the program has ever written looks, and the
+    // duplicate merge compares these bytes.
+    IconDirEntry entry {};
+    entry.width = static_cast<std::uint8_t>(w);
+    entry.height = static_cast<std::uint8_t>(h);
+    entry.colourCount = 4;
+    entry.bytesInRes = imageBytes;
+    entry.imageOffset = kImageOffset;
+    AppendRecord(out, entry);
 
-    // BITMAPINFOHEADER with the height doubled for colour and mask rows, and
-    // biSizeImage counting the colour bits alone.
-    Put32(out, kInfoHeaderBytes);
-    Put32(out, w);
-    Put32(out, 2 * h);
-    Put16(out, 1);
-    Put16(out, 4);
-    Put32(out, 0);
-    Put32(out, colourBytes);
-    for (int i = 0; i < 4; ++i)
-        Put32(out, 0);
+    // The height doubled for colour and mask rows, and the image size
+    // counting the colour bits alone.
+    BitmapInfoHeader info {};
+    info.size = sizeof(BitmapInfoHeader);
+    info.width = static_cast<std::int32_t>(w);
+    info.height = static_cast<std::int32_t>(2 * h);
+    info.planes = 1;
+    info.bitCount = 4;
+    info.compression = kBitmapPlain;
+    info.sizeImage = colourBytes;
+    AppendRecord(out, info);
 
     for (std::uint32_t rgb : kPalette16) {
-        out.push_back(static_cast<std::uint8_t>(rgb));
-        out.push_back(static_cast<std::uint8_t>(rgb >> 8));
-        out.push_back(static_cast<std::uint8_t>(rgb >> 16));
-        out.push_back(0);
+        RgbQuad quad {};
+        quad.blue = static_cast<std::uint8_t>(rgb);
+        quad.green = static_cast<std::uint8_t>(rgb >> 8);
+        quad.red = static_cast<std::uint8_t>(rgb >> 16);
+        AppendRecord(out, quad);
     }
 
     // Colour bits, bottom row first, the left pixel of each pair in the high
@@ -133,11 +117,7 @@ std::string WriteNewIconFile(const IconImage& icon, const std::function<std::opt
         throw Error("Icon image is not valid");
     // The temporary file lives in the folder of the first name, which is the
     // folder of every later one.
-    const auto slash = first->rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string(".") : first->substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? *first : first->substr(slash + 1);
-
-    platform::NewFile file(folder, name);
+    platform::NewFile file(*first);
     if (!file.ok())
         CannotCreate(*first, file.error());
     if (!file.write(bytes.data(), bytes.size()) || !file.finish())

@@ -1,5 +1,6 @@
 #include "iconfile/ImageDecoder.h"
 
+#include "iconfile/IconFileFormat.h"
 #include "util/ByteReader.h"
 
 #include <png.h>
@@ -17,20 +18,10 @@ namespace glyphor {
 
 namespace {
 
-constexpr std::uint32_t kInfoHeaderSize = 40;
-constexpr std::uint32_t kBitFields = 3; // biCompression BI_BITFIELDS
-constexpr std::uint32_t kMaskBytes = 12; // the three colour masks of bit fields
-
-// The few fields of a BITMAPINFOHEADER that decoding needs, at their offsets
-// inside the header.
-struct DibHeader {
-    std::uint32_t size = 0;       // biSize, offset 0
-    std::int32_t width = 0;       // biWidth, offset 4
-    std::int32_t height = 0;      // biHeight, offset 8 (colour and mask rows together)
-    std::uint16_t bitCount = 0;   // biBitCount, offset 14
-    std::uint32_t compression = 0; // biCompression, offset 16
-    std::uint32_t clrUsed = 0;    // biClrUsed, offset 32
-};
+constexpr std::uint32_t kInfoHeaderSize = sizeof(BitmapInfoHeader);
+constexpr std::uint32_t kMaskBytes = sizeof(BitFieldMasks);
+// The largest colour table any icon uses: 256 entries for 8 bits per pixel.
+constexpr std::size_t kMaxTableEntries = 256;
 
 Failure Invalid(const std::string& why)
 {
@@ -59,21 +50,21 @@ struct TableLayout {
     std::uint64_t masksAt = kInfoHeaderSize; // where bit fields keep their masks
 };
 
-Result<TableLayout> ColourTableLayout(const DibHeader& h, DibLayout layout)
+Result<TableLayout> ColourTableLayout(const BitmapInfoHeader& h, DibLayout layout)
 {
     const std::uint64_t full = h.bitCount <= 8 ? (std::uint64_t{1} << h.bitCount) : 0;
     // Bit fields: three colour masks after a 40-byte header, before any table.
     // A longer header (the later versions of the bitmap header) holds them
     // itself, at the same place.
-    const bool bitFields = h.compression == kBitFields;
+    const bool bitFields = h.compression == kBitmapBitFields;
     if (layout == DibLayout::IconFile)
         return TableLayout{kInfoHeaderSize + (bitFields ? kMaskBytes : 0), full, kInfoHeaderSize};
     if (h.size < kInfoHeaderSize)
         return Invalid("header too small");
     // A biClrUsed beyond 256 cannot describe a table any icon uses; it is damage.
-    if (h.clrUsed > 256)
+    if (h.clrUsed > kMaxTableEntries)
         return Invalid("colour table too large");
-    const std::uint64_t entries = h.clrUsed != 0 ? h.clrUsed : full;
+    const std::uint64_t entries = h.clrUsed != 0 ? std::uint64_t { h.clrUsed } : full;
     if (bitFields && h.size < kInfoHeaderSize + kMaskBytes)
         return TableLayout{h.size + kMaskBytes, entries, h.size};
     return TableLayout{h.size, entries, kInfoHeaderSize};
@@ -113,15 +104,17 @@ std::optional<Channel> ChannelOf(std::uint32_t mask)
 
 // The red, green and blue channels of a 16-bit image: 5-5-5 unless bit fields
 // give masks (5-6-5 is the common form).
-Result<std::array<Channel, 3>> SixteenBitChannels(const ByteReader& in, const DibHeader& h, const TableLayout& table)
+Result<std::array<Channel, 3>> SixteenBitChannels(
+    const ByteReader& in, const BitmapInfoHeader& h, const TableLayout& table)
 {
     std::uint32_t masks[3] = {0x7C00, 0x03E0, 0x001F};
-    if (h.compression == kBitFields) {
-        const std::uint64_t at = table.masksAt;
-        if (!in.contains(at, kMaskBytes))
+    if (h.compression == kBitmapBitFields) {
+        const auto stored = in.record<BitFieldMasks>(table.masksAt);
+        if (!stored)
             return Invalid("colour masks outside the image");
-        for (int i = 0; i < 3; ++i)
-            masks[i] = *in.u32(at + 4 * std::uint64_t(i));
+        masks[0] = stored->red;
+        masks[1] = stored->green;
+        masks[2] = stored->blue;
     }
     std::array<Channel, 3> channels;
     for (int i = 0; i < 3; ++i) {
@@ -133,43 +126,28 @@ Result<std::array<Channel, 3>> SixteenBitChannels(const ByteReader& in, const Di
     return channels;
 }
 
-Result<DibHeader> ReadHeader(const ByteReader& in)
-{
-    if (!in.contains(0, kInfoHeaderSize))
-        return Invalid("image shorter than its header");
-    DibHeader h;
-    h.size = *in.u32(0);
-    h.width = *in.i32(4);
-    h.height = *in.i32(8);
-    h.bitCount = *in.u16(14);
-    h.compression = *in.u32(16);
-    h.clrUsed = *in.u32(32);
-    return h;
-}
-
 } // namespace
 
 bool IsPng(std::span<const std::uint8_t> bytes)
 {
-    static constexpr std::array<std::uint8_t, 8> kSignature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    return bytes.size() >= kSignature.size() &&
-           std::equal(kSignature.begin(), kSignature.end(), bytes.begin());
+    return bytes.size() >= sizeof(kPngSignature)
+        && std::equal(std::begin(kPngSignature), std::end(kPngSignature), bytes.begin());
 }
 
 Result<IconImage> DecodeDib(std::span<const std::uint8_t> image, DibLayout layout)
 {
     const ByteReader in(image);
-    auto header = ReadHeader(in);
+    const auto header = in.record<BitmapInfoHeader>(0);
     if (!header)
-        return Failure{header.message()};
-    const DibHeader& h = *header;
+        return Invalid("image shorter than its header");
+    const BitmapInfoHeader& h = *header;
 
     const int bpp = h.bitCount;
     if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)
         return Invalid("unsupported depth of " + std::to_string(bpp) + " bits per pixel");
     // Bit fields are taken only where icons of other programs use them: to
     // say that a 16-bit image is 5-6-5.
-    if (h.compression != 0 && !(h.compression == kBitFields && bpp == 16))
+    if (h.compression != kBitmapPlain && !(h.compression == kBitmapBitFields && bpp == 16))
         return Invalid("compressed bitmap");
     // biHeight counts the colour rows and the mask rows; a top-down (negative)
     // height is not a form icons take.
@@ -181,10 +159,16 @@ Result<IconImage> DecodeDib(std::span<const std::uint8_t> image, DibLayout layou
     auto table = ColourTableLayout(h, layout);
     if (!table)
         return Failure{table.message()};
-    const std::uint64_t tableBytes = table->entries * 4;
-    if (!in.contains(table->offset, tableBytes))
+    const auto colourTable = in.records<RgbQuad>(table->offset, table->entries);
+    if (!colourTable)
         return Invalid("colour table outside the image");
-    const auto colourTable = *in.slice(table->offset, tableBytes);
+    // Index entries past the stored table give black, as the system draws them.
+    std::array<std::uint32_t, kMaxTableEntries> palette;
+    palette.fill(Opaque(0, 0, 0));
+    for (std::size_t i = 0; i < colourTable->size() && i < palette.size(); ++i) {
+        const RgbQuad& q = (*colourTable)[i];
+        palette[i] = Opaque(q.red, q.green, q.blue);
+    }
     std::array<Channel, 3> channels{};
     if (bpp == 16) {
         auto found = SixteenBitChannels(in, h, *table);
@@ -195,14 +179,15 @@ Result<IconImage> DecodeDib(std::span<const std::uint8_t> image, DibLayout layou
 
     const std::uint64_t colourRow = RowBytes(width, bpp);
     const std::uint64_t maskRow = RowBytes(width, 1);
-    const std::uint64_t bitsAt = table->offset + tableBytes;
+    const std::uint64_t bitsAt = table->offset + table->entries * sizeof(RgbQuad);
     const std::uint64_t maskAt = bitsAt + colourRow * height;
-    if (!in.contains(bitsAt, colourRow * height))
+    const auto colourBits = in.slice(bitsAt, colourRow * height);
+    if (!colourBits)
         return Invalid("colour bits outside the image");
     // A 32-bit image can do without its AND mask: its alpha decides. Everywhere
     // else a missing mask is a truncated image.
-    const bool haveMask = in.contains(maskAt, maskRow * height);
-    if (!haveMask && bpp != 32)
+    const auto maskBits = in.slice(maskAt, maskRow * height);
+    if (!maskBits && bpp != 32)
         return Invalid("mask bits outside the image");
 
     IconImage out;
@@ -211,30 +196,22 @@ Result<IconImage> DecodeDib(std::span<const std::uint8_t> image, DibLayout layou
     out.pixels.assign(static_cast<std::size_t>(width) * height, 0);
     out.mask.assign(out.pixels.size(), 0);
 
-    // Index entries past the stored table give black, as the system draws them.
-    auto paletteColour = [&](unsigned index) -> std::uint32_t {
-        if (index >= table->entries)
-            return Opaque(0, 0, 0);
-        const std::uint8_t* e = colourTable.data() + std::size_t{index} * 4;
-        return Opaque(e[2], e[1], e[0]);
-    };
-
     bool anyAlpha = false;
     for (int row = 0; row < height; ++row) {
         // Rows are stored bottom-up.
         const int y = height - 1 - row;
-        const std::uint8_t* src = image.data() + bitsAt + colourRow * row;
+        const std::uint8_t* src = colourBits->data() + colourRow * row;
         std::uint32_t* dst = out.pixels.data() + static_cast<std::size_t>(y) * width;
         for (int x = 0; x < width; ++x) {
             switch (bpp) {
             case 1:
-                dst[x] = paletteColour((src[x >> 3] >> (7 - (x & 7))) & 1);
+                dst[x] = palette[(src[x >> 3] >> (7 - (x & 7))) & 1];
                 break;
             case 4:
-                dst[x] = paletteColour((x & 1) ? (src[x >> 1] & 0x0F) : (src[x >> 1] >> 4));
+                dst[x] = palette[(x & 1) ? (src[x >> 1] & 0x0F) : (src[x >> 1] >> 4)];
                 break;
             case 8:
-                dst[x] = paletteColour(src[x]);
+                dst[x] = palette[src[x]];
                 break;
             case 16: {
                 const std::uint32_t p = src[2 * x] | (std::uint32_t{src[2 * x + 1]} << 8);
@@ -255,8 +232,8 @@ Result<IconImage> DecodeDib(std::span<const std::uint8_t> image, DibLayout layou
             }
             }
         }
-        if (haveMask) {
-            const std::uint8_t* m = image.data() + maskAt + maskRow * row;
+        if (maskBits) {
+            const std::uint8_t* m = maskBits->data() + maskRow * row;
             std::uint8_t* mdst = out.mask.data() + static_cast<std::size_t>(y) * width;
             for (int x = 0; x < width; ++x)
                 mdst[x] = (m[x >> 3] >> (7 - (x & 7))) & 1;

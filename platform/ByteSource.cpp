@@ -18,31 +18,6 @@ bool SourceReader::fill(std::uint64_t offset, std::span<std::uint8_t> out) const
     return m_source && contains(offset, out.size()) && m_source->read(m_base + offset, out);
 }
 
-std::optional<std::uint8_t> SourceReader::u8(std::uint64_t offset) const
-{
-    std::uint8_t b[1];
-    if (!fill(offset, b))
-        return std::nullopt;
-    return b[0];
-}
-
-std::optional<std::uint16_t> SourceReader::u16(std::uint64_t offset) const
-{
-    std::uint8_t b[2];
-    if (!fill(offset, b))
-        return std::nullopt;
-    return static_cast<std::uint16_t>(b[0] | (b[1] << 8));
-}
-
-std::optional<std::uint32_t> SourceReader::u32(std::uint64_t offset) const
-{
-    std::uint8_t b[4];
-    if (!fill(offset, b))
-        return std::nullopt;
-    return static_cast<std::uint32_t>(b[0]) | (static_cast<std::uint32_t>(b[1]) << 8)
-        | (static_cast<std::uint32_t>(b[2]) << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
-}
-
 std::optional<std::vector<std::uint8_t>> SourceReader::bytes(
     std::uint64_t offset, std::uint64_t length) const
 {

@@ -5,6 +5,8 @@
 // disk is read in pieces and a file that shrinks meanwhile gives a failed read,
 // never a read of memory that is gone.
 
+#include "util/DiskRecord.h"
+
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -47,7 +49,10 @@ private:
 
 // Checked little-endian reads from a window of a source: every access goes
 // through one overflow-safe range check against the window, so an offset or
-// size taken from the file never leads outside it.
+// size taken from the file never leads outside it. A record comes out whole
+// or not at all: a range inside the window can still fail to be read (the
+// file became shorter meanwhile), so a check of the range alone never
+// promises the read that follows.
 class SourceReader {
 public:
     SourceReader() = default;
@@ -67,9 +72,36 @@ public:
         return offset <= m_size && length <= m_size - offset;
     }
 
-    std::optional<std::uint8_t> u8(std::uint64_t offset) const;
-    std::optional<std::uint16_t> u16(std::uint64_t offset) const;
-    std::optional<std::uint32_t> u32(std::uint64_t offset) const;
+    std::optional<std::uint16_t> u16(std::uint64_t offset) const
+    {
+        const auto v = record<LeU16>(offset);
+        return v ? std::optional<std::uint16_t>(*v) : std::nullopt;
+    }
+
+    // The record stored at offset; nothing when it is not inside the window
+    // or cannot be read.
+    template <DiskRecord R> std::optional<R> record(std::uint64_t offset) const
+    {
+        R out;
+        if (!fill(offset, { reinterpret_cast<std::uint8_t*>(&out), sizeof(R) }))
+            return std::nullopt;
+        return out;
+    }
+
+    // count records stored one after another from offset, in one read;
+    // nothing when they are not all inside the window or cannot be read.
+    template <DiskRecord R>
+    std::optional<std::vector<R>> records(std::uint64_t offset, std::uint64_t count) const
+    {
+        // Checked before the buffer is made, so that a count taken from the
+        // file never allocates more than the window holds.
+        if (count > m_size / sizeof(R) || !contains(offset, count * sizeof(R)))
+            return std::nullopt;
+        std::vector<R> out(static_cast<std::size_t>(count));
+        if (!fill(offset, { reinterpret_cast<std::uint8_t*>(out.data()), out.size() * sizeof(R) }))
+            return std::nullopt;
+        return out;
+    }
 
     // A copy of [offset, offset + length); nothing when the range is not
     // inside the window or cannot be read.

@@ -1,11 +1,8 @@
 #include "platform/FileSource.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace glyphor::platform {
 
@@ -21,31 +18,13 @@ FileSource::ReadHook& hook()
 
 std::unique_ptr<FileSource> FileSource::open(const std::string& path)
 {
-    // Look before opening: opening a fifo for reading would wait for a writer.
-    struct stat st { };
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+    InputFile file = InputFile::open(path);
+    if (!file.ok() || file.size() > kMaxSize)
         return nullptr;
-
-    // O_NONBLOCK guards against the path being swapped for a fifo in between.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0)
-        return nullptr;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0
-        || static_cast<std::uint64_t>(st.st_size) > kMaxSize) {
-        ::close(fd);
-        return nullptr;
-    }
     // Reads jump from the directory to the few images needed; read-ahead of
     // the rest of a large file would only cost time.
-    ::posix_fadvise(fd, 0, 0, POSIX_FADV_RANDOM);
-    return std::unique_ptr<FileSource>(
-        new FileSource(path, fd, static_cast<std::uint64_t>(st.st_size)));
-}
-
-FileSource::~FileSource()
-{
-    if (m_fd >= 0)
-        ::close(m_fd);
+    ::posix_fadvise(file.descriptor(), 0, 0, POSIX_FADV_RANDOM);
+    return std::unique_ptr<FileSource>(new FileSource(path, std::move(file)));
 }
 
 void FileSource::setReadHook(ReadHook newHook)
@@ -57,26 +36,12 @@ std::size_t FileSource::readAt(std::uint64_t offset, std::span<std::uint8_t> out
 {
     if (hook())
         hook()(m_path, offset, out.size());
-    std::size_t got = 0;
-    while (got < out.size()) {
-        const ssize_t n
-            = ::pread(m_fd, out.data() + got, out.size() - got, static_cast<off_t>(offset + got));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            if (m_failure == 0)
-                m_failure = errno;
-            return got;
-        }
-        if (n == 0)
-            break;
-        got += static_cast<std::size_t>(n);
-    }
-    // The file ended before the size it had when opened: another program has
-    // made it shorter meanwhile.
-    if (got < out.size() && m_failure == 0)
-        m_failure = kEndedEarly;
-    return got;
+    const InputFile::Read got = m_file.readAt(offset, out);
+    // Short without an error: the file ended before the size it had when
+    // opened, so another program has made it shorter meanwhile.
+    if (m_failure == 0)
+        m_failure = got.error != 0 ? got.error : got.count < out.size() ? kEndedEarly : 0;
+    return got.count;
 }
 
 const FileSource::Block& FileSource::block(std::uint64_t start) const

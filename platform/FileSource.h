@@ -13,6 +13,7 @@
 // Not safe for use from several threads at once (the cache is shared).
 
 #include "platform/ByteSource.h"
+#include "platform/InputFile.h"
 
 #include <array>
 #include <cstddef>
@@ -38,7 +39,6 @@ public:
     // path holds the system's bytes for the name.
     static std::unique_ptr<FileSource> open(const std::string& path);
 
-    ~FileSource() override;
     FileSource(const FileSource&) = delete;
     FileSource& operator=(const FileSource&) = delete;
 
@@ -61,10 +61,10 @@ private:
         std::unique_ptr<std::uint8_t[]> data;
     };
 
-    FileSource(std::string path, int fd, std::uint64_t size)
+    FileSource(std::string path, InputFile file)
         : m_path(std::move(path))
-        , m_fd(fd)
-        , m_size(size)
+        , m_file(std::move(file))
+        , m_size(m_file.size())
     {
     }
     // Reads up to out.size() bytes at offset; returns how many it got and
@@ -73,7 +73,7 @@ private:
     const Block& block(std::uint64_t start) const;
 
     std::string m_path;
-    int m_fd = -1;
+    InputFile m_file;
     std::uint64_t m_size = 0;
     mutable std::array<Block, kCachedBlocks> m_blocks;
     mutable std::uint64_t m_uses = 0;

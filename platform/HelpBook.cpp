@@ -1,6 +1,7 @@
 #include "platform/HelpBook.h"
 
 #include "platform/FileSystem.h"
+#include "platform/InputFile.h"
 #include "platform/NativePath.h"
 
 #include <QDir>
@@ -8,9 +9,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace glyphor::platform {
 
@@ -147,37 +145,19 @@ Result<std::vector<std::uint8_t>> ReadHelpBytes(const std::string& path)
 {
     const auto failed = [](int error) { return Failure { systemErrorText(error).toStdString() }; };
     // Not blocking on open: a fifo in the file's place must not hang the window.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0)
-        return failed(errno);
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer { fd };
-    struct stat st { };
-    if (::fstat(fd, &st) != 0)
-        return failed(errno);
-    if (S_ISDIR(st.st_mode))
-        return failed(EISDIR);
-    if (!S_ISREG(st.st_mode))
-        return Failure { "not a regular file" };
-    if (static_cast<std::uint64_t>(st.st_size) > kMaxHelpFileSize)
-        return Failure { HelpFileTooLarge(static_cast<std::uint64_t>(st.st_size)) };
-    // One byte more than the limit is asked for, so that a file that grew
-    // since the look at its size is still caught.
-    std::vector<std::uint8_t> bytes(kMaxHelpFileSize + 1);
-    std::size_t have = 0;
-    while (have < bytes.size()) {
-        const ssize_t n = ::read(fd, bytes.data() + have, bytes.size() - have);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return failed(errno);
-        if (n == 0)
-            break;
-        have += static_cast<std::size_t>(n);
+    InputFile file = InputFile::open(path);
+    if (!file.ok()) {
+        if (file.notRegular() && file.error() != EISDIR)
+            return Failure { "not a regular file" };
+        return failed(file.error());
     }
-    bytes.resize(have);
+    if (file.size() > kMaxHelpFileSize)
+        return Failure { HelpFileTooLarge(file.size()) };
+    // Read up to one byte more than the limit, so that a file that grew
+    // since the look at its size is still caught.
+    std::vector<std::uint8_t> bytes;
+    if (const int error = file.readToEnd(bytes, kMaxHelpFileSize); error != 0)
+        return failed(error);
     return bytes;
 }
 

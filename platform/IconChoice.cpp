@@ -4,6 +4,7 @@
 #include "util/ByteReader.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
 #include <tuple>
 
@@ -11,15 +12,14 @@ namespace glyphor::platform {
 
 namespace {
 
-constexpr std::size_t kGroupHeaderSize = 6;
-constexpr std::size_t kGroupEntrySize = 14;
-
 // Bits per pixel from the PNG header: bit depth times the channels of the
-// colour type. A palette image counts its index depth, like a BMP one.
+// colour type. A palette image counts its index depth, like a BMP one. Only
+// these two fields are read, so that a header cut short after them still
+// gives them.
 int PngBitCount(const ByteReader& r)
 {
-    auto depth = r.u8(24);
-    auto type = r.u8(25);
+    auto depth = r.u8(offsetof(PngHeader, bitDepth));
+    auto type = r.u8(offsetof(PngHeader, colourType));
     if (!depth || !type)
         return 0;
     int channels = 0;
@@ -46,30 +46,16 @@ int BitCountFromColours(std::uint8_t colours)
 
 } // namespace
 
-std::optional<std::vector<GroupIconEntry>> ParseGroupIconDirectory(
+std::optional<std::vector<GroupIconDirEntry>> ParseGroupIconDirectory(
     std::span<const std::uint8_t> bytes)
 {
-    ByteReader r(bytes);
-    auto count = r.u16(4);
-    if (!count)
+    const ByteReader r(bytes);
+    const auto header = r.record<IconDirHeader>(0);
+    if (!header)
         return std::nullopt;
-    const std::size_t fit = (bytes.size() - kGroupHeaderSize) / kGroupEntrySize;
-    const std::size_t n = std::min({ std::size_t { *count }, fit, kMaxGroupImages });
-    std::vector<GroupIconEntry> entries;
-    entries.reserve(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        const std::size_t at = kGroupHeaderSize + i * kGroupEntrySize;
-        GroupIconEntry e;
-        e.width = *r.u8(at);
-        e.height = *r.u8(at + 1);
-        e.colourCount = *r.u8(at + 2);
-        e.planes = *r.u16(at + 4);
-        e.bitCount = *r.u16(at + 6);
-        e.bytesInRes = *r.u32(at + 8);
-        e.id = *r.u16(at + 12);
-        entries.push_back(e);
-    }
-    return entries;
+    const std::size_t fit = (bytes.size() - sizeof(IconDirHeader)) / sizeof(GroupIconDirEntry);
+    const std::size_t n = std::min({ std::size_t { header->count }, fit, kMaxGroupImages });
+    return r.records<GroupIconDirEntry>(sizeof(IconDirHeader), n);
 }
 
 ImageRange ClampImage(std::uint64_t offset, std::uint64_t length, std::uint64_t fileSize)
@@ -95,7 +81,7 @@ std::vector<IconCandidate> GroupCandidates(
     if (!entries)
         return out;
     out.reserve(entries->size());
-    for (const GroupIconEntry& e : *entries) {
+    for (const GroupIconDirEntry& e : *entries) {
         IconCandidate c;
         c.data = imageById(e.id);
         c.width = SideFromByte(e.width);
@@ -124,7 +110,7 @@ int CandidateBitCount(std::uint16_t directoryBitCount, std::uint8_t colourCount,
     if (IsPng(header)) {
         if (int b = PngBitCount(r))
             return b;
-    } else if (auto bits = r.u16(14); bits && *bits != 0) {
+    } else if (auto bits = r.u16(offsetof(BitmapInfoHeader, bitCount)); bits && *bits != 0) {
         return *bits;
     }
     return BitCountFromColours(colourCount);

@@ -2,6 +2,7 @@
 // The directory of an icon group (GRPICONDIR) as executables store it, and
 // the choice of the one image that stands for the group at 32 x 32.
 
+#include "iconfile/IconFileFormat.h"
 #include "platform/ByteSource.h"
 
 #include <cstddef>
@@ -15,24 +16,14 @@ namespace glyphor::platform {
 
 // Most images of one group that are looked at; real groups have about a dozen.
 inline constexpr std::size_t kMaxGroupImages = 256;
-// The bytes of a group directory that hold those images: 6 of header, 14 each.
-inline constexpr std::size_t kMaxGroupDirectoryBytes = 6 + 14 * kMaxGroupImages;
+// The bytes of a group directory that hold those images.
+inline constexpr std::size_t kMaxGroupDirectoryBytes
+    = sizeof(IconDirHeader) + sizeof(GroupIconDirEntry) * kMaxGroupImages;
 
-// One 14-byte entry of a group directory in an executable.
-struct GroupIconEntry {
-    std::uint8_t width = 0;      // 0 stands for 256
-    std::uint8_t height = 0;     // 0 stands for 256
-    std::uint8_t colourCount = 0;
-    std::uint16_t planes = 0;
-    std::uint16_t bitCount = 0;
-    std::uint32_t bytesInRes = 0;
-    std::uint16_t id = 0;        // the RT_ICON resource that holds the image
-};
-
-// The entries of a group directory: 6 bytes of header, then 14 bytes per
-// image. Entries that do not fit in the bytes are left out, and at most
+// The entries of a group directory: its header, then one entry per image.
+// Entries that do not fit in the bytes are left out, and at most
 // kMaxGroupImages are read. Nothing when not even the header is there.
-std::optional<std::vector<GroupIconEntry>> ParseGroupIconDirectory(
+std::optional<std::vector<GroupIconDirEntry>> ParseGroupIconDirectory(
     std::span<const std::uint8_t> bytes);
 
 // Where an image's bytes lie in the file; empty when the image is missing.
@@ -69,10 +60,12 @@ std::vector<std::uint8_t> ReadImage(const SourceReader& file, const ImageRange& 
 inline int SideFromByte(std::uint8_t b) { return b == 0 ? 256 : b; }
 
 // The depth of an image for the choice: the directory's bit count when it
-// gives one; otherwise what the image's own header says (BITMAPINFOHEADER or
-// the PNG header, of which the first kImageHeaderBytes suffice); otherwise
-// what the directory's colour count implies.
+// gives one; otherwise what the image's own header says (the bitmap info
+// header or the PNG header, of which the first kImageHeaderBytes suffice);
+// otherwise what the directory's colour count implies.
 inline constexpr std::size_t kImageHeaderBytes = 32;
+static_assert(kImageHeaderBytes >= sizeof(PngHeader)
+    && kImageHeaderBytes >= offsetof(BitmapInfoHeader, bitCount) + sizeof(std::uint16_t));
 int CandidateBitCount(std::uint16_t directoryBitCount, std::uint8_t colourCount,
                       std::span<const std::uint8_t> header);
 // The same, reading the image's header from the file only when the

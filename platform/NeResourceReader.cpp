@@ -1,8 +1,10 @@
 #include "platform/NeResourceReader.h"
 
-#include "util/ByteReader.h"
+#include "platform/MzFormat.h"
+#include "platform/NeFormat.h"
 
 #include <algorithm>
+#include <cstddef>
 
 namespace glyphor::platform {
 
@@ -10,69 +12,65 @@ namespace {
 
 constexpr std::uint16_t kNeGroupIcon = 0x800E;
 constexpr std::uint16_t kNeIcon = 0x8003;
-constexpr std::uint16_t kIntegerId = 0x8000;
-constexpr std::size_t kTypeInfoSize = 8;
-constexpr std::size_t kNameInfoSize = 12;
+constexpr std::uint16_t kIntegerId = NeTypeInfo::kIntegerId;
 
 } // namespace
 
 std::optional<NeResourceReader> NeResourceReader::open(const ByteSource& file)
 {
     const SourceReader r(file);
-    if (r.u16(0) != 0x5A4D) // "MZ"
+    const auto dos = r.record<DosHeader>(0);
+    if (!dos || dos->magic != kMzMagic)
         return std::nullopt;
-    auto lfanew = r.u32(0x3C);
-    if (!lfanew || r.u16(*lfanew) != 0x454E) // "NE"
+    const std::uint64_t ne = dos->newHeaderOffset;
+    if (r.u16(ne + offsetof(NeHeader, magic)) != kNeMagic)
         return std::nullopt;
 
+    // From here on an NE file whose headers are cut off or damaged has no icons.
     NeResourceReader reader(file);
-    const std::uint64_t ne = *lfanew;
-    auto tableOffset = r.u16(ne + 0x24);
-    auto residentNames = r.u16(ne + 0x26);
+    const auto header = r.record<NeHeader>(ne);
     // A table offset equal to that of the next table means no resources.
-    if (!tableOffset || !residentNames || *tableOffset == *residentNames)
+    if (!header || header->resourceTableOffset == header->residentNamesOffset)
         return reader;
-    const std::uint64_t table = ne + *tableOffset;
-    auto shift = r.u16(table);
-    if (!shift || *shift > kMaxAlignShift)
+    const std::uint64_t table = ne + header->resourceTableOffset;
+    const auto tableHeader = r.record<NeResourceTableHeader>(table);
+    if (!tableHeader || tableHeader->alignmentShift > kMaxAlignShift)
         return reader;
+    const unsigned shift = tableHeader->alignmentShift;
 
     std::vector<Resource> named;
     std::vector<Resource> numbered;
-    std::uint64_t at = table + 2;
+    std::uint64_t at = table + sizeof(NeResourceTableHeader);
     for (std::size_t t = 0; t < kMaxTypes; ++t) {
-        auto type = r.u16(at);
-        auto count = r.u16(at + 2);
-        if (!type || *type == 0 || !count)
+        const auto type = r.record<NeTypeInfo>(at);
+        if (!type || type->typeId == 0)
             break;
-        at += kTypeInfoSize;
-        const std::size_t n = std::min<std::size_t>(*count, kMaxResourcesPerType);
+        at += sizeof(NeTypeInfo);
+        const std::size_t n = std::min<std::size_t>(type->count, kMaxResourcesPerType);
         // A type whose records run past the end of the file ends the table.
-        if (!r.contains(at, n * kNameInfoSize))
+        if (!r.contains(at, n * sizeof(NeNameInfo)))
             break;
-        if (*type == kNeGroupIcon || *type == kNeIcon) {
-            // The type's records in one read rather than four per record.
-            const auto records = r.bytes(at, n * kNameInfoSize);
+        if (type->typeId == kNeGroupIcon || type->typeId == kNeIcon) {
+            // The type's records in one read.
+            const auto records = r.records<NeNameInfo>(at, n);
             if (!records)
                 break;
-            const ByteReader rec(*records);
-            for (std::size_t i = 0; i < n; ++i) {
-                const std::uint64_t pos = i * kNameInfoSize;
-                const std::uint64_t offset = std::uint64_t { *rec.u16(pos) } << *shift;
-                const std::uint64_t length = std::uint64_t { *rec.u16(pos + 2) } << *shift;
-                const std::uint16_t id = *rec.u16(pos + 6);
+            for (const NeNameInfo& info : *records) {
+                const std::uint64_t offset = std::uint64_t { info.offset } << shift;
+                const std::uint64_t length = std::uint64_t { info.length } << shift;
+                const std::uint16_t id = info.id;
                 // The length is counted in alignment units, so the last
                 // resource may claim bytes past the end of the file; it is
                 // cut there.
                 Resource res { static_cast<std::uint16_t>(id & ~kIntegerId), (id & kIntegerId) == 0,
                                ClampImage(offset, length, r.size()) };
-                if (*type == kNeIcon)
+                if (type->typeId == kNeIcon)
                     reader.m_icons.push_back(res);
                 else
                     (res.named ? named : numbered).push_back(res);
             }
         }
-        at += n * kNameInfoSize;
+        at += n * sizeof(NeNameInfo);
     }
     reader.m_groups = std::move(named);
     reader.m_groups.insert(reader.m_groups.end(), numbered.begin(), numbered.end());

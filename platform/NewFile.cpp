@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace glyphor::platform {
 
@@ -51,6 +52,24 @@ NewFile::NewFile(const std::string& folder, const std::string& name)
         m_error = errno;
     else
         m_temp = std::move(temp);
+}
+
+namespace {
+
+// The folder part of path with its slash, and the name after it.
+std::pair<std::string, std::string> SplitPath(const std::string& path)
+{
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return { std::string(), path };
+    return { path.substr(0, slash + 1), path.substr(slash + 1) };
+}
+
+} // namespace
+
+NewFile::NewFile(const std::string& path)
+    : NewFile(SplitPath(path).first, SplitPath(path).second)
+{
 }
 
 NewFile::~NewFile()
@@ -110,6 +129,21 @@ std::optional<std::string> NewFile::place(
             break;
     }
     return std::nullopt;
+}
+
+bool NewFile::replace(const std::string& path)
+{
+    // The permissions, not the owner, which only the superuser could keep.
+    struct stat old { };
+    if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+        ::chmod(m_temp.c_str(), old.st_mode & 07777);
+    m_lastName = path;
+    if (::rename(m_temp.c_str(), path.c_str()) != 0) {
+        m_error = errno;
+        return false;
+    }
+    m_placed = true;
+    return true;
 }
 
 bool NewFile::isTemporaryName(std::string_view name)

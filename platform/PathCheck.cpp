@@ -1,28 +1,23 @@
 #include "platform/PathCheck.h"
 
 #include "platform/FileSystem.h"
+#include "platform/InputFile.h"
 #include "platform/NativePath.h"
 
 #include <cerrno>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace glyphor::platform {
 
 std::optional<QString> fileReadProblem(const QString& path)
 {
-    // Non-blocking, so that naming a fifo cannot hang the check; what is not
-    // a regular file is left to the readers, which take it for no executable.
-    const int fd = ::open(toNativePath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
-        return systemErrorText(errno);
-    struct stat st { };
-    const int error = ::fstat(fd, &st) != 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : 0;
-    ::close(fd);
-    if (error != 0)
-        return systemErrorText(error);
-    return std::nullopt;
+    // What is neither a regular file nor a folder is left to the readers,
+    // which take it for no executable; it is not opened here either, so that
+    // naming a fifo cannot hang the check.
+    const InputFile file = InputFile::open(toNativePath(path));
+    if (file.ok() || (file.notRegular() && file.error() != EISDIR))
+        return std::nullopt;
+    return systemErrorText(file.error());
 }
 
 std::optional<QString> folderProblem(const QString& path)

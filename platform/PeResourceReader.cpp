@@ -1,8 +1,9 @@
 #include "platform/PeResourceReader.h"
 
-#include "util/ByteReader.h"
+#include "platform/MzFormat.h"
 
 #include <algorithm>
+#include <cstddef>
 
 namespace glyphor::platform {
 
@@ -10,45 +11,53 @@ namespace {
 
 constexpr std::uint16_t kRtIcon = 3;
 constexpr std::uint16_t kRtGroupIcon = 14;
-constexpr std::uint16_t kMagicPe32 = 0x10B;
-constexpr std::uint16_t kMagicPe32Plus = 0x20B;
-constexpr std::uint32_t kResourceDirectoryIndex = 2;
-constexpr std::uint32_t kHighBit = 0x80000000u;
-
-struct DirectoryEntry {
-    std::uint32_t name;   // high bit: offset of a name string; else the id
-    std::uint32_t target; // high bit: offset of a subdirectory; else of a data entry
-    bool named() const { return (name & kHighBit) != 0; }
-    bool subdirectory() const { return (target & kHighBit) != 0; }
-    std::uint32_t offset() const { return target & ~kHighBit; }
-    std::uint16_t id() const { return static_cast<std::uint16_t>(name); }
-};
 
 // The entries of the directory at offset in the resource section: named ones
 // first, then ids, as stored. Entries past the end of the section are left
 // out (a truncated file keeps what it still has).
-std::vector<DirectoryEntry> ReadDirectory(const SourceReader& rsrc, std::uint32_t offset,
-                                          std::size_t cap)
+std::vector<ResourceDirectoryEntry> ReadDirectory(
+    const SourceReader& rsrc, std::uint32_t offset, std::size_t cap)
 {
-    std::vector<DirectoryEntry> entries;
-    auto named = rsrc.u16(std::uint64_t { offset } + 12);
-    auto ids = rsrc.u16(std::uint64_t { offset } + 14);
-    if (!named || !ids)
-        return entries;
-    const std::size_t total = std::min<std::size_t>(std::size_t { *named } + *ids, cap);
-    const std::uint64_t first = std::uint64_t { offset } + 16;
-    const std::uint64_t room = rsrc.size() > first ? (rsrc.size() - first) / 8 : 0;
-    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(total, room));
+    const auto directory = rsrc.record<ResourceDirectory>(offset);
+    if (!directory)
+        return {};
+    const std::size_t total = std::min<std::size_t>(
+        std::size_t { directory->numberOfNamedEntries } + directory->numberOfIdEntries, cap);
+    const std::uint64_t first = std::uint64_t { offset } + sizeof(ResourceDirectory);
+    const std::uint64_t room
+        = rsrc.size() > first ? (rsrc.size() - first) / sizeof(ResourceDirectoryEntry) : 0;
     // The whole table in one read: directories are read entry by entry, and
     // a large one would otherwise cost a read per entry.
-    const auto table = rsrc.bytes(first, std::uint64_t { n } * 8);
-    if (!table)
-        return entries;
-    const ByteReader r(*table);
-    entries.reserve(n);
-    for (std::size_t i = 0; i < n; ++i)
-        entries.push_back({ *r.u32(i * 8), *r.u32(i * 8 + 4) });
-    return entries;
+    return rsrc.records<ResourceDirectoryEntry>(first, std::min<std::uint64_t>(total, room))
+        .value_or(std::vector<ResourceDirectoryEntry> {});
+}
+
+// Where the table of data directories starts, counted from the optional
+// header, and how many entries it claims.
+struct DirectoryTable {
+    std::uint64_t offset = 0;
+    std::uint32_t count = 0;
+};
+
+template <class OptionalHeader>
+std::optional<DirectoryTable> TableAfter(const SourceReader& r, std::uint64_t optionalHeader)
+{
+    const auto header = r.record<OptionalHeader>(optionalHeader);
+    if (!header)
+        return std::nullopt;
+    return DirectoryTable { sizeof(OptionalHeader), header->numberOfRvaAndSizes };
+}
+
+// The table of data directories of either layout of the optional header;
+// nothing for another layout or a header cut short.
+std::optional<DirectoryTable> DataDirectories(const SourceReader& r, std::uint64_t optionalHeader)
+{
+    const auto magic = r.u16(optionalHeader + offsetof(OptionalHeader32, magic));
+    if (magic == kPe32Magic)
+        return TableAfter<OptionalHeader32>(r, optionalHeader);
+    if (magic == kPe32PlusMagic)
+        return TableAfter<OptionalHeader64>(r, optionalHeader);
+    return std::nullopt;
 }
 
 } // namespace
@@ -56,61 +65,56 @@ std::vector<DirectoryEntry> ReadDirectory(const SourceReader& rsrc, std::uint32_
 std::optional<PeResourceReader> PeResourceReader::open(const ByteSource& file)
 {
     const SourceReader r(file);
-    if (r.u16(0) != 0x5A4D) // "MZ"
+    const auto dos = r.record<DosHeader>(0);
+    if (!dos || dos->magic != kMzMagic)
         return std::nullopt;
-    auto lfanew = r.u32(0x3C);
-    if (!lfanew || r.u32(*lfanew) != 0x00004550u) // "PE\0\0"
+    const std::uint64_t pe = dos->newHeaderOffset;
+    const auto signature = r.record<PeSignature>(pe);
+    if (!signature || signature->magic != kPeMagic)
         return std::nullopt;
 
+    // From here on a PE file whose headers are cut off or damaged has no icons.
     PeResourceReader reader(file);
-    const std::uint64_t coff = std::uint64_t { *lfanew } + 4;
-    auto sectionCount = r.u16(coff + 2);
-    auto optionalSize = r.u16(coff + 16);
-    const std::uint64_t opt = coff + 20;
-    auto magic = r.u16(opt);
-    if (!sectionCount || !optionalSize || !magic)
-        return reader; // a PE file whose headers are cut off: no icons
-
-    std::uint64_t directories = 0;
-    std::uint64_t rvaCountAt = 0;
-    if (*magic == kMagicPe32) {
-        rvaCountAt = 92;
-        directories = 96;
-    } else if (*magic == kMagicPe32Plus) {
-        rvaCountAt = 108;
-        directories = 112;
-    } else {
+    const std::uint64_t coffAt = pe + sizeof(PeSignature);
+    const auto coff = r.record<CoffFileHeader>(coffAt);
+    if (!coff)
         return reader;
-    }
-    auto rvaCount = r.u32(opt + rvaCountAt);
-    const std::uint64_t resourceDirAt = directories + kResourceDirectoryIndex * 8;
-    if (!rvaCount || *rvaCount <= kResourceDirectoryIndex || resourceDirAt + 8 > *optionalSize)
+    const std::uint64_t opt = coffAt + sizeof(CoffFileHeader);
+    const auto table = DataDirectories(r, opt);
+    if (!table || table->count <= kResourceDirectoryIndex)
         return reader;
-    auto rsrcRva = r.u32(opt + resourceDirAt);
-    if (!rsrcRva || *rsrcRva == 0)
+    const std::uint64_t resourceAt
+        = table->offset + kResourceDirectoryIndex * sizeof(DataDirectory);
+    if (resourceAt + sizeof(DataDirectory) > coff->sizeOfOptionalHeader)
+        return reader;
+    const auto resources = r.record<DataDirectory>(opt + resourceAt);
+    if (!resources || resources->virtualAddress == 0)
         return reader;
 
-    const std::uint64_t table = opt + *optionalSize;
-    const std::size_t n = std::min<std::size_t>(*sectionCount, kMaxSections);
-    for (std::size_t i = 0; i < n; ++i) {
-        const std::uint64_t at = table + i * 40;
-        if (!r.contains(at, 40))
-            break;
-        reader.m_sections.push_back({ *r.u32(at + 12), *r.u32(at + 8), *r.u32(at + 16),
-                                      *r.u32(at + 20) });
-    }
+    // A section table cut short by the end of the file keeps the sections
+    // it still holds.
+    const std::uint64_t sectionsAt = opt + coff->sizeOfOptionalHeader;
+    const std::uint64_t fit
+        = r.size() > sectionsAt ? (r.size() - sectionsAt) / sizeof(SectionHeader) : 0;
+    const std::uint64_t n
+        = std::min<std::uint64_t>({ coff->numberOfSections, std::uint64_t { kMaxSections }, fit });
+    auto sections = r.records<SectionHeader>(sectionsAt, n);
+    if (!sections)
+        return reader;
+    reader.m_sections = std::move(*sections);
 
     // The directory's size field is not trusted; the tree may use the rest of
     // its section, and every offset in it is checked against that.
-    auto rsrc = reader.mapRva(*rsrcRva, UINT64_MAX);
-    if (!rsrc || rsrc->empty())
+    const auto rsrc = reader.mapRva(resources->virtualAddress, UINT64_MAX);
+    const auto tree = rsrc && !rsrc->empty() ? r.window(rsrc->offset, rsrc->length) : std::nullopt;
+    if (!tree)
         return reader;
-    reader.m_rsrc = *r.window(rsrc->offset, rsrc->length);
+    reader.m_rsrc = *tree;
 
     reader.m_visited.insert(0);
     bool groupsDone = false;
     bool iconsDone = false;
-    for (const DirectoryEntry& e : ReadDirectory(reader.m_rsrc, 0, kMaxDirectoryEntries)) {
+    for (const ResourceDirectoryEntry& e : ReadDirectory(reader.m_rsrc, 0, kMaxDirectoryEntries)) {
         if (e.named() || !e.subdirectory())
             continue;
         // A type listed twice is damage; the first one stands.
@@ -127,37 +131,38 @@ std::optional<PeResourceReader> PeResourceReader::open(const ByteSource& file)
 
 std::optional<ImageRange> PeResourceReader::mapRva(std::uint32_t rva, std::uint64_t size) const
 {
-    for (const Section& s : m_sections) {
-        if (rva < s.virtualAddress)
+    for (const SectionHeader& s : m_sections) {
+        const std::uint32_t start = s.virtualAddress;
+        const std::uint32_t rawSize = s.sizeOfRawData;
+        if (rva < start)
             continue;
-        const std::uint32_t delta = rva - s.virtualAddress;
-        if (delta >= std::max(s.virtualSize, s.rawSize))
+        const std::uint32_t delta = rva - start;
+        if (delta >= std::max<std::uint32_t>(s.virtualSize, rawSize))
             continue;
         // Inside the section but past its raw data: memory the loader zero-fills,
         // not bytes of the file.
-        if (delta >= s.rawSize)
+        if (delta >= rawSize)
             return std::nullopt;
-        const std::uint64_t offset = std::uint64_t { s.rawOffset } + delta;
+        const std::uint64_t offset = std::uint64_t { s.pointerToRawData } + delta;
         if (offset >= m_file.size())
             return std::nullopt;
-        std::uint64_t n = std::min<std::uint64_t>(size, s.rawSize - delta);
+        std::uint64_t n = std::min<std::uint64_t>(size, rawSize - delta);
         n = std::min<std::uint64_t>(n, m_file.size() - offset);
         return ImageRange { offset, n };
     }
     return std::nullopt;
 }
 
-// The bytes that a data entry (16 bytes: RVA, size, code page, reserved)
-// describes; empty when the entry or its data lies outside the file. Data that
-// runs past the end of its section or file is cut there; the image decoder
-// refuses an image that is then too short.
+// The bytes that the data entry at offset describes; empty when the entry or
+// its data lies outside the file. Data that runs past the end of its section
+// or file is cut there; the image decoder refuses an image that is then too
+// short.
 ImageRange PeResourceReader::dataEntry(std::uint32_t offset) const
 {
-    auto rva = m_rsrc.u32(offset);
-    auto size = m_rsrc.u32(std::uint64_t { offset } + 4);
-    if (!rva || !size || *size == 0)
+    const auto entry = m_rsrc.record<ResourceDataEntry>(offset);
+    if (!entry || entry->size == 0)
         return {};
-    const ImageRange data = mapRva(*rva, *size).value_or(ImageRange {});
+    const ImageRange data = mapRva(entry->dataRva, entry->size).value_or(ImageRange {});
     return ClampImage(data.offset, data.length, m_file.size());
 }
 
@@ -167,15 +172,17 @@ void PeResourceReader::readGroups(std::uint32_t nameDirectory)
         return;
     const SourceReader& tree = m_rsrc;
     std::unordered_set<std::uint32_t> seen; // a name or id listed twice counts once
-    for (const DirectoryEntry& name : ReadDirectory(tree, nameDirectory, kMaxDirectoryEntries)) {
-        if (!name.subdirectory() || !seen.insert(name.name).second)
+    for (const ResourceDirectoryEntry& name :
+        ReadDirectory(tree, nameDirectory, kMaxDirectoryEntries)) {
+        if (!name.subdirectory() || !seen.insert(std::uint32_t { name.name }).second)
             continue;
         if (!m_visited.insert(name.offset()).second)
             continue;
         // Several languages of one group are one icon: the first variant
         // stands for it and gives the language in which its images are found.
-        for (const DirectoryEntry& lang : ReadDirectory(tree, name.offset(), kMaxLanguages)) {
-            if (lang.subdirectory() || !tree.contains(lang.offset(), 16))
+        for (const ResourceDirectoryEntry& lang :
+            ReadDirectory(tree, name.offset(), kMaxLanguages)) {
+            if (lang.subdirectory() || !tree.contains(lang.offset(), sizeof(ResourceDataEntry)))
                 continue;
             m_groups.push_back({ dataEntry(lang.offset()), lang.name });
             break;
@@ -187,7 +194,8 @@ void PeResourceReader::readIconNames(std::uint32_t nameDirectory)
 {
     if (!m_visited.insert(nameDirectory).second)
         return;
-    for (const DirectoryEntry& name : ReadDirectory(m_rsrc, nameDirectory, kMaxDirectoryEntries)) {
+    for (const ResourceDirectoryEntry& name :
+        ReadDirectory(m_rsrc, nameDirectory, kMaxDirectoryEntries)) {
         // Groups name their images by number; a named RT_ICON cannot be reached.
         if (name.named() || !name.subdirectory())
             continue;
@@ -209,9 +217,9 @@ ImageRange PeResourceReader::iconData(std::uint16_t id, std::uint32_t language) 
         return {};
     const SourceReader& tree = m_rsrc;
     std::optional<std::uint32_t> first;
-    for (const DirectoryEntry& lang :
-         ReadDirectory(tree, it->languageDirectory, kMaxLanguages)) {
-        if (lang.subdirectory() || !tree.contains(lang.offset(), 16))
+    for (const ResourceDirectoryEntry& lang :
+        ReadDirectory(tree, it->languageDirectory, kMaxLanguages)) {
+        if (lang.subdirectory() || !tree.contains(lang.offset(), sizeof(ResourceDataEntry)))
             continue;
         if (lang.name == language)
             return dataEntry(lang.offset());

@@ -5,6 +5,7 @@
 // checked offsets; the image data is read only when an icon is asked for.
 
 #include "platform/IconContainer.h"
+#include "platform/PeFormat.h"
 
 #include <cstdint>
 #include <optional>
@@ -42,12 +43,6 @@ public:
     std::uint64_t resourceSize() const { return m_rsrc.size(); }
 
 private:
-    struct Section {
-        std::uint32_t virtualAddress;
-        std::uint32_t virtualSize;
-        std::uint32_t rawSize;
-        std::uint32_t rawOffset;
-    };
     struct Group {
         ImageRange directory;
         std::uint32_t language;
@@ -67,7 +62,7 @@ private:
     ImageRange iconData(std::uint16_t id, std::uint32_t language) const;
 
     SourceReader m_file;
-    std::vector<Section> m_sections;
+    std::vector<SectionHeader> m_sections;
     SourceReader m_rsrc; // the resource tree: offsets in it count from its root
     std::vector<Group> m_groups;
     std::vector<IconName> m_icons; // sorted by id; the first stored of an id first

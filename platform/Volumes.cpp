@@ -1,6 +1,7 @@
 #include "platform/Volumes.h"
 
 #include "platform/FileSystem.h"
+#include "platform/InputFile.h"
 #include "platform/NativePath.h"
 #include "util/Error.h"
 
@@ -8,9 +9,7 @@
 
 #include <algorithm>
 #include <optional>
-#include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
+#include <vector>
 
 namespace glyphor::platform {
 
@@ -66,25 +65,11 @@ QString unescapeHex(const QString& name)
 // cannot be read.
 std::optional<QByteArray> readSystemFile(const QString& path)
 {
-    const int fd = ::open(toNativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
+    InputFile file = InputFile::open(toNativePath(path));
+    std::vector<std::uint8_t> bytes;
+    if (!file.ok() || file.readToEnd(bytes) != 0)
         return std::nullopt;
-    QByteArray bytes;
-    char buffer[16 * 1024];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            ::close(fd);
-            return std::nullopt;
-        }
-        if (n == 0)
-            break;
-        bytes.append(buffer, n);
-    }
-    ::close(fd);
-    return bytes;
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
 }
 
 // File systems that hold no files a user keeps: kernel interfaces and the like.

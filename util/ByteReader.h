@@ -1,12 +1,18 @@
 #pragma once
 // Bounds-checked little-endian reads from a byte span. Every access goes
 // through one overflow-safe range check, so a size or offset taken from a
-// file can never lead outside the span.
+// file can never lead outside the span. A fixed-size record comes out whole
+// or not at all, so that no reader checks a range first and reads its
+// fields one by one afterwards.
+
+#include "util/DiskRecord.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <span>
+#include <vector>
 
 namespace glyphor {
 
@@ -26,31 +32,38 @@ public:
 
     std::optional<std::uint8_t> u8(std::uint64_t offset) const
     {
-        if (!contains(offset, 1))
-            return std::nullopt;
-        return m_bytes[offset];
+        return record<std::uint8_t>(offset);
     }
     std::optional<std::uint16_t> u16(std::uint64_t offset) const
     {
-        if (!contains(offset, 2))
-            return std::nullopt;
-        return static_cast<std::uint16_t>(m_bytes[offset] | (m_bytes[offset + 1] << 8));
+        const auto v = record<LeU16>(offset);
+        return v ? std::optional<std::uint16_t>(*v) : std::nullopt;
     }
-    std::optional<std::uint32_t> u32(std::uint64_t offset) const
+
+    // The record stored at offset, or nothing when it does not lie inside.
+    template <DiskRecord R> std::optional<R> record(std::uint64_t offset) const
     {
-        if (!contains(offset, 4))
+        if (!contains(offset, sizeof(R)))
             return std::nullopt;
-        return static_cast<std::uint32_t>(m_bytes[offset]) |
-               (static_cast<std::uint32_t>(m_bytes[offset + 1]) << 8) |
-               (static_cast<std::uint32_t>(m_bytes[offset + 2]) << 16) |
-               (static_cast<std::uint32_t>(m_bytes[offset + 3]) << 24);
+        R out;
+        std::memcpy(&out, m_bytes.data() + offset, sizeof(R));
+        return out;
     }
-    std::optional<std::int32_t> i32(std::uint64_t offset) const
+
+    // count records stored one after another from offset, or nothing when
+    // they do not all lie inside.
+    template <DiskRecord R>
+    std::optional<std::vector<R>> records(std::uint64_t offset, std::uint64_t count) const
     {
-        auto v = u32(offset);
-        if (!v)
+        // The count is checked against the span first, so that the product
+        // cannot overflow and a count taken from a file never allocates more
+        // than the span holds.
+        if (count > m_bytes.size() / sizeof(R) || !contains(offset, count * sizeof(R)))
             return std::nullopt;
-        return static_cast<std::int32_t>(*v);
+        std::vector<R> out(static_cast<std::size_t>(count));
+        if (count != 0)
+            std::memcpy(out.data(), m_bytes.data() + offset, out.size() * sizeof(R));
+        return out;
     }
 
     // The sub-span [offset, offset + length), or nothing when it is not inside.

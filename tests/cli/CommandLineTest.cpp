@@ -5,10 +5,12 @@
 #include "RunCli.h"
 
 #include "iconfile/ImageDecoder.h"
+#include "platform/NativePath.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -134,6 +136,30 @@ TEST(CommandLine, AThumbnailAppearsWholeOrNotAtAll)
     QFile old(root.filePath("old.png"));
     ASSERT_TRUE(old.open(QIODevice::ReadOnly));
     EXPECT_EQ(old.readAll(), "old");
+}
+
+// A thumbnail that replaces a file keeps that file's permissions, and a name
+// as long as the system allows is written like any other, the temporary file
+// beside it staying within the limit on a name.
+TEST(CommandLine, AThumbnailKeepsThePermissionsItReplacesAndTakesTheLongestName)
+{
+    QTemporaryDir root;
+    Write(root.filePath("one.exe"), ExeWithOneIcon());
+    const std::string old = glyphor::platform::toNativePath(root.filePath("old.png"));
+    Write(root.filePath("old.png"), { 'o', 'l', 'd' });
+    ASSERT_EQ(::chmod(old.c_str(), 0604), 0);
+    Output o = RunCli({ "thumbnail", "one.exe", "old.png", "32" }, root.path());
+    ASSERT_EQ(o.status, 0) << o.err;
+    struct stat st { };
+    ASSERT_EQ(::stat(old.c_str(), &st), 0);
+    EXPECT_GT(st.st_size, 3);
+    EXPECT_EQ(st.st_mode & 07777, 0604u);
+
+    const QString longest = QString(251, QLatin1Char('n')) + ".png";
+    o = RunCli({ "thumbnail", "one.exe", longest, "32" }, root.path());
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_TRUE(QFile::exists(root.filePath(longest)));
+    EXPECT_EQ(QDir(root.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
 }
 
 TEST(CommandLine, AScanOffATerminalShowsNoProgressAndQuietNothing)

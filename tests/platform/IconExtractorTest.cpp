@@ -4,6 +4,7 @@
 #include "ShrinkingFile.h"
 #include "iconfile/IconFileWriter.h"
 #include "iconfile/IconNormalizer.h"
+#include "platform/ByteSource.h"
 
 #include <gtest/gtest.h>
 
@@ -294,6 +295,72 @@ TEST_F(IconExtractorFiles, TruncationsAtRandomMomentsNeverGiveAWrongIcon)
             }
         }
         cut.join();
+    }
+}
+
+// A source over bytes in memory whose every read that takes in one chosen
+// byte fails, as a disk with a bad sector does.
+class BadByteSource final : public ByteSource {
+public:
+    BadByteSource(const Bytes& bytes, std::uint64_t bad)
+        : m_bytes(bytes)
+        , m_bad(bad)
+    {
+    }
+    std::uint64_t size() const override { return m_bytes.size(); }
+    bool read(std::uint64_t offset, std::span<std::uint8_t> out) const override
+    {
+        if (offset <= m_bad && m_bad - offset < out.size()) {
+            m_failed = true;
+            return false;
+        }
+        return MemorySource(m_bytes).read(offset, out);
+    }
+    std::string failure() const override { return m_failed ? "Input/output error" : ""; }
+
+private:
+    const Bytes& m_bytes;
+    std::uint64_t m_bad;
+    mutable bool m_failed = false;
+};
+
+// Wherever a read fails, in the headers, a directory or an image: a failure
+// while the file is opened leaves it without icons, a later one costs the
+// icons it meets, and every icon that is given is the file's own.
+TEST(IconExtractor, AReadThatFailsAnywhereGivesNoIconOrTheFilesOwn)
+{
+    const Bytes image = PatternDib(32, 32, 4, 7);
+    const Bytes group = MakeGroup({ { 32, 32, 4, 1 } });
+    const std::vector<PeResource> resources {
+        { ResId::Id(kGroup), ResId::Id(1), 1033, group },
+        { ResId::Id(kIcon), ResId::Id(1), 1033, image },
+    };
+    const struct {
+        const char* name;
+        Bytes file;
+    } files[] = {
+        { "Pe32", BuildPe(resources, false) },
+        { "Pe32Plus", BuildPe(resources, true) },
+        { "Ne", BuildNe({ { ResId::Id(1), group } }, { { ResId::Id(1), image } }) },
+        { "IconFile", MakeIcoFile({ { 32, 32, 4, 1 } }, { image }) },
+    };
+    for (const auto& f : files) {
+        const IconSource whole(f.file);
+        ASSERT_EQ(whole.count(), 1) << f.name;
+        const auto icon = whole.icon(0);
+        ASSERT_TRUE(icon) << f.name;
+        for (std::uint64_t bad = 0; bad < f.file.size(); ++bad) {
+            const IconSource source(std::make_unique<BadByteSource>(f.file, bad));
+            const bool failedOnOpening = !source.readFailure().empty();
+            ASSERT_EQ(source.count(), failedOnOpening ? 0 : 1) << f.name << " byte " << bad;
+            if (failedOnOpening)
+                continue;
+            const auto got = source.icon(0);
+            if (got)
+                EXPECT_EQ(*got, *icon) << f.name << " byte " << bad;
+            else
+                EXPECT_FALSE(source.readFailure().empty()) << f.name << " byte " << bad;
+        }
     }
 }
 

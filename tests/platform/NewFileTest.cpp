@@ -93,6 +93,27 @@ TEST(NewFile, TemporaryIsRecognisedAndGoesUnlessPlaced)
     EXPECT_EQ(nowhere.error(), ENOENT);
 }
 
+// A replacing write takes the place of the file there; a folder in the way
+// stays, and the temporary goes with the failed write.
+TEST(NewFile, ReplaceTakesTheFilesPlaceAndLeavesNothingWhenItCannot)
+{
+    QTemporaryDir dir;
+    Write(dir.filePath("out.png"), "old");
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder"));
+    const auto writeOver = [&](const QString& path) {
+        NewFile file(Native(path));
+        const std::uint8_t bytes[] = { 'n', 'e', 'w' };
+        EXPECT_TRUE(file.ok() && file.write(bytes, sizeof bytes) && file.finish());
+        const bool replaced = file.replace(Native(path));
+        return replaced ? 0 : file.error();
+    };
+    EXPECT_EQ(writeOver(dir.filePath("out.png")), 0);
+    EXPECT_EQ(Read(dir.filePath("out.png")), "new");
+    EXPECT_EQ(writeOver(dir.filePath("folder")), EISDIR);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        QStringList({ "folder", "out.png" }));
+}
+
 TEST(NewFile, TemporaryNames)
 {
     const struct {

@@ -20,7 +20,8 @@ Bytes Tagged(std::uint16_t id) { return MakeGroup({ { 32, 32, 4, id } }); }
 std::uint16_t FirstImageId(const PeResourceReader& r, std::size_t group)
 {
     auto entries = ParseGroupIconDirectory(r.groupDirectory(group));
-    return entries && !entries->empty() ? entries->front().id : 0xFFFF;
+    return entries && !entries->empty() ? std::uint16_t { entries->front().id }
+                                        : std::uint16_t { 0xFFFF };
 }
 
 void Put32(Bytes& b, std::size_t at, std::uint32_t v)
