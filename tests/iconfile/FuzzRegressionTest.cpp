@@ -19,7 +19,7 @@ std::vector<std::filesystem::path> FilesIn(const char* folder)
     std::vector<std::filesystem::path> out;
     if (std::filesystem::is_directory(folder)) {
         for (const auto& e : std::filesystem::directory_iterator(folder))
-            if (e.is_regular_file())
+            if (e.is_regular_file() && e.path().filename() != "README")
                 out.push_back(e.path());
     }
     std::sort(out.begin(), out.end());
