@@ -29,7 +29,7 @@ TForm1Host::~TForm1Host()
 
 void TForm1Host::setStatus(const QString& text)
 {
-    m_comparing = false;
+    m_comparison.clear();
     if (m_form)
         m_form->setStatusText(platform::displayPath(text));
 }
@@ -38,16 +38,13 @@ void TForm1Host::setComparing(const QString& collected, const QString& destinati
 {
     // Kept, not shown: the status bar is given the text when it can be
     // painted, at the next pump or question.
-    if (collected.constData() != m_collected.constData())
-        m_collected = collected;
-    m_destination = destination;
-    m_comparing = true;
+    m_comparison.set(collected, destination);
 }
 
 void TForm1Host::showComparison()
 {
-    if (m_comparing)
-        setStatus(ComparingText(m_collected, m_destination));
+    if (m_comparison.pending())
+        setStatus(m_comparison.text());
 }
 
 void TForm1Host::pump()
@@ -103,21 +100,21 @@ StopAnswer TForm1Host::ask(const QString& question)
     }
 }
 
-int TForm1Host::stopState() const
+StopState TForm1Host::stopState() const
 {
     return m_stopState;
 }
 
-void TForm1Host::setStopState(int state)
+void TForm1Host::setStopState(StopState state)
 {
     m_stopState = state;
     if (m_form)
-        m_form->Button1->setProperty(kTagProperty, state);
+        m_form->Button1->setProperty(kTagProperty, int(state));
 }
 
 void TForm1Host::readStopState()
 {
-    m_stopState = m_form ? m_form->Button1->property(kTagProperty).toInt() : StopNone;
+    m_stopState = m_form ? StopState(m_form->Button1->property(kTagProperty).toInt()) : StopState::None;
 }
 
 QString TForm1Host::caption(Control button) const

@@ -45,17 +45,14 @@ public:
 
     void setStatus(const QString& text) override
     {
-        m_comparing = false;
+        m_comparison.clear();
         m_progress.status(text);
     }
     // The run names every comparison; like the window, the tool shows the
     // one in progress at each pump, not millions a second.
     void setComparing(const QString& collected, const QString& destination) override
     {
-        if (collected.constData() != m_collected.constData())
-            m_collected = collected;
-        m_destination = destination;
-        m_comparing = true;
+        m_comparison.set(collected, destination);
     }
     void pump() override
     {
@@ -67,8 +64,8 @@ public:
     }
     StopAnswer askSearchStop() override { return say(kSearchStopQuestion); }
     StopAnswer askCompareStop() override { return say(kCompareStopQuestion); }
-    int stopState() const override { return m_state; }
-    void setStopState(int state) override { m_state = state; }
+    StopState stopState() const override { return m_state; }
+    void setStopState(StopState state) override { m_state = state; }
     QString caption(Control button) const override { return m_captions.value(button); }
     void setCaption(Control button, const QString& text) override { m_captions[button] = text; }
     void setEnabled(Control, bool) override {}
@@ -80,8 +77,8 @@ public:
 private:
     void showComparison()
     {
-        if (m_comparing)
-            setStatus(ComparingText(m_collected, m_destination));
+        if (m_comparison.pending())
+            setStatus(m_comparison.text());
     }
     StopAnswer say(const QString& question)
     {
@@ -92,10 +89,8 @@ private:
 
     std::function<void()> m_stopClick;
     ScanProgress& m_progress;
-    bool m_comparing = false;
-    QString m_collected;
-    QString m_destination;
-    int m_state = 0;
+    PendingComparison m_comparison;
+    StopState m_state = StopState::None;
     QMap<Control, QString> m_captions{{Control::Button1, kScanTreeCaption}, {Control::Button4, kScanFileCaption}};
 };
 
@@ -137,10 +132,8 @@ void About(const std::string& argument, Action&& action)
 void ReportLeftBehind(const HarvestRun& run)
 {
     for (const SkippedIcon& icon : run.skipped()) {
-        QString line = QStringLiteral("skipped ") + platform::displayPath(icon.file);
-        if (icon.number > 0)
-            line += QStringLiteral(" Icon %1 of %2").arg(icon.number).arg(icon.count);
-        line += QStringLiteral(": ") + icon.reason;
+        const QString line = QStringLiteral("skipped ")
+            + SkippedIconText(platform::displayPath(icon.file), icon.number, icon.count, icon.reason);
         std::fprintf(stderr, "%s\n", platform::displayPath(line).toUtf8().constData());
     }
     if (!run.walkCutShort().isEmpty())

@@ -1,5 +1,6 @@
 #include "cli/ScanProgress.h"
 
+#include "harvest/RunTexts.h"
 #include "platform/NativePath.h"
 
 #include <sys/ioctl.h>
@@ -32,12 +33,12 @@ enum class StatusKind { Frame, Progress, Failure, Message };
 // The run's texts by what they mean to someone watching a terminal.
 StatusKind KindOf(const QString& text)
 {
-    if (text == QLatin1String("Busy.") || text == QLatin1String("Ready."))
+    if (text == kBusyStatus || text == kReadyStatus)
         return StatusKind::Frame;
-    for (const char* prefix : { "Searching", "Comparing", "Coping" })
-        if (text.startsWith(QLatin1String(prefix)))
+    for (const QString& prefix : { kSearchingPrefix, kComparingPrefix, kCopyingPrefix })
+        if (text.startsWith(prefix))
             return StatusKind::Progress;
-    if (text.startsWith(QLatin1String("Copy Failed")))
+    if (text == kCopyFailedStatus)
         return StatusKind::Failure;
     return StatusKind::Message;
 }
@@ -112,7 +113,7 @@ void ScanProgress::status(const QString& raw)
     case StatusKind::Progress:
         // The walk's texts name the file that fileStarted already shows; the
         // merge's name the icon files being compared or copied.
-        if (!text.startsWith(QLatin1String("Searching"))) {
+        if (!text.startsWith(kSearchingPrefix)) {
             m_current = text;
             draw(false);
         }

@@ -211,12 +211,14 @@ private slots:
         showWith(form, m_root + "/tree");
         AtFirstCapture(form, [&] { Click(form, form.Button1); });
         SeenBox seen;
+        QVariant tag; // the stop state as the button keeps it
         QTimer poll;
         poll.setInterval(5);
         connect(&poll, &QTimer::timeout, [&] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                 ++seen.shown, seen.title = box->windowTitle(), seen.text = box->text(), seen.icon = box->icon();
                 seen.buttons = box->standardButtons();
+                tag = form.Button1->property("Tag");
                 box->button(QMessageBox::StandardButton(answer))->click();
             }
         });
@@ -227,6 +229,7 @@ private slots:
         QCOMPARE(seen.text, kSearchStopQuestion);
         QCOMPARE(seen.icon, QMessageBox::Question);
         QCOMPARE(seen.buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        QCOMPARE(tag, QVariant(999));
         QVERIFY(Idle(form));
         // The question comes before the walk reaches regedit in the subfolder.
         if (answer == QMessageBox::Yes)

@@ -48,8 +48,8 @@ public:
     }
     StopAnswer askSearchStop() override { return answer("search", searchAnswers); }
     StopAnswer askCompareStop() override { return answer("compare", compareAnswers); }
-    int stopState() const override { return state; }
-    void setStopState(int s) override { state = s; }
+    StopState stopState() const override { return state; }
+    void setStopState(StopState s) override { state = s; }
     QString caption(Control button) const override { return captions.value(button); }
     void setCaption(Control button, const QString& text) override
     {
@@ -86,7 +86,7 @@ public:
     QStringList statuses;
     QStringList events;
     int pumps = 0;
-    int state = 0;
+    StopState state = StopState::None;
     int extracted = 0;
     bool isClosing = false;
     QMap<Control, QString> captions{{Control::Button1, kScanTreeCaption}, {Control::Button4, kScanFileCaption}};

@@ -129,9 +129,9 @@ TEST_F(ScanFile, AStopWithNothingToCompareStaysUntilTheNextRun)
     engine().scanFileClick();
     EXPECT_TRUE(host.eventsStartingWith("ask").isEmpty());
     EXPECT_EQ(Names(dst).size(), 1);
-    EXPECT_EQ(host.state, StopRequested);
+    EXPECT_EQ(host.state, StopState::StopRequested);
     engine().scanFileClick();
-    EXPECT_EQ(host.state, StopNone);
+    EXPECT_EQ(host.state, StopState::None);
 }
 
 TEST_F(ScanFile, TheFileIsFixedWhenTheRunStarts)

@@ -463,7 +463,7 @@ TEST_F(ScanTree, AStopClickAfterTheCaptionIsBackLeavesTheWindowStill)
     engine().scanTreeClick();
     const QStringList animation = host.events.filter("animation");
     EXPECT_EQ(animation, QStringList({"animation on", "animation off"}));
-    EXPECT_EQ(host.state, StopNone);
+    EXPECT_EQ(host.state, StopState::None);
     EXPECT_EQ(host.captions[Control::Button1], kScanTreeCaption);
 }
 
