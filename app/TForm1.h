@@ -7,6 +7,7 @@
 
 #include "app/PacedPainting.h"
 #include "app/ViewerWindows.h"
+#include "harvest/Browsers.h"
 #include "harvest/CaptureIcon.h"
 #include "harvest/IconSource.h"
 #include "harvest/ImageList.h"
@@ -124,8 +125,6 @@ public:
 public slots:
     void DriveComboBox1Change();
     void DriveComboBox2Change();
-    void DirectoryListBox1Change();
-    void DirectoryListBox2Change();
     void FileListBox1Click();
 
     void Button1Click();
@@ -175,6 +174,9 @@ private:
     bool m_centred = false;
     std::unique_ptr<PlatformIconSource> m_platformIcons; // when no other source is given
     const IconSource& m_icons;
+    // The models of the two browsers, which the browser widgets show. Errors
+    // of their events go to the application's error box.
+    Browsers m_browsers;
     HarvestRun* m_run = nullptr; // the run in progress, nested clicks go to it
     bool m_closeRequested = false;
     QPointer<QMessageBox> m_stopQuestion;

@@ -90,6 +90,7 @@ void DirectoryListModel::rebuild()
         m_entries.push_back({ name, EntryKind::Closed });
 
     m_selectedIndex = m_currentIndex;
+    emit entriesReplaced();
     emit changed();
 }
 

@@ -89,9 +89,9 @@ private:
 
 } // namespace
 
-TDirectoryListBox::TDirectoryListBox(QWidget* parent)
+TDirectoryListBox::TDirectoryListBox(QWidget* parent, DirectoryListModel* model)
     : QListView(parent)
-    , m_model(new DirectoryListModel(this))
+    , m_model(model ? model : new DirectoryListModel(this))
     , m_adapter(new ListAdapter(
           [model = m_model] { return int(model->entries().size()); },
           [model = m_model](int row) { return platform::displayPath(model->entries()[row].text); }, this))
@@ -101,10 +101,8 @@ TDirectoryListBox::TDirectoryListBox(QWidget* parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     showModel();
-    connect(m_model, &DirectoryListModel::changed, this, [this] {
-        showModel();
-        emit changed();
-    });
+    connect(m_model, &DirectoryListModel::entriesReplaced, this, &TDirectoryListBox::showModel);
+    connect(m_model, &DirectoryListModel::changed, this, &TDirectoryListBox::changed);
 }
 
 void TDirectoryListBox::showModel()

@@ -62,9 +62,9 @@ private:
 
 } // namespace
 
-TFileListBox::TFileListBox(QWidget* parent)
+TFileListBox::TFileListBox(QWidget* parent, FileListModel* model)
     : QListView(parent)
-    , m_model(new FileListModel(this))
+    , m_model(model ? model : new FileListModel(this))
     , m_adapter(new ListAdapter([model = m_model] { return model->count(); },
           [model = m_model](int row) { return platform::displayPath(model->item(row)); }, this))
 {

@@ -1,17 +1,14 @@
 #include "cli/Commands.h"
 
-#include "browse/DirectoryListModel.h"
-#include "browse/FileListModel.h"
 #include "cli/ScanProgress.h"
+#include "harvest/Browsers.h"
 #include "harvest/CaptureIcon.h"
-#include "harvest/HarvestHost.h"
 #include "harvest/HarvestRun.h"
+#include "harvest/HeadlessHost.h"
 #include "harvest/IconSource.h"
 #include "platform/FileSystem.h"
 #include "platform/NativePath.h"
 #include "util/Error.h"
-
-#include <QMap>
 
 #include <cerrno>
 #include <csignal>
@@ -35,7 +32,7 @@ void OnInterrupt(int)
 // The window of a scan, played on a terminal: status texts and progress on
 // stderr (see ScanProgress), Ctrl+C as the stop click, and Yes to either stop
 // question.
-class CliHost final : public HarvestHost {
+class CliHost final : public HeadlessHost {
 public:
     CliHost(std::function<void()> stopClick, ScanProgress& progress)
         : m_stopClick(std::move(stopClick))
@@ -64,15 +61,7 @@ public:
     }
     StopAnswer askSearchStop() override { return say(kSearchStopQuestion); }
     StopAnswer askCompareStop() override { return say(kCompareStopQuestion); }
-    StopState stopState() const override { return m_state; }
-    void setStopState(StopState state) override { m_state = state; }
-    QString caption(Control button) const override { return m_captions.value(button); }
-    void setCaption(Control button, const QString& text) override { m_captions[button] = text; }
-    void setEnabled(Control, bool) override {}
-    void setAnimation(bool) override {}
-    void showViewerIcon() override {}
     void addExtracted() override { m_progress.iconCaptured(); }
-    bool closing() const override { return false; }
 
 private:
     void showComparison()
@@ -90,8 +79,6 @@ private:
     std::function<void()> m_stopClick;
     ScanProgress& m_progress;
     PendingComparison m_comparison;
-    StopState m_state = StopState::None;
-    QMap<Control, QString> m_captions{{Control::Button1, kScanTreeCaption}, {Control::Button4, kScanFileCaption}};
 };
 
 enum class ScanKind { Tree, File };
@@ -150,29 +137,22 @@ int Scan(ScanKind kind, const Arguments& args, const char* usage)
     action.sa_handler = OnInterrupt;
     ::sigaction(SIGINT, &action, nullptr);
     try {
-        // The four browsers, wired as the main window wires them.
-        DirectoryListModel sourceDirs;
-        FileListModel sourceFiles;
-        DirectoryListModel destDirs;
-        FileListModel destFiles;
-        QObject::connect(&sourceDirs, &DirectoryListModel::changed,
-                         [&] { sourceFiles.setDirectory(sourceDirs.directory()); });
-        QObject::connect(&destDirs, &DirectoryListModel::changed, [&] { destFiles.setDirectory(destDirs.directory()); });
-        sourceFiles.setMask(QStringLiteral("*.exe;*.dll"));
-        destFiles.setMask(QStringLiteral("*.ico"));
+        // The main window's two browsers.
+        Browsers browsers;
+        FileListModel& sourceFiles = browsers.sourceFiles;
         // Both are resolved against the directory the tool was started in,
         // byte for byte as given.
         const QString sourcePath = platform::absolutePath(platform::fromNativePath(args[0]));
         const QString dest = platform::absolutePath(platform::fromNativePath(args[1]));
         // A file given for a folder would make the browsers take its folder.
         RequireExisting(args[1], dest, true);
-        About(args[1], [&] { destDirs.setDirectory(dest); });
+        About(args[1], [&] { browsers.destDirs.setDirectory(dest); });
         if (kind == ScanKind::Tree) {
             RequireExisting(args[0], sourcePath, true);
-            About(args[0], [&] { sourceDirs.setDirectory(sourcePath); });
+            About(args[0], [&] { browsers.sourceDirs.setDirectory(sourcePath); });
         } else {
             RequireExisting(args[0], sourcePath, false);
-            About(args[0], [&] { sourceDirs.setDirectory(platform::folderOf(sourcePath)); });
+            About(args[0], [&] { browsers.sourceDirs.setDirectory(platform::folderOf(sourcePath)); });
             // The file is selected by its exact name, as a click selects it:
             // handing the whole path to the list would take a name with "*"
             // or "?" for a mask. A name that the mask leaves out is found
@@ -201,7 +181,7 @@ int Scan(ScanKind kind, const Arguments& args, const char* usage)
                     engine->scanFileClick();
             },
             progress);
-        HarvestRun run(host, HarvestModels{sourceDirs, sourceFiles, destDirs, destFiles}, objects, icons);
+        HarvestRun run(host, browsers, objects, icons);
         engine = &run;
         if (kind == ScanKind::Tree)
             run.scanTreeClick();

@@ -1,8 +1,7 @@
 #include "harvest/HarvestRun.h"
 
-#include "browse/DirectoryListModel.h"
-#include "browse/FileListModel.h"
 #include "browse/NameOrder.h"
+#include "harvest/Browsers.h"
 #include "harvest/DestinationIndex.h"
 #include "harvest/IconCounter.h"
 #include "harvest/IconSource.h"
@@ -21,9 +20,6 @@
 namespace glyphor {
 
 namespace {
-
-const QString kExecutableMask = QStringLiteral("*.exe;*.dll");
-const QString kIconMask = QStringLiteral("*.ico");
 
 // The walk's test for an executable: the last four characters of the name
 // (all of it when shorter), upper-cased for the letters a to z only, are
@@ -54,9 +50,9 @@ QString FileNameOf(const QString& path)
 
 } // namespace
 
-HarvestRun::HarvestRun(HarvestHost& host, HarvestModels models, CaptureObjects& objects, const IconSource& icons,
+HarvestRun::HarvestRun(HarvestHost& host, Browsers& browsers, CaptureObjects& objects, const IconSource& icons,
                        FileOps& files)
-    : m_host(host), m_models(models), m_objects(objects), m_icons(icons), m_files(files)
+    : m_host(host), m_browsers(browsers), m_objects(objects), m_icons(icons), m_files(files)
 {
     m_sincePump.start();
 }
@@ -100,18 +96,18 @@ void HarvestRun::scanFileClick()
         return;
     // The file is fixed here: a click in the source file list during the run
     // changes nothing in it.
-    run(Kind::File, m_models.sourceFiles.fileName());
+    run(Kind::File, m_browsers.sourceFiles.fileName());
 }
 
 void HarvestRun::run(Kind kind, const QString& file)
 {
-    m_tempFolder = TempFolderOf(m_models.destDirs.directory());
+    m_tempFolder = TempFolderOf(m_browsers.destDirs.directory());
     // One run per destination: a second one is refused before it changes
     // anything, on screen or on disk.
     TempFolderLock lock;
     if (lock.acquire(m_files, m_tempFolder) == TempFolderLock::State::Busy)
         throw Error(FormatMessage(kHarvestInProgressError,
-                                  platform::displayPath(m_models.destDirs.directory()).toStdString()));
+                                  platform::displayPath(m_browsers.destDirs.directory()).toStdString()));
     m_lockHeld = lock.held();
     m_tempFolderError = lock.folderError();
     m_running = true;
@@ -134,7 +130,7 @@ void HarvestRun::run(Kind kind, const QString& file)
         Next next = Next::End;
         if (!m_abandoned) {
             if (kind == Kind::Tree) {
-                QString source = m_models.sourceDirs.directory();
+                QString source = m_browsers.sourceDirs.directory();
                 if (!source.endsWith(QLatin1Char('/')))
                     source += QLatin1Char('/');
                 prepareTempFolder();
@@ -349,7 +345,7 @@ HarvestRun::Next HarvestRun::mergeAndCleanUp(Kind kind)
     // single-file scan keeps it, to be answered at the first comparison.
     if (kind == Kind::Tree)
         m_host.setStopState(StopState::None);
-    FileListModel& source = m_models.sourceFiles;
+    FileListModel& source = m_browsers.sourceFiles;
     m_savedSource = source.directory();
     m_sourceSaved = true;
     source.showFolder(m_tempFolder, kIconMask);
@@ -372,7 +368,7 @@ HarvestRun::Next HarvestRun::mergeAndCleanUp(Kind kind)
 HarvestRun::Next HarvestRun::merge(Kind kind, const QStringList& collected, const QString& collectedFolder,
                                    QSet<int>& keep)
 {
-    FileListModel& dest = m_models.destFiles;
+    FileListModel& dest = m_browsers.destFiles;
     // Read when the merge begins, not when the window last read it: another
     // window or process may have harvested into the folder since, and its
     // icons are duplicates like any other. No other run changes the folder
@@ -518,8 +514,8 @@ void HarvestRun::end(Kind kind)
     // add-all mode included, is seen by the next merge and by the window.
     // Done first so that the source list's reads below still leave the
     // process's current directory at the source folder.
-    step([&] { m_models.destFiles.reread(); });
-    FileListModel& source = m_models.sourceFiles;
+    step([&] { m_browsers.destFiles.reread(); });
+    FileListModel& source = m_browsers.sourceFiles;
     step([&] {
         if (m_sourceSaved)
             source.setDirectory(m_savedSource);
@@ -532,7 +528,7 @@ void HarvestRun::end(Kind kind)
         m_host.setCaption(Control::Button1, kScanTreeCaption);
         m_host.setEnabled(Control::Button4, true);
         m_host.setAnimation(false);
-        step([&] { m_models.destDirs.rebuild(); });
+        step([&] { m_browsers.destDirs.rebuild(); });
         for (Control c : {Control::DirectoryListBox2, Control::DirectoryListBox1, Control::DriveComboBox1,
                           Control::DriveComboBox2, Control::Button2, Control::Button3, Control::FileListBox1,
                           Control::FileListBox2})
@@ -541,7 +537,7 @@ void HarvestRun::end(Kind kind)
         m_host.setCaption(Control::Button4, kScanFileCaption);
         m_host.setEnabled(Control::Button1, true);
         m_host.setAnimation(false);
-        step([&] { m_models.destDirs.rebuild(); });
+        step([&] { m_browsers.destDirs.rebuild(); });
         for (Control c : {Control::DirectoryListBox1, Control::DriveComboBox1, Control::DirectoryListBox2,
                           Control::DriveComboBox2, Control::Button2, Control::Button3, Control::FileListBox2})
             m_host.setEnabled(c, true);
@@ -550,7 +546,7 @@ void HarvestRun::end(Kind kind)
         return;
     m_leftInTemp = countCollected();
     m_files.removeDirectory(m_tempFolder);
-    step([&] { m_models.destDirs.rebuild(); });
+    step([&] { m_browsers.destDirs.rebuild(); });
     pump();
     if (failure)
         std::rethrow_exception(failure);

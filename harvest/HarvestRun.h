@@ -26,19 +26,10 @@
 
 namespace glyphor {
 
+class Browsers;
 class DestinationIndex;
-class DirectoryListModel;
-class FileListModel;
 class IconSource;
 struct Probe;
-
-// The main window's two browsers as the engine uses them.
-struct HarvestModels {
-    DirectoryListModel& sourceDirs; // DirectoryListBox1: where the tree walk starts
-    FileListModel& sourceFiles;     // FileListBox1: the file scanned; the collected icons during the merge
-    DirectoryListModel& destDirs;   // DirectoryListBox2: the destination, which holds the temporary folder
-    FileListModel& destFiles;       // FileListBox2: the destination icons
-};
 
 // An icon that a run could not capture: the file, the icon's number counted
 // from 1 (0 when the file's icons could not even be counted) of how many, and
@@ -65,7 +56,7 @@ enum class PumpPace {
 
 class HarvestRun {
 public:
-    HarvestRun(HarvestHost& host, HarvestModels models, CaptureObjects& objects, const IconSource& icons,
+    HarvestRun(HarvestHost& host, Browsers& browsers, CaptureObjects& objects, const IconSource& icons,
                FileOps& files = SystemFileOps());
     ~HarvestRun();
     HarvestRun(const HarvestRun&) = delete;
@@ -153,7 +144,7 @@ private:
     bool pumpDue();
 
     HarvestHost& m_host;
-    HarvestModels m_models;
+    Browsers& m_browsers;
     CaptureObjects& m_objects;
     const IconSource& m_icons;
     FileOps& m_files;

@@ -284,7 +284,8 @@ private slots:
         SeenBox seen;
         QTimer answer;
         AnswerBoxes(answer, seen);
-        form.DirectoryListBox1Change();
+        // The folder list's change, as after a folder was opened in it.
+        emit form.DirectoryListBox1->directoryModel()->changed();
         QCOMPARE(seen.shown, 1);
         QCOMPARE(seen.icon, QMessageBox::Critical);
         QVERIFY(seen.title.startsWith("Glyphor 2"));

@@ -28,8 +28,8 @@ protected:
         dst = root.path() + "/" + fromNativePath("Ziel \xFC\x80");
         glyphor::testing::MakePath(src);
         glyphor::testing::MakePath(dst);
-        sourceDirs->setDirectory(src);
-        destDirs->setDirectory(dst);
+        browsers.sourceDirs.setDirectory(src);
+        browsers.destDirs.setDirectory(dst);
     }
     void TearDown() override
     {
@@ -69,7 +69,7 @@ protected:
     {
         if (!m_platformRun) {
             m_platformRun = std::make_unique<HarvestRun>(host,
-                HarvestModels { *sourceDirs, *sourceFiles, *destDirs, *destFiles }, objects,
+                browsers, objects,
                 platform);
             m_platformRun->setPumpPace(PumpPace::Exact);
         }
@@ -105,7 +105,7 @@ TEST_F(ByteNames, ScanTreeHarvestsEveryFolderAndFile)
                          "diteur.exe")
         + " Icon 1 of 1"));
     EXPECT_EQ(host.statuses.last(), "Ready.");
-    EXPECT_EQ(destFiles->count(), 4);
+    EXPECT_EQ(browsers.destFiles.count(), 4);
 }
 
 TEST_F(ByteNames, ScanFileAndSaveIconTakeTheSelectedFileByItsBytes)
@@ -113,9 +113,9 @@ TEST_F(ByteNames, ScanFileAndSaveIconTakeTheSelectedFileByItsBytes)
     const QString exe = Put("d\xE9mo/\xC9"
                             "diteur.exe",
         glyphor::testing::PeWithOneIcon(5));
-    sourceDirs->setDirectory(platform::folderOf(exe));
-    sourceFiles->select(sourceFiles->items().indexOf(platform::fileNameOf(exe)));
-    ASSERT_EQ(toNativePath(sourceFiles->fileName()), toNativePath(exe));
+    browsers.sourceDirs.setDirectory(platform::folderOf(exe));
+    browsers.sourceFiles.select(browsers.sourceFiles.items().indexOf(platform::fileNameOf(exe)));
+    ASSERT_EQ(toNativePath(browsers.sourceFiles.fileName()), toNativePath(exe));
     Run().scanFileClick();
     EXPECT_EQ(Run().captured(), 1);
     ASSERT_EQ(DestinationNames(dst), std::vector<std::string> { "Icon0000.ico" });
@@ -136,8 +136,8 @@ TEST_F(ByteNames, TheMergeComparesWithDestinationFilesOfSuchNames)
     glyphor::testing::WriteBytes(dst + "/" + fromNativePath("Ic\xF4ne.ico"), CaptureOf(same));
     glyphor::testing::WriteBytes(dst + "/" + fromNativePath("\xFF.ico"),
         CaptureOf(Put("c.dat", glyphor::testing::PeWithOneIcon(8))));
-    destFiles->reread();
-    ASSERT_EQ(destFiles->count(), 2);
+    browsers.destFiles.reread();
+    ASSERT_EQ(browsers.destFiles.count(), 2);
 
     Run().scanTreeClick();
     EXPECT_EQ(Run().captured(), 2);

@@ -3,9 +3,8 @@
 // and every busy and idle step, answers the stop questions from a script and
 // runs a given action at a given pump (a stop click, a close).
 
-#include "harvest/HarvestHost.h"
+#include "harvest/HeadlessHost.h"
 
-#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -32,7 +31,7 @@ inline QString ControlName(Control c)
     return names[int(c)];
 }
 
-class FakeHost final : public HarvestHost {
+class FakeHost final : public HeadlessHost {
 public:
     void setStatus(const QString& text) override
     {
@@ -48,12 +47,9 @@ public:
     }
     StopAnswer askSearchStop() override { return answer("search", searchAnswers); }
     StopAnswer askCompareStop() override { return answer("compare", compareAnswers); }
-    StopState stopState() const override { return state; }
-    void setStopState(StopState s) override { state = s; }
-    QString caption(Control button) const override { return captions.value(button); }
     void setCaption(Control button, const QString& text) override
     {
-        captions[button] = text;
+        HeadlessHost::setCaption(button, text);
         events << "caption " + ControlName(button) + " " + text;
     }
     void setEnabled(Control control, bool enabled) override
@@ -86,10 +82,8 @@ public:
     QStringList statuses;
     QStringList events;
     int pumps = 0;
-    StopState state = StopState::None;
     int extracted = 0;
     bool isClosing = false;
-    QMap<Control, QString> captions{{Control::Button1, kScanTreeCaption}, {Control::Button4, kScanFileCaption}};
     std::deque<StopAnswer> searchAnswers;
     std::deque<StopAnswer> compareAnswers;
     std::map<int, std::function<void()>> atPump;

@@ -58,7 +58,7 @@ protected:
     QString ScanTree()
     {
         PlatformIconSource platform;
-        HarvestRun run(host, HarvestModels { *sourceDirs, *sourceFiles, *destDirs, *destFiles },
+        HarvestRun run(host, browsers,
             objects, platform);
         try {
             run.scanTreeClick();
