@@ -51,14 +51,14 @@ TForm1::TForm1(QWidget* parent)
 {
 }
 
-TForm1::TForm1(const IconSource& icons, QWidget* parent)
+TForm1::TForm1(const IconProvider& icons, QWidget* parent)
     : TForm1(&icons, parent)
 {
 }
 
-TForm1::TForm1(const IconSource* icons, QWidget* parent)
+TForm1::TForm1(const IconProvider* icons, QWidget* parent)
     : QMainWindow(parent)
-    , m_platformIcons(icons ? nullptr : std::make_unique<PlatformIconSource>())
+    , m_platformIcons(icons ? nullptr : std::make_unique<PlatformIconProvider>())
     , m_icons(icons ? *icons : *m_platformIcons)
     , m_browsers([](const std::function<void()>& work) { Guarded(work); })
     , m_viewers([this] {

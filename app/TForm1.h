@@ -9,7 +9,7 @@
 #include "app/ViewerWindows.h"
 #include "harvest/Browsers.h"
 #include "harvest/CaptureIcon.h"
-#include "harvest/IconSource.h"
+#include "harvest/IconProvider.h"
 #include "harvest/ImageList.h"
 
 #include <QMainWindow>
@@ -48,7 +48,7 @@ public:
     explicit TForm1(QWidget* parent = nullptr);
     // With the icons that the scans and Save Icon take from another source
     // than the platform's (tests); icons outlives the window.
-    explicit TForm1(const IconSource& icons, QWidget* parent = nullptr);
+    explicit TForm1(const IconProvider& icons, QWidget* parent = nullptr);
     ~TForm1() override;
 
     // The status bar's one panel: the text last set. While a run paints at
@@ -164,7 +164,7 @@ private:
     void chainTabOrder();
     QPushButton* makeButton(QWidget* parent, const QString& caption, int helpContext, QRect geometry);
 
-    explicit TForm1(const IconSource* icons, QWidget* parent);
+    explicit TForm1(const IconProvider* icons, QWidget* parent);
     void showStatusText();
 
     QLabel* m_statusText = nullptr;
@@ -172,8 +172,8 @@ private:
     QString m_helpFile;
     bool m_activated = false;
     bool m_centred = false;
-    std::unique_ptr<PlatformIconSource> m_platformIcons; // when no other source is given
-    const IconSource& m_icons;
+    std::unique_ptr<PlatformIconProvider> m_platformIcons; // when no other source is given
+    const IconProvider& m_icons;
     // The models of the two browsers, which the browser widgets show. Errors
     // of their events go to the application's error box.
     Browsers m_browsers;

@@ -2,7 +2,7 @@
 
 #include "harvest/CaptureIcon.h"
 #include "harvest/IconCounter.h"
-#include "harvest/IconSource.h"
+#include "harvest/IconProvider.h"
 #include "platform/FileSystem.h"
 #include "platform/NativePath.h"
 #include "util/Error.h"
@@ -42,7 +42,7 @@ int SaveCommand(const Arguments& args)
         // A fresh process: the counter starts at 0, as in a newly started window.
         SetIconCounter(0);
         CaptureObjects objects;
-        const QString path = SaveIcon(objects, PlatformIconSource(), dest, index, file);
+        const QString path = SaveIcon(objects, PlatformIconProvider(), dest, index, file);
         // The path as the system's bytes, so that a script can use it.
         std::printf("%s\n", platform::toNativePath(path).c_str());
     } catch (const Error& e) {

@@ -5,7 +5,7 @@
 #include "harvest/CaptureIcon.h"
 #include "harvest/HarvestRun.h"
 #include "harvest/HeadlessHost.h"
-#include "harvest/IconSource.h"
+#include "harvest/IconProvider.h"
 #include "platform/FileSystem.h"
 #include "platform/NativePath.h"
 #include "util/Error.h"
@@ -170,8 +170,8 @@ int Scan(ScanKind kind, const Arguments& args, const char* usage)
 
         CaptureObjects objects;
         ScanProgress progress;
-        PlatformIconSource platformIcons;
-        ProgressIconSource icons(platformIcons, progress);
+        PlatformIconProvider platformIcons;
+        ProgressIconProvider icons(platformIcons, progress);
         HarvestRun* engine = nullptr;
         CliHost host(
             [&] {

@@ -170,7 +170,7 @@ void ScanProgress::draw(bool force)
     m_sinceDraw.restart();
 }
 
-int ProgressIconSource::count(const QString& path) const
+int ProgressIconProvider::count(const QString& path) const
 {
     m_progress.fileStarted(path);
     return m_source.count(path);

@@ -66,9 +66,9 @@ QRect CenteredIconRect(const QRect& item, const QSize& icon)
 
 int TIconComboBox::itemHeight() { return kIconSize + 6; }
 
-TIconComboBox::TIconComboBox(QWidget* parent, std::shared_ptr<const IconSource> source)
+TIconComboBox::TIconComboBox(QWidget* parent, std::shared_ptr<const IconProvider> source)
     : QComboBox(parent)
-    , m_source(source ? std::move(source) : std::make_shared<PlatformIconSource>())
+    , m_source(source ? std::move(source) : std::make_shared<PlatformIconProvider>())
 {
     setEditable(false);
     auto* listStyle = new DropDownListStyle;

@@ -4,7 +4,7 @@
 #include "harvest/Browsers.h"
 #include "harvest/DestinationIndex.h"
 #include "harvest/IconCounter.h"
-#include "harvest/IconSource.h"
+#include "harvest/IconProvider.h"
 #include "harvest/NextIconFileName.h"
 #include "harvest/RunTexts.h"
 #include "harvest/TempFolderLock.h"
@@ -50,7 +50,7 @@ QString FileNameOf(const QString& path)
 
 } // namespace
 
-HarvestRun::HarvestRun(HarvestHost& host, Browsers& browsers, CaptureObjects& objects, const IconSource& icons,
+HarvestRun::HarvestRun(HarvestHost& host, Browsers& browsers, CaptureObjects& objects, const IconProvider& icons,
                        FileOps& files)
     : m_host(host), m_browsers(browsers), m_objects(objects), m_icons(icons), m_files(files)
 {

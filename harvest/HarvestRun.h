@@ -28,7 +28,7 @@ namespace glyphor {
 
 class Browsers;
 class DestinationIndex;
-class IconSource;
+class IconProvider;
 struct Probe;
 
 // An icon that a run could not capture: the file, the icon's number counted
@@ -56,7 +56,7 @@ enum class PumpPace {
 
 class HarvestRun {
 public:
-    HarvestRun(HarvestHost& host, Browsers& browsers, CaptureObjects& objects, const IconSource& icons,
+    HarvestRun(HarvestHost& host, Browsers& browsers, CaptureObjects& objects, const IconProvider& icons,
                FileOps& files = SystemFileOps());
     ~HarvestRun();
     HarvestRun(const HarvestRun&) = delete;
@@ -146,7 +146,7 @@ private:
     HarvestHost& m_host;
     Browsers& m_browsers;
     CaptureObjects& m_objects;
-    const IconSource& m_icons;
+    const IconProvider& m_icons;
     FileOps& m_files;
 
     PumpPace m_pace = PumpPace::Steady;

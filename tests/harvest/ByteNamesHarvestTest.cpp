@@ -7,7 +7,7 @@
 
 #include "ByteNames.h"
 #include "PeBuilder.h"
-#include "harvest/IconSource.h"
+#include "harvest/IconProvider.h"
 #include "platform/FileSystem.h"
 #include "platform/NativePath.h"
 
@@ -76,7 +76,7 @@ protected:
         return *m_platformRun;
     }
 
-    PlatformIconSource platform;
+    PlatformIconProvider platform;
 
 private:
     std::unique_ptr<HarvestRun> m_platformRun;

@@ -3,7 +3,7 @@
 // an engine driven by FakeHost.
 
 #include "FakeHost.h"
-#include "FakeIconSource.h"
+#include "FakeIconProvider.h"
 
 #include "harvest/Browsers.h"
 #include "harvest/CaptureIcon.h"
@@ -78,7 +78,7 @@ protected:
     QString src;
     QString dst;
     FakeHost host;
-    FakeIconSource icons;
+    FakeIconProvider icons;
     CaptureObjects objects;
     FileOps* ops = &SystemFileOps();
     Browsers browsers;

@@ -2,7 +2,7 @@
 #include "FailingFileOps.h"
 #include "RunFixture.h"
 
-#include "harvest/IconSource.h"
+#include "harvest/IconProvider.h"
 #include "platform/NativePath.h"
 #include "util/Error.h"
 
@@ -521,7 +521,7 @@ TEST_F(ScanTree, CorpusIntoAnEmptyDestinationKeepsOneFilePerSignatureInCaptureOr
 {
     const QStringList files = {"public/libwine-amd64/regedit.exe", "public/libwine-amd64/taskmgr.exe",
                                "public/libwine-amd64/comctl32.dll", "public/libwine-amd64/user32.dll"};
-    PlatformIconSource platform;
+    PlatformIconProvider platform;
     std::vector<QByteArray> expected;
     QSet<QByteArray> seen;
     QTemporaryDir scratch;

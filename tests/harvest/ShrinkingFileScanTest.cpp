@@ -6,7 +6,7 @@
 
 #include "PeBuilder.h"
 #include "ShrinkingFile.h"
-#include "harvest/IconSource.h"
+#include "harvest/IconProvider.h"
 #include "platform/IconExtractor.h"
 #include "platform/NativePath.h"
 #include "util/Error.h"
@@ -57,7 +57,7 @@ protected:
     // Scan Tree with the platform's extraction; the error it ended with, if any.
     QString ScanTree()
     {
-        PlatformIconSource platform;
+        PlatformIconProvider platform;
         HarvestRun run(host, browsers,
             objects, platform);
         try {

@@ -1,4 +1,4 @@
-#include "harvest/IconSource.h"
+#include "harvest/IconProvider.h"
 
 #include "platform/IconExtractor.h"
 #include "platform/NativePath.h"
@@ -34,16 +34,16 @@ std::optional<FileIdentity> IdentityOf(const std::string& path)
 
 } // namespace
 
-struct PlatformIconSource::Parsed {
+struct PlatformIconProvider::Parsed {
     QString path;
     FileIdentity identity;
     platform::IconSource icons;
 };
 
-PlatformIconSource::PlatformIconSource() = default;
-PlatformIconSource::~PlatformIconSource() = default;
+PlatformIconProvider::PlatformIconProvider() = default;
+PlatformIconProvider::~PlatformIconProvider() = default;
 
-const PlatformIconSource::Parsed* PlatformIconSource::parsed(const QString& path) const
+const PlatformIconProvider::Parsed* PlatformIconProvider::parsed(const QString& path) const
 {
     const std::string native = platform::toNativePath(path);
     const auto identity = IdentityOf(native);
@@ -61,7 +61,7 @@ const PlatformIconSource::Parsed* PlatformIconSource::parsed(const QString& path
     return m_last.get();
 }
 
-int PlatformIconSource::count(const QString& path) const
+int PlatformIconProvider::count(const QString& path) const
 {
     const Parsed* p = parsed(path);
     if (!p)
@@ -74,7 +74,7 @@ int PlatformIconSource::count(const QString& path) const
     return n;
 }
 
-std::optional<IconImage> PlatformIconSource::extract(const QString& path, int index) const
+std::optional<IconImage> PlatformIconProvider::extract(const QString& path, int index) const
 {
     if (index < 0)
         return std::nullopt;
