@@ -401,7 +401,7 @@ void TForm1::Button5Click()
 }
 
 // The help's contents, also by F1 anywhere in the window.
-void TForm1::Help2Click() { platform::requestHelp(platform::HelpCommand::Finder); }
+void TForm1::Help2Click() { platform::RequestHelp(platform::HelpCommand::Finder); }
 
 // A new box each time, showing the total as it stands now.
 void TForm1::About1Click()
@@ -415,7 +415,7 @@ void TForm1::About1Click()
 void TForm1::WhatsThis1Click()
 {
     const QWidget* focused = focusWidget();
-    platform::requestHelp(platform::HelpCommand::Context, focused ? focused->property("helpContext").toInt() : 0);
+    platform::RequestHelp(platform::HelpCommand::Context, focused ? focused->property("helpContext").toInt() : 0);
 }
 
 void TForm1::ButtonMouseUp(QPushButton* button) { button->setFocus(Qt::MouseFocusReason); }

@@ -31,7 +31,7 @@ void TForm1Host::setStatus(const QString& text)
 {
     m_comparison.clear();
     if (m_form)
-        m_form->setStatusText(platform::displayPath(text));
+        m_form->setStatusText(platform::DisplayPath(text));
 }
 
 void TForm1Host::setComparing(const QString& collected, const QString& destination)

@@ -17,7 +17,7 @@ namespace {
 
 std::string Reason(int error)
 {
-    return platform::systemErrorText(error).toStdString();
+    return platform::SystemErrorText(error).toStdString();
 }
 
 // The permissions a file created the usual way gets: mkstemp makes its file

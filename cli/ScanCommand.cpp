@@ -95,12 +95,12 @@ enum class ScanKind { Tree, File };
 void RequireExisting(const std::string& argument, const QString& path, bool folder)
 {
     struct stat st {};
-    if (::stat(platform::toNativePath(path).c_str(), &st) != 0)
-        ThrowAbout(argument, platform::systemErrorText(errno).toStdString());
+    if (::stat(platform::ToNativePath(path).c_str(), &st) != 0)
+        ThrowAbout(argument, platform::SystemErrorText(errno).toStdString());
     if (folder && !S_ISDIR(st.st_mode))
-        ThrowAbout(argument, platform::systemErrorText(ENOTDIR).toStdString());
+        ThrowAbout(argument, platform::SystemErrorText(ENOTDIR).toStdString());
     if (!folder && S_ISDIR(st.st_mode))
-        ThrowAbout(argument, platform::systemErrorText(EISDIR).toStdString());
+        ThrowAbout(argument, platform::SystemErrorText(EISDIR).toStdString());
 }
 
 // Runs action, naming argument in the I/O error it raises.
@@ -120,11 +120,11 @@ void ReportLeftBehind(const HarvestRun& run)
 {
     for (const SkippedIcon& icon : run.skipped()) {
         const QString line = QStringLiteral("skipped ")
-            + SkippedIconText(platform::displayPath(icon.file), icon.number, icon.count, icon.reason);
-        std::fprintf(stderr, "%s\n", platform::displayPath(line).toUtf8().constData());
+            + SkippedIconText(platform::DisplayPath(icon.file), icon.number, icon.count, icon.reason);
+        std::fprintf(stderr, "%s\n", platform::DisplayPath(line).toUtf8().constData());
     }
     if (!run.walkCutShort().isEmpty())
-        std::fprintf(stderr, "%s\n", platform::displayPath(run.walkCutShort()).toUtf8().constData());
+        std::fprintf(stderr, "%s\n", platform::DisplayPath(run.walkCutShort()).toUtf8().constData());
 }
 
 int Scan(ScanKind kind, const Arguments& args, const char* usage)
@@ -142,8 +142,8 @@ int Scan(ScanKind kind, const Arguments& args, const char* usage)
         FileListModel& sourceFiles = browsers.sourceFiles;
         // Both are resolved against the directory the tool was started in,
         // byte for byte as given.
-        const QString sourcePath = platform::absolutePath(platform::fromNativePath(args[0]));
-        const QString dest = platform::absolutePath(platform::fromNativePath(args[1]));
+        const QString sourcePath = platform::AbsolutePath(platform::FromNativePath(args[0]));
+        const QString dest = platform::AbsolutePath(platform::FromNativePath(args[1]));
         // A file given for a folder would make the browsers take its folder.
         RequireExisting(args[1], dest, true);
         About(args[1], [&] { browsers.destDirs.setDirectory(dest); });
@@ -152,12 +152,12 @@ int Scan(ScanKind kind, const Arguments& args, const char* usage)
             About(args[0], [&] { browsers.sourceDirs.setDirectory(sourcePath); });
         } else {
             RequireExisting(args[0], sourcePath, false);
-            About(args[0], [&] { browsers.sourceDirs.setDirectory(platform::folderOf(sourcePath)); });
+            About(args[0], [&] { browsers.sourceDirs.setDirectory(platform::FolderOf(sourcePath)); });
             // The file is selected by its exact name, as a click selects it:
             // handing the whole path to the list would take a name with "*"
             // or "?" for a mask. A name that the mask leaves out is found
             // among all the folder's files.
-            const QString name = platform::fileNameOf(sourcePath);
+            const QString name = platform::FileNameOf(sourcePath);
             int index = int(sourceFiles.items().indexOf(name));
             if (index < 0) {
                 About(args[0], [&] { sourceFiles.setMask(QStringLiteral("*")); });
@@ -165,7 +165,7 @@ int Scan(ScanKind kind, const Arguments& args, const char* usage)
             }
             sourceFiles.select(index);
             if (sourceFiles.fileName().isEmpty())
-                throw Error(FormatMessage("File not found: %s", platform::messagePath(sourcePath)));
+                throw Error(FormatMessage("File not found: %s", platform::MessagePath(sourcePath)));
         }
 
         CaptureObjects objects;

@@ -92,7 +92,7 @@ ScanProgress::~ScanProgress()
 void ScanProgress::fileStarted(const QString& path)
 {
     ++m_files;
-    m_current = platform::displayPath(path);
+    m_current = platform::DisplayPath(path);
     draw(false);
 }
 
@@ -106,7 +106,7 @@ void ScanProgress::status(const QString& raw)
 {
     // Status texts carry names as the system gave them; people read them with
     // undecodable bytes marked.
-    const QString text = platform::displayPath(raw);
+    const QString text = platform::DisplayPath(raw);
     switch (KindOf(text)) {
     case StatusKind::Frame:
         return;

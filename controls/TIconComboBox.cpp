@@ -115,7 +115,7 @@ bool TIconComboBox::fileExists() const
     // is treated as a file that is not there rather than cut short.
     if (m_fileName.isEmpty() || m_fileName.size() > kMaxIconFileName)
         return false;
-    return platform::isExistingFile(m_fileName);
+    return platform::IsExistingFile(m_fileName);
 }
 
 void TIconComboBox::applyEnablingRule()

@@ -61,7 +61,7 @@ QString SaveThroughImageList(CaptureObjects& objects, const IconHolder& holder, 
     WriteNewIconFile(*objects.image1.icon(), [&]() -> std::optional<std::string> {
         if (std::exchange(offered, true))
             written = NextIconFileName(folder);
-        return platform::toNativePath(written);
+        return platform::ToNativePath(written);
     });
     return written;
 }

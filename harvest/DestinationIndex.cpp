@@ -62,7 +62,7 @@ bool DestinationIndex::equals(int index, const Probe& probe)
 {
     Entry& entry = m_entries[std::size_t(index)];
     if (!entry.read)
-        Assign(entry, m_ops.comparableSignature(platform::joinPath(m_folder, entry.name)));
+        Assign(entry, m_ops.comparableSignature(platform::JoinPath(m_folder, entry.name)));
     if (!probe.signature || !entry.signature)
         return false;
     return entry.hash == probe.hash && *entry.signature == *probe.signature;
@@ -77,9 +77,9 @@ void DestinationIndex::addCompared(const QString& name, const Probe& probe)
     for (const QString& n : uncompared)
         m_list.addFile(n);
     m_list.addFile(name);
-    const auto sameName = [](const Entry& e, const QString& n) { return compareNames(e.name, n) < 0; };
+    const auto sameName = [](const Entry& e, const QString& n) { return CompareNames(e.name, n) < 0; };
     for (auto e = std::lower_bound(m_entries.begin(), m_entries.end(), name, sameName);
-         e != m_entries.end() && compareNames(e->name, name) == 0; ++e) {
+         e != m_entries.end() && CompareNames(e->name, name) == 0; ++e) {
         if (e->name == name && !e->read)
             Assign(*e, probe.signature);
     }

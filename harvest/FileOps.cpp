@@ -17,7 +17,7 @@ namespace {
 // Every path reaches the system through this, byte-exact.
 std::string Native(const QString& path)
 {
-    return platform::toNativePath(path);
+    return platform::ToNativePath(path);
 }
 
 // Closes a descriptor when the scope ends.
@@ -53,7 +53,7 @@ int OpenRegularFile(const QString& path)
 std::optional<std::vector<platform::DirEntry>> FileOps::listDirectory(const QString& folder)
 {
     try {
-        return platform::listDirectory(folder, platform::AttributeDetail::Full);
+        return platform::ListDirectory(folder, platform::AttributeDetail::Full);
     } catch (const Error&) {
         return std::nullopt;
     }
@@ -61,7 +61,7 @@ std::optional<std::vector<platform::DirEntry>> FileOps::listDirectory(const QStr
 
 int FileOps::makeDirectory(const QString& path)
 {
-    return ::mkdir(platform::toNativePath(path).c_str(), 0777) == 0 ? 0 : errno;
+    return ::mkdir(platform::ToNativePath(path).c_str(), 0777) == 0 ? 0 : errno;
 }
 
 bool FileOps::removeDirectory(const QString& path)
@@ -78,7 +78,7 @@ std::optional<QString> FileOps::copyToNewName(const QString& from, const QString
     if (in.fd < 0)
         return std::nullopt;
     const QString name = from.mid(from.lastIndexOf(QLatin1Char('/')) + 1);
-    platform::NewFile out(platform::toNativePath(scratchFolder), platform::toNativePath(name));
+    platform::NewFile out(platform::ToNativePath(scratchFolder), platform::ToNativePath(name));
     if (!out.ok())
         return std::nullopt;
     std::uint8_t buffer[64 * 1024];
@@ -98,7 +98,7 @@ std::optional<QString> FileOps::copyToNewName(const QString& from, const QString
     QString offered;
     const bool placed = out.place([&]() -> std::optional<std::string> {
                             offered = nextName();
-                            return platform::toNativePath(offered);
+                            return platform::ToNativePath(offered);
                         }).has_value();
     if (!placed)
         return std::nullopt;
@@ -119,7 +119,7 @@ std::optional<Signature> FileOps::readSignature(const QString& path)
         // equals nothing, and its own copy fails later, so it is never deleted.
         if (errno == EINVAL)
             return std::nullopt;
-        platform::throwFileIoError(errno);
+        platform::ThrowFileIoError(errno);
     }
     Signature signature{};
     std::size_t have = 0;
@@ -128,7 +128,7 @@ std::optional<Signature> FileOps::readSignature(const QString& path)
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            platform::throwFileIoError(errno);
+            platform::ThrowFileIoError(errno);
         if (n == 0)
             return std::nullopt;
         have += std::size_t(n);

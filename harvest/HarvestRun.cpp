@@ -39,7 +39,7 @@ bool IsExecutableName(const QString& name)
 void InsertSorted(QStringList& list, const QString& path)
 {
     const auto at = std::upper_bound(list.begin(), list.end(), path,
-                                     [](const QString& a, const QString& b) { return compareNames(a, b) < 0; });
+                                     [](const QString& a, const QString& b) { return CompareNames(a, b) < 0; });
     list.insert(at, path);
 }
 
@@ -67,7 +67,7 @@ void HarvestRun::setPumpPace(PumpPace pace, int intervalMs)
 
 QString HarvestRun::TempFolderOf(const QString& destination)
 {
-    return platform::joinPath(destination, QStringLiteral("Temp"));
+    return platform::JoinPath(destination, QStringLiteral("Temp"));
 }
 
 void HarvestRun::scanTreeClick()
@@ -107,7 +107,7 @@ void HarvestRun::run(Kind kind, const QString& file)
     TempFolderLock lock;
     if (lock.acquire(m_files, m_tempFolder) == TempFolderLock::State::Busy)
         throw Error(FormatMessage(kHarvestInProgressError,
-                                  platform::displayPath(m_browsers.destDirs.directory()).toStdString()));
+                                  platform::DisplayPath(m_browsers.destDirs.directory()).toStdString()));
     m_lockHeld = lock.held();
     m_tempFolderError = lock.folderError();
     m_running = true;
@@ -202,9 +202,9 @@ void HarvestRun::prepareTempFolder()
     // collects whatever the folder's list shows and the clean-up deletes it:
     // through a file the list would show the destination itself, through a
     // link a folder elsewhere, and their icons would be deleted uncopied.
-    const std::optional<unsigned> attributes = platform::attributesOf(m_tempFolder);
+    const std::optional<unsigned> attributes = platform::AttributesOf(m_tempFolder);
     if (attributes && (!(*attributes & platform::faDirectory) || (*attributes & platform::faSymLink)))
-        throw Error(FormatMessage(kTempFolderInTheWayError, platform::messagePath(m_tempFolder)));
+        throw Error(FormatMessage(kTempFolderInTheWayError, platform::MessagePath(m_tempFolder)));
     if (m_lockHeld)
         removeKilledWritersTemporaries();
 }
@@ -220,8 +220,8 @@ void HarvestRun::removeKilledWritersTemporaries()
         return;
     for (const platform::DirEntry& entry : *entries) {
         if (!(entry.attributes & (platform::faDirectory | platform::faSymLink)) &&
-            platform::NewFile::isTemporaryName(platform::toNativePath(entry.name)))
-            m_files.deleteFile(platform::joinPath(m_tempFolder, entry.name));
+            platform::NewFile::isTemporaryName(platform::ToNativePath(entry.name)))
+            m_files.deleteFile(platform::JoinPath(m_tempFolder, entry.name));
     }
 }
 
@@ -312,10 +312,10 @@ void HarvestRun::capture(const QString& exe, const QString& shownName, int index
     // Without the folder nothing can be collected: the capture fails with the
     // reason the folder could not be made (a destination on read-only media),
     // which says more than that the folder is missing.
-    if (m_tempFolderError != 0 && !platform::attributesOf(m_tempFolder)) {
+    if (m_tempFolderError != 0 && !platform::AttributesOf(m_tempFolder)) {
         const QString path = NextIconFileName(m_tempFolder);
-        throw Error(FormatMessage("Cannot create file %s", platform::displayPath(path).toStdString()) + ": " +
-                    platform::systemErrorText(m_tempFolderError).toStdString());
+        throw Error(FormatMessage("Cannot create file %s", platform::DisplayPath(path).toStdString()) + ": " +
+                    platform::SystemErrorText(m_tempFolderError).toStdString());
     }
     try {
         CaptureIcon(m_objects, m_icons, exe, index, m_tempFolder);
@@ -385,7 +385,7 @@ HarvestRun::Next HarvestRun::merge(Kind kind, const QStringList& collected, cons
         if (abandoned())
             return Next::Abandon;
         const QString& name = collected[ci];
-        const QString path = platform::joinPath(collectedFolder, name);
+        const QString path = platform::JoinPath(collectedFolder, name);
 
         if (m_host.stopState() == StopState::AddAllRemaining) {
             if (const std::optional<QString> copy = copyIn(path, destFolder))
@@ -489,7 +489,7 @@ std::optional<QString> HarvestRun::copyIn(const QString& collected, const QStrin
 void HarvestRun::cleanUp(const QStringList& collected, const QString& collectedFolder, const QSet<int>& keep)
 {
     for (int i = 0; i < collected.size(); ++i) {
-        const QString path = platform::joinPath(collectedFolder, collected[i]);
+        const QString path = platform::JoinPath(collectedFolder, collected[i]);
         if (path.contains(QLatin1String(".ico")) && !keep.contains(i))
             m_files.deleteFile(path);
     }
@@ -560,7 +560,7 @@ int HarvestRun::countCollected()
     if (const auto entries = m_files.listDirectory(m_tempFolder)) {
         for (const platform::DirEntry& entry : *entries) {
             if (!(entry.attributes & (platform::faDirectory | platform::faHidden)) &&
-                platform::matchesPattern(entry.name, kIconMask))
+                platform::MatchesPattern(entry.name, kIconMask))
                 ++count;
         }
     }

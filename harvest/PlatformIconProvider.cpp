@@ -45,7 +45,7 @@ PlatformIconProvider::~PlatformIconProvider() = default;
 
 const PlatformIconProvider::Parsed* PlatformIconProvider::parsed(const QString& path) const
 {
-    const std::string native = platform::toNativePath(path);
+    const std::string native = platform::ToNativePath(path);
     const auto identity = IdentityOf(native);
     if (!identity) {
         m_last.reset();
@@ -86,7 +86,7 @@ std::optional<IconImage> PlatformIconProvider::extract(const QString& path, int 
     if (!failure.empty()) {
         m_last.reset();
         throw Error(
-            FormatMessage("Cannot read file %s", platform::messagePath(path)) + ": " + failure);
+            FormatMessage("Cannot read file %s", platform::MessagePath(path)) + ": " + failure);
     }
     return icon;
 }

@@ -56,7 +56,7 @@ QString SkippedSummaryText(const QList<SkippedIcon>& skipped, const QString& wal
             const SkippedIcon& icon = skipped[i];
             text += QLatin1Char('\n')
                 + SkippedIconText(
-                    platform::displayPath(icon.file), icon.number, icon.count, icon.reason);
+                    platform::DisplayPath(icon.file), icon.number, icon.count, icon.reason);
         }
         if (count > kListed)
             text += QStringLiteral("\nand %1 more.").arg(count - kListed);

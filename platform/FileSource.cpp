@@ -11,7 +11,7 @@ namespace glyphor::platform {
 
 namespace {
 
-FileSource::ReadHook& hook()
+FileSource::ReadHook& Hook()
 {
     static FileSource::ReadHook current;
     return current;
@@ -50,13 +50,13 @@ FileSource::~FileSource()
 
 void FileSource::setReadHook(ReadHook newHook)
 {
-    hook() = std::move(newHook);
+    Hook() = std::move(newHook);
 }
 
 std::size_t FileSource::readAt(std::uint64_t offset, std::span<std::uint8_t> out) const
 {
-    if (hook())
-        hook()(m_path, offset, out.size());
+    if (Hook())
+        Hook()(m_path, offset, out.size());
     std::size_t got = 0;
     while (got < out.size()) {
         const ssize_t n

@@ -332,13 +332,13 @@ private slots:
     // its name with the undecodable bytes marked.
     void namesThatAreNotUtf8WorkAndShowMarked()
     {
-        const QString folder = m_root + "/" + platform::fromNativePath("Qu\xE9lle");
-        const QString file = folder + "/" + platform::fromNativePath("\xC9" "diteur.exe");
+        const QString folder = m_root + "/" + platform::FromNativePath("Qu\xE9lle");
+        const QString file = folder + "/" + platform::FromNativePath("\xC9" "diteur.exe");
         glyphor::testing::MakePath(folder);
-        std::filesystem::copy_file(platform::toNativePath(m_taskmgr), platform::toNativePath(file));
+        std::filesystem::copy_file(platform::ToNativePath(m_taskmgr), platform::ToNativePath(file));
         TForm1 form;
         showWith(form, folder);
-        ClickFile(form.FileListBox1, platform::fileNameOf(file));
+        ClickFile(form.FileListBox1, platform::FileNameOf(file));
         QCOMPARE(form.IconComboBox1->count(), 3);
         QStringList statuses;
         connect(&form, &TForm1::statusTextChanged, [&](const QString& s) {
@@ -348,7 +348,7 @@ private slots:
         Click(form, form.Button4);
         QCOMPARE(statuses.first(), "Searching .... " + m_root + "/Qu\\xE9lle/\\xC9diteur.exe Icon 1 of 3");
         QCOMPARE(Contents(m_destPath), CliResult("scan-file", {m_root + "/files/taskmgr.exe"}));
-        ClickFile(form.FileListBox1, platform::fileNameOf(file));
+        ClickFile(form.FileListBox1, platform::FileNameOf(file));
         Click(form, form.Button6);
         QCOMPARE(Contents(m_destPath).size(), 3);
         glyphor::testing::RemoveAll(folder);
@@ -434,7 +434,7 @@ private slots:
     void aSecondHarvestIntoTheDestinationIsRefused()
     {
         QDir(m_destPath).mkdir("Temp");
-        const int held = ::open(platform::toNativePath(m_destPath + "/Temp").c_str(), O_RDONLY | O_DIRECTORY);
+        const int held = ::open(platform::ToNativePath(m_destPath + "/Temp").c_str(), O_RDONLY | O_DIRECTORY);
         QVERIFY(held >= 0);
         QCOMPARE(::flock(held, LOCK_EX), 0);
         TForm1 form;

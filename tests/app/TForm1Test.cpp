@@ -70,13 +70,13 @@ private slots:
         m_stick = QDir(m_stickDir.path()).canonicalPath();
         Touch(m_stick + "/top.ico");
         Touch(m_stick + "/top.exe");
-        platform::setVolumeSource([stick = m_stick] {
+        platform::SetVolumeSource([stick = m_stick] {
             return QVector<platform::Volume> { { "/", platform::VolumeKind::Fixed, {}, "/dev/vda1" },
                 { stick, platform::VolumeKind::Removable, "STICK", "/dev/sdb1" } };
         });
     }
 
-    void cleanupTestCase() { platform::setVolumeSource({}); }
+    void cleanupTestCase() { platform::SetVolumeSource({}); }
 
     // The browsers move the process's current directory; every test starts
     // from a folder that is sure to exist.

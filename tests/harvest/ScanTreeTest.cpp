@@ -429,9 +429,9 @@ TEST_F(ScanTree, AFullTempEndsTheWalkAndIsMergedEmpty)
     MakeExe("old.exe", {MakeIcon(7)});
     const QString one = SaveIcon(other, icons, root.path(), 0, "old.exe");
     QFile::remove(src + "/old.exe");
-    const std::string target = platform::toNativePath(one);
+    const std::string target = platform::ToNativePath(one);
     for (int i = 0; i < 10000; ++i) {
-        const std::string name = platform::toNativePath(temp() + QString("/Icon%1.ico").arg(i, 4, 10, QChar('0')));
+        const std::string name = platform::ToNativePath(temp() + QString("/Icon%1.ico").arg(i, 4, 10, QChar('0')));
         ASSERT_EQ(::link(target.c_str(), name.c_str()), 0);
     }
     MakeExe("A/a.exe", {MakeIcon(1)});
