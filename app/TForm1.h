@@ -11,6 +11,7 @@
 #include "harvest/CaptureIcon.h"
 #include "harvest/IconProvider.h"
 #include "harvest/ImageList.h"
+#include "harvest/RunTexts.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -168,7 +169,7 @@ private:
     void showStatusText();
 
     QLabel* m_statusText = nullptr;
-    QString m_status = QStringLiteral("Ready.");
+    QString m_status = kReadyStatus;
     QString m_helpFile;
     bool m_activated = false;
     bool m_centred = false;

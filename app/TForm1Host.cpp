@@ -168,30 +168,9 @@ QWidget* TForm1Host::control(Control c) const
 {
     if (!m_form)
         return nullptr;
-    TForm1& f = *m_form;
-    switch (c) {
-    case Control::Button1:
-        return f.Button1;
-    case Control::Button2:
-        return f.Button2;
-    case Control::Button3:
-        return f.Button3;
-    case Control::Button4:
-        return f.Button4;
-    case Control::DirectoryListBox1:
-        return f.DirectoryListBox1;
-    case Control::DirectoryListBox2:
-        return f.DirectoryListBox2;
-    case Control::DriveComboBox1:
-        return f.DriveComboBox1;
-    case Control::DriveComboBox2:
-        return f.DriveComboBox2;
-    case Control::FileListBox1:
-        return f.FileListBox1;
-    case Control::FileListBox2:
-        return f.FileListBox2;
-    }
-    return nullptr;
+    // The window names its widgets as the run names its controls; a run
+    // changes a few of them at its start and end only.
+    return m_form->findChild<QWidget*>(ControlName(c));
 }
 
 } // namespace glyphor

@@ -7,6 +7,8 @@
 
 #include <QString>
 
+#include <iterator>
+
 namespace glyphor {
 
 // The stop state, kept by the window in the "Scan Tree" button's Tag, whose
@@ -37,6 +39,17 @@ enum class Control {
     FileListBox1,      // source file list
     FileListBox2,      // destination file list
 };
+
+// The control's name in the main window, which is also its widget's object
+// name ("Button1").
+inline QString ControlName(Control control)
+{
+    static const char* const names[] = {"Button1",        "Button2",        "Button3",      "Button4",
+                                        "DirectoryListBox1", "DirectoryListBox2", "DriveComboBox1",
+                                        "DriveComboBox2", "FileListBox1",   "FileListBox2"};
+    static_assert(std::size(names) == std::size_t(Control::FileListBox2) + 1);
+    return QString::fromLatin1(names[int(control)]);
+}
 
 // The comparison in progress as a host keeps it until it can be shown: the
 // run names millions of comparisons in a large merge, and copying each pair

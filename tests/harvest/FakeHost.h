@@ -23,14 +23,6 @@ QT_END_NAMESPACE
 
 namespace glyphor::test {
 
-inline QString ControlName(Control c)
-{
-    static const char* names[] = {"Button1",           "Button2",        "Button3",        "Button4",
-                                  "DirectoryListBox1", "DirectoryListBox2", "DriveComboBox1", "DriveComboBox2",
-                                  "FileListBox1",      "FileListBox2"};
-    return names[int(c)];
-}
-
 class FakeHost final : public HeadlessHost {
 public:
     void setStatus(const QString& text) override
@@ -61,23 +53,10 @@ public:
     void addExtracted() override { ++extracted; }
     bool closing() const override { return isClosing; }
 
-    // The events of one kind, in order ("enable ", "disable ", "ask ").
-    QStringList eventsStartingWith(const QString& prefix) const
-    {
-        QStringList out;
-        for (const QString& e : events)
-            if (e.startsWith(prefix))
-                out << e;
-        return out;
-    }
-    QStringList statusesStartingWith(const QString& prefix) const
-    {
-        QStringList out;
-        for (const QString& s : statuses)
-            if (s.startsWith(prefix))
-                out << s;
-        return out;
-    }
+    // The events of one kind, in order ("enable ", "disable ", "ask "), and
+    // the status texts that start alike.
+    QStringList eventsStartingWith(const QString& prefix) const { return StartingWith(events, prefix); }
+    QStringList statusesStartingWith(const QString& prefix) const { return StartingWith(statuses, prefix); }
 
     QStringList statuses;
     QStringList events;
@@ -89,6 +68,14 @@ public:
     std::map<int, std::function<void()>> atPump;
 
 private:
+    static QStringList StartingWith(const QStringList& lines, const QString& prefix)
+    {
+        QStringList out;
+        for (const QString& line : lines)
+            if (line.startsWith(prefix))
+                out << line;
+        return out;
+    }
     StopAnswer answer(const char* which, std::deque<StopAnswer>& script)
     {
         events << QString("ask ") + which;

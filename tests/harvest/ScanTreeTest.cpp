@@ -344,7 +344,7 @@ TEST_F(ScanTree, AnErrorStillBringsTheWindowBackToIdle)
     for (Control c : {Control::Button2, Control::Button3, Control::Button4, Control::DirectoryListBox1,
                       Control::DirectoryListBox2, Control::DriveComboBox1, Control::DriveComboBox2,
                       Control::FileListBox1, Control::FileListBox2})
-        EXPECT_EQ(host.events.filter(" " + test::ControlName(c)).last(), "enable " + test::ControlName(c));
+        EXPECT_EQ(host.events.filter(" " + ControlName(c)).last(), "enable " + ControlName(c));
     EXPECT_EQ(Names(temp()).size(), 2);
     EXPECT_EQ(browsers.sourceFiles.directory(), src);
 }
