@@ -35,7 +35,7 @@ QString AskNewFolderName(const QString& folder, QWidget* parent)
 {
     QPointer<QInputDialog> dialog = new QInputDialog(parent);
     dialog->setWindowTitle(QStringLiteral("Create Directory"));
-    dialog->setLabelText(platform::displayPath(folder));
+    dialog->setLabelText(platform::DisplayPath(folder));
     dialog->setTextValue(QString());
     if (auto* edit = dialog->findChild<QLineEdit*>())
         edit->setMaxLength(kMaxNewFolderName);
@@ -59,7 +59,7 @@ void CreateDir(TDirectoryListBox& destination, QWidget* parent)
     if (name.isEmpty())
         return;
     // The name is taken as typed, blanks and further folders included.
-    const QString path = platform::joinPath(destination.directory(), name);
+    const QString path = platform::JoinPath(destination.directory(), name);
     if (SystemFileOps().makeDirectory(path) == 0)
         ShowMessageDialog(parent, DialogType::Information, QStringLiteral("New directory created"));
     else
@@ -81,7 +81,7 @@ void DeleteDir(TDirectoryListBox& destination, QWidget* parent)
     const bool removed = SystemFileOps().removeDirectory(folder);
     if (removed)
         destination.rebuild(); // the removed folder's entry goes from the parent's listing
-    const QString shown = platform::displayPath(folder);
+    const QString shown = platform::DisplayPath(folder);
     if (removed)
         ShowMessageDialog(
             parent, DialogType::Information, shown + QStringLiteral(" Directory removed"));

@@ -28,7 +28,7 @@ GlyphorApplication::GlyphorApplication(int& argc, char** argv)
     platform::SetApplicationTitle(ApplicationTitleText());
     setWindowIcon(ProgramIcon());
     // The browsers catch what their own events raise; they show it here too.
-    setBrowseErrorReporter([](QWidget*, const QString& message) { ShowErrorMessage(message); });
+    SetBrowseErrorReporter([](QWidget*, const QString& message) { ShowErrorMessage(message); });
     // F1 on a highlighted menu entry, in every window of the program.
     installEventFilter(new MenuHelpFilter(this));
 }
@@ -51,7 +51,7 @@ void ShowHandlerError(std::exception_ptr error)
         std::rethrow_exception(error);
     } catch (const std::exception& e) {
         // A message may name a file by its bytes; they are shown readably.
-        message = platform::displayMessage(e.what());
+        message = platform::DisplayMessage(e.what());
     } catch (...) {
         message = QStringLiteral("An unexpected error ended the command");
     }

@@ -54,7 +54,7 @@ bool MenuHelpFilter::eventFilter(QObject* watched, QEvent* event)
     // The menu closes first, so that the help window can take the input.
     const int context = entry->property("helpContext").toInt();
     CloseMenus();
-    platform::requestHelp(platform::HelpCommand::Context, context);
+    platform::RequestHelp(platform::HelpCommand::Context, context);
     return true;
 }
 

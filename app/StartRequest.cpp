@@ -13,7 +13,7 @@ QStringList NativeArguments(int argc, char** argv)
 {
     QStringList args;
     for (int i = 1; i < argc; ++i)
-        args.append(platform::fromNativePath(argv[i]));
+        args.append(platform::FromNativePath(argv[i]));
     return args;
 }
 
@@ -33,7 +33,7 @@ StartRequest ParseStartArguments(const QStringList& args)
             return request;
         } else if (options && arg.size() > 1 && arg.startsWith(QLatin1Char('-'))) {
             request.kind = StartRequest::Kind::Usage;
-            request.problem = QStringLiteral("unknown option ") + platform::displayPath(arg);
+            request.problem = QStringLiteral("unknown option ") + platform::DisplayPath(arg);
         } else {
             folders.append(arg);
         }
@@ -82,10 +82,10 @@ void OpenStartFolders(TForm1& form, const StartRequest& request)
     };
     // Both are resolved before either browser moves: each move changes the
     // process's current directory, against which a relative path is meant.
-    const QString here = platform::currentDirectory();
+    const QString here = platform::CurrentDirectory();
     auto absolute = [&](const QString& path) {
         return path.isEmpty() || path.startsWith(QLatin1Char('/')) ? path
-                                                                   : platform::joinPath(here, path);
+                                                                   : platform::JoinPath(here, path);
     };
     const Start starts[] = {
         { TForm1::Browser::Source, absolute(request.source), "Cannot open source folder %s" },
@@ -95,7 +95,7 @@ void OpenStartFolders(TForm1& form, const StartRequest& request)
     for (const Start& start : starts) {
         if (start.folder.isEmpty())
             continue;
-        std::optional<QString> problem = platform::folderProblem(start.folder);
+        std::optional<QString> problem = platform::FolderProblem(start.folder);
         if (!problem) {
             try {
                 form.showFolder(start.browser, start.folder);
@@ -104,7 +104,7 @@ void OpenStartFolders(TForm1& form, const StartRequest& request)
             }
         }
         if (problem) {
-            const std::string shown = platform::displayPath(start.folder).toStdString();
+            const std::string shown = platform::DisplayPath(start.folder).toStdString();
             platform::ShowErrorBox(&form,
                 QString::fromStdString(FormatMessage(start.message, shown)) + QStringLiteral(": ")
                     + *problem);

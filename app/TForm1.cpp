@@ -51,17 +51,18 @@ TForm1::TForm1(QWidget* parent)
 {
 }
 
-TForm1::TForm1(const IconSource& icons, QWidget* parent)
+TForm1::TForm1(const IconProvider& icons, QWidget* parent)
     : TForm1(&icons, parent)
 {
 }
 
-TForm1::TForm1(const IconSource* icons, QWidget* parent)
+TForm1::TForm1(const IconProvider* icons, QWidget* parent)
     : QMainWindow(parent)
-    , m_platformIcons(icons ? nullptr : std::make_unique<PlatformIconSource>())
+    , m_platformIcons(icons ? nullptr : std::make_unique<PlatformIconProvider>())
     , m_icons(icons ? *icons : *m_platformIcons)
+    , m_browsers([](const std::function<void()>& work) { Guarded(work); })
     , m_viewers([this] {
-        return DestinationListing { FileListBox2->directory(), FileListBox2->fileModel()->items() };
+        return DestinationListing { m_browsers.destFiles.directory(), m_browsers.destFiles.items() };
     })
 {
     setObjectName(QStringLiteral("Form1"));
@@ -112,7 +113,12 @@ TForm1::TForm1(const IconSource* icons, QWidget* parent)
     m_viewers.create(); // one viewer window from the start, never shown
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    // The browser widgets show models that are members of this window, and
+    // so go before the children would: the widgets go first.
+    delete takeCentralWidget();
+}
 
 QPushButton* TForm1::makeButton(QWidget* parent, const QString& caption, int helpContext, QRect geometry)
 {
@@ -136,17 +142,16 @@ void TForm1::buildSourceGroup()
     DriveComboBox1->setObjectName(QStringLiteral("DriveComboBox1"));
     DriveComboBox1->setGeometry(8, 142, 178, 19);
 
-    FileListBox1 = new TFileListBox(GroupBox1);
+    FileListBox1 = new TFileListBox(GroupBox1, &m_browsers.sourceFiles);
     FileListBox1->setObjectName(QStringLiteral("FileListBox1"));
     FileListBox1->setGeometry(192, 16, 161, 145);
-    FileListBox1->setMask(QStringLiteral("*.exe;*.dll"));
 
     Button1 = makeButton(GroupBox1, QStringLiteral("Scan &Tree"), 6, { 358, 106, 62, 25 });
     Button1->setObjectName(QStringLiteral("Button1"));
     Button4 = makeButton(GroupBox1, QStringLiteral("Scan &File"), 5, { 358, 136, 62, 25 });
     Button4->setObjectName(QStringLiteral("Button4"));
 
-    DirectoryListBox1 = new TDirectoryListBox(GroupBox1);
+    DirectoryListBox1 = new TDirectoryListBox(GroupBox1, &m_browsers.sourceDirs);
     DirectoryListBox1->setObjectName(QStringLiteral("DirectoryListBox1"));
     DirectoryListBox1->setGeometry(8, 16, 177, 121);
 
@@ -168,7 +173,6 @@ void TForm1::buildSourceGroup()
     Button6->setObjectName(QStringLiteral("Button6"));
 
     connect(DriveComboBox1, &TDriveComboBox::changed, this, &TForm1::DriveComboBox1Change);
-    connect(DirectoryListBox1, &TDirectoryListBox::changed, this, &TForm1::DirectoryListBox1Change);
     connect(FileListBox1, &TFileListBox::itemClicked, this, &TForm1::FileListBox1Click);
     connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
     connect(Button4, &QPushButton::clicked, this, &TForm1::Button4Click);
@@ -181,10 +185,9 @@ void TForm1::buildDestinationGroup()
     DriveComboBox2->setObjectName(QStringLiteral("DriveComboBox2"));
     DriveComboBox2->setGeometry(8, 142, 178, 19);
 
-    FileListBox2 = new TFileListBox(GroupBox2);
+    FileListBox2 = new TFileListBox(GroupBox2, &m_browsers.destFiles);
     FileListBox2->setObjectName(QStringLiteral("FileListBox2"));
     FileListBox2->setGeometry(192, 16, 161, 145);
-    FileListBox2->setMask(QStringLiteral("*.ico"));
 
     Button2 = makeButton(GroupBox2, QStringLiteral("&Create Dir"), 10, { 358, 16, 62, 25 });
     Button2->setObjectName(QStringLiteral("Button2"));
@@ -193,7 +196,7 @@ void TForm1::buildDestinationGroup()
     Button5 = makeButton(GroupBox2, QStringLiteral("&View Dir"), 12, { 358, 78, 62, 25 });
     Button5->setObjectName(QStringLiteral("Button5"));
 
-    DirectoryListBox2 = new TDirectoryListBox(GroupBox2);
+    DirectoryListBox2 = new TDirectoryListBox(GroupBox2, &m_browsers.destDirs);
     DirectoryListBox2->setObjectName(QStringLiteral("DirectoryListBox2"));
     DirectoryListBox2->setGeometry(8, 16, 177, 121);
 
@@ -204,7 +207,6 @@ void TForm1::buildDestinationGroup()
     Animate1->hide();
 
     connect(DriveComboBox2, &TDriveComboBox::changed, this, &TForm1::DriveComboBox2Change);
-    connect(DirectoryListBox2, &TDirectoryListBox::changed, this, &TForm1::DirectoryListBox2Change);
     connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
     connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
     connect(Button5, &QPushButton::clicked, this, &TForm1::Button5Click);
@@ -313,16 +315,6 @@ void TForm1::DriveComboBox2Change()
     Guarded([this] { DirectoryListBox2->setDrive(DriveComboBox2->drive()); });
 }
 
-void TForm1::DirectoryListBox1Change()
-{
-    Guarded([this] { FileListBox1->setDirectory(DirectoryListBox1->directory()); });
-}
-
-void TForm1::DirectoryListBox2Change()
-{
-    Guarded([this] { FileListBox2->setDirectory(DirectoryListBox2->directory()); });
-}
-
 void TForm1::FileListBox1Click()
 {
     Guarded([this] { IconComboBox1->setFileName(FileListBox1->fileName()); });
@@ -346,10 +338,7 @@ void TForm1::harvestClick(void (HarvestRun::*click)())
         return;
     QPointer<TForm1> self(this);
     TForm1Host host(*this);
-    HarvestRun run(host,
-                   HarvestModels{*DirectoryListBox1->directoryModel(), *FileListBox1->fileModel(),
-                                 *DirectoryListBox2->directoryModel(), *FileListBox2->fileModel()},
-                   Capture, m_icons);
+    HarvestRun run(host, m_browsers, Capture, m_icons);
     m_run = &run;
     std::exception_ptr failure;
     try {
@@ -412,7 +401,7 @@ void TForm1::Button5Click()
 }
 
 // The help's contents, also by F1 anywhere in the window.
-void TForm1::Help2Click() { platform::requestHelp(platform::HelpCommand::Finder); }
+void TForm1::Help2Click() { platform::RequestHelp(platform::HelpCommand::Finder); }
 
 // A new box each time, showing the total as it stands now.
 void TForm1::About1Click()
@@ -426,7 +415,7 @@ void TForm1::About1Click()
 void TForm1::WhatsThis1Click()
 {
     const QWidget* focused = focusWidget();
-    platform::requestHelp(platform::HelpCommand::Context, focused ? focused->property("helpContext").toInt() : 0);
+    platform::RequestHelp(platform::HelpCommand::Context, focused ? focused->property("helpContext").toInt() : 0);
 }
 
 void TForm1::ButtonMouseUp(QPushButton* button) { button->setFocus(Qt::MouseFocusReason); }

@@ -7,9 +7,11 @@
 
 #include "app/PacedPainting.h"
 #include "app/ViewerWindows.h"
+#include "harvest/Browsers.h"
 #include "harvest/CaptureIcon.h"
-#include "harvest/IconSource.h"
+#include "harvest/IconProvider.h"
 #include "harvest/ImageList.h"
+#include "harvest/RunTexts.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -47,7 +49,7 @@ public:
     explicit TForm1(QWidget* parent = nullptr);
     // With the icons that the scans and Save Icon take from another source
     // than the platform's (tests); icons outlives the window.
-    explicit TForm1(const IconSource& icons, QWidget* parent = nullptr);
+    explicit TForm1(const IconProvider& icons, QWidget* parent = nullptr);
     ~TForm1() override;
 
     // The status bar's one panel: the text last set. While a run paints at
@@ -124,8 +126,6 @@ public:
 public slots:
     void DriveComboBox1Change();
     void DriveComboBox2Change();
-    void DirectoryListBox1Change();
-    void DirectoryListBox2Change();
     void FileListBox1Click();
 
     void Button1Click();
@@ -165,16 +165,19 @@ private:
     void chainTabOrder();
     QPushButton* makeButton(QWidget* parent, const QString& caption, int helpContext, QRect geometry);
 
-    explicit TForm1(const IconSource* icons, QWidget* parent);
+    explicit TForm1(const IconProvider* icons, QWidget* parent);
     void showStatusText();
 
     QLabel* m_statusText = nullptr;
-    QString m_status = QStringLiteral("Ready.");
+    QString m_status = kReadyStatus;
     QString m_helpFile;
     bool m_activated = false;
     bool m_centred = false;
-    std::unique_ptr<PlatformIconSource> m_platformIcons; // when no other source is given
-    const IconSource& m_icons;
+    std::unique_ptr<PlatformIconProvider> m_platformIcons; // when no other source is given
+    const IconProvider& m_icons;
+    // The models of the two browsers, which the browser widgets show. Errors
+    // of their events go to the application's error box.
+    Browsers m_browsers;
     HarvestRun* m_run = nullptr; // the run in progress, nested clicks go to it
     bool m_closeRequested = false;
     QPointer<QMessageBox> m_stopQuestion;

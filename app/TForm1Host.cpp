@@ -29,25 +29,22 @@ TForm1Host::~TForm1Host()
 
 void TForm1Host::setStatus(const QString& text)
 {
-    m_comparing = false;
+    m_comparison.clear();
     if (m_form)
-        m_form->setStatusText(platform::displayPath(text));
+        m_form->setStatusText(platform::DisplayPath(text));
 }
 
 void TForm1Host::setComparing(const QString& collected, const QString& destination)
 {
     // Kept, not shown: the status bar is given the text when it can be
     // painted, at the next pump or question.
-    if (collected.constData() != m_collected.constData())
-        m_collected = collected;
-    m_destination = destination;
-    m_comparing = true;
+    m_comparison.set(collected, destination);
 }
 
 void TForm1Host::showComparison()
 {
-    if (m_comparing)
-        setStatus(ComparingText(m_collected, m_destination));
+    if (m_comparison.pending())
+        setStatus(m_comparison.text());
 }
 
 void TForm1Host::pump()
@@ -103,21 +100,21 @@ StopAnswer TForm1Host::ask(const QString& question)
     }
 }
 
-int TForm1Host::stopState() const
+StopState TForm1Host::stopState() const
 {
     return m_stopState;
 }
 
-void TForm1Host::setStopState(int state)
+void TForm1Host::setStopState(StopState state)
 {
     m_stopState = state;
     if (m_form)
-        m_form->Button1->setProperty(kTagProperty, state);
+        m_form->Button1->setProperty(kTagProperty, int(state));
 }
 
 void TForm1Host::readStopState()
 {
-    m_stopState = m_form ? m_form->Button1->property(kTagProperty).toInt() : StopNone;
+    m_stopState = m_form ? StopState(m_form->Button1->property(kTagProperty).toInt()) : StopState::None;
 }
 
 QString TForm1Host::caption(Control button) const
@@ -171,30 +168,9 @@ QWidget* TForm1Host::control(Control c) const
 {
     if (!m_form)
         return nullptr;
-    TForm1& f = *m_form;
-    switch (c) {
-    case Control::Button1:
-        return f.Button1;
-    case Control::Button2:
-        return f.Button2;
-    case Control::Button3:
-        return f.Button3;
-    case Control::Button4:
-        return f.Button4;
-    case Control::DirectoryListBox1:
-        return f.DirectoryListBox1;
-    case Control::DirectoryListBox2:
-        return f.DirectoryListBox2;
-    case Control::DriveComboBox1:
-        return f.DriveComboBox1;
-    case Control::DriveComboBox2:
-        return f.DriveComboBox2;
-    case Control::FileListBox1:
-        return f.FileListBox1;
-    case Control::FileListBox2:
-        return f.FileListBox2;
-    }
-    return nullptr;
+    // The window names its widgets as the run names its controls; a run
+    // changes a few of them at its start and end only.
+    return m_form->findChild<QWidget*>(ControlName(c));
 }
 
 } // namespace glyphor

@@ -32,8 +32,8 @@ public:
     void pump() override;
     StopAnswer askSearchStop() override;
     StopAnswer askCompareStop() override;
-    int stopState() const override;
-    void setStopState(int state) override;
+    StopState stopState() const override;
+    void setStopState(StopState state) override;
     QString caption(Control button) const override;
     void setCaption(Control button, const QString& text) override;
     void setEnabled(Control control, bool enabled) override;
@@ -49,14 +49,12 @@ private:
     void readStopState();
 
     QPointer<TForm1> m_form;
-    bool m_comparing = false;
-    QString m_collected;
-    QString m_destination;
+    PendingComparison m_comparison;
     // The button's Tag as last read or written. The run asks for it before
     // every entry of the walk and every comparison, far more often than a
     // property can be looked up by name; only a handler of a pump or of a
     // question's own loop can change it, so it is read again after those.
-    int m_stopState = StopNone;
+    StopState m_stopState = StopState::None;
 };
 
 } // namespace glyphor

@@ -11,7 +11,7 @@
 
 namespace {
 
-QString folderOf(int count)
+QString FolderOf(int count)
 {
     static QTemporaryDir tmp;
     const QString folder = tmp.path() + QStringLiteral("/n%1").arg(count);
@@ -31,10 +31,10 @@ QString folderOf(int count)
 
 void BM_DirectoryPass(benchmark::State& state)
 {
-    const QString folder = folderOf(int(state.range(0)));
+    const QString folder = FolderOf(int(state.range(0)));
     for (auto _ : state) {
         int n = 0;
-        glyphor::platform::searchDirectory(
+        glyphor::platform::SearchDirectory(
             folder, [&](const glyphor::platform::DirEntry&) { ++n; },
             glyphor::platform::AttributeDetail::Kind);
         benchmark::DoNotOptimize(n);
@@ -43,7 +43,7 @@ void BM_DirectoryPass(benchmark::State& state)
 
 void BM_FileListReread(benchmark::State& state)
 {
-    const QString folder = folderOf(int(state.range(0)));
+    const QString folder = FolderOf(int(state.range(0)));
     glyphor::FileListModel model;
     model.setMask(QStringLiteral("*.ico"));
     model.setDirectory(folder);

@@ -9,7 +9,7 @@ namespace glyphor {
 
 namespace {
 
-BrowseErrorReporter& reporter()
+BrowseErrorReporter& Reporter()
 {
     static BrowseErrorReporter current;
     return current;
@@ -17,16 +17,16 @@ BrowseErrorReporter& reporter()
 
 } // namespace
 
-void setBrowseErrorReporter(BrowseErrorReporter newReporter)
+void SetBrowseErrorReporter(BrowseErrorReporter newReporter)
 {
-    reporter() = std::move(newReporter);
+    Reporter() = std::move(newReporter);
 }
 
-void reportBrowseError(QWidget* widget, const std::exception& error)
+void ReportBrowseError(QWidget* widget, const std::exception& error)
 {
-    const QString message = platform::displayMessage(error.what());
-    if (reporter())
-        reporter()(widget, message);
+    const QString message = platform::DisplayMessage(error.what());
+    if (Reporter())
+        Reporter()(widget, message);
     else
         platform::ShowErrorBox(widget ? widget->window() : nullptr, message);
 }

@@ -16,17 +16,17 @@ using BrowseErrorReporter = std::function<void(QWidget* widget, const QString& m
 
 // Replaces the reporter; an empty function restores the default, the
 // application's error box.
-void setBrowseErrorReporter(BrowseErrorReporter reporter);
-void reportBrowseError(QWidget* widget, const std::exception& error);
+void SetBrowseErrorReporter(BrowseErrorReporter reporter);
+void ReportBrowseError(QWidget* widget, const std::exception& error);
 
 // Runs action and reports what it throws.
 template <class F>
-void runReportingErrors(QWidget* widget, F&& action)
+void RunReportingErrors(QWidget* widget, F&& action)
 {
     try {
         action();
     } catch (const std::exception& error) {
-        reportBrowseError(widget, error);
+        ReportBrowseError(widget, error);
     }
 }
 

@@ -10,11 +10,11 @@ namespace glyphor {
 DirectoryListModel::DirectoryListModel(QObject* parent) : QObject(parent)
 {
     try {
-        m_directory = platform::currentDirectory();
+        m_directory = platform::CurrentDirectory();
     } catch (const EInOutError&) {
         m_directory = QStringLiteral("/");
     }
-    platform::noteVisitedFolder(m_directory);
+    platform::NoteVisitedFolder(m_directory);
     rebuild();
 }
 
@@ -22,32 +22,32 @@ void DirectoryListModel::setDirectory(const QString& path)
 {
     if (path.isEmpty() || path == m_directory)
         return;
-    const platform::ResolvedPath resolved = platform::resolvePath(path);
+    const platform::ResolvedPath resolved = platform::ResolvePath(path);
     // The old folder is passed through for the process's sake only; that it
     // may be gone is no reason to stay in it.
-    platform::tryChangeDirectory(m_directory);
-    platform::changeDirectory(resolved.folder);
-    m_directory = platform::currentDirectory();
-    platform::noteVisitedFolder(m_directory);
+    platform::TryChangeDirectory(m_directory);
+    platform::ChangeDirectory(resolved.folder);
+    m_directory = platform::CurrentDirectory();
+    platform::NoteVisitedFolder(m_directory);
     rebuild();
 }
 
 QString DirectoryListModel::drive() const
 {
-    return platform::volumeRootOf(m_directory, platform::mountedVolumes());
+    return platform::VolumeRootOf(m_directory, platform::MountedVolumes());
 }
 
 void DirectoryListModel::setDrive(const QString& root)
 {
     if (root.isEmpty())
         return;
-    const QVector<platform::Volume> volumes = platform::mountedVolumes();
-    if (platform::volumeRootOf(m_directory, volumes) == root)
+    const QVector<platform::Volume> volumes = platform::MountedVolumes();
+    if (platform::VolumeRootOf(m_directory, volumes) == root)
         return;
     // The newest folder visited on that volume that can still be entered; a
     // folder removed since then is passed over rather than reported.
-    for (const QString& folder : platform::visitedFolders()) {
-        if (platform::volumeRootOf(folder, volumes) != root)
+    for (const QString& folder : platform::VisitedFolders()) {
+        if (platform::VolumeRootOf(folder, volumes) != root)
             continue;
         try {
             setDirectory(folder);
@@ -74,7 +74,7 @@ void DirectoryListModel::rebuild()
 
     QStringList subfolders;
     try {
-        platform::searchDirectory(
+        platform::SearchDirectory(
             m_directory,
             [&](const platform::DirEntry& entry) {
                 if ((entry.attributes & platform::faDirectory)
@@ -85,11 +85,12 @@ void DirectoryListModel::rebuild()
     } catch (const EInOutError&) {
         // A folder that can be entered but not listed simply shows no subfolders.
     }
-    sortNamesUnique(subfolders);
+    SortNamesUnique(subfolders);
     for (const QString& name : subfolders)
         m_entries.push_back({ name, EntryKind::Closed });
 
     m_selectedIndex = m_currentIndex;
+    emit entriesReplaced();
     emit changed();
 }
 
@@ -107,7 +108,7 @@ QString DirectoryListModel::entryPath(int index) const
         return QStringLiteral("/");
     switch (m_entries[index].kind) {
     case EntryKind::Closed:
-        return platform::joinPath(m_directory, m_entries[index].text);
+        return platform::JoinPath(m_directory, m_entries[index].text);
     case EntryKind::Current:
         return m_directory;
     case EntryKind::Open:

@@ -44,6 +44,9 @@ public:
     void openSelected();
 
 signals:
+    // The entries were built again (fired just before changed(), so that a
+    // view shows them before any handler of the change runs).
+    void entriesReplaced();
     void changed(); // OnChange
 
 private:

@@ -11,14 +11,14 @@ DriveListModel::DriveListModel(QObject* parent) : QObject(parent)
     rebuild();
     QString here;
     try {
-        here = platform::currentDirectory();
+        here = platform::CurrentDirectory();
     } catch (const EInOutError&) {
         here = QStringLiteral("/");
     }
     QVector<platform::Volume> volumes;
     for (const Item& item : m_items)
         volumes.push_back({ item.root, item.kind, {}, {} });
-    m_drive = platform::volumeRootOf(here, volumes);
+    m_drive = platform::VolumeRootOf(here, volumes);
     m_selectedIndex = indexOfRoot(m_drive);
 }
 
@@ -30,7 +30,7 @@ QString DriveListModel::itemText(const platform::Volume& volume, TextCase textCa
         QString out;
         qsizetype start = 0;
         for (qsizetype i = 0; i <= text.size(); ++i) {
-            if (i < text.size() && !platform::isUndecodableByte(text[i]))
+            if (i < text.size() && !platform::IsUndecodableByte(text[i]))
                 continue;
             const QString run = text.mid(start, i - start);
             out += textCase == TextCase::Lower ? run.toLower() : run.toUpper();
@@ -42,8 +42,8 @@ QString DriveListModel::itemText(const platform::Volume& volume, TextCase textCa
     };
     // A mount point, share or label need not be valid UTF-8 either.
     if (volume.kind == platform::VolumeKind::Network && !volume.source.isEmpty())
-        return platform::displayPath(volume.root + QLatin1Char(' ') + cased(volume.source));
-    return platform::displayPath(volume.root + QStringLiteral(" [") + cased(volume.label) + QLatin1Char(']'));
+        return platform::DisplayPath(volume.root + QLatin1Char(' ') + cased(volume.source));
+    return platform::DisplayPath(volume.root + QStringLiteral(" [") + cased(volume.label) + QLatin1Char(']'));
 }
 
 void DriveListModel::setDrive(const QString& root)
@@ -70,7 +70,7 @@ void DriveListModel::setTextCase(TextCase textCase)
 void DriveListModel::rebuild()
 {
     m_items.clear();
-    for (const platform::Volume& volume : platform::mountedVolumes())
+    for (const platform::Volume& volume : platform::MountedVolumes())
         m_items.push_back({ itemText(volume, m_textCase), volume.kind, volume.root });
     m_selectedIndex = indexOfRoot(m_drive);
     emit itemsChanged();

@@ -39,7 +39,7 @@ public:
     // Stores the case and builds the items again.
     void setTextCase(TextCase textCase);
 
-    // Builds the items from platform::mountedVolumes(), keeping the drive,
+    // Builds the items from platform::MountedVolumes(), keeping the drive,
     // and fires itemsChanged().
     void rebuild();
 

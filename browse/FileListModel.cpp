@@ -23,7 +23,7 @@ constexpr int kLongRead = 100;
 FileListModel::FileListModel(QObject* parent) : QObject(parent)
 {
     try {
-        m_directory = platform::currentDirectory();
+        m_directory = platform::CurrentDirectory();
     } catch (const EInOutError&) {
         // A process started in a folder that has since been removed: the
         // folder list starts at "/" then, and so does this list, listed, so
@@ -43,12 +43,12 @@ void FileListModel::setDirectory(const QString& path)
 {
     if (path.isEmpty() || (m_itemIndex >= 0 && path == fileName()))
         return;
-    const platform::ResolvedPath resolved = platform::resolvePath(path);
+    const platform::ResolvedPath resolved = platform::ResolvePath(path);
     if (resolved.folder != m_directory) {
         // Going through the old folder matters only for its side effect on the
         // process's current directory; a list whose folder was removed must
         // still be able to move elsewhere, so its failure is not an error.
-        platform::tryChangeDirectory(m_directory);
+        platform::TryChangeDirectory(m_directory);
         readFolder(resolved.folder);
     }
     applyLeftover(resolved.rest);
@@ -70,7 +70,7 @@ void FileListModel::reread()
 void FileListModel::showFolder(const QString& path, const QString& mask)
 {
     const platform::ResolvedPath resolved = path.isEmpty() ? platform::ResolvedPath { m_directory, {} }
-                                                           : platform::resolvePath(path);
+                                                           : platform::ResolvePath(path);
     if (!resolved.rest.isEmpty()) {
         // A file name or pattern left over takes the long way, which applies it.
         setDirectory(path);
@@ -79,7 +79,7 @@ void FileListModel::showFolder(const QString& path, const QString& mask)
         return;
     }
     if (resolved.folder != m_directory)
-        platform::tryChangeDirectory(m_directory);
+        platform::TryChangeDirectory(m_directory);
     const QString oldMask = m_mask;
     m_mask = mask;
     try {
@@ -94,7 +94,7 @@ QString FileListModel::fullPath(int index) const
 {
     if (index < 0 || index >= m_items.size())
         return {};
-    return platform::joinPath(m_directory, m_items[index]);
+    return platform::JoinPath(m_directory, m_items[index]);
 }
 
 void FileListModel::select(int index)
@@ -109,10 +109,10 @@ void FileListModel::select(int index)
 
 void FileListModel::readFolder(const QString& folder)
 {
-    platform::changeDirectory(folder);
-    const QString entered = platform::currentDirectory();
+    platform::ChangeDirectory(folder);
+    const QString entered = platform::CurrentDirectory();
 
-    QStringList patterns = platform::splitMask(m_mask);
+    QStringList patterns = platform::SplitMask(m_mask);
     for (QString& pattern : patterns)
         pattern = pattern.toCaseFolded();
 
@@ -129,14 +129,14 @@ void FileListModel::readFolder(const QString& folder)
 
     QStringList found;
     try {
-        platform::searchDirectory(
+        platform::SearchDirectory(
             entered,
             [&](const platform::DirEntry& entry) {
                 if (entry.attributes & kSkipped)
                     return;
                 const QString folded = entry.name.toCaseFolded();
                 for (const QString& pattern : patterns) {
-                    if (!platform::matchesFoldedPattern(folded, pattern))
+                    if (!platform::MatchesFoldedPattern(folded, pattern))
                         continue;
                     found.push_back(entry.name);
                     if (found.size() > kLongRead && !wait.shown) {
@@ -151,7 +151,7 @@ void FileListModel::readFolder(const QString& folder)
         // search that finds nothing would.
         found.clear();
     }
-    sortNames(found);
+    SortNames(found);
 
     m_directory = entered;
     m_items = std::move(found);
@@ -169,7 +169,7 @@ void FileListModel::applyLeftover(const QString& rest)
 {
     if (rest.isEmpty())
         return;
-    if (platform::hasWildcards(rest)) {
+    if (platform::HasWildcards(rest)) {
         setMask(rest);
         return;
     }
@@ -192,15 +192,15 @@ void FileListModel::addFile(const QString& name)
         return;
     const QString folded = name.toCaseFolded();
     int matches = 0;
-    for (const QString& pattern : platform::splitMask(m_mask)) {
-        if (platform::matchesFoldedPattern(folded, pattern.toCaseFolded()))
+    for (const QString& pattern : platform::SplitMask(m_mask)) {
+        if (platform::MatchesFoldedPattern(folded, pattern.toCaseFolded()))
             ++matches;
     }
     if (matches == 0)
         return;
     // After the names that compare equal, as a sorted list box inserts.
     const auto at = std::upper_bound(m_items.begin(), m_items.end(), name,
-                                     [](const QString& a, const QString& b) { return compareNames(a, b) < 0; });
+                                     [](const QString& a, const QString& b) { return CompareNames(a, b) < 0; });
     const int index = int(at - m_items.begin());
     emit itemsAboutToBeInserted(index, matches);
     for (int i = 0; i < matches; ++i)

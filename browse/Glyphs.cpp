@@ -10,7 +10,7 @@ namespace {
 // The art: one character per pixel, "." for transparent. Drawn for this
 // program in the 16 colours of the classic palette so that they stay sharp at
 // their small sizes.
-QRgb colourOf(char c)
+QRgb ColourOf(char c)
 {
     switch (c) {
     case 'k': // black
@@ -213,68 +213,68 @@ struct Art {
 
 // The height of a picture is the number of its rows, taken from the table.
 template <std::size_t N>
-Art artFrom(const char* const (&rows)[N])
+Art ArtFrom(const char* const (&rows)[N])
 {
     return { rows, int(N) };
 }
 
-Art artOf(Glyph glyph)
+Art ArtOf(Glyph glyph)
 {
     switch (glyph) {
     case Glyph::Floppy:
-        return artFrom(kFloppy);
+        return ArtFrom(kFloppy);
     case Glyph::Hard:
-        return artFrom(kHard);
+        return ArtFrom(kHard);
     case Glyph::Network:
-        return artFrom(kNetwork);
+        return ArtFrom(kNetwork);
     case Glyph::CdRom:
-        return artFrom(kCdRom);
+        return ArtFrom(kCdRom);
     case Glyph::Ram:
-        return artFrom(kRam);
+        return ArtFrom(kRam);
     case Glyph::OpenFolder:
-        return artFrom(kOpenFolder);
+        return ArtFrom(kOpenFolder);
     case Glyph::CurrentFolder:
-        return artFrom(kCurrentFolder);
+        return ArtFrom(kCurrentFolder);
     case Glyph::ClosedFolder:
-        return artFrom(kClosedFolder);
+        return ArtFrom(kClosedFolder);
     case Glyph::Executable:
-        return artFrom(kExecutable);
+        return ArtFrom(kExecutable);
     case Glyph::UnknownFile:
-        return artFrom(kUnknownFile);
+        return ArtFrom(kUnknownFile);
     }
-    return artFrom(kUnknownFile);
+    return ArtFrom(kUnknownFile);
 }
 
-QImage draw(const Art& art)
+QImage Draw(const Art& art)
 {
     constexpr int kWidth = 16;
     QImage image(kWidth, art.height, QImage::Format_ARGB32);
     for (int y = 0; y < art.height; ++y) {
         for (int x = 0; x < kWidth; ++x)
-            image.setPixel(x, y, colourOf(art.rows[y][x]));
+            image.setPixel(x, y, ColourOf(art.rows[y][x]));
     }
     return image;
 }
 
 } // namespace
 
-const QImage& glyphImage(Glyph glyph)
+const QImage& GlyphImage(Glyph glyph)
 {
     static const auto images = [] {
         std::array<QImage, 10> all;
         for (int i = 0; i < int(all.size()); ++i)
-            all[i] = draw(artOf(Glyph(i)));
+            all[i] = Draw(ArtOf(Glyph(i)));
         return all;
     }();
     return images[int(glyph)];
 }
 
-QPixmap glyphPixmap(Glyph glyph)
+QPixmap GlyphPixmap(Glyph glyph)
 {
-    return QPixmap::fromImage(glyphImage(glyph));
+    return QPixmap::fromImage(GlyphImage(glyph));
 }
 
-Glyph glyphForVolume(platform::VolumeKind kind)
+Glyph GlyphForVolume(platform::VolumeKind kind)
 {
     switch (kind) {
     case platform::VolumeKind::Removable:
@@ -291,7 +291,7 @@ Glyph glyphForVolume(platform::VolumeKind kind)
     return Glyph::Hard;
 }
 
-Glyph glyphForFileName(const QString& name)
+Glyph GlyphForFileName(const QString& name)
 {
     const int dot = name.lastIndexOf(QLatin1Char('.'));
     if (dot < 0)

@@ -24,12 +24,12 @@ enum class Glyph {
 };
 
 // The bitmap, built once and kept.
-const QImage& glyphImage(Glyph glyph);
+const QImage& GlyphImage(Glyph glyph);
 // The same as a pixmap (needs a GUI application).
-QPixmap glyphPixmap(Glyph glyph);
+QPixmap GlyphPixmap(Glyph glyph);
 
-Glyph glyphForVolume(platform::VolumeKind kind);
+Glyph GlyphForVolume(platform::VolumeKind kind);
 // EXECUTABLE for ".exe", ".com", ".bat" and ".pif" in any case, else UNKNOWNFILE.
-Glyph glyphForFileName(const QString& name);
+Glyph GlyphForFileName(const QString& name);
 
 } // namespace glyphor

@@ -11,24 +11,24 @@ namespace glyphor::layout {
 constexpr int kDriveGlyphLeft = 2;
 constexpr int kDriveTextGap = 6;
 constexpr int kDriveMinItemHeight = 11;
-QRect driveGlyphRect(const QRect& item, int glyphWidth, int glyphHeight);
-int driveTextLeft(const QRect& item, int glyphWidth);
-int driveItemHeight(int fontHeight);
+QRect DriveGlyphRect(const QRect& item, int glyphWidth, int glyphHeight);
+int DriveTextLeft(const QRect& item, int glyphWidth);
+int DriveItemHeight(int fontHeight);
 
 // Folder tree list: the bitmap of entry i at 2 + 4 * i; that of a subfolder
 // at 6 + 4 * n, n being the number of "/" in the folder shown; centred
 // vertically. The text follows at the bitmap's width plus 4, at the top.
 // Items are at least 16 pixels high.
 constexpr int kFolderMinItemHeight = 16;
-int folderGlyphOffset(int entryIndex, bool isSubfolder, int separatorCount);
-QRect folderGlyphRect(const QRect& item, int offset, int glyphWidth, int glyphHeight);
-int folderTextLeft(const QRect& item, int offset, int glyphWidth);
-int folderItemHeight(int fontHeight);
+int FolderGlyphOffset(int entryIndex, bool isSubfolder, int separatorCount);
+QRect FolderGlyphRect(const QRect& item, int offset, int glyphWidth, int glyphHeight);
+int FolderTextLeft(const QRect& item, int offset, int glyphWidth);
+int FolderItemHeight(int fontHeight);
 
 // File list: the name 2 pixels from the left at the top; with glyphs, the
 // glyph at 2 and the name at the glyph's width plus 6, items at least 16 high.
-QRect fileGlyphRect(const QRect& item, int glyphWidth, int glyphHeight);
-int fileTextLeft(const QRect& item, bool showGlyphs, int glyphWidth);
-int fileItemHeight(int fontHeight, bool showGlyphs);
+QRect FileGlyphRect(const QRect& item, int glyphWidth, int glyphHeight);
+int FileTextLeft(const QRect& item, bool showGlyphs, int glyphWidth);
+int FileItemHeight(int fontHeight, bool showGlyphs);
 
 } // namespace glyphor::layout

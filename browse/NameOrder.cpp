@@ -13,7 +13,7 @@ namespace {
 
 // The user's collation, made to ignore case. The plain C locale has no
 // collation of its own worth the name, so the language-neutral one serves there.
-const QCollator& collator()
+const QCollator& Collator()
 {
     static const QCollator instance = [] {
         QLocale locale;
@@ -29,12 +29,12 @@ const QCollator& collator()
 }
 
 // The positions of names in their sorted order, stable among equal names.
-std::vector<int> sortedOrder(const QStringList& names)
+std::vector<int> SortedOrder(const QStringList& names)
 {
     std::vector<QCollatorSortKey> keys;
     keys.reserve(names.size());
     for (const QString& name : names)
-        keys.push_back(collator().sortKey(name));
+        keys.push_back(Collator().sortKey(name));
     std::vector<int> order(names.size());
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(),
@@ -44,27 +44,27 @@ std::vector<int> sortedOrder(const QStringList& names)
 
 } // namespace
 
-int compareNames(const QString& a, const QString& b)
+int CompareNames(const QString& a, const QString& b)
 {
-    return collator().compare(a, b);
+    return Collator().compare(a, b);
 }
 
-void sortNames(QStringList& names)
+void SortNames(QStringList& names)
 {
     if (names.size() < 2)
         return;
     QStringList sorted;
     sorted.reserve(names.size());
-    for (int i : sortedOrder(names))
+    for (int i : SortedOrder(names))
         sorted.push_back(names[i]);
     names = std::move(sorted);
 }
 
-void sortNamesUnique(QStringList& names)
+void SortNamesUnique(QStringList& names)
 {
-    sortNames(names);
+    SortNames(names);
     const auto end = std::unique(names.begin(), names.end(),
-        [](const QString& a, const QString& b) { return compareNames(a, b) == 0; });
+        [](const QString& a, const QString& b) { return CompareNames(a, b) == 0; });
     names.erase(end, names.end());
 }
 

@@ -8,13 +8,13 @@
 namespace glyphor {
 
 // Negative, zero or positive as a sorts before, with or after b.
-int compareNames(const QString& a, const QString& b);
+int CompareNames(const QString& a, const QString& b);
 
 // Sorts in place; names that compare equal keep their order. One collation
 // key per name, so that thousands of names sort quickly.
-void sortNames(QStringList& names);
+void SortNames(QStringList& names);
 
 // Sorts and keeps once each run of names that compare equal (the first).
-void sortNamesUnique(QStringList& names);
+void SortNamesUnique(QStringList& names);
 
 } // namespace glyphor

@@ -15,7 +15,7 @@ namespace glyphor {
 
 namespace {
 
-Glyph glyphOf(DirectoryListModel::EntryKind kind)
+Glyph GlyphOf(DirectoryListModel::EntryKind kind)
 {
     switch (kind) {
     case DirectoryListModel::EntryKind::Open:
@@ -47,17 +47,17 @@ public:
         painter->save();
         painter->fillRect(option.rect, selected ? option.palette.highlight() : option.palette.base());
         const int separators = int(m_model->directory().count(QLatin1Char('/')));
-        const int offset = layout::folderGlyphOffset(
+        const int offset = layout::FolderGlyphOffset(
             row, entry.kind == DirectoryListModel::EntryKind::Closed, separators);
-        const QImage& glyph = glyphImage(glyphOf(entry.kind));
+        const QImage& glyph = GlyphImage(GlyphOf(entry.kind));
         painter->drawImage(
-            layout::folderGlyphRect(option.rect, offset, glyph.width(), glyph.height()), glyph);
+            layout::FolderGlyphRect(option.rect, offset, glyph.width(), glyph.height()), glyph);
         QRect textRect = option.rect;
-        textRect.setLeft(layout::folderTextLeft(option.rect, offset, glyph.width()));
+        textRect.setLeft(layout::FolderTextLeft(option.rect, offset, glyph.width()));
         painter->setPen(selected ? option.palette.highlightedText().color()
                                  : option.palette.text().color());
         painter->drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-            platform::displayPath(entry.text));
+            platform::DisplayPath(entry.text));
         if (option.state & QStyle::State_HasFocus) {
             QStyleOptionFocusRect focus;
             focus.rect = option.rect;
@@ -74,13 +74,13 @@ public:
         int width = 0;
         if (row >= 0 && row < m_model->entries().size()) {
             const auto& entry = m_model->entries()[row];
-            const int offset = layout::folderGlyphOffset(row,
+            const int offset = layout::FolderGlyphOffset(row,
                 entry.kind == DirectoryListModel::EntryKind::Closed,
                 int(m_model->directory().count(QLatin1Char('/'))));
-            width = layout::folderTextLeft(QRect(), offset, 16)
-                + option.fontMetrics.horizontalAdvance(platform::displayPath(entry.text)) + 2;
+            width = layout::FolderTextLeft(QRect(), offset, 16)
+                + option.fontMetrics.horizontalAdvance(platform::DisplayPath(entry.text)) + 2;
         }
-        return QSize(width, layout::folderItemHeight(option.fontMetrics.height()));
+        return QSize(width, layout::FolderItemHeight(option.fontMetrics.height()));
     }
 
 private:
@@ -89,22 +89,20 @@ private:
 
 } // namespace
 
-TDirectoryListBox::TDirectoryListBox(QWidget* parent)
+TDirectoryListBox::TDirectoryListBox(QWidget* parent, DirectoryListModel* model)
     : QListView(parent)
-    , m_model(new DirectoryListModel(this))
+    , m_model(model ? model : new DirectoryListModel(this))
     , m_adapter(new ListAdapter(
           [model = m_model] { return int(model->entries().size()); },
-          [model = m_model](int row) { return platform::displayPath(model->entries()[row].text); }, this))
+          [model = m_model](int row) { return platform::DisplayPath(model->entries()[row].text); }, this))
 {
     setModel(m_adapter);
     setItemDelegate(new FolderItemDelegate(m_model, this));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     showModel();
-    connect(m_model, &DirectoryListModel::changed, this, [this] {
-        showModel();
-        emit changed();
-    });
+    connect(m_model, &DirectoryListModel::entriesReplaced, this, &TDirectoryListBox::showModel);
+    connect(m_model, &DirectoryListModel::changed, this, &TDirectoryListBox::changed);
 }
 
 void TDirectoryListBox::showModel()
@@ -134,13 +132,13 @@ void TDirectoryListBox::mouseDoubleClickEvent(QMouseEvent* event)
         return;
     }
     m_model->setSelectedIndex(index.row());
-    runReportingErrors(this, [this] { m_model->openSelected(); });
+    RunReportingErrors(this, [this] { m_model->openSelected(); });
 }
 
 void TDirectoryListBox::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        runReportingErrors(this, [this] { m_model->openSelected(); });
+        RunReportingErrors(this, [this] { m_model->openSelected(); });
         return;
     }
     QListView::keyPressEvent(event);

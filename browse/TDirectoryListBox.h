@@ -16,7 +16,9 @@ class ListAdapter;
 class TDirectoryListBox : public QListView {
     Q_OBJECT
 public:
-    explicit TDirectoryListBox(QWidget* parent = nullptr);
+    // Shows model, which the caller keeps alive for as long as the widget;
+    // without one, a list of its own.
+    explicit TDirectoryListBox(QWidget* parent = nullptr, DirectoryListModel* model = nullptr);
 
     DirectoryListModel* directoryModel() const { return m_model; }
 

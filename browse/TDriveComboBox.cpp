@@ -15,16 +15,16 @@ namespace {
 
 // Draws one drive item: its bitmap at the left, centred, then its text on
 // one line, centred vertically ("&" shown as it is).
-void paintDriveItem(QPainter* painter, const QRect& rect, const DriveListModel::Item& item,
+void PaintDriveItem(QPainter* painter, const QRect& rect, const DriveListModel::Item& item,
     bool selected, const QPalette& palette)
 {
     painter->save();
     if (selected)
         painter->fillRect(rect, palette.highlight());
-    const QImage& glyph = glyphImage(glyphForVolume(item.kind));
-    painter->drawImage(layout::driveGlyphRect(rect, glyph.width(), glyph.height()), glyph);
+    const QImage& glyph = GlyphImage(GlyphForVolume(item.kind));
+    painter->drawImage(layout::DriveGlyphRect(rect, glyph.width(), glyph.height()), glyph);
     QRect textRect = rect;
-    textRect.setLeft(layout::driveTextLeft(rect, glyph.width()));
+    textRect.setLeft(layout::DriveTextLeft(rect, glyph.width()));
     painter->setPen(selected ? palette.highlightedText().color() : palette.text().color());
     painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, item.text);
     painter->restore();
@@ -44,7 +44,7 @@ public:
             return;
         const bool selected = option.state & QStyle::State_Selected;
         painter->fillRect(option.rect, option.palette.base());
-        paintDriveItem(painter, option.rect, m_model->items()[index.row()], selected,
+        PaintDriveItem(painter, option.rect, m_model->items()[index.row()], selected,
             option.palette);
     }
 
@@ -53,8 +53,8 @@ public:
         const int width = index.row() >= 0 && index.row() < m_model->count()
             ? option.fontMetrics.horizontalAdvance(m_model->items()[index.row()].text)
             : 0;
-        return QSize(layout::driveTextLeft(QRect(), 16) + width + 4,
-            layout::driveItemHeight(option.fontMetrics.height()));
+        return QSize(layout::DriveTextLeft(QRect(), 16) + width + 4,
+            layout::DriveItemHeight(option.fontMetrics.height()));
     }
 
 private:
@@ -77,7 +77,7 @@ TDriveComboBox::TDriveComboBox(QWidget* parent)
     connect(m_model, &DriveListModel::clicked, this, &TDriveComboBox::itemClicked);
     connect(this, &QComboBox::activated, this, [this](int index) {
         if (!m_syncing)
-            runReportingErrors(this, [&] { m_model->pick(index); });
+            RunReportingErrors(this, [&] { m_model->pick(index); });
     });
 }
 
@@ -103,7 +103,7 @@ void TDriveComboBox::showSelection()
 QSize TDriveComboBox::sizeHint() const
 {
     QSize size = QComboBox::sizeHint();
-    size.setHeight(std::max(size.height(), layout::driveItemHeight(fontMetrics().height()) + 6));
+    size.setHeight(std::max(size.height(), layout::DriveItemHeight(fontMetrics().height()) + 6));
     return size;
 }
 
@@ -126,7 +126,7 @@ void TDriveComboBox::paintEvent(QPaintEvent*)
         return;
     const QRect field
         = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
-    paintDriveItem(&painter, field, m_model->items()[index], hasFocus(), palette());
+    PaintDriveItem(&painter, field, m_model->items()[index], hasFocus(), palette());
 }
 
 } // namespace glyphor

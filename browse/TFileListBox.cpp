@@ -28,13 +28,13 @@ public:
         painter->fillRect(option.rect, selected ? option.palette.highlight() : option.palette.base());
         int glyphWidth = 0;
         if (m_box->showGlyphs()) {
-            const QImage& glyph = glyphImage(glyphForFileName(name));
+            const QImage& glyph = GlyphImage(GlyphForFileName(name));
             glyphWidth = glyph.width();
-            painter->drawImage(layout::fileGlyphRect(option.rect, glyph.width(), glyph.height()),
+            painter->drawImage(layout::FileGlyphRect(option.rect, glyph.width(), glyph.height()),
                 glyph);
         }
         QRect textRect = option.rect;
-        textRect.setLeft(layout::fileTextLeft(option.rect, m_box->showGlyphs(), glyphWidth));
+        textRect.setLeft(layout::FileTextLeft(option.rect, m_box->showGlyphs(), glyphWidth));
         painter->setPen(selected ? option.palette.highlightedText().color()
                                  : option.palette.text().color());
         painter->drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, name);
@@ -51,9 +51,9 @@ public:
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
         const int glyphWidth = m_box->showGlyphs() ? 16 : 0;
-        return QSize(layout::fileTextLeft(QRect(), m_box->showGlyphs(), glyphWidth)
+        return QSize(layout::FileTextLeft(QRect(), m_box->showGlyphs(), glyphWidth)
                 + option.fontMetrics.horizontalAdvance(index.data().toString()) + 2,
-            layout::fileItemHeight(option.fontMetrics.height(), m_box->showGlyphs()));
+            layout::FileItemHeight(option.fontMetrics.height(), m_box->showGlyphs()));
     }
 
 private:
@@ -62,11 +62,11 @@ private:
 
 } // namespace
 
-TFileListBox::TFileListBox(QWidget* parent)
+TFileListBox::TFileListBox(QWidget* parent, FileListModel* model)
     : QListView(parent)
-    , m_model(new FileListModel(this))
+    , m_model(model ? model : new FileListModel(this))
     , m_adapter(new ListAdapter([model = m_model] { return model->count(); },
-          [model = m_model](int row) { return platform::displayPath(model->item(row)); }, this))
+          [model = m_model](int row) { return platform::DisplayPath(model->item(row)); }, this))
 {
     setModel(m_adapter);
     auto* delegate = new FileItemDelegate(this);
@@ -135,7 +135,7 @@ void TFileListBox::mousePressEvent(QMouseEvent* event)
     m_mousePress = false;
     const QModelIndex index = indexAt(event->position().toPoint());
     if (index.isValid() && event->button() == Qt::LeftButton)
-        runReportingErrors(this, [&] { m_model->select(index.row()); });
+        RunReportingErrors(this, [&] { m_model->select(index.row()); });
     // The view also highlights on a right press and clears on a control
     // click; the list's selection is the model's alone, so that the name
     // highlighted is always the file whose icons the picker shows.
@@ -163,7 +163,7 @@ void TFileListBox::currentChanged(const QModelIndex& current, const QModelIndex&
 {
     QListView::currentChanged(current, previous);
     if (!m_syncing && !m_mousePress && current.isValid())
-        runReportingErrors(this, [&] { m_model->select(current.row()); });
+        RunReportingErrors(this, [&] { m_model->select(current.row()); });
 }
 
 void TFileListBox::beginWait()

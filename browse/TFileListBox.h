@@ -14,7 +14,9 @@ class ListAdapter;
 class TFileListBox : public QListView {
     Q_OBJECT
 public:
-    explicit TFileListBox(QWidget* parent = nullptr);
+    // Shows model, which the caller keeps alive for as long as the widget;
+    // without one, a list of its own.
+    explicit TFileListBox(QWidget* parent = nullptr, FileListModel* model = nullptr);
     ~TFileListBox() override;
 
     FileListModel* fileModel() const { return m_model; }

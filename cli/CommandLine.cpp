@@ -13,12 +13,12 @@ namespace glyphor::cli {
 
 std::string Shown(const std::string& path)
 {
-    return platform::displayPath(platform::fromNativePath(path)).toStdString();
+    return platform::DisplayPath(platform::FromNativePath(path)).toStdString();
 }
 
 void RequireReadableFile(const std::string& path)
 {
-    if (auto problem = platform::fileReadProblem(platform::fromNativePath(path)))
+    if (auto problem = platform::FileReadProblem(platform::FromNativePath(path)))
         throw Error(Shown(path) + ": " + problem->toStdString());
 }
 

@@ -11,7 +11,7 @@ namespace {
 
 std::string Reason(int error)
 {
-    return platform::systemErrorText(error).toStdString();
+    return platform::SystemErrorText(error).toStdString();
 }
 
 } // namespace

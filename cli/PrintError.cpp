@@ -8,7 +8,7 @@ namespace glyphor::cli {
 
 void PrintError(const std::exception& error)
 {
-    std::fprintf(stderr, "%s\n", platform::displayMessage(error.what()).toUtf8().constData());
+    std::fprintf(stderr, "%s\n", platform::DisplayMessage(error.what()).toUtf8().constData());
 }
 
 } // namespace glyphor::cli

@@ -1,17 +1,14 @@
 #include "cli/Commands.h"
 
-#include "browse/DirectoryListModel.h"
-#include "browse/FileListModel.h"
 #include "cli/ScanProgress.h"
+#include "harvest/Browsers.h"
 #include "harvest/CaptureIcon.h"
-#include "harvest/HarvestHost.h"
 #include "harvest/HarvestRun.h"
-#include "harvest/IconSource.h"
+#include "harvest/HeadlessHost.h"
+#include "harvest/IconProvider.h"
 #include "platform/FileSystem.h"
 #include "platform/NativePath.h"
 #include "util/Error.h"
-
-#include <QMap>
 
 #include <cerrno>
 #include <csignal>
@@ -35,7 +32,7 @@ void OnInterrupt(int)
 // The window of a scan, played on a terminal: status texts and progress on
 // stderr (see ScanProgress), Ctrl+C as the stop click, and Yes to either stop
 // question.
-class CliHost final : public HarvestHost {
+class CliHost final : public HeadlessHost {
 public:
     CliHost(std::function<void()> stopClick, ScanProgress& progress)
         : m_stopClick(std::move(stopClick))
@@ -45,17 +42,14 @@ public:
 
     void setStatus(const QString& text) override
     {
-        m_comparing = false;
+        m_comparison.clear();
         m_progress.status(text);
     }
     // The run names every comparison; like the window, the tool shows the
     // one in progress at each pump, not millions a second.
     void setComparing(const QString& collected, const QString& destination) override
     {
-        if (collected.constData() != m_collected.constData())
-            m_collected = collected;
-        m_destination = destination;
-        m_comparing = true;
+        m_comparison.set(collected, destination);
     }
     void pump() override
     {
@@ -67,21 +61,13 @@ public:
     }
     StopAnswer askSearchStop() override { return say(kSearchStopQuestion); }
     StopAnswer askCompareStop() override { return say(kCompareStopQuestion); }
-    int stopState() const override { return m_state; }
-    void setStopState(int state) override { m_state = state; }
-    QString caption(Control button) const override { return m_captions.value(button); }
-    void setCaption(Control button, const QString& text) override { m_captions[button] = text; }
-    void setEnabled(Control, bool) override {}
-    void setAnimation(bool) override {}
-    void showViewerIcon() override {}
     void addExtracted() override { m_progress.iconCaptured(); }
-    bool closing() const override { return false; }
 
 private:
     void showComparison()
     {
-        if (m_comparing)
-            setStatus(ComparingText(m_collected, m_destination));
+        if (m_comparison.pending())
+            setStatus(m_comparison.text());
     }
     StopAnswer say(const QString& question)
     {
@@ -92,11 +78,7 @@ private:
 
     std::function<void()> m_stopClick;
     ScanProgress& m_progress;
-    bool m_comparing = false;
-    QString m_collected;
-    QString m_destination;
-    int m_state = 0;
-    QMap<Control, QString> m_captions{{Control::Button1, kScanTreeCaption}, {Control::Button4, kScanFileCaption}};
+    PendingComparison m_comparison;
 };
 
 enum class ScanKind { Tree, File };
@@ -113,12 +95,12 @@ enum class ScanKind { Tree, File };
 void RequireExisting(const std::string& argument, const QString& path, bool folder)
 {
     struct stat st {};
-    if (::stat(platform::toNativePath(path).c_str(), &st) != 0)
-        ThrowAbout(argument, platform::systemErrorText(errno).toStdString());
+    if (::stat(platform::ToNativePath(path).c_str(), &st) != 0)
+        ThrowAbout(argument, platform::SystemErrorText(errno).toStdString());
     if (folder && !S_ISDIR(st.st_mode))
-        ThrowAbout(argument, platform::systemErrorText(ENOTDIR).toStdString());
+        ThrowAbout(argument, platform::SystemErrorText(ENOTDIR).toStdString());
     if (!folder && S_ISDIR(st.st_mode))
-        ThrowAbout(argument, platform::systemErrorText(EISDIR).toStdString());
+        ThrowAbout(argument, platform::SystemErrorText(EISDIR).toStdString());
 }
 
 // Runs action, naming argument in the I/O error it raises.
@@ -137,14 +119,12 @@ void About(const std::string& argument, Action&& action)
 void ReportLeftBehind(const HarvestRun& run)
 {
     for (const SkippedIcon& icon : run.skipped()) {
-        QString line = QStringLiteral("skipped ") + platform::displayPath(icon.file);
-        if (icon.number > 0)
-            line += QStringLiteral(" Icon %1 of %2").arg(icon.number).arg(icon.count);
-        line += QStringLiteral(": ") + icon.reason;
-        std::fprintf(stderr, "%s\n", platform::displayPath(line).toUtf8().constData());
+        const QString line = QStringLiteral("skipped ")
+            + SkippedIconText(platform::DisplayPath(icon.file), icon.number, icon.count, icon.reason);
+        std::fprintf(stderr, "%s\n", platform::DisplayPath(line).toUtf8().constData());
     }
     if (!run.walkCutShort().isEmpty())
-        std::fprintf(stderr, "%s\n", platform::displayPath(run.walkCutShort()).toUtf8().constData());
+        std::fprintf(stderr, "%s\n", platform::DisplayPath(run.walkCutShort()).toUtf8().constData());
 }
 
 int Scan(ScanKind kind, const Arguments& args, const char* usage)
@@ -157,34 +137,27 @@ int Scan(ScanKind kind, const Arguments& args, const char* usage)
     action.sa_handler = OnInterrupt;
     ::sigaction(SIGINT, &action, nullptr);
     try {
-        // The four browsers, wired as the main window wires them.
-        DirectoryListModel sourceDirs;
-        FileListModel sourceFiles;
-        DirectoryListModel destDirs;
-        FileListModel destFiles;
-        QObject::connect(&sourceDirs, &DirectoryListModel::changed,
-                         [&] { sourceFiles.setDirectory(sourceDirs.directory()); });
-        QObject::connect(&destDirs, &DirectoryListModel::changed, [&] { destFiles.setDirectory(destDirs.directory()); });
-        sourceFiles.setMask(QStringLiteral("*.exe;*.dll"));
-        destFiles.setMask(QStringLiteral("*.ico"));
+        // The main window's two browsers.
+        Browsers browsers;
+        FileListModel& sourceFiles = browsers.sourceFiles;
         // Both are resolved against the directory the tool was started in,
         // byte for byte as given.
-        const QString sourcePath = platform::absolutePath(platform::fromNativePath(args[0]));
-        const QString dest = platform::absolutePath(platform::fromNativePath(args[1]));
+        const QString sourcePath = platform::AbsolutePath(platform::FromNativePath(args[0]));
+        const QString dest = platform::AbsolutePath(platform::FromNativePath(args[1]));
         // A file given for a folder would make the browsers take its folder.
         RequireExisting(args[1], dest, true);
-        About(args[1], [&] { destDirs.setDirectory(dest); });
+        About(args[1], [&] { browsers.destDirs.setDirectory(dest); });
         if (kind == ScanKind::Tree) {
             RequireExisting(args[0], sourcePath, true);
-            About(args[0], [&] { sourceDirs.setDirectory(sourcePath); });
+            About(args[0], [&] { browsers.sourceDirs.setDirectory(sourcePath); });
         } else {
             RequireExisting(args[0], sourcePath, false);
-            About(args[0], [&] { sourceDirs.setDirectory(platform::folderOf(sourcePath)); });
+            About(args[0], [&] { browsers.sourceDirs.setDirectory(platform::FolderOf(sourcePath)); });
             // The file is selected by its exact name, as a click selects it:
             // handing the whole path to the list would take a name with "*"
             // or "?" for a mask. A name that the mask leaves out is found
             // among all the folder's files.
-            const QString name = platform::fileNameOf(sourcePath);
+            const QString name = platform::FileNameOf(sourcePath);
             int index = int(sourceFiles.items().indexOf(name));
             if (index < 0) {
                 About(args[0], [&] { sourceFiles.setMask(QStringLiteral("*")); });
@@ -192,13 +165,13 @@ int Scan(ScanKind kind, const Arguments& args, const char* usage)
             }
             sourceFiles.select(index);
             if (sourceFiles.fileName().isEmpty())
-                throw Error(FormatMessage("File not found: %s", platform::messagePath(sourcePath)));
+                throw Error(FormatMessage("File not found: %s", platform::MessagePath(sourcePath)));
         }
 
         CaptureObjects objects;
         ScanProgress progress;
-        PlatformIconSource platformIcons;
-        ProgressIconSource icons(platformIcons, progress);
+        PlatformIconProvider platformIcons;
+        ProgressIconProvider icons(platformIcons, progress);
         HarvestRun* engine = nullptr;
         CliHost host(
             [&] {
@@ -208,7 +181,7 @@ int Scan(ScanKind kind, const Arguments& args, const char* usage)
                     engine->scanFileClick();
             },
             progress);
-        HarvestRun run(host, HarvestModels{sourceDirs, sourceFiles, destDirs, destFiles}, objects, icons);
+        HarvestRun run(host, browsers, objects, icons);
         engine = &run;
         if (kind == ScanKind::Tree)
             run.scanTreeClick();

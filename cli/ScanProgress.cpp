@@ -1,5 +1,6 @@
 #include "cli/ScanProgress.h"
 
+#include "harvest/RunTexts.h"
 #include "platform/NativePath.h"
 
 #include <sys/ioctl.h>
@@ -32,12 +33,12 @@ enum class StatusKind { Frame, Progress, Failure, Message };
 // The run's texts by what they mean to someone watching a terminal.
 StatusKind KindOf(const QString& text)
 {
-    if (text == QLatin1String("Busy.") || text == QLatin1String("Ready."))
+    if (text == kBusyStatus || text == kReadyStatus)
         return StatusKind::Frame;
-    for (const char* prefix : { "Searching", "Comparing", "Coping" })
-        if (text.startsWith(QLatin1String(prefix)))
+    for (const QString& prefix : { kSearchingPrefix, kComparingPrefix, kCopyingPrefix })
+        if (text.startsWith(prefix))
             return StatusKind::Progress;
-    if (text.startsWith(QLatin1String("Copy Failed")))
+    if (text == kCopyFailedStatus)
         return StatusKind::Failure;
     return StatusKind::Message;
 }
@@ -91,7 +92,7 @@ ScanProgress::~ScanProgress()
 void ScanProgress::fileStarted(const QString& path)
 {
     ++m_files;
-    m_current = platform::displayPath(path);
+    m_current = platform::DisplayPath(path);
     draw(false);
 }
 
@@ -105,14 +106,14 @@ void ScanProgress::status(const QString& raw)
 {
     // Status texts carry names as the system gave them; people read them with
     // undecodable bytes marked.
-    const QString text = platform::displayPath(raw);
+    const QString text = platform::DisplayPath(raw);
     switch (KindOf(text)) {
     case StatusKind::Frame:
         return;
     case StatusKind::Progress:
         // The walk's texts name the file that fileStarted already shows; the
         // merge's name the icon files being compared or copied.
-        if (!text.startsWith(QLatin1String("Searching"))) {
+        if (!text.startsWith(kSearchingPrefix)) {
             m_current = text;
             draw(false);
         }
@@ -169,7 +170,7 @@ void ScanProgress::draw(bool force)
     m_sinceDraw.restart();
 }
 
-int ProgressIconSource::count(const QString& path) const
+int ProgressIconProvider::count(const QString& path) const
 {
     m_progress.fileStarted(path);
     return m_source.count(path);

@@ -5,7 +5,7 @@
 // the lines someone must read: per-item failures and the stop questions with
 // their answers. Quiet: failures only.
 
-#include "harvest/IconSource.h"
+#include "harvest/IconProvider.h"
 
 #include <QElapsedTimer>
 #include <QString>
@@ -64,10 +64,10 @@ private:
     QElapsedTimer m_sinceDraw;
 };
 
-// The icon source of a scan, telling the progress about each file it opens.
-class ProgressIconSource final : public IconSource {
+// The icon provider of a scan, telling the progress about each file it opens.
+class ProgressIconProvider final : public IconProvider {
 public:
-    ProgressIconSource(const IconSource& source, ScanProgress& progress)
+    ProgressIconProvider(const IconProvider& source, ScanProgress& progress)
         : m_source(source)
         , m_progress(progress)
     {
@@ -79,7 +79,7 @@ public:
     }
 
 private:
-    const IconSource& m_source;
+    const IconProvider& m_source;
     ScanProgress& m_progress;
 };
 

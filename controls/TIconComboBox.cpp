@@ -66,9 +66,9 @@ QRect CenteredIconRect(const QRect& item, const QSize& icon)
 
 int TIconComboBox::itemHeight() { return kIconSize + 6; }
 
-TIconComboBox::TIconComboBox(QWidget* parent, std::shared_ptr<const IconSource> source)
+TIconComboBox::TIconComboBox(QWidget* parent, std::shared_ptr<const IconProvider> source)
     : QComboBox(parent)
-    , m_source(source ? std::move(source) : std::make_shared<PlatformIconSource>())
+    , m_source(source ? std::move(source) : std::make_shared<PlatformIconProvider>())
 {
     setEditable(false);
     auto* listStyle = new DropDownListStyle;
@@ -115,7 +115,7 @@ bool TIconComboBox::fileExists() const
     // is treated as a file that is not there rather than cut short.
     if (m_fileName.isEmpty() || m_fileName.size() > kMaxIconFileName)
         return false;
-    return platform::isExistingFile(m_fileName);
+    return platform::IsExistingFile(m_fileName);
 }
 
 void TIconComboBox::applyEnablingRule()

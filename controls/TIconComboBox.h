@@ -3,7 +3,7 @@
 // in one executable. Item i shows icon number i of the file, so the selected
 // index is the icon index that extraction takes.
 
-#include "harvest/IconSource.h"
+#include "harvest/IconProvider.h"
 
 #include <QComboBox>
 #include <QPixmap>
@@ -38,7 +38,7 @@ class TIconComboBox : public QComboBox {
     Q_PROPERTY(int ItemIndex READ currentIndex WRITE setCurrentIndex)
 public:
     // The icons come from source; without one, from the platform's extraction.
-    explicit TIconComboBox(QWidget* parent = nullptr, std::shared_ptr<const IconSource> source = nullptr);
+    explicit TIconComboBox(QWidget* parent = nullptr, std::shared_ptr<const IconProvider> source = nullptr);
     ~TIconComboBox() override;
 
     QString fileName() const { return m_fileName; }
@@ -87,7 +87,7 @@ private:
     QPixmap extract(int index) const;
     void applyEnablingRule();
 
-    std::shared_ptr<const IconSource> m_source;
+    std::shared_ptr<const IconProvider> m_source;
     QString m_fileName;
     bool m_autoDisable = true;
     bool m_enableCaching = true;

@@ -1,6 +1,6 @@
 #include "harvest/CaptureIcon.h"
 
-#include "harvest/IconSource.h"
+#include "harvest/IconProvider.h"
 #include "harvest/NextIconFileName.h"
 #include "iconfile/IconFileWriter.h"
 #include "platform/NativePath.h"
@@ -28,7 +28,7 @@ private:
 
 // The icon to capture. A source that cannot read the file (it changed or
 // went away meanwhile) fails this icon alone, as an icon that is not valid.
-std::optional<IconImage> ExtractFor(const IconSource& source, const QString& exe, int index)
+std::optional<IconImage> ExtractFor(const IconProvider& source, const QString& exe, int index)
 {
     try {
         return source.extract(exe, index);
@@ -61,12 +61,12 @@ QString SaveThroughImageList(CaptureObjects& objects, const IconHolder& holder, 
     WriteNewIconFile(*objects.image1.icon(), [&]() -> std::optional<std::string> {
         if (std::exchange(offered, true))
             written = NextIconFileName(folder);
-        return platform::toNativePath(written);
+        return platform::ToNativePath(written);
     });
     return written;
 }
 
-QString CaptureIcon(CaptureObjects& objects, const IconSource& source, const QString& exe, int index,
+QString CaptureIcon(CaptureObjects& objects, const IconProvider& source, const QString& exe, int index,
                     const QString& folder)
 {
     objects.iconHolder.setIcon(ExtractFor(source, exe, index));
@@ -74,7 +74,7 @@ QString CaptureIcon(CaptureObjects& objects, const IconSource& source, const QSt
     return SaveThroughImageList(objects, objects.iconHolder, path, folder);
 }
 
-QString SaveIcon(CaptureObjects& objects, const IconSource& source, const QString& destFolder, int itemIndex,
+QString SaveIcon(CaptureObjects& objects, const IconProvider& source, const QString& destFolder, int itemIndex,
                  const QString& fileName)
 {
     IconHolder holder(objects.standardIconSize);

@@ -11,7 +11,7 @@
 
 namespace glyphor {
 
-class IconSource;
+class IconProvider;
 
 // The objects of the main window that every capture passes through. They live
 // as long as the window: iconHolder keeps the icon last extracted by a scan,
@@ -54,7 +54,7 @@ QString SaveThroughImageList(CaptureObjects& objects, const IconHolder& holder, 
 // iconHolder (the icon it held is destroyed), take the name with
 // NextIconFileName(folder), then SaveThroughImageList. Sets no status text and
 // adds to no count; its callers do that. Returns the path written.
-QString CaptureIcon(CaptureObjects& objects, const IconSource& source, const QString& exe, int index,
+QString CaptureIcon(CaptureObjects& objects, const IconProvider& source, const QString& exe, int index,
                     const QString& folder);
 
 // "Save Icon": icon itemIndex of fileName (the icon picker's selection; -1
@@ -62,7 +62,7 @@ QString CaptureIcon(CaptureObjects& objects, const IconSource& source, const QSt
 // holder of its own that is released afterwards. Returns the path written; the
 // caller then reads the destination file list again. No status text, no count,
 // no duplicate check. A save that fails leaves no file behind.
-QString SaveIcon(CaptureObjects& objects, const IconSource& source, const QString& destFolder, int itemIndex,
+QString SaveIcon(CaptureObjects& objects, const IconProvider& source, const QString& destFolder, int itemIndex,
                  const QString& fileName);
 
 } // namespace glyphor

@@ -1,5 +1,6 @@
 #include "harvest/DestinationIndex.h"
 
+#include "browse/FileListModel.h"
 #include "browse/NameOrder.h"
 #include "platform/FileSystem.h"
 
@@ -7,6 +8,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <utility>
 
 namespace glyphor {
 
@@ -16,12 +19,22 @@ Probe::Probe(std::optional<Signature> bytes) : signature(std::move(bytes))
         hash = DestinationIndex::Hash(*signature);
 }
 
-DestinationIndex::DestinationIndex(FileOps& ops, QString folder, const QStringList& names)
-    : m_ops(ops), m_folder(std::move(folder))
+DestinationIndex::DestinationIndex(FileOps& ops, FileListModel& list)
+    : m_ops(ops), m_list(list), m_folder(list.directory())
 {
+    const QStringList& names = list.items();
     m_entries.reserve(std::size_t(names.size()) + 64);
     for (const QString& n : names)
         m_entries.push_back(Entry{n, false, 0, nullptr});
+    m_replaced = QObject::connect(&list, &FileListModel::itemsReplaced, [this] { takeNames(); });
+    m_inserted = QObject::connect(&list, &FileListModel::itemsInserted,
+                                  [this](int index, int count) { takeRows(index, count); });
+}
+
+DestinationIndex::~DestinationIndex()
+{
+    QObject::disconnect(m_replaced);
+    QObject::disconnect(m_inserted);
 }
 
 std::uint64_t DestinationIndex::Hash(const Signature& signature)
@@ -49,34 +62,48 @@ bool DestinationIndex::equals(int index, const Probe& probe)
 {
     Entry& entry = m_entries[std::size_t(index)];
     if (!entry.read)
-        Assign(entry, m_ops.comparableSignature(platform::joinPath(m_folder, entry.name)));
+        Assign(entry, m_ops.comparableSignature(platform::JoinPath(m_folder, entry.name)));
     if (!probe.signature || !entry.signature)
         return false;
     return entry.hash == probe.hash && *entry.signature == *probe.signature;
 }
 
-int DestinationIndex::insert(const QString& name, const Probe& probe)
+void DestinationIndex::addCompared(const QString& name, const Probe& probe)
 {
-    Entry entry{name, false, 0, nullptr};
-    Assign(entry, probe.signature);
-    return place(std::move(entry));
+    // Each addFile tells of its rows through takeRows, which indexes them
+    // unread; the compared copy's own rows then take the signature it was
+    // copied with.
+    const QStringList uncompared = std::exchange(m_uncompared, QStringList());
+    for (const QString& n : uncompared)
+        m_list.addFile(n);
+    m_list.addFile(name);
+    const auto sameName = [](const Entry& e, const QString& n) { return CompareNames(e.name, n) < 0; };
+    for (auto e = std::lower_bound(m_entries.begin(), m_entries.end(), name, sameName);
+         e != m_entries.end() && CompareNames(e->name, name) == 0; ++e) {
+        if (e->name == name && !e->read)
+            Assign(*e, probe.signature);
+    }
 }
 
-int DestinationIndex::insert(const QString& name)
+void DestinationIndex::addUncompared(const QString& name)
 {
-    return place(Entry{name, false, 0, nullptr});
+    m_uncompared << name;
 }
 
-int DestinationIndex::place(Entry entry)
+void DestinationIndex::takeRows(int index, int count)
 {
-    const auto at = std::upper_bound(m_entries.begin(), m_entries.end(), entry.name,
-                                     [](const QString& n, const Entry& e) { return compareNames(n, e.name) < 0; });
-    const auto placed = m_entries.insert(at, std::move(entry));
-    return int(placed - m_entries.begin());
+    const auto at = m_entries.begin() + std::min(std::ptrdiff_t(index), std::ptrdiff_t(m_entries.size()));
+    std::vector<Entry> rows;
+    for (int i = 0; i < count; ++i)
+        rows.push_back(Entry{m_list.item(index + i), false, 0, nullptr});
+    m_entries.insert(at, std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
 }
 
-void DestinationIndex::replaceNames(const QStringList& names)
+void DestinationIndex::takeNames()
 {
+    // The read shows whatever the copies made without comparison put there.
+    m_uncompared.clear();
+    const QStringList& names = m_list.items();
     QHash<QString, const Entry*> known;
     for (const Entry& e : m_entries) {
         if (e.read)

@@ -16,7 +16,7 @@ namespace {
 // Every path reaches the system through this, byte-exact.
 std::string Native(const QString& path)
 {
-    return platform::toNativePath(path);
+    return platform::ToNativePath(path);
 }
 
 // Opens path for reading only when it is a regular file: a fifo (any name
@@ -32,7 +32,7 @@ platform::InputFile OpenRegularFile(const QString& path)
 std::optional<std::vector<platform::DirEntry>> FileOps::listDirectory(const QString& folder)
 {
     try {
-        return platform::listDirectory(folder, platform::AttributeDetail::Full);
+        return platform::ListDirectory(folder, platform::AttributeDetail::Full);
     } catch (const Error&) {
         return std::nullopt;
     }
@@ -40,7 +40,7 @@ std::optional<std::vector<platform::DirEntry>> FileOps::listDirectory(const QStr
 
 int FileOps::makeDirectory(const QString& path)
 {
-    return ::mkdir(platform::toNativePath(path).c_str(), 0777) == 0 ? 0 : errno;
+    return ::mkdir(platform::ToNativePath(path).c_str(), 0777) == 0 ? 0 : errno;
 }
 
 bool FileOps::removeDirectory(const QString& path)
@@ -56,7 +56,7 @@ std::optional<QString> FileOps::copyToNewName(const QString& from, const QString
     if (!in.ok())
         return std::nullopt;
     const QString name = from.mid(from.lastIndexOf(QLatin1Char('/')) + 1);
-    platform::NewFile out(platform::toNativePath(scratchFolder), platform::toNativePath(name));
+    platform::NewFile out(platform::ToNativePath(scratchFolder), platform::ToNativePath(name));
     if (!out.ok())
         return std::nullopt;
     std::uint8_t buffer[64 * 1024];
@@ -72,7 +72,7 @@ std::optional<QString> FileOps::copyToNewName(const QString& from, const QString
     QString offered;
     const bool placed = out.place([&]() -> std::optional<std::string> {
                             offered = nextName();
-                            return platform::toNativePath(offered);
+                            return platform::ToNativePath(offered);
                         }).has_value();
     if (!placed)
         return std::nullopt;
@@ -92,12 +92,12 @@ std::optional<Signature> FileOps::readSignature(const QString& path)
         // equals nothing, and its own copy fails later, so it is never deleted.
         if (file.notRegular())
             return std::nullopt;
-        platform::throwFileIoError(file.error());
+        platform::ThrowFileIoError(file.error());
     }
     Signature signature{};
     const platform::InputFile::Read got = file.read(signature);
     if (got.error != 0)
-        platform::throwFileIoError(got.error);
+        platform::ThrowFileIoError(got.error);
     if (got.count < signature.size())
         return std::nullopt;
     return signature;

@@ -3,16 +3,24 @@
 // implements this; the command-line tool and the tests implement it without
 // a window. The engine calls it only on the thread that started the run.
 
+#include "harvest/RunTexts.h"
+
 #include <QString>
+
+#include <iterator>
 
 namespace glyphor {
 
-// The stop state, kept by the window in the "Scan Tree" button's Tag. Both
-// scans use it; a stop click only sets StopRequested, and the run reads it at
-// its checks.
-inline constexpr int StopNone = 0;
-inline constexpr int StopRequested = 999;
-inline constexpr int AddAllRemaining = 998;
+// The stop state, kept by the window in the "Scan Tree" button's Tag, whose
+// values these are. Both scans use it; a stop click only sets StopRequested,
+// and the run reads it at its checks.
+enum class StopState : int {
+    None = 0,
+    StopRequested = 999,
+    // The compare stop question was answered No: the rest of the collected
+    // icons are copied without comparison.
+    AddAllRemaining = 998,
+};
 
 // The answers of the two stop questions. Closing the box answers Cancel.
 enum class StopAnswer { Yes, No, Cancel };
@@ -32,19 +40,41 @@ enum class Control {
     FileListBox2,      // destination file list
 };
 
-// Captions by which the scan buttons tell a start from a stop click; compared
-// exactly, "&" included.
-inline const QString kScanTreeCaption = QStringLiteral("Scan &Tree");
-inline const QString kScanFileCaption = QStringLiteral("Scan &File");
-inline const QString kStopCaption = QStringLiteral("&Stop");
+// The control's name in the main window, which is also its widget's object
+// name ("Button1").
+inline QString ControlName(Control control)
+{
+    static const char* const names[] = {"Button1",        "Button2",        "Button3",      "Button4",
+                                        "DirectoryListBox1", "DirectoryListBox2", "DriveComboBox1",
+                                        "DriveComboBox2", "FileListBox1",   "FileListBox2"};
+    static_assert(std::size(names) == std::size_t(Control::FileListBox2) + 1);
+    return QString::fromLatin1(names[int(control)]);
+}
 
-// The stop questions: a Yes/No/Cancel box with the question icon.
-inline const QString kStopQuestionTitle = QStringLiteral("Glyphor 2");
-inline const QString kSearchStopQuestion =
-    QStringLiteral("The Search has been stopped by the user.\n\nDo you wish to move onto the Compare ?");
-inline const QString kCompareStopQuestion =
-    QStringLiteral("The Compare as been stopped by the user.\n\nSelect Yes to Remove the Rest of the Icons\n"
-                   "Select No to Skip the Compare and Add All Icons.");
+// The comparison in progress as a host keeps it until it can be shown: the
+// run names millions of comparisons in a large merge, and copying each pair
+// of names into a status text would cost more than the comparisons.
+class PendingComparison {
+public:
+    void set(const QString& collected, const QString& destination)
+    {
+        // The collected name is the same string for all of one icon's
+        // comparisons; only a new one is copied.
+        if (collected.constData() != m_collected.constData())
+            m_collected = collected;
+        m_destination = destination;
+        m_pending = true;
+    }
+    // A later status text replaces it.
+    void clear() { m_pending = false; }
+    bool pending() const { return m_pending; }
+    QString text() const { return ComparingText(m_collected, m_destination); }
+
+private:
+    bool m_pending = false;
+    QString m_collected;
+    QString m_destination;
+};
 
 class HarvestHost {
 public:
@@ -52,7 +82,7 @@ public:
 
     // The status bar's text. The names in it are as the system gives them
     // and may hold undecodable bytes; a host shows the text with
-    // platform::displayPath.
+    // platform::DisplayPath.
     virtual void setStatus(const QString& text) = 0;
     // The status of the merge's comparison in progress: "Comparing .... " +
     // collected + " with " + destination. Called for every comparison, which
@@ -63,10 +93,6 @@ public:
     {
         setStatus(ComparingText(collected, destination));
     }
-    static QString ComparingText(const QString& collected, const QString& destination)
-    {
-        return QStringLiteral("Comparing .... ") + collected + QStringLiteral(" with ") + destination;
-    }
     // Handles pending window messages and returns; a stop click runs nested
     // in here and only sets the stop state.
     virtual void pump() = 0;
@@ -76,8 +102,8 @@ public:
     virtual StopAnswer askCompareStop() = 0;
 
     // The stop state (Button1's Tag).
-    virtual int stopState() const = 0;
-    virtual void setStopState(int state) = 0;
+    virtual StopState stopState() const = 0;
+    virtual void setStopState(StopState state) = 0;
 
     // Busy and idle. The engine calls these one control at a time, in the
     // order in which the window must change them.

@@ -1,12 +1,12 @@
 #include "harvest/HarvestRun.h"
 
-#include "browse/DirectoryListModel.h"
-#include "browse/FileListModel.h"
 #include "browse/NameOrder.h"
+#include "harvest/Browsers.h"
 #include "harvest/DestinationIndex.h"
 #include "harvest/IconCounter.h"
-#include "harvest/IconSource.h"
+#include "harvest/IconProvider.h"
 #include "harvest/NextIconFileName.h"
+#include "harvest/RunTexts.h"
 #include "harvest/TempFolderLock.h"
 #include "platform/FileSystem.h"
 #include "platform/NativePath.h"
@@ -20,9 +20,6 @@
 namespace glyphor {
 
 namespace {
-
-const QString kExecutableMask = QStringLiteral("*.exe;*.dll");
-const QString kIconMask = QStringLiteral("*.ico");
 
 // The walk's test for an executable: the last four characters of the name
 // (all of it when shorter), upper-cased for the letters a to z only, are
@@ -42,7 +39,7 @@ bool IsExecutableName(const QString& name)
 void InsertSorted(QStringList& list, const QString& path)
 {
     const auto at = std::upper_bound(list.begin(), list.end(), path,
-                                     [](const QString& a, const QString& b) { return compareNames(a, b) < 0; });
+                                     [](const QString& a, const QString& b) { return CompareNames(a, b) < 0; });
     list.insert(at, path);
 }
 
@@ -53,9 +50,9 @@ QString FileNameOf(const QString& path)
 
 } // namespace
 
-HarvestRun::HarvestRun(HarvestHost& host, HarvestModels models, CaptureObjects& objects, const IconSource& icons,
+HarvestRun::HarvestRun(HarvestHost& host, Browsers& browsers, CaptureObjects& objects, const IconProvider& icons,
                        FileOps& files)
-    : m_host(host), m_models(models), m_objects(objects), m_icons(icons), m_files(files)
+    : m_host(host), m_browsers(browsers), m_objects(objects), m_icons(icons), m_files(files)
 {
     m_sincePump.start();
 }
@@ -70,7 +67,7 @@ void HarvestRun::setPumpPace(PumpPace pace, int intervalMs)
 
 QString HarvestRun::TempFolderOf(const QString& destination)
 {
-    return platform::joinPath(destination, QStringLiteral("Temp"));
+    return platform::JoinPath(destination, QStringLiteral("Temp"));
 }
 
 void HarvestRun::scanTreeClick()
@@ -81,7 +78,7 @@ void HarvestRun::scanTreeClick()
         // a run is in progress: an idle window never shows it.
         if (m_running)
             m_host.setAnimation(true);
-        m_host.setStopState(StopRequested);
+        m_host.setStopState(StopState::StopRequested);
     }
     // A click that reaches the button after the run has set its caption back
     // to "Scan &Tree" (a stop queued while the run ended) does nothing.
@@ -94,23 +91,23 @@ void HarvestRun::scanFileClick()
 {
     const QString caption = m_host.caption(Control::Button4);
     if (caption == kStopCaption)
-        m_host.setStopState(StopRequested);
+        m_host.setStopState(StopState::StopRequested);
     if (caption != kScanFileCaption || m_running)
         return;
     // The file is fixed here: a click in the source file list during the run
     // changes nothing in it.
-    run(Kind::File, m_models.sourceFiles.fileName());
+    run(Kind::File, m_browsers.sourceFiles.fileName());
 }
 
 void HarvestRun::run(Kind kind, const QString& file)
 {
-    m_tempFolder = TempFolderOf(m_models.destDirs.directory());
+    m_tempFolder = TempFolderOf(m_browsers.destDirs.directory());
     // One run per destination: a second one is refused before it changes
     // anything, on screen or on disk.
     TempFolderLock lock;
     if (lock.acquire(m_files, m_tempFolder) == TempFolderLock::State::Busy)
-        throw Error(FormatMessage("Another harvest into %s is in progress; try again when it has ended",
-                                  platform::displayPath(m_models.destDirs.directory()).toStdString()));
+        throw Error(FormatMessage(kHarvestInProgressError,
+                                  platform::DisplayPath(m_browsers.destDirs.directory()).toStdString()));
     m_lockHeld = lock.held();
     m_tempFolderError = lock.folderError();
     m_running = true;
@@ -133,7 +130,7 @@ void HarvestRun::run(Kind kind, const QString& file)
         Next next = Next::End;
         if (!m_abandoned) {
             if (kind == Kind::Tree) {
-                QString source = m_models.sourceDirs.directory();
+                QString source = m_browsers.sourceDirs.directory();
                 if (!source.endsWith(QLatin1Char('/')))
                     source += QLatin1Char('/');
                 prepareTempFolder();
@@ -171,29 +168,28 @@ void HarvestRun::run(Kind kind, const QString& file)
 void HarvestRun::start(Kind kind)
 {
     if (kind == Kind::Tree) {
-        m_host.setStatus(QStringLiteral("Busy."));
-        m_host.setStopState(StopNone);
+        m_host.setStatus(kBusyStatus);
+        m_host.setStopState(StopState::None);
         m_host.setCaption(Control::Button1, kStopCaption);
         for (Control c : {Control::Button4, Control::Button2, Control::Button3, Control::DirectoryListBox1,
                           Control::DirectoryListBox2, Control::DriveComboBox1, Control::DriveComboBox2})
             m_host.setEnabled(c, false);
-        pumpNow();
-        if (m_abandoned)
+        if (!pump())
             return;
         m_host.setEnabled(Control::FileListBox2, false);
     } else {
         // The single-file scan shows its animation first: the tree scan's
         // click handler has already done so before the run starts.
         m_host.setAnimation(true);
-        m_host.setStatus(QStringLiteral("Busy."));
+        m_host.setStatus(kBusyStatus);
         for (Control c : {Control::Button1, Control::Button2, Control::Button3})
             m_host.setEnabled(c, false);
         m_host.setCaption(Control::Button4, kStopCaption);
-        m_host.setStopState(StopNone);
+        m_host.setStopState(StopState::None);
         for (Control c : {Control::DirectoryListBox1, Control::DriveComboBox1, Control::DirectoryListBox2,
                           Control::DriveComboBox2, Control::FileListBox2})
             m_host.setEnabled(c, false);
-        pumpNow();
+        pump();
     }
 }
 
@@ -206,10 +202,9 @@ void HarvestRun::prepareTempFolder()
     // collects whatever the folder's list shows and the clean-up deletes it:
     // through a file the list would show the destination itself, through a
     // link a folder elsewhere, and their icons would be deleted uncopied.
-    const std::optional<unsigned> attributes = platform::attributesOf(m_tempFolder);
+    const std::optional<unsigned> attributes = platform::AttributesOf(m_tempFolder);
     if (attributes && (!(*attributes & platform::faDirectory) || (*attributes & platform::faSymLink)))
-        throw Error(FormatMessage("Cannot create folder %s: a file or link of that name is in the way",
-                                  platform::messagePath(m_tempFolder)));
+        throw Error(FormatMessage(kTempFolderInTheWayError, platform::MessagePath(m_tempFolder)));
     if (m_lockHeld)
         removeKilledWritersTemporaries();
 }
@@ -225,8 +220,8 @@ void HarvestRun::removeKilledWritersTemporaries()
         return;
     for (const platform::DirEntry& entry : *entries) {
         if (!(entry.attributes & (platform::faDirectory | platform::faSymLink)) &&
-            platform::NewFile::isTemporaryName(platform::toNativePath(entry.name)))
-            m_files.deleteFile(platform::joinPath(m_tempFolder, entry.name));
+            platform::NewFile::isTemporaryName(platform::ToNativePath(entry.name)))
+            m_files.deleteFile(platform::JoinPath(m_tempFolder, entry.name));
     }
 }
 
@@ -247,28 +242,12 @@ HarvestRun::Next HarvestRun::walk(const QString& sourceFolder)
         const int dots = searched && current != QLatin1String("/") ? 2 : 0;
         const int total = dots + int(entries.size());
         for (int e = 0; e < total; ++e) {
-            if (m_abandoned || isClosing()) {
-                m_abandoned = true;
-                return Next::Abandon;
-            }
             // Not a pump of the protocol: it keeps the window painted and
             // delivers a stop click during long stretches without captures.
-            if (pumpDue()) {
-                pumpNow();
-                if (m_abandoned)
-                    return Next::Abandon;
-            }
-            if (m_host.stopState() == StopRequested) {
-                switch (m_host.askSearchStop()) {
-                case StopAnswer::Yes:
-                    return Next::Merge;
-                case StopAnswer::No:
-                    return Next::End;
-                case StopAnswer::Cancel:
-                    m_host.setStopState(StopNone);
-                    break;
-                }
-            }
+            if (abandoned() || !pumpIfDue())
+                return Next::Abandon;
+            if (const std::optional<Next> answered = stopCheck(Question::Search))
+                return *answered;
             if (e < dots)
                 continue;
             const platform::DirEntry& entry = entries[std::size_t(e - dots)];
@@ -295,10 +274,9 @@ void HarvestRun::scanExecutable(const QString& path, const QString& shownName)
 {
     const int count = countIcons(path, shownName);
     for (int i = 0; i < count && !m_abandoned && m_walkCutShort.isEmpty(); ++i) {
-        m_host.setStatus(QStringLiteral("Searching .... ") + shownName + QStringLiteral(" Icon ") +
-                         QString::number(i + 1) + QStringLiteral(" of ") + QString::number(count));
+        m_host.setStatus(SearchingText(shownName, i + 1, count));
         capture(path, shownName, i, count);
-        pumpNow();
+        pump();
     }
 }
 
@@ -310,10 +288,9 @@ HarvestRun::Next HarvestRun::extractFile(const QString& file)
     for (int i = 0; i < count && m_walkCutShort.isEmpty(); ++i) {
         if (m_abandoned)
             return Next::Abandon;
-        m_host.setStatus(QStringLiteral("Searching .... ") + file + QStringLiteral(" Icon ") +
-                         QString::number(i + 1) + QStringLiteral(" of ") + QString::number(count));
+        m_host.setStatus(SearchingText(file, i + 1, count));
         capture(file, file, i, count);
-        pumpNow();
+        pump();
     }
     return m_abandoned ? Next::Abandon : Next::Merge;
 }
@@ -335,10 +312,10 @@ void HarvestRun::capture(const QString& exe, const QString& shownName, int index
     // Without the folder nothing can be collected: the capture fails with the
     // reason the folder could not be made (a destination on read-only media),
     // which says more than that the folder is missing.
-    if (m_tempFolderError != 0 && !platform::attributesOf(m_tempFolder)) {
+    if (m_tempFolderError != 0 && !platform::AttributesOf(m_tempFolder)) {
         const QString path = NextIconFileName(m_tempFolder);
-        throw Error(FormatMessage("Cannot create file %s", platform::displayPath(path).toStdString()) + ": " +
-                    platform::systemErrorText(m_tempFolderError).toStdString());
+        throw Error(FormatMessage("Cannot create file %s", platform::DisplayPath(path).toStdString()) + ": " +
+                    platform::SystemErrorText(m_tempFolderError).toStdString());
     }
     try {
         CaptureIcon(m_objects, m_icons, exe, index, m_tempFolder);
@@ -349,7 +326,7 @@ void HarvestRun::capture(const QString& exe, const QString& shownName, int index
         return;
     } catch (const ENoFreeIconName& e) {
         m_walkCutShort = QString::fromStdString(e.what());
-        m_host.setStatus(m_walkCutShort + QStringLiteral("; merging what was collected"));
+        m_host.setStatus(WalkCutShortStatus(m_walkCutShort));
         return;
     }
     ++m_captured;
@@ -359,10 +336,7 @@ void HarvestRun::capture(const QString& exe, const QString& shownName, int index
 void HarvestRun::skip(const QString& path, const QString& shownName, int number, int count, const QString& reason)
 {
     m_skipped.append(SkippedIcon{path, number, count, reason});
-    QString text = QStringLiteral("Skipped .... ") + shownName;
-    if (number > 0)
-        text += QStringLiteral(" Icon ") + QString::number(number) + QStringLiteral(" of ") + QString::number(count);
-    m_host.setStatus(text + QStringLiteral(": ") + reason);
+    m_host.setStatus(kSkippedPrefix + SkippedIconText(shownName, number, count, reason));
 }
 
 HarvestRun::Next HarvestRun::mergeAndCleanUp(Kind kind)
@@ -370,13 +344,12 @@ HarvestRun::Next HarvestRun::mergeAndCleanUp(Kind kind)
     // A stop click that arrived after the walk's last check is dropped; the
     // single-file scan keeps it, to be answered at the first comparison.
     if (kind == Kind::Tree)
-        m_host.setStopState(StopNone);
-    FileListModel& source = m_models.sourceFiles;
+        m_host.setStopState(StopState::None);
+    FileListModel& source = m_browsers.sourceFiles;
     m_savedSource = source.directory();
     m_sourceSaved = true;
     source.showFolder(m_tempFolder, kIconMask);
-    pumpNow();
-    if (m_abandoned)
+    if (!pump())
         return Next::Abandon;
     SetIconCounter(0);
     m_host.showViewerIcon();
@@ -395,7 +368,7 @@ HarvestRun::Next HarvestRun::mergeAndCleanUp(Kind kind)
 HarvestRun::Next HarvestRun::merge(Kind kind, const QStringList& collected, const QString& collectedFolder,
                                    QSet<int>& keep)
 {
-    FileListModel& dest = m_models.destFiles;
+    FileListModel& dest = m_browsers.destFiles;
     // Read when the merge begins, not when the window last read it: another
     // window or process may have harvested into the folder since, and its
     // icons are duplicates like any other. No other run changes the folder
@@ -403,127 +376,98 @@ HarvestRun::Next HarvestRun::merge(Kind kind, const QStringList& collected, cons
     dest.reread();
     const QString destFolder = dest.directory();
     // The comparisons go through the destination list as the file list holds
-    // it. The index follows the list: it grows with each copy, and when the
-    // list is read again (a "Save Icon" at a pump writes a file and reads it)
-    // it takes the new names, keeping what it has read.
-    DestinationIndex index(m_files, destFolder, dest.items());
-    // Copies of add-all mode, not yet in the list: the list is read again
-    // only after a copy made in compare mode, which then shows them too.
-    QStringList addedUncompared;
-    bool listing = false;
-    const QMetaObject::Connection reread = QObject::connect(&dest, &FileListModel::itemsReplaced, [&] {
-        if (listing)
-            return;
-        index.replaceNames(dest.items());
-        addedUncompared.clear();
-    });
-    const struct Disconnect {
-        QMetaObject::Connection connection;
-        ~Disconnect() { QObject::disconnect(connection); }
-    } disconnect{reread};
-    // What a read of the destination list would show after a compare-mode
-    // copy, at the cost of a few insertions instead of a listing and sort of
-    // the whole folder.
-    const auto listGrew = [&](const QString& copy, const Probe& probe) {
-        listing = true;
-        const auto add = [&](const QString& name, const Probe* signature) {
-            const int before = dest.count();
-            dest.addFile(name);
-            for (int k = before; k < dest.count(); ++k) {
-                if (signature)
-                    index.insert(name, *signature);
-                else
-                    index.insert(name);
-            }
-        };
-        for (const QString& name : std::as_const(addedUncompared))
-            add(name, nullptr);
-        addedUncompared.clear();
-        add(FileNameOf(copy), &probe);
-        listing = false;
-    };
-    const bool exact = m_pace == PumpPace::Exact;
-    bool firstComparison = true;
+    // it, and the index follows the list: a "Save Icon" at a pump writes a
+    // file and reads the list again, and the merge's own copies join it.
+    DestinationIndex index(m_files, dest);
+    m_firstComparison = true;
 
     for (int ci = 0; ci < collected.size(); ++ci) {
-        if (m_abandoned || isClosing()) {
-            m_abandoned = true;
+        if (abandoned())
             return Next::Abandon;
-        }
         const QString& name = collected[ci];
-        const QString path = platform::joinPath(collectedFolder, name);
+        const QString path = platform::JoinPath(collectedFolder, name);
 
-        if (m_host.stopState() == AddAllRemaining) {
-            if (const std::optional<QString> target = copyIn(path, destFolder)) {
-                ++m_added;
-                addedUncompared << FileNameOf(*target);
-            } else {
-                m_host.setStatus(QStringLiteral("Copy Failed (202)"));
+        if (m_host.stopState() == StopState::AddAllRemaining) {
+            if (const std::optional<QString> copy = copyIn(path, destFolder))
+                index.addUncompared(*copy);
+            else
                 keep.insert(ci);
-            }
-            m_host.setStatus(QStringLiteral("Coping .... ") + name);
-            if (exact || pumpDue())
-                pumpNow();
+            m_host.setStatus(CopyingText(name));
+            pacedPump();
             continue;
         }
 
         // A collected file that cannot be read equals nothing; its copy then
         // fails too, and it stays for the next run.
         const Probe probe(m_files.comparableSignature(path));
-        bool found = false;
-        // The count is looked at before each comparison: a pump may have
-        // read the list again.
-        for (int j = 0; j < index.count(); ++j) {
-            // Every comparison is named, and the first of the merge is
-            // painted, however short the merge; then the window paints at its
-            // steady pace. pumpDue is false at the exact pace, which pumps
-            // every time.
-            m_host.setComparing(name, index.name(j));
-            if (exact || std::exchange(firstComparison, false) || pumpDue())
-                pumpNow();
-            if (m_abandoned || isClosing()) {
-                m_abandoned = true;
-                return Next::Abandon;
-            }
-            if (j >= index.count())
-                break;
-            if (m_host.stopState() == StopRequested) {
-                switch (m_host.askCompareStop()) {
-                case StopAnswer::Yes:
-                    // This icon and all later ones are not added.
-                    return Next::End;
-                case StopAnswer::No:
-                    m_host.setStopState(AddAllRemaining);
-                    break;
-                case StopAnswer::Cancel:
-                    m_host.setStopState(StopNone);
-                    break;
-                }
-                if (j >= index.count())
-                    break;
-            }
-            if (index.equals(j, probe)) {
-                found = true;
-                break;
-            }
-        }
-        if (found)
+        const Comparison found = compare(index, name, probe);
+        if (found == Comparison::Abandoned)
+            return Next::Abandon;
+        if (found == Comparison::Stopped)
+            return Next::End;
+        if (found == Comparison::Duplicate)
             continue;
 
-        if (const std::optional<QString> target = copyIn(path, destFolder)) {
-            ++m_added;
-            listGrew(*target, probe);
+        if (const std::optional<QString> copy = copyIn(path, destFolder)) {
+            index.addCompared(*copy, probe);
         } else {
-            m_host.setStatus(QStringLiteral("Copy Failed (202)"));
             keep.insert(ci);
             // The list is read again after a failed copy as after any other:
             // what others put into the folder meanwhile is compared with too.
             dest.reread();
         }
-        if (kind == Kind::Tree && (exact || pumpDue()))
-            pumpNow();
+        if (kind == Kind::Tree)
+            pacedPump();
     }
     return Next::End;
+}
+
+HarvestRun::Comparison HarvestRun::compare(DestinationIndex& index, const QString& name, const Probe& probe)
+{
+    // The count is looked at before each comparison: a pump may have read
+    // the list again.
+    for (int j = 0; j < index.count(); ++j) {
+        // Every comparison is named, and the first of the merge is painted,
+        // however short the merge; then the window paints at its steady pace.
+        m_host.setComparing(name, index.name(j));
+        if (!pacedPump(std::exchange(m_firstComparison, false)))
+            return Comparison::Abandoned;
+        if (j >= index.count())
+            break;
+        if (stopCheck(Question::Compare))
+            return Comparison::Stopped;
+        // The question's own event loop may have read the list again too.
+        if (j >= index.count())
+            break;
+        if (index.equals(j, probe))
+            return Comparison::Duplicate;
+    }
+    return Comparison::New;
+}
+
+std::optional<HarvestRun::Next> HarvestRun::stopCheck(Question question)
+{
+    if (m_host.stopState() != StopState::StopRequested)
+        return std::nullopt;
+    const bool search = question == Question::Search;
+    switch (search ? m_host.askSearchStop() : m_host.askCompareStop()) {
+    case StopAnswer::Yes:
+        // The search: the walk ends, and what it collected is merged. The
+        // compare: this icon and all later ones are not added.
+        return search ? Next::Merge : Next::End;
+    case StopAnswer::No:
+        // The search: the run ends without a merge, the collected icons
+        // staying in Temp. The compare: this icon's comparisons go on, and
+        // the rest are copied without comparison.
+        if (search)
+            return Next::End;
+        m_host.setStopState(StopState::AddAllRemaining);
+        return std::nullopt;
+    case StopAnswer::Cancel:
+        break;
+    }
+    m_host.setStopState(StopState::None);
+    return std::nullopt;
 }
 
 std::optional<QString> HarvestRun::copyIn(const QString& collected, const QString& destFolder)
@@ -533,15 +477,19 @@ std::optional<QString> HarvestRun::copyIn(const QString& collected, const QStrin
     // removed by the next run, and never in the destination itself.
     const std::optional<QString> target =
         m_files.copyToNewName(collected, m_tempFolder, [&] { return NextIconFileName(destFolder); });
-    if (!target)
+    if (!target) {
         ++m_copyFailures;
-    return target;
+        m_host.setStatus(kCopyFailedStatus);
+        return std::nullopt;
+    }
+    ++m_added;
+    return FileNameOf(*target);
 }
 
 void HarvestRun::cleanUp(const QStringList& collected, const QString& collectedFolder, const QSet<int>& keep)
 {
     for (int i = 0; i < collected.size(); ++i) {
-        const QString path = platform::joinPath(collectedFolder, collected[i]);
+        const QString path = platform::JoinPath(collectedFolder, collected[i]);
         if (path.contains(QLatin1String(".ico")) && !keep.contains(i))
             m_files.deleteFile(path);
     }
@@ -566,8 +514,8 @@ void HarvestRun::end(Kind kind)
     // add-all mode included, is seen by the next merge and by the window.
     // Done first so that the source list's reads below still leave the
     // process's current directory at the source folder.
-    step([&] { m_models.destFiles.reread(); });
-    FileListModel& source = m_models.sourceFiles;
+    step([&] { m_browsers.destFiles.reread(); });
+    FileListModel& source = m_browsers.sourceFiles;
     step([&] {
         if (m_sourceSaved)
             source.setDirectory(m_savedSource);
@@ -575,12 +523,12 @@ void HarvestRun::end(Kind kind)
     step([&] { source.reread(); });
     step([&] { source.setMask(kExecutableMask); });
     m_objects.iconHolder.clear();
-    m_host.setStatus(QStringLiteral("Ready."));
+    m_host.setStatus(kReadyStatus);
     if (kind == Kind::Tree) {
         m_host.setCaption(Control::Button1, kScanTreeCaption);
         m_host.setEnabled(Control::Button4, true);
         m_host.setAnimation(false);
-        step([&] { m_models.destDirs.rebuild(); });
+        step([&] { m_browsers.destDirs.rebuild(); });
         for (Control c : {Control::DirectoryListBox2, Control::DirectoryListBox1, Control::DriveComboBox1,
                           Control::DriveComboBox2, Control::Button2, Control::Button3, Control::FileListBox1,
                           Control::FileListBox2})
@@ -589,18 +537,17 @@ void HarvestRun::end(Kind kind)
         m_host.setCaption(Control::Button4, kScanFileCaption);
         m_host.setEnabled(Control::Button1, true);
         m_host.setAnimation(false);
-        step([&] { m_models.destDirs.rebuild(); });
+        step([&] { m_browsers.destDirs.rebuild(); });
         for (Control c : {Control::DirectoryListBox1, Control::DriveComboBox1, Control::DirectoryListBox2,
                           Control::DriveComboBox2, Control::Button2, Control::Button3, Control::FileListBox2})
             m_host.setEnabled(c, true);
     }
-    pumpNow();
-    if (m_abandoned)
+    if (!pump())
         return;
     m_leftInTemp = countCollected();
     m_files.removeDirectory(m_tempFolder);
-    step([&] { m_models.destDirs.rebuild(); });
-    pumpNow();
+    step([&] { m_browsers.destDirs.rebuild(); });
+    pump();
     if (failure)
         std::rethrow_exception(failure);
 }
@@ -613,7 +560,7 @@ int HarvestRun::countCollected()
     if (const auto entries = m_files.listDirectory(m_tempFolder)) {
         for (const platform::DirEntry& entry : *entries) {
             if (!(entry.attributes & (platform::faDirectory | platform::faHidden)) &&
-                platform::matchesPattern(entry.name, kIconMask))
+                platform::MatchesPattern(entry.name, kIconMask))
                 ++count;
         }
     }
@@ -627,41 +574,36 @@ bool HarvestRun::leftIconsBehind() const
 
 QString HarvestRun::skippedSummary() const
 {
-    QString text;
-    const int count = int(m_skipped.size());
-    if (count > 0) {
-        text = count == 1 ? QStringLiteral("1 icon could not be captured and was skipped:")
-                          : QStringLiteral("%1 icons could not be captured and were skipped:").arg(count);
-        // A few are enough to find the files; the command-line tool lists all.
-        constexpr int kListed = 10;
-        for (int i = 0; i < count && i < kListed; ++i) {
-            const SkippedIcon& icon = m_skipped[i];
-            text += QLatin1Char('\n') + platform::displayPath(icon.file);
-            if (icon.number > 0)
-                text += QStringLiteral(" Icon %1 of %2").arg(icon.number).arg(icon.count);
-            text += QStringLiteral(": ") + icon.reason;
-        }
-        if (count > kListed)
-            text += QStringLiteral("\nand %1 more.").arg(count - kListed);
-    }
-    if (!m_walkCutShort.isEmpty()) {
-        if (!text.isEmpty())
-            text += QStringLiteral("\n\n");
-        text += m_walkCutShort + QStringLiteral(". The search ended there, and what was collected was merged.");
-    }
-    return text;
+    return SkippedSummaryText(m_skipped, m_walkCutShort);
 }
 
-void HarvestRun::pumpNow()
+bool HarvestRun::abandoned()
 {
-    if (m_abandoned || isClosing()) {
+    // Once the window is closing the run stops for good: it is not asked again.
+    if (!m_abandoned && m_host.closing())
         m_abandoned = true;
-        return;
-    }
+    return m_abandoned;
+}
+
+bool HarvestRun::pump()
+{
+    if (abandoned())
+        return false;
     m_host.pump();
     m_sincePump.restart();
-    if (isClosing())
-        m_abandoned = true;
+    return !abandoned();
+}
+
+bool HarvestRun::pacedPump(bool now)
+{
+    if (m_pace == PumpPace::Exact || now || pumpDue())
+        return pump();
+    return !abandoned();
+}
+
+bool HarvestRun::pumpIfDue()
+{
+    return pumpDue() ? pump() : !abandoned();
 }
 
 bool HarvestRun::pumpDue()
@@ -673,11 +615,6 @@ bool HarvestRun::pumpDue()
     if ((++m_pumpCheck & 31) != 0)
         return false;
     return m_sincePump.elapsed() >= m_intervalMs;
-}
-
-bool HarvestRun::isClosing() const
-{
-    return m_host.closing();
 }
 
 } // namespace glyphor

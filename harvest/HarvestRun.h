@@ -26,17 +26,10 @@
 
 namespace glyphor {
 
-class DirectoryListModel;
-class FileListModel;
-class IconSource;
-
-// The main window's two browsers as the engine uses them.
-struct HarvestModels {
-    DirectoryListModel& sourceDirs; // DirectoryListBox1: where the tree walk starts
-    FileListModel& sourceFiles;     // FileListBox1: the file scanned; the collected icons during the merge
-    DirectoryListModel& destDirs;   // DirectoryListBox2: the destination, which holds the temporary folder
-    FileListModel& destFiles;       // FileListBox2: the destination icons
-};
+class Browsers;
+class DestinationIndex;
+class IconProvider;
+struct Probe;
 
 // An icon that a run could not capture: the file, the icon's number counted
 // from 1 (0 when the file's icons could not even be counted) of how many, and
@@ -63,7 +56,7 @@ enum class PumpPace {
 
 class HarvestRun {
 public:
-    HarvestRun(HarvestHost& host, HarvestModels models, CaptureObjects& objects, const IconSource& icons,
+    HarvestRun(HarvestHost& host, Browsers& browsers, CaptureObjects& objects, const IconProvider& icons,
                FileOps& files = SystemFileOps());
     ~HarvestRun();
     HarvestRun(const HarvestRun&) = delete;
@@ -97,8 +90,8 @@ public:
     // skipped, any copy failed, the walk cut short or files left in Temp.
     bool leftIconsBehind() const;
     // What the window tells the user at the end of a run that skipped icons
-    // or cut its walk short: how many, the first few by file and number, and
-    // why the walk ended. Empty when there is nothing to tell.
+    // or cut its walk short (SkippedSummaryText). Empty when there is nothing
+    // to tell.
     QString skippedSummary() const;
 
     // The temporary folder of a destination folder: the folder joined with "Temp".
@@ -106,7 +99,13 @@ public:
 
 private:
     enum class Kind { Tree, File };
+    // Where the run goes from a phase: on to the merge (or, within the
+    // merge, on with it), to its end, or away without touching the window
+    // again (it is closing).
     enum class Next { Merge, End, Abandon };
+    enum class Question { Search, Compare };
+    // How one collected icon's comparisons ended.
+    enum class Comparison { Duplicate, New, Stopped, Abandoned };
 
     void run(Kind kind, const QString& file);
     void start(Kind kind);
@@ -117,22 +116,37 @@ private:
     Next extractFile(const QString& file);
     int countIcons(const QString& path, const QString& shownName);
     void skip(const QString& path, const QString& shownName, int number, int count, const QString& reason);
+    // Copies a collected icon into the destination under the next free name
+    // and counts it; returns the copy's file name, or nothing when the copy
+    // failed, which it counts and puts in the status bar.
     std::optional<QString> copyIn(const QString& collected, const QString& destFolder);
     int countCollected();
     Next mergeAndCleanUp(Kind kind);
     Next merge(Kind kind, const QStringList& collected, const QString& collectedFolder, QSet<int>& keep);
+    Comparison compare(DestinationIndex& index, const QString& name, const Probe& probe);
+    // The stop check: when a stop click waits, asks the question and acts on
+    // the answer; returns where the run goes, or nothing to go on.
+    std::optional<Next> stopCheck(Question question);
     void cleanUp(const QStringList& collected, const QString& collectedFolder, const QSet<int>& keep);
     void end(Kind kind);
 
     void capture(const QString& exe, const QString& shownName, int index, int count);
-    void pumpNow();
+
+    // The pumps. Each returns false once the run is abandoned (the window is
+    // closing), and the caller then returns at once. pump() hands control to
+    // the window now; pacedPump() does at the protocol's pumps: every time at
+    // the exact pace, else when one is due or now is true; pumpIfDue() only
+    // when one is due, for stretches the protocol does not pump in.
+    bool abandoned();
+    bool pump();
+    bool pacedPump(bool now = false);
+    bool pumpIfDue();
     bool pumpDue();
-    bool isClosing() const;
 
     HarvestHost& m_host;
-    HarvestModels m_models;
+    Browsers& m_browsers;
     CaptureObjects& m_objects;
-    const IconSource& m_icons;
+    const IconProvider& m_icons;
     FileOps& m_files;
 
     PumpPace m_pace = PumpPace::Steady;
@@ -142,6 +156,7 @@ private:
 
     bool m_running = false;
     bool m_abandoned = false;
+    bool m_firstComparison = true; // of the merge, which is always painted
     QString m_tempFolder;
     QString m_savedSource;
     bool m_sourceSaved = false;

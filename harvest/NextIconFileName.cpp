@@ -19,7 +19,7 @@ constexpr int kNamesPerFolder = 10000;
 // it: its attributes then hold no folder bit.
 bool FileTaken(const QString& path)
 {
-    const std::optional<unsigned> attributes = platform::attributesOf(path);
+    const std::optional<unsigned> attributes = platform::AttributesOf(path);
     return attributes && !(*attributes & platform::faDirectory);
 }
 
@@ -44,7 +44,7 @@ QString NextIconFileName(const QString& folder)
     const std::int32_t start = IconCounter();
     std::int32_t counter = start;
     for (int tried = 0; tried < kNamesPerFolder; ++tried) {
-        const QString candidate = platform::joinPath(folder, QStringLiteral("Icon") + IconNumberDigits(counter) + QStringLiteral(".ico"));
+        const QString candidate = platform::JoinPath(folder, QStringLiteral("Icon") + IconNumberDigits(counter) + QStringLiteral(".ico"));
         const bool taken = FileTaken(candidate);
         counter = Next(counter);
         if (!taken) {
@@ -56,7 +56,7 @@ QString NextIconFileName(const QString& folder)
     // never end.
     SetIconCounter(start);
     throw ENoFreeIconName(FormatMessage("No free icon file name left in %s: Icon0000.ico to Icon9999.ico all exist",
-                                        platform::messagePath(folder)));
+                                        platform::MessagePath(folder)));
 }
 
 } // namespace glyphor

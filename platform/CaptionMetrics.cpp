@@ -7,7 +7,7 @@ namespace glyphor::platform {
 
 namespace {
 
-CaptionFontSource& source()
+CaptionFontSource& Source()
 {
     static CaptionFontSource current;
     return current;
@@ -17,14 +17,14 @@ CaptionFontSource& source()
 
 QFont SystemCaptionFont()
 {
-    if (source())
-        return source()();
+    if (Source())
+        return Source()();
     return QFontDatabase::systemFont(QFontDatabase::TitleFont);
 }
 
-void setCaptionFontSource(CaptionFontSource newSource)
+void SetCaptionFontSource(CaptionFontSource newSource)
 {
-    source() = std::move(newSource);
+    Source() = std::move(newSource);
 }
 
 QColor SystemColorValue(SystemColor color, const QPalette& palette)

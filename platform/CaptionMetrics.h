@@ -36,7 +36,7 @@ QFont SystemCaptionFont();
 using CaptionFontSource = std::function<QFont()>;
 // Replaces the source of SystemCaptionFont(); an empty function restores the
 // desktop's title font.
-void setCaptionFontSource(CaptionFontSource source);
+void SetCaptionFontSource(CaptionFontSource source);
 
 // The desktop's colours that a title bar uses.
 enum class SystemColor {

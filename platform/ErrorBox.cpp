@@ -9,7 +9,7 @@ namespace glyphor::platform {
 
 namespace {
 
-QString& storedTitle()
+QString& StoredTitle()
 {
     static QString title;
     return title;
@@ -19,13 +19,13 @@ QString& storedTitle()
 
 QString ApplicationTitle()
 {
-    const QString& title = storedTitle();
+    const QString& title = StoredTitle();
     return title.isEmpty() ? QStringLiteral("Glyphor 2") : title;
 }
 
 void SetApplicationTitle(const QString& title)
 {
-    storedTitle() = title;
+    StoredTitle() = title;
 }
 
 void ShowErrorBox(QWidget* parent, const QString& message)

@@ -8,7 +8,7 @@ namespace glyphor::platform {
 
 namespace {
 
-FileSource::ReadHook& hook()
+FileSource::ReadHook& Hook()
 {
     static FileSource::ReadHook current;
     return current;
@@ -29,13 +29,13 @@ std::unique_ptr<FileSource> FileSource::open(const std::string& path)
 
 void FileSource::setReadHook(ReadHook newHook)
 {
-    hook() = std::move(newHook);
+    Hook() = std::move(newHook);
 }
 
 std::size_t FileSource::readAt(std::uint64_t offset, std::span<std::uint8_t> out) const
 {
-    if (hook())
-        hook()(m_path, offset, out.size());
+    if (Hook())
+        Hook()(m_path, offset, out.size());
     const InputFile::Read got = m_file.readAt(offset, out);
     // Short without an error: the file ended before the size it had when
     // opened, so another program has made it shorter meanwhile.

@@ -17,9 +17,9 @@ namespace glyphor::platform {
 namespace {
 
 // Every path reaches the system through this, byte-exact.
-std::string native(const QString& path) { return toNativePath(path); }
+std::string Native(const QString& path) { return ToNativePath(path); }
 
-unsigned attributesFromStat(const struct stat& st)
+unsigned AttributesFromStat(const struct stat& st)
 {
     unsigned attributes = 0;
     if (S_ISDIR(st.st_mode))
@@ -33,7 +33,7 @@ unsigned attributesFromStat(const struct stat& st)
 }
 
 // The attributes of a directory entry, looked up relative to the open folder.
-unsigned entryAttributes(int dirFd, const char* name, unsigned char type, AttributeDetail detail)
+unsigned EntryAttributes(int dirFd, const char* name, unsigned char type, AttributeDetail detail)
 {
     unsigned attributes = name[0] == '.' ? unsigned(faHidden) : 0u;
     const bool needStat = detail == AttributeDetail::Full || type == DT_LNK || type == DT_UNKNOWN;
@@ -53,7 +53,7 @@ unsigned entryAttributes(int dirFd, const char* name, unsigned char type, Attrib
     // target decides folder and read-only, and a dangling link has neither.
     const bool haveOwn = !isLink && type == DT_UNKNOWN;
     if (haveOwn || fstatat(dirFd, name, &st, 0) == 0) {
-        const unsigned fromStat = attributesFromStat(st);
+        const unsigned fromStat = AttributesFromStat(st);
         attributes |= detail == AttributeDetail::Full ? fromStat : (fromStat & faDirectory);
     }
     return attributes;
@@ -81,7 +81,7 @@ private:
     int m_fd;
 };
 
-QStringList& visited()
+QStringList& Visited()
 {
     static QStringList folders;
     return folders;
@@ -89,17 +89,17 @@ QStringList& visited()
 
 } // namespace
 
-QString systemErrorText(int errorNumber)
+QString SystemErrorText(int errorNumber)
 {
     return QString::fromLocal8Bit(std::strerror(errorNumber));
 }
 
-void throwIoError(int errorNumber)
+void ThrowIoError(int errorNumber)
 {
-    throw EInOutError(systemErrorText(errorNumber).toStdString());
+    throw EInOutError(SystemErrorText(errorNumber).toStdString());
 }
 
-std::string fileIoErrorText(int errorNumber)
+std::string FileIoErrorText(int errorNumber)
 {
     switch (errorNumber) {
     case ENOENT:
@@ -114,39 +114,39 @@ std::string fileIoErrorText(int errorNumber)
     }
 }
 
-void throwFileIoError(int errorNumber)
+void ThrowFileIoError(int errorNumber)
 {
-    throw EInOutError(fileIoErrorText(errorNumber));
+    throw EInOutError(FileIoErrorText(errorNumber));
 }
 
-QString currentDirectory()
+QString CurrentDirectory()
 {
     std::vector<char> buffer(4096);
     for (;;) {
         if (getcwd(buffer.data(), buffer.size()))
-            return fromNativePath(buffer.data());
+            return FromNativePath(buffer.data());
         if (errno != ERANGE || buffer.size() > (1u << 20))
-            throwIoError(errno);
+            ThrowIoError(errno);
         buffer.resize(buffer.size() * 2);
     }
 }
 
-void changeDirectory(const QString& path)
+void ChangeDirectory(const QString& path)
 {
     if (path.isEmpty())
-        throwIoError(ENOENT);
-    if (chdir(native(path).c_str()) != 0)
-        throwIoError(errno);
+        ThrowIoError(ENOENT);
+    if (chdir(Native(path).c_str()) != 0)
+        ThrowIoError(errno);
 }
 
-bool tryChangeDirectory(const QString& path) noexcept
+bool TryChangeDirectory(const QString& path) noexcept
 {
-    return !path.isEmpty() && chdir(native(path).c_str()) == 0;
+    return !path.isEmpty() && chdir(Native(path).c_str()) == 0;
 }
 
-std::optional<unsigned> attributesOf(const QString& path)
+std::optional<unsigned> AttributesOf(const QString& path)
 {
-    const std::string name = native(path);
+    const std::string name = Native(path);
     struct stat st {};
     if (lstat(name.c_str(), &st) != 0)
         return std::nullopt;
@@ -157,21 +157,21 @@ std::optional<unsigned> attributesOf(const QString& path)
         if (stat(name.c_str(), &st) != 0)
             return attributes;
     }
-    return attributes | attributesFromStat(st);
+    return attributes | AttributesFromStat(st);
 }
 
-bool isExistingFile(const QString& path)
+bool IsExistingFile(const QString& path)
 {
     struct stat st {};
-    return !path.isEmpty() && stat(native(path).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+    return !path.isEmpty() && stat(Native(path).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
-void searchDirectory(const QString& folder, const std::function<void(const DirEntry&)>& visit,
+void SearchDirectory(const QString& folder, const std::function<void(const DirEntry&)>& visit,
     AttributeDetail detail)
 {
-    std::unique_ptr<DIR, DirCloser> dir(opendir(native(folder).c_str()));
+    std::unique_ptr<DIR, DirCloser> dir(opendir(Native(folder).c_str()));
     if (!dir)
-        throwIoError(errno);
+        ThrowIoError(errno);
     const int fd = dirfd(dir.get());
     DirEntry entry;
     for (;;) {
@@ -179,33 +179,33 @@ void searchDirectory(const QString& folder, const std::function<void(const DirEn
         const dirent* d = readdir(dir.get());
         if (!d) {
             if (errno != 0)
-                throwIoError(errno);
+                ThrowIoError(errno);
             break;
         }
         if (d->d_name[0] == '.'
             && (d->d_name[1] == '\0' || (d->d_name[1] == '.' && d->d_name[2] == '\0')))
             continue;
-        entry.name = fromNativePath(d->d_name);
-        entry.attributes = entryAttributes(fd, d->d_name, d->d_type, detail);
+        entry.name = FromNativePath(d->d_name);
+        entry.attributes = EntryAttributes(fd, d->d_name, d->d_type, detail);
         visit(entry);
     }
 }
 
-std::vector<DirEntry> listDirectory(const QString& folder, AttributeDetail detail)
+std::vector<DirEntry> ListDirectory(const QString& folder, AttributeDetail detail)
 {
     std::vector<DirEntry> entries;
-    searchDirectory(folder, [&](const DirEntry& e) { entries.push_back(e); }, detail);
+    SearchDirectory(folder, [&](const DirEntry& e) { entries.push_back(e); }, detail);
     return entries;
 }
 
-QString joinPath(const QString& folder, const QString& name)
+QString JoinPath(const QString& folder, const QString& name)
 {
     if (folder.endsWith(QLatin1Char('/')))
         return folder + name;
     return folder + QLatin1Char('/') + name;
 }
 
-QString folderOf(const QString& path)
+QString FolderOf(const QString& path)
 {
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
     if (slash < 0)
@@ -213,14 +213,14 @@ QString folderOf(const QString& path)
     return slash == 0 ? QStringLiteral("/") : path.left(slash);
 }
 
-QString fileNameOf(const QString& path)
+QString FileNameOf(const QString& path)
 {
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
-QString absolutePath(const QString& path)
+QString AbsolutePath(const QString& path)
 {
-    const QString full = path.startsWith(QLatin1Char('/')) ? path : joinPath(currentDirectory(), path);
+    const QString full = path.startsWith(QLatin1Char('/')) ? path : JoinPath(CurrentDirectory(), path);
     QStringList kept;
     for (const QString& part : full.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
         if (part == QLatin1String("."))
@@ -235,20 +235,20 @@ QString absolutePath(const QString& path)
     return QLatin1Char('/') + kept.join(QLatin1Char('/'));
 }
 
-QString canonicalPath(const QString& path)
+QString CanonicalPath(const QString& path)
 {
     if (path.isEmpty())
         return {};
-    std::unique_ptr<char, decltype(&std::free)> resolved(realpath(native(path).c_str(), nullptr), &std::free);
-    return resolved ? fromNativePath(resolved.get()) : QString();
+    std::unique_ptr<char, decltype(&std::free)> resolved(realpath(Native(path).c_str(), nullptr), &std::free);
+    return resolved ? FromNativePath(resolved.get()) : QString();
 }
 
-QStringList splitMask(const QString& mask)
+QStringList SplitMask(const QString& mask)
 {
     return mask.split(QLatin1Char(';'));
 }
 
-bool hasWildcards(const QString& text)
+bool HasWildcards(const QString& text)
 {
     return text.contains(QLatin1Char('*')) || text.contains(QLatin1Char('?'));
 }
@@ -257,7 +257,7 @@ namespace {
 
 // "*" and "?" over whole characters, with backtracking to the last "*" only,
 // which keeps the match linear for the patterns the program uses.
-bool globMatch(QStringView name, QStringView pattern)
+bool GlobMatch(QStringView name, QStringView pattern)
 {
     qsizetype n = 0, p = 0, starP = -1, starN = 0;
     while (n < name.size()) {
@@ -281,23 +281,23 @@ bool globMatch(QStringView name, QStringView pattern)
 
 } // namespace
 
-bool matchesFoldedPattern(QStringView foldedName, QStringView foldedPattern)
+bool MatchesFoldedPattern(QStringView foldedName, QStringView foldedPattern)
 {
-    if (globMatch(foldedName, foldedPattern))
+    if (GlobMatch(foldedName, foldedPattern))
         return true;
     // A pattern that ends in ".*" also takes names without any extension, so
     // that "*.*" lists every file, as users of the mask expect.
     if (foldedPattern.endsWith(u".*") && !foldedName.contains(u'.'))
-        return globMatch(foldedName, foldedPattern.chopped(2));
+        return GlobMatch(foldedName, foldedPattern.chopped(2));
     return false;
 }
 
-bool matchesPattern(const QString& name, const QString& pattern)
+bool MatchesPattern(const QString& name, const QString& pattern)
 {
-    return matchesFoldedPattern(name.toCaseFolded(), pattern.toCaseFolded());
+    return MatchesFoldedPattern(name.toCaseFolded(), pattern.toCaseFolded());
 }
 
-ResolvedPath resolvePath(const QString& path)
+ResolvedPath ResolvePath(const QString& path)
 {
     QString p = path;
     if (p.size() >= 2 && p.startsWith(QLatin1Char('[')) && p.endsWith(QLatin1Char(']')))
@@ -309,21 +309,21 @@ ResolvedPath resolvePath(const QString& path)
     if (slash >= 0) {
         result.rest = p.mid(slash + 1);
         const QString folder = slash == 0 ? QStringLiteral("/") : p.left(slash);
-        changeDirectory(folder);
+        ChangeDirectory(folder);
     } else {
         result.rest = p;
     }
-    if (!result.rest.isEmpty() && !hasWildcards(result.rest) && !isExistingFile(result.rest)) {
-        changeDirectory(result.rest);
+    if (!result.rest.isEmpty() && !HasWildcards(result.rest) && !IsExistingFile(result.rest)) {
+        ChangeDirectory(result.rest);
         result.rest.clear();
     }
-    result.folder = currentDirectory();
+    result.folder = CurrentDirectory();
     return result;
 }
 
-void noteVisitedFolder(const QString& folder)
+void NoteVisitedFolder(const QString& folder)
 {
-    QStringList& folders = visited();
+    QStringList& folders = Visited();
     folders.removeAll(folder);
     folders.prepend(folder);
     // Only the newest folder of each volume is ever asked for; a cap keeps a
@@ -333,9 +333,9 @@ void noteVisitedFolder(const QString& folder)
         folders.removeLast();
 }
 
-QStringList visitedFolders()
+QStringList VisitedFolders()
 {
-    return visited();
+    return Visited();
 }
 
 } // namespace glyphor::platform

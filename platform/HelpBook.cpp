@@ -130,10 +130,10 @@ std::vector<int> HelpBook::find(const QString& query) const
 QString FindHelpFile(const QString& appDir)
 {
     const QString name = QString::fromLatin1(kHelpFileName);
-    const QString beside = joinPath(appDir, name);
+    const QString beside = JoinPath(appDir, name);
     const QString installed
-        = joinPath(QDir::cleanPath(appDir + QStringLiteral("/../share/glyphor2")), name);
-    if (!isExistingFile(beside) && isExistingFile(installed))
+        = JoinPath(QDir::cleanPath(appDir + QStringLiteral("/../share/glyphor2")), name);
+    if (!IsExistingFile(beside) && IsExistingFile(installed))
         return installed;
     return beside;
 }
@@ -143,7 +143,7 @@ namespace {
 // The whole file, or the reason it cannot be had.
 Result<std::vector<std::uint8_t>> ReadHelpBytes(const std::string& path)
 {
-    const auto failed = [](int error) { return Failure { systemErrorText(error).toStdString() }; };
+    const auto failed = [](int error) { return Failure { SystemErrorText(error).toStdString() }; };
     // Not blocking on open: a fifo in the file's place must not hang the window.
     InputFile file = InputFile::open(path);
     if (!file.ok()) {
@@ -165,8 +165,8 @@ Result<std::vector<std::uint8_t>> ReadHelpBytes(const std::string& path)
 
 Result<HelpBook> LoadHelpBook(const QString& path)
 {
-    const std::string prefix = displayPath(path).toStdString() + ": ";
-    Result<std::vector<std::uint8_t>> bytes = ReadHelpBytes(toNativePath(path));
+    const std::string prefix = DisplayPath(path).toStdString() + ": ";
+    Result<std::vector<std::uint8_t>> bytes = ReadHelpBytes(ToNativePath(path));
     if (!bytes)
         return Failure { prefix + bytes.message() };
     Result<HelpFile> file = ParseHelpFile(*bytes);

@@ -14,12 +14,12 @@ HelpHandler& Handler()
 
 } // namespace
 
-HelpHandler setHelpHandler(HelpHandler handler)
+HelpHandler SetHelpHandler(HelpHandler handler)
 {
     return std::exchange(Handler(), std::move(handler));
 }
 
-void requestHelp(HelpCommand command, int context)
+void RequestHelp(HelpCommand command, int context)
 {
     // A copy, so that a handler that replaces itself does not pull the rug
     // from under its own call.

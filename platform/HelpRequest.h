@@ -24,7 +24,7 @@ using HelpHandler = std::function<void(const HelpRequest&)>;
 
 // Replaces the handler and returns the one it replaces. Without a handler,
 // requests go nowhere (a program built without its help window).
-HelpHandler setHelpHandler(HelpHandler handler);
-void requestHelp(HelpCommand command, int context = 0);
+HelpHandler SetHelpHandler(HelpHandler handler);
+void RequestHelp(HelpCommand command, int context = 0);
 
 } // namespace glyphor::platform

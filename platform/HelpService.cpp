@@ -7,12 +7,12 @@ namespace glyphor::platform {
 HelpService::HelpService(const QString& helpFile)
     : m_helpFile(helpFile)
 {
-    m_previous = setHelpHandler([this](const HelpRequest& request) { handle(request); });
+    m_previous = SetHelpHandler([this](const HelpRequest& request) { handle(request); });
 }
 
 HelpService::~HelpService()
 {
-    setHelpHandler(std::move(m_previous));
+    SetHelpHandler(std::move(m_previous));
     delete m_window;
 }
 

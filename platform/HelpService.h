@@ -1,6 +1,6 @@
 #pragma once
 // The program's one help window behind every help request. While a service
-// exists it is the handler of requestHelp: the first request creates the
+// exists it is the handler of RequestHelp: the first request creates the
 // window, and each later one brings that same window forward with what it
 // asks for.
 

@@ -8,7 +8,7 @@ namespace {
 
 constexpr char16_t kEscapeBase = 0xDC00; // U+DC80..U+DCFF carry the bytes 0x80..0xFF
 
-bool isEscape(char16_t unit)
+bool IsEscape(char16_t unit)
 {
     return unit >= 0xDC80 && unit <= 0xDCFF;
 }
@@ -16,7 +16,7 @@ bool isEscape(char16_t unit)
 // Length of the valid UTF-8 sequence at the start of s and its code point, or
 // 0 when the first byte does not begin one. Overlong forms, surrogates and
 // values above U+10FFFF are not valid.
-std::size_t decodeOne(std::string_view s, char32_t& code)
+std::size_t DecodeOne(std::string_view s, char32_t& code)
 {
     const auto b = [&](std::size_t i) { return static_cast<std::uint8_t>(s[i]); };
     const std::uint8_t lead = b(0);
@@ -46,7 +46,7 @@ std::size_t decodeOne(std::string_view s, char32_t& code)
     return length;
 }
 
-void appendUtf8(std::string& out, char32_t code)
+void AppendUtf8(std::string& out, char32_t code)
 {
     if (code < 0x80) {
         out += static_cast<char>(code);
@@ -67,13 +67,13 @@ void appendUtf8(std::string& out, char32_t code)
 
 } // namespace
 
-QString fromNativePath(std::string_view bytes)
+QString FromNativePath(std::string_view bytes)
 {
     QString out;
     out.reserve(static_cast<qsizetype>(bytes.size()));
     while (!bytes.empty()) {
         char32_t code = 0;
-        const std::size_t length = decodeOne(bytes, code);
+        const std::size_t length = DecodeOne(bytes, code);
         if (length == 0) {
             out += QChar(char16_t(kEscapeBase + static_cast<std::uint8_t>(bytes[0])));
             bytes.remove_prefix(1);
@@ -90,37 +90,37 @@ QString fromNativePath(std::string_view bytes)
     return out;
 }
 
-std::string toNativePath(QStringView path)
+std::string ToNativePath(QStringView path)
 {
     std::string out;
     out.reserve(static_cast<std::size_t>(path.size()));
     for (qsizetype i = 0; i < path.size(); ++i) {
         const char16_t unit = path[i].unicode();
-        if (isEscape(unit)) {
+        if (IsEscape(unit)) {
             out += static_cast<char>(unit - kEscapeBase);
         } else if (QChar::isHighSurrogate(unit) && i + 1 < path.size()
             && QChar::isLowSurrogate(path[i + 1].unicode())) {
-            appendUtf8(out, QChar::surrogateToUcs4(unit, path[i + 1].unicode()));
+            AppendUtf8(out, QChar::surrogateToUcs4(unit, path[i + 1].unicode()));
             ++i;
         } else if (QChar::isSurrogate(unit)) {
             // A stray surrogate that no decoded name holds (typed or pasted
             // text): the system gets the replacement character instead.
-            appendUtf8(out, 0xFFFD);
+            AppendUtf8(out, 0xFFFD);
         } else {
-            appendUtf8(out, unit);
+            AppendUtf8(out, unit);
         }
     }
     return out;
 }
 
-QString displayPath(QStringView path)
+QString DisplayPath(QStringView path)
 {
-    if (!hasUndecodableBytes(path))
+    if (!HasUndecodableBytes(path))
         return path.toString();
     QString out;
     out.reserve(path.size() + 8);
     for (const QChar c : path) {
-        if (!isEscape(c.unicode())) {
+        if (!IsEscape(c.unicode())) {
             out += c;
             continue;
         }
@@ -133,28 +133,28 @@ QString displayPath(QStringView path)
     return out;
 }
 
-std::string messagePath(QStringView path)
+std::string MessagePath(QStringView path)
 {
-    return displayPath(path).toStdString();
+    return DisplayPath(path).toStdString();
 }
 
-QString displayMessage(std::string_view message)
+QString DisplayMessage(std::string_view message)
 {
-    return displayPath(fromNativePath(message));
+    return DisplayPath(FromNativePath(message));
 }
 
-bool hasUndecodableBytes(QStringView path)
+bool HasUndecodableBytes(QStringView path)
 {
     for (const QChar c : path) {
-        if (isEscape(c.unicode()))
+        if (IsEscape(c.unicode()))
             return true;
     }
     return false;
 }
 
-bool isUndecodableByte(QChar c)
+bool IsUndecodableByte(QChar c)
 {
-    return isEscape(c.unicode());
+    return IsEscape(c.unicode());
 }
 
 } // namespace glyphor::platform

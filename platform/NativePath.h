@@ -17,25 +17,25 @@
 namespace glyphor::platform {
 
 // The QString for a path or name as the system gives it.
-QString fromNativePath(std::string_view bytes);
+QString FromNativePath(std::string_view bytes);
 // The bytes to hand to the system for a path held as QString.
-std::string toNativePath(QStringView path);
+std::string ToNativePath(QStringView path);
 
 // A path or name for people to read: each undecodable byte is shown as \xHH,
 // everything else as it stands.
-QString displayPath(QStringView path);
+QString DisplayPath(QStringView path);
 // True when the path holds any undecodable byte.
-bool hasUndecodableBytes(QStringView path);
+bool HasUndecodableBytes(QStringView path);
 // True for the character that stands for an undecodable byte. Text changes
 // such as upper case must leave it alone: it is no letter.
-bool isUndecodableByte(QChar c);
+bool IsUndecodableByte(QChar c);
 
-// A path as a message names it ("Cannot create file %s"): displayPath, as
+// A path as a message names it ("Cannot create file %s"): DisplayPath, as
 // UTF-8, so that a message reads the same on a terminal and in a window.
-std::string messagePath(QStringView path);
+std::string MessagePath(QStringView path);
 // A message for people to read. The layers below the QString ones (the icon
 // file reader and writer) name a file by its bytes; those that are not UTF-8
 // are shown as \xHH, the rest of the text as it stands.
-QString displayMessage(std::string_view message);
+QString DisplayMessage(std::string_view message);
 
 } // namespace glyphor::platform

@@ -119,7 +119,7 @@ std::optional<std::string> NewFile::place(
         if (!name)
             break;
         m_lastName = *name;
-        const int error = renameNoReplace(m_temp, *name);
+        const int error = RenameNoReplace(m_temp, *name);
         if (error == 0) {
             m_placed = true;
             return name;
@@ -161,7 +161,7 @@ bool NewFile::isTemporaryName(std::string_view name)
     return true;
 }
 
-int renameNoReplace(const std::string& from, const std::string& to)
+int RenameNoReplace(const std::string& from, const std::string& to)
 {
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
         return 0;
@@ -169,11 +169,11 @@ int renameNoReplace(const std::string& from, const std::string& to)
     // Some file systems (older network and user-space ones) do not take the
     // flag; a hard link refuses an existing name just the same.
     if (error == EINVAL || error == ENOSYS)
-        return renameNoReplaceByLink(from, to);
+        return RenameNoReplaceByLink(from, to);
     return error;
 }
 
-int renameNoReplaceByLink(const std::string& from, const std::string& to)
+int RenameNoReplaceByLink(const std::string& from, const std::string& to)
 {
     if (::link(from.c_str(), to.c_str()) != 0)
         return errno;

@@ -72,8 +72,8 @@ private:
 // Returns 0 or the system's error number (EEXIST when to is taken). Uses
 // renameat2 with RENAME_NOREPLACE, and where the file system refuses that
 // (EINVAL, ENOSYS), a hard link under the new name and the removal of the old.
-int renameNoReplace(const std::string& from, const std::string& to);
+int RenameNoReplace(const std::string& from, const std::string& to);
 // The second way alone, for the tests of file systems that need it.
-int renameNoReplaceByLink(const std::string& from, const std::string& to);
+int RenameNoReplaceByLink(const std::string& from, const std::string& to);
 
 } // namespace glyphor::platform

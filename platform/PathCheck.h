@@ -12,10 +12,10 @@ namespace glyphor::platform {
 // Why path cannot be read as a file, in the system's words ("No such file or
 // directory", "Permission denied", "Is a directory"); nothing when it opens
 // for reading and is not a folder.
-std::optional<QString> fileReadProblem(const QString& path);
+std::optional<QString> FileReadProblem(const QString& path);
 
 // Why path cannot serve as a folder ("No such file or directory", "Not a
 // directory"); nothing when it is a folder.
-std::optional<QString> folderProblem(const QString& path);
+std::optional<QString> FolderProblem(const QString& path);
 
 } // namespace glyphor::platform

@@ -15,14 +15,14 @@ namespace glyphor::platform {
 
 namespace {
 
-VolumeSource& source()
+VolumeSource& Source()
 {
     static VolumeSource current;
     return current;
 }
 
 // mountinfo writes blanks, tabs, newlines and backslashes as octal escapes.
-QString unescapeOctal(const QByteArray& field)
+QString UnescapeOctal(const QByteArray& field)
 {
     QByteArray out;
     out.reserve(field.size());
@@ -37,13 +37,13 @@ QString unescapeOctal(const QByteArray& field)
             out += field[i];
         }
     }
-    return fromNativePath(std::string_view(out.constData(), std::size_t(out.size())));
+    return FromNativePath(std::string_view(out.constData(), std::size_t(out.size())));
 }
 
 // by-label names escape unsafe bytes as \xNN.
-QString unescapeHex(const QString& name)
+QString UnescapeHex(const QString& name)
 {
-    const std::string native = toNativePath(name);
+    const std::string native = ToNativePath(name);
     const QByteArray in(native.data(), qsizetype(native.size()));
     QByteArray out;
     for (qsizetype i = 0; i < in.size(); ++i) {
@@ -58,14 +58,14 @@ QString unescapeHex(const QString& name)
         }
         out += in[i];
     }
-    return fromNativePath(std::string_view(out.constData(), std::size_t(out.size())));
+    return FromNativePath(std::string_view(out.constData(), std::size_t(out.size())));
 }
 
 // The whole of a small system file (mountinfo, a sysfs flag); nothing when it
 // cannot be read.
-std::optional<QByteArray> readSystemFile(const QString& path)
+std::optional<QByteArray> ReadSystemFile(const QString& path)
 {
-    InputFile file = InputFile::open(toNativePath(path));
+    InputFile file = InputFile::open(ToNativePath(path));
     std::vector<std::uint8_t> bytes;
     if (!file.ok() || file.readToEnd(bytes) != 0)
         return std::nullopt;
@@ -73,7 +73,7 @@ std::optional<QByteArray> readSystemFile(const QString& path)
 }
 
 // File systems that hold no files a user keeps: kernel interfaces and the like.
-bool isPseudoFileSystem(const QString& type)
+bool IsPseudoFileSystem(const QString& type)
 {
     static const QSet<QString> pseudo = {
         QStringLiteral("proc"), QStringLiteral("sysfs"), QStringLiteral("devtmpfs"),
@@ -90,7 +90,7 @@ bool isPseudoFileSystem(const QString& type)
 }
 
 // Places the system mounts its own helpers; media under /run/media stay.
-bool isSystemPlace(const QString& root)
+bool IsSystemPlace(const QString& root)
 {
     for (const char* prefix : { "/proc", "/sys", "/dev", "/run", "/etc", "/snap", "/var/lib" }) {
         const QString p = QString::fromLatin1(prefix);
@@ -101,7 +101,7 @@ bool isSystemPlace(const QString& root)
     return false;
 }
 
-VolumeKind kindOf(const QString& type, const QString& device,
+VolumeKind KindOf(const QString& type, const QString& device,
     const std::function<bool(const QString&)>& isRemovable)
 {
     static const QSet<QString> network = {
@@ -122,19 +122,19 @@ VolumeKind kindOf(const QString& type, const QString& device,
     return VolumeKind::Fixed;
 }
 
-QHash<QString, QString> systemLabels()
+QHash<QString, QString> SystemLabels()
 {
     QHash<QString, QString> labels;
     const QString byLabel = QStringLiteral("/dev/disk/by-label");
     try {
-        searchDirectory(
+        SearchDirectory(
             byLabel,
             [&](const DirEntry& link) {
                 if (link.attributes & faDirectory)
                     return;
-                const QString device = canonicalPath(joinPath(byLabel, link.name));
+                const QString device = CanonicalPath(JoinPath(byLabel, link.name));
                 if (!device.isEmpty())
-                    labels.insert(device, unescapeHex(link.name));
+                    labels.insert(device, UnescapeHex(link.name));
             },
             AttributeDetail::Kind);
     } catch (const EInOutError&) {
@@ -145,20 +145,20 @@ QHash<QString, QString> systemLabels()
 
 // A block device counts as removable when the kernel says so for it or for
 // the disk it is a partition of.
-bool systemRemovable(const QString& device)
+bool SystemRemovable(const QString& device)
 {
-    QString sys = canonicalPath(QStringLiteral("/sys/class/block/") + fileNameOf(device));
+    QString sys = CanonicalPath(QStringLiteral("/sys/class/block/") + FileNameOf(device));
     for (int up = 0; up < 2 && !sys.isEmpty(); ++up) {
-        if (const auto flag = readSystemFile(sys + QStringLiteral("/removable")))
+        if (const auto flag = ReadSystemFile(sys + QStringLiteral("/removable")))
             return flag->trimmed() == "1";
-        sys = folderOf(sys);
+        sys = FolderOf(sys);
     }
     return false;
 }
 
 } // namespace
 
-QVector<Volume> volumesFromMountInfo(const QByteArray& mountInfo,
+QVector<Volume> VolumesFromMountInfo(const QByteArray& mountInfo,
     const QHash<QString, QString>& labelsByDevice,
     const std::function<bool(const QString& device)>& isRemovable)
 {
@@ -169,16 +169,16 @@ QVector<Volume> volumesFromMountInfo(const QByteArray& mountInfo,
         if (dash < 6 || dash + 2 >= fields.size())
             continue;
         Volume volume;
-        volume.root = unescapeOctal(fields[4]);
-        const QString type = unescapeOctal(fields[dash + 1]);
-        volume.source = unescapeOctal(fields[dash + 2]);
-        if (!volume.root.startsWith(QLatin1Char('/')) || isPseudoFileSystem(type)
-            || isSystemPlace(volume.root))
+        volume.root = UnescapeOctal(fields[4]);
+        const QString type = UnescapeOctal(fields[dash + 1]);
+        volume.source = UnescapeOctal(fields[dash + 2]);
+        if (!volume.root.startsWith(QLatin1Char('/')) || IsPseudoFileSystem(type)
+            || IsSystemPlace(volume.root))
             continue;
-        volume.kind = kindOf(type, volume.source, isRemovable);
+        volume.kind = KindOf(type, volume.source, isRemovable);
         if (volume.kind != VolumeKind::Network) {
             const QString canonical = volume.source.startsWith(QLatin1String("/dev/"))
-                ? canonicalPath(volume.source)
+                ? CanonicalPath(volume.source)
                 : QString();
             volume.label = labelsByDevice.value(volume.source,
                 labelsByDevice.value(canonical.isEmpty() ? volume.source : canonical));
@@ -196,27 +196,27 @@ QVector<Volume> volumesFromMountInfo(const QByteArray& mountInfo,
     return volumes;
 }
 
-QVector<Volume> systemVolumes()
+QVector<Volume> SystemVolumes()
 {
     QVector<Volume> volumes;
-    if (const auto mountInfo = readSystemFile(QStringLiteral("/proc/self/mountinfo")))
-        volumes = volumesFromMountInfo(*mountInfo, systemLabels(), systemRemovable);
+    if (const auto mountInfo = ReadSystemFile(QStringLiteral("/proc/self/mountinfo")))
+        volumes = VolumesFromMountInfo(*mountInfo, SystemLabels(), SystemRemovable);
     if (volumes.isEmpty() || volumes.front().root != QLatin1String("/"))
         volumes.prepend(Volume { QStringLiteral("/"), VolumeKind::Fixed, {}, {} });
     return volumes;
 }
 
-QVector<Volume> mountedVolumes()
+QVector<Volume> MountedVolumes()
 {
-    return source() ? source()() : systemVolumes();
+    return Source() ? Source()() : SystemVolumes();
 }
 
-void setVolumeSource(VolumeSource newSource)
+void SetVolumeSource(VolumeSource newSource)
 {
-    source() = std::move(newSource);
+    Source() = std::move(newSource);
 }
 
-QString volumeRootOf(const QString& path, const QVector<Volume>& volumes)
+QString VolumeRootOf(const QString& path, const QVector<Volume>& volumes)
 {
     QString best = QStringLiteral("/");
     for (const Volume& v : volumes) {

@@ -21,26 +21,26 @@ struct Volume {
 
 // The volumes in order of their roots ("/" first). Every caller goes through
 // this one function, so that a test can put its own list in place.
-QVector<Volume> mountedVolumes();
+QVector<Volume> MountedVolumes();
 
 using VolumeSource = std::function<QVector<Volume>()>;
-// Replaces the source of mountedVolumes(); an empty function restores the
+// Replaces the source of MountedVolumes(); an empty function restores the
 // system's list.
-void setVolumeSource(VolumeSource source);
+void SetVolumeSource(VolumeSource source);
 
 // The system's list: /proc/self/mountinfo without pseudo file systems, labels
 // from /dev/disk/by-label. No medium is touched.
-QVector<Volume> systemVolumes();
+QVector<Volume> SystemVolumes();
 
-// The parsing step of systemVolumes(), kept apart so that it is tested on
+// The parsing step of SystemVolumes(), kept apart so that it is tested on
 // fixed text. labelsByDevice maps a device path to its label; isRemovable
 // tells whether a device is removable (none is when it is not given).
-QVector<Volume> volumesFromMountInfo(const QByteArray& mountInfo,
+QVector<Volume> VolumesFromMountInfo(const QByteArray& mountInfo,
     const QHash<QString, QString>& labelsByDevice = {},
     const std::function<bool(const QString& device)>& isRemovable = {});
 
 // The root of the volume that holds path (an absolute path): the longest root
 // that is path or a folder above it; "/" when none is.
-QString volumeRootOf(const QString& path, const QVector<Volume>& volumes);
+QString VolumeRootOf(const QString& path, const QVector<Volume>& volumes);
 
 } // namespace glyphor::platform

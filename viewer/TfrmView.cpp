@@ -172,7 +172,7 @@ void TfrmView::fill()
 
 QString TfrmView::pathOf(int item) const
 {
-    return platform::joinPath(m_folder, Items->caption(item));
+    return platform::JoinPath(m_folder, Items->caption(item));
 }
 
 QString TfrmView::panelText(int panel) const
@@ -248,7 +248,7 @@ void TfrmView::CopyFileName2Click()
         return;
     // Text cannot carry the bytes of a name that is not valid UTF-8; such
     // a path goes as it is shown, with those bytes marked.
-    QGuiApplication::clipboard()->setText(platform::displayPath(path));
+    QGuiApplication::clipboard()->setText(platform::DisplayPath(path));
 }
 
 void TfrmView::ExploreDirectory1Click()
@@ -256,13 +256,13 @@ void TfrmView::ExploreDirectory1Click()
     // The URL carries the folder's own bytes, so a name that is not valid
     // UTF-8 reaches the file browser unchanged. What the browser makes of a
     // folder that has gone is its own affair.
-    const QByteArray bytes = QByteArray::fromStdString(platform::toNativePath(m_folder));
+    const QByteArray bytes = QByteArray::fromStdString(platform::ToNativePath(m_folder));
     QDesktopServices::openUrl(QUrl::fromEncoded("file://" + bytes.toPercentEncoding("/")));
 }
 
 void TfrmView::Help2Click()
 {
-    platform::requestHelp(platform::HelpCommand::Finder);
+    platform::RequestHelp(platform::HelpCommand::Finder);
 }
 
 void TfrmView::ListView1Click()
@@ -270,7 +270,7 @@ void TfrmView::ListView1Click()
     // No path while the pictures load: the panel would lag behind the list.
     if (Close2->text() == kStop)
         return;
-    m_panels[2]->setText(platform::displayPath(selectedPath()));
+    m_panels[2]->setText(platform::DisplayPath(selectedPath()));
 }
 
 void TfrmView::ListView1KeyUp()

@@ -32,10 +32,10 @@ class Recorder {
 public:
     Recorder()
         : m_previous(
-            platform::setHelpHandler([this](const HelpRequest& r) { requests.push_back(r); }))
+            platform::SetHelpHandler([this](const HelpRequest& r) { requests.push_back(r); }))
     {
     }
-    ~Recorder() { platform::setHelpHandler(std::move(m_previous)); }
+    ~Recorder() { platform::SetHelpHandler(std::move(m_previous)); }
     std::vector<HelpRequest> requests;
 
 private:
@@ -84,7 +84,7 @@ public:
         edit->addAction("&Explore Directory")->setProperty("helpContext", 14);
         QAction* help = menuBar()->addMenu("&Help")->addAction("&Help");
         help->setShortcut(Qt::Key_F1);
-        connect(help, &QAction::triggered, [] { platform::requestHelp(HelpCommand::Finder); });
+        connect(help, &QAction::triggered, [] { platform::RequestHelp(HelpCommand::Finder); });
         fileMenu = file;
         setCentralWidget(new QPushButton("list"));
     }

@@ -42,7 +42,7 @@ private slots:
         // The icon file writer names a file by its bytes; those that are not
         // UTF-8 are shown marked.
         QTest::newRow("name not UTF-8")
-            << 0 << platform::fromNativePath("Cannot create file /tmp/caf\xE9.ico")
+            << 0 << platform::FromNativePath("Cannot create file /tmp/caf\xE9.ico")
             << "Cannot create file /tmp/caf\\xE9.ico.";
     }
 
@@ -53,7 +53,7 @@ private slots:
         QFETCH(QString, shown);
         HandlerWidget widget;
         widget.handler = [&] {
-            const std::string text = platform::toNativePath(message);
+            const std::string text = platform::ToNativePath(message);
             if (kind == 0)
                 throw Error(text);
             if (kind == 1)

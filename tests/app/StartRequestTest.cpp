@@ -37,14 +37,14 @@ private slots:
         QVERIFY(ico.open(QIODevice::WriteOnly));
         // The destination lies on a volume of its own, so that its drive
         // list has to move too.
-        platform::setVolumeSource([stick = m_stick] {
+        platform::SetVolumeSource([stick = m_stick] {
             return QVector<platform::Volume> { { "/", platform::VolumeKind::Fixed, {},
                                                    "/dev/vda1" },
                 { stick, platform::VolumeKind::Removable, "STICK", "/dev/sdb1" } };
         });
     }
 
-    void cleanupTestCase() { platform::setVolumeSource({}); }
+    void cleanupTestCase() { platform::SetVolumeSource({}); }
 
     void init() { QDir::setCurrent(m_root); }
 

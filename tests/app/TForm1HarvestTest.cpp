@@ -211,12 +211,14 @@ private slots:
         showWith(form, m_root + "/tree");
         AtFirstCapture(form, [&] { Click(form, form.Button1); });
         SeenBox seen;
+        QVariant tag; // the stop state as the button keeps it
         QTimer poll;
         poll.setInterval(5);
         connect(&poll, &QTimer::timeout, [&] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                 ++seen.shown, seen.title = box->windowTitle(), seen.text = box->text(), seen.icon = box->icon();
                 seen.buttons = box->standardButtons();
+                tag = form.Button1->property("Tag");
                 box->button(QMessageBox::StandardButton(answer))->click();
             }
         });
@@ -227,6 +229,7 @@ private slots:
         QCOMPARE(seen.text, kSearchStopQuestion);
         QCOMPARE(seen.icon, QMessageBox::Question);
         QCOMPARE(seen.buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        QCOMPARE(tag, QVariant(999));
         QVERIFY(Idle(form));
         // The question comes before the walk reaches regedit in the subfolder.
         if (answer == QMessageBox::Yes)
@@ -329,13 +332,13 @@ private slots:
     // its name with the undecodable bytes marked.
     void namesThatAreNotUtf8WorkAndShowMarked()
     {
-        const QString folder = m_root + "/" + platform::fromNativePath("Qu\xE9lle");
-        const QString file = folder + "/" + platform::fromNativePath("\xC9" "diteur.exe");
+        const QString folder = m_root + "/" + platform::FromNativePath("Qu\xE9lle");
+        const QString file = folder + "/" + platform::FromNativePath("\xC9" "diteur.exe");
         glyphor::testing::MakePath(folder);
-        std::filesystem::copy_file(platform::toNativePath(m_taskmgr), platform::toNativePath(file));
+        std::filesystem::copy_file(platform::ToNativePath(m_taskmgr), platform::ToNativePath(file));
         TForm1 form;
         showWith(form, folder);
-        ClickFile(form.FileListBox1, platform::fileNameOf(file));
+        ClickFile(form.FileListBox1, platform::FileNameOf(file));
         QCOMPARE(form.IconComboBox1->count(), 3);
         QStringList statuses;
         connect(&form, &TForm1::statusTextChanged, [&](const QString& s) {
@@ -345,7 +348,7 @@ private slots:
         Click(form, form.Button4);
         QCOMPARE(statuses.first(), "Searching .... " + m_root + "/Qu\\xE9lle/\\xC9diteur.exe Icon 1 of 3");
         QCOMPARE(Contents(m_destPath), CliResult("scan-file", {m_root + "/files/taskmgr.exe"}));
-        ClickFile(form.FileListBox1, platform::fileNameOf(file));
+        ClickFile(form.FileListBox1, platform::FileNameOf(file));
         Click(form, form.Button6);
         QCOMPARE(Contents(m_destPath).size(), 3);
         glyphor::testing::RemoveAll(folder);
@@ -431,7 +434,7 @@ private slots:
     void aSecondHarvestIntoTheDestinationIsRefused()
     {
         QDir(m_destPath).mkdir("Temp");
-        const int held = ::open(platform::toNativePath(m_destPath + "/Temp").c_str(), O_RDONLY | O_DIRECTORY);
+        const int held = ::open(platform::ToNativePath(m_destPath + "/Temp").c_str(), O_RDONLY | O_DIRECTORY);
         QVERIFY(held >= 0);
         QCOMPARE(::flock(held, LOCK_EX), 0);
         TForm1 form;

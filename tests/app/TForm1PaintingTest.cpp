@@ -1,7 +1,7 @@
 // The window at the engine's speed: a run that sets thousands of status texts
 // a second is painted at a steady pace, each paint with the latest text, and
 // the destination list takes each copy of the merge as one new row.
-#include "../harvest/FakeIconSource.h"
+#include "../harvest/FakeIconProvider.h"
 #include "FormDriving.h"
 #include "app/GlyphorApplication.h"
 #include "app/TForm1.h"
@@ -20,13 +20,13 @@
 
 using namespace glyphor;
 using glyphor::test::Click;
-using glyphor::test::FakeIconSource;
+using glyphor::test::FakeIconProvider;
 using glyphor::test::MakeIcon;
 using glyphor::test::ShowWith;
 
 namespace {
 
-// Empty files that the fake icon source knows by name.
+// Empty files that the fake icon provider knows by name.
 void MakeExecutables(const QString& folder, const QStringList& names)
 {
     QDir().mkpath(folder);
@@ -85,7 +85,7 @@ private slots:
     {
         // 2000 executables of four icons each, in three pictures: about
         // 10,000 status texts a second, far more than anyone reads.
-        FakeIconSource icons;
+        FakeIconProvider icons;
         QStringList names;
         for (int i = 0; i < 2000; ++i) {
             names << QString("f%1.exe").arg(i, 4, 10, QChar('0'));
@@ -137,7 +137,7 @@ private slots:
     {
         // Twelve different pictures: each is copied into the empty
         // destination, one new row of the list per copy.
-        FakeIconSource icons;
+        FakeIconProvider icons;
         QStringList names;
         for (int i = 0; i < 12; ++i) {
             names << QString("g%1.exe").arg(i, 2, 10, QChar('0'));

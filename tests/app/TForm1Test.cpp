@@ -70,13 +70,13 @@ private slots:
         m_stick = QDir(m_stickDir.path()).canonicalPath();
         Touch(m_stick + "/top.ico");
         Touch(m_stick + "/top.exe");
-        platform::setVolumeSource([stick = m_stick] {
+        platform::SetVolumeSource([stick = m_stick] {
             return QVector<platform::Volume> { { "/", platform::VolumeKind::Fixed, {}, "/dev/vda1" },
                 { stick, platform::VolumeKind::Removable, "STICK", "/dev/sdb1" } };
         });
     }
 
-    void cleanupTestCase() { platform::setVolumeSource({}); }
+    void cleanupTestCase() { platform::SetVolumeSource({}); }
 
     // The browsers move the process's current directory; every test starts
     // from a folder that is sure to exist.
@@ -284,7 +284,8 @@ private slots:
         SeenBox seen;
         QTimer answer;
         AnswerBoxes(answer, seen);
-        form.DirectoryListBox1Change();
+        // The folder list's change, as after a folder was opened in it.
+        emit form.DirectoryListBox1->directoryModel()->changed();
         QCOMPARE(seen.shown, 1);
         QCOMPARE(seen.icon, QMessageBox::Critical);
         QVERIFY(seen.title.startsWith("Glyphor 2"));

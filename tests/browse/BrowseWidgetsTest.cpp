@@ -29,9 +29,9 @@ class BrowseWidgetsTest : public QObject {
 private slots:
     void cleanup()
     {
-        setBrowseErrorReporter({});
-        platform::setVolumeSource({});
-        platform::tryChangeDirectory(m_start);
+        SetBrowseErrorReporter({});
+        platform::SetVolumeSource({});
+        platform::TryChangeDirectory(m_start);
     }
 
     void layout_data();
@@ -51,20 +51,20 @@ void BrowseWidgetsTest::layout_data()
     QTest::addColumn<int>("actual");
     QTest::addColumn<int>("expected");
     const QRect item(10, 20, 200, 17);
-    QTest::newRow("drive glyph left") << layout::driveGlyphRect(item, 16, 11).left() << 12;
-    QTest::newRow("drive glyph centred") << layout::driveGlyphRect(item, 16, 11).top() << 23;
-    QTest::newRow("drive text") << layout::driveTextLeft(item, 16) << 32;
-    QTest::newRow("drive min height") << layout::driveItemHeight(8) << 11;
-    QTest::newRow("root entry") << layout::folderGlyphOffset(0, false, 3) << 2;
-    QTest::newRow("third entry") << layout::folderGlyphOffset(3, false, 3) << 14;
-    QTest::newRow("subfolder of /a/b/c") << layout::folderGlyphOffset(5, true, 3) << 18;
-    QTest::newRow("subfolder of /") << layout::folderGlyphOffset(1, true, 1) << 10;
-    QTest::newRow("folder text") << layout::folderTextLeft(item, 6, 16) << 36;
-    QTest::newRow("folder min height") << layout::folderItemHeight(13) << 16;
-    QTest::newRow("file text") << layout::fileTextLeft(item, false, 0) << 12;
-    QTest::newRow("file text after glyph") << layout::fileTextLeft(item, true, 16) << 32;
-    QTest::newRow("file height") << layout::fileItemHeight(13, false) << 13;
-    QTest::newRow("file height with glyphs") << layout::fileItemHeight(13, true) << 16;
+    QTest::newRow("drive glyph left") << layout::DriveGlyphRect(item, 16, 11).left() << 12;
+    QTest::newRow("drive glyph centred") << layout::DriveGlyphRect(item, 16, 11).top() << 23;
+    QTest::newRow("drive text") << layout::DriveTextLeft(item, 16) << 32;
+    QTest::newRow("drive min height") << layout::DriveItemHeight(8) << 11;
+    QTest::newRow("root entry") << layout::FolderGlyphOffset(0, false, 3) << 2;
+    QTest::newRow("third entry") << layout::FolderGlyphOffset(3, false, 3) << 14;
+    QTest::newRow("subfolder of /a/b/c") << layout::FolderGlyphOffset(5, true, 3) << 18;
+    QTest::newRow("subfolder of /") << layout::FolderGlyphOffset(1, true, 1) << 10;
+    QTest::newRow("folder text") << layout::FolderTextLeft(item, 6, 16) << 36;
+    QTest::newRow("folder min height") << layout::FolderItemHeight(13) << 16;
+    QTest::newRow("file text") << layout::FileTextLeft(item, false, 0) << 12;
+    QTest::newRow("file text after glyph") << layout::FileTextLeft(item, true, 16) << 32;
+    QTest::newRow("file height") << layout::FileItemHeight(13, false) << 13;
+    QTest::newRow("file height with glyphs") << layout::FileItemHeight(13, true) << 16;
 }
 
 void BrowseWidgetsTest::layout()
@@ -87,15 +87,15 @@ void BrowseWidgetsTest::glyphs()
     };
     QList<QImage> seen;
     for (const auto& e : expected) {
-        const QImage& image = glyphImage(e.glyph);
+        const QImage& image = GlyphImage(e.glyph);
         QCOMPARE(image.size(), e.size);
         QVERIFY2(!seen.contains(image), "each bitmap is its own");
         seen << image;
     }
-    QCOMPARE(glyphForFileName("SETUP.Exe"), Glyph::Executable);
-    QCOMPARE(glyphForFileName("run.PIF"), Glyph::Executable);
-    QCOMPARE(glyphForFileName("lib.dll"), Glyph::UnknownFile);
-    QCOMPARE(glyphForVolume(platform::VolumeKind::CdRom), Glyph::CdRom);
+    QCOMPARE(GlyphForFileName("SETUP.Exe"), Glyph::Executable);
+    QCOMPARE(GlyphForFileName("run.PIF"), Glyph::Executable);
+    QCOMPARE(GlyphForFileName("lib.dll"), Glyph::UnknownFile);
+    QCOMPARE(GlyphForVolume(platform::VolumeKind::CdRom), Glyph::CdRom);
 }
 
 void BrowseWidgetsTest::fileListHourglassAndClicks()
@@ -105,7 +105,7 @@ void BrowseWidgetsTest::fileListHourglassAndClicks()
     QStringList names;
     for (int i = 0; i < 150; ++i)
         names << QStringLiteral("Icon%1.ico").arg(i, 4, 10, QLatin1Char('0'));
-    test::makeFiles(root, names);
+    test::MakeFiles(root, names);
 
     TFileListBox box;
     box.resize(200, 300);
@@ -161,9 +161,9 @@ void BrowseWidgetsTest::folderListOpensOnDoubleClickAndReportsFailure()
 {
     QTemporaryDir tmp;
     const QString root = QDir(tmp.path()).canonicalPath();
-    test::makeFolders(root, { "alpha", "beta" });
+    test::MakeFolders(root, { "alpha", "beta" });
     QStringList reported;
-    setBrowseErrorReporter([&](QWidget*, const QString& message) { reported << message; });
+    SetBrowseErrorReporter([&](QWidget*, const QString& message) { reported << message; });
 
     TDirectoryListBox box;
     box.resize(200, 300);
@@ -194,11 +194,11 @@ void BrowseWidgetsTest::folderListOpensOnDoubleClickAndReportsFailure()
 
 void BrowseWidgetsTest::driveComboPick()
 {
-    platform::setVolumeSource([] {
+    platform::SetVolumeSource([] {
         return QVector<platform::Volume> { { "/", platform::VolumeKind::Fixed, {}, {} },
             { "/tmp", platform::VolumeKind::Ram, "Scratch", {} } };
     });
-    platform::changeDirectory("/");
+    platform::ChangeDirectory("/");
     TDriveComboBox box;
     QCOMPARE(box.count(), 2);
     QCOMPARE(box.itemText(1), QStringLiteral("/tmp [scratch]"));
@@ -220,10 +220,10 @@ void BrowseWidgetsTest::driveComboPick()
 void BrowseWidgetsTest::namesThatAreNotUtf8ShowMarkedAndOpenExact()
 {
     const glyphor::testing::ByteTempDir tmp;
-    const QString root = platform::canonicalPath(tmp.path());
-    const QString latin1 = platform::fromNativePath("caf\xE9");
-    test::makeFolders(root, { latin1 });
-    test::makeFiles(root + "/" + latin1, { platform::fromNativePath("\xC9" "diteur.exe") });
+    const QString root = platform::CanonicalPath(tmp.path());
+    const QString latin1 = platform::FromNativePath("caf\xE9");
+    test::MakeFolders(root, { latin1 });
+    test::MakeFiles(root + "/" + latin1, { platform::FromNativePath("\xC9" "diteur.exe") });
 
     TDirectoryListBox folders;
     folders.resize(200, 300);
@@ -242,9 +242,9 @@ void BrowseWidgetsTest::namesThatAreNotUtf8ShowMarkedAndOpenExact()
     QVERIFY(QTest::qWaitForWindowExposed(&files));
     QCOMPARE(files.model()->index(0, 0).data().toString(), QStringLiteral("\\xC9diteur.exe"));
     QTest::mouseClick(files.viewport(), Qt::LeftButton, {}, files.visualRect(files.model()->index(0, 0)).center());
-    QCOMPARE(platform::toNativePath(files.fileName()),
-        platform::toNativePath(root) + "/caf\xE9/\xC9" "diteur.exe");
-    QVERIFY(platform::isExistingFile(files.fileName()));
+    QCOMPARE(platform::ToNativePath(files.fileName()),
+        platform::ToNativePath(root) + "/caf\xE9/\xC9" "diteur.exe");
+    QVERIFY(platform::IsExistingFile(files.fileName()));
 }
 
 QTEST_MAIN(BrowseWidgetsTest)

@@ -11,20 +11,20 @@
 
 using namespace glyphor;
 using Kind = DirectoryListModel::EntryKind;
-using glyphor::test::makeFiles;
-using glyphor::test::makeFolders;
+using glyphor::test::MakeFiles;
+using glyphor::test::MakeFolders;
 
 namespace {
 
 class DirectoryListModelTest : public ::testing::Test {
 protected:
-    ~DirectoryListModelTest() override { platform::setVolumeSource({}); }
+    ~DirectoryListModelTest() override { platform::SetVolumeSource({}); }
     test::CurrentDirectoryGuard cwd;
     QTemporaryDir tmp;
     QString root() const { return QDir(tmp.path()).canonicalPath(); }
 };
 
-QStringList texts(const DirectoryListModel& model, Kind kind)
+QStringList Texts(const DirectoryListModel& model, Kind kind)
 {
     QStringList out;
     for (const auto& e : model.entries())
@@ -36,8 +36,8 @@ QStringList texts(const DirectoryListModel& model, Kind kind)
 TEST_F(DirectoryListModelTest, EntriesForAFolderThreeLevelsDown)
 {
     const QString three = root() + "/one/two/three";
-    makeFolders(three, { "Zeta", "alpha", "Beta", ".hidden", "Same", "same" });
-    makeFiles(three, { "file.txt" });
+    MakeFolders(three, { "Zeta", "alpha", "Beta", ".hidden", "Same", "same" });
+    MakeFiles(three, { "file.txt" });
     DirectoryListModel model;
     int changes = 0;
     QObject::connect(&model, &DirectoryListModel::changed, [&] { ++changes; });
@@ -47,10 +47,10 @@ TEST_F(DirectoryListModelTest, EntriesForAFolderThreeLevelsDown)
     QStringList above = three.split('/', Qt::SkipEmptyParts);
     above.removeLast();
     above.prepend("/");
-    EXPECT_EQ(texts(model, Kind::Open), above);
-    EXPECT_EQ(texts(model, Kind::Current), QStringList { "three" });
+    EXPECT_EQ(Texts(model, Kind::Open), above);
+    EXPECT_EQ(Texts(model, Kind::Current), QStringList { "three" });
     // "Same" and "same" compare equal: one of them is shown.
-    const QStringList closed = texts(model, Kind::Closed);
+    const QStringList closed = Texts(model, Kind::Closed);
     ASSERT_EQ(closed.size(), 4);
     EXPECT_EQ(closed.mid(0, 2), (QStringList { "alpha", "Beta" }));
     EXPECT_EQ(closed.at(2).toLower(), "same");
@@ -77,21 +77,21 @@ TEST_F(DirectoryListModelTest, EntriesForAFolderThreeLevelsDown)
 // entered, and the path of every entry leads back to them.
 TEST_F(DirectoryListModelTest, FoldersThatAreNotUtf8AreListedAndEntered)
 {
-    using platform::fromNativePath;
-    const QString top = root() + "/" + fromNativePath("Programme \xB4" "94");
-    makeFolders(top, { fromNativePath("x\x80"), fromNativePath("x\x81"), fromNativePath("Caf\xE9"), "abc" });
+    using platform::FromNativePath;
+    const QString top = root() + "/" + FromNativePath("Programme \xB4" "94");
+    MakeFolders(top, { FromNativePath("x\x80"), FromNativePath("x\x81"), FromNativePath("Caf\xE9"), "abc" });
     DirectoryListModel model;
     model.setDirectory(top);
     EXPECT_EQ(model.directory(), top);
-    const QStringList closed = texts(model, Kind::Closed);
+    const QStringList closed = Texts(model, Kind::Closed);
     ASSERT_EQ(closed.size(), 4);
-    EXPECT_EQ(closed, (QStringList { "abc", fromNativePath("Caf\xE9"), fromNativePath("x\x80"), fromNativePath("x\x81") }));
-    EXPECT_EQ(texts(model, Kind::Current), QStringList { fromNativePath("Programme \xB4" "94") });
+    EXPECT_EQ(closed, (QStringList { "abc", FromNativePath("Caf\xE9"), FromNativePath("x\x80"), FromNativePath("x\x81") }));
+    EXPECT_EQ(Texts(model, Kind::Current), QStringList { FromNativePath("Programme \xB4" "94") });
 
     model.setSelectedIndex(model.currentIndex() + 3);
     model.openSelected();
-    EXPECT_EQ(platform::toNativePath(model.directory()), platform::toNativePath(top) + "/x\x80");
-    EXPECT_EQ(platform::currentDirectory(), model.directory());
+    EXPECT_EQ(platform::ToNativePath(model.directory()), platform::ToNativePath(top) + "/x\x80");
+    EXPECT_EQ(platform::CurrentDirectory(), model.directory());
     EXPECT_EQ(model.entryPath(model.currentIndex() - 1), top);
     model.setSelectedIndex(model.currentIndex() - 1);
     model.openSelected();
@@ -107,25 +107,25 @@ TEST_F(DirectoryListModelTest, AtTheRootTheRootIsTheCurrentEntry)
     EXPECT_EQ(model.entries()[0].text, "/");
     EXPECT_EQ(model.entries()[0].kind, Kind::Current);
     EXPECT_EQ(model.currentIndex(), 0);
-    EXPECT_TRUE(texts(model, Kind::Open).isEmpty());
-    EXPECT_TRUE(texts(model, Kind::Closed).contains("tmp"));
+    EXPECT_TRUE(Texts(model, Kind::Open).isEmpty());
+    EXPECT_TRUE(Texts(model, Kind::Closed).contains("tmp"));
     EXPECT_EQ(model.entryPath(model.currentIndex() + 1), "/" + model.entries()[1].text);
 }
 
 TEST_F(DirectoryListModelTest, DotDotGoesAboveTheProcessDirectoryNotTheList)
 {
-    makeFolders(root(), { "list/inner", "process/deep" });
+    MakeFolders(root(), { "list/inner", "process/deep" });
     DirectoryListModel model;
     model.setDirectory(root() + "/list/inner");
-    platform::changeDirectory(root() + "/process/deep");
+    platform::ChangeDirectory(root() + "/process/deep");
     model.setDirectory("..");
     EXPECT_EQ(model.directory(), root() + "/process");
-    EXPECT_EQ(platform::currentDirectory(), root() + "/process");
+    EXPECT_EQ(platform::CurrentDirectory(), root() + "/process");
 }
 
 TEST_F(DirectoryListModelTest, FolderThatCannotBeEnteredRaisesAndKeepsTheList)
 {
-    makeFolders(root(), { "here/sub" });
+    MakeFolders(root(), { "here/sub" });
     DirectoryListModel model;
     model.setDirectory(root() + "/here");
     const auto before = model.entries().size();
@@ -142,8 +142,8 @@ TEST_F(DirectoryListModelTest, FolderThatCannotBeEnteredRaisesAndKeepsTheList)
 TEST_F(DirectoryListModelTest, DriveGoesToTheLastFolderVisitedOnThatVolume)
 {
     const QString volume = root() + "/vol";
-    makeFolders(root(), { "vol/a/b", "other" });
-    platform::setVolumeSource([&] {
+    MakeFolders(root(), { "vol/a/b", "other" });
+    platform::SetVolumeSource([&] {
         return QVector<platform::Volume> { { "/", platform::VolumeKind::Fixed, {}, {} },
             { volume, platform::VolumeKind::Removable, {}, {} } };
     });

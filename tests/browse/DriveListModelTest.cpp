@@ -16,7 +16,7 @@ class DriveListModelTest : public ::testing::Test {
 protected:
     DriveListModelTest()
     {
-        platform::setVolumeSource([] {
+        platform::SetVolumeSource([] {
             return QVector<Volume> {
                 { "/", VolumeKind::Fixed, {}, "/dev/sda1" },
                 { "/media/Stick", VolumeKind::Removable, "My Disk", "/dev/sdb1" },
@@ -24,13 +24,13 @@ protected:
                 { "/mnt/cd", VolumeKind::CdRom, "DISC", "/dev/sr0" },
                 { "/tmp", VolumeKind::Ram, {}, "tmpfs" },
                 // A mount point and label that are not UTF-8 (a stick of an old system).
-                { platform::fromNativePath("/media/caf\xE9"), VolumeKind::Removable,
-                    platform::fromNativePath("\xC9t\xE9"), "/dev/sdc1" },
+                { platform::FromNativePath("/media/caf\xE9"), VolumeKind::Removable,
+                    platform::FromNativePath("\xC9t\xE9"), "/dev/sdc1" },
             };
         });
-        platform::changeDirectory("/");
+        platform::ChangeDirectory("/");
     }
-    ~DriveListModelTest() override { platform::setVolumeSource({}); }
+    ~DriveListModelTest() override { platform::SetVolumeSource({}); }
     test::CurrentDirectoryGuard cwd;
 };
 
@@ -54,7 +54,7 @@ TEST_F(DriveListModelTest, ItemsShowMountPointAndLabelInTheChosenCase)
     EXPECT_EQ(model.selectedIndex(), 0);
     // The item is shown readably; the drive it picks is the mount point itself.
     model.pick(5);
-    EXPECT_EQ(platform::toNativePath(model.drive()), "/media/caf\xE9");
+    EXPECT_EQ(platform::ToNativePath(model.drive()), "/media/caf\xE9");
 }
 
 TEST_F(DriveListModelTest, SettingTheDriveFiresOnlyOnAChange)

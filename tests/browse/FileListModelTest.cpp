@@ -11,8 +11,8 @@
 #include <cstring>
 
 using namespace glyphor;
-using glyphor::test::makeFiles;
-using glyphor::test::makeFolders;
+using glyphor::test::MakeFiles;
+using glyphor::test::MakeFolders;
 
 namespace {
 
@@ -48,27 +48,27 @@ TEST_F(FileListModelTest, ListsMatchingNamesSortedWithoutRegardToCase)
     int n = 0;
     for (const ListingCase& c : cases) {
         const QString folder = root() + QStringLiteral("/case%1").arg(n++);
-        makeFiles(folder, c.files);
-        makeFolders(folder, { "folder.exe" }); // folders are never listed
+        MakeFiles(folder, c.files);
+        MakeFolders(folder, { "folder.exe" }); // folders are never listed
         FileListModel model;
         model.setMask(c.mask);
         model.setDirectory(folder);
         EXPECT_EQ(model.items(), c.expected) << c.label;
         EXPECT_EQ(model.directory(), folder) << c.label;
-        EXPECT_EQ(platform::currentDirectory(), folder) << "a read leaves the process there";
+        EXPECT_EQ(platform::CurrentDirectory(), folder) << "a read leaves the process there";
     }
 }
 
 TEST_F(FileListModelTest, ReadsOnlyWhenFolderOrMaskChangesOrOnReread)
 {
-    makeFiles(root(), { "a.ico" });
+    MakeFiles(root(), { "a.ico" });
     FileListModel model;
     model.setMask(QStringLiteral("*.ico"));
     model.setDirectory(root());
     int reads = 0;
     QObject::connect(&model, &FileListModel::itemsReplaced, [&] { ++reads; });
 
-    makeFiles(root(), { "b.ico" });
+    MakeFiles(root(), { "b.ico" });
     model.setDirectory(root());
     model.setDirectory(QStringLiteral("."));
     model.setMask(QStringLiteral("*.ico"));
@@ -87,8 +87,8 @@ TEST_F(FileListModelTest, ReadsOnlyWhenFolderOrMaskChangesOrOnReread)
 TEST_F(FileListModelTest, ShowFolderReadsOnceWhatThreeCallsShow)
 {
     const QString folder = root() + "/Temp";
-    makeFiles(folder, { "b.ico", "A.ICO", "c.exe" });
-    makeFiles(root(), { "x.exe" });
+    MakeFiles(folder, { "b.ico", "A.ICO", "c.exe" });
+    MakeFiles(root(), { "x.exe" });
     FileListModel longWay, oneStep;
     for (FileListModel* m : { &longWay, &oneStep }) {
         m->setMask("*.exe;*.dll");
@@ -111,7 +111,7 @@ TEST_F(FileListModelTest, ShowFolderReadsOnceWhatThreeCallsShow)
     EXPECT_EQ(oneStep.directory(), folder);
     EXPECT_EQ(oneStep.mask(), "*.ico");
     EXPECT_EQ(oneStep.itemIndex(), -1);
-    EXPECT_EQ(platform::currentDirectory(), folder);
+    EXPECT_EQ(platform::CurrentDirectory(), folder);
 
     // A folder that cannot be entered changes nothing, the mask included.
     EXPECT_THROW(oneStep.showFolder(root() + "/missing", "*.exe"), EInOutError);
@@ -141,7 +141,7 @@ TEST_F(FileListModelTest, AddedFileIsAnnouncedAsInsertedRowsNotAsARead)
         { "hidden by its name", "*.ico", ".Icon0001.ico", -1, 0 },
         { "not matched by the mask", "*.ico", "Icon0001.txt", -1, 0 },
     };
-    makeFiles(root(), { "Icon0000.ico", "Icon0002.ico" });
+    MakeFiles(root(), { "Icon0000.ico", "Icon0002.ico" });
     for (const AddCase& c : cases) {
         FileListModel model;
         model.setMask(c.mask);
@@ -178,7 +178,7 @@ TEST_F(FileListModelTest, AddedFileIsAnnouncedAsInsertedRowsNotAsARead)
 
 TEST_F(FileListModelTest, ClickThenChangeAndEveryReadEndsUnselected)
 {
-    makeFiles(root(), { "a.exe", "b.exe" });
+    MakeFiles(root(), { "a.exe", "b.exe" });
     FileListModel model;
     model.setDirectory(root());
     QStringList events;
@@ -201,8 +201,8 @@ TEST_F(FileListModelTest, ClickThenChangeAndEveryReadEndsUnselected)
 
 TEST_F(FileListModelTest, FileNameJoinsWithOneSeparatorAlsoAtTheRoot)
 {
-    EXPECT_EQ(platform::joinPath("/", "x.exe"), "/x.exe");
-    EXPECT_EQ(platform::joinPath("/a", "x.exe"), "/a/x.exe");
+    EXPECT_EQ(platform::JoinPath("/", "x.exe"), "/x.exe");
+    EXPECT_EQ(platform::JoinPath("/a", "x.exe"), "/a/x.exe");
 
     FileListModel model;
     model.setDirectory(QStringLiteral("/"));
@@ -214,11 +214,11 @@ TEST_F(FileListModelTest, FileNameJoinsWithOneSeparatorAlsoAtTheRoot)
 
 TEST_F(FileListModelTest, RelativePathsResolveAgainstTheProcessDirectory)
 {
-    makeFolders(root(), { "a/b", "elsewhere" });
-    makeFiles(root() + "/a", { "in-a.exe" });
+    MakeFolders(root(), { "a/b", "elsewhere" });
+    MakeFiles(root() + "/a", { "in-a.exe" });
     FileListModel model;
     model.setDirectory(root() + "/elsewhere");
-    platform::changeDirectory(root() + "/a/b");
+    platform::ChangeDirectory(root() + "/a/b");
     model.setDirectory(QStringLiteral(".."));
     EXPECT_EQ(model.directory(), root() + "/a");
     EXPECT_EQ(model.items(), QStringList { "in-a.exe" });
@@ -226,7 +226,7 @@ TEST_F(FileListModelTest, RelativePathsResolveAgainstTheProcessDirectory)
 
 TEST_F(FileListModelTest, LeftoverPatternBecomesMaskAndFileBecomesSelected)
 {
-    makeFiles(root(), { "a.exe", "b.ico" });
+    MakeFiles(root(), { "a.exe", "b.ico" });
     FileListModel model;
     model.setDirectory(root() + "/*.ico");
     EXPECT_EQ(model.mask(), "*.ico");
@@ -239,22 +239,22 @@ TEST_F(FileListModelTest, LeftoverPatternBecomesMaskAndFileBecomesSelected)
 // sorted among the others, and each selection leads to the very file.
 TEST_F(FileListModelTest, NamesThatAreNotUtf8AreListedAndOpenedByteExact)
 {
-    using platform::fromNativePath;
-    const QString folder = root() + "/" + fromNativePath("d\xE9j\xE0 vu");
+    using platform::FromNativePath;
+    const QString folder = root() + "/" + FromNativePath("d\xE9j\xE0 vu");
     const std::vector<std::string> names = { "b\xE9.exe", "A\xE8.EXE", "c.exe", "\xFF.dll", "x\x80.exe",
         "x\x81.exe", "caf\xC3\xA9.exe", "note\xE9.txt" };
     QStringList held;
     for (const std::string& n : names)
-        held << fromNativePath(n);
-    makeFiles(folder, held);
+        held << FromNativePath(n);
+    MakeFiles(folder, held);
 
     FileListModel model;
     model.setMask("*.exe;*.dll");
     model.setDirectory(folder);
-    EXPECT_EQ(platform::toNativePath(model.directory()), platform::toNativePath(folder));
+    EXPECT_EQ(platform::ToNativePath(model.directory()), platform::ToNativePath(folder));
     QStringList shown;
     for (const QString& item : model.items())
-        shown << platform::displayPath(item);
+        shown << platform::DisplayPath(item);
     // Each undecodable byte sorts after the letters, and names that differ
     // only in such bytes stay apart.
     EXPECT_EQ(shown,
@@ -262,19 +262,19 @@ TEST_F(FileListModelTest, NamesThatAreNotUtf8AreListedAndOpenedByteExact)
             "x\\x81.exe", "\\xFF.dll" }));
     for (int i = 0; i < model.count(); ++i) {
         model.select(i);
-        EXPECT_TRUE(platform::isExistingFile(model.fileName())) << shown[i].toStdString();
+        EXPECT_TRUE(platform::IsExistingFile(model.fileName())) << shown[i].toStdString();
     }
     // A whole path selects its file, as a click would.
-    const QString latin1 = platform::joinPath(folder, fromNativePath("b\xE9.exe"));
+    const QString latin1 = platform::JoinPath(folder, FromNativePath("b\xE9.exe"));
     model.setDirectory(latin1);
-    EXPECT_EQ(platform::toNativePath(model.fileName()), platform::toNativePath(latin1));
+    EXPECT_EQ(platform::ToNativePath(model.fileName()), platform::ToNativePath(latin1));
     glyphor::testing::RemoveAll(folder); // beyond what the temporary folder can remove
 }
 
 TEST_F(FileListModelTest, VanishedFolderRaisesTheSystemTextAndKeepsTheList)
 {
     const QString gone = root() + "/gone";
-    makeFiles(gone, { "a.exe" });
+    MakeFiles(gone, { "a.exe" });
     FileListModel model;
     model.setDirectory(gone);
     QDir(gone).removeRecursively();
@@ -304,13 +304,13 @@ TEST_F(FileListModelTest, StartedInARemovedFolderListsTheRoot)
     // because the window's first move to "/" reads nothing for an unchanged folder.
     const QString start = root() + "/start";
     QDir().mkpath(start);
-    platform::changeDirectory(start);
+    platform::ChangeDirectory(start);
     QDir().rmdir(start);
-    ASSERT_THROW(platform::currentDirectory(), EInOutError);
+    ASSERT_THROW(platform::CurrentDirectory(), EInOutError);
 
     FileListModel model;
     EXPECT_EQ(model.directory(), QStringLiteral("/"));
-    EXPECT_EQ(platform::currentDirectory(), QStringLiteral("/")) << "/ was read";
+    EXPECT_EQ(platform::CurrentDirectory(), QStringLiteral("/")) << "/ was read";
     model.setDirectory(QStringLiteral("/"));
 
     FileListModel atRoot;
@@ -324,7 +324,7 @@ TEST_F(FileListModelTest, LongReadsAnnounceTheHourglassFromItem100)
         QStringList names;
         for (int i = 0; i < count; ++i)
             names << QStringLiteral("f%1.ico").arg(i);
-        makeFiles(folder, names);
+        MakeFiles(folder, names);
         FileListModel model;
         QStringList events;
         QObject::connect(&model, &FileListModel::longReadStarted, [&] { events << "start"; });

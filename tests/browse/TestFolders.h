@@ -18,40 +18,40 @@
 namespace glyphor::test {
 
 // Makes folder and the folders above it.
-inline void makeFolder(const QString& folder)
+inline void MakeFolder(const QString& folder)
 {
-    const std::string bytes = platform::toNativePath(folder);
+    const std::string bytes = platform::ToNativePath(folder);
     for (std::size_t at = 1; at <= bytes.size(); ++at) {
         if (at == bytes.size() || bytes[at] == '/')
             ::mkdir(bytes.substr(0, at).c_str(), 0777);
     }
 }
 
-inline void makeFiles(const QString& folder, const QStringList& names)
+inline void MakeFiles(const QString& folder, const QStringList& names)
 {
-    makeFolder(folder);
+    MakeFolder(folder);
     for (const QString& name : names) {
-        const int fd = ::open(platform::toNativePath(folder + QLatin1Char('/') + name).c_str(),
+        const int fd = ::open(platform::ToNativePath(folder + QLatin1Char('/') + name).c_str(),
             O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
         if (fd >= 0)
             ::close(fd);
     }
 }
 
-inline void makeFolders(const QString& folder, const QStringList& names)
+inline void MakeFolders(const QString& folder, const QStringList& names)
 {
     for (const QString& name : names)
-        makeFolder(folder + QLatin1Char('/') + name);
+        MakeFolder(folder + QLatin1Char('/') + name);
 }
 
 // Restores the process's current directory when the test ends.
 class CurrentDirectoryGuard {
 public:
     CurrentDirectoryGuard()
-        : m_saved(platform::currentDirectory())
+        : m_saved(platform::CurrentDirectory())
     {
     }
-    ~CurrentDirectoryGuard() { platform::tryChangeDirectory(m_saved); }
+    ~CurrentDirectoryGuard() { platform::TryChangeDirectory(m_saved); }
 
 private:
     QString m_saved;

@@ -13,7 +13,7 @@
 
 namespace {
 
-using glyphor::platform::fromNativePath;
+using glyphor::platform::FromNativePath;
 
 struct Output {
     int status = -1;
@@ -58,15 +58,15 @@ class ByteNamesCli : public testing::Test {
 protected:
     void SetUp() override
     {
-        root = glyphor::platform::toNativePath(tmp.path());
-        glyphor::testing::MakePath(fromNativePath(root + "/Z\xFC"));
-        glyphor::testing::MakePath(fromNativePath(root + "/Qu\xE9lle/sub\xFF"));
-        glyphor::testing::WriteBytes(fromNativePath(root
+        root = glyphor::platform::ToNativePath(tmp.path());
+        glyphor::testing::MakePath(FromNativePath(root + "/Z\xFC"));
+        glyphor::testing::MakePath(FromNativePath(root + "/Qu\xE9lle/sub\xFF"));
+        glyphor::testing::WriteBytes(FromNativePath(root
                                          + "/Qu\xE9lle/\xC9"
                                            "diteur.exe"),
             glyphor::testing::PeWithOneIcon(1));
         glyphor::testing::WriteBytes(
-            fromNativePath(root + "/Qu\xE9lle/sub\xFF/b.exe"), glyphor::testing::PeWithOneIcon(2));
+            FromNativePath(root + "/Qu\xE9lle/sub\xFF/b.exe"), glyphor::testing::PeWithOneIcon(2));
     }
     std::vector<std::string> Icons(const std::string& folder)
     {

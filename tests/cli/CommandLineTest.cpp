@@ -145,7 +145,7 @@ TEST(CommandLine, AThumbnailKeepsThePermissionsItReplacesAndTakesTheLongestName)
 {
     QTemporaryDir root;
     Write(root.filePath("one.exe"), ExeWithOneIcon());
-    const std::string old = glyphor::platform::toNativePath(root.filePath("old.png"));
+    const std::string old = glyphor::platform::ToNativePath(root.filePath("old.png"));
     Write(root.filePath("old.png"), { 'o', 'l', 'd' });
     ASSERT_EQ(::chmod(old.c_str(), 0604), 0);
     Output o = RunCli({ "thumbnail", "one.exe", "old.png", "32" }, root.path());

@@ -139,7 +139,7 @@ INSTANTIATE_TEST_SUITE_P(
         ExitCase{"CopyFailed",
                  [](const QString& root) {
                      QDir(root).mkpath("D/Temp");
-                     ASSERT_EQ(::mkfifo(glyphor::platform::toNativePath(root + "/D/Temp/pipe.ico").c_str(), 0600), 0);
+                     ASSERT_EQ(::mkfifo(glyphor::platform::ToNativePath(root + "/D/Temp/pipe.ico").c_str(), 0600), 0);
                  },
                  3, "captured 1, added 1, skipped 0, 1 stayed in Temp\n", "Copy Failed (202)"}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -153,7 +153,7 @@ TEST(ScanCommand, ASecondHarvestIntoOneDestinationIsRefused)
     QDir(root.path()).mkpath("D/Temp");
     Write(root.filePath("S/a.exe"), ExeWithOneIcon());
     Write(root.filePath("D/Temp/Icon0000.ico"), glyphor::testing::Bytes(766, 7));
-    const int held = ::open(glyphor::platform::toNativePath(root.filePath("D/Temp")).c_str(), O_RDONLY | O_DIRECTORY);
+    const int held = ::open(glyphor::platform::ToNativePath(root.filePath("D/Temp")).c_str(), O_RDONLY | O_DIRECTORY);
     ASSERT_GE(held, 0);
     ASSERT_EQ(::flock(held, LOCK_EX), 0);
     const Output o = RunCli({"scan-tree", "S", "D"}, root.path());

@@ -77,7 +77,7 @@ class TGradientCaptionTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() { platform::setCaptionFontSource({}); }
+    void cleanup() { platform::SetCaptionFontSource({}); }
 
     void startsWithItsDefaults()
     {
@@ -381,7 +381,7 @@ private slots:
 
         QFont desktop("DejaVu Sans Mono");
         desktop.setPixelSize(21);
-        platform::setCaptionFontSource([desktop] { return desktop; });
+        platform::SetCaptionFontSource([desktop] { return desktop; });
         // The user picks another colour scheme.
         const QPalette before = QApplication::palette();
         QPalette scheme = before;

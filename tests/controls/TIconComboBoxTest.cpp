@@ -16,7 +16,7 @@ namespace {
 
 // A source that pretends every file holds `icons` icons, each a 32 x 32 square
 // of pure red, and counts how often it is asked.
-struct FakeSource : IconSource {
+struct FakeSource : IconProvider {
     int icons = 3;
     bool failing = false;
     mutable int counts = 0;

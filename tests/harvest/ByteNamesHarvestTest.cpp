@@ -7,15 +7,15 @@
 
 #include "ByteNames.h"
 #include "PeBuilder.h"
-#include "harvest/IconSource.h"
+#include "harvest/IconProvider.h"
 #include "platform/FileSystem.h"
 #include "platform/NativePath.h"
 
 namespace glyphor {
 namespace {
 
-using glyphor::platform::fromNativePath;
-using glyphor::platform::toNativePath;
+using glyphor::platform::FromNativePath;
+using glyphor::platform::ToNativePath;
 // Not "Bytes": the fixture has a member of that name.
 using ExeBytes = glyphor::testing::Bytes;
 
@@ -24,12 +24,12 @@ protected:
     void SetUp() override
     {
         RunFixture::SetUp();
-        src = root.path() + "/" + fromNativePath("Quelle \xE9t\xE9");
-        dst = root.path() + "/" + fromNativePath("Ziel \xFC\x80");
+        src = root.path() + "/" + FromNativePath("Quelle \xE9t\xE9");
+        dst = root.path() + "/" + FromNativePath("Ziel \xFC\x80");
         glyphor::testing::MakePath(src);
         glyphor::testing::MakePath(dst);
-        sourceDirs->setDirectory(src);
-        destDirs->setDirectory(dst);
+        browsers.sourceDirs.setDirectory(src);
+        browsers.destDirs.setDirectory(dst);
     }
     void TearDown() override
     {
@@ -39,8 +39,8 @@ protected:
 
     QString Put(const std::string& relativeBytes, const ExeBytes& bytes)
     {
-        const QString path = src + "/" + fromNativePath(relativeBytes);
-        glyphor::testing::MakePath(platform::folderOf(path));
+        const QString path = src + "/" + FromNativePath(relativeBytes);
+        glyphor::testing::MakePath(platform::FolderOf(path));
         EXPECT_TRUE(glyphor::testing::WriteBytes(path, bytes));
         return path;
     }
@@ -58,9 +58,9 @@ protected:
     std::vector<std::string> DestinationNames(const QString& folder)
     {
         std::vector<std::string> names;
-        for (const platform::DirEntry& e : platform::listDirectory(folder))
+        for (const platform::DirEntry& e : platform::ListDirectory(folder))
             if (!(e.attributes & platform::faDirectory))
-                names.push_back(toNativePath(e.name));
+                names.push_back(ToNativePath(e.name));
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -69,14 +69,14 @@ protected:
     {
         if (!m_platformRun) {
             m_platformRun = std::make_unique<HarvestRun>(host,
-                HarvestModels { *sourceDirs, *sourceFiles, *destDirs, *destFiles }, objects,
+                browsers, objects,
                 platform);
             m_platformRun->setPumpPace(PumpPace::Exact);
         }
         return *m_platformRun;
     }
 
-    PlatformIconSource platform;
+    PlatformIconProvider platform;
 
 private:
     std::unique_ptr<HarvestRun> m_platformRun;
@@ -97,15 +97,15 @@ TEST_F(ByteNames, ScanTreeHarvestsEveryFolderAndFile)
     EXPECT_EQ(DestinationNames(dst),
         (std::vector<std::string> {
             "Icon0000.ico", "Icon0001.ico", "Icon0002.ico", "Icon0003.ico" }));
-    EXPECT_FALSE(platform::attributesOf(temp()).has_value());
+    EXPECT_FALSE(platform::AttributesOf(temp()).has_value());
     // The status texts name the files as the system does; the window shows
-    // them with displayPath.
+    // them with DisplayPath.
     EXPECT_TRUE(host.statuses.contains("Searching .... "
-        + fromNativePath("\xC9"
+        + FromNativePath("\xC9"
                          "diteur.exe")
         + " Icon 1 of 1"));
     EXPECT_EQ(host.statuses.last(), "Ready.");
-    EXPECT_EQ(destFiles->count(), 4);
+    EXPECT_EQ(browsers.destFiles.count(), 4);
 }
 
 TEST_F(ByteNames, ScanFileAndSaveIconTakeTheSelectedFileByItsBytes)
@@ -113,9 +113,9 @@ TEST_F(ByteNames, ScanFileAndSaveIconTakeTheSelectedFileByItsBytes)
     const QString exe = Put("d\xE9mo/\xC9"
                             "diteur.exe",
         glyphor::testing::PeWithOneIcon(5));
-    sourceDirs->setDirectory(platform::folderOf(exe));
-    sourceFiles->select(sourceFiles->items().indexOf(platform::fileNameOf(exe)));
-    ASSERT_EQ(toNativePath(sourceFiles->fileName()), toNativePath(exe));
+    browsers.sourceDirs.setDirectory(platform::FolderOf(exe));
+    browsers.sourceFiles.select(browsers.sourceFiles.items().indexOf(platform::FileNameOf(exe)));
+    ASSERT_EQ(ToNativePath(browsers.sourceFiles.fileName()), ToNativePath(exe));
     Run().scanFileClick();
     EXPECT_EQ(Run().captured(), 1);
     ASSERT_EQ(DestinationNames(dst), std::vector<std::string> { "Icon0000.ico" });
@@ -123,7 +123,7 @@ TEST_F(ByteNames, ScanFileAndSaveIconTakeTheSelectedFileByItsBytes)
 
     SetIconCounter(0);
     const QString saved = SaveIcon(objects, platform, dst, 0, exe);
-    EXPECT_EQ(toNativePath(saved), toNativePath(dst) + "/Icon0001.ico");
+    EXPECT_EQ(ToNativePath(saved), ToNativePath(dst) + "/Icon0001.ico");
     EXPECT_EQ(glyphor::testing::ReadBytes(saved), CaptureOf(exe));
 }
 
@@ -133,18 +133,18 @@ TEST_F(ByteNames, TheMergeComparesWithDestinationFilesOfSuchNames)
 {
     const QString same = Put("a/same.exe", glyphor::testing::PeWithOneIcon(6));
     Put("b/new.exe", glyphor::testing::PeWithOneIcon(7));
-    glyphor::testing::WriteBytes(dst + "/" + fromNativePath("Ic\xF4ne.ico"), CaptureOf(same));
-    glyphor::testing::WriteBytes(dst + "/" + fromNativePath("\xFF.ico"),
+    glyphor::testing::WriteBytes(dst + "/" + FromNativePath("Ic\xF4ne.ico"), CaptureOf(same));
+    glyphor::testing::WriteBytes(dst + "/" + FromNativePath("\xFF.ico"),
         CaptureOf(Put("c.dat", glyphor::testing::PeWithOneIcon(8))));
-    destFiles->reread();
-    ASSERT_EQ(destFiles->count(), 2);
+    browsers.destFiles.reread();
+    ASSERT_EQ(browsers.destFiles.count(), 2);
 
     Run().scanTreeClick();
     EXPECT_EQ(Run().captured(), 2);
     EXPECT_EQ(Run().added(), 1);
     EXPECT_EQ(DestinationNames(dst),
         (std::vector<std::string> { "Icon0000.ico", "Ic\xF4ne.ico", "\xFF.ico" }));
-    EXPECT_FALSE(platform::attributesOf(temp()).has_value());
+    EXPECT_FALSE(platform::AttributesOf(temp()).has_value());
     EXPECT_EQ(host.statuses.last(), "Ready.");
 }
 

@@ -1,10 +1,10 @@
 #include "Corpus.h"
 #include "FakeHost.h"
-#include "FakeIconSource.h"
+#include "FakeIconProvider.h"
 
 #include "harvest/CaptureIcon.h"
 #include "harvest/IconCounter.h"
-#include "harvest/IconSource.h"
+#include "harvest/IconProvider.h"
 #include "util/Error.h"
 
 #include <QDir>
@@ -16,7 +16,7 @@
 namespace glyphor {
 namespace {
 
-using test::FakeIconSource;
+using test::FakeIconProvider;
 using test::MakeIcon;
 
 QByteArray ReadAll(const QString& path)
@@ -35,7 +35,7 @@ protected:
     QStringList Files() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
 
     QTemporaryDir dir;
-    FakeIconSource source;
+    FakeIconProvider source;
     CaptureObjects objects;
 };
 
@@ -147,7 +147,7 @@ TEST(CaptureCorpus, EveryIconOfARealExecutableGivesA766ByteFile)
     QTemporaryDir dir;
     SetIconCounter(0);
     CaptureObjects objects;
-    PlatformIconSource source;
+    PlatformIconProvider source;
     const int count = source.count(exe);
     ASSERT_GT(count, 1);
     for (int i = 0; i < count; ++i)
@@ -164,7 +164,7 @@ namespace {
 
 // The platform source keeps the file last asked about parsed; a file replaced
 // or removed on disk must be read afresh.
-TEST(PlatformIconSourceTest, AFileChangedOnDiskIsReadAgain)
+TEST(PlatformIconProviderTest, AFileChangedOnDiskIsReadAgain)
 {
     const QString many = test::CorpusFile("public/libwine-amd64/regedit.exe");
     const QString one = test::CorpusFile("public/libwine-amd64/notepad.exe");
@@ -173,7 +173,7 @@ TEST(PlatformIconSourceTest, AFileChangedOnDiskIsReadAgain)
     QTemporaryDir dir;
     const QString path = dir.filePath("x.exe");
     ASSERT_TRUE(QFile::copy(many, path));
-    PlatformIconSource source;
+    PlatformIconProvider source;
     EXPECT_EQ(source.count(path), 6);
     EXPECT_TRUE(source.extract(path, 5).has_value());
 
@@ -181,7 +181,7 @@ TEST(PlatformIconSourceTest, AFileChangedOnDiskIsReadAgain)
     ASSERT_TRUE(QFile::copy(one, path));
     EXPECT_EQ(source.count(path), 1);
     EXPECT_FALSE(source.extract(path, 5).has_value());
-    EXPECT_EQ(source.extract(path, 0), PlatformIconSource().extract(one, 0));
+    EXPECT_EQ(source.extract(path, 0), PlatformIconProvider().extract(one, 0));
 
     ASSERT_TRUE(QFile::remove(path));
     EXPECT_EQ(source.count(path), 0);

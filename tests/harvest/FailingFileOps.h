@@ -40,7 +40,7 @@ public:
     {
         ++reads[path];
         if (failOpenOf.contains(QFileInfo(path).fileName()))
-            throw EInOutError(platform::fileIoErrorText(EACCES));
+            throw EInOutError(platform::FileIoErrorText(EACCES));
         return FileOps::readSignature(path);
     }
     bool deleteFile(const QString& path) override

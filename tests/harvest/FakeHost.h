@@ -3,9 +3,8 @@
 // and every busy and idle step, answers the stop questions from a script and
 // runs a given action at a given pump (a stop click, a close).
 
-#include "harvest/HarvestHost.h"
+#include "harvest/HeadlessHost.h"
 
-#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -24,15 +23,7 @@ QT_END_NAMESPACE
 
 namespace glyphor::test {
 
-inline QString ControlName(Control c)
-{
-    static const char* names[] = {"Button1",           "Button2",        "Button3",        "Button4",
-                                  "DirectoryListBox1", "DirectoryListBox2", "DriveComboBox1", "DriveComboBox2",
-                                  "FileListBox1",      "FileListBox2"};
-    return names[int(c)];
-}
-
-class FakeHost final : public HarvestHost {
+class FakeHost final : public HeadlessHost {
 public:
     void setStatus(const QString& text) override
     {
@@ -48,12 +39,9 @@ public:
     }
     StopAnswer askSearchStop() override { return answer("search", searchAnswers); }
     StopAnswer askCompareStop() override { return answer("compare", compareAnswers); }
-    int stopState() const override { return state; }
-    void setStopState(int s) override { state = s; }
-    QString caption(Control button) const override { return captions.value(button); }
     void setCaption(Control button, const QString& text) override
     {
-        captions[button] = text;
+        HeadlessHost::setCaption(button, text);
         events << "caption " + ControlName(button) + " " + text;
     }
     void setEnabled(Control control, bool enabled) override
@@ -65,36 +53,29 @@ public:
     void addExtracted() override { ++extracted; }
     bool closing() const override { return isClosing; }
 
-    // The events of one kind, in order ("enable ", "disable ", "ask ").
-    QStringList eventsStartingWith(const QString& prefix) const
-    {
-        QStringList out;
-        for (const QString& e : events)
-            if (e.startsWith(prefix))
-                out << e;
-        return out;
-    }
-    QStringList statusesStartingWith(const QString& prefix) const
-    {
-        QStringList out;
-        for (const QString& s : statuses)
-            if (s.startsWith(prefix))
-                out << s;
-        return out;
-    }
+    // The events of one kind, in order ("enable ", "disable ", "ask "), and
+    // the status texts that start alike.
+    QStringList eventsStartingWith(const QString& prefix) const { return StartingWith(events, prefix); }
+    QStringList statusesStartingWith(const QString& prefix) const { return StartingWith(statuses, prefix); }
 
     QStringList statuses;
     QStringList events;
     int pumps = 0;
-    int state = 0;
     int extracted = 0;
     bool isClosing = false;
-    QMap<Control, QString> captions{{Control::Button1, kScanTreeCaption}, {Control::Button4, kScanFileCaption}};
     std::deque<StopAnswer> searchAnswers;
     std::deque<StopAnswer> compareAnswers;
     std::map<int, std::function<void()>> atPump;
 
 private:
+    static QStringList StartingWith(const QStringList& lines, const QString& prefix)
+    {
+        QStringList out;
+        for (const QString& line : lines)
+            if (line.startsWith(prefix))
+                out << line;
+        return out;
+    }
     StopAnswer answer(const char* which, std::deque<StopAnswer>& script)
     {
         events << QString("ask ") + which;

@@ -1,12 +1,11 @@
 #pragma once
-// A source and a destination folder with the main window's four browser
-// models, wired as the window wires them, and an engine driven by FakeHost.
+// A source and a destination folder with the main window's two browsers, and
+// an engine driven by FakeHost.
 
 #include "FakeHost.h"
-#include "FakeIconSource.h"
+#include "FakeIconProvider.h"
 
-#include "browse/DirectoryListModel.h"
-#include "browse/FileListModel.h"
+#include "harvest/Browsers.h"
 #include "harvest/CaptureIcon.h"
 #include "harvest/HarvestRun.h"
 #include "harvest/IconCounter.h"
@@ -29,26 +28,15 @@ protected:
         dst = root.path() + "/D";
         ASSERT_TRUE(QDir().mkpath(src));
         ASSERT_TRUE(QDir().mkpath(dst));
-        sourceDirs = std::make_unique<DirectoryListModel>();
-        sourceFiles = std::make_unique<FileListModel>();
-        destDirs = std::make_unique<DirectoryListModel>();
-        destFiles = std::make_unique<FileListModel>();
-        QObject::connect(sourceDirs.get(), &DirectoryListModel::changed,
-                         [this] { sourceFiles->setDirectory(sourceDirs->directory()); });
-        QObject::connect(destDirs.get(), &DirectoryListModel::changed,
-                         [this] { destFiles->setDirectory(destDirs->directory()); });
-        sourceFiles->setMask("*.exe;*.dll");
-        destFiles->setMask("*.ico");
-        sourceDirs->setDirectory(src);
-        destDirs->setDirectory(dst);
+        browsers.sourceDirs.setDirectory(src);
+        browsers.destDirs.setDirectory(dst);
         SetIconCounter(0);
     }
 
     HarvestRun& engine()
     {
         if (!m_run) {
-            m_run = std::make_unique<HarvestRun>(
-                host, HarvestModels{*sourceDirs, *sourceFiles, *destDirs, *destFiles}, objects, icons, *ops);
+            m_run = std::make_unique<HarvestRun>(host, browsers, objects, icons, *ops);
             m_run->setPumpPace(PumpPace::Exact);
         }
         return *m_run;
@@ -90,13 +78,10 @@ protected:
     QString src;
     QString dst;
     FakeHost host;
-    FakeIconSource icons;
+    FakeIconProvider icons;
     CaptureObjects objects;
     FileOps* ops = &SystemFileOps();
-    std::unique_ptr<DirectoryListModel> sourceDirs;
-    std::unique_ptr<FileListModel> sourceFiles;
-    std::unique_ptr<DirectoryListModel> destDirs;
-    std::unique_ptr<FileListModel> destFiles;
+    Browsers browsers;
 
 private:
     std::unique_ptr<HarvestRun> m_run;

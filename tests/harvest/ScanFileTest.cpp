@@ -16,9 +16,9 @@ protected:
     // Selects name in the source file list, as a click does.
     void Select(const QString& name)
     {
-        sourceFiles->reread();
-        sourceFiles->select(sourceFiles->items().indexOf(name));
-        ASSERT_EQ(sourceFiles->fileName(), src + "/" + name);
+        browsers.sourceFiles.reread();
+        browsers.sourceFiles.select(browsers.sourceFiles.items().indexOf(name));
+        ASSERT_EQ(browsers.sourceFiles.fileName(), src + "/" + name);
     }
     // A destination holding one icon of its own.
     void DestinationWithOneIcon()
@@ -27,7 +27,7 @@ protected:
         MakeExe("old.exe", {MakeIcon(9)});
         QFile::rename(SaveIcon(other, icons, root.path(), 0, "old.exe"), dst + "/D.ico");
         QFile::remove(src + "/old.exe");
-        destFiles->reread();
+        browsers.destFiles.reread();
         SetIconCounter(0);
     }
 };
@@ -129,9 +129,9 @@ TEST_F(ScanFile, AStopWithNothingToCompareStaysUntilTheNextRun)
     engine().scanFileClick();
     EXPECT_TRUE(host.eventsStartingWith("ask").isEmpty());
     EXPECT_EQ(Names(dst).size(), 1);
-    EXPECT_EQ(host.state, StopRequested);
+    EXPECT_EQ(host.stopState(), StopState::StopRequested);
     engine().scanFileClick();
-    EXPECT_EQ(host.state, StopNone);
+    EXPECT_EQ(host.stopState(), StopState::None);
 }
 
 TEST_F(ScanFile, TheFileIsFixedWhenTheRunStarts)
@@ -139,7 +139,7 @@ TEST_F(ScanFile, TheFileIsFixedWhenTheRunStarts)
     MakeExe("a.exe", {MakeIcon(1), MakeIcon(2)});
     MakeExe("b.exe", {MakeIcon(3)});
     Select("a.exe");
-    host.atPump[2] = [this] { sourceFiles->select(sourceFiles->items().indexOf("b.exe")); };
+    host.atPump[2] = [this] { browsers.sourceFiles.select(browsers.sourceFiles.items().indexOf("b.exe")); };
     engine().scanFileClick();
     EXPECT_EQ(host.statusesStartingWith("Searching .... " + src + "/a.exe").size(), 2);
     EXPECT_EQ(Names(dst).size(), 2);
@@ -208,7 +208,7 @@ TEST_P(UnreadableDestinationTest, ComparesAsDifferentAndTheMergeGoesOn)
     ops = &failing;
     if (GetParam().danglingLink) {
         ASSERT_TRUE(QFile::link(dst + "/nowhere.ico", dst + "/D.ico"));
-        destFiles->reread();
+        browsers.destFiles.reread();
     } else {
         DestinationWithOneIcon();
         failing.failOpenOf = {"D.ico"};

@@ -2,7 +2,7 @@
 #include "FailingFileOps.h"
 #include "RunFixture.h"
 
-#include "harvest/IconSource.h"
+#include "harvest/IconProvider.h"
 #include "platform/NativePath.h"
 #include "util/Error.h"
 
@@ -25,7 +25,7 @@ protected:
         MakeExe("old.exe", {MakeIcon(9)});
         QFile::rename(SaveIcon(other, icons, root.path(), 0, "old.exe"), dst + "/D.ico");
         QFile::remove(src + "/old.exe");
-        destFiles->reread();
+        browsers.destFiles.reread();
         SetIconCounter(0);
     }
 };
@@ -94,8 +94,8 @@ TEST_F(ScanTree, BusyAndIdleChangeTheControlsInTheirOrder)
                                   "enable FileListBox2"}));
     EXPECT_EQ(host.statuses, QStringList({"Busy.", "Ready."}));
     EXPECT_FALSE(QFileInfo::exists(temp()));
-    EXPECT_EQ(sourceFiles->directory(), src);
-    EXPECT_EQ(sourceFiles->mask(), "*.exe;*.dll");
+    EXPECT_EQ(browsers.sourceFiles.directory(), src);
+    EXPECT_EQ(browsers.sourceFiles.mask(), "*.exe;*.dll");
 }
 
 // Stop clicked after the first capture, answered before the next entry.
@@ -191,7 +191,7 @@ TEST_F(ScanTree, AnIconEqualToAnyDestinationFileIsNotCopied)
     // abc.ico holds icon 1 as the program writes it.
     const QString saved = SaveIcon(other, icons, root.path(), 0, "a.exe");
     ASSERT_TRUE(QFile::copy(saved, dst + "/abc.ico"));
-    destFiles->reread();
+    browsers.destFiles.reread();
     SetIconCounter(0);
     engine().scanTreeClick();
     EXPECT_EQ(Names(dst), QStringList({"abc.ico", "Icon0000.ico"}));
@@ -205,7 +205,7 @@ TEST_F(ScanTree, CopiesTakeTheFreeNumbersFromZero)
     QFile::rename(SaveIcon(other, icons, root.path(), 0, "old.exe"), dst + "/Icon0000.ico");
     QFile::rename(SaveIcon(other, icons, root.path(), 1, "old.exe"), dst + "/Icon0002.ico");
     QFile::remove(src + "/old.exe");
-    destFiles->reread();
+    browsers.destFiles.reread();
     MakeExe("a.exe", {MakeIcon(1), MakeIcon(2)});
     engine().scanTreeClick();
     EXPECT_EQ(Names(dst), QStringList({"Icon0000.ico", "Icon0001.ico", "Icon0002.ico", "Icon0003.ico"}));
@@ -229,7 +229,7 @@ TEST_P(CompareStopTest, AnswersDoWhatTheyShould)
     MakeExe("old.exe", {MakeIcon(9)});
     QFile::rename(SaveIcon(other, icons, root.path(), 0, "old.exe"), dst + "/D.ico");
     QFile::remove(src + "/old.exe");
-    destFiles->reread();
+    browsers.destFiles.reread();
     MakeExe("a.exe", {MakeIcon(1), MakeIcon(2), MakeIcon(3)});
     // Pumps: 1 start, 2-4 captures, 5 merge start, 6 first comparison.
     ClickTreeAtPump(6);
@@ -241,7 +241,7 @@ TEST_P(CompareStopTest, AnswersDoWhatTheyShould)
     EXPECT_FALSE(QFileInfo::exists(temp()));
     // The destination list is read again at the end of the run, copies of
     // add-all mode included.
-    EXPECT_EQ(destFiles->count(), c.destFiles);
+    EXPECT_EQ(browsers.destFiles.count(), c.destFiles);
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, CompareStopTest,
@@ -286,7 +286,7 @@ TEST_F(ScanTree, ComparisonsSeeAFileSavedIntoTheListDuringAPump)
     // window saves icon 3 into the destination and reads the list.
     host.atPump[8] = [&] {
         QFile::rename(saved, dst + "/saved.ico");
-        destFiles->reread();
+        browsers.destFiles.reread();
     };
     engine().scanTreeClick();
     EXPECT_EQ(Names(dst), QStringList({"D.ico", "Icon0000.ico", "Icon0001.ico", "saved.ico"}));
@@ -300,7 +300,7 @@ TEST_F(ScanTree, AShortFileComparesUnequalInsteadOfEndingTheMerge)
     ASSERT_TRUE(shortFile.open(QIODevice::WriteOnly));
     shortFile.write(QByteArray(10, 'x'));
     shortFile.close();
-    destFiles->reread();
+    browsers.destFiles.reread();
     MakeExe("a.exe", {MakeIcon(1)});
     engine().scanTreeClick();
     EXPECT_EQ(Names(dst), QStringList({"Icon0000.ico", "short.ico"}));
@@ -339,14 +339,14 @@ TEST_F(ScanTree, AnErrorStillBringsTheWindowBackToIdle)
         EXPECT_STREQ(e.what(), "No free icon file name left");
     }
     EXPECT_EQ(host.statuses.last(), "Ready.");
-    EXPECT_EQ(host.captions[Control::Button1], kScanTreeCaption);
+    EXPECT_EQ(host.caption(Control::Button1), kScanTreeCaption);
     EXPECT_EQ(host.events.filter("animation").last(), "animation off");
     for (Control c : {Control::Button2, Control::Button3, Control::Button4, Control::DirectoryListBox1,
                       Control::DirectoryListBox2, Control::DriveComboBox1, Control::DriveComboBox2,
                       Control::FileListBox1, Control::FileListBox2})
-        EXPECT_EQ(host.events.filter(" " + test::ControlName(c)).last(), "enable " + test::ControlName(c));
+        EXPECT_EQ(host.events.filter(" " + ControlName(c)).last(), "enable " + ControlName(c));
     EXPECT_EQ(Names(temp()).size(), 2);
-    EXPECT_EQ(sourceFiles->directory(), src);
+    EXPECT_EQ(browsers.sourceFiles.directory(), src);
 }
 
 // Something other than a plain folder named Temp in the destination: a file
@@ -366,7 +366,7 @@ TEST_P(TempInTheWayTest, NothingOutsideTheTemporaryFolderIsDeleted)
     MakeExe("old.exe", {MakeIcon(9)});
     const QString kept = SaveIcon(other, icons, dst, 0, "old.exe");
     QFile::remove(src + "/old.exe");
-    destFiles->reread();
+    browsers.destFiles.reread();
     const QString elsewhere = root.path() + "/elsewhere";
     ASSERT_TRUE(QDir().mkpath(elsewhere));
     ASSERT_TRUE(QFile::copy(kept, elsewhere + "/mine.ico"));
@@ -383,7 +383,7 @@ TEST_P(TempInTheWayTest, NothingOutsideTheTemporaryFolderIsDeleted)
     EXPECT_EQ(Names(elsewhere), QStringList({"mine.ico"}));
     EXPECT_EQ(host.extracted, 0);
     EXPECT_EQ(host.statuses.last(), "Ready.");
-    EXPECT_EQ(host.captions[Control::Button1], kScanTreeCaption);
+    EXPECT_EQ(host.caption(Control::Button1), kScanTreeCaption);
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, TempInTheWayTest,
@@ -429,9 +429,9 @@ TEST_F(ScanTree, AFullTempEndsTheWalkAndIsMergedEmpty)
     MakeExe("old.exe", {MakeIcon(7)});
     const QString one = SaveIcon(other, icons, root.path(), 0, "old.exe");
     QFile::remove(src + "/old.exe");
-    const std::string target = platform::toNativePath(one);
+    const std::string target = platform::ToNativePath(one);
     for (int i = 0; i < 10000; ++i) {
-        const std::string name = platform::toNativePath(temp() + QString("/Icon%1.ico").arg(i, 4, 10, QChar('0')));
+        const std::string name = platform::ToNativePath(temp() + QString("/Icon%1.ico").arg(i, 4, 10, QChar('0')));
         ASSERT_EQ(::link(target.c_str(), name.c_str()), 0);
     }
     MakeExe("A/a.exe", {MakeIcon(1)});
@@ -463,8 +463,8 @@ TEST_F(ScanTree, AStopClickAfterTheCaptionIsBackLeavesTheWindowStill)
     engine().scanTreeClick();
     const QStringList animation = host.events.filter("animation");
     EXPECT_EQ(animation, QStringList({"animation on", "animation off"}));
-    EXPECT_EQ(host.state, StopNone);
-    EXPECT_EQ(host.captions[Control::Button1], kScanTreeCaption);
+    EXPECT_EQ(host.stopState(), StopState::None);
+    EXPECT_EQ(host.caption(Control::Button1), kScanTreeCaption);
 }
 
 // A failed copy reads the destination list again, as every copy does: a file
@@ -480,7 +480,7 @@ TEST_F(ScanTree, AFailedCopyReadsTheDestinationListAgain)
     SetIconCounter(0);
     // When the merge has read the destination list, another program puts
     // icon 2 there, unseen by the list.
-    QObject::connect(destFiles.get(), &FileListModel::itemsReplaced, [&] {
+    QObject::connect(&browsers.destFiles, &FileListModel::itemsReplaced, [&] {
         if (QFileInfo::exists(second))
             QFile::rename(second, dst + "/other.ico");
     });
@@ -521,7 +521,7 @@ TEST_F(ScanTree, CorpusIntoAnEmptyDestinationKeepsOneFilePerSignatureInCaptureOr
 {
     const QStringList files = {"public/libwine-amd64/regedit.exe", "public/libwine-amd64/taskmgr.exe",
                                "public/libwine-amd64/comctl32.dll", "public/libwine-amd64/user32.dll"};
-    PlatformIconSource platform;
+    PlatformIconProvider platform;
     std::vector<QByteArray> expected;
     QSet<QByteArray> seen;
     QTemporaryDir scratch;
@@ -543,7 +543,7 @@ TEST_F(ScanTree, CorpusIntoAnEmptyDestinationKeepsOneFilePerSignatureInCaptureOr
         }
     }
     SetIconCounter(0);
-    HarvestRun corpusRun(host, HarvestModels{*sourceDirs, *sourceFiles, *destDirs, *destFiles}, objects, platform);
+    HarvestRun corpusRun(host, browsers, objects, platform);
     corpusRun.scanTreeClick();
     const QStringList names = Names(dst);
     ASSERT_EQ(names.size(), int(expected.size()));

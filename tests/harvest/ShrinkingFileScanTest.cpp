@@ -6,7 +6,7 @@
 
 #include "PeBuilder.h"
 #include "ShrinkingFile.h"
-#include "harvest/IconSource.h"
+#include "harvest/IconProvider.h"
 #include "platform/IconExtractor.h"
 #include "platform/NativePath.h"
 #include "util/Error.h"
@@ -37,7 +37,7 @@ protected:
     {
         const QString path = src + "/" + relative;
         QDir().mkpath(QFileInfo(path).path());
-        const std::string native = platform::toNativePath(path);
+        const std::string native = platform::ToNativePath(path);
         std::ofstream(native, std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
         return native;
@@ -57,13 +57,13 @@ protected:
     // Scan Tree with the platform's extraction; the error it ended with, if any.
     QString ScanTree()
     {
-        PlatformIconSource platform;
-        HarvestRun run(host, HarvestModels { *sourceDirs, *sourceFiles, *destDirs, *destFiles },
+        PlatformIconProvider platform;
+        HarvestRun run(host, browsers,
             objects, platform);
         try {
             run.scanTreeClick();
         } catch (const Error& e) {
-            return platform::displayMessage(e.what());
+            return platform::DisplayMessage(e.what());
         }
         return {};
     }
@@ -95,7 +95,7 @@ TEST_F(ShrinkingExecutable, CutBetweenItsIconsTheFileIsNamedWithTheReason)
     // Whether the run reports the file in its error or in its status texts,
     // the user learns which file and why.
     const QString told = error + "\n" + host.statuses.join("\n");
-    EXPECT_TRUE(told.contains(platform::fromNativePath(shrinks)) || told.contains("shrinks.exe"))
+    EXPECT_TRUE(told.contains(platform::FromNativePath(shrinks)) || told.contains("shrinks.exe"))
         << told.toStdString();
     EXPECT_TRUE(told.contains(kShorter)) << told.toStdString();
     EXPECT_EQ(host.statuses.last(), "Ready.");

@@ -45,18 +45,11 @@ TEST_F(SharedDestination, ASecondRunIsRefusedAndNothingIsLost)
     MakeExe("a.exe", { MakeIcon(1), MakeIcon(2) });
     MakeExe("b.exe", { MakeIcon(3) });
     test::FakeHost secondHost;
-    DirectoryListModel secondSourceDirs, secondDestDirs;
-    FileListModel secondSourceFiles, secondDestFiles;
-    secondSourceFiles.setMask("*.exe;*.dll");
-    secondDestFiles.setMask("*.ico");
-    secondSourceDirs.setDirectory(src);
-    secondSourceFiles.setDirectory(src);
-    secondDestDirs.setDirectory(dst);
-    secondDestFiles.setDirectory(dst);
+    Browsers secondBrowsers;
+    secondBrowsers.sourceDirs.setDirectory(src);
+    secondBrowsers.destDirs.setDirectory(dst);
     CaptureObjects secondObjects;
-    HarvestRun second(secondHost,
-        HarvestModels { secondSourceDirs, secondSourceFiles, secondDestDirs, secondDestFiles },
-        secondObjects, icons);
+    HarvestRun second(secondHost, secondBrowsers, secondObjects, icons);
     std::string refusal;
     // At the pump after the first capture: the collected icon lies in Temp.
     host.atPump[2] = [&] {

@@ -20,7 +20,7 @@ namespace glyphor::testing {
 inline void RemoveAll(const QString& path)
 {
     std::error_code ignored;
-    std::filesystem::remove_all(std::filesystem::path(platform::toNativePath(path)), ignored);
+    std::filesystem::remove_all(std::filesystem::path(platform::ToNativePath(path)), ignored);
 }
 
 // Makes folder and the folders above it.
@@ -28,19 +28,19 @@ inline void MakePath(const QString& folder)
 {
     std::error_code ignored;
     std::filesystem::create_directories(
-        std::filesystem::path(platform::toNativePath(folder)), ignored);
+        std::filesystem::path(platform::ToNativePath(folder)), ignored);
 }
 
 inline bool WriteBytes(const QString& path, const std::vector<std::uint8_t>& bytes)
 {
-    std::ofstream out(platform::toNativePath(path), std::ios::binary);
+    std::ofstream out(platform::ToNativePath(path), std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     return bool(out);
 }
 
 inline std::vector<std::uint8_t> ReadBytes(const QString& path)
 {
-    std::ifstream in(platform::toNativePath(path), std::ios::binary);
+    std::ifstream in(platform::ToNativePath(path), std::ios::binary);
     return { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
 }
 
@@ -51,7 +51,7 @@ public:
     {
         std::string pattern = (std::filesystem::temp_directory_path() / "g2-bytes-XXXXXX").string();
         if (::mkdtemp(pattern.data()))
-            m_path = platform::fromNativePath(pattern);
+            m_path = platform::FromNativePath(pattern);
     }
     ~ByteTempDir()
     {

@@ -22,7 +22,7 @@ namespace {
 class FileSystemTest : public ::testing::Test {
 protected:
     FileSystemTest() : m_saved(QDir::currentPath()) { }
-    ~FileSystemTest() override { tryChangeDirectory(m_saved); }
+    ~FileSystemTest() override { TryChangeDirectory(m_saved); }
     QString root() const { return QDir(tmp.path()).canonicalPath(); }
     void touch(const QString& name) { QFile(root() + "/" + name).open(QIODevice::WriteOnly); }
     QTemporaryDir tmp;
@@ -52,8 +52,8 @@ TEST(Masks, MatchWithoutRegardToCase)
         { "x.exe", "", false },
     };
     for (const auto& c : cases)
-        EXPECT_EQ(matchesPattern(c.name, c.pattern), c.matches) << c.name << " " << c.pattern;
-    EXPECT_EQ(splitMask("*.exe;*.dll"), (QStringList { "*.exe", "*.dll" }));
+        EXPECT_EQ(MatchesPattern(c.name, c.pattern), c.matches) << c.name << " " << c.pattern;
+    EXPECT_EQ(SplitMask("*.exe;*.dll"), (QStringList { "*.exe", "*.dll" }));
 }
 
 TEST_F(FileSystemTest, AttributesAsTheProgramSeesThem)
@@ -71,7 +71,7 @@ TEST_F(FileSystemTest, AttributesAsTheProgramSeesThem)
     symlink("absent", QFile::encodeName(root() + "/dangling").constData());
 
     for (AttributeDetail detail : { AttributeDetail::Kind, AttributeDetail::Full }) {
-        std::vector<DirEntry> entries = listDirectory(root(), detail);
+        std::vector<DirEntry> entries = ListDirectory(root(), detail);
         std::sort(entries.begin(), entries.end(),
             [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
         const unsigned ro = detail == AttributeDetail::Full ? unsigned(faReadOnly) : 0u;
@@ -86,29 +86,29 @@ TEST_F(FileSystemTest, AttributesAsTheProgramSeesThem)
             EXPECT_EQ(entries[i].attributes, expected[i].second) << entries[i].name.toStdString();
         }
     }
-    EXPECT_EQ(attributesOf(root() + "/locked"), faReadOnly);
-    EXPECT_EQ(attributesOf(root() + "/rodir"), faDirectory);
-    EXPECT_EQ(attributesOf(root() + "/dirlink"), faDirectory | faSymLink);
-    EXPECT_EQ(attributesOf(root() + "/absent"), std::nullopt);
+    EXPECT_EQ(AttributesOf(root() + "/locked"), faReadOnly);
+    EXPECT_EQ(AttributesOf(root() + "/rodir"), faDirectory);
+    EXPECT_EQ(AttributesOf(root() + "/dirlink"), faDirectory | faSymLink);
+    EXPECT_EQ(AttributesOf(root() + "/absent"), std::nullopt);
 }
 
 TEST_F(FileSystemTest, ErrorsCarryTheSystemText)
 {
     try {
-        changeDirectory(root() + "/absent");
+        ChangeDirectory(root() + "/absent");
         FAIL();
     } catch (const EInOutError& e) {
         EXPECT_STREQ(e.what(), std::strerror(ENOENT));
     }
-    EXPECT_THROW(listDirectory(root() + "/absent"), EInOutError);
-    EXPECT_FALSE(tryChangeDirectory(root() + "/absent"));
+    EXPECT_THROW(ListDirectory(root() + "/absent"), EInOutError);
+    EXPECT_FALSE(TryChangeDirectory(root() + "/absent"));
 }
 
 TEST_F(FileSystemTest, ResolvesAgainstTheProcessDirectoryAndLeavesItThere)
 {
     QDir(root()).mkpath("a/b");
     touch("a/file.exe");
-    changeDirectory(root() + "/a/b");
+    ChangeDirectory(root() + "/a/b");
     struct {
         const char* path;
         QString folder;
@@ -122,14 +122,14 @@ TEST_F(FileSystemTest, ResolvesAgainstTheProcessDirectoryAndLeavesItThere)
         { "/", "/", "" },
     };
     for (const auto& c : cases) {
-        const ResolvedPath r = resolvePath(c.path);
+        const ResolvedPath r = ResolvePath(c.path);
         EXPECT_EQ(r.folder, c.folder) << c.path;
         EXPECT_EQ(r.rest, c.rest) << c.path;
-        EXPECT_EQ(currentDirectory(), root() + "/a/b") << c.path;
+        EXPECT_EQ(CurrentDirectory(), root() + "/a/b") << c.path;
     }
-    EXPECT_THROW(resolvePath("../missing/x"), EInOutError);
-    EXPECT_THROW(resolvePath("missing"), EInOutError);
-    EXPECT_EQ(currentDirectory(), root() + "/a/b");
+    EXPECT_THROW(ResolvePath("../missing/x"), EInOutError);
+    EXPECT_THROW(ResolvePath("missing"), EInOutError);
+    EXPECT_EQ(CurrentDirectory(), root() + "/a/b");
 }
 
 // Names as archives of old software hold them: bytes of a Windows code page,
@@ -147,7 +147,7 @@ TEST_F(FileSystemTest, NamesThatAreNotUtf8TravelByteExact)
         { "NeverALead", "\xFF" },
         { "ValidUtf8", "caf\xC3\xA9" },
     };
-    const std::string base = toNativePath(root());
+    const std::string base = ToNativePath(root());
     for (const auto& n : names) {
         SCOPED_TRACE(n.label);
         const std::string folderBytes = base + "/" + n.bytes;
@@ -155,28 +155,28 @@ TEST_F(FileSystemTest, NamesThatAreNotUtf8TravelByteExact)
         const std::string fileBytes = n.bytes + ".EXE";
         ASSERT_EQ(::close(::open((folderBytes + "/" + fileBytes).c_str(), O_CREAT | O_WRONLY, 0644)), 0);
 
-        const QString folder = fromNativePath(folderBytes);
-        const QString file = fromNativePath(fileBytes);
+        const QString folder = FromNativePath(folderBytes);
+        const QString file = FromNativePath(fileBytes);
         bool listed = false;
-        for (const DirEntry& e : listDirectory(root()))
-            if (toNativePath(e.name) == n.bytes)
+        for (const DirEntry& e : ListDirectory(root()))
+            if (ToNativePath(e.name) == n.bytes)
                 listed = e.attributes == faDirectory;
         EXPECT_TRUE(listed);
-        EXPECT_EQ(attributesOf(folder), faDirectory);
-        const std::vector<DirEntry> inside = listDirectory(folder);
+        EXPECT_EQ(AttributesOf(folder), faDirectory);
+        const std::vector<DirEntry> inside = ListDirectory(folder);
         ASSERT_EQ(inside.size(), 1u);
         EXPECT_EQ(inside[0].name, file);
-        EXPECT_TRUE(matchesPattern(inside[0].name, "*.exe"));
-        EXPECT_TRUE(isExistingFile(joinPath(folder, file)));
+        EXPECT_TRUE(MatchesPattern(inside[0].name, "*.exe"));
+        EXPECT_TRUE(IsExistingFile(JoinPath(folder, file)));
 
-        changeDirectory(folder);
-        EXPECT_EQ(currentDirectory(), folder);
-        const ResolvedPath r = resolvePath(joinPath(folder, file));
+        ChangeDirectory(folder);
+        EXPECT_EQ(CurrentDirectory(), folder);
+        const ResolvedPath r = ResolvePath(JoinPath(folder, file));
         EXPECT_EQ(r.folder, folder);
         EXPECT_EQ(r.rest, file);
-        EXPECT_EQ(canonicalPath(folder + "/../" + fromNativePath(n.bytes)), folder);
-        EXPECT_EQ(absolutePath(file), joinPath(folder, file));
-        changeDirectory(root());
+        EXPECT_EQ(CanonicalPath(folder + "/../" + FromNativePath(n.bytes)), folder);
+        EXPECT_EQ(AbsolutePath(file), JoinPath(folder, file));
+        ChangeDirectory(root());
     }
 }
 
@@ -195,12 +195,12 @@ TEST(Paths, PartsAndAbsolutePathsByTheirText)
         { "/..", "/", "..", "/" },
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(folderOf(c.path), c.folder) << c.path;
-        EXPECT_EQ(fileNameOf(c.path), c.name) << c.path;
-        EXPECT_EQ(absolutePath(c.path), c.absolute) << c.path;
+        EXPECT_EQ(FolderOf(c.path), c.folder) << c.path;
+        EXPECT_EQ(FileNameOf(c.path), c.name) << c.path;
+        EXPECT_EQ(AbsolutePath(c.path), c.absolute) << c.path;
     }
-    EXPECT_EQ(folderOf("b.exe"), ".");
-    EXPECT_EQ(absolutePath("x/../y"), joinPath(currentDirectory(), "y"));
+    EXPECT_EQ(FolderOf("b.exe"), ".");
+    EXPECT_EQ(AbsolutePath("x/../y"), JoinPath(CurrentDirectory(), "y"));
 }
 
 } // namespace

@@ -19,7 +19,7 @@ namespace {
 
 void Write(const QString& path, const QByteArray& bytes)
 {
-    const int fd = ::open(toNativePath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int fd = ::open(ToNativePath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     ASSERT_GE(fd, 0);
     EXPECT_EQ(::write(fd, bytes.data(), bytes.size()), bytes.size());
     ::close(fd);
@@ -130,13 +130,13 @@ TEST_F(HelpFileOnDisk, FileThatCannotBeHadIsReportedWithItsPath)
 
     // A fifo is refused at once instead of waiting for a writer.
     const QString fifo = root + "/fifo.hlp";
-    ASSERT_EQ(::mkfifo(toNativePath(fifo).c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo(ToNativePath(fifo).c_str(), 0600), 0);
     EXPECT_EQ(LoadHelpBook(fifo).message(), (fifo + ": not a regular file").toStdString());
 
     // A huge file is refused by its size, without reading it.
     const QString huge = root + "/huge.hlp";
     Write(huge, kSmallHelp);
-    ASSERT_EQ(::truncate(toNativePath(huge).c_str(), 3 << 20), 0);
+    ASSERT_EQ(::truncate(ToNativePath(huge).c_str(), 3 << 20), 0);
     EXPECT_EQ(LoadHelpBook(huge).message(),
         (huge + ": the file is 3145728 bytes long; a help file has at most 1048576").toStdString());
 
@@ -149,12 +149,12 @@ TEST_F(HelpFileOnDisk, FileThatCannotBeHadIsReportedWithItsPath)
 
 TEST_F(HelpFileOnDisk, NameThatIsNotUtf8IsReadAndShownMarked)
 {
-    const QString odd = fromNativePath(toNativePath(root) + "/help\xff.hlp");
+    const QString odd = FromNativePath(ToNativePath(root) + "/help\xff.hlp");
     Write(odd, kSmallHelp);
     const auto book = LoadHelpBook(odd);
     ASSERT_TRUE(book) << book.message();
     EXPECT_EQ(book->contents().size(), 3u);
-    ::unlink(toNativePath(odd).c_str());
+    ::unlink(ToNativePath(odd).c_str());
     EXPECT_EQ(LoadHelpBook(odd).message(),
         (root + "/help\\xFF.hlp: No such file or directory").toStdString());
 }

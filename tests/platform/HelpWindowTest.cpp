@@ -163,16 +163,16 @@ private slots:
     void oneWindowServesEveryRequest()
     {
         int before = 0;
-        const HelpHandler previous = setHelpHandler([&](const HelpRequest&) { ++before; });
+        const HelpHandler previous = SetHelpHandler([&](const HelpRequest&) { ++before; });
         {
             HelpService service(m_file);
-            requestHelp(HelpCommand::Context, 6);
+            RequestHelp(HelpCommand::Context, 6);
             HelpWindow* window = service.window();
             QVERIFY(window && window->isVisible());
             window->showMinimized();
             window->close();
-            requestHelp(HelpCommand::Context, 11);
-            requestHelp(HelpCommand::Finder);
+            RequestHelp(HelpCommand::Context, 11);
+            RequestHelp(HelpCommand::Finder);
             QCOMPARE(service.window(), window);
             QVERIFY(window->isVisible() && !window->isMinimized());
             QCOMPARE(window->currentTopic(), 11);
@@ -182,9 +182,9 @@ private slots:
             QCOMPARE(windows, 1);
         }
         // The handler before the service is back.
-        requestHelp(HelpCommand::Finder);
+        RequestHelp(HelpCommand::Finder);
         QCOMPARE(before, 1);
-        setHelpHandler(previous);
+        SetHelpHandler(previous);
     }
 
 private:

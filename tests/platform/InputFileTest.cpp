@@ -29,7 +29,7 @@ protected:
     static std::string Text(const Bytes& b) { return std::string(b.begin(), b.end()); }
 
     QTemporaryDir scratch;
-    std::filesystem::path dir = glyphor::platform::toNativePath(scratch.path());
+    std::filesystem::path dir = glyphor::platform::ToNativePath(scratch.path());
 };
 
 // Only a regular file is opened; everything else says why, and nothing waits.

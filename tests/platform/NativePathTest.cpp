@@ -8,7 +8,7 @@ namespace {
 struct Case {
     const char* name;
     std::string bytes;
-    const char* shown; // displayPath, as UTF-8
+    const char* shown; // DisplayPath, as UTF-8
 };
 
 class NativePathTest : public testing::TestWithParam<Case> { };
@@ -18,11 +18,11 @@ class NativePathTest : public testing::TestWithParam<Case> { };
 TEST_P(NativePathTest, RoundTripsAndShows)
 {
     const Case& c = GetParam();
-    const QString held = fromNativePath(c.bytes);
-    EXPECT_EQ(toNativePath(held), c.bytes);
-    EXPECT_EQ(displayPath(held), QString::fromUtf8(c.shown));
+    const QString held = FromNativePath(c.bytes);
+    EXPECT_EQ(ToNativePath(held), c.bytes);
+    EXPECT_EQ(DisplayPath(held), QString::fromUtf8(c.shown));
     EXPECT_EQ(
-        hasUndecodableBytes(held), std::string_view(c.shown).find("\\x") != std::string_view::npos);
+        HasUndecodableBytes(held), std::string_view(c.shown).find("\\x") != std::string_view::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, NativePathTest,
@@ -41,20 +41,20 @@ INSTANTIATE_TEST_SUITE_P(Names, NativePathTest,
 TEST(NativePath, StrayTypedSurrogateBecomesReplacementCharacter)
 {
     const QString typed = QString(QChar(0xD800)) + QLatin1String("x");
-    EXPECT_EQ(toNativePath(typed), std::string("\xEF\xBF\xBDx"));
+    EXPECT_EQ(ToNativePath(typed), std::string("\xEF\xBF\xBDx"));
 }
 
 // Messages name a path either as its bytes (the byte-level writer and reader)
-// or as messagePath gives it; both read the same.
+// or as MessagePath gives it; both read the same.
 TEST(NativePath, MessagesShowUndecodableBytesMarked)
 {
-    const QString path = fromNativePath("/tmp/caf\xE9.ico");
-    EXPECT_EQ(messagePath(path), "/tmp/caf\\xE9.ico");
-    EXPECT_EQ(displayMessage("Cannot create file /tmp/caf\xE9.ico"), "Cannot create file /tmp/caf\\xE9.ico");
-    EXPECT_EQ(displayMessage("Cannot create file " + messagePath(path)), "Cannot create file /tmp/caf\\xE9.ico");
-    EXPECT_EQ(displayMessage("caf\xC3\xA9"), QString::fromUtf8("caf\xC3\xA9"));
-    EXPECT_TRUE(isUndecodableByte(path[8]));
-    EXPECT_FALSE(isUndecodableByte(QChar(0xFFFD)));
+    const QString path = FromNativePath("/tmp/caf\xE9.ico");
+    EXPECT_EQ(MessagePath(path), "/tmp/caf\\xE9.ico");
+    EXPECT_EQ(DisplayMessage("Cannot create file /tmp/caf\xE9.ico"), "Cannot create file /tmp/caf\\xE9.ico");
+    EXPECT_EQ(DisplayMessage("Cannot create file " + MessagePath(path)), "Cannot create file /tmp/caf\\xE9.ico");
+    EXPECT_EQ(DisplayMessage("caf\xC3\xA9"), QString::fromUtf8("caf\xC3\xA9"));
+    EXPECT_TRUE(IsUndecodableByte(path[8]));
+    EXPECT_FALSE(IsUndecodableByte(QChar(0xFFFD)));
 }
 
 } // namespace

@@ -16,7 +16,7 @@ namespace {
 
 std::string Native(const QString& path)
 {
-    return toNativePath(path);
+    return ToNativePath(path);
 }
 
 void Write(const QString& path, const QByteArray& bytes)
@@ -71,7 +71,7 @@ TEST_P(NoReplace, RefusesEveryKindOfExistingNameAndTakesAFreeOne)
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, NoReplace,
-    testing::Values(Way { "Rename", renameNoReplace }, Way { "Link", renameNoReplaceByLink }),
+    testing::Values(Way { "Rename", RenameNoReplace }, Way { "Link", RenameNoReplaceByLink }),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The temporary is hidden, named as the run's clean-up recognises a killed

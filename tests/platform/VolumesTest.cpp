@@ -25,7 +25,7 @@ garbage line
 
 TEST(Volumes, MountInfoGivesTheVolumesAUserWouldPick)
 {
-    const QVector<Volume> volumes = volumesFromMountInfo(kMountInfo,
+    const QVector<Volume> volumes = VolumesFromMountInfo(kMountInfo,
         { { "/dev/sr0", "AUDIO CD" } }, [](const QString& device) { return device == "/dev/sdb1"; });
     struct Expected {
         const char* root;
@@ -54,30 +54,30 @@ TEST(Volumes, MountInfoGivesTheVolumesAUserWouldPick)
 // escaped in octal: a name that is not UTF-8 keeps its bytes.
 TEST(Volumes, AMountPointThatIsNotUtf8KeepsItsBytes)
 {
-    const QVector<Volume> volumes = volumesFromMountInfo(
+    const QVector<Volume> volumes = VolumesFromMountInfo(
         "27 1 254:0 / / rw - ext4 /dev/vda rw\n"
         "60 27 8:33 / /media/caf\xE9\\040\\351 rw - vfat /dev/sdc1 rw\n");
     ASSERT_EQ(volumes.size(), 2);
-    EXPECT_EQ(toNativePath(volumes[1].root), "/media/caf\xE9 \xE9");
+    EXPECT_EQ(ToNativePath(volumes[1].root), "/media/caf\xE9 \xE9");
 }
 
 TEST(Volumes, TheRootOfAPathIsTheLongestMountAboveIt)
 {
     const QVector<Volume> volumes = { { "/", VolumeKind::Fixed, {}, {} },
         { "/media", VolumeKind::Fixed, {}, {} }, { "/media/usb", VolumeKind::Removable, {}, {} } };
-    EXPECT_EQ(volumeRootOf("/media/usb/x", volumes), "/media/usb");
-    EXPECT_EQ(volumeRootOf("/media/usb", volumes), "/media/usb");
-    EXPECT_EQ(volumeRootOf("/media/usbkey", volumes), "/media");
-    EXPECT_EQ(volumeRootOf("/etc", volumes), "/");
+    EXPECT_EQ(VolumeRootOf("/media/usb/x", volumes), "/media/usb");
+    EXPECT_EQ(VolumeRootOf("/media/usb", volumes), "/media/usb");
+    EXPECT_EQ(VolumeRootOf("/media/usbkey", volumes), "/media");
+    EXPECT_EQ(VolumeRootOf("/etc", volumes), "/");
 }
 
 TEST(Volumes, TheSourceCanBeReplaced)
 {
-    setVolumeSource([] { return QVector<Volume> { { "/x", VolumeKind::Ram, {}, {} } }; });
-    EXPECT_EQ(mountedVolumes().size(), 1);
-    setVolumeSource({});
-    EXPECT_FALSE(mountedVolumes().isEmpty());
-    EXPECT_EQ(mountedVolumes().front().root, "/");
+    SetVolumeSource([] { return QVector<Volume> { { "/x", VolumeKind::Ram, {}, {} } }; });
+    EXPECT_EQ(MountedVolumes().size(), 1);
+    SetVolumeSource({});
+    EXPECT_FALSE(MountedVolumes().isEmpty());
+    EXPECT_EQ(MountedVolumes().front().root, "/");
 }
 
 } // namespace

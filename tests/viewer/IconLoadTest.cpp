@@ -40,7 +40,7 @@ struct FakeWindow : IconLoadHost {
     std::function<bool(int)> onPump;
 
     int itemCount() const override { return int(captions.size()); }
-    QString itemPath(int item) const override { return platform::joinPath(folder, captions[item]); }
+    QString itemPath(int item) const override { return platform::JoinPath(folder, captions[item]); }
     void appendImage(const IconImage& icon) override { pictures.push_back(IconNumber(icon)); }
     void setStopCaption(bool loading) override { caption = loading ? "&Stop" : "&Close"; }
     bool activate() override
@@ -181,7 +181,7 @@ TEST_F(IconLoadTest, AFileThatCannotBeReadEndsTheLoadAsAStopDoes)
         window.captions = IconNames(10);
         window.captions[5] = row.caption;
         if (!row.bytes.empty())
-            test::WriteBytes(platform::toNativePath(folder + "/" + row.caption), row.bytes);
+            test::WriteBytes(platform::ToNativePath(folder + "/" + row.caption), row.bytes);
 
         window.load.load();
         EXPECT_EQ(window.errors, QStringList { row.message });
@@ -217,9 +217,9 @@ TEST_F(IconLoadTest, AWindowDestroyedDuringAPumpIsNotTouchedAgain)
 
 TEST_F(IconLoadTest, ReadsAFolderWhoseNameIsNotUtf8)
 {
-    const std::string bytes = platform::toNativePath(m_window.folder) + "/icons-\xff\xfe";
+    const std::string bytes = platform::ToNativePath(m_window.folder) + "/icons-\xff\xfe";
     ASSERT_EQ(::mkdir(bytes.c_str(), 0777), 0);
-    m_window.folder = platform::fromNativePath(bytes);
+    m_window.folder = platform::FromNativePath(bytes);
     makeItems(3);
     m_window.captions << "Icon0099.ico";
     m_window.load.load();
@@ -229,7 +229,7 @@ TEST_F(IconLoadTest, ReadsAFolderWhoseNameIsNotUtf8)
         QStringList { "Cannot open file " + m_dir.path() + "/icons-\\xFF\\xFE/Icon0099.ico" });
     // A name QTemporaryDir cannot remove.
     for (int i = 0; i < 3; ++i)
-        ::unlink(platform::toNativePath(m_window.itemPath(i)).c_str());
+        ::unlink(platform::ToNativePath(m_window.itemPath(i)).c_str());
     ::rmdir(bytes.c_str());
 }
 

@@ -63,7 +63,7 @@ inline void WriteNumberedIcons(const QString& folder, const QStringList& names, 
 {
     for (int k = 0; k < names.size(); ++k)
         WriteIconFile(
-            NumberedIcon(first + k), platform::toNativePath(folder + QLatin1Char('/') + names[k]));
+            NumberedIcon(first + k), platform::ToNativePath(folder + QLatin1Char('/') + names[k]));
 }
 
 } // namespace glyphor::test

@@ -273,7 +273,7 @@ private slots:
         QTest::newRow("nothing selected") << m_folder << -1 << ""
                                           << "as it was";
         // Text cannot hold the bytes: the path goes as it is shown.
-        QTest::newRow("not UTF-8") << platform::fromNativePath("/caf\xe9") << 2 << ""
+        QTest::newRow("not UTF-8") << platform::FromNativePath("/caf\xe9") << 2 << ""
                                    << "/caf\\xE9/Icon0002.ico";
     }
     void copyFileName()
@@ -321,13 +321,13 @@ private slots:
     // that leaves the shown text as it was keeps the name's own bytes.
     void anUnchangedEditKeepsANameThatIsNotUtf8()
     {
-        const QString name = platform::fromNativePath("Icon\xff.ico");
+        const QString name = platform::FromNativePath("Icon\xff.ico");
         m_dest.listing = { "/nowhere", { name } };
         TfrmView view(m_dest.source());
         const QModelIndex item = view.Items->index(0);
         QCOMPARE(view.Items->data(item, Qt::DisplayRole).toString(), QString("Icon\\xFF.ico"));
         QVERIFY(view.Items->setData(item, "Icon\\xFF.ico", Qt::EditRole));
-        QCOMPARE(platform::toNativePath(view.pathOf(0)), std::string("/nowhere/Icon\xff.ico"));
+        QCOMPARE(platform::ToNativePath(view.pathOf(0)), std::string("/nowhere/Icon\xff.ico"));
         QVERIFY(view.Items->setData(item, "Other.ico", Qt::EditRole));
         QCOMPARE(view.pathOf(0), QString("/nowhere/Other.ico"));
     }
@@ -341,9 +341,9 @@ private slots:
     void exploreDirectoryOpensTheFolderByItsBytes()
     {
         QFETCH(QByteArray, name);
-        const std::string folder = platform::toNativePath(m_dir.path()) + "/" + name.toStdString();
+        const std::string folder = platform::ToNativePath(m_dir.path()) + "/" + name.toStdString();
         ::mkdir(folder.c_str(), 0777);
-        m_dest.listing = { platform::fromNativePath(folder), {} };
+        m_dest.listing = { platform::FromNativePath(folder), {} };
         UrlRecorder recorder;
         QDesktopServices::setUrlHandler("file", &recorder, "open");
         TfrmView view(m_dest.source());
@@ -360,11 +360,11 @@ private slots:
     void f1OpensTheHelpTopics()
     {
         QList<platform::HelpRequest> requests;
-        platform::setHelpHandler([&](const platform::HelpRequest& r) { requests << r; });
+        platform::SetHelpHandler([&](const platform::HelpRequest& r) { requests << r; });
         TfrmView view(m_dest.source());
         ShowAndLoad(view);
         QTest::keyClick(view.ListView1, Qt::Key_F1);
-        platform::setHelpHandler({});
+        platform::SetHelpHandler({});
         QCOMPARE(requests, (QList<platform::HelpRequest> { { platform::HelpCommand::Finder, 0 } }));
     }
 

@@ -1,6 +1,8 @@
 #pragma once
-// Where captures take their icons from: the platform's extraction for the
-// program, something else for tests that need icons of a known picture.
+// Where captures take their icons from, by file and index: the platform's
+// extraction for the program, something else for tests that need icons of a
+// known picture. (platform::IconSource is another thing: the parsed icons of
+// one open file, which the platform's provider keeps for the file at hand.)
 
 #include "iconfile/IconImage.h"
 
@@ -11,9 +13,9 @@
 
 namespace glyphor {
 
-class IconSource {
+class IconProvider {
 public:
-    virtual ~IconSource() = default;
+    virtual ~IconProvider() = default;
     // The number of icons of the file; 0 when it gives none.
     virtual int count(const QString& path) const = 0;
     // Icon index of the file; nothing for an index it does not have (-1, the
@@ -29,10 +31,10 @@ public:
 // file that changed on disk (another size, time or inode) is read again. A
 // file that becomes shorter while it is read has no icons when that happens
 // during its count, and gives the error above during an extraction.
-class PlatformIconSource final : public IconSource {
+class PlatformIconProvider final : public IconProvider {
 public:
-    PlatformIconSource();
-    ~PlatformIconSource() override;
+    PlatformIconProvider();
+    ~PlatformIconProvider() override;
 
     int count(const QString& path) const override;
     std::optional<IconImage> extract(const QString& path, int index) const override;

@@ -1,4 +1,4 @@
-#include "harvest/IconSource.h"
+#include "harvest/IconProvider.h"
 
 #include "platform/IconExtractor.h"
 #include "platform/NativePath.h"
@@ -34,18 +34,18 @@ std::optional<FileIdentity> IdentityOf(const std::string& path)
 
 } // namespace
 
-struct PlatformIconSource::Parsed {
+struct PlatformIconProvider::Parsed {
     QString path;
     FileIdentity identity;
     platform::IconSource icons;
 };
 
-PlatformIconSource::PlatformIconSource() = default;
-PlatformIconSource::~PlatformIconSource() = default;
+PlatformIconProvider::PlatformIconProvider() = default;
+PlatformIconProvider::~PlatformIconProvider() = default;
 
-const PlatformIconSource::Parsed* PlatformIconSource::parsed(const QString& path) const
+const PlatformIconProvider::Parsed* PlatformIconProvider::parsed(const QString& path) const
 {
-    const std::string native = platform::toNativePath(path);
+    const std::string native = platform::ToNativePath(path);
     const auto identity = IdentityOf(native);
     if (!identity) {
         m_last.reset();
@@ -61,7 +61,7 @@ const PlatformIconSource::Parsed* PlatformIconSource::parsed(const QString& path
     return m_last.get();
 }
 
-int PlatformIconSource::count(const QString& path) const
+int PlatformIconProvider::count(const QString& path) const
 {
     const Parsed* p = parsed(path);
     if (!p)
@@ -74,7 +74,7 @@ int PlatformIconSource::count(const QString& path) const
     return n;
 }
 
-std::optional<IconImage> PlatformIconSource::extract(const QString& path, int index) const
+std::optional<IconImage> PlatformIconProvider::extract(const QString& path, int index) const
 {
     if (index < 0)
         return std::nullopt;
@@ -86,7 +86,7 @@ std::optional<IconImage> PlatformIconSource::extract(const QString& path, int in
     if (!failure.empty()) {
         m_last.reset();
         throw Error(
-            FormatMessage("Cannot read file %s", platform::messagePath(path)) + ": " + failure);
+            FormatMessage("Cannot read file %s", platform::MessagePath(path)) + ": " + failure);
     }
     return icon;
 }

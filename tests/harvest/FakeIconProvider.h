@@ -3,7 +3,7 @@
 // name with a list of icons, whatever folder it is in; any other file gives
 // none, as a file without icons does.
 
-#include "harvest/IconSource.h"
+#include "harvest/IconProvider.h"
 #include "iconfile/IconImage.h"
 
 #include <QFileInfo>
@@ -33,7 +33,7 @@ inline IconImage MakeIcon(int seed, int size = kIconSize)
     return image;
 }
 
-class FakeIconSource final : public IconSource {
+class FakeIconProvider final : public IconProvider {
 public:
     void add(const QString& name, QVector<IconImage> icons) { m_files.insert(name, std::move(icons)); }
 

@@ -1,0 +1,73 @@
+#include "harvest/RunTexts.h"
+
+#include "harvest/HarvestRun.h"
+#include "platform/NativePath.h"
+
+namespace glyphor {
+
+namespace {
+
+QString IconOf(int number, int count)
+{
+    return QStringLiteral(" Icon %1 of %2").arg(number).arg(count);
+}
+
+} // namespace
+
+QString SearchingText(const QString& file, int number, int count)
+{
+    return kSearchingPrefix + file + IconOf(number, count);
+}
+
+QString ComparingText(const QString& collected, const QString& destination)
+{
+    return kComparingPrefix + collected + QStringLiteral(" with ") + destination;
+}
+
+QString CopyingText(const QString& collected)
+{
+    return kCopyingPrefix + collected;
+}
+
+QString SkippedIconText(const QString& file, int number, int count, const QString& reason)
+{
+    QString text = file;
+    if (number > 0)
+        text += IconOf(number, count);
+    return text + QStringLiteral(": ") + reason;
+}
+
+QString WalkCutShortStatus(const QString& reason)
+{
+    return reason + QStringLiteral("; merging what was collected");
+}
+
+QString SkippedSummaryText(const QList<SkippedIcon>& skipped, const QString& walkCutShort)
+{
+    QString text;
+    const int count = int(skipped.size());
+    if (count > 0) {
+        text = count == 1
+            ? QStringLiteral("1 icon could not be captured and was skipped:")
+            : QStringLiteral("%1 icons could not be captured and were skipped:").arg(count);
+        // A few are enough to find the files; the command-line tool lists all.
+        constexpr int kListed = 10;
+        for (int i = 0; i < count && i < kListed; ++i) {
+            const SkippedIcon& icon = skipped[i];
+            text += QLatin1Char('\n')
+                + SkippedIconText(
+                    platform::DisplayPath(icon.file), icon.number, icon.count, icon.reason);
+        }
+        if (count > kListed)
+            text += QStringLiteral("\nand %1 more.").arg(count - kListed);
+    }
+    if (!walkCutShort.isEmpty()) {
+        if (!text.isEmpty())
+            text += QStringLiteral("\n\n");
+        text += walkCutShort
+            + QStringLiteral(". The search ended there, and what was collected was merged.");
+    }
+    return text;
+}
+
+} // namespace glyphor
