@@ -10,8 +10,6 @@ namespace glyphor::platform {
 
 namespace {
 
-constexpr std::uint16_t kNeGroupIcon = 0x800E;
-constexpr std::uint16_t kNeIcon = 0x8003;
 constexpr std::uint16_t kIntegerId = NeTypeInfo::kIntegerId;
 
 } // namespace
@@ -50,7 +48,7 @@ std::optional<NeResourceReader> NeResourceReader::open(const ByteSource& file)
         // A type whose records run past the end of the file ends the table.
         if (!r.contains(at, n * sizeof(NeNameInfo)))
             break;
-        if (type->typeId == kNeGroupIcon || type->typeId == kNeIcon) {
+        if (type->typeId == kNeGroupIconType || type->typeId == kNeIconType) {
             // The type's records in one read.
             const auto records = r.records<NeNameInfo>(at, n);
             if (!records)
@@ -64,7 +62,7 @@ std::optional<NeResourceReader> NeResourceReader::open(const ByteSource& file)
                 // cut there.
                 Resource res { static_cast<std::uint16_t>(id & ~kIntegerId), (id & kIntegerId) == 0,
                                ClampImage(offset, length, r.size()) };
-                if (type->typeId == kNeIcon)
+                if (type->typeId == kNeIconType)
                     reader.m_icons.push_back(res);
                 else
                     (res.named ? named : numbered).push_back(res);

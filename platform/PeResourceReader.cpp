@@ -9,9 +9,6 @@ namespace glyphor::platform {
 
 namespace {
 
-constexpr std::uint16_t kRtIcon = 3;
-constexpr std::uint16_t kRtGroupIcon = 14;
-
 // The entries of the directory at offset in the resource section: named ones
 // first, then ids, as stored. Entries past the end of the section are left
 // out (a truncated file keeps what it still has).
@@ -118,10 +115,10 @@ std::optional<PeResourceReader> PeResourceReader::open(const ByteSource& file)
         if (e.named() || !e.subdirectory())
             continue;
         // A type listed twice is damage; the first one stands.
-        if (e.id() == kRtGroupIcon && !groupsDone) {
+        if (e.id() == kGroupIconResourceType && !groupsDone) {
             groupsDone = true;
             reader.readGroups(e.offset());
-        } else if (e.id() == kRtIcon && !iconsDone) {
+        } else if (e.id() == kIconResourceType && !iconsDone) {
             iconsDone = true;
             reader.readIconNames(e.offset());
         }
