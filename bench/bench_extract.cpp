@@ -9,12 +9,11 @@
 #include "platform/IconExtractor.h"
 #include "platform/FileSource.h"
 
+#include "kit/Corpus.h"
+
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -23,36 +22,11 @@ using namespace glyphor::platform;
 
 namespace {
 
-std::string CorpusRoot()
-{
-    if (const char* c = std::getenv("G2_CORPUS"); c && *c)
-        return c;
-    const char* home = std::getenv("HOME");
-    return std::string(home ? home : "") + "/.cache/glyphor2/corpus";
-}
-
-struct CorpusEntry {
-    std::string path;
-    int icons = 0;
-};
+using kit::CorpusEntry;
 
 const std::vector<CorpusEntry>& CorpusEntries()
 {
-    static const std::vector<CorpusEntry> files = [] {
-        std::vector<CorpusEntry> out;
-        std::ifstream in(CorpusRoot() + "/manifest.tsv");
-        std::string line;
-        std::getline(in, line);
-        while (std::getline(in, line)) {
-            std::vector<std::string> f;
-            std::stringstream ss(line);
-            for (std::string cell; std::getline(ss, cell, '\t');)
-                f.push_back(cell);
-            if (f.size() >= 5)
-                out.push_back({ CorpusRoot() + "/" + f[2], std::atoi(f[4].c_str()) });
-        }
-        return out;
-    }();
+    static const std::vector<CorpusEntry> files = kit::CorpusManifest();
     return files;
 }
 
@@ -134,7 +108,7 @@ struct PaddedDll {
     {
         std::uintmax_t best = UINTMAX_MAX;
         for (const CorpusEntry& e : CorpusEntries()) {
-            if (e.icons == 0 || !e.path.ends_with(".dll"))
+            if (e.iconGroups == 0 || !e.path.ends_with(".dll"))
                 continue;
             const auto size = std::filesystem::file_size(e.path);
             if (size < best) {

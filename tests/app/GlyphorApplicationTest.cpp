@@ -1,3 +1,4 @@
+#include "AppTestMain.h"
 #include "AnswerBoxes.h"
 #include "app/GlyphorApplication.h"
 #include "platform/ErrorBox.h"
@@ -99,11 +100,6 @@ private slots:
     }
 };
 
-int main(int argc, char* argv[])
-{
-    GlyphorApplication app(argc, argv);
-    GlyphorApplicationTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+G2_APP_TEST_MAIN(GlyphorApplicationTest)
 
 #include "GlyphorApplicationTest.moc"

@@ -2,17 +2,19 @@
 // wired to the engine, the stop questions, a close during a run and the
 // stored count. Results are checked against what glyphor2-cli writes for the
 // same inputs.
+#include "AppTestMain.h"
 #include "AnswerBoxes.h"
-#include "ByteNames.h"
 #include "FormDriving.h"
 #include "app/BusyAnimation.h"
-#include "app/GlyphorApplication.h"
 #include "app/TForm1.h"
 #include "browse/TDirectoryListBox.h"
 #include "browse/TDriveComboBox.h"
 #include "browse/TFileListBox.h"
 #include "controls/TIconComboBox.h"
 #include "harvest/HarvestHost.h"
+#include "kit/IconImages.h"
+#include "kit/NativeFiles.h"
+#include "kit/ScanFolders.h"
 #include "platform/FileSystem.h"
 #include "platform/NativePath.h"
 
@@ -22,7 +24,8 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QtEndian>
+
+#include <optional>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -30,6 +33,7 @@
 
 using namespace glyphor;
 using glyphor::test::Click;
+using glyphor::test::ClickFile;
 using glyphor::test::ShowWith;
 using Files = QMap<QString, QByteArray>;
 
@@ -37,11 +41,7 @@ namespace {
 
 QString CorpusExe(const QString& name)
 {
-    QString root = qEnvironmentVariable("G2_CORPUS");
-    if (root.isEmpty())
-        root = QDir::homePath() + "/.cache/glyphor2/corpus";
-    const QString path = root + "/public/libwine-amd64/" + name;
-    return QFile::exists(path) ? path : QString();
+    return kit::CorpusFile("public/libwine-amd64/" + name);
 }
 
 // The files of a folder, name to bytes; hidden ones too, so that a
@@ -64,12 +64,6 @@ Files CliResult(const QString& command, const QStringList& args)
     if (!cli.waitForFinished(120000) || cli.exitCode() != 0)
         qWarning() << "glyphor2-cli failed:" << cli.readAllStandardError();
     return Contents(out.path());
-}
-
-void ClickFile(TFileListBox* list, const QString& name)
-{
-    const QModelIndex index = list->model()->index(list->fileModel()->items().indexOf(name), 0);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
 }
 
 // The controls a run may disable, with their state: "Name" enabled, "-Name" not.
@@ -115,7 +109,7 @@ private slots:
             QSKIP("the corpus of executables is not there (G2_CORPUS)");
         // A small tree, taskmgr (3 icons) on top and regedit (6) below, and a
         // folder of both for the single-file scan.
-        m_root = QDir(m_dir.path()).canonicalPath();
+        m_root = kit::PathOf(m_dir);
         QDir(m_root).mkpath("tree/sub");
         QDir(m_root).mkpath("files");
         QFile::copy(m_taskmgr, m_root + "/tree/taskmgr.exe");
@@ -129,10 +123,11 @@ private slots:
         // A bad count left by an earlier test would put up its box at start.
         QSettings("Tarnwell", "Glyphor2").remove("Count");
         QDir::setCurrent(m_root);
-        QVERIFY(m_dest.isValid());
-        m_destPath = QDir(m_dest.path()).canonicalPath();
+        // A destination of its own for every test.
+        m_folders.emplace();
+        m_destPath = m_folders->destination();
     }
-    void cleanup() { m_dest.remove(), new (&m_dest) QTemporaryDir; }
+    void cleanup() { m_folders.reset(); }
 
     void saveIconWritesWhatTheToolWrites_data()
     {
@@ -213,16 +208,11 @@ private slots:
         SeenBox seen;
         QVariant tag; // the stop state as the button keeps it
         QTimer poll;
-        poll.setInterval(5);
-        connect(&poll, &QTimer::timeout, [&] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                ++seen.shown, seen.title = box->windowTitle(), seen.text = box->text(), seen.icon = box->icon();
-                seen.buttons = box->standardButtons();
-                tag = form.Button1->property("Tag");
-                box->button(QMessageBox::StandardButton(answer))->click();
-            }
+        OnModal<QMessageBox>(poll, [&](QMessageBox* box) {
+            seen.record(box);
+            tag = form.Button1->property("Tag");
+            box->button(QMessageBox::StandardButton(answer))->click();
         });
-        poll.start();
         Click(form, form.Button1);
         QCOMPARE(seen.shown, 1);
         QCOMPARE(seen.title, QString("Glyphor 2"));
@@ -272,12 +262,10 @@ private slots:
         showWith(*form, m_root + "/tree");
         int questions = 0;
         QTimer poll;
-        poll.setInterval(5);
-        connect(&poll, &QTimer::timeout, [&] {
-            if (qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) && form && ++questions == 1)
+        OnModal<QMessageBox>(poll, [&](QMessageBox*) {
+            if (form && ++questions == 1)
                 form->close();
         });
-        poll.start();
         AtFirstCapture(*form, [&] { atQuestion ? Click(*form, form->Button1) : void(form->close()); });
         Click(*form, form->Button1);
         // Deleted on close, which waited for the run's handler to return.
@@ -334,7 +322,7 @@ private slots:
     {
         const QString folder = m_root + "/" + platform::FromNativePath("Qu\xE9lle");
         const QString file = folder + "/" + platform::FromNativePath("\xC9" "diteur.exe");
-        glyphor::testing::MakePath(folder);
+        kit::MakePath(folder);
         std::filesystem::copy_file(platform::ToNativePath(m_taskmgr), platform::ToNativePath(file));
         TForm1 form;
         showWith(form, folder);
@@ -351,7 +339,7 @@ private slots:
         ClickFile(form.FileListBox1, platform::FileNameOf(file));
         Click(form, form.Button6);
         QCOMPARE(Contents(m_destPath).size(), 3);
-        glyphor::testing::RemoveAll(folder);
+        kit::RemoveAll(folder);
     }
 
     void scanFileKeepsItsFileWhenAnotherIsClicked()
@@ -393,20 +381,7 @@ private slots:
     {
         QDir(m_root).mkpath("damaged");
         QFile::copy(m_taskmgr, m_root + "/damaged/taskmgr.exe");
-        QFile bad(m_root + "/damaged/bad.exe");
-        QVERIFY(bad.open(QIODevice::WriteOnly));
-        // An icon file whose one image claims 7 bits per pixel.
-        QByteArray bytes = QByteArray::fromHex("0000010001002020000001000700") + QByteArray(8, '\0');
-        qToLittleEndian<quint32>(640, bytes.data() + 14);
-        qToLittleEndian<quint32>(22, bytes.data() + 18);
-        QByteArray image(640, '\0');
-        qToLittleEndian<quint32>(40, image.data());
-        qToLittleEndian<qint32>(32, image.data() + 4);
-        qToLittleEndian<qint32>(64, image.data() + 8);
-        qToLittleEndian<quint16>(1, image.data() + 12);
-        qToLittleEndian<quint16>(7, image.data() + 14);
-        bad.write(bytes + image);
-        bad.close();
+        QVERIFY(kit::WriteBytes(m_root + "/damaged/bad.exe", kit::IconFileOfAnUnreadableImage()));
 
         TForm1 form;
         showWith(form, m_root + "/damaged");
@@ -493,16 +468,11 @@ private slots:
 private:
     void showWith(TForm1& form, const QString& source) { QVERIFY(ShowWith(form, source, m_destPath)); }
 
-    QTemporaryDir m_dir;
-    QTemporaryDir m_dest;
+    kit::ScratchFolder m_dir;
+    std::optional<kit::ScanFolders> m_folders;
     QString m_root, m_destPath, m_taskmgr, m_regedit;
 };
 
-int main(int argc, char* argv[])
-{
-    GlyphorApplication app(argc, argv);
-    TForm1HarvestTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+G2_APP_TEST_MAIN(TForm1HarvestTest)
 
 #include "TForm1HarvestTest.moc"

@@ -11,7 +11,7 @@
 #include "platform/NativePath.h"
 #include "platform/Volumes.h"
 
-#include "ByteNames.h"
+#include "kit/NativeFiles.h"
 #include "TestFolders.h"
 
 #include <QApplication>
@@ -105,7 +105,7 @@ void BrowseWidgetsTest::fileListHourglassAndClicks()
     QStringList names;
     for (int i = 0; i < 150; ++i)
         names << QStringLiteral("Icon%1.ico").arg(i, 4, 10, QLatin1Char('0'));
-    test::MakeFiles(root, names);
+    kit::MakeFiles(root, names);
 
     TFileListBox box;
     box.resize(200, 300);
@@ -161,7 +161,7 @@ void BrowseWidgetsTest::folderListOpensOnDoubleClickAndReportsFailure()
 {
     QTemporaryDir tmp;
     const QString root = QDir(tmp.path()).canonicalPath();
-    test::MakeFolders(root, { "alpha", "beta" });
+    kit::MakeFolders(root, { "alpha", "beta" });
     QStringList reported;
     SetBrowseErrorReporter([&](QWidget*, const QString& message) { reported << message; });
 
@@ -219,11 +219,11 @@ void BrowseWidgetsTest::driveComboPick()
 // still takes the name as the system holds it.
 void BrowseWidgetsTest::namesThatAreNotUtf8ShowMarkedAndOpenExact()
 {
-    const glyphor::testing::ByteTempDir tmp;
-    const QString root = platform::CanonicalPath(tmp.path());
+    const kit::ScratchFolder tmp;
+    const QString root = kit::PathOf(tmp);
     const QString latin1 = platform::FromNativePath("caf\xE9");
-    test::MakeFolders(root, { latin1 });
-    test::MakeFiles(root + "/" + latin1, { platform::FromNativePath("\xC9" "diteur.exe") });
+    kit::MakeFolders(root, { latin1 });
+    kit::MakeFiles(root + "/" + latin1, { platform::FromNativePath("\xC9" "diteur.exe") });
 
     TDirectoryListBox folders;
     folders.resize(200, 300);

@@ -1,8 +1,9 @@
 #include "browse/DirectoryListModel.h"
 
-#include "ByteNames.h"
+#include "kit/NativeFiles.h"
 #include "TestFolders.h"
 #include "platform/FileSystem.h"
+#include "platform/NativePath.h"
 #include "platform/Volumes.h"
 #include "util/Error.h"
 
@@ -11,8 +12,8 @@
 
 using namespace glyphor;
 using Kind = DirectoryListModel::EntryKind;
-using glyphor::test::MakeFiles;
-using glyphor::test::MakeFolders;
+using glyphor::kit::MakeFiles;
+using glyphor::kit::MakeFolders;
 
 namespace {
 
@@ -20,8 +21,8 @@ class DirectoryListModelTest : public ::testing::Test {
 protected:
     ~DirectoryListModelTest() override { platform::SetVolumeSource({}); }
     test::CurrentDirectoryGuard cwd;
-    QTemporaryDir tmp;
-    QString root() const { return QDir(tmp.path()).canonicalPath(); }
+    kit::ScratchFolder tmp;
+    QString root() const { return kit::PathOf(tmp); }
 };
 
 QStringList Texts(const DirectoryListModel& model, Kind kind)
@@ -96,7 +97,7 @@ TEST_F(DirectoryListModelTest, FoldersThatAreNotUtf8AreListedAndEntered)
     model.setSelectedIndex(model.currentIndex() - 1);
     model.openSelected();
     EXPECT_EQ(model.directory(), top);
-    glyphor::testing::RemoveAll(top); // beyond what the temporary folder can remove
+    glyphor::kit::RemoveAll(top); // beyond what the temporary folder can remove
 }
 
 TEST_F(DirectoryListModelTest, AtTheRootTheRootIsTheCurrentEntry)

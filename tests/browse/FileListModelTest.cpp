@@ -1,8 +1,9 @@
 #include "browse/FileListModel.h"
 
-#include "ByteNames.h"
+#include "kit/NativeFiles.h"
 #include "TestFolders.h"
 #include "platform/FileSystem.h"
+#include "platform/NativePath.h"
 #include "util/Error.h"
 
 #include <QTemporaryDir>
@@ -11,16 +12,16 @@
 #include <cstring>
 
 using namespace glyphor;
-using glyphor::test::MakeFiles;
-using glyphor::test::MakeFolders;
+using glyphor::kit::MakeFiles;
+using glyphor::kit::MakeFolders;
 
 namespace {
 
 class FileListModelTest : public ::testing::Test {
 protected:
     test::CurrentDirectoryGuard cwd;
-    QTemporaryDir tmp;
-    QString root() const { return QDir(tmp.path()).canonicalPath(); }
+    kit::ScratchFolder tmp;
+    QString root() const { return kit::PathOf(tmp); }
 };
 
 struct ListingCase {
@@ -268,7 +269,7 @@ TEST_F(FileListModelTest, NamesThatAreNotUtf8AreListedAndOpenedByteExact)
     const QString latin1 = platform::JoinPath(folder, FromNativePath("b\xE9.exe"));
     model.setDirectory(latin1);
     EXPECT_EQ(platform::ToNativePath(model.fileName()), platform::ToNativePath(latin1));
-    glyphor::testing::RemoveAll(folder); // beyond what the temporary folder can remove
+    glyphor::kit::RemoveAll(folder); // beyond what the temporary folder can remove
 }
 
 TEST_F(FileListModelTest, VanishedFolderRaisesTheSystemTextAndKeepsTheList)

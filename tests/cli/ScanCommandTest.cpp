@@ -1,9 +1,14 @@
 #include "RunCli.h"
 
+#include "kit/Executables.h"
+#include "kit/IconImages.h"
+#include "kit/NativeFiles.h"
+#include "kit/ScanFolders.h"
+
 #include "platform/NativePath.h"
+#include "kit/NamedRows.h"
 
 #include <QDir>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -15,7 +20,10 @@
 
 namespace {
 
-using namespace glyphor::testing;
+using namespace glyphor::test;
+using glyphor::kit::PeWithOneIcon;
+using glyphor::kit::ScanFolders;
+using glyphor::kit::WriteBytes;
 
 // scan-file takes the file by its exact name, wildcards and all, next to a
 // file without icons that the name would match as a pattern.
@@ -28,10 +36,9 @@ class ScanFileName : public ::testing::TestWithParam<WildName> {};
 
 TEST_P(ScanFileName, TheFileItselfIsScanned)
 {
-    QTemporaryDir root;
-    QDir(root.path()).mkdir("D");
-    Write(root.filePath(GetParam().file), ExeWithOneIcon());
-    Write(root.filePath(GetParam().sibling), {'M', 'Z'});
+    ScanFolders root;
+    WriteBytes(root.filePath(GetParam().file), PeWithOneIcon(1));
+    WriteBytes(root.filePath(GetParam().sibling), {'M', 'Z'});
     const Output o = RunCli({"scan-file", GetParam().file, "D"}, root.path());
     EXPECT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(o.out, "captured 1, added 1\n");
@@ -51,10 +58,8 @@ struct WrongArgument {
 
 TEST(ScanCommand, AWrongArgumentIsNamed)
 {
-    QTemporaryDir root;
-    QDir(root.path()).mkdir("S");
-    QDir(root.path()).mkdir("D");
-    Write(root.filePath("f.exe"), {'M', 'Z'});
+    ScanFolders root;
+    WriteBytes(root.filePath("f.exe"), {'M', 'Z'});
     const WrongArgument cases[] = {
         {{"scan-tree", "nowhere", "D"}, "nowhere", "No such file or directory"},
         {{"scan-tree", "S", "gone/D"}, "gone/D", "No such file or directory"},
@@ -68,23 +73,6 @@ TEST(ScanCommand, AWrongArgumentIsNamed)
         EXPECT_EQ(o.err, c.named + ": " + c.reason + "\n") << c.args.join(' ').toStdString();
         EXPECT_TRUE(o.out.empty());
     }
-}
-
-// An "executable" that is an icon file whose one image is damaged: it counts
-// one icon, which cannot be captured.
-glyphor::testing::Bytes DamagedIconFile()
-{
-    using glyphor::testing::Bytes;
-    Bytes image(40 + 600, 0);
-    const std::uint8_t header[] = {40, 0, 0, 0, 32, 0, 0, 0, 64, 0, 0, 0, 1, 0, 7, 0}; // 7 bits per pixel
-    std::copy(std::begin(header), std::end(header), image.begin());
-    Bytes file = {0, 0, 1, 0, 1, 0, 32, 32, 0, 0, 1, 0, 7, 0};
-    const std::uint32_t size = std::uint32_t(image.size());
-    for (std::uint32_t v : {size, 22u})
-        for (int i = 0; i < 4; ++i)
-            file.push_back(std::uint8_t(v >> (8 * i)));
-    file.insert(file.end(), image.begin(), image.end());
-    return file;
 }
 
 QStringList IconFiles(const QString& folder)
@@ -112,11 +100,10 @@ class ScanExit : public testing::TestWithParam<ExitCase> {};
 
 TEST_P(ScanExit, StatusAndSummarySayWhatHappened)
 {
-    QTemporaryDir dir;
-    const QString root = dir.path();
-    QDir(root).mkpath("S/sub");
-    QDir(root).mkdir("D");
-    Write(root + "/S/a.exe", ExeWithOneIcon());
+    ScanFolders folders;
+    const QString root = folders.path();
+    folders.putSource("a.exe", PeWithOneIcon(1));
+    glyphor::kit::MakePath(folders.source() + "/sub");
     GetParam().prepare(root);
     const Output o = RunCli({"scan-tree", "S", "D"}, root);
     EXPECT_EQ(o.status, GetParam().status) << o.err;
@@ -130,8 +117,8 @@ INSTANTIATE_TEST_SUITE_P(
         ExitCase{"Success", [](const QString&) {}, 0, "captured 1, added 1\n", ""},
         ExitCase{"DamagedIconBetweenTwoGoodOnes",
                  [](const QString& root) {
-                     Write(root + "/S/b.exe", DamagedIconFile());
-                     Write(root + "/S/sub/c.exe", ExeWithOneIcon());
+                     WriteBytes(root + "/S/b.exe", glyphor::kit::IconFileOfAnUnreadableImage());
+                     WriteBytes(root + "/S/sub/c.exe", PeWithOneIcon(1));
                  },
                  3, "captured 2, added 1, skipped 1, 0 stayed in Temp\n",
                  "/S/b.exe Icon 1 of 1: Icon image is not valid\n"},
@@ -142,17 +129,16 @@ INSTANTIATE_TEST_SUITE_P(
                      ASSERT_EQ(::mkfifo(glyphor::platform::ToNativePath(root + "/D/Temp/pipe.ico").c_str(), 0600), 0);
                  },
                  3, "captured 1, added 1, skipped 0, 1 stayed in Temp\n", "Copy Failed (202)"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    glyphor::kit::RowName());
 
 // Another harvest into the destination holds its Temp: the run is refused at
 // its start and changes nothing there.
 TEST(ScanCommand, ASecondHarvestIntoOneDestinationIsRefused)
 {
-    QTemporaryDir root;
-    QDir(root.path()).mkpath("S");
-    QDir(root.path()).mkpath("D/Temp");
-    Write(root.filePath("S/a.exe"), ExeWithOneIcon());
-    Write(root.filePath("D/Temp/Icon0000.ico"), glyphor::testing::Bytes(766, 7));
+    ScanFolders root;
+    root.putSource("a.exe", PeWithOneIcon(1));
+    glyphor::kit::MakePath(root.temp());
+    WriteBytes(root.filePath("D/Temp/Icon0000.ico"), glyphor::kit::Bytes(766, 7));
     const int held = ::open(glyphor::platform::ToNativePath(root.filePath("D/Temp")).c_str(), O_RDONLY | O_DIRECTORY);
     ASSERT_GE(held, 0);
     ASSERT_EQ(::flock(held, LOCK_EX), 0);

@@ -1,5 +1,6 @@
 #include "cli/ScanProgress.h"
 #include "platform/NativePath.h"
+#include "kit/NamedRows.h"
 
 #include <gtest/gtest.h>
 
@@ -99,7 +100,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, ProgressTextTest,
             "Scanned 1 file, captured 0 icons: ...name/b.exe" },
         TextCase {
             "NoRoomForTheFile", 10, 10, "/a/b.exe", 30, "Scanned 10 files, captured 10 icons" }),
-    [](const auto& info) { return std::string(info.param.name); });
+    glyphor::kit::RowName());
 
 } // namespace
 

@@ -1,11 +1,12 @@
-#include "Corpus.h"
 #include "FakeHost.h"
-#include "FakeIconProvider.h"
 
 #include "harvest/CaptureIcon.h"
 #include "harvest/IconCounter.h"
 #include "harvest/IconProvider.h"
+#include "kit/FakeIconProvider.h"
+#include "kit/NativeFiles.h"
 #include "util/Error.h"
+#include "kit/NamedRows.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,8 +17,8 @@
 namespace glyphor {
 namespace {
 
-using test::FakeIconProvider;
-using test::MakeIcon;
+using kit::FakeIconProvider;
+using kit::MakeIcon;
 
 QByteArray ReadAll(const QString& path)
 {
@@ -102,7 +103,7 @@ INSTANTIATE_TEST_SUITE_P(
                     FailingSave{"IndexBeyondCount", 3, "/x/app.exe", false, "Icon image is not valid"},
                     FailingSave{"NotAnExecutable", 0, "/x/none.txt", false, "Icon image is not valid"},
                     FailingSave{"FolderMissing", 0, "/x/app.exe", true, "Cannot create file"}),
-    [](const testing::TestParamInfo<FailingSave>& info) { return std::string(info.param.name); });
+    glyphor::kit::RowName());
 
 TEST_F(CaptureTest, SmallStandardSizeFailsBeforeWritingButAfterTakingTheName)
 {
@@ -141,7 +142,7 @@ namespace {
 
 TEST(CaptureCorpus, EveryIconOfARealExecutableGivesA766ByteFile)
 {
-    const QString exe = test::CorpusFile("public/libwine-amd64/regedit.exe");
+    const QString exe = kit::CorpusFile("public/libwine-amd64/regedit.exe");
     if (exe.isEmpty())
         GTEST_SKIP() << "corpus absent";
     QTemporaryDir dir;
@@ -166,8 +167,8 @@ namespace {
 // or removed on disk must be read afresh.
 TEST(PlatformIconProviderTest, AFileChangedOnDiskIsReadAgain)
 {
-    const QString many = test::CorpusFile("public/libwine-amd64/regedit.exe");
-    const QString one = test::CorpusFile("public/libwine-amd64/notepad.exe");
+    const QString many = kit::CorpusFile("public/libwine-amd64/regedit.exe");
+    const QString one = kit::CorpusFile("public/libwine-amd64/notepad.exe");
     if (many.isEmpty() || one.isEmpty())
         GTEST_SKIP() << "corpus absent";
     QTemporaryDir dir;

@@ -1,6 +1,7 @@
 #include "harvest/IconCounter.h"
 #include "harvest/NextIconFileName.h"
 #include "util/Error.h"
+#include "kit/NamedRows.h"
 
 #include <QDir>
 #include <QFile>
@@ -50,7 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
                     NamingCase{"OnlyLastFourDigits", 12345, {}, {}, "Icon2345.ico", 12346},
                     NamingCase{"FolderDoesNotTakeName", 3, {}, {"Icon0003.ico"}, "Icon0003.ico", 4},
                     NamingCase{"OtherNamesIgnored", 0, {"icon0000.ICO.bak", "abc.ico"}, {}, "Icon0000.ico", 1}),
-    [](const testing::TestParamInfo<NamingCase>& info) { return std::string(info.param.name); });
+    glyphor::kit::RowName());
 
 TEST(NextIconFileName, DigitsOfTheCounter)
 {

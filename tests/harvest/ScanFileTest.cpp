@@ -1,8 +1,8 @@
-#include "FailingFileOps.h"
 #include "Fifo.h"
 #include "RunFixture.h"
 
 #include "util/Error.h"
+#include "kit/NamedRows.h"
 
 #include <cstring>
 
@@ -19,16 +19,6 @@ protected:
         browsers.sourceFiles.reread();
         browsers.sourceFiles.select(browsers.sourceFiles.items().indexOf(name));
         ASSERT_EQ(browsers.sourceFiles.fileName(), src + "/" + name);
-    }
-    // A destination holding one icon of its own.
-    void DestinationWithOneIcon()
-    {
-        CaptureObjects other;
-        MakeExe("old.exe", {MakeIcon(9)});
-        QFile::rename(SaveIcon(other, icons, root.path(), 0, "old.exe"), dst + "/D.ico");
-        QFile::remove(src + "/old.exe");
-        browsers.destFiles.reread();
-        SetIconCounter(0);
     }
 };
 
@@ -87,18 +77,11 @@ TEST_F(ScanFile, BusyAndIdleChangeTheControlsInTheirOrder)
     EXPECT_TRUE(Names(dst).isEmpty());
 }
 
-struct StopDuringExtraction {
-    const char* name;
-    StopAnswer answer;
-    int destFiles;
-    int copiedWithoutCompare;
-};
-
-class ScanFileStop : public ScanFile, public testing::WithParamInterface<StopDuringExtraction> {};
+class ScanFileStop : public ScanFile, public testing::WithParamInterface<test::CompareStop> {};
 
 TEST_P(ScanFileStop, EveryIconIsCapturedThenTheCompareQuestionComes)
 {
-    const StopDuringExtraction& c = GetParam();
+    const test::CompareStop& c = GetParam();
     DestinationWithOneIcon();
     MakeExe("app.exe", {MakeIcon(1), MakeIcon(2), MakeIcon(3)});
     Select("app.exe");
@@ -116,10 +99,8 @@ TEST_P(ScanFileStop, EveryIconIsCapturedThenTheCompareQuestionComes)
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, ScanFileStop,
-                         testing::Values(StopDuringExtraction{"Yes", StopAnswer::Yes, 1, 0},
-                                         StopDuringExtraction{"No", StopAnswer::No, 4, 2},
-                                         StopDuringExtraction{"Cancel", StopAnswer::Cancel, 4, 0}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         testing::ValuesIn(test::kCompareStops),
+                         glyphor::kit::RowName());
 
 TEST_F(ScanFile, AStopWithNothingToCompareStaysUntilTheNextRun)
 {
@@ -164,9 +145,8 @@ TEST_F(ScanFile, IconsLeftByAStoppedTreeScanAreMergedToo)
 // Faults through the seam: each ends as it should, with no icon lost.
 TEST_F(ScanFile, ACopyThatFailsKeepsItsCollectedFile)
 {
-    test::FailingFileOps failing;
+    test::FailingFileOps& failing = FailingOps();
     failing.failCopyOf = {"Icon0000.ico"};
-    ops = &failing;
     MakeExe("app.exe", {MakeIcon(1), MakeIcon(2)});
     Select("app.exe");
     engine().scanFileClick();
@@ -204,8 +184,7 @@ class UnreadableDestinationTest : public ScanFile, public testing::WithParamInte
 
 TEST_P(UnreadableDestinationTest, ComparesAsDifferentAndTheMergeGoesOn)
 {
-    test::FailingFileOps failing;
-    ops = &failing;
+    test::FailingFileOps& failing = FailingOps();
     if (GetParam().danglingLink) {
         ASSERT_TRUE(QFile::link(dst + "/nowhere.ico", dst + "/D.ico"));
         browsers.destFiles.reread();
@@ -228,7 +207,7 @@ TEST_P(UnreadableDestinationTest, ComparesAsDifferentAndTheMergeGoesOn)
 INSTANTIATE_TEST_SUITE_P(Kinds, UnreadableDestinationTest,
                          testing::Values(UnreadableDestination{"NoReadPermission", false},
                                          UnreadableDestination{"DanglingLink", true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         glyphor::kit::RowName());
 
 TEST_F(ScanFile, AnErrorOfTheEndDoesNotEndTheRunTwice)
 {
@@ -245,9 +224,8 @@ TEST_F(ScanFile, AnErrorOfTheEndDoesNotEndTheRunTwice)
 
 TEST_F(ScanFile, ACollectedFileThatCannotBeDeletedStaysForTheNextRun)
 {
-    test::FailingFileOps failing;
+    test::FailingFileOps& failing = FailingOps();
     failing.failDeleteOf = {"Icon0001.ico"};
-    ops = &failing;
     MakeExe("app.exe", {MakeIcon(1), MakeIcon(2)});
     Select("app.exe");
     engine().scanFileClick();
@@ -262,9 +240,8 @@ TEST_F(ScanFile, ACollectedFileThatCannotBeDeletedStaysForTheNextRun)
 
 TEST_F(ScanFile, ATempFolderThatCannotBeCreatedFailsTheFirstCapture)
 {
-    test::FailingFileOps failing;
+    test::FailingFileOps& failing = FailingOps();
     failing.failMkdir = true;
-    ops = &failing;
     MakeExe("app.exe", {MakeIcon(1)});
     Select("app.exe");
     try {

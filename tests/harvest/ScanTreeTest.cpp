@@ -1,12 +1,13 @@
-#include "Corpus.h"
-#include "FailingFileOps.h"
 #include "RunFixture.h"
 
 #include "harvest/IconProvider.h"
+#include "kit/NativeFiles.h"
 #include "platform/NativePath.h"
 #include "util/Error.h"
+#include "kit/NamedRows.h"
 
 #include <QSet>
+#include <QTemporaryDir>
 
 #include <unistd.h>
 
@@ -16,19 +17,7 @@ namespace {
 using test::MakeIcon;
 using test::RunFixture;
 
-class ScanTree : public RunFixture {
-protected:
-    // A destination holding one icon of its own, D.ico.
-    void DestinationWithOneIcon()
-    {
-        CaptureObjects other;
-        MakeExe("old.exe", {MakeIcon(9)});
-        QFile::rename(SaveIcon(other, icons, root.path(), 0, "old.exe"), dst + "/D.ico");
-        QFile::remove(src + "/old.exe");
-        browsers.destFiles.reread();
-        SetIconCounter(0);
-    }
-};
+class ScanTree : public RunFixture {};
 
 // The file names of the "Searching" texts, in order, once per file.
 QStringList SearchedFiles(const test::FakeHost& host)
@@ -134,7 +123,7 @@ INSTANTIATE_TEST_SUITE_P(Answers, SearchStopTest,
                          testing::Values(SearchStop{"Cancel", StopAnswer::Cancel, 2, 0},
                                          SearchStop{"No", StopAnswer::No, 0, 1},
                                          SearchStop{"Yes", StopAnswer::Yes, 1, 0}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         glyphor::kit::RowName());
 
 TEST_F(ScanTree, StopAfterTheWalksLastCheckIsDropped)
 {
@@ -157,10 +146,9 @@ class LastFolderTest : public ScanTree, public testing::WithParamInterface<LastF
 
 TEST_P(LastFolderTest, StopIsAskedOnlyInAFolderThatCanBeSearched)
 {
-    test::FailingFileOps failing;
+    test::FailingFileOps& failing = FailingOps();
     if (!GetParam().searchable)
         failing.failListOf = {"B"};
-    ops = &failing;
     MakeExe("A/a.exe", {MakeIcon(1)});
     ASSERT_TRUE(QDir().mkpath(src + "/B"));
     ClickTreeAtPump(2);
@@ -173,7 +161,7 @@ TEST_P(LastFolderTest, StopIsAskedOnlyInAFolderThatCanBeSearched)
 
 INSTANTIATE_TEST_SUITE_P(Kinds, LastFolderTest,
                          testing::Values(LastFolder{"Empty", true}, LastFolder{"Unsearchable", false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         glyphor::kit::RowName());
 
 TEST_F(ScanTree, EqualCollectedIconsGiveOneCopy)
 {
@@ -186,13 +174,9 @@ TEST_F(ScanTree, EqualCollectedIconsGiveOneCopy)
 
 TEST_F(ScanTree, AnIconEqualToAnyDestinationFileIsNotCopied)
 {
-    CaptureObjects other;
     MakeExe("a.exe", {MakeIcon(1), MakeIcon(2)});
     // abc.ico holds icon 1 as the program writes it.
-    const QString saved = SaveIcon(other, icons, root.path(), 0, "a.exe");
-    ASSERT_TRUE(QFile::copy(saved, dst + "/abc.ico"));
-    browsers.destFiles.reread();
-    SetIconCounter(0);
+    PutIconFile(dst, "abc.ico", MakeIcon(1));
     engine().scanTreeClick();
     EXPECT_EQ(Names(dst), QStringList({"abc.ico", "Icon0000.ico"}));
     EXPECT_NE(Bytes(dst + "/Icon0000.ico"), Bytes(dst + "/abc.ico"));
@@ -200,12 +184,8 @@ TEST_F(ScanTree, AnIconEqualToAnyDestinationFileIsNotCopied)
 
 TEST_F(ScanTree, CopiesTakeTheFreeNumbersFromZero)
 {
-    CaptureObjects other;
-    MakeExe("old.exe", {MakeIcon(5), MakeIcon(6)});
-    QFile::rename(SaveIcon(other, icons, root.path(), 0, "old.exe"), dst + "/Icon0000.ico");
-    QFile::rename(SaveIcon(other, icons, root.path(), 1, "old.exe"), dst + "/Icon0002.ico");
-    QFile::remove(src + "/old.exe");
-    browsers.destFiles.reread();
+    PutIconFile(dst, "Icon0000.ico", MakeIcon(5));
+    PutIconFile(dst, "Icon0002.ico", MakeIcon(6));
     MakeExe("a.exe", {MakeIcon(1), MakeIcon(2)});
     engine().scanTreeClick();
     EXPECT_EQ(Names(dst), QStringList({"Icon0000.ico", "Icon0001.ico", "Icon0002.ico", "Icon0003.ico"}));
@@ -213,23 +193,12 @@ TEST_F(ScanTree, CopiesTakeTheFreeNumbersFromZero)
 
 // Destination holding one other icon, three new icons collected, stop
 // clicked at the pump of the first comparison.
-struct CompareStop {
-    const char* name;
-    StopAnswer answer;
-    int destFiles;
-    int copiedWithoutCompare;
-};
-
-class CompareStopTest : public ScanTree, public testing::WithParamInterface<CompareStop> {};
+class CompareStopTest : public ScanTree, public testing::WithParamInterface<test::CompareStop> {};
 
 TEST_P(CompareStopTest, AnswersDoWhatTheyShould)
 {
-    const CompareStop& c = GetParam();
-    CaptureObjects other;
-    MakeExe("old.exe", {MakeIcon(9)});
-    QFile::rename(SaveIcon(other, icons, root.path(), 0, "old.exe"), dst + "/D.ico");
-    QFile::remove(src + "/old.exe");
-    browsers.destFiles.reread();
+    const test::CompareStop& c = GetParam();
+    DestinationWithOneIcon();
     MakeExe("a.exe", {MakeIcon(1), MakeIcon(2), MakeIcon(3)});
     // Pumps: 1 start, 2-4 captures, 5 merge start, 6 first comparison.
     ClickTreeAtPump(6);
@@ -245,18 +214,15 @@ TEST_P(CompareStopTest, AnswersDoWhatTheyShould)
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, CompareStopTest,
-                         testing::Values(CompareStop{"Yes", StopAnswer::Yes, 1, 0},
-                                         CompareStop{"No", StopAnswer::No, 4, 2},
-                                         CompareStop{"Cancel", StopAnswer::Cancel, 4, 0}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         testing::ValuesIn(test::kCompareStops),
+                         glyphor::kit::RowName());
 
 // The comparisons see the destination as its list shows it after every
 // compare-mode copy: copies made earlier in add-all mode included, and files
 // that a pump wrote and read into the list. No destination file is read twice.
 TEST_F(ScanTree, ComparisonsSeeAddAllCopiesAfterTheNextCompareModeCopy)
 {
-    test::FailingFileOps counting;
-    ops = &counting;
+    test::FailingFileOps& counting = FailingOps();
     DestinationWithOneIcon();
     MakeExe("a.exe", {MakeIcon(1), MakeIcon(2), MakeIcon(3), MakeIcon(2)});
     // Pumps: 1 start, 2-5 captures, 6 merge start, 7 first comparison (No),
@@ -274,13 +240,10 @@ TEST_F(ScanTree, ComparisonsSeeAddAllCopiesAfterTheNextCompareModeCopy)
 
 TEST_F(ScanTree, ComparisonsSeeAFileSavedIntoTheListDuringAPump)
 {
-    test::FailingFileOps counting;
-    ops = &counting;
+    test::FailingFileOps& counting = FailingOps();
     DestinationWithOneIcon();
     MakeExe("a.exe", {MakeIcon(1), MakeIcon(5), MakeIcon(3)});
-    CaptureObjects other;
-    const QString saved = SaveIcon(other, icons, root.path(), 2, "a.exe");
-    SetIconCounter(0);
+    const QString saved = PutIconFile(folders.path(), "saved.ico", MakeIcon(3));
     // Pumps: 1 start, 2-4 captures, 5 merge start, 6 first comparison,
     // 7 after its copy, 8 the second icon's first comparison: there the
     // window saves icon 3 into the destination and reads the list.
@@ -306,13 +269,10 @@ TEST_F(ScanTree, AShortFileComparesUnequalInsteadOfEndingTheMerge)
     EXPECT_EQ(Names(dst), QStringList({"Icon0000.ico", "short.ico"}));
 }
 
-using FailingOps = test::FailingFileOps;
-
 TEST_F(ScanTree, AFailedCopyKeepsItsCollectedFile)
 {
-    FailingOps failing;
+    test::FailingFileOps& failing = FailingOps();
     failing.failCopyOf = {"Icon0001.ico"};
-    ops = &failing;
     MakeExe("a.exe", {MakeIcon(1), MakeIcon(2), MakeIcon(3)});
     engine().scanTreeClick();
     EXPECT_EQ(host.statusesStartingWith("Copy Failed (202)").size(), 1);
@@ -327,8 +287,7 @@ TEST_F(ScanTree, AFailedCopyKeepsItsCollectedFile)
 
 TEST_F(ScanTree, AnErrorStillBringsTheWindowBackToIdle)
 {
-    FailingOps failing;
-    ops = &failing;
+    test::FailingFileOps& failing = FailingOps();
     // A destination without a free name left raises in the merge's first copy.
     failing.raiseOnCopyOf = {"Icon0000.ico"};
     MakeExe("a.exe", {MakeIcon(1), MakeIcon(2)});
@@ -362,12 +321,8 @@ class TempInTheWayTest : public ScanTree, public testing::WithParamInterface<Tem
 
 TEST_P(TempInTheWayTest, NothingOutsideTheTemporaryFolderIsDeleted)
 {
-    CaptureObjects other;
-    MakeExe("old.exe", {MakeIcon(9)});
-    const QString kept = SaveIcon(other, icons, dst, 0, "old.exe");
-    QFile::remove(src + "/old.exe");
-    browsers.destFiles.reread();
-    const QString elsewhere = root.path() + "/elsewhere";
+    const QString kept = PutIconFile(dst, "Icon0000.ico", MakeIcon(9));
+    const QString elsewhere = folders.path() + "/elsewhere";
     ASSERT_TRUE(QDir().mkpath(elsewhere));
     ASSERT_TRUE(QFile::copy(kept, elsewhere + "/mine.ico"));
     if (GetParam().link) {
@@ -388,7 +343,7 @@ TEST_P(TempInTheWayTest, NothingOutsideTheTemporaryFolderIsDeleted)
 
 INSTANTIATE_TEST_SUITE_P(Kinds, TempInTheWayTest,
                          testing::Values(TempInTheWay{"File", false}, TempInTheWay{"Link", true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         glyphor::kit::RowName());
 
 // One icon that cannot be captured, between two good executables: it is
 // named in the status, counted, and the walk goes on.
@@ -425,10 +380,7 @@ TEST_F(ScanTree, AnIconThatCannotBeCapturedIsSkippedAndTheWalkGoesOn)
 TEST_F(ScanTree, AFullTempEndsTheWalkAndIsMergedEmpty)
 {
     ASSERT_TRUE(QDir().mkpath(temp()));
-    CaptureObjects other;
-    MakeExe("old.exe", {MakeIcon(7)});
-    const QString one = SaveIcon(other, icons, root.path(), 0, "old.exe");
-    QFile::remove(src + "/old.exe");
+    const QString one = PutIconFile(folders.path(), "one.ico", MakeIcon(7));
     const std::string target = platform::ToNativePath(one);
     for (int i = 0; i < 10000; ++i) {
         const std::string name = platform::ToNativePath(temp() + QString("/Icon%1.ico").arg(i, 4, 10, QChar('0')));
@@ -471,13 +423,10 @@ TEST_F(ScanTree, AStopClickAfterTheCaptionIsBackLeavesTheWindowStill)
 // put there meanwhile is compared with the icons that follow.
 TEST_F(ScanTree, AFailedCopyReadsTheDestinationListAgain)
 {
-    FailingOps failing;
+    test::FailingFileOps& failing = FailingOps();
     failing.failCopyOf = {"Icon0000.ico"};
-    ops = &failing;
     MakeExe("a.exe", {MakeIcon(1), MakeIcon(2)});
-    CaptureObjects other;
-    const QString second = SaveIcon(other, icons, root.path(), 1, "a.exe");
-    SetIconCounter(0);
+    const QString second = PutIconFile(folders.path(), "second.ico", MakeIcon(2));
     // When the merge has read the destination list, another program puts
     // icon 2 there, unseen by the list.
     QObject::connect(&browsers.destFiles, &FileListModel::itemsReplaced, [&] {
@@ -528,7 +477,7 @@ TEST_F(ScanTree, CorpusIntoAnEmptyDestinationKeepsOneFilePerSignatureInCaptureOr
     CaptureObjects reference;
     char folder = 'a';
     for (const QString& f : files) {
-        const QString path = test::CorpusFile(f);
+        const QString path = kit::CorpusFile(f);
         if (path.isEmpty())
             GTEST_SKIP() << "corpus absent";
         const QString copy = src + "/" + QChar(folder++) + "/" + QFileInfo(path).fileName();

@@ -1,9 +1,12 @@
 #include "iconfile/IconFileReader.h"
 
-#include "TestImages.h"
+#include "kit/ErrorOf.h"
+#include "kit/Files.h"
+#include "kit/IconImages.h"
 #include "iconfile/IconFileWriter.h"
 #include "iconfile/IconNormalizer.h"
 #include "util/Error.h"
+#include "kit/NamedRows.h"
 
 #include <gtest/gtest.h>
 
@@ -14,21 +17,13 @@
 namespace glyphor {
 namespace {
 
-using test::Bytes;
-using test::DibRecipe;
-using test::FileEntry;
-using test::MakeDib;
-using test::MakeIconFile;
+using kit::Bytes;
+using kit::DibRecipe;
+using kit::FileEntry;
+using kit::MakeDib;
+using kit::MakeIconFile;
 
-std::string ErrorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
+using kit::ErrorOf;
 
 // A 32 x 32 4-bit image of one table colour, which tells images apart.
 Bytes Solid(std::uint32_t rgb, int size = 32)
@@ -104,7 +99,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Nothing at most D: the first entry.
         Choice{"NoCandidate", {16, 256}, 2, 0},
         Choice{"OneImage", {256}, 1, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+    glyphor::kit::RowName());
 
 TEST(IconFileReader, ChosenImageIsDecoded)
 {
@@ -152,7 +147,7 @@ TEST(IconFileReader, OtherSizesAreStretchedToTheStandardSize)
 
 TEST(IconFileReader, PngImageIsDecoded)
 {
-    test::PngRecipe s;
+    kit::PngRecipe s;
     s.width = 64;
     s.height = 64;
     for (int y = 0; y < 64; ++y)
@@ -160,7 +155,7 @@ TEST(IconFileReader, PngImageIsDecoded)
             const std::uint8_t a = x < 32 ? 0 : 255;
             s.rows.insert(s.rows.end(), {0x20, 0x40, 0x80, a});
         }
-    auto r = DecodeIconFile(MakeIconFile({{0, test::MakePng(s)}}));
+    auto r = DecodeIconFile(MakeIconFile({{0, kit::MakePng(s)}}));
     ASSERT_TRUE(r) << r.message();
     EXPECT_TRUE(r->transparent(0, 0));
     EXPECT_EQ(r->pixel(0, 0), 0xFF000000u);
@@ -177,9 +172,9 @@ TEST(IconFileReader, WrittenFileReadsBackAsTheSamePictureAndMask)
     for (int i = 0; i < 32 * 32; ++i) {
         const bool masked = (i * 7 + i / 32) % 5 == 0;
         icon.mask.push_back(masked ? 1 : 0);
-        icon.pixels.push_back(0xFF000000u | (masked ? 0 : test::kPaletteForTests[(i * 13) % 16]));
+        icon.pixels.push_back(0xFF000000u | (masked ? 0 : kit::kPaletteForTests[(i * 13) % 16]));
     }
-    test::TempDir dir;
+    kit::ScratchFolder dir;
     const std::string path = dir.file("Icon0000.ico");
     WriteIconFile(icon, path);
     IconFile file = ReadIconFile(path);
@@ -214,7 +209,7 @@ Bytes Valid()
 Bytes WithEntryField(std::size_t at, std::uint32_t value)
 {
     Bytes b = Valid();
-    test::Set32(b, 6 + at, value);
+    kit::Set32(b, 6 + at, value);
     return b;
 }
 
@@ -238,21 +233,21 @@ INSTANTIATE_TEST_SUITE_P(
         Malformed{"ImageCutShort", [] { return CutTo(400); }},
         Malformed{"ImageShorterThanItsHeader", [] { return WithEntryField(8, 20); }},
         Malformed{"ZeroBytesInImage", [] { return WithEntryField(8, 0); }},
-        Malformed{"AbsurdWidth", [] { Bytes b = Valid(); test::Set32(b, 22 + 4, 40000); return b; }},
-        Malformed{"AbsurdHeight", [] { Bytes b = Valid(); test::Set32(b, 22 + 8, 0x7FFFFFFF); return b; }},
+        Malformed{"AbsurdWidth", [] { Bytes b = Valid(); kit::Set32(b, 22 + 4, 40000); return b; }},
+        Malformed{"AbsurdHeight", [] { Bytes b = Valid(); kit::Set32(b, 22 + 8, 0x7FFFFFFF); return b; }},
         Malformed{"FifteenBits", [] { Bytes b = Valid(); b[22 + 14] = 15; return b; }},
         Malformed{"RunLengthCompressed", [] { Bytes b = Valid(); b[22 + 16] = 2; return b; }},
         Malformed{"DamagedPng", [] { return MakeIconFile({{0, {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0}}}); }}),
-    [](const auto& info) { return std::string(info.param.name); });
+    glyphor::kit::RowName());
 
 TEST(IconFileReader, ReadFailuresCarryTheProgramsMessages)
 {
-    test::TempDir dir;
+    kit::ScratchFolder dir;
     const Bytes valid = Valid();
-    test::WriteBytes(dir.file("a.bmp"), valid);
-    test::WriteBytes(dir.file("noext"), valid);
-    test::WriteBytes(dir.file("short.ico"), Bytes(5, 0));
-    test::WriteBytes(dir.file("cursor.ico"), Bytes{0, 0, 2, 0, 1, 0});
+    kit::WriteBytes(dir.file("a.bmp"), valid);
+    kit::WriteBytes(dir.file("noext"), valid);
+    kit::WriteBytes(dir.file("short.ico"), Bytes(5, 0));
+    kit::WriteBytes(dir.file("cursor.ico"), Bytes{0, 0, 2, 0, 1, 0});
     std::filesystem::create_directory(dir.file("folder.ico"));
     ASSERT_EQ(::mkfifo(dir.file("pipe.ico").c_str(), 0600), 0);
     {
@@ -278,9 +273,9 @@ TEST(IconFileReader, ReadFailuresCarryTheProgramsMessages)
 
 TEST(IconFileReader, LoadAcceptsAnyCaseAndDecodeComesLater)
 {
-    test::TempDir dir;
-    test::WriteBytes(dir.file("GOOD.ICO"), Valid());
-    test::WriteBytes(dir.file("Damaged.Ico"), Bytes{0, 0, 1, 0, 0, 0});
+    kit::ScratchFolder dir;
+    kit::WriteBytes(dir.file("GOOD.ICO"), Valid());
+    kit::WriteBytes(dir.file("Damaged.Ico"), Bytes{0, 0, 1, 0, 0, 0});
     IconFile good = ReadIconFile(dir.file("GOOD.ICO"));
     EXPECT_EQ(good.image().pixel(0, 0), 0xFF808080u);
     // The damage shows only when the picture is needed.

@@ -1,6 +1,8 @@
 #include "iconfile/IconFileWriter.h"
 
-#include "TestImages.h"
+#include "kit/ErrorOf.h"
+#include "kit/Files.h"
+#include "kit/IconImages.h"
 #include "util/Error.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +16,7 @@
 namespace glyphor {
 namespace {
 
-using test::Bytes;
+using kit::Bytes;
 
 // A 32 x 32 opaque icon of one colour.
 IconImage Plain(std::uint32_t rgb = 0xFFFFFF, int w = 32, int h = 32)
@@ -37,15 +39,7 @@ void Mask(IconImage& icon, int x, int y)
     icon.mask[static_cast<std::size_t>(y) * icon.width + x] = 1;
 }
 
-std::string ErrorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
+using kit::ErrorOf;
 
 TEST(IconFileWriter, HeaderDirectoryInfoHeaderAndTableAreExact)
 {
@@ -162,11 +156,11 @@ TEST(IconFileWriter, TopRowsAndTransparencyLieBeyondTheFirst500Bytes)
 
 TEST(IconFileWriter, WritesTheBytesAndLeavesNothingElse)
 {
-    test::TempDir dir;
+    kit::ScratchFolder dir;
     const std::string path = dir.file("Icon0000.ico");
     IconImage icon = Plain(0x00FFFF);
     WriteIconFile(icon, path);
-    EXPECT_EQ(test::ReadBytes(path), EncodeIconFile(icon));
+    EXPECT_EQ(kit::ReadBytes(path), EncodeIconFile(icon));
     EXPECT_EQ(dir.names(), std::vector<std::string>{"Icon0000.ico"});
 }
 
@@ -175,14 +169,14 @@ TEST(IconFileWriter, WritesTheBytesAndLeavesNothingElse)
 // nowhere (the kinds of entry are the rename's own test).
 TEST(IconFileWriter, AnExistingNameIsNeverReplaced)
 {
-    test::TempDir dir;
+    kit::ScratchFolder dir;
     const std::string file = dir.file("file.ico");
-    test::WriteBytes(file, Bytes(2000, 0xAA));
+    kit::WriteBytes(file, Bytes(2000, 0xAA));
     const std::string dangling = dir.file("dangling.ico");
     std::filesystem::create_symlink(dir.file("nowhere"), dangling);
     for (const std::string& path : {file, dangling})
         EXPECT_EQ(ErrorOf([&] { WriteIconFile(Plain(), path); }), "Cannot create file " + path + ": File exists");
-    EXPECT_EQ(test::ReadBytes(file), Bytes(2000, 0xAA));
+    EXPECT_EQ(kit::ReadBytes(file), Bytes(2000, 0xAA));
     EXPECT_EQ(dir.names(), (std::vector<std::string>{"dangling.ico", "file.ico"}));
 }
 
@@ -190,8 +184,8 @@ TEST(IconFileWriter, AnExistingNameIsNeverReplaced)
 // one the caller gives; a caller that raises leaves nothing behind.
 TEST(IconFileWriter, ANameTakenMeanwhileGivesWayToTheNext)
 {
-    test::TempDir dir;
-    test::WriteBytes(dir.file("Icon0000.ico"), Bytes(766, 0x55));
+    kit::ScratchFolder dir;
+    kit::WriteBytes(dir.file("Icon0000.ico"), Bytes(766, 0x55));
     std::vector<std::string> offered;
     const std::string written = WriteNewIconFile(Plain(0xFF0000), [&]() -> std::optional<std::string> {
         offered.push_back(dir.file("Icon000" + std::to_string(offered.size()) + ".ico"));
@@ -199,8 +193,8 @@ TEST(IconFileWriter, ANameTakenMeanwhileGivesWayToTheNext)
     });
     EXPECT_EQ(written, dir.file("Icon0001.ico"));
     EXPECT_EQ(offered.size(), 2u);
-    EXPECT_EQ(test::ReadBytes(dir.file("Icon0000.ico")), Bytes(766, 0x55));
-    EXPECT_EQ(test::ReadBytes(written), EncodeIconFile(Plain(0xFF0000)));
+    EXPECT_EQ(kit::ReadBytes(dir.file("Icon0000.ico")), Bytes(766, 0x55));
+    EXPECT_EQ(kit::ReadBytes(written), EncodeIconFile(Plain(0xFF0000)));
 
     int calls = 0;
     EXPECT_EQ(ErrorOf([&] {
@@ -216,7 +210,7 @@ TEST(IconFileWriter, ANameTakenMeanwhileGivesWayToTheNext)
 
 TEST(IconFileWriter, EmptyIconIsRefusedBeforeAnyFileExists)
 {
-    test::TempDir dir;
+    kit::ScratchFolder dir;
     IconImage inconsistent = Plain();
     inconsistent.mask.pop_back();
     for (const IconImage& icon : {IconImage{}, inconsistent}) {
@@ -227,7 +221,7 @@ TEST(IconFileWriter, EmptyIconIsRefusedBeforeAnyFileExists)
 
 TEST(IconFileWriter, UncreatableFileNamesThePathAndTheReason)
 {
-    test::TempDir dir;
+    kit::ScratchFolder dir;
     const std::string missing = dir.file("no-such-folder/a.ico");
     EXPECT_EQ(ErrorOf([&] { WriteIconFile(Plain(), missing); }),
               "Cannot create file " + missing + ": No such file or directory");
@@ -236,7 +230,7 @@ TEST(IconFileWriter, UncreatableFileNamesThePathAndTheReason)
 
 TEST(IconFileWriter, ShortWriteNamesThePathAndLeavesNoTemporary)
 {
-    test::TempDir dir;
+    kit::ScratchFolder dir;
     const std::string path = dir.file("Icon0001.ico");
 
     // A file size limit below 766 bytes makes the write come up short.

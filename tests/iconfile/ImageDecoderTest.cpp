@@ -1,6 +1,7 @@
 #include "iconfile/ImageDecoder.h"
 
-#include "TestImages.h"
+#include "kit/IconImages.h"
+#include "kit/NamedRows.h"
 
 #include <gtest/gtest.h>
 
@@ -15,11 +16,11 @@
 namespace glyphor {
 namespace {
 
-using test::Bytes;
-using test::DibRecipe;
-using test::MakeDib;
-using test::MakePng;
-using test::PngRecipe;
+using kit::Bytes;
+using kit::DibRecipe;
+using kit::MakeDib;
+using kit::MakePng;
+using kit::PngRecipe;
 
 const std::vector<std::uint32_t> kTable = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF,
                                            0xFFFFFF, 0x123456, 0x808080, 0xABCDEF};
@@ -168,7 +169,7 @@ INSTANTIATE_TEST_SUITE_P(
                       // 32 of 63 is 129.5 in the six bits of green.
                       SixteenBit{"Middle565", k565, (16 << 11) | (32 << 5) | 16, 0x848284},
                       SixteenBit{"Explicit555", {0x7C00, 0x03E0, 0x001F}, 0x7FFF, 0xFFFFFF}),
-    [](const auto& info) { return std::string(info.param.name); });
+    glyphor::kit::RowName());
 
 // A 16-bit image with a longer header keeps its masks inside it; a resource
 // is read as the header says.
@@ -178,10 +179,10 @@ TEST(ImageDecoder, SixteenBitMasksInsideALongerHeader)
     s.biSize = 108;
     s.value = [](int, int) { return 0xF800u; };
     Bytes b = MakeDib(s);
-    test::Set32(b, 16, 3);
-    test::Set32(b, 40, 0xF800);
-    test::Set32(b, 44, 0x07E0);
-    test::Set32(b, 48, 0x001F);
+    kit::Set32(b, 16, 3);
+    kit::Set32(b, 40, 0xF800);
+    kit::Set32(b, 44, 0x07E0);
+    kit::Set32(b, 48, 0x001F);
     auto img = DecodeDib(b, DibLayout::Resource);
     ASSERT_TRUE(img) << img.message();
     EXPECT_EQ(img->pixel(0, 0), 0xFFFF0000u);
@@ -212,7 +213,7 @@ TEST_P(DamagedDib, IsRefusedInBothLayouts)
 Bytes WithField(DibRecipe recipe, std::size_t at, std::uint32_t value)
 {
     Bytes b = MakeDib(recipe);
-    test::Set32(b, at, value);
+    kit::Set32(b, at, value);
     return b;
 }
 
@@ -263,7 +264,7 @@ INSTANTIATE_TEST_SUITE_P(
         Damage{"ColourBitsCut", [] { return Truncated(Pattern(24), 128 + 1); }},
         Damage{"MaskCut", [] { return Truncated(Pattern(4), 1); }},
         Damage{"ClaimsMoreRowsThanStored", [] { return WithField(Pattern(1), 8, 2048); }}),
-    [](const auto& info) { return std::string(info.param.name); });
+    glyphor::kit::RowName());
 
 // PNG images: every colour type and depth ends as 8-bit RGBA.
 TEST(ImageDecoder, PngWithAlphaKeepsItAndMasksBelowHalf)
@@ -349,7 +350,7 @@ INSTANTIATE_TEST_SUITE_P(
         PngKind{"GrayAlpha8", Png(1, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 8, {0x40, 0x90}), {0x90404040u}},
         PngKind{"Palette4WithTransparency", PalettePng(), {0xFF445566u, 0x00112233u}},
         PngKind{"Interlaced", InterlacedPng(), InterlacedPixels()}),
-    [](const auto& info) { return std::string(info.param.name); });
+    glyphor::kit::RowName());
 
 TEST(ImageDecoder, DamagedPngIsRefused)
 {

@@ -1,4 +1,5 @@
 #include "iconfile/Palette16.h"
+#include "kit/NamedRows.h"
 
 #include <gtest/gtest.h>
 
@@ -46,7 +47,7 @@ INSTANTIATE_TEST_SUITE_P(
         Nearest{"DarkOlive", 0x707010, 3},
         // The top byte (alpha) plays no part.
         Nearest{"AlphaIgnored", 0x1200FF00, 10}),
-    [](const auto& info) { return std::string(info.param.name); });
+    glyphor::kit::RowName());
 
 } // namespace
 } // namespace glyphor

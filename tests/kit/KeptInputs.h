@@ -1,24 +1,15 @@
 #pragma once
-// The inputs kept from a fuzzer's findings: every file of the folder but its
-// README, in name order, with their bytes. A folder that is not there holds
-// none.
+// The inputs a fuzzer starts from, and those kept from its findings:
+// every file of the folder but its README, in name order. A folder that is
+// not there holds none.
 
 #include <algorithm>
-#include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
-namespace glyphor::test {
+namespace glyphor::kit {
 
-inline std::vector<std::uint8_t> ReadAll(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
-}
-
-inline std::vector<std::filesystem::path> FuzzFindings(const std::filesystem::path& dir)
+inline std::vector<std::filesystem::path> KeptInputs(const std::filesystem::path& dir)
 {
     std::vector<std::filesystem::path> files;
     if (std::filesystem::is_directory(dir))
@@ -29,4 +20,4 @@ inline std::vector<std::filesystem::path> FuzzFindings(const std::filesystem::pa
     return files;
 }
 
-} // namespace glyphor::test
+} // namespace glyphor::kit

@@ -3,21 +3,15 @@
 // land in headers and directories rather than in code.
 // Usage: make_extractor_seeds OUTDIR
 
-#include "PeBuilder.h"
+#include "kit/Executables.h"
+#include "kit/Files.h"
 
 #include <cstdio>
-#include <fstream>
 #include <string>
 
-using namespace glyphor::testing;
+using namespace glyphor::kit;
 
 namespace {
-
-void Save(const std::string& dir, const char* name, const Bytes& b)
-{
-    std::ofstream(dir + "/" + name, std::ios::binary)
-        .write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
-}
 
 std::vector<PeResource> Mixed()
 {
@@ -27,17 +21,26 @@ std::vector<PeResource> Mixed()
     png.mask.assign(256, 0);
     png.hasAlpha = true;
     return {
-        { ResId::Id(14), ResId::Name(u"MAIN"), 1033,
-          MakeGroup({ { 16, 16, 4, 1 }, { 32, 32, 8, 2 }, { 48, 48, 32, 3 }, { 16, 16, 32, 4 } }) },
-        { ResId::Id(14), ResId::Id(7), 2057, MakeGroup({ { 32, 32, 1, 5 }, { 24, 24, 24, 6 } }) },
-        { ResId::Id(14), ResId::Id(7), 1033, MakeGroup({ { 32, 32, 4, 1 } }) },
-        { ResId::Id(14), ResId::Id(9), 0, MakeGroup({ { 32, 32, 4, 99 } }) },
-        { ResId::Id(3), ResId::Id(1), 1033, PatternDib(16, 16, 4) },
-        { ResId::Id(3), ResId::Id(2), 1033, PatternDib(32, 32, 8) },
-        { ResId::Id(3), ResId::Id(3), 1033, PatternDib(48, 48, 32) },
-        { ResId::Id(3), ResId::Id(4), 1033, MakePng(png) },
-        { ResId::Id(3), ResId::Id(5), 2057, PatternDib(32, 32, 1) },
-        { ResId::Id(3), ResId::Id(6), 0, PatternDib(24, 24, 24) },
+        { ResId::Id(glyphor::platform::kGroupIconResourceType), ResId::Name(u"MAIN"), 1033,
+            MakeGroup(
+                { { 16, 16, 4, 1 }, { 32, 32, 8, 2 }, { 48, 48, 32, 3 }, { 16, 16, 32, 4 } }) },
+        { ResId::Id(glyphor::platform::kGroupIconResourceType), ResId::Id(7), 2057,
+            MakeGroup({ { 32, 32, 1, 5 }, { 24, 24, 24, 6 } }) },
+        { ResId::Id(glyphor::platform::kGroupIconResourceType), ResId::Id(7), 1033,
+            MakeGroup({ { 32, 32, 4, 1 } }) },
+        { ResId::Id(glyphor::platform::kGroupIconResourceType), ResId::Id(9), 0,
+            MakeGroup({ { 32, 32, 4, 99 } }) },
+        { ResId::Id(glyphor::platform::kIconResourceType), ResId::Id(1), 1033,
+            PatternDib(16, 16, 4) },
+        { ResId::Id(glyphor::platform::kIconResourceType), ResId::Id(2), 1033,
+            PatternDib(32, 32, 8) },
+        { ResId::Id(glyphor::platform::kIconResourceType),
+            ResId::Id(glyphor::platform::kIconResourceType), 1033, PatternDib(48, 48, 32) },
+        { ResId::Id(glyphor::platform::kIconResourceType), ResId::Id(4), 1033, MakePng(png) },
+        { ResId::Id(glyphor::platform::kIconResourceType), ResId::Id(5), 2057,
+            PatternDib(32, 32, 1) },
+        { ResId::Id(glyphor::platform::kIconResourceType), ResId::Id(6), 0,
+            PatternDib(24, 24, 24) },
     };
 }
 
@@ -50,14 +53,15 @@ int main(int argc, char* argv[])
         return 2;
     }
     const std::string dir = argv[1];
-    Save(dir, "pe32.exe", BuildPe(Mixed(), false));
-    Save(dir, "pe32plus.dll", BuildPe(Mixed(), true));
-    Save(dir, "ne.exe",
-         BuildNe({ { ResId::Name(u"APP"), MakeGroup({ { 32, 32, 4, 1 }, { 16, 16, 4, 2 } }) },
-                   { ResId::Id(2), MakeGroup({ { 32, 32, 1, 3 } }) } },
-                 { { ResId::Id(1), PatternDib(32, 32, 4) }, { ResId::Id(2), PatternDib(16, 16, 4) },
-                   { ResId::Id(3), PatternDib(32, 32, 1) } }));
-    Save(dir, "icon.ico",
-         MakeIcoFile({ { 16, 16, 8 }, { 32, 32, 4 } }, { PatternDib(16, 16, 8), PatternDib(32, 32, 4) }));
+    WriteBytes(dir + "/pe32.exe", BuildPe(Mixed(), false));
+    WriteBytes(dir + "/pe32plus.dll", BuildPe(Mixed(), true));
+    WriteBytes(dir + "/ne.exe",
+        BuildNe({ { ResId::Name(u"APP"), MakeGroup({ { 32, 32, 4, 1 }, { 16, 16, 4, 2 } }) },
+                    { ResId::Id(2), MakeGroup({ { 32, 32, 1, 3 } }) } },
+            { { ResId::Id(1), PatternDib(32, 32, 4) }, { ResId::Id(2), PatternDib(16, 16, 4) },
+                { ResId::Id(glyphor::platform::kIconResourceType), PatternDib(32, 32, 1) } }));
+    WriteBytes(dir + "/icon.ico",
+        MakeIcoFile(
+            { { 16, 16, 8 }, { 32, 32, 4 } }, { PatternDib(16, 16, 8), PatternDib(32, 32, 4) }));
     return 0;
 }

@@ -9,51 +9,27 @@
 #include "iconfile/IconFileWriter.h"
 #include "iconfile/IconNormalizer.h"
 
+#include "kit/Corpus.h"
+#include "kit/Files.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <random>
-#include <sstream>
 
 using namespace glyphor;
 using namespace glyphor::platform;
 
 namespace {
 
-struct CorpusFile {
-    std::string path;     // absolute
-    std::string relative; // as the manifest lists it
-    int iconGroups = -1;  // -1: no corpus, the test skips
-};
+using kit::CorpusRoot;
+using CorpusFile = kit::CorpusEntry;
 
-std::string CorpusRoot()
-{
-    if (const char* c = std::getenv("G2_CORPUS"); c && *c)
-        return c;
-    const char* home = std::getenv("HOME");
-    return std::string(home ? home : "") + "/.cache/glyphor2/corpus";
-}
-
-// The manifest's rows: set, package, path, format, icon_groups.
+// Every file of the corpus; without a corpus one row that skips.
 std::vector<CorpusFile> LoadManifest()
 {
-    std::vector<CorpusFile> files;
-    const std::string root = CorpusRoot();
-    std::ifstream in(root + "/manifest.tsv");
-    std::string line;
-    std::getline(in, line); // header
-    while (std::getline(in, line)) {
-        std::vector<std::string> f;
-        std::stringstream ss(line);
-        for (std::string cell; std::getline(ss, cell, '\t');)
-            f.push_back(cell);
-        if (f.size() >= 5)
-            files.push_back({ root + "/" + f[2], f[2], std::atoi(f[4].c_str()) });
-    }
+    std::vector<CorpusFile> files = kit::CorpusManifest();
     if (files.empty())
-        files.push_back({ "", "NoCorpus", -1 });
+        files.push_back({ "", "NoCorpus", "", -1 });
     return files;
 }
 
@@ -74,11 +50,7 @@ protected:
     }
 };
 
-std::vector<std::uint8_t> ReadWhole(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
-}
+using kit::ReadBytes;
 
 // Read from the file in pieces, the icons are those of the whole file read
 // into memory, icon for icon.
@@ -88,7 +60,7 @@ TEST_P(Corpus, CountMatchesThePeerAndEveryIconCapturesTo766Bytes)
     ASSERT_EQ(IconCount(f.path), f.iconGroups);
     auto source = IconSource::fromFile(f.path);
     ASSERT_TRUE(source);
-    const std::vector<std::uint8_t> all = ReadWhole(f.path);
+    const std::vector<std::uint8_t> all = ReadBytes(f.path);
     const IconSource inMemory(all);
     ASSERT_EQ(inMemory.count(), f.iconGroups);
     for (int i = 0; i < f.iconGroups; ++i) {
@@ -116,7 +88,7 @@ void Exercise(const std::vector<std::uint8_t>& bytes)
 TEST_P(Corpus, TruncatedAndFlippedCopiesFinish)
 {
     const CorpusFile& f = GetParam();
-    const std::vector<std::uint8_t> all = ReadWhole(f.path);
+    const std::vector<std::uint8_t> all = ReadBytes(f.path);
     ASSERT_FALSE(all.empty());
     std::uint64_t rsrc = 0;
     std::size_t rsrcSize = 0;

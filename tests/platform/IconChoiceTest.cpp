@@ -1,13 +1,14 @@
 #include "platform/IconChoice.h"
 
-#include "PeBuilder.h"
+#include "kit/Executables.h"
+#include "kit/NamedRows.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 using namespace glyphor::platform;
-using glyphor::testing::Bytes;
+using glyphor::kit::Bytes;
 
 namespace {
 
@@ -46,7 +47,7 @@ INSTANTIATE_TEST_SUITE_P(
         ChoiceCase { "EqualsKeepDirectoryOrder", { C(16, 16, 8), C(32, 32, 8), C(32, 32, 8) }, {}, 1 },
         ChoiceCase { "MissingImagesAreSkipped", { C(32, 32, 32), C(16, 16, 4) }, { false, true }, 1 },
         ChoiceCase { "OnlyLargeImages", { C(256, 256, 32), C(64, 64, 32) }, {}, 1 }),
-    [](const auto& info) { return info.param.name; });
+    glyphor::kit::RowName());
 
 TEST(PreferenceOrder, NothingWhenEveryImageIsMissing)
 {
@@ -56,7 +57,7 @@ TEST(PreferenceOrder, NothingWhenEveryImageIsMissing)
 
 TEST(ParseGroupIconDirectory, ReadsEntriesThatFitAndNoMore)
 {
-    Bytes g = glyphor::testing::MakeGroup(
+    Bytes g = glyphor::kit::MakeGroup(
         { { 0, 0, 32, 7, 1234 }, { 16, 16, 4, 0xFFFF, 5 }, { 48, 48, 8, 3, 9 } });
     auto all = ParseGroupIconDirectory(g);
     ASSERT_TRUE(all);
@@ -83,11 +84,11 @@ TEST(ParseGroupIconDirectory, ReadsEntriesThatFitAndNoMore)
 
 TEST(CandidateBitCount, FallsBackToTheImageHeaderThenTheColourCount)
 {
-    Bytes dib = glyphor::testing::PatternDib(16, 16, 8);
+    Bytes dib = glyphor::kit::PatternDib(16, 16, 8);
     EXPECT_EQ(CandidateBitCount(24, 0, dib), 24); // the directory wins when it says
     EXPECT_EQ(CandidateBitCount(0, 16, dib), 8);  // else the image's own header
     glyphor::IconImage icon { 4, 4, std::vector<std::uint32_t>(16, 0xFF102030), std::vector<std::uint8_t>(16, 0), true };
-    EXPECT_EQ(CandidateBitCount(0, 0, glyphor::testing::MakePng(icon)), 32); // RGBA 8-bit
+    EXPECT_EQ(CandidateBitCount(0, 0, glyphor::kit::MakePng(icon)), 32); // RGBA 8-bit
     EXPECT_EQ(CandidateBitCount(0, 16, {}), 4);   // else the colour count
     EXPECT_EQ(CandidateBitCount(0, 2, {}), 1);
 }

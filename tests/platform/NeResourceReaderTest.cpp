@@ -1,11 +1,11 @@
 #include "platform/NeResourceReader.h"
 
-#include "PeBuilder.h"
+#include "kit/Executables.h"
 
 #include <gtest/gtest.h>
 
 using namespace glyphor::platform;
-using namespace glyphor::testing;
+using namespace glyphor::kit;
 
 namespace {
 

@@ -1,5 +1,6 @@
 #include "platform/SettingsStore.h"
 #include "util/Error.h"
+#include "kit/NamedRows.h"
 
 #include <QDir>
 #include <QFile>
@@ -46,7 +47,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ParseCase{"TrailingBlank", "12 ", std::nullopt}, ParseCase{"Letters", "abc", std::nullopt},
                     ParseCase{"DecimalPoint", "1.5", std::nullopt}, ParseCase{"TabFirst", "\t5", std::nullopt},
                     ParseCase{"HexDigitsWithoutDollar", "1F", std::nullopt}),
-    [](const testing::TestParamInfo<ParseCase>& info) { return info.param.name; });
+    glyphor::kit::RowName());
 
 class SettingsStoreTest : public testing::Test {
 protected:
