@@ -6,8 +6,8 @@
 
 #include "iconfile/IconFileWriter.h"
 #include "iconfile/IconNormalizer.h"
-#include "platform/IconExtractor.h"
 #include "platform/FileSource.h"
+#include "platform/IconExtractor.h"
 
 #include "kit/Corpus.h"
 
@@ -41,8 +41,7 @@ const std::vector<std::string>& CorpusFiles()
     return files;
 }
 
-template <class PerIcon>
-void OverCorpus(benchmark::State& state, PerIcon perIcon)
+template <class PerIcon> void OverCorpus(benchmark::State& state, PerIcon perIcon)
 {
     if (CorpusFiles().empty()) {
         state.SkipWithError("no corpus (set G2_CORPUS)");
@@ -63,8 +62,10 @@ void OverCorpus(benchmark::State& state, PerIcon perIcon)
             ++files;
         }
     }
-    state.counters["files/s"] = benchmark::Counter(static_cast<double>(files), benchmark::Counter::kIsRate);
-    state.counters["icons/s"] = benchmark::Counter(static_cast<double>(icons), benchmark::Counter::kIsRate);
+    state.counters["files/s"]
+        = benchmark::Counter(static_cast<double>(files), benchmark::Counter::kIsRate);
+    state.counters["icons/s"]
+        = benchmark::Counter(static_cast<double>(icons), benchmark::Counter::kIsRate);
 }
 
 void BM_CountAndDecodeCorpus(benchmark::State& state)
@@ -95,7 +96,8 @@ void BM_OpenCorpusFloor(benchmark::State& state)
             ++files;
         }
     }
-    state.counters["files/s"] = benchmark::Counter(static_cast<double>(files), benchmark::Counter::kIsRate);
+    state.counters["files/s"]
+        = benchmark::Counter(static_cast<double>(files), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_OpenCorpusFloor)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -119,7 +121,8 @@ struct PaddedDll {
         if (small.empty())
             return;
         padded = (std::filesystem::temp_directory_path() / "g2-bench-padded.dll").string();
-        std::filesystem::copy_file(small, padded, std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::copy_file(
+            small, padded, std::filesystem::copy_options::overwrite_existing);
         std::filesystem::resize_file(padded, std::filesystem::file_size(small) + (100u << 20));
     }
     ~PaddedDll()
@@ -146,8 +149,14 @@ void CountOne(benchmark::State& state, const std::string& path)
         benchmark::DoNotOptimize(IconCount(path));
 }
 
-void BM_CountSmallDll(benchmark::State& state) { CountOne(state, Padded().small); }
-void BM_CountPadded100MbDll(benchmark::State& state) { CountOne(state, Padded().padded); }
+void BM_CountSmallDll(benchmark::State& state)
+{
+    CountOne(state, Padded().small);
+}
+void BM_CountPadded100MbDll(benchmark::State& state)
+{
+    CountOne(state, Padded().padded);
+}
 BENCHMARK(BM_CountSmallDll)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_CountPadded100MbDll)->Unit(benchmark::kMicrosecond)->UseRealTime();
 

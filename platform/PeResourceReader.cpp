@@ -199,13 +199,13 @@ void PeResourceReader::readIconNames(std::uint32_t nameDirectory)
         m_icons.push_back({ name.id(), name.offset() });
     }
     std::stable_sort(m_icons.begin(), m_icons.end(),
-                     [](const IconName& a, const IconName& b) { return a.id < b.id; });
+        [](const IconName& a, const IconName& b) { return a.id < b.id; });
 }
 
 ImageRange PeResourceReader::iconData(std::uint16_t id, std::uint32_t language) const
 {
     auto it = std::lower_bound(m_icons.begin(), m_icons.end(), id,
-                               [](const IconName& a, std::uint16_t v) { return a.id < v; });
+        [](const IconName& a, std::uint16_t v) { return a.id < v; });
     if (it == m_icons.end() || it->id != id)
         return {};
     // A language directory that is also one of the upper directories would
@@ -230,7 +230,8 @@ std::vector<std::uint8_t> PeResourceReader::groupDirectory(std::size_t group) co
 {
     // Only as much as the entries that are ever looked at.
     const ImageRange& d = m_groups.at(group).directory;
-    return ReadImage(m_file, { d.offset, std::min<std::uint64_t>(d.length, kMaxGroupDirectoryBytes) });
+    return ReadImage(
+        m_file, { d.offset, std::min<std::uint64_t>(d.length, kMaxGroupDirectoryBytes) });
 }
 
 std::vector<IconCandidate> PeResourceReader::images(std::size_t group) const
@@ -238,8 +239,9 @@ std::vector<IconCandidate> PeResourceReader::images(std::size_t group) const
     if (group >= m_groups.size())
         return {};
     const std::uint32_t language = m_groups[group].language;
-    return GroupCandidates(groupDirectory(group),
-                           [this, language](std::uint16_t id) { return iconData(id, language); }, m_file);
+    return GroupCandidates(
+        groupDirectory(group),
+        [this, language](std::uint16_t id) { return iconData(id, language); }, m_file);
 }
 
 } // namespace glyphor::platform

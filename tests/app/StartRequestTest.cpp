@@ -1,16 +1,16 @@
 // glyphor2 [SOURCE [DESTINATION]]: the command line read, and the window
 // started on the folders it names, or as without them when one is wrong.
 
-#include "AppTestMain.h"
-#include "StickVolume.h"
 #include "app/StartRequest.h"
 #include "AnswerBoxes.h"
+#include "AppTestMain.h"
+#include "StickVolume.h"
 #include "app/TForm1.h"
 #include "browse/TDirectoryListBox.h"
 #include "browse/TDriveComboBox.h"
 #include "browse/TFileListBox.h"
-#include "platform/Volumes.h"
 #include "kit/NativeFiles.h"
+#include "platform/Volumes.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,9 +2,9 @@
 // is created, stored when it closes, with the program's messages for a value
 // that cannot be read and a store that refuses the write.
 
-#include "AppTestMain.h"
 #include "app/TAboutBox.h"
 #include "AnswerBoxes.h"
+#include "AppTestMain.h"
 #include "app/TForm1.h"
 #include "browse/FileListModel.h"
 #include "browse/TDirectoryListBox.h"

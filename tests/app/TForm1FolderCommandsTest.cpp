@@ -1,15 +1,15 @@
 // The destination group's folder commands, Create Dir, Delete Dir and View
 // Dir, and the lives of the viewer windows the main window makes.
-#include "AppTestMain.h"
 #include "AnswerBoxes.h"
+#include "AppTestMain.h"
 #include "app/TForm1.h"
 #include "app/TForm1Host.h"
 #include "browse/TDirectoryListBox.h"
 #include "browse/TFileListBox.h"
+#include "kit/NativeFiles.h"
 #include "tests/viewer/NumberedIcons.h"
 #include "viewer/TfrmView.h"
 #include "viewer/ViewerItems.h"
-#include "kit/NativeFiles.h"
 
 #include <QAction>
 #include <QDir>

@@ -2,8 +2,8 @@
 // wired to the engine, the stop questions, a close during a run and the
 // stored count. Results are checked against what glyphor2-cli writes for the
 // same inputs.
-#include "AppTestMain.h"
 #include "AnswerBoxes.h"
+#include "AppTestMain.h"
 #include "FormDriving.h"
 #include "app/BusyAnimation.h"
 #include "app/TForm1.h"
@@ -60,7 +60,7 @@ Files CliResult(const QString& command, const QStringList& args)
 {
     QTemporaryDir out;
     QProcess cli;
-    cli.start(G2_CLI, QStringList{command} + args + QStringList{out.path()});
+    cli.start(G2_CLI, QStringList { command } + args + QStringList { out.path() });
     if (!cli.waitForFinished(120000) || cli.exitCode() != 0)
         qWarning() << "glyphor2-cli failed:" << cli.readAllStandardError();
     return Contents(out.path());
@@ -70,9 +70,9 @@ Files CliResult(const QString& command, const QStringList& args)
 QStringList Controls(TForm1& form)
 {
     QStringList out;
-    const QWidget* const controls[] = {form.Button1, form.Button2, form.Button3, form.Button4,
-             form.Button5, form.Button6, form.DirectoryListBox1, form.DirectoryListBox2, form.DriveComboBox1,
-             form.DriveComboBox2, form.FileListBox1, form.FileListBox2};
+    const QWidget* const controls[] = { form.Button1, form.Button2, form.Button3, form.Button4,
+        form.Button5, form.Button6, form.DirectoryListBox1, form.DirectoryListBox2,
+        form.DriveComboBox1, form.DriveComboBox2, form.FileListBox1, form.FileListBox2 };
     for (const QWidget* w : controls)
         out << (w->isEnabled() ? "" : "-") + w->objectName();
     return out;
@@ -149,7 +149,8 @@ private slots:
         QCOMPARE(form.FileListBox2->fileModel()->items(), written.keys());
         QCOMPARE(form.ExtractedCount, count);
         QCOMPARE(form.statusText(), QString("Ready."));
-        const Files cli = CliResult("save", {m_root + "/files/regedit.exe", QString::number(index)});
+        const Files cli
+            = CliResult("save", { m_root + "/files/regedit.exe", QString::number(index) });
         QCOMPARE(cli.size(), 1);
         QCOMPARE(written.first(), cli.first());
     }
@@ -178,17 +179,18 @@ private slots:
         QStringList during;
         AtFirstCapture(form, [&] {
             during = Controls(form) << form.Button1->text() << form.statusText().left(15);
-            during << (form.Animate1->isVisible() && form.Animate1->isActive() ? "animated" : "still");
+            during << (form.Animate1->isVisible() && form.Animate1->isActive() ? "animated"
+                                                                               : "still");
         });
         Click(form, form.Button1);
-        QCOMPARE(during, QStringList({"Button1", "-Button2", "-Button3", "-Button4", "Button5", "Button6",
-                                      "-DirectoryListBox1", "-DirectoryListBox2", "-DriveComboBox1",
-                                      "-DriveComboBox2", "FileListBox1", "-FileListBox2", "&Stop",
-                                      "Searching .... ", "animated"}));
+        QCOMPARE(during,
+            QStringList({ "Button1", "-Button2", "-Button3", "-Button4", "Button5", "Button6",
+                "-DirectoryListBox1", "-DirectoryListBox2", "-DriveComboBox1", "-DriveComboBox2",
+                "FileListBox1", "-FileListBox2", "&Stop", "Searching .... ", "animated" }));
         QVERIFY(Idle(form));
         QCOMPARE(form.ExtractedCount, count + 9);
         QVERIFY(!QFileInfo::exists(m_destPath + "/Temp"));
-        QCOMPARE(Contents(m_destPath), CliResult("scan-tree", {m_root + "/tree"}));
+        QCOMPARE(Contents(m_destPath), CliResult("scan-tree", { m_root + "/tree" }));
         QCOMPARE(form.FileListBox2->fileModel()->items(), Contents(m_destPath).keys());
     }
 
@@ -223,13 +225,14 @@ private slots:
         QVERIFY(Idle(form));
         // The question comes before the walk reaches regedit in the subfolder.
         if (answer == QMessageBox::Yes)
-            QCOMPARE(Contents(m_destPath), CliResult("scan-file", {m_root + "/tree/taskmgr.exe"}));
+            QCOMPARE(
+                Contents(m_destPath), CliResult("scan-file", { m_root + "/tree/taskmgr.exe" }));
         if (answer == QMessageBox::No) {
             QVERIFY(Contents(m_destPath).isEmpty());
             QCOMPARE(Contents(m_destPath + "/Temp").size(), 3);
         }
         if (answer == QMessageBox::Cancel)
-            QCOMPARE(Contents(m_destPath), CliResult("scan-tree", {m_root + "/tree"}));
+            QCOMPARE(Contents(m_destPath), CliResult("scan-tree", { m_root + "/tree" }));
         QCOMPARE(QFileInfo::exists(m_destPath + "/Temp"), answer == QMessageBox::No);
     }
 
@@ -244,7 +247,8 @@ private slots:
         AnswerBoxes(answer, seen);
         Click(form, form.Button1);
         QCOMPARE(seen.shown, 1);
-        QVERIFY2(seen.text.startsWith("Cannot create folder " + m_destPath + "/Temp"), qPrintable(seen.text));
+        QVERIFY2(seen.text.startsWith("Cannot create folder " + m_destPath + "/Temp"),
+            qPrintable(seen.text));
         QVERIFY(Idle(form));
     }
 
@@ -266,7 +270,8 @@ private slots:
             if (form && ++questions == 1)
                 form->close();
         });
-        AtFirstCapture(*form, [&] { atQuestion ? Click(*form, form->Button1) : void(form->close()); });
+        AtFirstCapture(
+            *form, [&] { atQuestion ? Click(*form, form->Button1) : void(form->close()); });
         Click(*form, form->Button1);
         // Deleted on close, which waited for the run's handler to return.
         QTRY_VERIFY(!form);
@@ -274,7 +279,8 @@ private slots:
         // Every icon counted and stored is kept in Temp for the next run.
         const int kept = Contents(m_destPath + "/Temp").size();
         QVERIFY(kept >= (atQuestion ? 3 : 1));
-        QCOMPARE(QSettings("Tarnwell", "Glyphor2").value("Count").toString(), QString::number(kept));
+        QCOMPARE(
+            QSettings("Tarnwell", "Glyphor2").value("Count").toString(), QString::number(kept));
         QVERIFY(Contents(m_destPath).isEmpty());
     }
 
@@ -293,15 +299,17 @@ private slots:
         AtFirstCapture(form, [&] { during = Controls(form) << form.Button4->text(); });
         Click(form, form.Button4);
         const QString file = m_root + "/files/taskmgr.exe";
-        QCOMPARE(statuses, QStringList({"Searching .... " + file + " Icon 1 of 3",
-                                        "Searching .... " + file + " Icon 2 of 3",
-                                        "Searching .... " + file + " Icon 3 of 3"}));
-        QCOMPARE(during, QStringList({"-Button1", "-Button2", "-Button3", "Button4", "Button5", "Button6",
-                                      "-DirectoryListBox1", "-DirectoryListBox2", "-DriveComboBox1",
-                                      "-DriveComboBox2", "FileListBox1", "-FileListBox2", "&Stop"}));
+        QCOMPARE(statuses,
+            QStringList({ "Searching .... " + file + " Icon 1 of 3",
+                "Searching .... " + file + " Icon 2 of 3",
+                "Searching .... " + file + " Icon 3 of 3" }));
+        QCOMPARE(during,
+            QStringList({ "-Button1", "-Button2", "-Button3", "Button4", "Button5", "Button6",
+                "-DirectoryListBox1", "-DirectoryListBox2", "-DriveComboBox1", "-DriveComboBox2",
+                "FileListBox1", "-FileListBox2", "&Stop" }));
         // Two of taskmgr's three icons give the same file: one copy of each picture.
-        QCOMPARE(Contents(m_destPath).keys(), QStringList({"Icon0000.ico", "Icon0001.ico"}));
-        QCOMPARE(Contents(m_destPath), CliResult("scan-file", {file}));
+        QCOMPARE(Contents(m_destPath).keys(), QStringList({ "Icon0000.ico", "Icon0001.ico" }));
+        QCOMPARE(Contents(m_destPath), CliResult("scan-file", { file }));
         QCOMPARE(form.ExtractedCount, count + 3);
         QVERIFY(!QFileInfo::exists(m_destPath + "/Temp"));
         QVERIFY(Idle(form));
@@ -321,7 +329,9 @@ private slots:
     void namesThatAreNotUtf8WorkAndShowMarked()
     {
         const QString folder = m_root + "/" + platform::FromNativePath("Qu\xE9lle");
-        const QString file = folder + "/" + platform::FromNativePath("\xC9" "diteur.exe");
+        const QString file = folder + "/"
+            + platform::FromNativePath("\xC9"
+                                       "diteur.exe");
         kit::MakePath(folder);
         std::filesystem::copy_file(platform::ToNativePath(m_taskmgr), platform::ToNativePath(file));
         TForm1 form;
@@ -334,8 +344,9 @@ private slots:
                 statuses << s;
         });
         Click(form, form.Button4);
-        QCOMPARE(statuses.first(), "Searching .... " + m_root + "/Qu\\xE9lle/\\xC9diteur.exe Icon 1 of 3");
-        QCOMPARE(Contents(m_destPath), CliResult("scan-file", {m_root + "/files/taskmgr.exe"}));
+        QCOMPARE(statuses.first(),
+            "Searching .... " + m_root + "/Qu\\xE9lle/\\xC9diteur.exe Icon 1 of 3");
+        QCOMPARE(Contents(m_destPath), CliResult("scan-file", { m_root + "/files/taskmgr.exe" }));
         ClickFile(form.FileListBox1, platform::FileNameOf(file));
         Click(form, form.Button6);
         QCOMPARE(Contents(m_destPath).size(), 3);
@@ -354,7 +365,7 @@ private slots:
         QCOMPARE(form.IconComboBox1->fileName(), m_root + "/files/regedit.exe");
         QCOMPARE(statuses.filter("Searching").size(), 3);
         QCOMPARE(statuses.filter("taskmgr.exe Icon").size(), 3);
-        QCOMPARE(Contents(m_destPath), CliResult("scan-file", {m_root + "/files/taskmgr.exe"}));
+        QCOMPARE(Contents(m_destPath), CliResult("scan-file", { m_root + "/files/taskmgr.exe" }));
     }
 
     // A stop click that reaches the button while the run ends, after its
@@ -394,14 +405,16 @@ private slots:
         QTimer answer;
         AnswerBoxes(answer, seen);
         Click(form, form.Button1);
-        QCOMPARE(skippedTexts, QStringList({"Skipped .... bad.exe Icon 1 of 1: Icon image is not valid"}));
+        QCOMPARE(skippedTexts,
+            QStringList({ "Skipped .... bad.exe Icon 1 of 1: Icon image is not valid" }));
         QCOMPARE(seen.shown, 1);
         QCOMPARE(seen.title, QString("Information"));
         QCOMPARE(seen.icon, QMessageBox::Information);
-        QCOMPARE(seen.text, "1 icon could not be captured and was skipped:\n" + m_root +
-                                "/damaged/bad.exe Icon 1 of 1: Icon image is not valid");
+        QCOMPARE(seen.text,
+            "1 icon could not be captured and was skipped:\n" + m_root
+                + "/damaged/bad.exe Icon 1 of 1: Icon image is not valid");
         QVERIFY(Idle(form));
-        QCOMPARE(Contents(m_destPath), CliResult("scan-file", {m_root + "/damaged/taskmgr.exe"}));
+        QCOMPARE(Contents(m_destPath), CliResult("scan-file", { m_root + "/damaged/taskmgr.exe" }));
     }
 
     // Another harvest into the destination (here a lock held as another
@@ -409,14 +422,16 @@ private slots:
     void aSecondHarvestIntoTheDestinationIsRefused()
     {
         QDir(m_destPath).mkdir("Temp");
-        const int held = ::open(platform::ToNativePath(m_destPath + "/Temp").c_str(), O_RDONLY | O_DIRECTORY);
+        const int held
+            = ::open(platform::ToNativePath(m_destPath + "/Temp").c_str(), O_RDONLY | O_DIRECTORY);
         QVERIFY(held >= 0);
         QCOMPARE(::flock(held, LOCK_EX), 0);
         TForm1 form;
         showWith(form, m_root + "/tree");
         const int count = form.ExtractedCount;
         bool animated = false;
-        connect(&form, &TForm1::statusTextChanged, [&] { animated = animated || form.Animate1->isVisible(); });
+        connect(&form, &TForm1::statusTextChanged,
+            [&] { animated = animated || form.Animate1->isVisible(); });
         SeenBox seen;
         QTimer answer;
         AnswerBoxes(answer, seen);
@@ -424,7 +439,8 @@ private slots:
         ::close(held);
         QCOMPARE(seen.shown, 1);
         QCOMPARE(seen.icon, QMessageBox::Critical);
-        QCOMPARE(seen.text, "Another harvest into " + m_destPath + " is in progress; try again when it has ended.");
+        QCOMPARE(seen.text,
+            "Another harvest into " + m_destPath + " is in progress; try again when it has ended.");
         QVERIFY(!animated);
         QVERIFY(Idle(form));
         QCOMPARE(form.ExtractedCount, count);
@@ -466,7 +482,10 @@ private slots:
     }
 
 private:
-    void showWith(TForm1& form, const QString& source) { QVERIFY(ShowWith(form, source, m_destPath)); }
+    void showWith(TForm1& form, const QString& source)
+    {
+        QVERIFY(ShowWith(form, source, m_destPath));
+    }
 
     kit::ScratchFolder m_dir;
     std::optional<kit::ScanFolders> m_folders;

@@ -17,13 +17,13 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
-#include <optional>
 #include <QTest>
+#include <optional>
 
 using namespace glyphor;
-using glyphor::test::Click;
 using glyphor::kit::FakeIconProvider;
 using glyphor::kit::MakeIcon;
+using glyphor::test::Click;
 using glyphor::test::ShowWith;
 
 namespace {

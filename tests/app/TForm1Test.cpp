@@ -1,14 +1,14 @@
-#include "AppTestMain.h"
+#include "app/TForm1.h"
 #include "AnswerBoxes.h"
+#include "AppTestMain.h"
 #include "FormDriving.h"
 #include "StickVolume.h"
-#include "kit/NativeFiles.h"
 #include "app/BusyAnimation.h"
-#include "app/TForm1.h"
 #include "browse/TDirectoryListBox.h"
 #include "browse/TDriveComboBox.h"
 #include "browse/TFileListBox.h"
 #include "controls/TIconComboBox.h"
+#include "kit/NativeFiles.h"
 #include "platform/FileSystem.h"
 #include "platform/Volumes.h"
 
@@ -109,12 +109,18 @@ private slots:
         QTest::addColumn<int>("helpContext");
         QTest::addColumn<QString>("group");
         QTest::addColumn<QRect>("geometry");
-        QTest::newRow("Scan Tree") << "Button1" << "Scan &Tree" << 6 << "GroupBox1" << QRect(358, 106, 62, 25);
-        QTest::newRow("Scan File") << "Button4" << "Scan &File" << 5 << "GroupBox1" << QRect(358, 136, 62, 25);
-        QTest::newRow("Save Icon") << "Button6" << "Save &Icon" << 5 << "GroupBox1" << QRect(358, 64, 62, 25);
-        QTest::newRow("Create Dir") << "Button2" << "&Create Dir" << 10 << "GroupBox2" << QRect(358, 16, 62, 25);
-        QTest::newRow("Delete Dir") << "Button3" << "&Delete Dir" << 11 << "GroupBox2" << QRect(358, 47, 62, 25);
-        QTest::newRow("View Dir") << "Button5" << "&View Dir" << 12 << "GroupBox2" << QRect(358, 78, 62, 25);
+        QTest::newRow("Scan Tree") << "Button1"
+                                   << "Scan &Tree" << 6 << "GroupBox1" << QRect(358, 106, 62, 25);
+        QTest::newRow("Scan File") << "Button4"
+                                   << "Scan &File" << 5 << "GroupBox1" << QRect(358, 136, 62, 25);
+        QTest::newRow("Save Icon") << "Button6"
+                                   << "Save &Icon" << 5 << "GroupBox1" << QRect(358, 64, 62, 25);
+        QTest::newRow("Create Dir") << "Button2"
+                                    << "&Create Dir" << 10 << "GroupBox2" << QRect(358, 16, 62, 25);
+        QTest::newRow("Delete Dir") << "Button3"
+                                    << "&Delete Dir" << 11 << "GroupBox2" << QRect(358, 47, 62, 25);
+        QTest::newRow("View Dir") << "Button5"
+                                  << "&View Dir" << 12 << "GroupBox2" << QRect(358, 78, 62, 25);
     }
 
     void buttons()
@@ -205,7 +211,8 @@ private slots:
         QCOMPARE(form.FileListBox1->fileModel()->items(), QStringList({ "a.dll", "b.EXE" }));
         form.DirectoryListBox2->setDirectory(m_root + "/icons");
         QCOMPARE(form.FileListBox2->directory(), m_root + "/icons");
-        QCOMPARE(form.FileListBox2->fileModel()->items(), QStringList({ "Icon0000.ico", "Icon0001.ico" }));
+        QCOMPARE(form.FileListBox2->fileModel()->items(),
+            QStringList({ "Icon0000.ico", "Icon0001.ico" }));
     }
 
     void clickingExecutableListsItsIcons()

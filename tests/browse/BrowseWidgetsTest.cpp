@@ -11,8 +11,8 @@
 #include "platform/NativePath.h"
 #include "platform/Volumes.h"
 
-#include "kit/NativeFiles.h"
 #include "TestFolders.h"
+#include "kit/NativeFiles.h"
 
 #include <QApplication>
 #include <QSignalSpy>
@@ -80,10 +80,16 @@ void BrowseWidgetsTest::glyphs()
         Glyph glyph;
         QSize size;
     } expected[] = {
-        { Glyph::Floppy, { 16, 11 } }, { Glyph::Hard, { 16, 11 } }, { Glyph::Network, { 16, 11 } },
-        { Glyph::CdRom, { 16, 11 } }, { Glyph::Ram, { 16, 11 } }, { Glyph::OpenFolder, { 16, 15 } },
-        { Glyph::CurrentFolder, { 16, 15 } }, { Glyph::ClosedFolder, { 16, 15 } },
-        { Glyph::Executable, { 16, 16 } }, { Glyph::UnknownFile, { 16, 16 } },
+        { Glyph::Floppy, { 16, 11 } },
+        { Glyph::Hard, { 16, 11 } },
+        { Glyph::Network, { 16, 11 } },
+        { Glyph::CdRom, { 16, 11 } },
+        { Glyph::Ram, { 16, 11 } },
+        { Glyph::OpenFolder, { 16, 15 } },
+        { Glyph::CurrentFolder, { 16, 15 } },
+        { Glyph::ClosedFolder, { 16, 15 } },
+        { Glyph::Executable, { 16, 16 } },
+        { Glyph::UnknownFile, { 16, 16 } },
     };
     QList<QImage> seen;
     for (const auto& e : expected) {
@@ -223,7 +229,9 @@ void BrowseWidgetsTest::namesThatAreNotUtf8ShowMarkedAndOpenExact()
     const QString root = kit::PathOf(tmp);
     const QString latin1 = platform::FromNativePath("caf\xE9");
     kit::MakeFolders(root, { latin1 });
-    kit::MakeFiles(root + "/" + latin1, { platform::FromNativePath("\xC9" "diteur.exe") });
+    kit::MakeFiles(root + "/" + latin1,
+        { platform::FromNativePath("\xC9"
+                                   "diteur.exe") });
 
     TDirectoryListBox folders;
     folders.resize(200, 300);
@@ -232,7 +240,8 @@ void BrowseWidgetsTest::namesThatAreNotUtf8ShowMarkedAndOpenExact()
     QVERIFY(QTest::qWaitForWindowExposed(&folders));
     const int row = folders.directoryModel()->currentIndex() + 1;
     QCOMPARE(folders.model()->index(row, 0).data().toString(), QStringLiteral("caf\\xE9"));
-    QTest::mouseDClick(folders.viewport(), Qt::LeftButton, {}, folders.visualRect(folders.model()->index(row, 0)).center());
+    QTest::mouseDClick(folders.viewport(), Qt::LeftButton, {},
+        folders.visualRect(folders.model()->index(row, 0)).center());
     QCOMPARE(folders.directory(), root + "/" + latin1);
 
     TFileListBox files;
@@ -241,9 +250,12 @@ void BrowseWidgetsTest::namesThatAreNotUtf8ShowMarkedAndOpenExact()
     files.show();
     QVERIFY(QTest::qWaitForWindowExposed(&files));
     QCOMPARE(files.model()->index(0, 0).data().toString(), QStringLiteral("\\xC9diteur.exe"));
-    QTest::mouseClick(files.viewport(), Qt::LeftButton, {}, files.visualRect(files.model()->index(0, 0)).center());
+    QTest::mouseClick(files.viewport(), Qt::LeftButton, {},
+        files.visualRect(files.model()->index(0, 0)).center());
     QCOMPARE(platform::ToNativePath(files.fileName()),
-        platform::ToNativePath(root) + "/caf\xE9/\xC9" "diteur.exe");
+        platform::ToNativePath(root)
+            + "/caf\xE9/\xC9"
+              "diteur.exe");
     QVERIFY(platform::IsExistingFile(files.fileName()));
 }
 

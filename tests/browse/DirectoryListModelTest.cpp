@@ -1,7 +1,7 @@
 #include "browse/DirectoryListModel.h"
 
-#include "kit/NativeFiles.h"
 #include "TestFolders.h"
+#include "kit/NativeFiles.h"
 #include "platform/FileSystem.h"
 #include "platform/NativePath.h"
 #include "platform/Volumes.h"
@@ -79,15 +79,22 @@ TEST_F(DirectoryListModelTest, EntriesForAFolderThreeLevelsDown)
 TEST_F(DirectoryListModelTest, FoldersThatAreNotUtf8AreListedAndEntered)
 {
     using platform::FromNativePath;
-    const QString top = root() + "/" + FromNativePath("Programme \xB4" "94");
-    MakeFolders(top, { FromNativePath("x\x80"), FromNativePath("x\x81"), FromNativePath("Caf\xE9"), "abc" });
+    const QString top = root() + "/"
+        + FromNativePath("Programme \xB4"
+                         "94");
+    MakeFolders(top,
+        { FromNativePath("x\x80"), FromNativePath("x\x81"), FromNativePath("Caf\xE9"), "abc" });
     DirectoryListModel model;
     model.setDirectory(top);
     EXPECT_EQ(model.directory(), top);
     const QStringList closed = Texts(model, Kind::Closed);
     ASSERT_EQ(closed.size(), 4);
-    EXPECT_EQ(closed, (QStringList { "abc", FromNativePath("Caf\xE9"), FromNativePath("x\x80"), FromNativePath("x\x81") }));
-    EXPECT_EQ(Texts(model, Kind::Current), QStringList { FromNativePath("Programme \xB4" "94") });
+    EXPECT_EQ(closed,
+        (QStringList {
+            "abc", FromNativePath("Caf\xE9"), FromNativePath("x\x80"), FromNativePath("x\x81") }));
+    EXPECT_EQ(Texts(model, Kind::Current),
+        QStringList { FromNativePath("Programme \xB4"
+                                     "94") });
 
     model.setSelectedIndex(model.currentIndex() + 3);
     model.openSelected();

@@ -21,8 +21,8 @@
 namespace {
 
 using namespace glyphor::test;
-using glyphor::kit::WriteBytes;
 using glyphor::kit::PeWithOneIcon;
+using glyphor::kit::WriteBytes;
 
 struct Call {
     const char* name;

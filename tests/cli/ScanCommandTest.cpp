@@ -5,8 +5,8 @@
 #include "kit/NativeFiles.h"
 #include "kit/ScanFolders.h"
 
-#include "platform/NativePath.h"
 #include "kit/NamedRows.h"
+#include "platform/NativePath.h"
 
 #include <QDir>
 
@@ -32,22 +32,23 @@ struct WildName {
     const char* sibling;
 };
 
-class ScanFileName : public ::testing::TestWithParam<WildName> {};
+class ScanFileName : public ::testing::TestWithParam<WildName> { };
 
 TEST_P(ScanFileName, TheFileItselfIsScanned)
 {
     ScanFolders root;
     WriteBytes(root.filePath(GetParam().file), PeWithOneIcon(1));
-    WriteBytes(root.filePath(GetParam().sibling), {'M', 'Z'});
-    const Output o = RunCli({"scan-file", GetParam().file, "D"}, root.path());
+    WriteBytes(root.filePath(GetParam().sibling), { 'M', 'Z' });
+    const Output o = RunCli({ "scan-file", GetParam().file, "D" }, root.path());
     EXPECT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(o.out, "captured 1, added 1\n");
-    EXPECT_EQ(QDir(root.filePath("D")).entryList(QDir::Files).join(',').toStdString(), "Icon0000.ico");
+    EXPECT_EQ(
+        QDir(root.filePath("D")).entryList(QDir::Files).join(',').toStdString(), "Icon0000.ico");
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, ScanFileName,
-                         ::testing::Values(WildName{"a*b.exe", "axb.exe"}, WildName{"a?.exe", "ab.exe"},
-                                         WildName{"pic?.bin", "picX.bin"}));
+    ::testing::Values(WildName { "a*b.exe", "axb.exe" }, WildName { "a?.exe", "ab.exe" },
+        WildName { "pic?.bin", "picX.bin" }));
 
 // A wrong argument is named in the error, with the system's text.
 struct WrongArgument {
@@ -59,13 +60,13 @@ struct WrongArgument {
 TEST(ScanCommand, AWrongArgumentIsNamed)
 {
     ScanFolders root;
-    WriteBytes(root.filePath("f.exe"), {'M', 'Z'});
+    WriteBytes(root.filePath("f.exe"), { 'M', 'Z' });
     const WrongArgument cases[] = {
-        {{"scan-tree", "nowhere", "D"}, "nowhere", "No such file or directory"},
-        {{"scan-tree", "S", "gone/D"}, "gone/D", "No such file or directory"},
-        {{"scan-tree", "S", "f.exe"}, "f.exe", "Not a directory"},
-        {{"scan-file", "missing.exe", "D"}, "missing.exe", "No such file or directory"},
-        {{"scan-file", "S", "D"}, "S", "Is a directory"},
+        { { "scan-tree", "nowhere", "D" }, "nowhere", "No such file or directory" },
+        { { "scan-tree", "S", "gone/D" }, "gone/D", "No such file or directory" },
+        { { "scan-tree", "S", "f.exe" }, "f.exe", "Not a directory" },
+        { { "scan-file", "missing.exe", "D" }, "missing.exe", "No such file or directory" },
+        { { "scan-file", "S", "D" }, "S", "Is a directory" },
     };
     for (const WrongArgument& c : cases) {
         const Output o = RunCli(c.args, root.path());
@@ -77,7 +78,7 @@ TEST(ScanCommand, AWrongArgumentIsNamed)
 
 QStringList IconFiles(const QString& folder)
 {
-    return QDir(folder).entryList({"*.ico"}, QDir::Files | QDir::Hidden, QDir::Name);
+    return QDir(folder).entryList({ "*.ico" }, QDir::Files | QDir::Hidden, QDir::Name);
 }
 
 // Exit statuses: 0 when everything was taken, 3 when the harvest came to its
@@ -96,7 +97,7 @@ void PrintTo(const ExitCase& c, std::ostream* os)
     *os << c.name;
 }
 
-class ScanExit : public testing::TestWithParam<ExitCase> {};
+class ScanExit : public testing::TestWithParam<ExitCase> { };
 
 TEST_P(ScanExit, StatusAndSummarySayWhatHappened)
 {
@@ -105,30 +106,31 @@ TEST_P(ScanExit, StatusAndSummarySayWhatHappened)
     folders.putSource("a.exe", PeWithOneIcon(1));
     glyphor::kit::MakePath(folders.source() + "/sub");
     GetParam().prepare(root);
-    const Output o = RunCli({"scan-tree", "S", "D"}, root);
+    const Output o = RunCli({ "scan-tree", "S", "D" }, root);
     EXPECT_EQ(o.status, GetParam().status) << o.err;
     EXPECT_EQ(o.out, GetParam().out);
     EXPECT_NE(o.err.find(GetParam().errContains), std::string::npos) << o.err;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ScanExit,
-    testing::Values(
-        ExitCase{"Success", [](const QString&) {}, 0, "captured 1, added 1\n", ""},
-        ExitCase{"DamagedIconBetweenTwoGoodOnes",
-                 [](const QString& root) {
-                     WriteBytes(root + "/S/b.exe", glyphor::kit::IconFileOfAnUnreadableImage());
-                     WriteBytes(root + "/S/sub/c.exe", PeWithOneIcon(1));
-                 },
-                 3, "captured 2, added 1, skipped 1, 0 stayed in Temp\n",
-                 "/S/b.exe Icon 1 of 1: Icon image is not valid\n"},
+INSTANTIATE_TEST_SUITE_P(Cases, ScanExit,
+    testing::Values(ExitCase { "Success", [](const QString&) {}, 0, "captured 1, added 1\n", "" },
+        ExitCase { "DamagedIconBetweenTwoGoodOnes",
+            [](const QString& root) {
+                WriteBytes(root + "/S/b.exe", glyphor::kit::IconFileOfAnUnreadableImage());
+                WriteBytes(root + "/S/sub/c.exe", PeWithOneIcon(1));
+            },
+            3, "captured 2, added 1, skipped 1, 0 stayed in Temp\n",
+            "/S/b.exe Icon 1 of 1: Icon image is not valid\n" },
         // A fifo among the collected icons cannot be copied: "Copy Failed (202)".
-        ExitCase{"CopyFailed",
-                 [](const QString& root) {
-                     QDir(root).mkpath("D/Temp");
-                     ASSERT_EQ(::mkfifo(glyphor::platform::ToNativePath(root + "/D/Temp/pipe.ico").c_str(), 0600), 0);
-                 },
-                 3, "captured 1, added 1, skipped 0, 1 stayed in Temp\n", "Copy Failed (202)"}),
+        ExitCase { "CopyFailed",
+            [](const QString& root) {
+                QDir(root).mkpath("D/Temp");
+                ASSERT_EQ(
+                    ::mkfifo(
+                        glyphor::platform::ToNativePath(root + "/D/Temp/pipe.ico").c_str(), 0600),
+                    0);
+            },
+            3, "captured 1, added 1, skipped 0, 1 stayed in Temp\n", "Copy Failed (202)" }),
     glyphor::kit::RowName());
 
 // Another harvest into the destination holds its Temp: the run is refused at
@@ -139,20 +141,22 @@ TEST(ScanCommand, ASecondHarvestIntoOneDestinationIsRefused)
     root.putSource("a.exe", PeWithOneIcon(1));
     glyphor::kit::MakePath(root.temp());
     WriteBytes(root.filePath("D/Temp/Icon0000.ico"), glyphor::kit::Bytes(766, 7));
-    const int held = ::open(glyphor::platform::ToNativePath(root.filePath("D/Temp")).c_str(), O_RDONLY | O_DIRECTORY);
+    const int held = ::open(
+        glyphor::platform::ToNativePath(root.filePath("D/Temp")).c_str(), O_RDONLY | O_DIRECTORY);
     ASSERT_GE(held, 0);
     ASSERT_EQ(::flock(held, LOCK_EX), 0);
-    const Output o = RunCli({"scan-tree", "S", "D"}, root.path());
+    const Output o = RunCli({ "scan-tree", "S", "D" }, root.path());
     ::close(held);
     EXPECT_EQ(o.status, 1);
-    EXPECT_EQ(o.err, "Another harvest into " + root.filePath("D").toStdString() +
-                         " is in progress; try again when it has ended\n");
+    EXPECT_EQ(o.err,
+        "Another harvest into " + root.filePath("D").toStdString()
+            + " is in progress; try again when it has ended\n");
     EXPECT_TRUE(o.out.empty());
     EXPECT_TRUE(IconFiles(root.filePath("D")).isEmpty());
-    EXPECT_EQ(IconFiles(root.filePath("D/Temp")), QStringList({"Icon0000.ico"}));
+    EXPECT_EQ(IconFiles(root.filePath("D/Temp")), QStringList({ "Icon0000.ico" }));
 
     // Released, the same command takes the icon left there along.
-    const Output again = RunCli({"scan-tree", "S", "D"}, root.path());
+    const Output again = RunCli({ "scan-tree", "S", "D" }, root.path());
     EXPECT_EQ(again.status, 0) << again.err;
     EXPECT_EQ(IconFiles(root.filePath("D")).size(), 2);
     EXPECT_FALSE(QFileInfo::exists(root.filePath("D/Temp")));

@@ -72,7 +72,8 @@ private slots:
         QVERIFY(box.autoDisable());
         QVERIFY(box.enableCaching());
         QCOMPARE(box.maxVisibleItems(), 5);
-        QCOMPARE(box.size(), QSize(32 + box.style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 10, 38));
+        QCOMPARE(
+            box.size(), QSize(32 + box.style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 10, 38));
     }
 
     void fileWithThreeIconsListsThemWithoutExtracting()

@@ -5,9 +5,9 @@
 
 #include "RunFixture.h"
 
+#include "harvest/IconProvider.h"
 #include "kit/Executables.h"
 #include "kit/NativeFiles.h"
-#include "harvest/IconProvider.h"
 #include "platform/FileSystem.h"
 #include "platform/NativePath.h"
 
@@ -109,8 +109,8 @@ TEST_F(ByteNames, TheMergeComparesWithDestinationFilesOfSuchNames)
     const QString same = Put("a/same.exe", kit::PeWithOneIcon(6));
     Put("b/new.exe", kit::PeWithOneIcon(7));
     kit::WriteBytes(dst + "/" + FromNativePath("Ic\xF4ne.ico"), CaptureOf(same));
-    kit::WriteBytes(dst + "/" + FromNativePath("\xFF.ico"),
-        CaptureOf(Put("c.dat", kit::PeWithOneIcon(8))));
+    kit::WriteBytes(
+        dst + "/" + FromNativePath("\xFF.ico"), CaptureOf(Put("c.dat", kit::PeWithOneIcon(8))));
     browsers.destFiles.reread();
     ASSERT_EQ(browsers.destFiles.count(), 2);
 

@@ -4,9 +4,9 @@
 #include "harvest/IconCounter.h"
 #include "harvest/IconProvider.h"
 #include "kit/FakeIconProvider.h"
+#include "kit/NamedRows.h"
 #include "kit/NativeFiles.h"
 #include "util/Error.h"
-#include "kit/NamedRows.h"
 
 #include <QDir>
 #include <QFile>
@@ -31,9 +31,12 @@ protected:
     void SetUp() override
     {
         SetIconCounter(0);
-        source.add("app.exe", {MakeIcon(1), MakeIcon(2, 16), MakeIcon(3, 48)});
+        source.add("app.exe", { MakeIcon(1), MakeIcon(2, 16), MakeIcon(3, 48) });
     }
-    QStringList Files() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
+    QStringList Files() const
+    {
+        return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
 
     QTemporaryDir dir;
     FakeIconProvider source;
@@ -50,7 +53,7 @@ TEST_F(CaptureTest, EverySizeGivesA766ByteFileAndTheListKeepsOneImage)
         EXPECT_EQ(objects.image1.icon()->width, 32);
         EXPECT_EQ(objects.image1.icon()->height, 32);
     }
-    EXPECT_EQ(Files(), QStringList({"Icon0000.ico", "Icon0001.ico", "Icon0002.ico"}));
+    EXPECT_EQ(Files(), QStringList({ "Icon0000.ico", "Icon0001.ico", "Icon0002.ico" }));
     // The scan's holder keeps the icon last extracted, at its own size.
     EXPECT_EQ(objects.iconHolder.icon()->width, 48);
 }
@@ -74,7 +77,7 @@ struct FailingSave {
     const char* message;
 };
 
-class FailedSaveTest : public CaptureTest, public testing::WithParamInterface<FailingSave> {};
+class FailedSaveTest : public CaptureTest, public testing::WithParamInterface<FailingSave> { };
 
 TEST_P(FailedSaveTest, LeavesNoFileAndTheNextSaveIsRight)
 {
@@ -97,12 +100,12 @@ TEST_P(FailedSaveTest, LeavesNoFileAndTheNextSaveIsRight)
     EXPECT_EQ(ReadAll(ok), ReadAll(reference));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, FailedSaveTest,
-    testing::Values(FailingSave{"NothingSelected", -1, "/x/app.exe", false, "Icon image is not valid"},
-                    FailingSave{"IndexBeyondCount", 3, "/x/app.exe", false, "Icon image is not valid"},
-                    FailingSave{"NotAnExecutable", 0, "/x/none.txt", false, "Icon image is not valid"},
-                    FailingSave{"FolderMissing", 0, "/x/app.exe", true, "Cannot create file"}),
+INSTANTIATE_TEST_SUITE_P(Cases, FailedSaveTest,
+    testing::Values(
+        FailingSave { "NothingSelected", -1, "/x/app.exe", false, "Icon image is not valid" },
+        FailingSave { "IndexBeyondCount", 3, "/x/app.exe", false, "Icon image is not valid" },
+        FailingSave { "NotAnExecutable", 0, "/x/none.txt", false, "Icon image is not valid" },
+        FailingSave { "FolderMissing", 0, "/x/app.exe", true, "Cannot create file" }),
     glyphor::kit::RowName());
 
 TEST_F(CaptureTest, SmallStandardSizeFailsBeforeWritingButAfterTakingTheName)

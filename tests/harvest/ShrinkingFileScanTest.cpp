@@ -4,13 +4,12 @@
 
 #include "RunFixture.h"
 
+#include "harvest/IconProvider.h"
 #include "kit/Executables.h"
 #include "kit/ShrinkingFile.h"
-#include "harvest/IconProvider.h"
 #include "platform/IconExtractor.h"
 #include "platform/NativePath.h"
 #include "util/Error.h"
-
 
 namespace glyphor {
 namespace {
@@ -52,8 +51,7 @@ protected:
     QString ScanTree()
     {
         PlatformIconProvider platform;
-        HarvestRun run(host, browsers,
-            objects, platform);
+        HarvestRun run(host, browsers, objects, platform);
         try {
             run.scanTreeClick();
         } catch (const Error& e) {

@@ -2,8 +2,8 @@
 // listing, every icon through the whole capture, and the same files damaged
 // on purpose (cut short, bytes flipped) to show that every path finishes.
 
-#include "platform/IconExtractor.h"
 #include "platform/ByteSource.h"
+#include "platform/IconExtractor.h"
 #include "platform/PeResourceReader.h"
 
 #include "iconfile/IconFileWriter.h"
@@ -101,13 +101,15 @@ TEST_P(Corpus, TruncatedAndFlippedCopiesFinish)
     // Cuts in the headers, inside the resource directory and near the end.
     std::vector<std::size_t> cuts = { 2, 64, 0x3C + 4, 300, 1024, all.size() / 2, all.size() - 1 };
     if (rsrcSize)
-        for (std::size_t k : { std::size_t { 10 }, std::size_t { 100 }, std::size_t { 2000 }, rsrcSize / 2 })
+        for (std::size_t k :
+            { std::size_t { 10 }, std::size_t { 100 }, std::size_t { 2000 }, rsrcSize / 2 })
             cuts.push_back(static_cast<std::size_t>(rsrc) + k);
     for (std::size_t n : cuts) {
         if (n > all.size())
             continue;
         SCOPED_TRACE("cut at " + std::to_string(n));
-        Exercise(std::vector<std::uint8_t>(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(n)));
+        Exercise(
+            std::vector<std::uint8_t>(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(n)));
     }
 
     // Flips: anywhere, in the headers, and in the resource directory, where a
@@ -118,11 +120,16 @@ TEST_P(Corpus, TruncatedAndFlippedCopiesFinish)
         for (int k = 0; k < 48; ++k) {
             std::size_t at = 0;
             switch (k % 3) {
-            case 0: at = rng() % b.size(); break;
-            case 1: at = rng() % std::min<std::size_t>(b.size(), 1024); break;
+            case 0:
+                at = rng() % b.size();
+                break;
+            case 1:
+                at = rng() % std::min<std::size_t>(b.size(), 1024);
+                break;
             case 2:
-                at = rsrcSize ? static_cast<std::size_t>(rsrc) + rng() % std::min<std::size_t>(rsrcSize, 8192)
-                              : rng() % b.size();
+                at = rsrcSize
+                    ? static_cast<std::size_t>(rsrc) + rng() % std::min<std::size_t>(rsrcSize, 8192)
+                    : rng() % b.size();
                 break;
             }
             b[at] ^= static_cast<std::uint8_t>(1u << (rng() % 8));
@@ -133,6 +140,6 @@ TEST_P(Corpus, TruncatedAndFlippedCopiesFinish)
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, Corpus, ::testing::ValuesIn(LoadManifest()),
-                         [](const auto& info) { return TestName(info.param); });
+    [](const auto& info) { return TestName(info.param); });
 
 } // namespace

@@ -1,10 +1,10 @@
 #include "platform/IconExtractor.h"
 
+#include "iconfile/IconFileWriter.h"
+#include "iconfile/IconNormalizer.h"
 #include "kit/Executables.h"
 #include "kit/Files.h"
 #include "kit/ShrinkingFile.h"
-#include "iconfile/IconFileWriter.h"
-#include "iconfile/IconNormalizer.h"
 #include "platform/ByteSource.h"
 
 #include <gtest/gtest.h>
@@ -33,13 +33,14 @@ struct DepthCase {
     int bpp;
 };
 
-class EveryDepthAndSize : public ::testing::TestWithParam<DepthCase> {};
+class EveryDepthAndSize : public ::testing::TestWithParam<DepthCase> { };
 
 TEST_P(EveryDepthAndSize, DecodesAtItsOwnSizeWithColoursAndMask)
 {
     const auto [side, bpp] = GetParam();
     auto transparent = [](int x, int y) { return x < 3 && y < 2; };
-    Bytes dib = MakeDib(side, side, bpp, [&](int x, int y) { return Colour(bpp, x, y); }, transparent);
+    Bytes dib = MakeDib(
+        side, side, bpp, [&](int x, int y) { return Colour(bpp, x, y); }, transparent);
     Bytes pe = PeWithIcon({ { side, side, bpp, 1 } }, { dib });
     ASSERT_EQ(IconCountOfBytes(pe), 1);
     auto icon = ExtractIconFromBytes(pe, 0);
@@ -48,22 +49,21 @@ TEST_P(EveryDepthAndSize, DecodesAtItsOwnSizeWithColoursAndMask)
     ASSERT_EQ(icon->height, side);
     for (int y = 0; y < side; ++y)
         for (int x = 0; x < side; ++x) {
-            const std::uint32_t want = bpp <= 8 ? PaletteColour(bpp, Colour(bpp, x, y)) : Colour(bpp, x, y);
+            const std::uint32_t want
+                = bpp <= 8 ? PaletteColour(bpp, Colour(bpp, x, y)) : Colour(bpp, x, y);
             ASSERT_EQ(icon->pixel(x, y) & 0xFFFFFF, want & 0xFFFFFF) << x << "," << y;
             ASSERT_EQ(icon->transparent(x, y), transparent(x, y)) << x << "," << y;
         }
 }
 
 INSTANTIATE_TEST_SUITE_P(Images, EveryDepthAndSize,
-                         ::testing::Values(DepthCase { 16, 1 }, DepthCase { 32, 1 }, DepthCase { 16, 4 },
-                                           DepthCase { 32, 4 }, DepthCase { 48, 4 }, DepthCase { 32, 8 },
-                                           DepthCase { 48, 8 }, DepthCase { 32, 24 }, DepthCase { 16, 32 },
-                                           DepthCase { 32, 32 }, DepthCase { 48, 32 },
-                                           DepthCase { 256, 32 }),
-                         [](const auto& info) {
-                             return std::to_string(info.param.side) + "px" +
-                                    std::to_string(info.param.bpp) + "bpp";
-                         });
+    ::testing::Values(DepthCase { 16, 1 }, DepthCase { 32, 1 }, DepthCase { 16, 4 },
+        DepthCase { 32, 4 }, DepthCase { 48, 4 }, DepthCase { 32, 8 }, DepthCase { 48, 8 },
+        DepthCase { 32, 24 }, DepthCase { 16, 32 }, DepthCase { 32, 32 }, DepthCase { 48, 32 },
+        DepthCase { 256, 32 }),
+    [](const auto& info) {
+        return std::to_string(info.param.side) + "px" + std::to_string(info.param.bpp) + "bpp";
+    });
 
 IconImage Solid(int side, std::uint32_t argb)
 {
@@ -81,8 +81,9 @@ TEST(IconExtractor, PngImagesAndTheChoiceOf32)
     const Bytes png32 = MakePng(Solid(32, 0xFF00FF00));
     // 256 x 256 is written as 0 in the directory. The 32 x 32 PNG is chosen
     // over the BMP images of other sizes.
-    Bytes pe = PeWithIcon({ { 16, 16, 4, 1 }, { 256, 256, 32, 2 }, { 32, 32, 32, 3 }, { 48, 48, 8, 4 } },
-                        { PatternDib(16, 16, 4), png256, png32, PatternDib(48, 48, 8) });
+    Bytes pe
+        = PeWithIcon({ { 16, 16, 4, 1 }, { 256, 256, 32, 2 }, { 32, 32, 32, 3 }, { 48, 48, 8, 4 } },
+            { PatternDib(16, 16, 4), png256, png32, PatternDib(48, 48, 8) });
     auto icon = ExtractIconFromBytes(pe, 0);
     ASSERT_TRUE(icon);
     EXPECT_EQ(icon->width, 32);
@@ -101,7 +102,8 @@ TEST(IconExtractor, DamagedBestImageFallsBackToTheNextOne)
 {
     Bytes broken = PatternDib(32, 32, 4);
     broken.resize(30);
-    Bytes pe = PeWithIcon({ { 32, 32, 4, 1 }, { 16, 16, 4, 2 } }, { broken, PatternDib(16, 16, 4) });
+    Bytes pe
+        = PeWithIcon({ { 32, 32, 4, 1 }, { 16, 16, 4, 2 } }, { broken, PatternDib(16, 16, 4) });
     auto icon = ExtractIconFromBytes(pe, 0);
     ASSERT_TRUE(icon);
     EXPECT_EQ(icon->width, 16);
@@ -126,7 +128,7 @@ TEST(IconExtractor, IndexesOutsideTheCountGiveNothing)
 TEST(IconExtractor, NeExecutable)
 {
     Bytes ne = BuildNe({ { ResId::Id(1), MakeGroup({ { 16, 16, 4, 1 }, { 32, 32, 1, 2 } }) } },
-                       { { ResId::Id(1), PatternDib(16, 16, 4) }, { ResId::Id(2), PatternDib(32, 32, 1) } });
+        { { ResId::Id(1), PatternDib(16, 16, 4) }, { ResId::Id(2), PatternDib(32, 32, 1) } });
     ASSERT_EQ(IconCountOfBytes(ne), 1);
     auto icon = ExtractIconFromBytes(ne, 0);
     ASSERT_TRUE(icon);
@@ -136,7 +138,7 @@ TEST(IconExtractor, NeExecutable)
 TEST(IconExtractor, IconFileIsOneIconOfAllItsImages)
 {
     Bytes ico = MakeIcoFile({ { 16, 16, 4 }, { 32, 32, 8 }, { 48, 48, 32 } },
-                            { PatternDib(16, 16, 4), PatternDib(32, 32, 8), PatternDib(48, 48, 32) });
+        { PatternDib(16, 16, 4), PatternDib(32, 32, 8), PatternDib(48, 48, 32) });
     ASSERT_EQ(IconCountOfBytes(ico), 1);
     auto icon = ExtractIconFromBytes(ico, 0);
     ASSERT_TRUE(icon);
@@ -166,9 +168,10 @@ protected:
 
 TEST_F(IconExtractorFiles, FormatIsToldFromTheContentNotTheName)
 {
-    Bytes pe = BuildPe({ { ResId::Id(kGroupIconResourceType), ResId::Id(1), 0, MakeGroup({ { 32, 32, 4, 1 } }) },
-                         { ResId::Id(kGroupIconResourceType), ResId::Id(2), 0, MakeGroup({ { 32, 32, 4, 1 } }) },
-                         { ResId::Id(kIconResourceType), ResId::Id(1), 0, PatternDib(32, 32, 4) } });
+    Bytes pe = BuildPe(
+        { { ResId::Id(kGroupIconResourceType), ResId::Id(1), 0, MakeGroup({ { 32, 32, 4, 1 } }) },
+            { ResId::Id(kGroupIconResourceType), ResId::Id(2), 0, MakeGroup({ { 32, 32, 4, 1 } }) },
+            { ResId::Id(kIconResourceType), ResId::Id(1), 0, PatternDib(32, 32, 4) } });
     Bytes ico = MakeIcoFile({ { 32, 32, 4 } }, { PatternDib(32, 32, 4) });
     EXPECT_EQ(IconCount(Write("looks-like.ico", pe)), 2);
     EXPECT_EQ(IconCount(Write("looks-like.exe", ico)), 1);

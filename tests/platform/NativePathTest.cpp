@@ -51,8 +51,10 @@ TEST(NativePath, MessagesShowUndecodableBytesMarked)
 {
     const QString path = FromNativePath("/tmp/caf\xE9.ico");
     EXPECT_EQ(MessagePath(path), "/tmp/caf\\xE9.ico");
-    EXPECT_EQ(DisplayMessage("Cannot create file /tmp/caf\xE9.ico"), "Cannot create file /tmp/caf\\xE9.ico");
-    EXPECT_EQ(DisplayMessage("Cannot create file " + MessagePath(path)), "Cannot create file /tmp/caf\\xE9.ico");
+    EXPECT_EQ(DisplayMessage("Cannot create file /tmp/caf\xE9.ico"),
+        "Cannot create file /tmp/caf\\xE9.ico");
+    EXPECT_EQ(DisplayMessage("Cannot create file " + MessagePath(path)),
+        "Cannot create file /tmp/caf\\xE9.ico");
     EXPECT_EQ(DisplayMessage("caf\xC3\xA9"), QString::fromUtf8("caf\xC3\xA9"));
     EXPECT_TRUE(IsUndecodableByte(path[8]));
     EXPECT_FALSE(IsUndecodableByte(QChar(0xFFFD)));

@@ -1,6 +1,6 @@
 #include "platform/NewFile.h"
-#include "platform/NativePath.h"
 #include "kit/NamedRows.h"
+#include "platform/NativePath.h"
 
 #include <QDir>
 #include <QFile>

@@ -12,7 +12,10 @@ using namespace glyphor::kit;
 namespace {
 
 // A group directory naming one image whose id tells the groups apart.
-Bytes Tagged(std::uint16_t id) { return MakeGroup({ { 32, 32, 4, id } }); }
+Bytes Tagged(std::uint16_t id)
+{
+    return MakeGroup({ { 32, 32, 4, id } });
+}
 
 std::uint16_t FirstImageId(const PeResourceReader& r, std::size_t group)
 {
@@ -21,18 +24,19 @@ std::uint16_t FirstImageId(const PeResourceReader& r, std::size_t group)
                                         : std::uint16_t { 0xFFFF };
 }
 
-class PeFormats : public ::testing::TestWithParam<bool> {};
+class PeFormats : public ::testing::TestWithParam<bool> { };
 
 TEST_P(PeFormats, GroupsInDirectoryOrderNamedFirst)
 {
-    Bytes pe = BuildPe({
-                           { ResId::Id(kGroupIconResourceType), ResId::Id(5), 1033, Tagged(105) },
-                           { ResId::Id(kGroupIconResourceType), ResId::Name(u"ZED"), 1033, Tagged(201) },
-                           { ResId::Id(kGroupIconResourceType), ResId::Id(2), 1033, Tagged(102) },
-                           { ResId::Id(kGroupIconResourceType), ResId::Name(u"ABC"), 1033, Tagged(202) },
-                           { ResId::Id(4), ResId::Id(1), 1033, Bytes(8) }, // a menu, not an icon
-                       },
-                       GetParam());
+    Bytes pe = BuildPe(
+        {
+            { ResId::Id(kGroupIconResourceType), ResId::Id(5), 1033, Tagged(105) },
+            { ResId::Id(kGroupIconResourceType), ResId::Name(u"ZED"), 1033, Tagged(201) },
+            { ResId::Id(kGroupIconResourceType), ResId::Id(2), 1033, Tagged(102) },
+            { ResId::Id(kGroupIconResourceType), ResId::Name(u"ABC"), 1033, Tagged(202) },
+            { ResId::Id(4), ResId::Id(1), 1033, Bytes(8) }, // a menu, not an icon
+        },
+        GetParam());
     auto r = Open<PeResourceReader>(pe);
     ASSERT_TRUE(r);
     ASSERT_EQ(r->groupCount(), 4u);
@@ -48,16 +52,18 @@ TEST_P(PeFormats, LanguagesCountOnceAndImagesComeInTheGroupsLanguage)
     const Bytes img1033 = PatternDib(32, 32, 4, 1);
     const Bytes img2057 = PatternDib(32, 32, 4, 2);
     const Bytes img0 = PatternDib(16, 16, 8, 3);
-    Bytes pe = BuildPe({
-                           { ResId::Id(kGroupIconResourceType), ResId::Id(7), 2057, MakeGroup({ { 32, 32, 4, 1 }, { 16, 16, 8, 2 } }) },
-                           { ResId::Id(kGroupIconResourceType), ResId::Id(7), 1033, Tagged(1) },
-                           { ResId::Id(kGroupIconResourceType), ResId::Id(7), 0, Tagged(1) },
-                           { ResId::Id(kIconResourceType), ResId::Id(1), 1033, img1033 },
-                           { ResId::Id(kIconResourceType), ResId::Id(1), 2057, img2057 },
-                           // Only in another language: the first variant stands in.
-                           { ResId::Id(kIconResourceType), ResId::Id(2), 0, img0 },
-                       },
-                       GetParam());
+    Bytes pe = BuildPe(
+        {
+            { ResId::Id(kGroupIconResourceType), ResId::Id(7), 2057,
+                MakeGroup({ { 32, 32, 4, 1 }, { 16, 16, 8, 2 } }) },
+            { ResId::Id(kGroupIconResourceType), ResId::Id(7), 1033, Tagged(1) },
+            { ResId::Id(kGroupIconResourceType), ResId::Id(7), 0, Tagged(1) },
+            { ResId::Id(kIconResourceType), ResId::Id(1), 1033, img1033 },
+            { ResId::Id(kIconResourceType), ResId::Id(1), 2057, img2057 },
+            // Only in another language: the first variant stands in.
+            { ResId::Id(kIconResourceType), ResId::Id(2), 0, img0 },
+        },
+        GetParam());
     auto r = Open<PeResourceReader>(pe);
     ASSERT_TRUE(r);
     ASSERT_EQ(r->groupCount(), 1u);
@@ -72,12 +78,14 @@ TEST_P(PeFormats, LanguagesCountOnceAndImagesComeInTheGroupsLanguage)
 
 TEST_P(PeFormats, GroupWithMissingImagesStillCounts)
 {
-    Bytes pe = BuildPe({
-                           { ResId::Id(kGroupIconResourceType), ResId::Id(1), 1033, MakeGroup({ { 32, 32, 4, 40 }, { 16, 16, 4, 41 } }) },
-                           { ResId::Id(kGroupIconResourceType), ResId::Id(2), 1033, Tagged(1) },
-                           { ResId::Id(kIconResourceType), ResId::Id(1), 1033, PatternDib(32, 32, 4) },
-                       },
-                       GetParam());
+    Bytes pe = BuildPe(
+        {
+            { ResId::Id(kGroupIconResourceType), ResId::Id(1), 1033,
+                MakeGroup({ { 32, 32, 4, 40 }, { 16, 16, 4, 41 } }) },
+            { ResId::Id(kGroupIconResourceType), ResId::Id(2), 1033, Tagged(1) },
+            { ResId::Id(kIconResourceType), ResId::Id(1), 1033, PatternDib(32, 32, 4) },
+        },
+        GetParam());
     auto r = Open<PeResourceReader>(pe);
     ASSERT_TRUE(r);
     ASSERT_EQ(r->groupCount(), 2u);
@@ -90,17 +98,19 @@ TEST_P(PeFormats, GroupWithMissingImagesStillCounts)
 }
 
 INSTANTIATE_TEST_SUITE_P(Pe, PeFormats, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "Pe32Plus" : "Pe32"; });
+    [](const auto& info) { return info.param ? "Pe32Plus" : "Pe32"; });
 
 Bytes TwoGroupFile(PeLayout* layout)
 {
-    return BuildPe({
-                       { ResId::Id(kGroupIconResourceType), ResId::Id(1), 1033, Tagged(1) },
-                       { ResId::Id(kGroupIconResourceType), ResId::Id(2), 1033, MakeGroup({ { 16, 16, 4, 1 }, { 32, 32, 8, 2 } }) },
-                       { ResId::Id(kIconResourceType), ResId::Id(1), 1033, PatternDib(16, 16, 4) },
-                       { ResId::Id(kIconResourceType), ResId::Id(2), 1033, PatternDib(32, 32, 8) },
-                   },
-                   false, layout);
+    return BuildPe(
+        {
+            { ResId::Id(kGroupIconResourceType), ResId::Id(1), 1033, Tagged(1) },
+            { ResId::Id(kGroupIconResourceType), ResId::Id(2), 1033,
+                MakeGroup({ { 16, 16, 4, 1 }, { 32, 32, 8, 2 } }) },
+            { ResId::Id(kIconResourceType), ResId::Id(1), 1033, PatternDib(16, 16, 4) },
+            { ResId::Id(kIconResourceType), ResId::Id(2), 1033, PatternDib(32, 32, 8) },
+        },
+        false, layout);
 }
 
 TEST(PeResourceReader, EveryTruncationFinishesWithinTheFile)
@@ -144,8 +154,8 @@ TEST(PeResourceReader, LoopsInTheTreeAreRefused)
 
     // A group name whose language directory is its own name directory.
     Bytes self = good;
-    const std::uint32_t groupNameDir = static_cast<std::uint32_t>(
-        good[root + 16 + 4] | good[root + 16 + 5] << 8);
+    const std::uint32_t groupNameDir
+        = static_cast<std::uint32_t>(good[root + 16 + 4] | good[root + 16 + 5] << 8);
     Set32(self, root + groupNameDir + 16 + 4, 0x80000000u | groupNameDir);
     r = Open<PeResourceReader>(self);
     ASSERT_TRUE(r);
@@ -153,8 +163,8 @@ TEST(PeResourceReader, LoopsInTheTreeAreRefused)
 
     // An icon name whose language directory is the root: the image is missing.
     Bytes iconLoop = good;
-    const std::uint32_t iconNameDir = static_cast<std::uint32_t>(
-        good[root + 16 + 8 + 4] | good[root + 16 + 8 + 5] << 8);
+    const std::uint32_t iconNameDir
+        = static_cast<std::uint32_t>(good[root + 16 + 8 + 4] | good[root + 16 + 8 + 5] << 8);
     Set32(iconLoop, root + iconNameDir + 16 + 4, 0x80000000u);
     r = Open<PeResourceReader>(iconLoop);
     ASSERT_TRUE(r);
@@ -168,7 +178,8 @@ TEST(PeResourceReader, HostileCountsAndOffsetsYieldNothingOutsideTheFile)
     const Bytes good = TwoGroupFile(&layout);
     const std::size_t root = layout.rsrcOffset;
     // The resource tree's entry in the table of data directories.
-    const std::size_t resources = layout.dataDirectories + kResourceDirectoryIndex * sizeof(DataDirectory);
+    const std::size_t resources
+        = layout.dataDirectories + kResourceDirectoryIndex * sizeof(DataDirectory);
     const std::size_t file = layout.fileHeader;
 
     struct Case {
@@ -177,14 +188,39 @@ TEST(PeResourceReader, HostileCountsAndOffsetsYieldNothingOutsideTheFile)
         std::size_t groups;
     };
     const Case cases[] = {
-        { "RootClaimsEveryEntry", [&](Bytes& b) { b[root + 14] = 0xFF; b[root + 15] = 0xFF; }, 2 },
-        { "ResourceRvaOutsideSections", [&](Bytes& b) { Set32(b, resources + offsetof(DataDirectory, virtualAddress), 0x90000); }, 0 },
-        { "ResourceRvaZero", [&](Bytes& b) { Set32(b, resources + offsetof(DataDirectory, virtualAddress), 0); }, 0 },
-        { "NoDataDirectories", [&](Bytes& b) { Set32(b, layout.optionalHeader + offsetof(OptionalHeader32, numberOfRvaAndSizes), 2); }, 0 },
+        { "RootClaimsEveryEntry",
+            [&](Bytes& b) {
+                b[root + 14] = 0xFF;
+                b[root + 15] = 0xFF;
+            },
+            2 },
+        { "ResourceRvaOutsideSections",
+            [&](Bytes& b) {
+                Set32(b, resources + offsetof(DataDirectory, virtualAddress), 0x90000);
+            },
+            0 },
+        { "ResourceRvaZero",
+            [&](Bytes& b) { Set32(b, resources + offsetof(DataDirectory, virtualAddress), 0); },
+            0 },
+        { "NoDataDirectories",
+            [&](Bytes& b) {
+                Set32(
+                    b, layout.optionalHeader + offsetof(OptionalHeader32, numberOfRvaAndSizes), 2);
+            },
+            0 },
         { "UnknownMagic", [&](Bytes& b) { b[layout.optionalHeader] = 0x07; }, 0 },
-        { "SectionPastTheFile", [&](Bytes& b) { Set32(b, layout.sectionHeader + offsetof(SectionHeader, pointerToRawData), 0x7FFFFFF0); }, 0 },
-        { "SectionCountHuge", [&](Bytes& b) { Set16(b, file + offsetof(CoffFileHeader, numberOfSections), 0xFFFF); }, 2 },
-        { "OptionalHeaderTooSmall", [&](Bytes& b) { Set16(b, file + offsetof(CoffFileHeader, sizeOfOptionalHeader), 64); }, 0 },
+        { "SectionPastTheFile",
+            [&](Bytes& b) {
+                Set32(b, layout.sectionHeader + offsetof(SectionHeader, pointerToRawData),
+                    0x7FFFFFF0);
+            },
+            0 },
+        { "SectionCountHuge",
+            [&](Bytes& b) { Set16(b, file + offsetof(CoffFileHeader, numberOfSections), 0xFFFF); },
+            2 },
+        { "OptionalHeaderTooSmall",
+            [&](Bytes& b) { Set16(b, file + offsetof(CoffFileHeader, sizeOfOptionalHeader), 64); },
+            0 },
     };
     for (const Case& c : cases) {
         Bytes b = good;
@@ -208,11 +244,12 @@ TEST(PeResourceReader, OverlappingLanguageDirectoriesDoNotMakeTheReadQuadratic)
     constexpr std::size_t kLanguageDirs = kNameDir + 16 + 8 * kNames;
     constexpr std::size_t kTreeSize = kLanguageDirs + 8 * kNames + 16 + 8 * 65536;
     PeLayout layout;
-    Bytes b = BuildPe({ { ResId::Id(kGroupIconResourceType), ResId::Id(1), 1033, Bytes(kTreeSize, 0) } }, false,
-                      &layout);
+    Bytes b = BuildPe(
+        { { ResId::Id(kGroupIconResourceType), ResId::Id(1), 1033, Bytes(kTreeSize, 0) } }, false,
+        &layout);
     const std::size_t root = layout.rsrcOffset;
     std::fill(b.begin() + static_cast<std::ptrdiff_t>(root),
-              b.begin() + static_cast<std::ptrdiff_t>(root + kTreeSize), 0);
+        b.begin() + static_cast<std::ptrdiff_t>(root + kTreeSize), 0);
     b[root + 14] = 1; // one type: RT_GROUP_ICON
     Set32(b, root + 16, kGroupIconResourceType);
     Set32(b, root + 20, 0x80000000u | kNameDir);
@@ -225,7 +262,7 @@ TEST(PeResourceReader, OverlappingLanguageDirectoriesDoNotMakeTheReadQuadratic)
     // Every byte 0xFF: each directory claims the most entries, and every entry
     // reads as a subdirectory, which a language level cannot hold.
     std::fill(b.begin() + static_cast<std::ptrdiff_t>(root + kLanguageDirs),
-              b.begin() + static_cast<std::ptrdiff_t>(root + kTreeSize), 0xFF);
+        b.begin() + static_cast<std::ptrdiff_t>(root + kTreeSize), 0xFF);
 
     auto r = Open<PeResourceReader>(b);
     ASSERT_TRUE(r);
@@ -244,7 +281,8 @@ TEST(PeResourceReader, DataEntryPastTheFileIsMissing)
     const std::uint32_t rva = static_cast<std::uint32_t>(off - layout.rsrcOffset + layout.rsrcRva);
     bool patched = false;
     for (std::size_t i = layout.rsrcOffset; i + 4 <= b.size(); i += 4) {
-        if (b[i] == (rva & 0xFF) && b[i + 1] == ((rva >> 8) & 0xFF) && b[i + 2] == 0 && b[i + 3] == 0) {
+        if (b[i] == (rva & 0xFF) && b[i + 1] == ((rva >> 8) & 0xFF) && b[i + 2] == 0
+            && b[i + 3] == 0) {
             Set32(b, i, 0x00F00000);
             patched = true;
             break;

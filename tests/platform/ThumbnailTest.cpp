@@ -1,7 +1,7 @@
 #include "platform/Thumbnail.h"
 
-#include "kit/Executables.h"
 #include "iconfile/ImageDecoder.h"
+#include "kit/Executables.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -41,7 +41,8 @@ Bytes PngWithComment(int side)
 Bytes Executable(const std::vector<GroupEntry>& entries, const std::vector<Bytes>& images)
 {
     std::vector<PeResource> res = IconResources(entries, images);
-    res.push_back({ ResId::Id(kGroupIconResourceType), ResId::Id(2), 1033, MakeGroup({ { 64, 64, 32, 99 } }) });
+    res.push_back({ ResId::Id(kGroupIconResourceType), ResId::Id(2), 1033,
+        MakeGroup({ { 64, 64, 32, 99 } }) });
     res.push_back({ ResId::Id(kIconResourceType), ResId::Id(99), 1033, PatternDib(64, 64, 32) });
     return BuildPe(res);
 }
@@ -160,7 +161,8 @@ TEST(Thumbnail, HostileFilesAreRefusedCleanly)
         { "empty", {}, kNoIconsText },
         { "not an executable", Bytes(4096, 'x'), kNoIconsText },
         { "no icon groups",
-            BuildPe({ { ResId::Id(kIconResourceType), ResId::Id(1), 1033, PatternDib(16, 16, 4) } }),
+            BuildPe(
+                { { ResId::Id(kIconResourceType), ResId::Id(1), 1033, PatternDib(16, 16, 4) } }),
             kNoIconsText },
         { "every image damaged", Executable({ { 32, 32, 4, 1 } }, { broken }), kIconNotValidText },
         { "images missing", Executable({ { 32, 32, 4, 7 } }, {}), kIconNotValidText },

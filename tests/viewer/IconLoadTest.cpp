@@ -5,10 +5,10 @@
 // is not UTF-8.
 #include "viewer/IconLoad.h"
 #include "NumberedIcons.h"
-#include "platform/FileSystem.h"
-#include "platform/NativePath.h"
 #include "kit/Files.h"
 #include "kit/IconImages.h"
+#include "platform/FileSystem.h"
+#include "platform/NativePath.h"
 
 #include <QDir>
 #include <QTemporaryDir>

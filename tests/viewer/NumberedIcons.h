@@ -5,8 +5,8 @@
 
 #include "iconfile/IconFileWriter.h"
 #include "iconfile/IconImage.h"
-#include "platform/NativePath.h"
 #include "kit/IconImages.h"
+#include "platform/NativePath.h"
 
 #include <QString>
 #include <QStringList>

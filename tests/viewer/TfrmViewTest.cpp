@@ -4,11 +4,11 @@
 // was filled from.
 #include "viewer/TfrmView.h"
 #include "NumberedIcons.h"
+#include "kit/NativeFiles.h"
 #include "platform/HelpRequest.h"
 #include "platform/NativePath.h"
 #include "tests/app/AnswerBoxes.h"
 #include "viewer/ViewerItems.h"
-#include "kit/NativeFiles.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -181,7 +181,8 @@ private slots:
         QCOMPARE(pumps, 1 + 3000 / kIconsPerPump);
         QVERIFY(!shownUpTo.isEmpty());
         QCOMPARE(shownUpTo.last(), 2999);
-        QVERIFY2(shownUpTo.size() <= int(seconds * 50) + 2 && shownUpTo.size() >= int(seconds * 30) - 1,
+        QVERIFY2(
+            shownUpTo.size() <= int(seconds * 50) + 2 && shownUpTo.size() >= int(seconds * 30) - 1,
             qPrintable(QString("%1 showings in %2 s").arg(shownUpTo.size()).arg(seconds)));
         // The pictures tell their files apart modulo 256.
         const QList<int> numbers = PictureNumbers(view);
