@@ -14,24 +14,9 @@ namespace glyphor::kit {
 
 // The 16 colours of the icon file table, 0xRRGGBB, written out again so that
 // the tests do not take them from the code under test.
-inline constexpr std::uint32_t kPaletteForTests[16] = {
-    0x000000,
-    0x800000,
-    0x008000,
-    0x808000,
-    0x000080,
-    0x800080,
-    0x008080,
-    0x808080,
-    0xC0C0C0,
-    0xFF0000,
-    0x00FF00,
-    0xFFFF00,
-    0x0000FF,
-    0xFF00FF,
-    0x00FFFF,
-    0xFFFFFF,
-};
+inline constexpr std::uint32_t kPaletteForTests[16]
+    = { 0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0x808080, 0xC0C0C0,
+          0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF };
 
 // A bitmap icon image. value(x, y) (top row y = 0) is a table index for 1, 4
 // and 8 bits per pixel, the raw pixel at 16 and 0xAARRGGBB at 24 and 32;
