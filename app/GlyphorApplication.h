@@ -33,8 +33,7 @@ void ShowErrorMessage(const QString& message);
 // Runs a handler that is called from a signal rather than an event, so that
 // its exception is shown by the same box without unwinding through the
 // toolkit's signal delivery.
-template <class Handler>
-void Guarded(Handler&& handler)
+template <class Handler> void Guarded(Handler&& handler)
 {
     try {
         std::forward<Handler>(handler)();

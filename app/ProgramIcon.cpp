@@ -41,7 +41,8 @@ QImage ProgramIconImage(int size)
     for (int i = 0; i < 8; ++i) {
         const double radius = (i % 2 == 0) ? 6.0 : 2.4;
         const double angle = -M_PI / 2 + i * M_PI / 4;
-        const QPointF point(centre.x() + radius * std::cos(angle), centre.y() + radius * std::sin(angle));
+        const QPointF point(
+            centre.x() + radius * std::cos(angle), centre.y() + radius * std::sin(angle));
         if (i == 0)
             star.moveTo(point);
         else
@@ -61,7 +62,10 @@ QImage ProgramIconImage(int size)
     return image;
 }
 
-QPixmap ProgramIconPixmap(int size) { return QPixmap::fromImage(ProgramIconImage(size)); }
+QPixmap ProgramIconPixmap(int size)
+{
+    return QPixmap::fromImage(ProgramIconImage(size));
+}
 
 QIcon ProgramIcon()
 {

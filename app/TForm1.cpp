@@ -62,7 +62,8 @@ TForm1::TForm1(const IconProvider* icons, QWidget* parent)
     , m_icons(icons ? *icons : *m_platformIcons)
     , m_browsers([](const std::function<void()>& work) { Guarded(work); })
     , m_viewers([this] {
-        return DestinationListing { m_browsers.destFiles.directory(), m_browsers.destFiles.items() };
+        return DestinationListing { m_browsers.destFiles.directory(),
+            m_browsers.destFiles.items() };
     })
 {
     setObjectName(QStringLiteral("Form1"));
@@ -120,7 +121,8 @@ TForm1::~TForm1()
     delete takeCentralWidget();
 }
 
-QPushButton* TForm1::makeButton(QWidget* parent, const QString& caption, int helpContext, QRect geometry)
+QPushButton* TForm1::makeButton(
+    QWidget* parent, const QString& caption, int helpContext, QRect geometry)
 {
     auto* button = new QPushButton(caption, parent);
     button->setGeometry(geometry);
@@ -280,7 +282,10 @@ void TForm1::FormCloseQuery()
     QCoreApplication::quit();
 }
 
-void TForm1::setStopQuestion(QMessageBox* box) { m_stopQuestion = box; }
+void TForm1::setStopQuestion(QMessageBox* box)
+{
+    m_stopQuestion = box;
+}
 
 void TForm1::showFolder(Browser browser, const QString& folder)
 {
@@ -321,10 +326,16 @@ void TForm1::FileListBox1Click()
 }
 
 // Scan Tree, and Stop while a scan runs.
-void TForm1::Button1Click() { harvestClick(&HarvestRun::scanTreeClick); }
+void TForm1::Button1Click()
+{
+    harvestClick(&HarvestRun::scanTreeClick);
+}
 
 // Scan File, and Stop while it runs.
-void TForm1::Button4Click() { harvestClick(&HarvestRun::scanFileClick); }
+void TForm1::Button4Click()
+{
+    harvestClick(&HarvestRun::scanFileClick);
+}
 
 void TForm1::harvestClick(void (HarvestRun::*click)())
 {
@@ -374,7 +385,7 @@ void TForm1::Button6Click()
 {
     Guarded([this] {
         SaveIcon(Capture, m_icons, DirectoryListBox2->directory(), IconComboBox1->currentIndex(),
-                 IconComboBox1->fileName());
+            IconComboBox1->fileName());
         FileListBox2->reread();
     });
 }
@@ -401,7 +412,10 @@ void TForm1::Button5Click()
 }
 
 // The help's contents, also by F1 anywhere in the window.
-void TForm1::Help2Click() { platform::RequestHelp(platform::HelpCommand::Finder); }
+void TForm1::Help2Click()
+{
+    platform::RequestHelp(platform::HelpCommand::Finder);
+}
 
 // A new box each time, showing the total as it stands now.
 void TForm1::About1Click()
@@ -415,10 +429,14 @@ void TForm1::About1Click()
 void TForm1::WhatsThis1Click()
 {
     const QWidget* focused = focusWidget();
-    platform::RequestHelp(platform::HelpCommand::Context, focused ? focused->property("helpContext").toInt() : 0);
+    platform::RequestHelp(
+        platform::HelpCommand::Context, focused ? focused->property("helpContext").toInt() : 0);
 }
 
-void TForm1::ButtonMouseUp(QPushButton* button) { button->setFocus(Qt::MouseFocusReason); }
+void TForm1::ButtonMouseUp(QPushButton* button)
+{
+    button->setFocus(Qt::MouseFocusReason);
+}
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {

@@ -163,7 +163,8 @@ private:
     void buildMenus();
     void buildCaption();
     void chainTabOrder();
-    QPushButton* makeButton(QWidget* parent, const QString& caption, int helpContext, QRect geometry);
+    QPushButton* makeButton(
+        QWidget* parent, const QString& caption, int helpContext, QRect geometry);
 
     explicit TForm1(const IconProvider* icons, QWidget* parent);
     void showStatusText();

@@ -14,7 +14,8 @@
 
 namespace glyphor {
 
-TForm1Host::TForm1Host(TForm1& form) : m_form(&form)
+TForm1Host::TForm1Host(TForm1& form)
+    : m_form(&form)
 {
     readStopState();
     form.painting().begin();
@@ -77,7 +78,7 @@ StopAnswer TForm1Host::ask(const QString& question)
     // On the heap and guarded: the box is the window's child, and would go
     // with the window if that were destroyed while the box is up.
     QPointer<QMessageBox> box = new QMessageBox(QMessageBox::Question, kStopQuestionTitle, question,
-                                                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, m_form);
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, m_form);
     box->setDefaultButton(QMessageBox::Yes);
     // Closing the box, by its title bar or Escape, answers Cancel.
     box->setEscapeButton(QMessageBox::Cancel);
@@ -114,7 +115,8 @@ void TForm1Host::setStopState(StopState state)
 
 void TForm1Host::readStopState()
 {
-    m_stopState = m_form ? StopState(m_form->Button1->property(kTagProperty).toInt()) : StopState::None;
+    m_stopState
+        = m_form ? StopState(m_form->Button1->property(kTagProperty).toInt()) : StopState::None;
 }
 
 QString TForm1Host::caption(Control button) const

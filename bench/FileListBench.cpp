@@ -20,9 +20,9 @@ QString FolderOf(int count)
         for (int i = 0; i < count; ++i) {
             // Mixed case and a few names the mask leaves out, as in a real destination.
             const QString name = i % 10 == 0 ? QStringLiteral("note%1.txt").arg(i)
-                                              : QStringLiteral("%1con%2.ico")
-                                                    .arg(i % 2 ? u'I' : u'i')
-                                                    .arg(i, 4, 10, QLatin1Char('0'));
+                                             : QStringLiteral("%1con%2.ico")
+                                                   .arg(i % 2 ? u'I' : u'i')
+                                                   .arg(i, 4, 10, QLatin1Char('0'));
             QFile(folder + QLatin1Char('/') + name).open(QIODevice::WriteOnly);
         }
     }

@@ -6,15 +6,14 @@
 
 #include "iconfile/IconFileWriter.h"
 #include "iconfile/IconNormalizer.h"
-#include "platform/IconExtractor.h"
 #include "platform/FileSource.h"
+#include "platform/IconExtractor.h"
+
+#include "kit/Corpus.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -23,36 +22,11 @@ using namespace glyphor::platform;
 
 namespace {
 
-std::string CorpusRoot()
-{
-    if (const char* c = std::getenv("G2_CORPUS"); c && *c)
-        return c;
-    const char* home = std::getenv("HOME");
-    return std::string(home ? home : "") + "/.cache/glyphor2/corpus";
-}
-
-struct CorpusEntry {
-    std::string path;
-    int icons = 0;
-};
+using kit::CorpusEntry;
 
 const std::vector<CorpusEntry>& CorpusEntries()
 {
-    static const std::vector<CorpusEntry> files = [] {
-        std::vector<CorpusEntry> out;
-        std::ifstream in(CorpusRoot() + "/manifest.tsv");
-        std::string line;
-        std::getline(in, line);
-        while (std::getline(in, line)) {
-            std::vector<std::string> f;
-            std::stringstream ss(line);
-            for (std::string cell; std::getline(ss, cell, '\t');)
-                f.push_back(cell);
-            if (f.size() >= 5)
-                out.push_back({ CorpusRoot() + "/" + f[2], std::atoi(f[4].c_str()) });
-        }
-        return out;
-    }();
+    static const std::vector<CorpusEntry> files = kit::CorpusManifest();
     return files;
 }
 
@@ -67,8 +41,7 @@ const std::vector<std::string>& CorpusFiles()
     return files;
 }
 
-template <class PerIcon>
-void OverCorpus(benchmark::State& state, PerIcon perIcon)
+template <class PerIcon> void OverCorpus(benchmark::State& state, PerIcon perIcon)
 {
     if (CorpusFiles().empty()) {
         state.SkipWithError("no corpus (set G2_CORPUS)");
@@ -89,8 +62,10 @@ void OverCorpus(benchmark::State& state, PerIcon perIcon)
             ++files;
         }
     }
-    state.counters["files/s"] = benchmark::Counter(static_cast<double>(files), benchmark::Counter::kIsRate);
-    state.counters["icons/s"] = benchmark::Counter(static_cast<double>(icons), benchmark::Counter::kIsRate);
+    state.counters["files/s"]
+        = benchmark::Counter(static_cast<double>(files), benchmark::Counter::kIsRate);
+    state.counters["icons/s"]
+        = benchmark::Counter(static_cast<double>(icons), benchmark::Counter::kIsRate);
 }
 
 void BM_CountAndDecodeCorpus(benchmark::State& state)
@@ -121,7 +96,8 @@ void BM_OpenCorpusFloor(benchmark::State& state)
             ++files;
         }
     }
-    state.counters["files/s"] = benchmark::Counter(static_cast<double>(files), benchmark::Counter::kIsRate);
+    state.counters["files/s"]
+        = benchmark::Counter(static_cast<double>(files), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_OpenCorpusFloor)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -134,7 +110,7 @@ struct PaddedDll {
     {
         std::uintmax_t best = UINTMAX_MAX;
         for (const CorpusEntry& e : CorpusEntries()) {
-            if (e.icons == 0 || !e.path.ends_with(".dll"))
+            if (e.iconGroups == 0 || !e.path.ends_with(".dll"))
                 continue;
             const auto size = std::filesystem::file_size(e.path);
             if (size < best) {
@@ -145,7 +121,8 @@ struct PaddedDll {
         if (small.empty())
             return;
         padded = (std::filesystem::temp_directory_path() / "g2-bench-padded.dll").string();
-        std::filesystem::copy_file(small, padded, std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::copy_file(
+            small, padded, std::filesystem::copy_options::overwrite_existing);
         std::filesystem::resize_file(padded, std::filesystem::file_size(small) + (100u << 20));
     }
     ~PaddedDll()
@@ -172,8 +149,14 @@ void CountOne(benchmark::State& state, const std::string& path)
         benchmark::DoNotOptimize(IconCount(path));
 }
 
-void BM_CountSmallDll(benchmark::State& state) { CountOne(state, Padded().small); }
-void BM_CountPadded100MbDll(benchmark::State& state) { CountOne(state, Padded().padded); }
+void BM_CountSmallDll(benchmark::State& state)
+{
+    CountOne(state, Padded().small);
+}
+void BM_CountPadded100MbDll(benchmark::State& state)
+{
+    CountOne(state, Padded().padded);
+}
 BENCHMARK(BM_CountSmallDll)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_CountPadded100MbDll)->Unit(benchmark::kMicrosecond)->UseRealTime();
 

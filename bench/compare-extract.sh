@@ -12,7 +12,8 @@ cd "$(dirname "$0")/.."
 build=${1:-build}
 rounds=${2:-3}
 cli=$build/glyphor2-cli
-corpus=${G2_CORPUS:-${XDG_CACHE_HOME:-$HOME/.cache}/glyphor2/corpus}
+. scripts/corpus-path
+corpus=$G2_CORPUS
 command -v wrestool >/dev/null || { echo "compare-extract: wrestool (icoutils) is not installed" >&2; exit 1; }
 [ -x "$cli" ] || { echo "compare-extract: $cli not built" >&2; exit 1; }
 [ -f "$corpus/manifest.tsv" ] || { echo "compare-extract: no corpus at $corpus" >&2; exit 1; }

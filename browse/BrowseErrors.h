@@ -20,8 +20,7 @@ void SetBrowseErrorReporter(BrowseErrorReporter reporter);
 void ReportBrowseError(QWidget* widget, const std::exception& error);
 
 // Runs action and reports what it throws.
-template <class F>
-void RunReportingErrors(QWidget* widget, F&& action)
+template <class F> void RunReportingErrors(QWidget* widget, F&& action)
 {
     try {
         action();

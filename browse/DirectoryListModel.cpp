@@ -7,7 +7,8 @@
 
 namespace glyphor {
 
-DirectoryListModel::DirectoryListModel(QObject* parent) : QObject(parent)
+DirectoryListModel::DirectoryListModel(QObject* parent)
+    : QObject(parent)
 {
     try {
         m_directory = platform::CurrentDirectory();

@@ -6,7 +6,8 @@
 
 namespace glyphor {
 
-DriveListModel::DriveListModel(QObject* parent) : QObject(parent)
+DriveListModel::DriveListModel(QObject* parent)
+    : QObject(parent)
 {
     rebuild();
     QString here;
@@ -43,7 +44,8 @@ QString DriveListModel::itemText(const platform::Volume& volume, TextCase textCa
     // A mount point, share or label need not be valid UTF-8 either.
     if (volume.kind == platform::VolumeKind::Network && !volume.source.isEmpty())
         return platform::DisplayPath(volume.root + QLatin1Char(' ') + cased(volume.source));
-    return platform::DisplayPath(volume.root + QStringLiteral(" [") + cased(volume.label) + QLatin1Char(']'));
+    return platform::DisplayPath(
+        volume.root + QStringLiteral(" [") + cased(volume.label) + QLatin1Char(']'));
 }
 
 void DriveListModel::setDrive(const QString& root)

@@ -12,15 +12,16 @@ namespace {
 
 // Entries the program's lists never show: folders and hidden entries. The
 // system and volume-label bits are listed for completeness; POSIX sets neither.
-constexpr unsigned kSkipped = platform::faDirectory | platform::faHidden | platform::faSysFile
-    | platform::faVolumeId;
+constexpr unsigned kSkipped
+    = platform::faDirectory | platform::faHidden | platform::faSysFile | platform::faVolumeId;
 
 // From this many names on a read shows the hourglass.
 constexpr int kLongRead = 100;
 
 } // namespace
 
-FileListModel::FileListModel(QObject* parent) : QObject(parent)
+FileListModel::FileListModel(QObject* parent)
+    : QObject(parent)
 {
     try {
         m_directory = platform::CurrentDirectory();
@@ -69,8 +70,8 @@ void FileListModel::reread()
 
 void FileListModel::showFolder(const QString& path, const QString& mask)
 {
-    const platform::ResolvedPath resolved = path.isEmpty() ? platform::ResolvedPath { m_directory, {} }
-                                                           : platform::ResolvePath(path);
+    const platform::ResolvedPath resolved
+        = path.isEmpty() ? platform::ResolvedPath { m_directory, {} } : platform::ResolvePath(path);
     if (!resolved.rest.isEmpty()) {
         // A file name or pattern left over takes the long way, which applies it.
         setDirectory(path);
@@ -200,7 +201,7 @@ void FileListModel::addFile(const QString& name)
         return;
     // After the names that compare equal, as a sorted list box inserts.
     const auto at = std::upper_bound(m_items.begin(), m_items.end(), name,
-                                     [](const QString& a, const QString& b) { return CompareNames(a, b) < 0; });
+        [](const QString& a, const QString& b) { return CompareNames(a, b) < 0; });
     const int index = int(at - m_items.begin());
     emit itemsAboutToBeInserted(index, matches);
     for (int i = 0; i < matches; ++i)

@@ -60,8 +60,8 @@ public:
     QString fileName() const { return fullPath(m_itemIndex); }
 
 signals:
-    void clicked();   // OnClick
-    void changed();   // OnChange: after a selection that moved, and after every read
+    void clicked(); // OnClick
+    void changed(); // OnChange: after a selection that moved, and after every read
     // A read has reached item position 100 (the widget shows the hourglass),
     // and the read that showed it has ended.
     void longReadStarted();

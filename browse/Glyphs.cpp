@@ -212,8 +212,7 @@ struct Art {
 };
 
 // The height of a picture is the number of its rows, taken from the table.
-template <std::size_t N>
-Art ArtFrom(const char* const (&rows)[N])
+template <std::size_t N> Art ArtFrom(const char* const (&rows)[N])
 {
     return { rows, int(N) };
 }

@@ -15,8 +15,8 @@ int CentredTop(const QRect& item, int height)
 
 QRect DriveGlyphRect(const QRect& item, int glyphWidth, int glyphHeight)
 {
-    return QRect(item.left() + kDriveGlyphLeft, CentredTop(item, glyphHeight), glyphWidth,
-        glyphHeight);
+    return QRect(
+        item.left() + kDriveGlyphLeft, CentredTop(item, glyphHeight), glyphWidth, glyphHeight);
 }
 
 int DriveTextLeft(const QRect& item, int glyphWidth)

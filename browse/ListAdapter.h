@@ -15,7 +15,9 @@ namespace glyphor {
 class ListAdapter : public QAbstractListModel {
 public:
     ListAdapter(std::function<int()> count, std::function<QString(int)> text, QObject* parent)
-        : QAbstractListModel(parent), m_count(std::move(count)), m_text(std::move(text))
+        : QAbstractListModel(parent)
+        , m_count(std::move(count))
+        , m_text(std::move(text))
     {
     }
 

@@ -37,8 +37,8 @@ std::vector<int> SortedOrder(const QStringList& names)
         keys.push_back(Collator().sortKey(name));
     std::vector<int> order(names.size());
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(),
-        [&](int a, int b) { return keys[a].compare(keys[b]) < 0; });
+    std::stable_sort(
+        order.begin(), order.end(), [&](int a, int b) { return keys[a].compare(keys[b]) < 0; });
     return order;
 }
 

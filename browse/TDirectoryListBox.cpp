@@ -32,7 +32,8 @@ Glyph GlyphOf(DirectoryListModel::EntryKind kind)
 class FolderItemDelegate : public QStyledItemDelegate {
 public:
     FolderItemDelegate(DirectoryListModel* model, QObject* parent)
-        : QStyledItemDelegate(parent), m_model(model)
+        : QStyledItemDelegate(parent)
+        , m_model(model)
     {
     }
 
@@ -45,7 +46,8 @@ public:
         const DirectoryListModel::Entry& entry = m_model->entries()[row];
         const bool selected = option.state & QStyle::State_Selected;
         painter->save();
-        painter->fillRect(option.rect, selected ? option.palette.highlight() : option.palette.base());
+        painter->fillRect(
+            option.rect, selected ? option.palette.highlight() : option.palette.base());
         const int separators = int(m_model->directory().count(QLatin1Char('/')));
         const int offset = layout::FolderGlyphOffset(
             row, entry.kind == DirectoryListModel::EntryKind::Closed, separators);
@@ -54,16 +56,16 @@ public:
             layout::FolderGlyphRect(option.rect, offset, glyph.width(), glyph.height()), glyph);
         QRect textRect = option.rect;
         textRect.setLeft(layout::FolderTextLeft(option.rect, offset, glyph.width()));
-        painter->setPen(selected ? option.palette.highlightedText().color()
-                                 : option.palette.text().color());
+        painter->setPen(
+            selected ? option.palette.highlightedText().color() : option.palette.text().color());
         painter->drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
             platform::DisplayPath(entry.text));
         if (option.state & QStyle::State_HasFocus) {
             QStyleOptionFocusRect focus;
             focus.rect = option.rect;
             focus.palette = option.palette;
-            option.widget->style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter,
-                option.widget);
+            option.widget->style()->drawPrimitive(
+                QStyle::PE_FrameFocusRect, &focus, painter, option.widget);
         }
         painter->restore();
     }
@@ -92,9 +94,9 @@ private:
 TDirectoryListBox::TDirectoryListBox(QWidget* parent, DirectoryListModel* model)
     : QListView(parent)
     , m_model(model ? model : new DirectoryListModel(this))
-    , m_adapter(new ListAdapter(
-          [model = m_model] { return int(model->entries().size()); },
-          [model = m_model](int row) { return platform::DisplayPath(model->entries()[row].text); }, this))
+    , m_adapter(new ListAdapter([model = m_model] { return int(model->entries().size()); },
+          [model = m_model](int row) { return platform::DisplayPath(model->entries()[row].text); },
+          this))
 {
     setModel(m_adapter);
     setItemDelegate(new FolderItemDelegate(m_model, this));

@@ -6,8 +6,8 @@
 
 #include <QAbstractItemView>
 #include <QPainter>
-#include <QStyledItemDelegate>
 #include <QStylePainter>
+#include <QStyledItemDelegate>
 
 namespace glyphor {
 
@@ -33,7 +33,8 @@ void PaintDriveItem(QPainter* painter, const QRect& rect, const DriveListModel::
 class DriveItemDelegate : public QStyledItemDelegate {
 public:
     DriveItemDelegate(DriveListModel* model, QObject* parent)
-        : QStyledItemDelegate(parent), m_model(model)
+        : QStyledItemDelegate(parent)
+        , m_model(model)
     {
     }
 
@@ -44,8 +45,8 @@ public:
             return;
         const bool selected = option.state & QStyle::State_Selected;
         painter->fillRect(option.rect, option.palette.base());
-        PaintDriveItem(painter, option.rect, m_model->items()[index.row()], selected,
-            option.palette);
+        PaintDriveItem(
+            painter, option.rect, m_model->items()[index.row()], selected, option.palette);
     }
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
@@ -64,7 +65,8 @@ private:
 } // namespace
 
 TDriveComboBox::TDriveComboBox(QWidget* parent)
-    : QComboBox(parent), m_model(new DriveListModel(this))
+    : QComboBox(parent)
+    , m_model(new DriveListModel(this))
 {
     setItemDelegate(new DriveItemDelegate(m_model, this));
     fillFromModel();

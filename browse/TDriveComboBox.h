@@ -25,7 +25,7 @@ public:
     QSize minimumSizeHint() const override;
 
 signals:
-    void changed();     // OnChange of the model
+    void changed(); // OnChange of the model
     void itemClicked(); // OnClick of the model: a pick by the user
 
 protected:

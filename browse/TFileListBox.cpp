@@ -17,7 +17,11 @@ namespace {
 
 class FileItemDelegate : public QStyledItemDelegate {
 public:
-    FileItemDelegate(const TFileListBox* box) : QStyledItemDelegate(nullptr), m_box(box) { }
+    FileItemDelegate(const TFileListBox* box)
+        : QStyledItemDelegate(nullptr)
+        , m_box(box)
+    {
+    }
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
         const QModelIndex& index) const override
@@ -25,25 +29,26 @@ public:
         const QString name = index.data().toString();
         const bool selected = option.state & QStyle::State_Selected;
         painter->save();
-        painter->fillRect(option.rect, selected ? option.palette.highlight() : option.palette.base());
+        painter->fillRect(
+            option.rect, selected ? option.palette.highlight() : option.palette.base());
         int glyphWidth = 0;
         if (m_box->showGlyphs()) {
             const QImage& glyph = GlyphImage(GlyphForFileName(name));
             glyphWidth = glyph.width();
-            painter->drawImage(layout::FileGlyphRect(option.rect, glyph.width(), glyph.height()),
-                glyph);
+            painter->drawImage(
+                layout::FileGlyphRect(option.rect, glyph.width(), glyph.height()), glyph);
         }
         QRect textRect = option.rect;
         textRect.setLeft(layout::FileTextLeft(option.rect, m_box->showGlyphs(), glyphWidth));
-        painter->setPen(selected ? option.palette.highlightedText().color()
-                                 : option.palette.text().color());
+        painter->setPen(
+            selected ? option.palette.highlightedText().color() : option.palette.text().color());
         painter->drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, name);
         if (option.state & QStyle::State_HasFocus) {
             QStyleOptionFocusRect focus;
             focus.rect = option.rect;
             focus.palette = option.palette;
-            option.widget->style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter,
-                option.widget);
+            option.widget->style()->drawPrimitive(
+                QStyle::PE_FrameFocusRect, &focus, painter, option.widget);
         }
         painter->restore();
     }

@@ -36,7 +36,7 @@ public:
     void setShowGlyphs(bool show);
 
 signals:
-    void changed();     // OnChange of the model
+    void changed(); // OnChange of the model
     void itemClicked(); // OnClick of the model
 
 protected:

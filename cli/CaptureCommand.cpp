@@ -16,7 +16,8 @@ namespace {
 // 32 x 32 round trip and the one writer. No icon is the error that the save of
 // an empty icon raises, unless the file could no longer be read (another
 // program made it shorter): that is said, with the file.
-void Capture(const platform::IconSource& source, int index, const std::string& file, const std::string& out)
+void Capture(
+    const platform::IconSource& source, int index, const std::string& file, const std::string& out)
 {
     const auto icon = source.icon(index);
     if (const std::string failure = source.readFailure(); !failure.empty())
@@ -41,8 +42,8 @@ void RequireIndex(const platform::IconSource& source, const std::string& file, i
     const int count = source.count();
     if (index >= 0 && index < count)
         return;
-    throw Error(Shown(file) + " has " + std::to_string(count) + (count == 1 ? " icon; " : " icons; ")
-                + std::to_string(index) + " is out of range");
+    throw Error(Shown(file) + " has " + std::to_string(count)
+        + (count == 1 ? " icon; " : " icons; ") + std::to_string(index) + " is out of range");
 }
 
 } // namespace

@@ -94,7 +94,7 @@ enum class ScanKind { Tree, File };
 // or, with folder false, a file that is not a folder.
 void RequireExisting(const std::string& argument, const QString& path, bool folder)
 {
-    struct stat st {};
+    struct stat st { };
     if (::stat(platform::ToNativePath(path).c_str(), &st) != 0)
         ThrowAbout(argument, platform::SystemErrorText(errno).toStdString());
     if (folder && !S_ISDIR(st.st_mode))
@@ -104,8 +104,7 @@ void RequireExisting(const std::string& argument, const QString& path, bool fold
 }
 
 // Runs action, naming argument in the I/O error it raises.
-template <typename Action>
-void About(const std::string& argument, Action&& action)
+template <typename Action> void About(const std::string& argument, Action&& action)
 {
     try {
         action();
@@ -120,11 +119,13 @@ void ReportLeftBehind(const HarvestRun& run)
 {
     for (const SkippedIcon& icon : run.skipped()) {
         const QString line = QStringLiteral("skipped ")
-            + SkippedIconText(platform::DisplayPath(icon.file), icon.number, icon.count, icon.reason);
+            + SkippedIconText(
+                platform::DisplayPath(icon.file), icon.number, icon.count, icon.reason);
         std::fprintf(stderr, "%s\n", platform::DisplayPath(line).toUtf8().constData());
     }
     if (!run.walkCutShort().isEmpty())
-        std::fprintf(stderr, "%s\n", platform::DisplayPath(run.walkCutShort()).toUtf8().constData());
+        std::fprintf(
+            stderr, "%s\n", platform::DisplayPath(run.walkCutShort()).toUtf8().constData());
 }
 
 int Scan(ScanKind kind, const Arguments& args, const char* usage)
@@ -133,7 +134,7 @@ int Scan(ScanKind kind, const Arguments& args, const char* usage)
         std::fprintf(stderr, "usage: glyphor2-cli %s\n", usage);
         return kExitUsage;
     }
-    struct sigaction action {};
+    struct sigaction action { };
     action.sa_handler = OnInterrupt;
     ::sigaction(SIGINT, &action, nullptr);
     try {
@@ -152,7 +153,8 @@ int Scan(ScanKind kind, const Arguments& args, const char* usage)
             About(args[0], [&] { browsers.sourceDirs.setDirectory(sourcePath); });
         } else {
             RequireExisting(args[0], sourcePath, false);
-            About(args[0], [&] { browsers.sourceDirs.setDirectory(platform::FolderOf(sourcePath)); });
+            About(
+                args[0], [&] { browsers.sourceDirs.setDirectory(platform::FolderOf(sourcePath)); });
             // The file is selected by its exact name, as a click selects it:
             // handing the whole path to the list would take a name with "*"
             // or "?" for a mask. A name that the mask leaves out is found
@@ -192,8 +194,8 @@ int Scan(ScanKind kind, const Arguments& args, const char* usage)
             // The harvest came to its end but did not take everything: a
             // status of its own, so that scripts can tell it from success.
             ReportLeftBehind(run);
-            std::printf("captured %d, added %d, skipped %d, %d stayed in Temp\n", run.captured(), run.added(),
-                        int(run.skipped().size()), run.leftInTemp());
+            std::printf("captured %d, added %d, skipped %d, %d stayed in Temp\n", run.captured(),
+                run.added(), int(run.skipped().size()), run.leftInTemp());
             return kExitLeftBehind;
         }
         std::printf("captured %d, added %d\n", run.captured(), run.added());

@@ -64,7 +64,10 @@ QRect CenteredIconRect(const QRect& item, const QSize& icon)
     return QRect(QPoint(left, top), icon);
 }
 
-int TIconComboBox::itemHeight() { return kIconSize + 6; }
+int TIconComboBox::itemHeight()
+{
+    return kIconSize + 6;
+}
 
 TIconComboBox::TIconComboBox(QWidget* parent, std::shared_ptr<const IconProvider> source)
     : QComboBox(parent)
@@ -172,7 +175,8 @@ int TIconComboBox::heldIcons() const
     return held;
 }
 
-void TIconComboBox::drawItem(QPainter* painter, const QRect& rect, int index, bool selected, bool focused)
+void TIconComboBox::drawItem(
+    QPainter* painter, const QRect& rect, int index, bool selected, bool focused)
 {
     painter->save();
     try {

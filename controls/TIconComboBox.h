@@ -38,7 +38,8 @@ class TIconComboBox : public QComboBox {
     Q_PROPERTY(int ItemIndex READ currentIndex WRITE setCurrentIndex)
 public:
     // The icons come from source; without one, from the platform's extraction.
-    explicit TIconComboBox(QWidget* parent = nullptr, std::shared_ptr<const IconProvider> source = nullptr);
+    explicit TIconComboBox(
+        QWidget* parent = nullptr, std::shared_ptr<const IconProvider> source = nullptr);
     ~TIconComboBox() override;
 
     QString fileName() const { return m_fileName; }

@@ -17,7 +17,10 @@ namespace {
 // rather than fetching this one.
 class ImageOneRemover {
 public:
-    explicit ImageOneRemover(ImageList& list) : m_list(list) {}
+    explicit ImageOneRemover(ImageList& list)
+        : m_list(list)
+    {
+    }
     ~ImageOneRemover() { m_list.remove(1); }
     ImageOneRemover(const ImageOneRemover&) = delete;
     ImageOneRemover& operator=(const ImageOneRemover&) = delete;
@@ -41,8 +44,8 @@ std::optional<IconImage> ExtractFor(const IconProvider& source, const QString& e
 
 } // namespace
 
-QString SaveThroughImageList(CaptureObjects& objects, const IconHolder& holder, const QString& path,
-                             const QString& folder)
+QString SaveThroughImageList(
+    CaptureObjects& objects, const IconHolder& holder, const QString& path, const QString& folder)
 {
     const int added = objects.imageList1.addIcon(holder);
     std::optional<ImageOneRemover> remover;
@@ -66,16 +69,16 @@ QString SaveThroughImageList(CaptureObjects& objects, const IconHolder& holder, 
     return written;
 }
 
-QString CaptureIcon(CaptureObjects& objects, const IconProvider& source, const QString& exe, int index,
-                    const QString& folder)
+QString CaptureIcon(CaptureObjects& objects, const IconProvider& source, const QString& exe,
+    int index, const QString& folder)
 {
     objects.iconHolder.setIcon(ExtractFor(source, exe, index));
     const QString path = NextIconFileName(folder);
     return SaveThroughImageList(objects, objects.iconHolder, path, folder);
 }
 
-QString SaveIcon(CaptureObjects& objects, const IconProvider& source, const QString& destFolder, int itemIndex,
-                 const QString& fileName)
+QString SaveIcon(CaptureObjects& objects, const IconProvider& source, const QString& destFolder,
+    int itemIndex, const QString& fileName)
 {
     IconHolder holder(objects.standardIconSize);
     const QString path = NextIconFileName(destFolder);

@@ -21,7 +21,9 @@ struct CaptureObjects {
     // standardIconSize is the system's standard icon size that every holder
     // reports (32 on this platform; tests give other sizes).
     explicit CaptureObjects(int standardIconSize = kIconSize)
-        : standardIconSize(standardIconSize), iconHolder(standardIconSize), image1(standardIconSize)
+        : standardIconSize(standardIconSize)
+        , iconHolder(standardIconSize)
+        , image1(standardIconSize)
     {
     }
 
@@ -47,22 +49,22 @@ public:
 // Raises Error "Invalid image size", EInvalidIcon "Icon image is not valid"
 // (nothing to save; no file is created) or the writer's errors ("Cannot
 // create file %s" with the system's reason).
-QString SaveThroughImageList(CaptureObjects& objects, const IconHolder& holder, const QString& path,
-                             const QString& folder);
+QString SaveThroughImageList(
+    CaptureObjects& objects, const IconHolder& holder, const QString& path, const QString& folder);
 
 // The seven steps of a capture, in order: extract icon index of exe into
 // iconHolder (the icon it held is destroyed), take the name with
 // NextIconFileName(folder), then SaveThroughImageList. Sets no status text and
 // adds to no count; its callers do that. Returns the path written.
-QString CaptureIcon(CaptureObjects& objects, const IconProvider& source, const QString& exe, int index,
-                    const QString& folder);
+QString CaptureIcon(CaptureObjects& objects, const IconProvider& source, const QString& exe,
+    int index, const QString& folder);
 
 // "Save Icon": icon itemIndex of fileName (the icon picker's selection; -1
 // when nothing is selected) saved under NextIconFileName(destFolder), through a
 // holder of its own that is released afterwards. Returns the path written; the
 // caller then reads the destination file list again. No status text, no count,
 // no duplicate check. A save that fails leaves no file behind.
-QString SaveIcon(CaptureObjects& objects, const IconProvider& source, const QString& destFolder, int itemIndex,
-                 const QString& fileName);
+QString SaveIcon(CaptureObjects& objects, const IconProvider& source, const QString& destFolder,
+    int itemIndex, const QString& fileName);
 
 } // namespace glyphor

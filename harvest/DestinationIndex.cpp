@@ -13,22 +13,25 @@
 
 namespace glyphor {
 
-Probe::Probe(std::optional<Signature> bytes) : signature(std::move(bytes))
+Probe::Probe(std::optional<Signature> bytes)
+    : signature(std::move(bytes))
 {
     if (signature)
         hash = DestinationIndex::Hash(*signature);
 }
 
 DestinationIndex::DestinationIndex(FileOps& ops, FileListModel& list)
-    : m_ops(ops), m_list(list), m_folder(list.directory())
+    : m_ops(ops)
+    , m_list(list)
+    , m_folder(list.directory())
 {
     const QStringList& names = list.items();
     m_entries.reserve(std::size_t(names.size()) + 64);
     for (const QString& n : names)
-        m_entries.push_back(Entry{n, false, 0, nullptr});
+        m_entries.push_back(Entry { n, false, 0, nullptr });
     m_replaced = QObject::connect(&list, &FileListModel::itemsReplaced, [this] { takeNames(); });
     m_inserted = QObject::connect(&list, &FileListModel::itemsInserted,
-                                  [this](int index, int count) { takeRows(index, count); });
+        [this](int index, int count) { takeRows(index, count); });
 }
 
 DestinationIndex::~DestinationIndex()
@@ -77,7 +80,8 @@ void DestinationIndex::addCompared(const QString& name, const Probe& probe)
     for (const QString& n : uncompared)
         m_list.addFile(n);
     m_list.addFile(name);
-    const auto sameName = [](const Entry& e, const QString& n) { return CompareNames(e.name, n) < 0; };
+    const auto sameName
+        = [](const Entry& e, const QString& n) { return CompareNames(e.name, n) < 0; };
     for (auto e = std::lower_bound(m_entries.begin(), m_entries.end(), name, sameName);
          e != m_entries.end() && CompareNames(e->name, name) == 0; ++e) {
         if (e->name == name && !e->read)
@@ -92,11 +96,13 @@ void DestinationIndex::addUncompared(const QString& name)
 
 void DestinationIndex::takeRows(int index, int count)
 {
-    const auto at = m_entries.begin() + std::min(std::ptrdiff_t(index), std::ptrdiff_t(m_entries.size()));
+    const auto at
+        = m_entries.begin() + std::min(std::ptrdiff_t(index), std::ptrdiff_t(m_entries.size()));
     std::vector<Entry> rows;
     for (int i = 0; i < count; ++i)
-        rows.push_back(Entry{m_list.item(index + i), false, 0, nullptr});
-    m_entries.insert(at, std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+        rows.push_back(Entry { m_list.item(index + i), false, 0, nullptr });
+    m_entries.insert(
+        at, std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
 }
 
 void DestinationIndex::takeNames()
@@ -112,7 +118,7 @@ void DestinationIndex::takeNames()
     std::vector<Entry> entries;
     entries.reserve(std::size_t(names.size()) + 64);
     for (const QString& n : names) {
-        Entry entry{n, false, 0, nullptr};
+        Entry entry { n, false, 0, nullptr };
         if (const Entry* old = known.value(n)) {
             entry.read = true;
             entry.hash = old->hash;

@@ -48,8 +48,8 @@ bool FileOps::removeDirectory(const QString& path)
     return ::rmdir(Native(path).c_str()) == 0;
 }
 
-std::optional<QString> FileOps::copyToNewName(const QString& from, const QString& scratchFolder,
-                                              const std::function<QString()>& nextName)
+std::optional<QString> FileOps::copyToNewName(
+    const QString& from, const QString& scratchFolder, const std::function<QString()>& nextName)
 {
     // Anything but a regular file fails the copy, so that the clean-up keeps it.
     platform::InputFile in = OpenRegularFile(from);
@@ -71,9 +71,10 @@ std::optional<QString> FileOps::copyToNewName(const QString& from, const QString
         return std::nullopt;
     QString offered;
     const bool placed = out.place([&]() -> std::optional<std::string> {
-                            offered = nextName();
-                            return platform::ToNativePath(offered);
-                        }).has_value();
+                               offered = nextName();
+                               return platform::ToNativePath(offered);
+                           })
+                            .has_value();
     if (!placed)
         return std::nullopt;
     return offered;
@@ -94,7 +95,7 @@ std::optional<Signature> FileOps::readSignature(const QString& path)
             return std::nullopt;
         platform::ThrowFileIoError(file.error());
     }
-    Signature signature{};
+    Signature signature {};
     const platform::InputFile::Read got = file.read(signature);
     if (got.error != 0)
         platform::ThrowFileIoError(got.error);

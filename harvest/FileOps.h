@@ -41,7 +41,7 @@ public:
     // nothing under a final name. Returns the name taken; nothing when the
     // copy failed, and when from is not a regular file. nextName may raise.
     virtual std::optional<QString> copyToNewName(const QString& from, const QString& scratchFolder,
-                                                 const std::function<QString()>& nextName);
+        const std::function<QString()>& nextName);
     virtual bool deleteFile(const QString& path);
     // The signature of a file; nothing when it is shorter than 500 bytes or
     // not a regular file (a fifo, a device), which is opened without waiting.

@@ -28,25 +28,25 @@ enum class StopAnswer { Yes, No, Cancel };
 // The controls that a run disables and enables again, by their names in the
 // main window.
 enum class Control {
-    Button1,           // "Scan &Tree"
-    Button2,           // "&Create Dir"
-    Button3,           // "&Delete Dir"
-    Button4,           // "Scan &File"
+    Button1, // "Scan &Tree"
+    Button2, // "&Create Dir"
+    Button3, // "&Delete Dir"
+    Button4, // "Scan &File"
     DirectoryListBox1, // source folder tree list
     DirectoryListBox2, // destination folder tree list
-    DriveComboBox1,    // source drive list
-    DriveComboBox2,    // destination drive list
-    FileListBox1,      // source file list
-    FileListBox2,      // destination file list
+    DriveComboBox1, // source drive list
+    DriveComboBox2, // destination drive list
+    FileListBox1, // source file list
+    FileListBox2, // destination file list
 };
 
 // The control's name in the main window, which is also its widget's object
 // name ("Button1").
 inline QString ControlName(Control control)
 {
-    static const char* const names[] = {"Button1",        "Button2",        "Button3",      "Button4",
-                                        "DirectoryListBox1", "DirectoryListBox2", "DriveComboBox1",
-                                        "DriveComboBox2", "FileListBox1",   "FileListBox2"};
+    static const char* const names[]
+        = { "Button1", "Button2", "Button3", "Button4", "DirectoryListBox1", "DirectoryListBox2",
+              "DriveComboBox1", "DriveComboBox2", "FileListBox1", "FileListBox2" };
     static_assert(std::size(names) == std::size_t(Control::FileListBox2) + 1);
     return QString::fromLatin1(names[int(control)]);
 }

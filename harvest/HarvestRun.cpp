@@ -39,7 +39,7 @@ bool IsExecutableName(const QString& name)
 void InsertSorted(QStringList& list, const QString& path)
 {
     const auto at = std::upper_bound(list.begin(), list.end(), path,
-                                     [](const QString& a, const QString& b) { return CompareNames(a, b) < 0; });
+        [](const QString& a, const QString& b) { return CompareNames(a, b) < 0; });
     list.insert(at, path);
 }
 
@@ -50,9 +50,13 @@ QString FileNameOf(const QString& path)
 
 } // namespace
 
-HarvestRun::HarvestRun(HarvestHost& host, Browsers& browsers, CaptureObjects& objects, const IconProvider& icons,
-                       FileOps& files)
-    : m_host(host), m_browsers(browsers), m_objects(objects), m_icons(icons), m_files(files)
+HarvestRun::HarvestRun(HarvestHost& host, Browsers& browsers, CaptureObjects& objects,
+    const IconProvider& icons, FileOps& files)
+    : m_host(host)
+    , m_browsers(browsers)
+    , m_objects(objects)
+    , m_icons(icons)
+    , m_files(files)
 {
     m_sincePump.start();
 }
@@ -107,7 +111,7 @@ void HarvestRun::run(Kind kind, const QString& file)
     TempFolderLock lock;
     if (lock.acquire(m_files, m_tempFolder) == TempFolderLock::State::Busy)
         throw Error(FormatMessage(kHarvestInProgressError,
-                                  platform::DisplayPath(m_browsers.destDirs.directory()).toStdString()));
+            platform::DisplayPath(m_browsers.destDirs.directory()).toStdString()));
     m_lockHeld = lock.held();
     m_tempFolderError = lock.folderError();
     m_running = true;
@@ -171,8 +175,9 @@ void HarvestRun::start(Kind kind)
         m_host.setStatus(kBusyStatus);
         m_host.setStopState(StopState::None);
         m_host.setCaption(Control::Button1, kStopCaption);
-        for (Control c : {Control::Button4, Control::Button2, Control::Button3, Control::DirectoryListBox1,
-                          Control::DirectoryListBox2, Control::DriveComboBox1, Control::DriveComboBox2})
+        for (Control c :
+            { Control::Button4, Control::Button2, Control::Button3, Control::DirectoryListBox1,
+                Control::DirectoryListBox2, Control::DriveComboBox1, Control::DriveComboBox2 })
             m_host.setEnabled(c, false);
         if (!pump())
             return;
@@ -182,12 +187,12 @@ void HarvestRun::start(Kind kind)
         // click handler has already done so before the run starts.
         m_host.setAnimation(true);
         m_host.setStatus(kBusyStatus);
-        for (Control c : {Control::Button1, Control::Button2, Control::Button3})
+        for (Control c : { Control::Button1, Control::Button2, Control::Button3 })
             m_host.setEnabled(c, false);
         m_host.setCaption(Control::Button4, kStopCaption);
         m_host.setStopState(StopState::None);
-        for (Control c : {Control::DirectoryListBox1, Control::DriveComboBox1, Control::DirectoryListBox2,
-                          Control::DriveComboBox2, Control::FileListBox2})
+        for (Control c : { Control::DirectoryListBox1, Control::DriveComboBox1,
+                 Control::DirectoryListBox2, Control::DriveComboBox2, Control::FileListBox2 })
             m_host.setEnabled(c, false);
         pump();
     }
@@ -203,7 +208,8 @@ void HarvestRun::prepareTempFolder()
     // through a file the list would show the destination itself, through a
     // link a folder elsewhere, and their icons would be deleted uncopied.
     const std::optional<unsigned> attributes = platform::AttributesOf(m_tempFolder);
-    if (attributes && (!(*attributes & platform::faDirectory) || (*attributes & platform::faSymLink)))
+    if (attributes
+        && (!(*attributes & platform::faDirectory) || (*attributes & platform::faSymLink)))
         throw Error(FormatMessage(kTempFolderInTheWayError, platform::MessagePath(m_tempFolder)));
     if (m_lockHeld)
         removeKilledWritersTemporaries();
@@ -219,8 +225,8 @@ void HarvestRun::removeKilledWritersTemporaries()
     if (!entries)
         return;
     for (const platform::DirEntry& entry : *entries) {
-        if (!(entry.attributes & (platform::faDirectory | platform::faSymLink)) &&
-            platform::NewFile::isTemporaryName(platform::ToNativePath(entry.name)))
+        if (!(entry.attributes & (platform::faDirectory | platform::faSymLink))
+            && platform::NewFile::isTemporaryName(platform::ToNativePath(entry.name)))
             m_files.deleteFile(platform::JoinPath(m_tempFolder, entry.name));
     }
 }
@@ -234,7 +240,8 @@ HarvestRun::Next HarvestRun::walk(const QString& sourceFolder)
         // A folder that cannot be searched gives no entries and no checks.
         std::optional<std::vector<platform::DirEntry>> listed = m_files.listDirectory(current);
         const bool searched = listed.has_value();
-        const std::vector<platform::DirEntry> entries = std::move(listed).value_or(std::vector<platform::DirEntry>());
+        const std::vector<platform::DirEntry> entries
+            = std::move(listed).value_or(std::vector<platform::DirEntry>());
         // The listing leaves out "." and "..", which the system's search
         // gives first for every folder but the root. The stop is checked
         // before each of them all the same, so that a stop click is answered
@@ -314,8 +321,9 @@ void HarvestRun::capture(const QString& exe, const QString& shownName, int index
     // which says more than that the folder is missing.
     if (m_tempFolderError != 0 && !platform::AttributesOf(m_tempFolder)) {
         const QString path = NextIconFileName(m_tempFolder);
-        throw Error(FormatMessage("Cannot create file %s", platform::DisplayPath(path).toStdString()) + ": " +
-                    platform::SystemErrorText(m_tempFolderError).toStdString());
+        throw Error(
+            FormatMessage("Cannot create file %s", platform::DisplayPath(path).toStdString()) + ": "
+            + platform::SystemErrorText(m_tempFolderError).toStdString());
     }
     try {
         CaptureIcon(m_objects, m_icons, exe, index, m_tempFolder);
@@ -333,9 +341,10 @@ void HarvestRun::capture(const QString& exe, const QString& shownName, int index
     m_host.addExtracted();
 }
 
-void HarvestRun::skip(const QString& path, const QString& shownName, int number, int count, const QString& reason)
+void HarvestRun::skip(
+    const QString& path, const QString& shownName, int number, int count, const QString& reason)
 {
-    m_skipped.append(SkippedIcon{path, number, count, reason});
+    m_skipped.append(SkippedIcon { path, number, count, reason });
     m_host.setStatus(kSkippedPrefix + SkippedIconText(shownName, number, count, reason));
 }
 
@@ -365,8 +374,8 @@ HarvestRun::Next HarvestRun::mergeAndCleanUp(Kind kind)
     return Next::End;
 }
 
-HarvestRun::Next HarvestRun::merge(Kind kind, const QStringList& collected, const QString& collectedFolder,
-                                   QSet<int>& keep)
+HarvestRun::Next HarvestRun::merge(
+    Kind kind, const QStringList& collected, const QString& collectedFolder, QSet<int>& keep)
 {
     FileListModel& dest = m_browsers.destFiles;
     // Read when the merge begins, not when the window last read it: another
@@ -422,7 +431,8 @@ HarvestRun::Next HarvestRun::merge(Kind kind, const QStringList& collected, cons
     return Next::End;
 }
 
-HarvestRun::Comparison HarvestRun::compare(DestinationIndex& index, const QString& name, const Probe& probe)
+HarvestRun::Comparison HarvestRun::compare(
+    DestinationIndex& index, const QString& name, const Probe& probe)
 {
     // The count is looked at before each comparison: a pump may have read
     // the list again.
@@ -475,8 +485,8 @@ std::optional<QString> HarvestRun::copyIn(const QString& collected, const QStrin
     // The copy is written in the temporary folder, which this run holds, so
     // that a copy cut short by a kill leaves its temporary file there, to be
     // removed by the next run, and never in the destination itself.
-    const std::optional<QString> target =
-        m_files.copyToNewName(collected, m_tempFolder, [&] { return NextIconFileName(destFolder); });
+    const std::optional<QString> target = m_files.copyToNewName(
+        collected, m_tempFolder, [&] { return NextIconFileName(destFolder); });
     if (!target) {
         ++m_copyFailures;
         m_host.setStatus(kCopyFailedStatus);
@@ -486,7 +496,8 @@ std::optional<QString> HarvestRun::copyIn(const QString& collected, const QStrin
     return FileNameOf(*target);
 }
 
-void HarvestRun::cleanUp(const QStringList& collected, const QString& collectedFolder, const QSet<int>& keep)
+void HarvestRun::cleanUp(
+    const QStringList& collected, const QString& collectedFolder, const QSet<int>& keep)
 {
     for (int i = 0; i < collected.size(); ++i) {
         const QString path = platform::JoinPath(collectedFolder, collected[i]);
@@ -529,17 +540,18 @@ void HarvestRun::end(Kind kind)
         m_host.setEnabled(Control::Button4, true);
         m_host.setAnimation(false);
         step([&] { m_browsers.destDirs.rebuild(); });
-        for (Control c : {Control::DirectoryListBox2, Control::DirectoryListBox1, Control::DriveComboBox1,
-                          Control::DriveComboBox2, Control::Button2, Control::Button3, Control::FileListBox1,
-                          Control::FileListBox2})
+        for (Control c : { Control::DirectoryListBox2, Control::DirectoryListBox1,
+                 Control::DriveComboBox1, Control::DriveComboBox2, Control::Button2,
+                 Control::Button3, Control::FileListBox1, Control::FileListBox2 })
             m_host.setEnabled(c, true);
     } else {
         m_host.setCaption(Control::Button4, kScanFileCaption);
         m_host.setEnabled(Control::Button1, true);
         m_host.setAnimation(false);
         step([&] { m_browsers.destDirs.rebuild(); });
-        for (Control c : {Control::DirectoryListBox1, Control::DriveComboBox1, Control::DirectoryListBox2,
-                          Control::DriveComboBox2, Control::Button2, Control::Button3, Control::FileListBox2})
+        for (Control c : { Control::DirectoryListBox1, Control::DriveComboBox1,
+                 Control::DirectoryListBox2, Control::DriveComboBox2, Control::Button2,
+                 Control::Button3, Control::FileListBox2 })
             m_host.setEnabled(c, true);
     }
     if (!pump())
@@ -559,8 +571,8 @@ int HarvestRun::countCollected()
     int count = 0;
     if (const auto entries = m_files.listDirectory(m_tempFolder)) {
         for (const platform::DirEntry& entry : *entries) {
-            if (!(entry.attributes & (platform::faDirectory | platform::faHidden)) &&
-                platform::MatchesPattern(entry.name, kIconMask))
+            if (!(entry.attributes & (platform::faDirectory | platform::faHidden))
+                && platform::MatchesPattern(entry.name, kIconMask))
                 ++count;
         }
     }
@@ -569,7 +581,8 @@ int HarvestRun::countCollected()
 
 bool HarvestRun::leftIconsBehind() const
 {
-    return !m_skipped.isEmpty() || m_copyFailures > 0 || m_leftInTemp > 0 || !m_walkCutShort.isEmpty();
+    return !m_skipped.isEmpty() || m_copyFailures > 0 || m_leftInTemp > 0
+        || !m_walkCutShort.isEmpty();
 }
 
 QString HarvestRun::skippedSummary() const

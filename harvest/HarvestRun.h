@@ -56,8 +56,8 @@ enum class PumpPace {
 
 class HarvestRun {
 public:
-    HarvestRun(HarvestHost& host, Browsers& browsers, CaptureObjects& objects, const IconProvider& icons,
-               FileOps& files = SystemFileOps());
+    HarvestRun(HarvestHost& host, Browsers& browsers, CaptureObjects& objects,
+        const IconProvider& icons, FileOps& files = SystemFileOps());
     ~HarvestRun();
     HarvestRun(const HarvestRun&) = delete;
     HarvestRun& operator=(const HarvestRun&) = delete;
@@ -115,19 +115,22 @@ private:
     void scanExecutable(const QString& path, const QString& shownName);
     Next extractFile(const QString& file);
     int countIcons(const QString& path, const QString& shownName);
-    void skip(const QString& path, const QString& shownName, int number, int count, const QString& reason);
+    void skip(const QString& path, const QString& shownName, int number, int count,
+        const QString& reason);
     // Copies a collected icon into the destination under the next free name
     // and counts it; returns the copy's file name, or nothing when the copy
     // failed, which it counts and puts in the status bar.
     std::optional<QString> copyIn(const QString& collected, const QString& destFolder);
     int countCollected();
     Next mergeAndCleanUp(Kind kind);
-    Next merge(Kind kind, const QStringList& collected, const QString& collectedFolder, QSet<int>& keep);
+    Next merge(
+        Kind kind, const QStringList& collected, const QString& collectedFolder, QSet<int>& keep);
     Comparison compare(DestinationIndex& index, const QString& name, const Probe& probe);
     // The stop check: when a stop click waits, asks the question and acts on
     // the answer; returns where the run goes, or nothing to go on.
     std::optional<Next> stopCheck(Question question);
-    void cleanUp(const QStringList& collected, const QString& collectedFolder, const QSet<int>& keep);
+    void cleanUp(
+        const QStringList& collected, const QString& collectedFolder, const QSet<int>& keep);
     void end(Kind kind);
 
     void capture(const QString& exe, const QString& shownName, int index, int count);

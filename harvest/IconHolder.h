@@ -14,7 +14,10 @@ class IconHolder {
 public:
     // reportedSize is what the holder reports as width and height for any
     // icon: the system's standard icon size, whatever the icon's own size.
-    explicit IconHolder(int reportedSize = kIconSize) : m_reportedSize(reportedSize) {}
+    explicit IconHolder(int reportedSize = kIconSize)
+        : m_reportedSize(reportedSize)
+    {
+    }
 
     void setIcon(std::optional<IconImage> icon) { m_icon = std::move(icon); }
     void clear() { m_icon.reset(); }

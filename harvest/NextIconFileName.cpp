@@ -44,7 +44,8 @@ QString NextIconFileName(const QString& folder)
     const std::int32_t start = IconCounter();
     std::int32_t counter = start;
     for (int tried = 0; tried < kNamesPerFolder; ++tried) {
-        const QString candidate = platform::JoinPath(folder, QStringLiteral("Icon") + IconNumberDigits(counter) + QStringLiteral(".ico"));
+        const QString candidate = platform::JoinPath(
+            folder, QStringLiteral("Icon") + IconNumberDigits(counter) + QStringLiteral(".ico"));
         const bool taken = FileTaken(candidate);
         counter = Next(counter);
         if (!taken) {
@@ -55,8 +56,9 @@ QString NextIconFileName(const QString& folder)
     // Every one of the 10000 numbers has been tried once, so the search would
     // never end.
     SetIconCounter(start);
-    throw ENoFreeIconName(FormatMessage("No free icon file name left in %s: Icon0000.ico to Icon9999.ico all exist",
-                                        platform::MessagePath(folder)));
+    throw ENoFreeIconName(
+        FormatMessage("No free icon file name left in %s: Icon0000.ico to Icon9999.ico all exist",
+            platform::MessagePath(folder)));
 }
 
 } // namespace glyphor

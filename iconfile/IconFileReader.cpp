@@ -21,7 +21,7 @@ const char* const kNotValid = "Icon image is not valid";
 
 Failure Invalid(const std::string& why)
 {
-    return Failure{std::string(kNotValid) + ": " + why};
+    return Failure { std::string(kNotValid) + ": " + why };
 }
 
 // The directory entries of an icon file, checked to lie inside it.
@@ -85,16 +85,16 @@ int DisplayKey(int bitsPerPixel)
     if (bitsPerPixel == 24)
         return 0;
     const int exponent = ((bitsPerPixel % 32) + 32) % 32;
-    return static_cast<int>((std::uint32_t{1} << exponent) & 0xFFFFu);
+    return static_cast<int>((std::uint32_t { 1 } << exponent) & 0xFFFFu);
 }
 
 Result<std::uint16_t> CheckIconHeader(std::span<const std::uint8_t> bytes)
 {
     const auto header = ByteReader(bytes).record<IconDirHeader>(0);
     if (!header)
-        return Failure{"Stream read error"};
+        return Failure { "Stream read error" };
     if (header->type >= 2)
-        return Failure{kNotValid};
+        return Failure { kNotValid };
     return std::uint16_t { header->type };
 }
 
@@ -110,7 +110,7 @@ Result<IconImage> DecodeIconFile(std::span<const std::uint8_t> bytes, int displa
 {
     auto type = CheckIconHeader(bytes);
     if (!type)
-        return Failure{type.message()};
+        return Failure { type.message() };
     if (*type == 0)
         return ApplicationIcon(size);
 
@@ -126,7 +126,7 @@ Result<IconImage> DecodeIconFile(std::span<const std::uint8_t> bytes, int displa
 
     auto decoded = DecodeIconImage(*image, DibLayout::IconFile);
     if (!decoded)
-        return Failure{decoded.message()};
+        return Failure { decoded.message() };
     return NormalizeIcon(*decoded, size);
 }
 

@@ -29,8 +29,8 @@ Result<int> ChooseIconImage(std::span<const std::uint8_t> bytes, int displayKey)
 
 // Decode stage on bytes: the chosen image at the standard icon size. Type 0
 // gives the application icon.
-Result<IconImage> DecodeIconFile(std::span<const std::uint8_t> bytes, int displayKey = 1,
-                                 int size = kIconSize);
+Result<IconImage> DecodeIconFile(
+    std::span<const std::uint8_t> bytes, int displayKey = 1, int size = kIconSize);
 
 // The system's standard application icon, drawn by this program.
 IconImage ApplicationIcon(int size = kIconSize);

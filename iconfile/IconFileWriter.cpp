@@ -72,7 +72,8 @@ std::vector<std::uint8_t> EncodeIconFile(const IconImage& icon)
         const std::size_t start = out.size();
         out.resize(start + colourRow, 0);
         for (std::uint32_t x = 0; x < w; ++x) {
-            const auto index = static_cast<std::uint8_t>(NearestColourIndex(icon.pixels[y * w + x]));
+            const auto index
+                = static_cast<std::uint8_t>(NearestColourIndex(icon.pixels[y * w + x]));
             out[start + x / 2] |= (x & 1) ? index : static_cast<std::uint8_t>(index << 4);
         }
     }
@@ -104,7 +105,8 @@ std::string Reason(int error)
 
 } // namespace
 
-std::string WriteNewIconFile(const IconImage& icon, const std::function<std::optional<std::string>()>& nextName)
+std::string WriteNewIconFile(
+    const IconImage& icon, const std::function<std::optional<std::string>()>& nextName)
 {
     // Refused before anything is created, so that an empty icon leaves no
     // empty file behind.

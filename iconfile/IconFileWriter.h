@@ -27,7 +27,8 @@ std::vector<std::uint8_t> EncodeIconFile(const IconImage& icon);
 // either.
 // Raises Error: "Icon image is not valid" (empty icon), "Cannot create file %s"
 // and "Stream write error", each followed by the path and the system's reason.
-std::string WriteNewIconFile(const IconImage& icon, const std::function<std::optional<std::string>()>& nextName);
+std::string WriteNewIconFile(
+    const IconImage& icon, const std::function<std::optional<std::string>()>& nextName);
 
 // The same at path, which must not exist: "Cannot create file %s: File exists"
 // otherwise.

@@ -25,11 +25,18 @@ struct IconImage {
     {
         if (empty())
             return false;
-        const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+        const std::size_t count
+            = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
         return pixels.size() == count && mask.size() == count;
     }
-    std::uint32_t pixel(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
-    bool transparent(int x, int y) const { return mask[static_cast<std::size_t>(y) * width + x] != 0; }
+    std::uint32_t pixel(int x, int y) const
+    {
+        return pixels[static_cast<std::size_t>(y) * width + x];
+    }
+    bool transparent(int x, int y) const
+    {
+        return mask[static_cast<std::size_t>(y) * width + x] != 0;
+    }
 
     bool operator==(const IconImage&) const = default;
 };

@@ -21,7 +21,7 @@ Premultiplied Premultiply(const IconImage& s, std::size_t i)
     std::uint32_t a = s.hasAlpha ? (p >> 24) : 255;
     if (s.mask[i] != 0)
         a = 0;
-    return {a, ((p >> 16) & 0xFF) * a, ((p >> 8) & 0xFF) * a, (p & 0xFF) * a};
+    return { a, ((p >> 16) & 0xFF) * a, ((p >> 8) & 0xFF) * a, (p & 0xFF) * a };
 }
 
 // The overlaps of the destination cells with the source cells along one axis.
@@ -37,13 +37,13 @@ std::vector<Span> Overlaps(int src, int dst)
 {
     std::vector<Span> spans(static_cast<std::size_t>(dst));
     for (int d = 0; d < dst; ++d) {
-        const std::int64_t lo = std::int64_t{d} * src;
+        const std::int64_t lo = std::int64_t { d } * src;
         const std::int64_t hi = lo + src;
         const int first = static_cast<int>(lo / dst);
         spans[d].first = first;
-        for (int s = first; s < src && std::int64_t{s} * dst < hi; ++s) {
-            const std::int64_t from = std::max<std::int64_t>(lo, std::int64_t{s} * dst);
-            const std::int64_t to = std::min<std::int64_t>(hi, std::int64_t{s + 1} * dst);
+        for (int s = first; s < src && std::int64_t { s } * dst < hi; ++s) {
+            const std::int64_t from = std::max<std::int64_t>(lo, std::int64_t { s } * dst);
+            const std::int64_t to = std::min<std::int64_t>(hi, std::int64_t { s + 1 } * dst);
             spans[d].weights.push_back(static_cast<std::uint32_t>(to - from));
         }
     }
@@ -76,8 +76,8 @@ IconImage NormalizeIcon(const IconImage& source, int size)
             const Premultiplied p = Premultiply(source, i);
             if (p.a < 128)
                 continue;
-            out.pixels[i] = Black() | ((p.r + 127) / 255) << 16 | ((p.g + 127) / 255) << 8 |
-                            (p.b + 127) / 255;
+            out.pixels[i] = Black() | ((p.r + 127) / 255) << 16 | ((p.g + 127) / 255) << 8
+                | (p.b + 127) / 255;
             out.mask[i] = 0;
         }
         return out;
@@ -97,9 +97,9 @@ IconImage NormalizeIcon(const IconImage& source, int size)
                 const int sy = ys[dy].first + static_cast<int>(j);
                 for (std::size_t k = 0; k < xs[dx].weights.size(); ++k) {
                     const int sx = xs[dx].first + static_cast<int>(k);
-                    const std::uint64_t w = std::uint64_t{ys[dy].weights[j]} * xs[dx].weights[k];
-                    const Premultiplied p =
-                        Premultiply(source, static_cast<std::size_t>(sy) * source.width + sx);
+                    const std::uint64_t w = std::uint64_t { ys[dy].weights[j] } * xs[dx].weights[k];
+                    const Premultiplied p
+                        = Premultiply(source, static_cast<std::size_t>(sy) * source.width + sx);
                     sa += w * p.a;
                     sr += w * p.r;
                     sg += w * p.g;

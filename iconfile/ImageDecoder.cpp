@@ -25,7 +25,7 @@ constexpr std::size_t kMaxTableEntries = 256;
 
 Failure Invalid(const std::string& why)
 {
-    return Failure{"Icon image is not valid: " + why};
+    return Failure { "Icon image is not valid: " + why };
 }
 
 // Bytes per row of a bottom-up bitmap, padded to four bytes. 64-bit so that no
@@ -37,7 +37,7 @@ std::uint64_t RowBytes(std::uint64_t width, std::uint64_t bitsPerPixel)
 
 std::uint32_t Opaque(std::uint8_t r, std::uint8_t g, std::uint8_t b)
 {
-    return 0xFF000000u | (std::uint32_t{r} << 16) | (std::uint32_t{g} << 8) | b;
+    return 0xFF000000u | (std::uint32_t { r } << 16) | (std::uint32_t { g } << 8) | b;
 }
 
 // Where the colour table starts and how many entries it holds depends on where
@@ -52,13 +52,14 @@ struct TableLayout {
 
 Result<TableLayout> ColourTableLayout(const BitmapInfoHeader& h, DibLayout layout)
 {
-    const std::uint64_t full = h.bitCount <= 8 ? (std::uint64_t{1} << h.bitCount) : 0;
+    const std::uint64_t full = h.bitCount <= 8 ? (std::uint64_t { 1 } << h.bitCount) : 0;
     // Bit fields: three colour masks after a 40-byte header, before any table.
     // A longer header (the later versions of the bitmap header) holds them
     // itself, at the same place.
     const bool bitFields = h.compression == kBitmapBitFields;
     if (layout == DibLayout::IconFile)
-        return TableLayout{kInfoHeaderSize + (bitFields ? kMaskBytes : 0), full, kInfoHeaderSize};
+        return TableLayout { kInfoHeaderSize + (bitFields ? kMaskBytes : 0), full,
+            kInfoHeaderSize };
     if (h.size < kInfoHeaderSize)
         return Invalid("header too small");
     // A biClrUsed beyond 256 cannot describe a table any icon uses; it is damage.
@@ -66,8 +67,8 @@ Result<TableLayout> ColourTableLayout(const BitmapInfoHeader& h, DibLayout layou
         return Invalid("colour table too large");
     const std::uint64_t entries = h.clrUsed != 0 ? std::uint64_t { h.clrUsed } : full;
     if (bitFields && h.size < kInfoHeaderSize + kMaskBytes)
-        return TableLayout{h.size + kMaskBytes, entries, h.size};
-    return TableLayout{h.size, entries, kInfoHeaderSize};
+        return TableLayout { h.size + kMaskBytes, entries, h.size };
+    return TableLayout { h.size, entries, kInfoHeaderSize };
 }
 
 // One colour channel of a 16-bit pixel: where its bits are and how many.
@@ -107,7 +108,7 @@ std::optional<Channel> ChannelOf(std::uint32_t mask)
 Result<std::array<Channel, 3>> SixteenBitChannels(
     const ByteReader& in, const BitmapInfoHeader& h, const TableLayout& table)
 {
-    std::uint32_t masks[3] = {0x7C00, 0x03E0, 0x001F};
+    std::uint32_t masks[3] = { 0x7C00, 0x03E0, 0x001F };
     if (h.compression == kBitmapBitFields) {
         const auto stored = in.record<BitFieldMasks>(table.masksAt);
         if (!stored)
@@ -158,7 +159,7 @@ Result<IconImage> DecodeDib(std::span<const std::uint8_t> image, DibLayout layou
 
     auto table = ColourTableLayout(h, layout);
     if (!table)
-        return Failure{table.message()};
+        return Failure { table.message() };
     const auto colourTable = in.records<RgbQuad>(table->offset, table->entries);
     if (!colourTable)
         return Invalid("colour table outside the image");
@@ -169,11 +170,11 @@ Result<IconImage> DecodeDib(std::span<const std::uint8_t> image, DibLayout layou
         const RgbQuad& q = (*colourTable)[i];
         palette[i] = Opaque(q.red, q.green, q.blue);
     }
-    std::array<Channel, 3> channels{};
+    std::array<Channel, 3> channels {};
     if (bpp == 16) {
         auto found = SixteenBitChannels(in, h, *table);
         if (!found)
-            return Failure{found.message()};
+            return Failure { found.message() };
         channels = *found;
     }
 
@@ -214,19 +215,19 @@ Result<IconImage> DecodeDib(std::span<const std::uint8_t> image, DibLayout layou
                 dst[x] = palette[src[x]];
                 break;
             case 16: {
-                const std::uint32_t p = src[2 * x] | (std::uint32_t{src[2 * x + 1]} << 8);
+                const std::uint32_t p = src[2 * x] | (std::uint32_t { src[2 * x + 1] } << 8);
                 dst[x] = Opaque(channels[0].of(p), channels[1].of(p), channels[2].of(p));
                 break;
             }
             case 24: {
-                const std::uint8_t* p = src + std::size_t{3} * x;
+                const std::uint8_t* p = src + std::size_t { 3 } * x;
                 dst[x] = Opaque(p[2], p[1], p[0]);
                 break;
             }
             case 32: {
-                const std::uint8_t* p = src + std::size_t{4} * x;
-                dst[x] = (std::uint32_t{p[3]} << 24) | (std::uint32_t{p[2]} << 16) |
-                         (std::uint32_t{p[1]} << 8) | p[0];
+                const std::uint8_t* p = src + std::size_t { 4 } * x;
+                dst[x] = (std::uint32_t { p[3] } << 24) | (std::uint32_t { p[2] } << 16)
+                    | (std::uint32_t { p[1] } << 8) | p[0];
                 anyAlpha = anyAlpha || p[3] != 0;
                 break;
             }
@@ -260,7 +261,7 @@ struct PngSource {
     std::size_t position = 0;
     png_uint_32 height = 0; // 0 until the header has been read
     bool interlaced = false;
-    bool complete = false;  // every row has been decoded; nothing more is read
+    bool complete = false; // every row has been decoded; nothing more is read
     char message[128] = {};
 };
 
@@ -298,12 +299,14 @@ void PngError(png_structp png, png_const_charp message)
     png_longjmp(png, 1);
 }
 
-void PngWarning(png_structp, png_const_charp) {}
+void PngWarning(png_structp, png_const_charp)
+{
+}
 
 // The libpng calls, in a function of their own so that the setjmp frame holds
 // no object with a destructor: everything it fills lives in the caller.
 bool ReadPngInto(png_structp png, png_infop info, PngSource& source, IconImage& out,
-                 std::vector<png_bytep>& rows)
+    std::vector<png_bytep>& rows)
 {
     if (setjmp(png_jmpbuf(png)))
         return source.complete;
@@ -342,17 +345,17 @@ bool ReadPngInto(png_structp png, png_infop info, PngSource& source, IconImage& 
     png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
     png_set_interlace_handling(png);
     png_read_update_info(png, info);
-    if (png_get_rowbytes(png, info) != std::size_t{width} * 4)
+    if (png_get_rowbytes(png, info) != std::size_t { width } * 4)
         png_error(png, "unexpected row layout");
     source.interlaced = png_get_interlace_type(png, info) != PNG_INTERLACE_NONE;
     source.height = height;
 
     out.width = static_cast<int>(width);
     out.height = static_cast<int>(height);
-    out.pixels.assign(std::size_t{width} * height, 0);
+    out.pixels.assign(std::size_t { width } * height, 0);
     rows.resize(height);
     for (png_uint_32 y = 0; y < height; ++y)
-        rows[y] = reinterpret_cast<png_bytep>(out.pixels.data() + std::size_t{y} * width);
+        rows[y] = reinterpret_cast<png_bytep>(out.pixels.data() + std::size_t { y } * width);
     // Once the last row is out, the reader stops (see PngRead): the trailing
     // data and chunks carry nothing the icon needs, and a damaged end after
     // complete image data is not worth refusing the picture for.
@@ -374,11 +377,11 @@ Result<IconImage> DecodePng(std::span<const std::uint8_t> image)
 
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &source, PngError, PngWarning);
     if (!png)
-        return Failure{"Out of system resources"};
+        return Failure { "Out of system resources" };
     png_infop info = png_create_info_struct(png);
     if (!info) {
         png_destroy_read_struct(&png, nullptr, nullptr);
-        return Failure{"Out of system resources"};
+        return Failure { "Out of system resources" };
     }
     png_set_read_fn(png, &source, PngRead);
     const bool ok = ReadPngInto(png, info, source, out, rows);
@@ -391,8 +394,8 @@ Result<IconImage> DecodePng(std::span<const std::uint8_t> image)
     for (std::size_t i = 0; i < out.pixels.size(); ++i) {
         std::uint8_t b[4];
         std::memcpy(b, &out.pixels[i], 4);
-        out.pixels[i] = (std::uint32_t{b[3]} << 24) | (std::uint32_t{b[0]} << 16) |
-                        (std::uint32_t{b[1]} << 8) | b[2];
+        out.pixels[i] = (std::uint32_t { b[3] } << 24) | (std::uint32_t { b[0] } << 16)
+            | (std::uint32_t { b[1] } << 8) | b[2];
         out.mask[i] = b[3] < 128 ? 1 : 0;
     }
     out.hasAlpha = true;

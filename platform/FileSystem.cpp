@@ -17,7 +17,10 @@ namespace glyphor::platform {
 namespace {
 
 // Every path reaches the system through this, byte-exact.
-std::string Native(const QString& path) { return ToNativePath(path); }
+std::string Native(const QString& path)
+{
+    return ToNativePath(path);
+}
 
 unsigned AttributesFromStat(const struct stat& st)
 {
@@ -40,7 +43,7 @@ unsigned EntryAttributes(int dirFd, const char* name, unsigned char type, Attrib
     if (!needStat)
         return attributes | (type == DT_DIR ? unsigned(faDirectory) : 0u);
 
-    struct stat st {};
+    struct stat st { };
     bool isLink = type == DT_LNK;
     if (type == DT_UNKNOWN) {
         if (fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
@@ -66,7 +69,10 @@ struct DirCloser {
 // Puts the process back into the folder it was in when made.
 class CurrentDirectoryKeeper {
 public:
-    CurrentDirectoryKeeper() : m_fd(open(".", O_PATH | O_DIRECTORY | O_CLOEXEC)) { }
+    CurrentDirectoryKeeper()
+        : m_fd(open(".", O_PATH | O_DIRECTORY | O_CLOEXEC))
+    {
+    }
     ~CurrentDirectoryKeeper()
     {
         if (m_fd >= 0) {
@@ -147,11 +153,12 @@ bool TryChangeDirectory(const QString& path) noexcept
 std::optional<unsigned> AttributesOf(const QString& path)
 {
     const std::string name = Native(path);
-    struct stat st {};
+    struct stat st { };
     if (lstat(name.c_str(), &st) != 0)
         return std::nullopt;
     const int slash = path.lastIndexOf(QLatin1Char('/'));
-    unsigned attributes = path.mid(slash + 1).startsWith(QLatin1Char('.')) ? unsigned(faHidden) : 0u;
+    unsigned attributes
+        = path.mid(slash + 1).startsWith(QLatin1Char('.')) ? unsigned(faHidden) : 0u;
     if (S_ISLNK(st.st_mode)) {
         attributes |= faSymLink;
         if (stat(name.c_str(), &st) != 0)
@@ -162,7 +169,7 @@ std::optional<unsigned> AttributesOf(const QString& path)
 
 bool IsExistingFile(const QString& path)
 {
-    struct stat st {};
+    struct stat st { };
     return !path.isEmpty() && stat(Native(path).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
@@ -194,7 +201,8 @@ void SearchDirectory(const QString& folder, const std::function<void(const DirEn
 std::vector<DirEntry> ListDirectory(const QString& folder, AttributeDetail detail)
 {
     std::vector<DirEntry> entries;
-    SearchDirectory(folder, [&](const DirEntry& e) { entries.push_back(e); }, detail);
+    SearchDirectory(
+        folder, [&](const DirEntry& e) { entries.push_back(e); }, detail);
     return entries;
 }
 
@@ -220,7 +228,8 @@ QString FileNameOf(const QString& path)
 
 QString AbsolutePath(const QString& path)
 {
-    const QString full = path.startsWith(QLatin1Char('/')) ? path : JoinPath(CurrentDirectory(), path);
+    const QString full
+        = path.startsWith(QLatin1Char('/')) ? path : JoinPath(CurrentDirectory(), path);
     QStringList kept;
     for (const QString& part : full.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
         if (part == QLatin1String("."))
@@ -239,7 +248,8 @@ QString CanonicalPath(const QString& path)
 {
     if (path.isEmpty())
         return {};
-    std::unique_ptr<char, decltype(&std::free)> resolved(realpath(Native(path).c_str(), nullptr), &std::free);
+    std::unique_ptr<char, decltype(&std::free)> resolved(
+        realpath(Native(path).c_str(), nullptr), &std::free);
     return resolved ? FromNativePath(resolved.get()) : QString();
 }
 

@@ -66,8 +66,8 @@ bool IsExistingFile(const QString& path);
 // opened; entries that vanish during the pass are still reported by name.
 void SearchDirectory(const QString& folder, const std::function<void(const DirEntry&)>& visit,
     AttributeDetail detail = AttributeDetail::Full);
-std::vector<DirEntry> ListDirectory(const QString& folder,
-    AttributeDetail detail = AttributeDetail::Full);
+std::vector<DirEntry> ListDirectory(
+    const QString& folder, AttributeDetail detail = AttributeDetail::Full);
 
 // The folder and the name joined by one "/" (none added after "/" itself).
 QString JoinPath(const QString& folder, const QString& name);

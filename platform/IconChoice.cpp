@@ -24,12 +24,23 @@ int PngBitCount(const ByteReader& r)
         return 0;
     int channels = 0;
     switch (*type) {
-    case 0: channels = 1; break; // grey
-    case 2: channels = 3; break; // RGB
-    case 3: channels = 1; break; // palette
-    case 4: channels = 2; break; // grey + alpha
-    case 6: channels = 4; break; // RGBA
-    default: return 0;
+    case 0:
+        channels = 1;
+        break; // grey
+    case 2:
+        channels = 3;
+        break; // RGB
+    case 3:
+        channels = 1;
+        break; // palette
+    case 4:
+        channels = 2;
+        break; // grey + alpha
+    case 6:
+        channels = 4;
+        break; // RGBA
+    default:
+        return 0;
     }
     return std::min(*depth * channels, 64);
 }
@@ -37,10 +48,14 @@ int PngBitCount(const ByteReader& r)
 int BitCountFromColours(std::uint8_t colours)
 {
     switch (colours) {
-    case 2: return 1;
-    case 16: return 4;
-    case 0: return 8; // 0 meant "256 or more" in the old directories
-    default: return 8;
+    case 2:
+        return 1;
+    case 16:
+        return 4;
+    case 0:
+        return 8; // 0 meant "256 or more" in the old directories
+    default:
+        return 8;
     }
 }
 
@@ -72,8 +87,7 @@ std::vector<std::uint8_t> ReadImage(const SourceReader& file, const ImageRange& 
     return file.bytes(image.offset, image.length).value_or(std::vector<std::uint8_t> {});
 }
 
-std::vector<IconCandidate> GroupCandidates(
-    std::span<const std::uint8_t> groupDirectory,
+std::vector<IconCandidate> GroupCandidates(std::span<const std::uint8_t> groupDirectory,
     const std::function<ImageRange(std::uint16_t id)>& imageById, const SourceReader& file)
 {
     std::vector<IconCandidate> out;
@@ -93,16 +107,17 @@ std::vector<IconCandidate> GroupCandidates(
 }
 
 int CandidateBitCount(std::uint16_t directoryBitCount, std::uint8_t colourCount,
-                      const SourceReader& file, const ImageRange& image)
+    const SourceReader& file, const ImageRange& image)
 {
     if (directoryBitCount != 0 || image.empty())
         return CandidateBitCount(directoryBitCount, colourCount, {});
-    const ImageRange header { image.offset, std::min<std::uint64_t>(image.length, kImageHeaderBytes) };
+    const ImageRange header { image.offset,
+        std::min<std::uint64_t>(image.length, kImageHeaderBytes) };
     return CandidateBitCount(directoryBitCount, colourCount, ReadImage(file, header));
 }
 
-int CandidateBitCount(std::uint16_t directoryBitCount, std::uint8_t colourCount,
-                      std::span<const std::uint8_t> header)
+int CandidateBitCount(
+    std::uint16_t directoryBitCount, std::uint8_t colourCount, std::span<const std::uint8_t> header)
 {
     if (directoryBitCount != 0)
         return directoryBitCount;
@@ -129,8 +144,8 @@ std::vector<std::size_t> PreferenceOrder(const std::vector<IconCandidate>& candi
         const long area = static_cast<long>(c.width) * c.height;
         return std::make_tuple(distance, -area, -c.bitCount, i);
     };
-    std::sort(order.begin(), order.end(),
-              [&](std::size_t a, std::size_t b) { return key(a) < key(b); });
+    std::sort(
+        order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return key(a) < key(b); });
     return order;
 }
 

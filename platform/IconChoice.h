@@ -57,7 +57,10 @@ ImageRange ClampImage(std::uint64_t offset, std::uint64_t length, std::uint64_t 
 std::vector<std::uint8_t> ReadImage(const SourceReader& file, const ImageRange& image);
 
 // 0 in a width or height byte of a directory means 256.
-inline int SideFromByte(std::uint8_t b) { return b == 0 ? 256 : b; }
+inline int SideFromByte(std::uint8_t b)
+{
+    return b == 0 ? 256 : b;
+}
 
 // The depth of an image for the choice: the directory's bit count when it
 // gives one; otherwise what the image's own header says (the bitmap info
@@ -67,17 +70,16 @@ inline constexpr std::size_t kImageHeaderBytes = 32;
 static_assert(kImageHeaderBytes >= sizeof(PngHeader)
     && kImageHeaderBytes >= offsetof(BitmapInfoHeader, bitCount) + sizeof(std::uint16_t));
 int CandidateBitCount(std::uint16_t directoryBitCount, std::uint8_t colourCount,
-                      std::span<const std::uint8_t> header);
+    std::span<const std::uint8_t> header);
 // The same, reading the image's header from the file only when the
 // directory leaves the depth open.
 int CandidateBitCount(std::uint16_t directoryBitCount, std::uint8_t colourCount,
-                      const SourceReader& file, const ImageRange& image);
+    const SourceReader& file, const ImageRange& image);
 
 // The images that a group directory names, each looked up by its id with
 // imageById (empty when the executable lacks it). Nothing for a directory too
 // short for its header.
-std::vector<IconCandidate> GroupCandidates(
-    std::span<const std::uint8_t> groupDirectory,
+std::vector<IconCandidate> GroupCandidates(std::span<const std::uint8_t> groupDirectory,
     const std::function<ImageRange(std::uint16_t id)>& imageById, const SourceReader& file);
 
 // The present images (non-empty data) ordered best first for a 32 x 32 result:

@@ -66,6 +66,11 @@ struct NeTypeInfo {
 };
 static_assert(sizeof(NeTypeInfo) == 8);
 
+// The types that hold icons, as the type ids of an NE file give them: the
+// images, and the group directories that list the images of one icon.
+inline constexpr std::uint16_t kNeIconType = NeTypeInfo::kIntegerId | 3;
+inline constexpr std::uint16_t kNeGroupIconType = NeTypeInfo::kIntegerId | 14;
+
 // One resource.
 struct NeNameInfo {
     LeU16 offset; // in alignment units

@@ -10,8 +10,6 @@ namespace glyphor::platform {
 
 namespace {
 
-constexpr std::uint16_t kNeGroupIcon = 0x800E;
-constexpr std::uint16_t kNeIcon = 0x8003;
 constexpr std::uint16_t kIntegerId = NeTypeInfo::kIntegerId;
 
 } // namespace
@@ -50,7 +48,7 @@ std::optional<NeResourceReader> NeResourceReader::open(const ByteSource& file)
         // A type whose records run past the end of the file ends the table.
         if (!r.contains(at, n * sizeof(NeNameInfo)))
             break;
-        if (type->typeId == kNeGroupIcon || type->typeId == kNeIcon) {
+        if (type->typeId == kNeGroupIconType || type->typeId == kNeIconType) {
             // The type's records in one read.
             const auto records = r.records<NeNameInfo>(at, n);
             if (!records)
@@ -63,8 +61,8 @@ std::optional<NeResourceReader> NeResourceReader::open(const ByteSource& file)
                 // resource may claim bytes past the end of the file; it is
                 // cut there.
                 Resource res { static_cast<std::uint16_t>(id & ~kIntegerId), (id & kIntegerId) == 0,
-                               ClampImage(offset, length, r.size()) };
-                if (type->typeId == kNeIcon)
+                    ClampImage(offset, length, r.size()) };
+                if (type->typeId == kNeIconType)
                     reader.m_icons.push_back(res);
                 else
                     (res.named ? named : numbered).push_back(res);
@@ -74,19 +72,19 @@ std::optional<NeResourceReader> NeResourceReader::open(const ByteSource& file)
     }
     reader.m_groups = std::move(named);
     reader.m_groups.insert(reader.m_groups.end(), numbered.begin(), numbered.end());
-    std::stable_sort(reader.m_icons.begin(), reader.m_icons.end(),
-                     [](const Resource& a, const Resource& b) {
-                         return std::make_pair(a.named, a.id) < std::make_pair(b.named, b.id);
-                     });
+    std::stable_sort(
+        reader.m_icons.begin(), reader.m_icons.end(), [](const Resource& a, const Resource& b) {
+            return std::make_pair(a.named, a.id) < std::make_pair(b.named, b.id);
+        });
     return reader;
 }
 
 ImageRange NeResourceReader::iconData(std::uint16_t id) const
 {
-    auto it = std::lower_bound(m_icons.begin(), m_icons.end(), id,
-                               [](const Resource& a, std::uint16_t v) {
-                                   return std::make_pair(a.named, a.id) < std::make_pair(false, v);
-                               });
+    auto it = std::lower_bound(
+        m_icons.begin(), m_icons.end(), id, [](const Resource& a, std::uint16_t v) {
+            return std::make_pair(a.named, a.id) < std::make_pair(false, v);
+        });
     if (it == m_icons.end() || it->named || it->id != id)
         return {};
     return it->data;
@@ -97,9 +95,10 @@ std::vector<IconCandidate> NeResourceReader::images(std::size_t group) const
     if (group >= m_groups.size())
         return {};
     const ImageRange& d = m_groups[group].data;
-    const std::vector<std::uint8_t> directory =
-        ReadImage(m_file, { d.offset, std::min<std::uint64_t>(d.length, kMaxGroupDirectoryBytes) });
-    return GroupCandidates(directory, [this](std::uint16_t id) { return iconData(id); }, m_file);
+    const std::vector<std::uint8_t> directory = ReadImage(
+        m_file, { d.offset, std::min<std::uint64_t>(d.length, kMaxGroupDirectoryBytes) });
+    return GroupCandidates(
+        directory, [this](std::uint16_t id) { return iconData(id); }, m_file);
 }
 
 } // namespace glyphor::platform

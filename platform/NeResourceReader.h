@@ -35,7 +35,10 @@ private:
         ImageRange data;
     };
 
-    explicit NeResourceReader(const ByteSource& file) : m_file(file) {}
+    explicit NeResourceReader(const ByteSource& file)
+        : m_file(file)
+    {
+    }
     ImageRange iconData(std::uint16_t id) const;
 
     SourceReader m_file;

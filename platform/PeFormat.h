@@ -117,6 +117,11 @@ static_assert(sizeof(DataDirectory) == 8);
 // The resource tree's place in the table of data directories.
 inline constexpr std::uint32_t kResourceDirectoryIndex = 2;
 
+// The resource types that hold icons: the images, and the group directories
+// that list the images of one icon.
+inline constexpr std::uint16_t kIconResourceType = 3;
+inline constexpr std::uint16_t kGroupIconResourceType = 14;
+
 struct SectionHeader {
     std::uint8_t name[8];
     LeU32 virtualSize;

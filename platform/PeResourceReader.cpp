@@ -9,9 +9,6 @@ namespace glyphor::platform {
 
 namespace {
 
-constexpr std::uint16_t kRtIcon = 3;
-constexpr std::uint16_t kRtGroupIcon = 14;
-
 // The entries of the directory at offset in the resource section: named ones
 // first, then ids, as stored. Entries past the end of the section are left
 // out (a truncated file keeps what it still has).
@@ -118,10 +115,10 @@ std::optional<PeResourceReader> PeResourceReader::open(const ByteSource& file)
         if (e.named() || !e.subdirectory())
             continue;
         // A type listed twice is damage; the first one stands.
-        if (e.id() == kRtGroupIcon && !groupsDone) {
+        if (e.id() == kGroupIconResourceType && !groupsDone) {
             groupsDone = true;
             reader.readGroups(e.offset());
-        } else if (e.id() == kRtIcon && !iconsDone) {
+        } else if (e.id() == kIconResourceType && !iconsDone) {
             iconsDone = true;
             reader.readIconNames(e.offset());
         }
@@ -202,13 +199,13 @@ void PeResourceReader::readIconNames(std::uint32_t nameDirectory)
         m_icons.push_back({ name.id(), name.offset() });
     }
     std::stable_sort(m_icons.begin(), m_icons.end(),
-                     [](const IconName& a, const IconName& b) { return a.id < b.id; });
+        [](const IconName& a, const IconName& b) { return a.id < b.id; });
 }
 
 ImageRange PeResourceReader::iconData(std::uint16_t id, std::uint32_t language) const
 {
     auto it = std::lower_bound(m_icons.begin(), m_icons.end(), id,
-                               [](const IconName& a, std::uint16_t v) { return a.id < v; });
+        [](const IconName& a, std::uint16_t v) { return a.id < v; });
     if (it == m_icons.end() || it->id != id)
         return {};
     // A language directory that is also one of the upper directories would
@@ -233,7 +230,8 @@ std::vector<std::uint8_t> PeResourceReader::groupDirectory(std::size_t group) co
 {
     // Only as much as the entries that are ever looked at.
     const ImageRange& d = m_groups.at(group).directory;
-    return ReadImage(m_file, { d.offset, std::min<std::uint64_t>(d.length, kMaxGroupDirectoryBytes) });
+    return ReadImage(
+        m_file, { d.offset, std::min<std::uint64_t>(d.length, kMaxGroupDirectoryBytes) });
 }
 
 std::vector<IconCandidate> PeResourceReader::images(std::size_t group) const
@@ -241,8 +239,9 @@ std::vector<IconCandidate> PeResourceReader::images(std::size_t group) const
     if (group >= m_groups.size())
         return {};
     const std::uint32_t language = m_groups[group].language;
-    return GroupCandidates(groupDirectory(group),
-                           [this, language](std::uint16_t id) { return iconData(id, language); }, m_file);
+    return GroupCandidates(
+        groupDirectory(group),
+        [this, language](std::uint16_t id) { return iconData(id, language); }, m_file);
 }
 
 } // namespace glyphor::platform

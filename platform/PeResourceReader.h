@@ -52,7 +52,10 @@ private:
         std::uint32_t languageDirectory;
     };
 
-    explicit PeResourceReader(const ByteSource& file) : m_file(file) {}
+    explicit PeResourceReader(const ByteSource& file)
+        : m_file(file)
+    {
+    }
     // The file range of size bytes at rva, cut at the end of its section and
     // of the file; nothing when rva lies in no section's raw data.
     std::optional<ImageRange> mapRva(std::uint32_t rva, std::uint64_t size) const;

@@ -60,7 +60,10 @@ std::optional<std::int32_t> ParseInteger(const QString& text)
 
 SettingsStore::SettingsStore() = default;
 
-SettingsStore::SettingsStore(const QString& iniPath) : m_iniPath(iniPath) {}
+SettingsStore::SettingsStore(const QString& iniPath)
+    : m_iniPath(iniPath)
+{
+}
 
 namespace {
 

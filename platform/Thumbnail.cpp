@@ -55,7 +55,8 @@ std::vector<std::size_t> ThumbnailOrder(const std::vector<IconCandidate>& candid
 Result<std::vector<std::uint8_t>> MakeThumbnail(const IconSource& source, int size)
 {
     if (source.count() == 0)
-        return Failure { source.readFailure().empty() ? std::string(kNoIconsText) : source.readFailure() };
+        return Failure { source.readFailure().empty() ? std::string(kNoIconsText)
+                                                      : source.readFailure() };
     const std::vector<IconCandidate> images = source.images(0);
     const std::vector<std::size_t> order = ThumbnailOrder(images, size);
     for (std::size_t k = 0; k < order.size() && k < kMaxDecodeAttempts; ++k) {

@@ -30,8 +30,8 @@ QString UnescapeOctal(const QByteArray& field)
         if (field[i] == '\\' && i + 3 < field.size() && field[i + 1] >= '0' && field[i + 1] <= '3'
             && field[i + 2] >= '0' && field[i + 2] <= '7' && field[i + 3] >= '0'
             && field[i + 3] <= '7') {
-            out += char(((field[i + 1] - '0') << 6) | ((field[i + 2] - '0') << 3)
-                | (field[i + 3] - '0'));
+            out += char(
+                ((field[i + 1] - '0') << 6) | ((field[i + 2] - '0') << 3) | (field[i + 3] - '0'));
             i += 3;
         } else {
             out += field[i];
@@ -76,15 +76,32 @@ std::optional<QByteArray> ReadSystemFile(const QString& path)
 bool IsPseudoFileSystem(const QString& type)
 {
     static const QSet<QString> pseudo = {
-        QStringLiteral("proc"), QStringLiteral("sysfs"), QStringLiteral("devtmpfs"),
-        QStringLiteral("devpts"), QStringLiteral("cgroup"), QStringLiteral("cgroup2"),
-        QStringLiteral("mqueue"), QStringLiteral("debugfs"), QStringLiteral("tracefs"),
-        QStringLiteral("securityfs"), QStringLiteral("pstore"), QStringLiteral("bpf"),
-        QStringLiteral("configfs"), QStringLiteral("fusectl"), QStringLiteral("hugetlbfs"),
-        QStringLiteral("autofs"), QStringLiteral("binfmt_misc"), QStringLiteral("nsfs"),
-        QStringLiteral("rpc_pipefs"), QStringLiteral("efivarfs"), QStringLiteral("selinuxfs"),
-        QStringLiteral("squashfs"), QStringLiteral("fuse.gvfsd-fuse"), QStringLiteral("fuse.portal"),
-        QStringLiteral("fuse.lxcfs"), QStringLiteral("ramfs-internal"),
+        QStringLiteral("proc"),
+        QStringLiteral("sysfs"),
+        QStringLiteral("devtmpfs"),
+        QStringLiteral("devpts"),
+        QStringLiteral("cgroup"),
+        QStringLiteral("cgroup2"),
+        QStringLiteral("mqueue"),
+        QStringLiteral("debugfs"),
+        QStringLiteral("tracefs"),
+        QStringLiteral("securityfs"),
+        QStringLiteral("pstore"),
+        QStringLiteral("bpf"),
+        QStringLiteral("configfs"),
+        QStringLiteral("fusectl"),
+        QStringLiteral("hugetlbfs"),
+        QStringLiteral("autofs"),
+        QStringLiteral("binfmt_misc"),
+        QStringLiteral("nsfs"),
+        QStringLiteral("rpc_pipefs"),
+        QStringLiteral("efivarfs"),
+        QStringLiteral("selinuxfs"),
+        QStringLiteral("squashfs"),
+        QStringLiteral("fuse.gvfsd-fuse"),
+        QStringLiteral("fuse.portal"),
+        QStringLiteral("fuse.lxcfs"),
+        QStringLiteral("ramfs-internal"),
     };
     return pseudo.contains(type);
 }
@@ -105,10 +122,19 @@ VolumeKind KindOf(const QString& type, const QString& device,
     const std::function<bool(const QString&)>& isRemovable)
 {
     static const QSet<QString> network = {
-        QStringLiteral("nfs"), QStringLiteral("nfs4"), QStringLiteral("cifs"), QStringLiteral("smb3"),
-        QStringLiteral("smbfs"), QStringLiteral("sshfs"), QStringLiteral("fuse.sshfs"),
-        QStringLiteral("9p"), QStringLiteral("afs"), QStringLiteral("ceph"),
-        QStringLiteral("glusterfs"), QStringLiteral("fuse.rclone"), QStringLiteral("davfs"),
+        QStringLiteral("nfs"),
+        QStringLiteral("nfs4"),
+        QStringLiteral("cifs"),
+        QStringLiteral("smb3"),
+        QStringLiteral("smbfs"),
+        QStringLiteral("sshfs"),
+        QStringLiteral("fuse.sshfs"),
+        QStringLiteral("9p"),
+        QStringLiteral("afs"),
+        QStringLiteral("ceph"),
+        QStringLiteral("glusterfs"),
+        QStringLiteral("fuse.rclone"),
+        QStringLiteral("davfs"),
         QStringLiteral("fuse.davfs2"),
     };
     if (network.contains(type))
@@ -184,8 +210,8 @@ QVector<Volume> VolumesFromMountInfo(const QByteArray& mountInfo,
                 labelsByDevice.value(canonical.isEmpty() ? volume.source : canonical));
         }
         // A later mount on the same folder hides the earlier one.
-        const auto same = std::find_if(volumes.begin(), volumes.end(),
-            [&](const Volume& v) { return v.root == volume.root; });
+        const auto same = std::find_if(
+            volumes.begin(), volumes.end(), [&](const Volume& v) { return v.root == volume.root; });
         if (same != volumes.end())
             *same = volume;
         else
@@ -221,7 +247,8 @@ QString VolumeRootOf(const QString& path, const QVector<Volume>& volumes)
     QString best = QStringLiteral("/");
     for (const Volume& v : volumes) {
         const bool holds = path == v.root
-            || path.startsWith(v.root.endsWith(QLatin1Char('/')) ? v.root : v.root + QLatin1Char('/'));
+            || path.startsWith(
+                v.root.endsWith(QLatin1Char('/')) ? v.root : v.root + QLatin1Char('/'));
         if (holds && v.root.size() > best.size())
             best = v.root;
     }

@@ -13,9 +13,9 @@ namespace glyphor::platform {
 enum class VolumeKind { Removable, Fixed, Network, CdRom, Ram };
 
 struct Volume {
-    QString root;   // the mount point, "/" for the root file system
+    QString root; // the mount point, "/" for the root file system
     VolumeKind kind = VolumeKind::Fixed;
-    QString label;  // the file system's label, empty when it has none
+    QString label; // the file system's label, empty when it has none
     QString source; // what is mounted: a device, or the remote share of a network volume
 };
 

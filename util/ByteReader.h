@@ -19,7 +19,10 @@ namespace glyphor {
 class ByteReader {
 public:
     ByteReader() = default;
-    explicit ByteReader(std::span<const std::uint8_t> bytes) : m_bytes(bytes) {}
+    explicit ByteReader(std::span<const std::uint8_t> bytes)
+        : m_bytes(bytes)
+    {
+    }
 
     std::size_t size() const { return m_bytes.size(); }
     std::span<const std::uint8_t> bytes() const { return m_bytes; }
@@ -67,8 +70,8 @@ public:
     }
 
     // The sub-span [offset, offset + length), or nothing when it is not inside.
-    std::optional<std::span<const std::uint8_t>> slice(std::uint64_t offset,
-                                                       std::uint64_t length) const
+    std::optional<std::span<const std::uint8_t>> slice(
+        std::uint64_t offset, std::uint64_t length) const
     {
         if (!contains(offset, length))
             return std::nullopt;

@@ -13,11 +13,16 @@ struct Failure {
     std::string message;
 };
 
-template <class T>
-class Result {
+template <class T> class Result {
 public:
-    Result(T value) : m_v(std::move(value)) {}
-    Result(Failure f) : m_v(std::move(f)) {}
+    Result(T value)
+        : m_v(std::move(value))
+    {
+    }
+    Result(Failure f)
+        : m_v(std::move(f))
+    {
+    }
 
     bool ok() const { return m_v.index() == 0; }
     explicit operator bool() const { return ok(); }

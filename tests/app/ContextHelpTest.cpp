@@ -4,7 +4,7 @@
 // from another folder. The requests are recorded at the help seam; the last
 // test follows one into the real help window.
 
-#include "app/GlyphorApplication.h"
+#include "AppTestMain.h"
 #include "app/TForm1.h"
 #include "platform/HelpBook.h"
 #include "platform/HelpService.h"
@@ -198,11 +198,6 @@ private slots:
     }
 };
 
-int main(int argc, char* argv[])
-{
-    GlyphorApplication app(argc, argv);
-    ContextHelpTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+G2_APP_TEST_MAIN(ContextHelpTest)
 
 #include "ContextHelpTest.moc"

@@ -5,6 +5,7 @@
 
 #include "app/TForm1.h"
 #include "browse/TDirectoryListBox.h"
+#include "browse/TFileListBox.h"
 
 #include <QPushButton>
 #include <QTest>
@@ -15,6 +16,16 @@ inline void Click(TForm1& form, QPushButton* button)
 {
     QTest::mouseClick(
         form.windowHandle(), Qt::LeftButton, {}, button->mapTo(&form, button->rect().center()));
+}
+
+// Clicks the file list's line with that name.
+inline void ClickFile(TFileListBox* list, const QString& name)
+{
+    const int row = list->fileModel()->items().indexOf(name);
+    QVERIFY(row >= 0);
+    const QModelIndex index = list->model()->index(row, 0);
+    list->scrollTo(index);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
 }
 
 // Shows the window with its browsers on source and destination; false when

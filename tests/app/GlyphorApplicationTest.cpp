@@ -1,5 +1,6 @@
-#include "AnswerBoxes.h"
 #include "app/GlyphorApplication.h"
+#include "AnswerBoxes.h"
+#include "AppTestMain.h"
 #include "platform/ErrorBox.h"
 #include "platform/NativePath.h"
 #include "util/Error.h"
@@ -34,11 +35,16 @@ private slots:
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("program error") << 0 << "Icon image is not valid" << "Icon image is not valid.";
-        QTest::newRow("I/O error") << 1 << "No such file or directory" << "No such file or directory.";
-        QTest::newRow("ends in period") << 2 << "Cannot open it." << "Cannot open it.";
-        QTest::newRow("ends in slash") << 0 << "Cannot create file /tmp/" << "Cannot create file /tmp/.";
-        QTest::newRow("ends in bracket") << 2 << "Copy Failed (202)" << "Copy Failed (202)";
+        QTest::newRow("program error") << 0 << "Icon image is not valid"
+                                       << "Icon image is not valid.";
+        QTest::newRow("I/O error") << 1 << "No such file or directory"
+                                   << "No such file or directory.";
+        QTest::newRow("ends in period") << 2 << "Cannot open it."
+                                        << "Cannot open it.";
+        QTest::newRow("ends in slash") << 0 << "Cannot create file /tmp/"
+                                       << "Cannot create file /tmp/.";
+        QTest::newRow("ends in bracket") << 2 << "Copy Failed (202)"
+                                         << "Copy Failed (202)";
         // The icon file writer names a file by its bytes; those that are not
         // UTF-8 are shown marked.
         QTest::newRow("name not UTF-8")
@@ -99,11 +105,6 @@ private slots:
     }
 };
 
-int main(int argc, char* argv[])
-{
-    GlyphorApplication app(argc, argv);
-    GlyphorApplicationTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+G2_APP_TEST_MAIN(GlyphorApplicationTest)
 
 #include "GlyphorApplicationTest.moc"

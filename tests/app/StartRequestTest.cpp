@@ -3,11 +3,13 @@
 
 #include "app/StartRequest.h"
 #include "AnswerBoxes.h"
-#include "app/GlyphorApplication.h"
+#include "AppTestMain.h"
+#include "StickVolume.h"
 #include "app/TForm1.h"
 #include "browse/TDirectoryListBox.h"
 #include "browse/TDriveComboBox.h"
 #include "browse/TFileListBox.h"
+#include "kit/NativeFiles.h"
 #include "platform/Volumes.h"
 
 #include <QDir>
@@ -26,25 +28,17 @@ class StartRequestTest : public QObject {
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_dir.isValid() && m_stickDir.isValid());
-        m_root = QDir(m_dir.path()).canonicalPath();
-        m_stick = QDir(m_stickDir.path()).canonicalPath();
+        m_root = kit::PathOf(m_dir);
+        // The destination lies on a volume of its own, so that its drive
+        // list has to move too.
+        m_stick = m_stickVolume.path();
         QDir(m_root).mkpath("exes");
         QDir(m_root).mkpath("-odd");
         QFile exe(m_root + "/exes/tool.exe");
         QVERIFY(exe.open(QIODevice::WriteOnly));
         QFile ico(m_stick + "/Icon0000.ico");
         QVERIFY(ico.open(QIODevice::WriteOnly));
-        // The destination lies on a volume of its own, so that its drive
-        // list has to move too.
-        platform::SetVolumeSource([stick = m_stick] {
-            return QVector<platform::Volume> { { "/", platform::VolumeKind::Fixed, {},
-                                                   "/dev/vda1" },
-                { stick, platform::VolumeKind::Removable, "STICK", "/dev/sdb1" } };
-        });
     }
-
-    void cleanupTestCase() { platform::SetVolumeSource({}); }
 
     void init() { QDir::setCurrent(m_root); }
 
@@ -154,17 +148,12 @@ private slots:
     }
 
 private:
-    QTemporaryDir m_dir;
-    QTemporaryDir m_stickDir;
+    kit::ScratchFolder m_dir;
+    test::StickVolume m_stickVolume;
     QString m_root;
     QString m_stick;
 };
 
-int main(int argc, char* argv[])
-{
-    GlyphorApplication app(argc, argv);
-    StartRequestTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+G2_APP_TEST_MAIN(StartRequestTest)
 
 #include "StartRequestTest.moc"

@@ -4,11 +4,14 @@
 
 #include "app/TAboutBox.h"
 #include "AnswerBoxes.h"
-#include "app/GlyphorApplication.h"
+#include "AppTestMain.h"
 #include "app/TForm1.h"
 #include "browse/FileListModel.h"
 #include "browse/TDirectoryListBox.h"
 #include "browse/TFileListBox.h"
+#include "kit/NativeFiles.h"
+#include "kit/ScanFolders.h"
+#include "platform/FileSystem.h"
 
 #include <QDir>
 #include <QFile>
@@ -40,14 +43,10 @@ QString AboutCount(TForm1& form)
 {
     QString shown;
     QTimer poll;
-    poll.setInterval(5);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (auto* box = qobject_cast<TAboutBox*>(QApplication::activeModalWidget())) {
-            shown = box->IconCount->text();
-            QTest::mouseClick(box->OKButton, Qt::LeftButton);
-        }
+    OnModal<TAboutBox>(poll, [&](TAboutBox* box) {
+        shown = box->IconCount->text();
+        QTest::mouseClick(box->OKButton, Qt::LeftButton);
     });
-    poll.start();
     form.About1->trigger();
     return shown;
 }
@@ -111,14 +110,13 @@ private slots:
         form.show();
         QCOMPARE(AboutCount(form), QString("1234"));
 
-        const QString corpus
-            = qEnvironmentVariable("G2_CORPUS", QDir::homePath() + "/.cache/glyphor2/corpus");
-        const QString folder = corpus + "/public/libwine-amd64";
-        if (!QFile::exists(folder + "/taskmgr.exe"))
+        const QString taskmgr = kit::CorpusFile("public/libwine-amd64/taskmgr.exe");
+        if (taskmgr.isEmpty())
             QSKIP("the corpus of executables is not there (G2_CORPUS)");
-        QTemporaryDir dest;
+        const QString folder = platform::FolderOf(taskmgr);
+        const kit::ScanFolders folders;
         form.DirectoryListBox1->setDirectory(folder);
-        form.DirectoryListBox2->setDirectory(QDir(dest.path()).canonicalPath());
+        form.DirectoryListBox2->setDirectory(folders.destination());
         form.FileListBox1->fileModel()->select(
             form.FileListBox1->fileModel()->items().indexOf("taskmgr.exe"));
         form.FileListBox1Click();
@@ -178,11 +176,6 @@ private slots:
     }
 };
 
-int main(int argc, char* argv[])
-{
-    GlyphorApplication app(argc, argv);
-    TAboutBoxTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+G2_APP_TEST_MAIN(TAboutBoxTest)
 
 #include "TAboutBoxTest.moc"

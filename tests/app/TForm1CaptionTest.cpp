@@ -1,6 +1,6 @@
 // The main window's title bar: its stored look, its place above the menu bar,
 // and its buttons and Alt+F4 closing through the window's normal close.
-#include "app/GlyphorApplication.h"
+#include "AppTestMain.h"
 #include "app/TForm1.h"
 #include "controls/TGradientCaption.h"
 #include "platform/SettingsStore.h"
@@ -96,11 +96,6 @@ private slots:
     }
 };
 
-int main(int argc, char* argv[])
-{
-    GlyphorApplication app(argc, argv);
-    TForm1CaptionTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+G2_APP_TEST_MAIN(TForm1CaptionTest)
 
 #include "TForm1CaptionTest.moc"

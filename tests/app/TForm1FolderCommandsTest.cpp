@@ -1,11 +1,12 @@
 // The destination group's folder commands, Create Dir, Delete Dir and View
 // Dir, and the lives of the viewer windows the main window makes.
 #include "AnswerBoxes.h"
-#include "app/GlyphorApplication.h"
+#include "AppTestMain.h"
 #include "app/TForm1.h"
 #include "app/TForm1Host.h"
 #include "browse/TDirectoryListBox.h"
 #include "browse/TFileListBox.h"
+#include "kit/NativeFiles.h"
 #include "tests/viewer/NumberedIcons.h"
 #include "viewer/TfrmView.h"
 #include "viewer/ViewerItems.h"
@@ -35,11 +36,7 @@ struct SeenInput {
 // when text is null.
 void AnswerInput(QTimer& timer, SeenInput& seen, const QString& text)
 {
-    timer.setInterval(5);
-    QObject::connect(&timer, &QTimer::timeout, [&seen, text] {
-        auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
+    OnModal<QInputDialog>(timer, [&seen, text](QInputDialog* dialog) {
         ++seen.shown;
         seen.title = dialog->windowTitle();
         seen.label = dialog->labelText();
@@ -53,7 +50,6 @@ void AnswerInput(QTimer& timer, SeenInput& seen, const QString& text)
         dialog->setTextValue(text);
         dialog->accept();
     });
-    timer.start();
 }
 
 QStringList FolderEntries(TForm1& form)
@@ -82,8 +78,7 @@ class TForm1FolderCommandsTest : public QObject {
 private slots:
     void init()
     {
-        QVERIFY(m_dir.isValid());
-        m_root = QDir(m_dir.path()).canonicalPath();
+        m_root = kit::PathOf(m_dir);
         QDir(m_root).removeRecursively();
         QDir().mkpath(m_root + "/dest");
         QDir::setCurrent(m_root);
@@ -293,15 +288,10 @@ private slots:
     }
 
 private:
-    QTemporaryDir m_dir;
+    kit::ScratchFolder m_dir;
     QString m_root;
 };
 
-int main(int argc, char* argv[])
-{
-    GlyphorApplication app(argc, argv);
-    TForm1FolderCommandsTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+G2_APP_TEST_MAIN(TForm1FolderCommandsTest)
 
 #include "TForm1FolderCommandsTest.moc"

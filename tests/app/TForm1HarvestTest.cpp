@@ -3,16 +3,18 @@
 // stored count. Results are checked against what glyphor2-cli writes for the
 // same inputs.
 #include "AnswerBoxes.h"
-#include "ByteNames.h"
+#include "AppTestMain.h"
 #include "FormDriving.h"
 #include "app/BusyAnimation.h"
-#include "app/GlyphorApplication.h"
 #include "app/TForm1.h"
 #include "browse/TDirectoryListBox.h"
 #include "browse/TDriveComboBox.h"
 #include "browse/TFileListBox.h"
 #include "controls/TIconComboBox.h"
 #include "harvest/HarvestHost.h"
+#include "kit/IconImages.h"
+#include "kit/NativeFiles.h"
+#include "kit/ScanFolders.h"
 #include "platform/FileSystem.h"
 #include "platform/NativePath.h"
 
@@ -22,7 +24,8 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QtEndian>
+
+#include <optional>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -30,6 +33,7 @@
 
 using namespace glyphor;
 using glyphor::test::Click;
+using glyphor::test::ClickFile;
 using glyphor::test::ShowWith;
 using Files = QMap<QString, QByteArray>;
 
@@ -37,11 +41,7 @@ namespace {
 
 QString CorpusExe(const QString& name)
 {
-    QString root = qEnvironmentVariable("G2_CORPUS");
-    if (root.isEmpty())
-        root = QDir::homePath() + "/.cache/glyphor2/corpus";
-    const QString path = root + "/public/libwine-amd64/" + name;
-    return QFile::exists(path) ? path : QString();
+    return kit::CorpusFile("public/libwine-amd64/" + name);
 }
 
 // The files of a folder, name to bytes; hidden ones too, so that a
@@ -60,25 +60,19 @@ Files CliResult(const QString& command, const QStringList& args)
 {
     QTemporaryDir out;
     QProcess cli;
-    cli.start(G2_CLI, QStringList{command} + args + QStringList{out.path()});
+    cli.start(G2_CLI, QStringList { command } + args + QStringList { out.path() });
     if (!cli.waitForFinished(120000) || cli.exitCode() != 0)
         qWarning() << "glyphor2-cli failed:" << cli.readAllStandardError();
     return Contents(out.path());
-}
-
-void ClickFile(TFileListBox* list, const QString& name)
-{
-    const QModelIndex index = list->model()->index(list->fileModel()->items().indexOf(name), 0);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
 }
 
 // The controls a run may disable, with their state: "Name" enabled, "-Name" not.
 QStringList Controls(TForm1& form)
 {
     QStringList out;
-    const QWidget* const controls[] = {form.Button1, form.Button2, form.Button3, form.Button4,
-             form.Button5, form.Button6, form.DirectoryListBox1, form.DirectoryListBox2, form.DriveComboBox1,
-             form.DriveComboBox2, form.FileListBox1, form.FileListBox2};
+    const QWidget* const controls[] = { form.Button1, form.Button2, form.Button3, form.Button4,
+        form.Button5, form.Button6, form.DirectoryListBox1, form.DirectoryListBox2,
+        form.DriveComboBox1, form.DriveComboBox2, form.FileListBox1, form.FileListBox2 };
     for (const QWidget* w : controls)
         out << (w->isEnabled() ? "" : "-") + w->objectName();
     return out;
@@ -115,7 +109,7 @@ private slots:
             QSKIP("the corpus of executables is not there (G2_CORPUS)");
         // A small tree, taskmgr (3 icons) on top and regedit (6) below, and a
         // folder of both for the single-file scan.
-        m_root = QDir(m_dir.path()).canonicalPath();
+        m_root = kit::PathOf(m_dir);
         QDir(m_root).mkpath("tree/sub");
         QDir(m_root).mkpath("files");
         QFile::copy(m_taskmgr, m_root + "/tree/taskmgr.exe");
@@ -129,10 +123,11 @@ private slots:
         // A bad count left by an earlier test would put up its box at start.
         QSettings("Tarnwell", "Glyphor2").remove("Count");
         QDir::setCurrent(m_root);
-        QVERIFY(m_dest.isValid());
-        m_destPath = QDir(m_dest.path()).canonicalPath();
+        // A destination of its own for every test.
+        m_folders.emplace();
+        m_destPath = m_folders->destination();
     }
-    void cleanup() { m_dest.remove(), new (&m_dest) QTemporaryDir; }
+    void cleanup() { m_folders.reset(); }
 
     void saveIconWritesWhatTheToolWrites_data()
     {
@@ -154,7 +149,8 @@ private slots:
         QCOMPARE(form.FileListBox2->fileModel()->items(), written.keys());
         QCOMPARE(form.ExtractedCount, count);
         QCOMPARE(form.statusText(), QString("Ready."));
-        const Files cli = CliResult("save", {m_root + "/files/regedit.exe", QString::number(index)});
+        const Files cli
+            = CliResult("save", { m_root + "/files/regedit.exe", QString::number(index) });
         QCOMPARE(cli.size(), 1);
         QCOMPARE(written.first(), cli.first());
     }
@@ -183,17 +179,18 @@ private slots:
         QStringList during;
         AtFirstCapture(form, [&] {
             during = Controls(form) << form.Button1->text() << form.statusText().left(15);
-            during << (form.Animate1->isVisible() && form.Animate1->isActive() ? "animated" : "still");
+            during << (form.Animate1->isVisible() && form.Animate1->isActive() ? "animated"
+                                                                               : "still");
         });
         Click(form, form.Button1);
-        QCOMPARE(during, QStringList({"Button1", "-Button2", "-Button3", "-Button4", "Button5", "Button6",
-                                      "-DirectoryListBox1", "-DirectoryListBox2", "-DriveComboBox1",
-                                      "-DriveComboBox2", "FileListBox1", "-FileListBox2", "&Stop",
-                                      "Searching .... ", "animated"}));
+        QCOMPARE(during,
+            QStringList({ "Button1", "-Button2", "-Button3", "-Button4", "Button5", "Button6",
+                "-DirectoryListBox1", "-DirectoryListBox2", "-DriveComboBox1", "-DriveComboBox2",
+                "FileListBox1", "-FileListBox2", "&Stop", "Searching .... ", "animated" }));
         QVERIFY(Idle(form));
         QCOMPARE(form.ExtractedCount, count + 9);
         QVERIFY(!QFileInfo::exists(m_destPath + "/Temp"));
-        QCOMPARE(Contents(m_destPath), CliResult("scan-tree", {m_root + "/tree"}));
+        QCOMPARE(Contents(m_destPath), CliResult("scan-tree", { m_root + "/tree" }));
         QCOMPARE(form.FileListBox2->fileModel()->items(), Contents(m_destPath).keys());
     }
 
@@ -213,16 +210,11 @@ private slots:
         SeenBox seen;
         QVariant tag; // the stop state as the button keeps it
         QTimer poll;
-        poll.setInterval(5);
-        connect(&poll, &QTimer::timeout, [&] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                ++seen.shown, seen.title = box->windowTitle(), seen.text = box->text(), seen.icon = box->icon();
-                seen.buttons = box->standardButtons();
-                tag = form.Button1->property("Tag");
-                box->button(QMessageBox::StandardButton(answer))->click();
-            }
+        OnModal<QMessageBox>(poll, [&](QMessageBox* box) {
+            seen.record(box);
+            tag = form.Button1->property("Tag");
+            box->button(QMessageBox::StandardButton(answer))->click();
         });
-        poll.start();
         Click(form, form.Button1);
         QCOMPARE(seen.shown, 1);
         QCOMPARE(seen.title, QString("Glyphor 2"));
@@ -233,13 +225,14 @@ private slots:
         QVERIFY(Idle(form));
         // The question comes before the walk reaches regedit in the subfolder.
         if (answer == QMessageBox::Yes)
-            QCOMPARE(Contents(m_destPath), CliResult("scan-file", {m_root + "/tree/taskmgr.exe"}));
+            QCOMPARE(
+                Contents(m_destPath), CliResult("scan-file", { m_root + "/tree/taskmgr.exe" }));
         if (answer == QMessageBox::No) {
             QVERIFY(Contents(m_destPath).isEmpty());
             QCOMPARE(Contents(m_destPath + "/Temp").size(), 3);
         }
         if (answer == QMessageBox::Cancel)
-            QCOMPARE(Contents(m_destPath), CliResult("scan-tree", {m_root + "/tree"}));
+            QCOMPARE(Contents(m_destPath), CliResult("scan-tree", { m_root + "/tree" }));
         QCOMPARE(QFileInfo::exists(m_destPath + "/Temp"), answer == QMessageBox::No);
     }
 
@@ -254,7 +247,8 @@ private slots:
         AnswerBoxes(answer, seen);
         Click(form, form.Button1);
         QCOMPARE(seen.shown, 1);
-        QVERIFY2(seen.text.startsWith("Cannot create folder " + m_destPath + "/Temp"), qPrintable(seen.text));
+        QVERIFY2(seen.text.startsWith("Cannot create folder " + m_destPath + "/Temp"),
+            qPrintable(seen.text));
         QVERIFY(Idle(form));
     }
 
@@ -272,13 +266,12 @@ private slots:
         showWith(*form, m_root + "/tree");
         int questions = 0;
         QTimer poll;
-        poll.setInterval(5);
-        connect(&poll, &QTimer::timeout, [&] {
-            if (qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) && form && ++questions == 1)
+        OnModal<QMessageBox>(poll, [&](QMessageBox*) {
+            if (form && ++questions == 1)
                 form->close();
         });
-        poll.start();
-        AtFirstCapture(*form, [&] { atQuestion ? Click(*form, form->Button1) : void(form->close()); });
+        AtFirstCapture(
+            *form, [&] { atQuestion ? Click(*form, form->Button1) : void(form->close()); });
         Click(*form, form->Button1);
         // Deleted on close, which waited for the run's handler to return.
         QTRY_VERIFY(!form);
@@ -286,7 +279,8 @@ private slots:
         // Every icon counted and stored is kept in Temp for the next run.
         const int kept = Contents(m_destPath + "/Temp").size();
         QVERIFY(kept >= (atQuestion ? 3 : 1));
-        QCOMPARE(QSettings("Tarnwell", "Glyphor2").value("Count").toString(), QString::number(kept));
+        QCOMPARE(
+            QSettings("Tarnwell", "Glyphor2").value("Count").toString(), QString::number(kept));
         QVERIFY(Contents(m_destPath).isEmpty());
     }
 
@@ -305,15 +299,17 @@ private slots:
         AtFirstCapture(form, [&] { during = Controls(form) << form.Button4->text(); });
         Click(form, form.Button4);
         const QString file = m_root + "/files/taskmgr.exe";
-        QCOMPARE(statuses, QStringList({"Searching .... " + file + " Icon 1 of 3",
-                                        "Searching .... " + file + " Icon 2 of 3",
-                                        "Searching .... " + file + " Icon 3 of 3"}));
-        QCOMPARE(during, QStringList({"-Button1", "-Button2", "-Button3", "Button4", "Button5", "Button6",
-                                      "-DirectoryListBox1", "-DirectoryListBox2", "-DriveComboBox1",
-                                      "-DriveComboBox2", "FileListBox1", "-FileListBox2", "&Stop"}));
+        QCOMPARE(statuses,
+            QStringList({ "Searching .... " + file + " Icon 1 of 3",
+                "Searching .... " + file + " Icon 2 of 3",
+                "Searching .... " + file + " Icon 3 of 3" }));
+        QCOMPARE(during,
+            QStringList({ "-Button1", "-Button2", "-Button3", "Button4", "Button5", "Button6",
+                "-DirectoryListBox1", "-DirectoryListBox2", "-DriveComboBox1", "-DriveComboBox2",
+                "FileListBox1", "-FileListBox2", "&Stop" }));
         // Two of taskmgr's three icons give the same file: one copy of each picture.
-        QCOMPARE(Contents(m_destPath).keys(), QStringList({"Icon0000.ico", "Icon0001.ico"}));
-        QCOMPARE(Contents(m_destPath), CliResult("scan-file", {file}));
+        QCOMPARE(Contents(m_destPath).keys(), QStringList({ "Icon0000.ico", "Icon0001.ico" }));
+        QCOMPARE(Contents(m_destPath), CliResult("scan-file", { file }));
         QCOMPARE(form.ExtractedCount, count + 3);
         QVERIFY(!QFileInfo::exists(m_destPath + "/Temp"));
         QVERIFY(Idle(form));
@@ -333,8 +329,10 @@ private slots:
     void namesThatAreNotUtf8WorkAndShowMarked()
     {
         const QString folder = m_root + "/" + platform::FromNativePath("Qu\xE9lle");
-        const QString file = folder + "/" + platform::FromNativePath("\xC9" "diteur.exe");
-        glyphor::testing::MakePath(folder);
+        const QString file = folder + "/"
+            + platform::FromNativePath("\xC9"
+                                       "diteur.exe");
+        kit::MakePath(folder);
         std::filesystem::copy_file(platform::ToNativePath(m_taskmgr), platform::ToNativePath(file));
         TForm1 form;
         showWith(form, folder);
@@ -346,12 +344,13 @@ private slots:
                 statuses << s;
         });
         Click(form, form.Button4);
-        QCOMPARE(statuses.first(), "Searching .... " + m_root + "/Qu\\xE9lle/\\xC9diteur.exe Icon 1 of 3");
-        QCOMPARE(Contents(m_destPath), CliResult("scan-file", {m_root + "/files/taskmgr.exe"}));
+        QCOMPARE(statuses.first(),
+            "Searching .... " + m_root + "/Qu\\xE9lle/\\xC9diteur.exe Icon 1 of 3");
+        QCOMPARE(Contents(m_destPath), CliResult("scan-file", { m_root + "/files/taskmgr.exe" }));
         ClickFile(form.FileListBox1, platform::FileNameOf(file));
         Click(form, form.Button6);
         QCOMPARE(Contents(m_destPath).size(), 3);
-        glyphor::testing::RemoveAll(folder);
+        kit::RemoveAll(folder);
     }
 
     void scanFileKeepsItsFileWhenAnotherIsClicked()
@@ -366,7 +365,7 @@ private slots:
         QCOMPARE(form.IconComboBox1->fileName(), m_root + "/files/regedit.exe");
         QCOMPARE(statuses.filter("Searching").size(), 3);
         QCOMPARE(statuses.filter("taskmgr.exe Icon").size(), 3);
-        QCOMPARE(Contents(m_destPath), CliResult("scan-file", {m_root + "/files/taskmgr.exe"}));
+        QCOMPARE(Contents(m_destPath), CliResult("scan-file", { m_root + "/files/taskmgr.exe" }));
     }
 
     // A stop click that reaches the button while the run ends, after its
@@ -393,20 +392,7 @@ private slots:
     {
         QDir(m_root).mkpath("damaged");
         QFile::copy(m_taskmgr, m_root + "/damaged/taskmgr.exe");
-        QFile bad(m_root + "/damaged/bad.exe");
-        QVERIFY(bad.open(QIODevice::WriteOnly));
-        // An icon file whose one image claims 7 bits per pixel.
-        QByteArray bytes = QByteArray::fromHex("0000010001002020000001000700") + QByteArray(8, '\0');
-        qToLittleEndian<quint32>(640, bytes.data() + 14);
-        qToLittleEndian<quint32>(22, bytes.data() + 18);
-        QByteArray image(640, '\0');
-        qToLittleEndian<quint32>(40, image.data());
-        qToLittleEndian<qint32>(32, image.data() + 4);
-        qToLittleEndian<qint32>(64, image.data() + 8);
-        qToLittleEndian<quint16>(1, image.data() + 12);
-        qToLittleEndian<quint16>(7, image.data() + 14);
-        bad.write(bytes + image);
-        bad.close();
+        QVERIFY(kit::WriteBytes(m_root + "/damaged/bad.exe", kit::IconFileOfAnUnreadableImage()));
 
         TForm1 form;
         showWith(form, m_root + "/damaged");
@@ -419,14 +405,16 @@ private slots:
         QTimer answer;
         AnswerBoxes(answer, seen);
         Click(form, form.Button1);
-        QCOMPARE(skippedTexts, QStringList({"Skipped .... bad.exe Icon 1 of 1: Icon image is not valid"}));
+        QCOMPARE(skippedTexts,
+            QStringList({ "Skipped .... bad.exe Icon 1 of 1: Icon image is not valid" }));
         QCOMPARE(seen.shown, 1);
         QCOMPARE(seen.title, QString("Information"));
         QCOMPARE(seen.icon, QMessageBox::Information);
-        QCOMPARE(seen.text, "1 icon could not be captured and was skipped:\n" + m_root +
-                                "/damaged/bad.exe Icon 1 of 1: Icon image is not valid");
+        QCOMPARE(seen.text,
+            "1 icon could not be captured and was skipped:\n" + m_root
+                + "/damaged/bad.exe Icon 1 of 1: Icon image is not valid");
         QVERIFY(Idle(form));
-        QCOMPARE(Contents(m_destPath), CliResult("scan-file", {m_root + "/damaged/taskmgr.exe"}));
+        QCOMPARE(Contents(m_destPath), CliResult("scan-file", { m_root + "/damaged/taskmgr.exe" }));
     }
 
     // Another harvest into the destination (here a lock held as another
@@ -434,14 +422,16 @@ private slots:
     void aSecondHarvestIntoTheDestinationIsRefused()
     {
         QDir(m_destPath).mkdir("Temp");
-        const int held = ::open(platform::ToNativePath(m_destPath + "/Temp").c_str(), O_RDONLY | O_DIRECTORY);
+        const int held
+            = ::open(platform::ToNativePath(m_destPath + "/Temp").c_str(), O_RDONLY | O_DIRECTORY);
         QVERIFY(held >= 0);
         QCOMPARE(::flock(held, LOCK_EX), 0);
         TForm1 form;
         showWith(form, m_root + "/tree");
         const int count = form.ExtractedCount;
         bool animated = false;
-        connect(&form, &TForm1::statusTextChanged, [&] { animated = animated || form.Animate1->isVisible(); });
+        connect(&form, &TForm1::statusTextChanged,
+            [&] { animated = animated || form.Animate1->isVisible(); });
         SeenBox seen;
         QTimer answer;
         AnswerBoxes(answer, seen);
@@ -449,7 +439,8 @@ private slots:
         ::close(held);
         QCOMPARE(seen.shown, 1);
         QCOMPARE(seen.icon, QMessageBox::Critical);
-        QCOMPARE(seen.text, "Another harvest into " + m_destPath + " is in progress; try again when it has ended.");
+        QCOMPARE(seen.text,
+            "Another harvest into " + m_destPath + " is in progress; try again when it has ended.");
         QVERIFY(!animated);
         QVERIFY(Idle(form));
         QCOMPARE(form.ExtractedCount, count);
@@ -491,18 +482,16 @@ private slots:
     }
 
 private:
-    void showWith(TForm1& form, const QString& source) { QVERIFY(ShowWith(form, source, m_destPath)); }
+    void showWith(TForm1& form, const QString& source)
+    {
+        QVERIFY(ShowWith(form, source, m_destPath));
+    }
 
-    QTemporaryDir m_dir;
-    QTemporaryDir m_dest;
+    kit::ScratchFolder m_dir;
+    std::optional<kit::ScanFolders> m_folders;
     QString m_root, m_destPath, m_taskmgr, m_regedit;
 };
 
-int main(int argc, char* argv[])
-{
-    GlyphorApplication app(argc, argv);
-    TForm1HarvestTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+G2_APP_TEST_MAIN(TForm1HarvestTest)
 
 #include "TForm1HarvestTest.moc"

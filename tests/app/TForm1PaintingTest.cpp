@@ -1,12 +1,14 @@
 // The window at the engine's speed: a run that sets thousands of status texts
 // a second is painted at a steady pace, each paint with the latest text, and
 // the destination list takes each copy of the merge as one new row.
-#include "../harvest/FakeIconProvider.h"
+#include "AppTestMain.h"
 #include "FormDriving.h"
-#include "app/GlyphorApplication.h"
 #include "app/TForm1.h"
 #include "browse/TDirectoryListBox.h"
 #include "browse/TFileListBox.h"
+#include "kit/FakeIconProvider.h"
+#include "kit/NativeFiles.h"
+#include "kit/ScanFolders.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -15,24 +17,16 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
-#include <QTemporaryDir>
 #include <QTest>
+#include <optional>
 
 using namespace glyphor;
+using glyphor::kit::FakeIconProvider;
+using glyphor::kit::MakeIcon;
 using glyphor::test::Click;
-using glyphor::test::FakeIconProvider;
-using glyphor::test::MakeIcon;
 using glyphor::test::ShowWith;
 
 namespace {
-
-// Empty files that the fake icon provider knows by name.
-void MakeExecutables(const QString& folder, const QStringList& names)
-{
-    QDir().mkpath(folder);
-    for (const QString& name : names)
-        QFile(folder + "/" + name).open(QIODevice::WriteOnly);
-}
 
 // The paints of one widget: when, and the text it and the window held then.
 class PaintLog : public QObject {
@@ -75,9 +69,9 @@ private slots:
     void init()
     {
         QSettings("Tarnwell", "Glyphor2").remove("Count");
-        m_dest.reset(new QTemporaryDir);
-        m_destPath = QDir(m_dest->path()).canonicalPath();
-        m_root = QDir(m_dir.path()).canonicalPath();
+        m_folders.emplace();
+        m_destPath = m_folders->destination();
+        m_root = m_folders->path();
         QDir::setCurrent(m_root);
     }
 
@@ -91,7 +85,8 @@ private slots:
             names << QString("f%1.exe").arg(i, 4, 10, QChar('0'));
             icons.add(names.last(), QVector<IconImage>(4, MakeIcon(i % 3)));
         }
-        MakeExecutables(m_root + "/many", names);
+        // Empty files that the fake icon provider knows by name.
+        kit::MakeFiles(m_root + "/many", names);
         TForm1 form(icons);
         showWith(form, m_root + "/many");
         auto* label = form.Label1->findChild<QLabel*>();
@@ -143,7 +138,7 @@ private slots:
             names << QString("g%1.exe").arg(i, 2, 10, QChar('0'));
             icons.add(names.last(), { MakeIcon(i) });
         }
-        MakeExecutables(m_root + "/twelve", names);
+        kit::MakeFiles(m_root + "/twelve", names);
         TForm1 form(icons);
         showWith(form, m_root + "/twelve");
         QAbstractItemModel* rows = form.FileListBox2->model();
@@ -176,16 +171,10 @@ private:
         QVERIFY(ShowWith(form, source, m_destPath));
     }
 
-    QTemporaryDir m_dir;
-    std::unique_ptr<QTemporaryDir> m_dest;
+    std::optional<kit::ScanFolders> m_folders;
     QString m_root, m_destPath;
 };
 
-int main(int argc, char* argv[])
-{
-    GlyphorApplication app(argc, argv);
-    TForm1PaintingTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+G2_APP_TEST_MAIN(TForm1PaintingTest)
 
 #include "TForm1PaintingTest.moc"

@@ -1,11 +1,15 @@
-#include "AnswerBoxes.h"
-#include "app/BusyAnimation.h"
-#include "app/GlyphorApplication.h"
 #include "app/TForm1.h"
+#include "AnswerBoxes.h"
+#include "AppTestMain.h"
+#include "FormDriving.h"
+#include "StickVolume.h"
+#include "app/BusyAnimation.h"
 #include "browse/TDirectoryListBox.h"
 #include "browse/TDriveComboBox.h"
 #include "browse/TFileListBox.h"
 #include "controls/TIconComboBox.h"
+#include "kit/NativeFiles.h"
+#include "platform/FileSystem.h"
 #include "platform/Volumes.h"
 
 #include <QDir>
@@ -22,14 +26,9 @@
 #include <QTest>
 
 using namespace glyphor;
+using glyphor::test::ClickFile;
 
 namespace {
-
-void Touch(const QString& path)
-{
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-}
 
 // Picks the item of a drive list as the user would.
 void PickVolume(TDriveComboBox* box, const QString& root)
@@ -37,16 +36,6 @@ void PickVolume(TDriveComboBox* box, const QString& root)
     const int index = box->driveModel()->indexOfRoot(root);
     QVERIFY(index >= 0);
     box->driveModel()->pick(index);
-}
-
-// Clicks the file list's line with that name.
-void ClickFile(TFileListBox* list, const QString& name)
-{
-    const int row = list->fileModel()->items().indexOf(name);
-    QVERIFY(row >= 0);
-    const QModelIndex index = list->model()->index(row, 0);
-    list->scrollTo(index);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
 }
 
 } // namespace
@@ -57,26 +46,16 @@ class TForm1Test : public QObject {
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_dir.isValid() && m_stickDir.isValid());
-        m_root = QDir(m_dir.path()).canonicalPath();
+        m_root = kit::PathOf(m_dir);
         // A folder of executables and one of icon files on the root volume,
         // and a second volume of our own that only one test visits.
         QDir(m_root).mkpath("exes/sub");
         QDir(m_root).mkpath("icons");
-        for (const char* name : { "b.EXE", "a.dll", "notes.txt" })
-            Touch(m_root + "/exes/" + name);
-        for (const char* name : { "Icon0001.ico", "Icon0000.ico", "readme.txt" })
-            Touch(m_root + "/icons/" + name);
-        m_stick = QDir(m_stickDir.path()).canonicalPath();
-        Touch(m_stick + "/top.ico");
-        Touch(m_stick + "/top.exe");
-        platform::SetVolumeSource([stick = m_stick] {
-            return QVector<platform::Volume> { { "/", platform::VolumeKind::Fixed, {}, "/dev/vda1" },
-                { stick, platform::VolumeKind::Removable, "STICK", "/dev/sdb1" } };
-        });
+        kit::MakeFiles(m_root + "/exes", { "b.EXE", "a.dll", "notes.txt" });
+        kit::MakeFiles(m_root + "/icons", { "Icon0001.ico", "Icon0000.ico", "readme.txt" });
+        m_stick = m_stickVolume.path();
+        kit::MakeFiles(m_stick, { "top.ico", "top.exe" });
     }
-
-    void cleanupTestCase() { platform::SetVolumeSource({}); }
 
     // The browsers move the process's current directory; every test starts
     // from a folder that is sure to exist.
@@ -130,12 +109,18 @@ private slots:
         QTest::addColumn<int>("helpContext");
         QTest::addColumn<QString>("group");
         QTest::addColumn<QRect>("geometry");
-        QTest::newRow("Scan Tree") << "Button1" << "Scan &Tree" << 6 << "GroupBox1" << QRect(358, 106, 62, 25);
-        QTest::newRow("Scan File") << "Button4" << "Scan &File" << 5 << "GroupBox1" << QRect(358, 136, 62, 25);
-        QTest::newRow("Save Icon") << "Button6" << "Save &Icon" << 5 << "GroupBox1" << QRect(358, 64, 62, 25);
-        QTest::newRow("Create Dir") << "Button2" << "&Create Dir" << 10 << "GroupBox2" << QRect(358, 16, 62, 25);
-        QTest::newRow("Delete Dir") << "Button3" << "&Delete Dir" << 11 << "GroupBox2" << QRect(358, 47, 62, 25);
-        QTest::newRow("View Dir") << "Button5" << "&View Dir" << 12 << "GroupBox2" << QRect(358, 78, 62, 25);
+        QTest::newRow("Scan Tree") << "Button1"
+                                   << "Scan &Tree" << 6 << "GroupBox1" << QRect(358, 106, 62, 25);
+        QTest::newRow("Scan File") << "Button4"
+                                   << "Scan &File" << 5 << "GroupBox1" << QRect(358, 136, 62, 25);
+        QTest::newRow("Save Icon") << "Button6"
+                                   << "Save &Icon" << 5 << "GroupBox1" << QRect(358, 64, 62, 25);
+        QTest::newRow("Create Dir") << "Button2"
+                                    << "&Create Dir" << 10 << "GroupBox2" << QRect(358, 16, 62, 25);
+        QTest::newRow("Delete Dir") << "Button3"
+                                    << "&Delete Dir" << 11 << "GroupBox2" << QRect(358, 47, 62, 25);
+        QTest::newRow("View Dir") << "Button5"
+                                  << "&View Dir" << 12 << "GroupBox2" << QRect(358, 78, 62, 25);
     }
 
     void buttons()
@@ -226,15 +211,16 @@ private slots:
         QCOMPARE(form.FileListBox1->fileModel()->items(), QStringList({ "a.dll", "b.EXE" }));
         form.DirectoryListBox2->setDirectory(m_root + "/icons");
         QCOMPARE(form.FileListBox2->directory(), m_root + "/icons");
-        QCOMPARE(form.FileListBox2->fileModel()->items(), QStringList({ "Icon0000.ico", "Icon0001.ico" }));
+        QCOMPARE(form.FileListBox2->fileModel()->items(),
+            QStringList({ "Icon0000.ico", "Icon0001.ico" }));
     }
 
     void clickingExecutableListsItsIcons()
     {
-        const QString corpus = qEnvironmentVariable("G2_CORPUS");
-        const QString folder = corpus + "/public/libwine-amd64";
-        if (corpus.isEmpty() || !QFile::exists(folder + "/regedit.exe"))
+        const QString regedit = kit::CorpusFile("public/libwine-amd64/regedit.exe");
+        if (regedit.isEmpty())
             QSKIP("the corpus of executables is not there (G2_CORPUS)");
+        const QString folder = platform::FolderOf(regedit);
         TForm1 form;
         form.show();
         QVERIFY(QTest::qWaitForWindowActive(&form));
@@ -259,7 +245,7 @@ private slots:
     void clickingVanishedFileDisablesPicker()
     {
         QTemporaryDir dir;
-        Touch(dir.path() + "/gone.exe");
+        kit::MakeFiles(dir.path(), { "gone.exe" });
         TForm1 form;
         form.show();
         form.DirectoryListBox1->setDirectory(QDir(dir.path()).canonicalPath());
@@ -322,17 +308,12 @@ private slots:
     }
 
 private:
-    QTemporaryDir m_dir;
-    QTemporaryDir m_stickDir;
+    kit::ScratchFolder m_dir;
+    test::StickVolume m_stickVolume;
     QString m_root;
     QString m_stick;
 };
 
-int main(int argc, char* argv[])
-{
-    GlyphorApplication app(argc, argv);
-    TForm1Test test;
-    return QTest::qExec(&test, argc, argv);
-}
+G2_APP_TEST_MAIN(TForm1Test)
 
 #include "TForm1Test.moc"

@@ -11,8 +11,8 @@
 #include "platform/NativePath.h"
 #include "platform/Volumes.h"
 
-#include "ByteNames.h"
 #include "TestFolders.h"
+#include "kit/NativeFiles.h"
 
 #include <QApplication>
 #include <QSignalSpy>
@@ -80,10 +80,16 @@ void BrowseWidgetsTest::glyphs()
         Glyph glyph;
         QSize size;
     } expected[] = {
-        { Glyph::Floppy, { 16, 11 } }, { Glyph::Hard, { 16, 11 } }, { Glyph::Network, { 16, 11 } },
-        { Glyph::CdRom, { 16, 11 } }, { Glyph::Ram, { 16, 11 } }, { Glyph::OpenFolder, { 16, 15 } },
-        { Glyph::CurrentFolder, { 16, 15 } }, { Glyph::ClosedFolder, { 16, 15 } },
-        { Glyph::Executable, { 16, 16 } }, { Glyph::UnknownFile, { 16, 16 } },
+        { Glyph::Floppy, { 16, 11 } },
+        { Glyph::Hard, { 16, 11 } },
+        { Glyph::Network, { 16, 11 } },
+        { Glyph::CdRom, { 16, 11 } },
+        { Glyph::Ram, { 16, 11 } },
+        { Glyph::OpenFolder, { 16, 15 } },
+        { Glyph::CurrentFolder, { 16, 15 } },
+        { Glyph::ClosedFolder, { 16, 15 } },
+        { Glyph::Executable, { 16, 16 } },
+        { Glyph::UnknownFile, { 16, 16 } },
     };
     QList<QImage> seen;
     for (const auto& e : expected) {
@@ -105,7 +111,7 @@ void BrowseWidgetsTest::fileListHourglassAndClicks()
     QStringList names;
     for (int i = 0; i < 150; ++i)
         names << QStringLiteral("Icon%1.ico").arg(i, 4, 10, QLatin1Char('0'));
-    test::MakeFiles(root, names);
+    kit::MakeFiles(root, names);
 
     TFileListBox box;
     box.resize(200, 300);
@@ -161,7 +167,7 @@ void BrowseWidgetsTest::folderListOpensOnDoubleClickAndReportsFailure()
 {
     QTemporaryDir tmp;
     const QString root = QDir(tmp.path()).canonicalPath();
-    test::MakeFolders(root, { "alpha", "beta" });
+    kit::MakeFolders(root, { "alpha", "beta" });
     QStringList reported;
     SetBrowseErrorReporter([&](QWidget*, const QString& message) { reported << message; });
 
@@ -219,11 +225,13 @@ void BrowseWidgetsTest::driveComboPick()
 // still takes the name as the system holds it.
 void BrowseWidgetsTest::namesThatAreNotUtf8ShowMarkedAndOpenExact()
 {
-    const glyphor::testing::ByteTempDir tmp;
-    const QString root = platform::CanonicalPath(tmp.path());
+    const kit::ScratchFolder tmp;
+    const QString root = kit::PathOf(tmp);
     const QString latin1 = platform::FromNativePath("caf\xE9");
-    test::MakeFolders(root, { latin1 });
-    test::MakeFiles(root + "/" + latin1, { platform::FromNativePath("\xC9" "diteur.exe") });
+    kit::MakeFolders(root, { latin1 });
+    kit::MakeFiles(root + "/" + latin1,
+        { platform::FromNativePath("\xC9"
+                                   "diteur.exe") });
 
     TDirectoryListBox folders;
     folders.resize(200, 300);
@@ -232,7 +240,8 @@ void BrowseWidgetsTest::namesThatAreNotUtf8ShowMarkedAndOpenExact()
     QVERIFY(QTest::qWaitForWindowExposed(&folders));
     const int row = folders.directoryModel()->currentIndex() + 1;
     QCOMPARE(folders.model()->index(row, 0).data().toString(), QStringLiteral("caf\\xE9"));
-    QTest::mouseDClick(folders.viewport(), Qt::LeftButton, {}, folders.visualRect(folders.model()->index(row, 0)).center());
+    QTest::mouseDClick(folders.viewport(), Qt::LeftButton, {},
+        folders.visualRect(folders.model()->index(row, 0)).center());
     QCOMPARE(folders.directory(), root + "/" + latin1);
 
     TFileListBox files;
@@ -241,9 +250,12 @@ void BrowseWidgetsTest::namesThatAreNotUtf8ShowMarkedAndOpenExact()
     files.show();
     QVERIFY(QTest::qWaitForWindowExposed(&files));
     QCOMPARE(files.model()->index(0, 0).data().toString(), QStringLiteral("\\xC9diteur.exe"));
-    QTest::mouseClick(files.viewport(), Qt::LeftButton, {}, files.visualRect(files.model()->index(0, 0)).center());
+    QTest::mouseClick(files.viewport(), Qt::LeftButton, {},
+        files.visualRect(files.model()->index(0, 0)).center());
     QCOMPARE(platform::ToNativePath(files.fileName()),
-        platform::ToNativePath(root) + "/caf\xE9/\xC9" "diteur.exe");
+        platform::ToNativePath(root)
+            + "/caf\xE9/\xC9"
+              "diteur.exe");
     QVERIFY(platform::IsExistingFile(files.fileName()));
 }
 

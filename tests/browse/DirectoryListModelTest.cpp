@@ -1,8 +1,9 @@
 #include "browse/DirectoryListModel.h"
 
-#include "ByteNames.h"
 #include "TestFolders.h"
+#include "kit/NativeFiles.h"
 #include "platform/FileSystem.h"
+#include "platform/NativePath.h"
 #include "platform/Volumes.h"
 #include "util/Error.h"
 
@@ -11,8 +12,8 @@
 
 using namespace glyphor;
 using Kind = DirectoryListModel::EntryKind;
-using glyphor::test::MakeFiles;
-using glyphor::test::MakeFolders;
+using glyphor::kit::MakeFiles;
+using glyphor::kit::MakeFolders;
 
 namespace {
 
@@ -20,8 +21,8 @@ class DirectoryListModelTest : public ::testing::Test {
 protected:
     ~DirectoryListModelTest() override { platform::SetVolumeSource({}); }
     test::CurrentDirectoryGuard cwd;
-    QTemporaryDir tmp;
-    QString root() const { return QDir(tmp.path()).canonicalPath(); }
+    kit::ScratchFolder tmp;
+    QString root() const { return kit::PathOf(tmp); }
 };
 
 QStringList Texts(const DirectoryListModel& model, Kind kind)
@@ -78,15 +79,22 @@ TEST_F(DirectoryListModelTest, EntriesForAFolderThreeLevelsDown)
 TEST_F(DirectoryListModelTest, FoldersThatAreNotUtf8AreListedAndEntered)
 {
     using platform::FromNativePath;
-    const QString top = root() + "/" + FromNativePath("Programme \xB4" "94");
-    MakeFolders(top, { FromNativePath("x\x80"), FromNativePath("x\x81"), FromNativePath("Caf\xE9"), "abc" });
+    const QString top = root() + "/"
+        + FromNativePath("Programme \xB4"
+                         "94");
+    MakeFolders(top,
+        { FromNativePath("x\x80"), FromNativePath("x\x81"), FromNativePath("Caf\xE9"), "abc" });
     DirectoryListModel model;
     model.setDirectory(top);
     EXPECT_EQ(model.directory(), top);
     const QStringList closed = Texts(model, Kind::Closed);
     ASSERT_EQ(closed.size(), 4);
-    EXPECT_EQ(closed, (QStringList { "abc", FromNativePath("Caf\xE9"), FromNativePath("x\x80"), FromNativePath("x\x81") }));
-    EXPECT_EQ(Texts(model, Kind::Current), QStringList { FromNativePath("Programme \xB4" "94") });
+    EXPECT_EQ(closed,
+        (QStringList {
+            "abc", FromNativePath("Caf\xE9"), FromNativePath("x\x80"), FromNativePath("x\x81") }));
+    EXPECT_EQ(Texts(model, Kind::Current),
+        QStringList { FromNativePath("Programme \xB4"
+                                     "94") });
 
     model.setSelectedIndex(model.currentIndex() + 3);
     model.openSelected();
@@ -96,7 +104,7 @@ TEST_F(DirectoryListModelTest, FoldersThatAreNotUtf8AreListedAndEntered)
     model.setSelectedIndex(model.currentIndex() - 1);
     model.openSelected();
     EXPECT_EQ(model.directory(), top);
-    glyphor::testing::RemoveAll(top); // beyond what the temporary folder can remove
+    glyphor::kit::RemoveAll(top); // beyond what the temporary folder can remove
 }
 
 TEST_F(DirectoryListModelTest, AtTheRootTheRootIsTheCurrentEntry)

@@ -1,8 +1,9 @@
 #include "browse/FileListModel.h"
 
-#include "ByteNames.h"
 #include "TestFolders.h"
+#include "kit/NativeFiles.h"
 #include "platform/FileSystem.h"
+#include "platform/NativePath.h"
 #include "util/Error.h"
 
 #include <QTemporaryDir>
@@ -11,16 +12,16 @@
 #include <cstring>
 
 using namespace glyphor;
-using glyphor::test::MakeFiles;
-using glyphor::test::MakeFolders;
+using glyphor::kit::MakeFiles;
+using glyphor::kit::MakeFolders;
 
 namespace {
 
 class FileListModelTest : public ::testing::Test {
 protected:
     test::CurrentDirectoryGuard cwd;
-    QTemporaryDir tmp;
-    QString root() const { return QDir(tmp.path()).canonicalPath(); }
+    kit::ScratchFolder tmp;
+    QString root() const { return kit::PathOf(tmp); }
 };
 
 struct ListingCase {
@@ -151,10 +152,16 @@ TEST_F(FileListModelTest, AddedFileIsAnnouncedAsInsertedRowsNotAsARead)
         QStringList events;
         QObject::connect(&model, &FileListModel::itemsReplaced, [&] { events << "read"; });
         QObject::connect(&model, &FileListModel::itemsAboutToBeInserted, [&](int index, int count) {
-            events << QStringLiteral("before %1 %2 (%3 items)").arg(index).arg(count).arg(model.count());
+            events << QStringLiteral("before %1 %2 (%3 items)")
+                          .arg(index)
+                          .arg(count)
+                          .arg(model.count());
         });
         QObject::connect(&model, &FileListModel::itemsInserted, [&](int index, int count) {
-            events << QStringLiteral("after %1 %2 (%3 items)").arg(index).arg(count).arg(model.count());
+            events << QStringLiteral("after %1 %2 (%3 items)")
+                          .arg(index)
+                          .arg(count)
+                          .arg(model.count());
         });
         QObject::connect(&model, &FileListModel::changed, [&] { events << "changed"; });
 
@@ -164,7 +171,10 @@ TEST_F(FileListModelTest, AddedFileIsAnnouncedAsInsertedRowsNotAsARead)
         if (c.index >= 0) {
             const int n = int(before.size());
             expected << QStringLiteral("before %1 %2 (%3 items)").arg(c.index).arg(c.count).arg(n)
-                     << QStringLiteral("after %1 %2 (%3 items)").arg(c.index).arg(c.count).arg(n + c.count)
+                     << QStringLiteral("after %1 %2 (%3 items)")
+                            .arg(c.index)
+                            .arg(c.count)
+                            .arg(n + c.count)
                      << "changed";
             for (int k = 0; k < c.count; ++k)
                 EXPECT_EQ(model.item(c.index + k), c.added) << c.label;
@@ -241,8 +251,8 @@ TEST_F(FileListModelTest, NamesThatAreNotUtf8AreListedAndOpenedByteExact)
 {
     using platform::FromNativePath;
     const QString folder = root() + "/" + FromNativePath("d\xE9j\xE0 vu");
-    const std::vector<std::string> names = { "b\xE9.exe", "A\xE8.EXE", "c.exe", "\xFF.dll", "x\x80.exe",
-        "x\x81.exe", "caf\xC3\xA9.exe", "note\xE9.txt" };
+    const std::vector<std::string> names = { "b\xE9.exe", "A\xE8.EXE", "c.exe", "\xFF.dll",
+        "x\x80.exe", "x\x81.exe", "caf\xC3\xA9.exe", "note\xE9.txt" };
     QStringList held;
     for (const std::string& n : names)
         held << FromNativePath(n);
@@ -258,8 +268,8 @@ TEST_F(FileListModelTest, NamesThatAreNotUtf8AreListedAndOpenedByteExact)
     // Each undecodable byte sorts after the letters, and names that differ
     // only in such bytes stay apart.
     EXPECT_EQ(shown,
-        (QStringList { "A\\xE8.EXE", "b\\xE9.exe", "c.exe", QString::fromUtf8("caf\xC3\xA9.exe"), "x\\x80.exe",
-            "x\\x81.exe", "\\xFF.dll" }));
+        (QStringList { "A\\xE8.EXE", "b\\xE9.exe", "c.exe", QString::fromUtf8("caf\xC3\xA9.exe"),
+            "x\\x80.exe", "x\\x81.exe", "\\xFF.dll" }));
     for (int i = 0; i < model.count(); ++i) {
         model.select(i);
         EXPECT_TRUE(platform::IsExistingFile(model.fileName())) << shown[i].toStdString();
@@ -268,7 +278,7 @@ TEST_F(FileListModelTest, NamesThatAreNotUtf8AreListedAndOpenedByteExact)
     const QString latin1 = platform::JoinPath(folder, FromNativePath("b\xE9.exe"));
     model.setDirectory(latin1);
     EXPECT_EQ(platform::ToNativePath(model.fileName()), platform::ToNativePath(latin1));
-    glyphor::testing::RemoveAll(folder); // beyond what the temporary folder can remove
+    glyphor::kit::RemoveAll(folder); // beyond what the temporary folder can remove
 }
 
 TEST_F(FileListModelTest, VanishedFolderRaisesTheSystemTextAndKeepsTheList)
@@ -331,8 +341,8 @@ TEST_F(FileListModelTest, LongReadsAnnounceTheHourglassFromItem100)
         QObject::connect(&model, &FileListModel::longReadEnded, [&] { events << "end"; });
         QObject::connect(&model, &FileListModel::changed, [&] { events << "change"; });
         model.setDirectory(folder);
-        const QStringList expected = count > 100 ? QStringList { "start", "end", "change" }
-                                                 : QStringList { "change" };
+        const QStringList expected
+            = count > 100 ? QStringList { "start", "end", "change" } : QStringList { "change" };
         EXPECT_EQ(events, expected) << count;
     }
 }

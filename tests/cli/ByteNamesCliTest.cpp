@@ -2,83 +2,41 @@
 // arguments reach the system byte for byte, a path printed for scripts comes
 // back as its bytes, and a path in a message is shown with its bytes marked.
 
-#include "ByteNames.h"
-#include "PeBuilder.h"
+#include "RunCli.h"
+
+#include "kit/Executables.h"
+#include "kit/NativeFiles.h"
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <filesystem>
 
 namespace {
 
 using glyphor::platform::FromNativePath;
-
-struct Output {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Slurp(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
-}
-
-// Runs the tool in folder with argv as bytes (a QProcess would pass its
-// arguments through a text conversion).
-Output RunCli(const std::vector<std::string>& args, const std::string& folder)
-{
-    const std::string out = folder + "/.stdout";
-    const std::string err = folder + "/.stderr";
-    const pid_t child = ::fork();
-    if (child == 0) {
-        std::vector<char*> argv { const_cast<char*>(G2_CLI) };
-        for (const std::string& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        if (::chdir(folder.c_str()) != 0)
-            ::_exit(126);
-        ::dup2(::open(out.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0644), 1);
-        ::dup2(::open(err.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0644), 2);
-        ::execv(G2_CLI, argv.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    Output o { WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err) };
-    ::unlink(out.c_str());
-    ::unlink(err.c_str());
-    return o;
-}
+using glyphor::test::Output;
+using glyphor::test::RunCli;
 
 class ByteNamesCli : public testing::Test {
 protected:
     void SetUp() override
     {
-        root = glyphor::platform::ToNativePath(tmp.path());
-        glyphor::testing::MakePath(FromNativePath(root + "/Z\xFC"));
-        glyphor::testing::MakePath(FromNativePath(root + "/Qu\xE9lle/sub\xFF"));
-        glyphor::testing::WriteBytes(FromNativePath(root
-                                         + "/Qu\xE9lle/\xC9"
-                                           "diteur.exe"),
-            glyphor::testing::PeWithOneIcon(1));
-        glyphor::testing::WriteBytes(
-            FromNativePath(root + "/Qu\xE9lle/sub\xFF/b.exe"), glyphor::testing::PeWithOneIcon(2));
+        glyphor::kit::MakePath(FromNativePath(root + "/Z\xFC"));
+        glyphor::kit::MakePath(FromNativePath(root + "/Qu\xE9lle/sub\xFF"));
+        glyphor::kit::WriteBytes(FromNativePath(root
+                                     + "/Qu\xE9lle/\xC9"
+                                       "diteur.exe"),
+            glyphor::kit::PeWithOneIcon(1));
+        glyphor::kit::WriteBytes(
+            FromNativePath(root + "/Qu\xE9lle/sub\xFF/b.exe"), glyphor::kit::PeWithOneIcon(2));
     }
     std::vector<std::string> Icons(const std::string& folder)
     {
-        std::vector<std::string> names;
-        for (const auto& e : std::filesystem::directory_iterator(root + "/" + folder))
-            names.push_back(e.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
+        return glyphor::kit::ScratchFolder::NamesIn(root + "/" + folder);
     }
 
-    glyphor::testing::ByteTempDir tmp;
-    std::string root;
+    glyphor::kit::ScratchFolder tmp;
+    std::string root = tmp.path();
 };
 
 TEST_F(ByteNamesCli, EveryCommandTakesAndGivesTheBytes)

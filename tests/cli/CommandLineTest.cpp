@@ -4,18 +4,25 @@
 
 #include "RunCli.h"
 
+#include "kit/Executables.h"
+#include "kit/NativeFiles.h"
+
 #include "iconfile/ImageDecoder.h"
 #include "platform/NativePath.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <gtest/gtest.h>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-using namespace glyphor::testing;
+using namespace glyphor::test;
+using glyphor::kit::PeWithOneIcon;
+using glyphor::kit::WriteBytes;
 
 struct Call {
     const char* name;
@@ -68,7 +75,7 @@ TEST(CommandLine, AFileThatCannotBeReadIsAnErrorNamingIt)
     };
     // Permissions do not hold root back, so that case needs another user.
     if (::geteuid() != 0) {
-        Write(root.filePath("locked.exe"), ExeWithOneIcon());
+        WriteBytes(root.filePath("locked.exe"), PeWithOneIcon(1));
         QFile::setPermissions(root.filePath("locked.exe"), {});
         cases.push_back({ { "icons", "locked.exe" }, "locked.exe: Permission denied\n" });
     }
@@ -85,8 +92,8 @@ TEST(CommandLine, AFileThatCannotBeReadIsAnErrorNamingIt)
 TEST(CommandLine, AnIndexOutOfRangeSaysHowManyIconsTheFileHas)
 {
     QTemporaryDir root;
-    Write(root.filePath("one.exe"), ExeWithOneIcon());
-    Write(root.filePath("none.exe"), { 'M', 'Z' });
+    WriteBytes(root.filePath("one.exe"), PeWithOneIcon(1));
+    WriteBytes(root.filePath("none.exe"), { 'M', 'Z' });
     const Call calls[] = {
         { "past the end", { "capture", "one.exe", "5", "o.ico" }, 1,
             "one.exe has 1 icon; 5 is out of range\n" },
@@ -108,9 +115,9 @@ TEST(CommandLine, AnIndexOutOfRangeSaysHowManyIconsTheFileHas)
 TEST(CommandLine, AThumbnailAppearsWholeOrNotAtAll)
 {
     QTemporaryDir root;
-    Write(root.filePath("one.exe"), ExeWithOneIcon());
-    Write(root.filePath("none.exe"), { 'M', 'Z' });
-    Write(root.filePath("old.png"), { 'o', 'l', 'd' });
+    WriteBytes(root.filePath("one.exe"), PeWithOneIcon(1));
+    WriteBytes(root.filePath("none.exe"), { 'M', 'Z' });
+    WriteBytes(root.filePath("old.png"), { 'o', 'l', 'd' });
 
     Output o = RunCli({ "thumbnail", "one.exe", "new.png", "256" }, root.path());
     ASSERT_EQ(o.status, 0) << o.err;
@@ -144,9 +151,9 @@ TEST(CommandLine, AThumbnailAppearsWholeOrNotAtAll)
 TEST(CommandLine, AThumbnailKeepsThePermissionsItReplacesAndTakesTheLongestName)
 {
     QTemporaryDir root;
-    Write(root.filePath("one.exe"), ExeWithOneIcon());
+    WriteBytes(root.filePath("one.exe"), PeWithOneIcon(1));
     const std::string old = glyphor::platform::ToNativePath(root.filePath("old.png"));
-    Write(root.filePath("old.png"), { 'o', 'l', 'd' });
+    WriteBytes(root.filePath("old.png"), { 'o', 'l', 'd' });
     ASSERT_EQ(::chmod(old.c_str(), 0604), 0);
     Output o = RunCli({ "thumbnail", "one.exe", "old.png", "32" }, root.path());
     ASSERT_EQ(o.status, 0) << o.err;
@@ -167,7 +174,7 @@ TEST(CommandLine, AScanOffATerminalShowsNoProgressAndQuietNothing)
     QTemporaryDir root;
     QDir(root.path()).mkdir("D");
     QDir(root.path()).mkdir("E");
-    Write(root.filePath("one.exe"), ExeWithOneIcon());
+    WriteBytes(root.filePath("one.exe"), PeWithOneIcon(1));
     const Output plain = RunCli({ "scan-file", "one.exe", "D" }, root.path());
     EXPECT_EQ(plain.status, 0);
     EXPECT_EQ(plain.out, "captured 1, added 1\n");

@@ -1,18 +1,21 @@
 #pragma once
 // The tool run as a user runs it: a separate process in a folder of the
-// test's choosing, with its exit status and both outputs kept.
+// test's choosing, given its arguments as bytes as a shell gives them, with
+// its exit status and both outputs kept.
 
-#include "PeBuilder.h"
+#include "kit/Files.h"
+#include "platform/NativePath.h"
 
-#include <QFile>
-#include <QProcess>
 #include <QStringList>
 
-#include <gtest/gtest.h>
-
 #include <string>
+#include <vector>
 
-namespace glyphor::testing {
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace glyphor::test {
 
 struct Output {
     int status = -1;
@@ -20,31 +23,41 @@ struct Output {
     std::string err;
 };
 
+// The outputs are kept outside the folder, which thus holds only what the
+// tool made there.
+inline Output RunCli(const std::vector<std::string>& args, const std::string& folder)
+{
+    const kit::ScratchFolder outputs;
+    const std::string out = outputs.file("stdout");
+    const std::string err = outputs.file("stderr");
+    std::vector<char*> argv { const_cast<char*>(G2_CLI) };
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::chdir(folder.c_str()) != 0)
+            ::_exit(126);
+        ::dup2(::open(out.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0644), 1);
+        ::dup2(::open(err.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0644), 2);
+        ::execv(G2_CLI, argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    const kit::Bytes outBytes = kit::ReadBytes(out);
+    const kit::Bytes errBytes = kit::ReadBytes(err);
+    return { WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+        std::string(outBytes.begin(), outBytes.end()),
+        std::string(errBytes.begin(), errBytes.end()) };
+}
+
 inline Output RunCli(const QStringList& args, const QString& folder)
 {
-    QProcess cli;
-    cli.setWorkingDirectory(folder);
-    cli.start(QStringLiteral(G2_CLI), args);
-    cli.waitForFinished(60000);
-    return { cli.exitCode(), cli.readAllStandardOutput().toStdString(),
-        cli.readAllStandardError().toStdString() };
+    std::vector<std::string> bytes;
+    for (const QString& a : args)
+        bytes.push_back(platform::ToNativePath(a));
+    return RunCli(bytes, platform::ToNativePath(folder));
 }
 
-inline void Write(const QString& path, const Bytes& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
-}
-
-// An executable with one 32x32 icon.
-inline Bytes ExeWithOneIcon()
-{
-    const Bytes image = PatternDib(32, 32, 4, 1);
-    GroupEntry entry;
-    entry.bytes = std::uint32_t(image.size());
-    return BuildPe({ { ResId::Id(3), ResId::Id(1), 1033, image },
-        { ResId::Id(14), ResId::Id(1), 1033, MakeGroup({ entry }) } });
-}
-
-} // namespace glyphor::testing
+} // namespace glyphor::test

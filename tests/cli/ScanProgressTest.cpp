@@ -1,4 +1,5 @@
 #include "cli/ScanProgress.h"
+#include "kit/NamedRows.h"
 #include "platform/NativePath.h"
 
 #include <gtest/gtest.h>
@@ -99,17 +100,19 @@ INSTANTIATE_TEST_SUITE_P(Texts, ProgressTextTest,
             "Scanned 1 file, captured 0 icons: ...name/b.exe" },
         TextCase {
             "NoRoomForTheFile", 10, 10, "/a/b.exe", 30, "Scanned 10 files, captured 10 icons" }),
-    [](const auto& info) { return std::string(info.param.name); });
+    glyphor::kit::RowName());
 
 } // namespace
 
 TEST(ScanProgress, NamesThatAreNotUtf8AreShownWithTheirBytesMarked)
 {
-    const QString name = glyphor::platform::FromNativePath("/src/\xC9" "diteur.exe");
+    const QString name = glyphor::platform::FromNativePath("/src/\xC9"
+                                                           "diteur.exe");
     EXPECT_EQ(Written(ScanProgress::Mode::Terminal,
                   [&](ScanProgress& p) {
                       p.fileStarted(name);
-                      p.status(glyphor::platform::FromNativePath("Cannot read file \xC9" "diteur.exe"));
+                      p.status(glyphor::platform::FromNativePath("Cannot read file \xC9"
+                                                                 "diteur.exe"));
                   }),
         "\rScanned 1 file, captured 0 icons: /src/\\xC9diteur.exe\x1b[K"
         "\r\x1b[K"

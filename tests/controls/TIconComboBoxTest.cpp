@@ -1,5 +1,8 @@
 #include "controls/TIconComboBox.h"
 
+#include "kit/FakeIconProvider.h"
+#include "kit/NativeFiles.h"
+
 #include <QAbstractItemView>
 #include <QDir>
 #include <QFile>
@@ -8,37 +11,20 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <stdexcept>
-
 using namespace glyphor;
 
 namespace {
 
-// A source that pretends every file holds `icons` icons, each a 32 x 32 square
-// of pure red, and counts how often it is asked.
-struct FakeSource : IconProvider {
-    int icons = 3;
-    bool failing = false;
-    mutable int counts = 0;
-    mutable int extractions = 0;
+using kit::FakeIconProvider;
 
-    int count(const QString&) const override
-    {
-        ++counts;
-        return icons;
-    }
-    std::optional<IconImage> extract(const QString&, int) const override
-    {
-        ++extractions;
-        if (failing)
-            throw std::runtime_error("cannot draw this icon");
-        IconImage image;
-        image.width = image.height = 32;
-        image.pixels.assign(32 * 32, 0xFFFF0000u);
-        image.mask.assign(32 * 32, 0);
-        return image;
-    }
-};
+// A source for which every file holds `icons` icons, each a 32 x 32 square of
+// pure red; it counts how often it is asked.
+std::shared_ptr<FakeIconProvider> Source(int icons = 3)
+{
+    auto source = std::make_shared<FakeIconProvider>();
+    source->setEveryFile(QVector<IconImage>(icons, kit::SolidIcon(0xFFFF0000u)));
+    return source;
+}
 
 QString MakeFile(const QTemporaryDir& dir, const QString& name)
 {
@@ -47,6 +33,16 @@ QString MakeFile(const QTemporaryDir& dir, const QString& name)
     file.open(QIODevice::WriteOnly);
     file.write("MZ");
     return path;
+}
+
+// The first line of the list as the box draws it on a black picture of its size.
+QImage DrawnLine(TIconComboBox& box, bool selected)
+{
+    QImage image(61, 38, QImage::Format_ARGB32);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    box.drawItem(&painter, image.rect(), 0, selected, false);
+    return image;
 }
 
 QStringList ItemTexts(const QComboBox& box)
@@ -67,7 +63,7 @@ private slots:
 
     void newControlIsDisabledAndEmpty()
     {
-        auto source = std::make_shared<FakeSource>();
+        auto source = Source();
         TIconComboBox box(nullptr, source);
         QVERIFY(!box.isEnabled());
         QCOMPARE(box.numberOfIcons(), -1);
@@ -76,13 +72,14 @@ private slots:
         QVERIFY(box.autoDisable());
         QVERIFY(box.enableCaching());
         QCOMPARE(box.maxVisibleItems(), 5);
-        QCOMPARE(box.size(), QSize(32 + box.style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 10, 38));
+        QCOMPARE(
+            box.size(), QSize(32 + box.style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 10, 38));
     }
 
     void fileWithThreeIconsListsThemWithoutExtracting()
     {
-        auto source = std::make_shared<FakeSource>();
-        FakeSource& fake = *source;
+        auto source = Source();
+        FakeIconProvider& fake = *source;
         TIconComboBox box(nullptr, source);
         QSignalSpy changes(&box, &TIconComboBox::fileChange);
         box.setFileName(MakeFile(m_dir, "three.exe"));
@@ -99,8 +96,8 @@ private slots:
 
     void sameFileNameAgainChangesNothing()
     {
-        auto source = std::make_shared<FakeSource>();
-        FakeSource& fake = *source;
+        auto source = Source();
+        FakeIconProvider& fake = *source;
         TIconComboBox box(nullptr, source);
         const QString path = MakeFile(m_dir, "three.exe");
         box.setFileName(path);
@@ -131,8 +128,8 @@ private slots:
     void noFile()
     {
         QFETCH(QString, name);
-        auto source = std::make_shared<FakeSource>();
-        FakeSource& fake = *source;
+        auto source = Source();
+        FakeIconProvider& fake = *source;
         TIconComboBox box(nullptr, source);
         box.setFileName(MakeFile(m_dir, "three.exe"));
         box.ItemIcon(0);
@@ -150,7 +147,7 @@ private slots:
 
     void autoDisableOffEnablesWithoutFile()
     {
-        auto source = std::make_shared<FakeSource>();
+        auto source = Source();
         TIconComboBox box(nullptr, source);
         box.setAutoDisable(false);
         QVERIFY(box.isEnabled());
@@ -162,8 +159,7 @@ private slots:
 
     void fileWithoutIconsIsEnabledAndEmpty()
     {
-        auto source = std::make_shared<FakeSource>();
-        source->icons = 0;
+        auto source = Source(0);
         TIconComboBox box(nullptr, source);
         box.setFileName(MakeFile(m_dir, "plain.dll"));
         QVERIFY(box.isEnabled());
@@ -174,8 +170,8 @@ private slots:
 
     void cachingExtractsEachIconOnceAndReloadReleases()
     {
-        auto source = std::make_shared<FakeSource>();
-        FakeSource& fake = *source;
+        auto source = Source();
+        FakeIconProvider& fake = *source;
         TIconComboBox box(nullptr, source);
         box.setFileName(MakeFile(m_dir, "a.exe"));
         QVERIFY(box.ItemIcon(1).has_value());
@@ -192,8 +188,8 @@ private slots:
 
     void cachingOffExtractsAllAndOnAgainKeepsThem()
     {
-        auto source = std::make_shared<FakeSource>();
-        FakeSource& fake = *source;
+        auto source = Source();
+        FakeIconProvider& fake = *source;
         TIconComboBox box(nullptr, source);
         box.setFileName(MakeFile(m_dir, "a.exe"));
         box.setEnableCaching(false);
@@ -227,14 +223,10 @@ private slots:
 
     void drawsIconCentredOnTheFill()
     {
-        auto source = std::make_shared<FakeSource>();
+        auto source = Source();
         TIconComboBox box(nullptr, source);
         box.setFileName(MakeFile(m_dir, "a.exe"));
-        QImage image(61, 38, QImage::Format_ARGB32);
-        image.fill(Qt::black);
-        QPainter painter(&image);
-        box.drawItem(&painter, image.rect(), 0, false, false);
-        painter.end();
+        const QImage image = DrawnLine(box, false);
         const QColor fill = box.palette().color(QPalette::Base);
         QCOMPARE(image.pixelColor(13, 3), fill);
         QCOMPARE(image.pixelColor(14, 3), QColor(Qt::red));
@@ -245,16 +237,12 @@ private slots:
 
     void drawingFailureIsSwallowed()
     {
-        auto source = std::make_shared<FakeSource>();
-        FakeSource& fake = *source;
+        auto source = Source();
+        FakeIconProvider& fake = *source;
         fake.failing = true;
         TIconComboBox box(nullptr, source);
         box.setFileName(MakeFile(m_dir, "a.exe"));
-        QImage image(61, 38, QImage::Format_ARGB32);
-        image.fill(Qt::black);
-        QPainter painter(&image);
-        box.drawItem(&painter, image.rect(), 0, true, false);
-        painter.end();
+        const QImage image = DrawnLine(box, true);
         // The line is filled with the selection colour and shows nothing else.
         QCOMPARE(image.pixelColor(30, 19), box.palette().color(QPalette::Highlight));
         // The closed control draws the same way.
@@ -265,8 +253,7 @@ private slots:
 
     void dropDownShowsLinesOfFixedHeight()
     {
-        auto source = std::make_shared<FakeSource>();
-        source->icons = 8;
+        auto source = Source(8);
         TIconComboBox box(nullptr, source);
         box.setFileName(MakeFile(m_dir, "eight.exe"));
         box.show();
@@ -281,9 +268,8 @@ private slots:
 
     void realExecutableGivesItsIconsAt32()
     {
-        const QString corpus = qEnvironmentVariable("G2_CORPUS");
-        const QString path = corpus + "/public/libwine-amd64/regedit.exe";
-        if (corpus.isEmpty() || !QFile::exists(path))
+        const QString path = kit::CorpusFile("public/libwine-amd64/regedit.exe");
+        if (path.isEmpty())
             QSKIP("the corpus of executables is not there (G2_CORPUS)");
         TIconComboBox box;
         box.setFileName(path);

@@ -5,9 +5,9 @@
 
 #include "RunFixture.h"
 
-#include "ByteNames.h"
-#include "PeBuilder.h"
 #include "harvest/IconProvider.h"
+#include "kit/Executables.h"
+#include "kit/NativeFiles.h"
 #include "platform/FileSystem.h"
 #include "platform/NativePath.h"
 
@@ -17,41 +17,28 @@ namespace {
 using glyphor::platform::FromNativePath;
 using glyphor::platform::ToNativePath;
 // Not "Bytes": the fixture has a member of that name.
-using ExeBytes = glyphor::testing::Bytes;
+using ExeBytes = kit::Bytes;
 
 class ByteNames : public test::RunFixture {
 protected:
-    void SetUp() override
+    ByteNames()
+        : RunFixture(FromNativePath("Quelle \xE9t\xE9"), FromNativePath("Ziel \xFC\x80"))
     {
-        RunFixture::SetUp();
-        src = root.path() + "/" + FromNativePath("Quelle \xE9t\xE9");
-        dst = root.path() + "/" + FromNativePath("Ziel \xFC\x80");
-        glyphor::testing::MakePath(src);
-        glyphor::testing::MakePath(dst);
-        browsers.sourceDirs.setDirectory(src);
-        browsers.destDirs.setDirectory(dst);
-    }
-    void TearDown() override
-    {
-        glyphor::testing::RemoveAll(src);
-        glyphor::testing::RemoveAll(dst);
+        provider = &platform;
     }
 
     QString Put(const std::string& relativeBytes, const ExeBytes& bytes)
     {
-        const QString path = src + "/" + FromNativePath(relativeBytes);
-        glyphor::testing::MakePath(platform::FolderOf(path));
-        EXPECT_TRUE(glyphor::testing::WriteBytes(path, bytes));
-        return path;
+        return folders.putSource(FromNativePath(relativeBytes), bytes);
     }
 
     // The icon file a capture of seed's icon writes.
     std::vector<std::uint8_t> CaptureOf(const QString& exe)
     {
-        const glyphor::testing::ByteTempDir scratch;
+        const kit::ScratchFolder scratch;
         CaptureObjects reference;
-        const QString path = CaptureIcon(reference, platform, exe, 0, scratch.path());
-        return glyphor::testing::ReadBytes(path);
+        const QString path = CaptureIcon(reference, platform, exe, 0, kit::PathOf(scratch));
+        return kit::ReadBytes(path);
     }
 
     // The destination's names, as their bytes, sorted.
@@ -65,31 +52,19 @@ protected:
         return names;
     }
 
-    HarvestRun& Run()
-    {
-        if (!m_platformRun) {
-            m_platformRun = std::make_unique<HarvestRun>(host,
-                browsers, objects,
-                platform);
-            m_platformRun->setPumpPace(PumpPace::Exact);
-        }
-        return *m_platformRun;
-    }
+    HarvestRun& Run() { return engine(); }
 
     PlatformIconProvider platform;
-
-private:
-    std::unique_ptr<HarvestRun> m_platformRun;
 };
 
 TEST_F(ByteNames, ScanTreeHarvestsEveryFolderAndFile)
 {
     Put("d\xE9mo/\xC9"
         "diteur.exe",
-        glyphor::testing::PeWithOneIcon(1));
-    Put("x\x80/a.exe", glyphor::testing::PeWithOneIcon(2));
-    Put("x\x81/\xFF.DLL", glyphor::testing::PeWithOneIcon(3));
-    Put("ok.exe", glyphor::testing::PeWithOneIcon(4));
+        kit::PeWithOneIcon(1));
+    Put("x\x80/a.exe", kit::PeWithOneIcon(2));
+    Put("x\x81/\xFF.DLL", kit::PeWithOneIcon(3));
+    Put("ok.exe", kit::PeWithOneIcon(4));
     Run().scanTreeClick();
 
     EXPECT_EQ(Run().captured(), 4);
@@ -112,30 +87,30 @@ TEST_F(ByteNames, ScanFileAndSaveIconTakeTheSelectedFileByItsBytes)
 {
     const QString exe = Put("d\xE9mo/\xC9"
                             "diteur.exe",
-        glyphor::testing::PeWithOneIcon(5));
+        kit::PeWithOneIcon(5));
     browsers.sourceDirs.setDirectory(platform::FolderOf(exe));
     browsers.sourceFiles.select(browsers.sourceFiles.items().indexOf(platform::FileNameOf(exe)));
     ASSERT_EQ(ToNativePath(browsers.sourceFiles.fileName()), ToNativePath(exe));
     Run().scanFileClick();
     EXPECT_EQ(Run().captured(), 1);
     ASSERT_EQ(DestinationNames(dst), std::vector<std::string> { "Icon0000.ico" });
-    EXPECT_EQ(glyphor::testing::ReadBytes(dst + "/Icon0000.ico"), CaptureOf(exe));
+    EXPECT_EQ(kit::ReadBytes(dst + "/Icon0000.ico"), CaptureOf(exe));
 
     SetIconCounter(0);
     const QString saved = SaveIcon(objects, platform, dst, 0, exe);
     EXPECT_EQ(ToNativePath(saved), ToNativePath(dst) + "/Icon0001.ico");
-    EXPECT_EQ(glyphor::testing::ReadBytes(saved), CaptureOf(exe));
+    EXPECT_EQ(kit::ReadBytes(saved), CaptureOf(exe));
 }
 
 // A destination file whose name is not UTF-8 is read and compared like any
 // other: the icon it holds is not added again, and the merge goes through.
 TEST_F(ByteNames, TheMergeComparesWithDestinationFilesOfSuchNames)
 {
-    const QString same = Put("a/same.exe", glyphor::testing::PeWithOneIcon(6));
-    Put("b/new.exe", glyphor::testing::PeWithOneIcon(7));
-    glyphor::testing::WriteBytes(dst + "/" + FromNativePath("Ic\xF4ne.ico"), CaptureOf(same));
-    glyphor::testing::WriteBytes(dst + "/" + FromNativePath("\xFF.ico"),
-        CaptureOf(Put("c.dat", glyphor::testing::PeWithOneIcon(8))));
+    const QString same = Put("a/same.exe", kit::PeWithOneIcon(6));
+    Put("b/new.exe", kit::PeWithOneIcon(7));
+    kit::WriteBytes(dst + "/" + FromNativePath("Ic\xF4ne.ico"), CaptureOf(same));
+    kit::WriteBytes(
+        dst + "/" + FromNativePath("\xFF.ico"), CaptureOf(Put("c.dat", kit::PeWithOneIcon(8))));
     browsers.destFiles.reread();
     ASSERT_EQ(browsers.destFiles.count(), 2);
 

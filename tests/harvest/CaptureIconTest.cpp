@@ -1,10 +1,11 @@
-#include "Corpus.h"
 #include "FakeHost.h"
-#include "FakeIconProvider.h"
 
 #include "harvest/CaptureIcon.h"
 #include "harvest/IconCounter.h"
 #include "harvest/IconProvider.h"
+#include "kit/FakeIconProvider.h"
+#include "kit/NamedRows.h"
+#include "kit/NativeFiles.h"
 #include "util/Error.h"
 
 #include <QDir>
@@ -16,8 +17,8 @@
 namespace glyphor {
 namespace {
 
-using test::FakeIconProvider;
-using test::MakeIcon;
+using kit::FakeIconProvider;
+using kit::MakeIcon;
 
 QByteArray ReadAll(const QString& path)
 {
@@ -30,9 +31,12 @@ protected:
     void SetUp() override
     {
         SetIconCounter(0);
-        source.add("app.exe", {MakeIcon(1), MakeIcon(2, 16), MakeIcon(3, 48)});
+        source.add("app.exe", { MakeIcon(1), MakeIcon(2, 16), MakeIcon(3, 48) });
     }
-    QStringList Files() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
+    QStringList Files() const
+    {
+        return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
 
     QTemporaryDir dir;
     FakeIconProvider source;
@@ -49,7 +53,7 @@ TEST_F(CaptureTest, EverySizeGivesA766ByteFileAndTheListKeepsOneImage)
         EXPECT_EQ(objects.image1.icon()->width, 32);
         EXPECT_EQ(objects.image1.icon()->height, 32);
     }
-    EXPECT_EQ(Files(), QStringList({"Icon0000.ico", "Icon0001.ico", "Icon0002.ico"}));
+    EXPECT_EQ(Files(), QStringList({ "Icon0000.ico", "Icon0001.ico", "Icon0002.ico" }));
     // The scan's holder keeps the icon last extracted, at its own size.
     EXPECT_EQ(objects.iconHolder.icon()->width, 48);
 }
@@ -73,7 +77,7 @@ struct FailingSave {
     const char* message;
 };
 
-class FailedSaveTest : public CaptureTest, public testing::WithParamInterface<FailingSave> {};
+class FailedSaveTest : public CaptureTest, public testing::WithParamInterface<FailingSave> { };
 
 TEST_P(FailedSaveTest, LeavesNoFileAndTheNextSaveIsRight)
 {
@@ -96,13 +100,13 @@ TEST_P(FailedSaveTest, LeavesNoFileAndTheNextSaveIsRight)
     EXPECT_EQ(ReadAll(ok), ReadAll(reference));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, FailedSaveTest,
-    testing::Values(FailingSave{"NothingSelected", -1, "/x/app.exe", false, "Icon image is not valid"},
-                    FailingSave{"IndexBeyondCount", 3, "/x/app.exe", false, "Icon image is not valid"},
-                    FailingSave{"NotAnExecutable", 0, "/x/none.txt", false, "Icon image is not valid"},
-                    FailingSave{"FolderMissing", 0, "/x/app.exe", true, "Cannot create file"}),
-    [](const testing::TestParamInfo<FailingSave>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, FailedSaveTest,
+    testing::Values(
+        FailingSave { "NothingSelected", -1, "/x/app.exe", false, "Icon image is not valid" },
+        FailingSave { "IndexBeyondCount", 3, "/x/app.exe", false, "Icon image is not valid" },
+        FailingSave { "NotAnExecutable", 0, "/x/none.txt", false, "Icon image is not valid" },
+        FailingSave { "FolderMissing", 0, "/x/app.exe", true, "Cannot create file" }),
+    glyphor::kit::RowName());
 
 TEST_F(CaptureTest, SmallStandardSizeFailsBeforeWritingButAfterTakingTheName)
 {
@@ -141,7 +145,7 @@ namespace {
 
 TEST(CaptureCorpus, EveryIconOfARealExecutableGivesA766ByteFile)
 {
-    const QString exe = test::CorpusFile("public/libwine-amd64/regedit.exe");
+    const QString exe = kit::CorpusFile("public/libwine-amd64/regedit.exe");
     if (exe.isEmpty())
         GTEST_SKIP() << "corpus absent";
     QTemporaryDir dir;
@@ -166,8 +170,8 @@ namespace {
 // or removed on disk must be read afresh.
 TEST(PlatformIconProviderTest, AFileChangedOnDiskIsReadAgain)
 {
-    const QString many = test::CorpusFile("public/libwine-amd64/regedit.exe");
-    const QString one = test::CorpusFile("public/libwine-amd64/notepad.exe");
+    const QString many = kit::CorpusFile("public/libwine-amd64/regedit.exe");
+    const QString one = kit::CorpusFile("public/libwine-amd64/notepad.exe");
     if (many.isEmpty() || one.isEmpty())
         GTEST_SKIP() << "corpus absent";
     QTemporaryDir dir;

@@ -141,5 +141,51 @@ TEST_F(DestinationIndexTest, ShortOrUnreadableFilesEqualNothing)
     }
 }
 
+// Among names that compare equal a copy goes last, after those the folder
+// already held in whatever order it gave them, and only the copy takes the
+// signature it came with.
+TEST_F(DestinationIndexTest, ACopyGoesAfterEveryNameEqualToIt)
+{
+    Put("icon0001.ico", 'a');
+    Put("ICON0001.ICO", 'b');
+    list.reread();
+    DestinationIndex index(ops, list);
+    Put("Icon0001.ico", 'c');
+    index.addCompared("Icon0001.ico", ProbeOf('c'));
+    ASSERT_EQ(list.items().size(), 3);
+    EXPECT_EQ(list.items().last(), "Icon0001.ico");
+    EXPECT_EQ(Names(index), list.items());
+    EXPECT_TRUE(index.equals(2, ProbeOf('c')));
+    EXPECT_EQ(Reads("Icon0001.ico"), 0);
+    EXPECT_TRUE(index.equals(int(list.items().indexOf("icon0001.ico")), ProbeOf('a')));
+    EXPECT_TRUE(index.equals(int(list.items().indexOf("ICON0001.ICO")), ProbeOf('b')));
+}
+
+// A read of the list (a save at a pump) keeps what is known of every name
+// still there, by its exact name: the signature a copy came with and that a
+// short file equals nothing, neither read again.
+TEST_F(DestinationIndexTest, AReadOfTheListKeepsWhatIsKnownOfEachName)
+{
+    Put("short.ico", 's', 100);
+    Put("icon0001.ico", 'a');
+    list.reread();
+    DestinationIndex index(ops, list);
+    EXPECT_FALSE(index.equals(int(list.items().indexOf("short.ico")), ProbeOf('s')));
+    EXPECT_TRUE(index.equals(int(list.items().indexOf("icon0001.ico")), ProbeOf('a')));
+    Put("ICON0001.ICO", 'b');
+    index.addCompared("ICON0001.ICO", ProbeOf('b'));
+
+    list.reread();
+    ASSERT_EQ(Names(index), list.items());
+    const auto at = [&](const char* name) { return int(list.items().indexOf(name)); };
+    EXPECT_TRUE(index.equals(at("ICON0001.ICO"), ProbeOf('b')));
+    EXPECT_FALSE(index.equals(at("ICON0001.ICO"), ProbeOf('a')));
+    EXPECT_TRUE(index.equals(at("icon0001.ico"), ProbeOf('a')));
+    EXPECT_FALSE(index.equals(at("short.ico"), ProbeOf('s')));
+    EXPECT_EQ(Reads("ICON0001.ICO"), 0);
+    EXPECT_EQ(Reads("icon0001.ico"), 1);
+    EXPECT_EQ(Reads("short.ico"), 1);
+}
+
 } // namespace
 } // namespace glyphor

@@ -18,17 +18,16 @@ namespace glyphor::test {
 
 class FailingFileOps : public FileOps {
 public:
-    QStringList failCopyOf;   // collected names whose copy fails
+    QStringList failCopyOf; // collected names whose copy fails
     QStringList raiseOnCopyOf; // collected names whose copy raises, as a full destination does
-    QStringList failOpenOf;   // names that cannot be opened for their signature
+    QStringList failOpenOf; // names that cannot be opened for their signature
     QStringList failDeleteOf; // names that cannot be deleted
     bool failMkdir = false;
-    QStringList failListOf;    // folder names that cannot be searched
+    QStringList failListOf; // folder names that cannot be searched
     QHash<QString, int> reads; // signature reads by path
 
-
     std::optional<QString> copyToNewName(const QString& from, const QString& scratchFolder,
-                                         const std::function<QString()>& nextName) override
+        const std::function<QString()>& nextName) override
     {
         if (failCopyOf.contains(QFileInfo(from).fileName()))
             return std::nullopt;
@@ -45,7 +44,8 @@ public:
     }
     bool deleteFile(const QString& path) override
     {
-        return failDeleteOf.contains(QFileInfo(path).fileName()) ? false : FileOps::deleteFile(path);
+        return failDeleteOf.contains(QFileInfo(path).fileName()) ? false
+                                                                 : FileOps::deleteFile(path);
     }
     std::optional<std::vector<platform::DirEntry>> listDirectory(const QString& folder) override
     {
@@ -53,7 +53,10 @@ public:
             return std::nullopt;
         return FileOps::listDirectory(folder);
     }
-    int makeDirectory(const QString& path) override { return failMkdir ? EROFS : FileOps::makeDirectory(path); }
+    int makeDirectory(const QString& path) override
+    {
+        return failMkdir ? EROFS : FileOps::makeDirectory(path);
+    }
 };
 
 } // namespace glyphor::test

@@ -48,15 +48,24 @@ public:
     {
         events << QString(enabled ? "enable " : "disable ") + ControlName(control);
     }
-    void setAnimation(bool playing) override { events << QString(playing ? "animation on" : "animation off"); }
+    void setAnimation(bool playing) override
+    {
+        events << QString(playing ? "animation on" : "animation off");
+    }
     void showViewerIcon() override { events << "viewer icon"; }
     void addExtracted() override { ++extracted; }
     bool closing() const override { return isClosing; }
 
     // The events of one kind, in order ("enable ", "disable ", "ask "), and
     // the status texts that start alike.
-    QStringList eventsStartingWith(const QString& prefix) const { return StartingWith(events, prefix); }
-    QStringList statusesStartingWith(const QString& prefix) const { return StartingWith(statuses, prefix); }
+    QStringList eventsStartingWith(const QString& prefix) const
+    {
+        return StartingWith(events, prefix);
+    }
+    QStringList statusesStartingWith(const QString& prefix) const
+    {
+        return StartingWith(statuses, prefix);
+    }
 
     QStringList statuses;
     QStringList events;

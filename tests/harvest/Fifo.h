@@ -19,7 +19,8 @@ namespace glyphor::test {
 
 class FedFifo {
 public:
-    explicit FedFifo(const QString& path, int bytes = 600) : m_path(QFile::encodeName(path))
+    explicit FedFifo(const QString& path, int bytes = 600)
+        : m_path(QFile::encodeName(path))
     {
         // A write after the reader has gone must not end the test program.
         std::signal(SIGPIPE, SIG_IGN);
@@ -29,7 +30,8 @@ public:
             while (!m_stop) {
                 const int fd = ::open(m_path.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
                 if (fd >= 0) {
-                    [[maybe_unused]] const ssize_t n = ::write(fd, data.constData(), std::size_t(data.size()));
+                    [[maybe_unused]] const ssize_t n
+                        = ::write(fd, data.constData(), std::size_t(data.size()));
                     ::close(fd);
                 }
                 std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -46,7 +48,7 @@ public:
 
 private:
     QByteArray m_path;
-    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_stop { false };
     std::thread m_writer;
 };
 

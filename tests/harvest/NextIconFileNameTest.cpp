@@ -1,5 +1,6 @@
-#include "harvest/IconCounter.h"
 #include "harvest/NextIconFileName.h"
+#include "harvest/IconCounter.h"
+#include "kit/NamedRows.h"
 #include "util/Error.h"
 
 #include <QDir>
@@ -26,7 +27,7 @@ struct NamingCase {
     std::int32_t counterAfter;
 };
 
-class NamingTest : public testing::TestWithParam<NamingCase> {};
+class NamingTest : public testing::TestWithParam<NamingCase> { };
 
 TEST_P(NamingTest, FirstFreeNameFromCounter)
 {
@@ -41,16 +42,17 @@ TEST_P(NamingTest, FirstFreeNameFromCounter)
     EXPECT_EQ(IconCounter(), c.counterAfter);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, NamingTest,
-    testing::Values(NamingCase{"EmptyFolder", 0, {}, {}, "Icon0000.ico", 1},
-                    NamingCase{"SkipsTakenNames", 0, {"Icon0000.ico", "Icon0001.ico"}, {}, "Icon0002.ico", 3},
-                    NamingCase{"StartsAtCounterLeavingGaps", 5, {"Icon0000.ico"}, {}, "Icon0005.ico", 6},
-                    NamingCase{"TenThousandWrapsToZero", 10000, {}, {}, "Icon0000.ico", 10001},
-                    NamingCase{"OnlyLastFourDigits", 12345, {}, {}, "Icon2345.ico", 12346},
-                    NamingCase{"FolderDoesNotTakeName", 3, {}, {"Icon0003.ico"}, "Icon0003.ico", 4},
-                    NamingCase{"OtherNamesIgnored", 0, {"icon0000.ICO.bak", "abc.ico"}, {}, "Icon0000.ico", 1}),
-    [](const testing::TestParamInfo<NamingCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, NamingTest,
+    testing::Values(NamingCase { "EmptyFolder", 0, {}, {}, "Icon0000.ico", 1 },
+        NamingCase {
+            "SkipsTakenNames", 0, { "Icon0000.ico", "Icon0001.ico" }, {}, "Icon0002.ico", 3 },
+        NamingCase { "StartsAtCounterLeavingGaps", 5, { "Icon0000.ico" }, {}, "Icon0005.ico", 6 },
+        NamingCase { "TenThousandWrapsToZero", 10000, {}, {}, "Icon0000.ico", 10001 },
+        NamingCase { "OnlyLastFourDigits", 12345, {}, {}, "Icon2345.ico", 12346 },
+        NamingCase { "FolderDoesNotTakeName", 3, {}, { "Icon0003.ico" }, "Icon0003.ico", 4 },
+        NamingCase {
+            "OtherNamesIgnored", 0, { "icon0000.ICO.bak", "abc.ico" }, {}, "Icon0000.ico", 1 }),
+    glyphor::kit::RowName());
 
 TEST(NextIconFileName, DigitsOfTheCounter)
 {
@@ -89,7 +91,8 @@ TEST(NextIconFileName, FullFolderRaisesInsteadOfSearchingForever)
         NextIconFileName(dir.path());
         FAIL() << "no error";
     } catch (const Error& e) {
-        EXPECT_NE(std::string(e.what()).find("No free icon file name left in"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("No free icon file name left in"), std::string::npos)
+            << e.what();
     }
     EXPECT_EQ(IconCounter(), 42);
     // One free name anywhere is found again, from the counter upward.

@@ -1,7 +1,7 @@
-#include "FailingFileOps.h"
 #include "Fifo.h"
 #include "RunFixture.h"
 
+#include "kit/NamedRows.h"
 #include "util/Error.h"
 
 #include <cstring>
@@ -20,31 +20,21 @@ protected:
         browsers.sourceFiles.select(browsers.sourceFiles.items().indexOf(name));
         ASSERT_EQ(browsers.sourceFiles.fileName(), src + "/" + name);
     }
-    // A destination holding one icon of its own.
-    void DestinationWithOneIcon()
-    {
-        CaptureObjects other;
-        MakeExe("old.exe", {MakeIcon(9)});
-        QFile::rename(SaveIcon(other, icons, root.path(), 0, "old.exe"), dst + "/D.ico");
-        QFile::remove(src + "/old.exe");
-        browsers.destFiles.reread();
-        SetIconCounter(0);
-    }
 };
 
 TEST_F(ScanFile, ThreeIconsIntoAnEmptyDestination)
 {
-    MakeExe("app.exe", {MakeIcon(1), MakeIcon(2), MakeIcon(3)});
+    MakeExe("app.exe", { MakeIcon(1), MakeIcon(2), MakeIcon(3) });
     Select("app.exe");
     engine().scanFileClick();
     const QString file = src + "/app.exe";
-    EXPECT_EQ(host.statuses, QStringList({"Busy.", "Searching .... " + file + " Icon 1 of 3",
-                                          "Searching .... " + file + " Icon 2 of 3",
-                                          "Searching .... " + file + " Icon 3 of 3",
-                                          "Comparing .... Icon0001.ico with Icon0000.ico",
-                                          "Comparing .... Icon0002.ico with Icon0000.ico",
-                                          "Comparing .... Icon0002.ico with Icon0001.ico", "Ready."}));
-    EXPECT_EQ(Names(dst), QStringList({"Icon0000.ico", "Icon0001.ico", "Icon0002.ico"}));
+    EXPECT_EQ(host.statuses,
+        QStringList({ "Busy.", "Searching .... " + file + " Icon 1 of 3",
+            "Searching .... " + file + " Icon 2 of 3", "Searching .... " + file + " Icon 3 of 3",
+            "Comparing .... Icon0001.ico with Icon0000.ico",
+            "Comparing .... Icon0002.ico with Icon0000.ico",
+            "Comparing .... Icon0002.ico with Icon0001.ico", "Ready." }));
+    EXPECT_EQ(Names(dst), QStringList({ "Icon0000.ico", "Icon0001.ico", "Icon0002.ico" }));
     EXPECT_EQ(host.extracted, 3);
     EXPECT_FALSE(QFileInfo::exists(temp()));
 
@@ -59,10 +49,10 @@ TEST_F(ScanFile, ThreeIconsIntoAnEmptyDestination)
 
 TEST_F(ScanFile, TheSamePictureTwiceGivesOneFile)
 {
-    MakeExe("twice.dll", {MakeIcon(4), MakeIcon(4)});
+    MakeExe("twice.dll", { MakeIcon(4), MakeIcon(4) });
     Select("twice.dll");
     engine().scanFileClick();
-    EXPECT_EQ(Names(dst), QStringList({"Icon0000.ico"}));
+    EXPECT_EQ(Names(dst), QStringList({ "Icon0000.ico" }));
 }
 
 TEST_F(ScanFile, BusyAndIdleChangeTheControlsInTheirOrder)
@@ -74,39 +64,32 @@ TEST_F(ScanFile, BusyAndIdleChangeTheControlsInTheirOrder)
     for (const QString& e : host.events)
         if (e != "pump")
             steps << e;
-    EXPECT_EQ(steps, QStringList({"animation on", "status Busy.", "disable Button1", "disable Button2",
-                                  "disable Button3", "caption Button4 &Stop", "disable DirectoryListBox1",
-                                  "disable DriveComboBox1", "disable DirectoryListBox2", "disable DriveComboBox2",
-                                  "disable FileListBox2", "viewer icon", "status Ready.",
-                                  "caption Button4 Scan &File", "enable Button1", "animation off",
-                                  "enable DirectoryListBox1", "enable DriveComboBox1", "enable DirectoryListBox2",
-                                  "enable DriveComboBox2", "enable Button2", "enable Button3",
-                                  "enable FileListBox2"}));
+    EXPECT_EQ(steps,
+        QStringList({ "animation on", "status Busy.", "disable Button1", "disable Button2",
+            "disable Button3", "caption Button4 &Stop", "disable DirectoryListBox1",
+            "disable DriveComboBox1", "disable DirectoryListBox2", "disable DriveComboBox2",
+            "disable FileListBox2", "viewer icon", "status Ready.", "caption Button4 Scan &File",
+            "enable Button1", "animation off", "enable DirectoryListBox1", "enable DriveComboBox1",
+            "enable DirectoryListBox2", "enable DriveComboBox2", "enable Button2", "enable Button3",
+            "enable FileListBox2" }));
     // A file without icons: nothing but the two texts.
-    EXPECT_EQ(host.statuses, QStringList({"Busy.", "Ready."}));
+    EXPECT_EQ(host.statuses, QStringList({ "Busy.", "Ready." }));
     EXPECT_TRUE(Names(dst).isEmpty());
 }
 
-struct StopDuringExtraction {
-    const char* name;
-    StopAnswer answer;
-    int destFiles;
-    int copiedWithoutCompare;
-};
-
-class ScanFileStop : public ScanFile, public testing::WithParamInterface<StopDuringExtraction> {};
+class ScanFileStop : public ScanFile, public testing::WithParamInterface<test::CompareStop> { };
 
 TEST_P(ScanFileStop, EveryIconIsCapturedThenTheCompareQuestionComes)
 {
-    const StopDuringExtraction& c = GetParam();
+    const test::CompareStop& c = GetParam();
     DestinationWithOneIcon();
-    MakeExe("app.exe", {MakeIcon(1), MakeIcon(2), MakeIcon(3)});
+    MakeExe("app.exe", { MakeIcon(1), MakeIcon(2), MakeIcon(3) });
     Select("app.exe");
     ClickFileAtPump(2); // after the first capture
-    host.compareAnswers = {c.answer};
+    host.compareAnswers = { c.answer };
     engine().scanFileClick();
     EXPECT_EQ(host.extracted, 3);
-    EXPECT_EQ(host.eventsStartingWith("ask"), QStringList({"ask compare"}));
+    EXPECT_EQ(host.eventsStartingWith("ask"), QStringList({ "ask compare" }));
     // Asked at the first comparison, before any other.
     const int asked = host.events.indexOf("ask compare");
     EXPECT_EQ(host.events.mid(0, asked).filter("Comparing").size(), 1);
@@ -115,15 +98,12 @@ TEST_P(ScanFileStop, EveryIconIsCapturedThenTheCompareQuestionComes)
     EXPECT_FALSE(QFileInfo::exists(temp()));
 }
 
-INSTANTIATE_TEST_SUITE_P(Answers, ScanFileStop,
-                         testing::Values(StopDuringExtraction{"Yes", StopAnswer::Yes, 1, 0},
-                                         StopDuringExtraction{"No", StopAnswer::No, 4, 2},
-                                         StopDuringExtraction{"Cancel", StopAnswer::Cancel, 4, 0}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Answers, ScanFileStop, testing::ValuesIn(test::kCompareStops), glyphor::kit::RowName());
 
 TEST_F(ScanFile, AStopWithNothingToCompareStaysUntilTheNextRun)
 {
-    MakeExe("one.exe", {MakeIcon(1)});
+    MakeExe("one.exe", { MakeIcon(1) });
     Select("one.exe");
     ClickFileAtPump(2);
     engine().scanFileClick();
@@ -136,10 +116,11 @@ TEST_F(ScanFile, AStopWithNothingToCompareStaysUntilTheNextRun)
 
 TEST_F(ScanFile, TheFileIsFixedWhenTheRunStarts)
 {
-    MakeExe("a.exe", {MakeIcon(1), MakeIcon(2)});
-    MakeExe("b.exe", {MakeIcon(3)});
+    MakeExe("a.exe", { MakeIcon(1), MakeIcon(2) });
+    MakeExe("b.exe", { MakeIcon(3) });
     Select("a.exe");
-    host.atPump[2] = [this] { browsers.sourceFiles.select(browsers.sourceFiles.items().indexOf("b.exe")); };
+    host.atPump[2]
+        = [this] { browsers.sourceFiles.select(browsers.sourceFiles.items().indexOf("b.exe")); };
     engine().scanFileClick();
     EXPECT_EQ(host.statusesStartingWith("Searching .... " + src + "/a.exe").size(), 2);
     EXPECT_EQ(Names(dst).size(), 2);
@@ -147,14 +128,14 @@ TEST_F(ScanFile, TheFileIsFixedWhenTheRunStarts)
 
 TEST_F(ScanFile, IconsLeftByAStoppedTreeScanAreMergedToo)
 {
-    MakeExe("a.exe", {MakeIcon(1)});
-    MakeExe("b.exe", {MakeIcon(2)});
+    MakeExe("a.exe", { MakeIcon(1) });
+    MakeExe("b.exe", { MakeIcon(2) });
     ClickTreeAtPump(2);
-    host.searchAnswers = {StopAnswer::No};
+    host.searchAnswers = { StopAnswer::No };
     engine().scanTreeClick();
     ASSERT_EQ(Names(temp()).size(), 1);
     host.atPump.clear();
-    MakeExe("c.exe", {MakeIcon(3)});
+    MakeExe("c.exe", { MakeIcon(3) });
     Select("c.exe");
     engine().scanFileClick();
     EXPECT_EQ(Names(dst).size(), 2);
@@ -164,15 +145,14 @@ TEST_F(ScanFile, IconsLeftByAStoppedTreeScanAreMergedToo)
 // Faults through the seam: each ends as it should, with no icon lost.
 TEST_F(ScanFile, ACopyThatFailsKeepsItsCollectedFile)
 {
-    test::FailingFileOps failing;
-    failing.failCopyOf = {"Icon0000.ico"};
-    ops = &failing;
-    MakeExe("app.exe", {MakeIcon(1), MakeIcon(2)});
+    test::FailingFileOps& failing = FailingOps();
+    failing.failCopyOf = { "Icon0000.ico" };
+    MakeExe("app.exe", { MakeIcon(1), MakeIcon(2) });
     Select("app.exe");
     engine().scanFileClick();
     EXPECT_EQ(host.statusesStartingWith("Copy Failed (202)").size(), 1);
     EXPECT_EQ(Names(dst).size(), 1);
-    EXPECT_EQ(Names(temp()), QStringList({"Icon0000.ico"}));
+    EXPECT_EQ(Names(temp()), QStringList({ "Icon0000.ico" }));
 }
 
 TEST_F(ScanFile, AFifoAmongTheCollectedIconsIsKeptNotCopied)
@@ -180,11 +160,11 @@ TEST_F(ScanFile, AFifoAmongTheCollectedIconsIsKeptNotCopied)
     ASSERT_TRUE(QDir().mkpath(temp()));
     test::FedFifo fed(temp() + "/pipe.ico");
     ASSERT_TRUE(fed.made);
-    MakeExe("app.exe", {MakeIcon(1)});
+    MakeExe("app.exe", { MakeIcon(1) });
     Select("app.exe");
     engine().scanFileClick();
     EXPECT_EQ(host.statusesStartingWith("Copy Failed (202)").size(), 1);
-    EXPECT_EQ(Names(dst), QStringList({"Icon0000.ico"}));
+    EXPECT_EQ(Names(dst), QStringList({ "Icon0000.ico" }));
     EXPECT_TRUE(QFileInfo::exists(temp() + "/pipe.ico"));
 }
 
@@ -200,39 +180,39 @@ void PrintTo(const UnreadableDestination& c, std::ostream* os)
     *os << c.name;
 }
 
-class UnreadableDestinationTest : public ScanFile, public testing::WithParamInterface<UnreadableDestination> {};
+class UnreadableDestinationTest : public ScanFile,
+                                  public testing::WithParamInterface<UnreadableDestination> { };
 
 TEST_P(UnreadableDestinationTest, ComparesAsDifferentAndTheMergeGoesOn)
 {
-    test::FailingFileOps failing;
-    ops = &failing;
+    test::FailingFileOps& failing = FailingOps();
     if (GetParam().danglingLink) {
         ASSERT_TRUE(QFile::link(dst + "/nowhere.ico", dst + "/D.ico"));
         browsers.destFiles.reread();
     } else {
         DestinationWithOneIcon();
-        failing.failOpenOf = {"D.ico"};
+        failing.failOpenOf = { "D.ico" };
     }
-    MakeExe("app.exe", {MakeIcon(1), MakeIcon(2)});
+    MakeExe("app.exe", { MakeIcon(1), MakeIcon(2) });
     Select("app.exe");
     engine().scanFileClick();
     EXPECT_EQ(host.statuses.last(), "Ready.");
     // System: a dangling link is listed too.
     EXPECT_EQ(QDir(dst).entryList(QDir::Files | QDir::System, QDir::Name),
-              QStringList({"D.ico", "Icon0000.ico", "Icon0001.ico"}));
+        QStringList({ "D.ico", "Icon0000.ico", "Icon0001.ico" }));
     EXPECT_FALSE(QFileInfo::exists(temp()));
     EXPECT_FALSE(engine().leftIconsBehind());
     EXPECT_EQ(host.statusesStartingWith("Comparing .... Icon0000.ico with D.ico").size(), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, UnreadableDestinationTest,
-                         testing::Values(UnreadableDestination{"NoReadPermission", false},
-                                         UnreadableDestination{"DanglingLink", true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+    testing::Values(UnreadableDestination { "NoReadPermission", false },
+        UnreadableDestination { "DanglingLink", true }),
+    glyphor::kit::RowName());
 
 TEST_F(ScanFile, AnErrorOfTheEndDoesNotEndTheRunTwice)
 {
-    MakeExe("app.exe", {MakeIcon(1)});
+    MakeExe("app.exe", { MakeIcon(1) });
     Select("app.exe");
     // The source folder goes away during the run: the end cannot go back to it.
     host.atPump[2] = [this] { QDir(src).removeRecursively(); };
@@ -245,14 +225,13 @@ TEST_F(ScanFile, AnErrorOfTheEndDoesNotEndTheRunTwice)
 
 TEST_F(ScanFile, ACollectedFileThatCannotBeDeletedStaysForTheNextRun)
 {
-    test::FailingFileOps failing;
-    failing.failDeleteOf = {"Icon0001.ico"};
-    ops = &failing;
-    MakeExe("app.exe", {MakeIcon(1), MakeIcon(2)});
+    test::FailingFileOps& failing = FailingOps();
+    failing.failDeleteOf = { "Icon0001.ico" };
+    MakeExe("app.exe", { MakeIcon(1), MakeIcon(2) });
     Select("app.exe");
     engine().scanFileClick();
     EXPECT_EQ(Names(dst).size(), 2);
-    EXPECT_EQ(Names(temp()), QStringList({"Icon0001.ico"}));
+    EXPECT_EQ(Names(temp()), QStringList({ "Icon0001.ico" }));
     // The next run compares it again and finds it already there.
     failing.failDeleteOf.clear();
     engine().scanFileClick();
@@ -262,18 +241,18 @@ TEST_F(ScanFile, ACollectedFileThatCannotBeDeletedStaysForTheNextRun)
 
 TEST_F(ScanFile, ATempFolderThatCannotBeCreatedFailsTheFirstCapture)
 {
-    test::FailingFileOps failing;
+    test::FailingFileOps& failing = FailingOps();
     failing.failMkdir = true;
-    ops = &failing;
-    MakeExe("app.exe", {MakeIcon(1)});
+    MakeExe("app.exe", { MakeIcon(1) });
     Select("app.exe");
     try {
         engine().scanFileClick();
         FAIL() << "no error";
     } catch (const Error& e) {
         // A destination on read-only media: the path and the system's reason.
-        EXPECT_EQ(std::string(e.what()), "Cannot create file " + temp().toStdString() + "/Icon0000.ico: " +
-                                             std::strerror(EROFS));
+        EXPECT_EQ(std::string(e.what()),
+            "Cannot create file " + temp().toStdString()
+                + "/Icon0000.ico: " + std::strerror(EROFS));
     }
     EXPECT_EQ(host.statuses.last(), "Ready.");
     EXPECT_EQ(host.extracted, 0);

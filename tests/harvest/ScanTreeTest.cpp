@@ -1,12 +1,13 @@
-#include "Corpus.h"
-#include "FailingFileOps.h"
 #include "RunFixture.h"
 
 #include "harvest/IconProvider.h"
+#include "kit/NamedRows.h"
+#include "kit/NativeFiles.h"
 #include "platform/NativePath.h"
 #include "util/Error.h"
 
 #include <QSet>
+#include <QTemporaryDir>
 
 #include <unistd.h>
 
@@ -16,19 +17,7 @@ namespace {
 using test::MakeIcon;
 using test::RunFixture;
 
-class ScanTree : public RunFixture {
-protected:
-    // A destination holding one icon of its own, D.ico.
-    void DestinationWithOneIcon()
-    {
-        CaptureObjects other;
-        MakeExe("old.exe", {MakeIcon(9)});
-        QFile::rename(SaveIcon(other, icons, root.path(), 0, "old.exe"), dst + "/D.ico");
-        QFile::remove(src + "/old.exe");
-        browsers.destFiles.reread();
-        SetIconCounter(0);
-    }
-};
+class ScanTree : public RunFixture { };
 
 // The file names of the "Searching" texts, in order, once per file.
 QStringList SearchedFiles(const test::FakeHost& host)
@@ -45,19 +34,21 @@ QStringList SearchedFiles(const test::FakeHost& host)
 TEST_F(ScanTree, VisitsFoldersInSortedOrderAndEntersOnlyPlainFolders)
 {
     int seed = 0;
-    for (const char* f : {"B/b.exe", "A/a.exe", "C/c.exe", "A/Y/y.exe", "B/X/x.exe", "s.exe", "MYAPP.EXE",
-                          "tool.Dll", "x.exe.bak", ".h/h.exe", "A/readme.txt"})
-        MakeExe(f, {MakeIcon(seed++)});
+    for (const char* f : { "B/b.exe", "A/a.exe", "C/c.exe", "A/Y/y.exe", "B/X/x.exe", "s.exe",
+             "MYAPP.EXE", "tool.Dll", "x.exe.bak", ".h/h.exe", "A/readme.txt" })
+        MakeExe(f, { MakeIcon(seed++) });
     ASSERT_TRUE(QFile::link(src + "/A", src + "/L"));
     // A folder without write permission, as every folder of a CD is, is entered.
-    ASSERT_TRUE(QFile::setPermissions(src + "/C", QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
-                                                      QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
+    ASSERT_TRUE(QFile::setPermissions(src + "/C",
+        QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther
+            | QFile::ExeOther));
     engine().scanTreeClick();
 
     const QStringList searched = SearchedFiles(host);
     ASSERT_EQ(searched.size(), 8) << searched.join(",").toStdString();
-    EXPECT_EQ(QSet<QString>(searched.begin(), searched.begin() + 3), QSet<QString>({"s.exe", "MYAPP.EXE", "tool.Dll"}));
-    EXPECT_EQ(searched.mid(3), QStringList({"a.exe", "y.exe", "b.exe", "x.exe", "c.exe"}));
+    EXPECT_EQ(QSet<QString>(searched.begin(), searched.begin() + 3),
+        QSet<QString>({ "s.exe", "MYAPP.EXE", "tool.Dll" }));
+    EXPECT_EQ(searched.mid(3), QStringList({ "a.exe", "y.exe", "b.exe", "x.exe", "c.exe" }));
     EXPECT_EQ(host.extracted, 8);
     EXPECT_EQ(engine().captured(), 8);
     EXPECT_EQ(engine().added(), 8);
@@ -69,13 +60,13 @@ TEST_F(ScanTree, VisitsFoldersInSortedOrderAndEntersOnlyPlainFolders)
 
 TEST_F(ScanTree, ThreeIconsGiveThreeStatusTextsAndThreeCounts)
 {
-    MakeExe("app.exe", {MakeIcon(1), MakeIcon(2), MakeIcon(3)});
+    MakeExe("app.exe", { MakeIcon(1), MakeIcon(2), MakeIcon(3) });
     engine().scanTreeClick();
     EXPECT_EQ(host.statusesStartingWith("Searching"),
-              QStringList({"Searching .... app.exe Icon 1 of 3", "Searching .... app.exe Icon 2 of 3",
-                           "Searching .... app.exe Icon 3 of 3"}));
+        QStringList({ "Searching .... app.exe Icon 1 of 3", "Searching .... app.exe Icon 2 of 3",
+            "Searching .... app.exe Icon 3 of 3" }));
     EXPECT_EQ(host.extracted, 3);
-    EXPECT_EQ(Names(dst), QStringList({"Icon0000.ico", "Icon0001.ico", "Icon0002.ico"}));
+    EXPECT_EQ(Names(dst), QStringList({ "Icon0000.ico", "Icon0001.ico", "Icon0002.ico" }));
 }
 
 TEST_F(ScanTree, BusyAndIdleChangeTheControlsInTheirOrder)
@@ -85,14 +76,15 @@ TEST_F(ScanTree, BusyAndIdleChangeTheControlsInTheirOrder)
     for (const QString& e : host.events)
         if (!e.startsWith("status") && e != "pump")
             steps << e;
-    EXPECT_EQ(steps, QStringList({"animation on", "caption Button1 &Stop", "disable Button4", "disable Button2",
-                                  "disable Button3", "disable DirectoryListBox1", "disable DirectoryListBox2",
-                                  "disable DriveComboBox1", "disable DriveComboBox2", "disable FileListBox2",
-                                  "viewer icon", "caption Button1 Scan &Tree", "enable Button4", "animation off",
-                                  "enable DirectoryListBox2", "enable DirectoryListBox1", "enable DriveComboBox1",
-                                  "enable DriveComboBox2", "enable Button2", "enable Button3", "enable FileListBox1",
-                                  "enable FileListBox2"}));
-    EXPECT_EQ(host.statuses, QStringList({"Busy.", "Ready."}));
+    EXPECT_EQ(steps,
+        QStringList({ "animation on", "caption Button1 &Stop", "disable Button4", "disable Button2",
+            "disable Button3", "disable DirectoryListBox1", "disable DirectoryListBox2",
+            "disable DriveComboBox1", "disable DriveComboBox2", "disable FileListBox2",
+            "viewer icon", "caption Button1 Scan &Tree", "enable Button4", "animation off",
+            "enable DirectoryListBox2", "enable DirectoryListBox1", "enable DriveComboBox1",
+            "enable DriveComboBox2", "enable Button2", "enable Button3", "enable FileListBox1",
+            "enable FileListBox2" }));
+    EXPECT_EQ(host.statuses, QStringList({ "Busy.", "Ready." }));
     EXPECT_FALSE(QFileInfo::exists(temp()));
     EXPECT_EQ(browsers.sourceFiles.directory(), src);
     EXPECT_EQ(browsers.sourceFiles.mask(), "*.exe;*.dll");
@@ -106,17 +98,17 @@ struct SearchStop {
     int tempFiles;
 };
 
-class SearchStopTest : public ScanTree, public testing::WithParamInterface<SearchStop> {};
+class SearchStopTest : public ScanTree, public testing::WithParamInterface<SearchStop> { };
 
 TEST_P(SearchStopTest, AnswersDoWhatTheyShould)
 {
     const SearchStop& c = GetParam();
-    MakeExe("a.exe", {MakeIcon(1)});
-    MakeExe("b.exe", {MakeIcon(2)});
+    MakeExe("a.exe", { MakeIcon(1) });
+    MakeExe("b.exe", { MakeIcon(2) });
     ClickTreeAtPump(2);
-    host.searchAnswers = {c.answer};
+    host.searchAnswers = { c.answer };
     engine().scanTreeClick();
-    EXPECT_EQ(host.eventsStartingWith("ask"), QStringList({"ask search"}));
+    EXPECT_EQ(host.eventsStartingWith("ask"), QStringList({ "ask search" }));
     EXPECT_EQ(Names(dst).size(), c.destFiles);
     EXPECT_EQ(Names(temp()).size(), c.tempFiles);
     EXPECT_EQ(QFileInfo::exists(temp()), c.tempFiles > 0);
@@ -131,14 +123,13 @@ TEST_P(SearchStopTest, AnswersDoWhatTheyShould)
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, SearchStopTest,
-                         testing::Values(SearchStop{"Cancel", StopAnswer::Cancel, 2, 0},
-                                         SearchStop{"No", StopAnswer::No, 0, 1},
-                                         SearchStop{"Yes", StopAnswer::Yes, 1, 0}),
-                         [](const auto& info) { return std::string(info.param.name); });
+    testing::Values(SearchStop { "Cancel", StopAnswer::Cancel, 2, 0 },
+        SearchStop { "No", StopAnswer::No, 0, 1 }, SearchStop { "Yes", StopAnswer::Yes, 1, 0 }),
+    glyphor::kit::RowName());
 
 TEST_F(ScanTree, StopAfterTheWalksLastCheckIsDropped)
 {
-    MakeExe("a.exe", {MakeIcon(1), MakeIcon(2)});
+    MakeExe("a.exe", { MakeIcon(1), MakeIcon(2) });
     ClickTreeAtPump(3); // after the last capture
     engine().scanTreeClick();
     EXPECT_TRUE(host.eventsStartingWith("ask").isEmpty());
@@ -153,89 +144,71 @@ struct LastFolder {
     bool searchable;
 };
 
-class LastFolderTest : public ScanTree, public testing::WithParamInterface<LastFolder> {};
+class LastFolderTest : public ScanTree, public testing::WithParamInterface<LastFolder> { };
 
 TEST_P(LastFolderTest, StopIsAskedOnlyInAFolderThatCanBeSearched)
 {
-    test::FailingFileOps failing;
+    test::FailingFileOps& failing = FailingOps();
     if (!GetParam().searchable)
-        failing.failListOf = {"B"};
-    ops = &failing;
-    MakeExe("A/a.exe", {MakeIcon(1)});
+        failing.failListOf = { "B" };
+    MakeExe("A/a.exe", { MakeIcon(1) });
     ASSERT_TRUE(QDir().mkpath(src + "/B"));
     ClickTreeAtPump(2);
-    host.searchAnswers = {StopAnswer::Yes};
+    host.searchAnswers = { StopAnswer::Yes };
     engine().scanTreeClick();
     EXPECT_EQ(host.eventsStartingWith("ask"),
-              GetParam().searchable ? QStringList({"ask search"}) : QStringList());
+        GetParam().searchable ? QStringList({ "ask search" }) : QStringList());
     EXPECT_EQ(Names(dst).size(), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, LastFolderTest,
-                         testing::Values(LastFolder{"Empty", true}, LastFolder{"Unsearchable", false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+    testing::Values(LastFolder { "Empty", true }, LastFolder { "Unsearchable", false }),
+    glyphor::kit::RowName());
 
 TEST_F(ScanTree, EqualCollectedIconsGiveOneCopy)
 {
-    MakeExe("a.exe", {MakeIcon(1), MakeIcon(1), MakeIcon(2)});
+    MakeExe("a.exe", { MakeIcon(1), MakeIcon(1), MakeIcon(2) });
     engine().scanTreeClick();
-    EXPECT_EQ(Names(dst), QStringList({"Icon0000.ico", "Icon0001.ico"}));
+    EXPECT_EQ(Names(dst), QStringList({ "Icon0000.ico", "Icon0001.ico" }));
     EXPECT_EQ(engine().added(), 2);
-    EXPECT_TRUE(host.statusesStartingWith("Comparing .... Icon0001.ico with Icon0000.ico").size() == 1);
+    EXPECT_TRUE(
+        host.statusesStartingWith("Comparing .... Icon0001.ico with Icon0000.ico").size() == 1);
 }
 
 TEST_F(ScanTree, AnIconEqualToAnyDestinationFileIsNotCopied)
 {
-    CaptureObjects other;
-    MakeExe("a.exe", {MakeIcon(1), MakeIcon(2)});
+    MakeExe("a.exe", { MakeIcon(1), MakeIcon(2) });
     // abc.ico holds icon 1 as the program writes it.
-    const QString saved = SaveIcon(other, icons, root.path(), 0, "a.exe");
-    ASSERT_TRUE(QFile::copy(saved, dst + "/abc.ico"));
-    browsers.destFiles.reread();
-    SetIconCounter(0);
+    PutIconFile(dst, "abc.ico", MakeIcon(1));
     engine().scanTreeClick();
-    EXPECT_EQ(Names(dst), QStringList({"abc.ico", "Icon0000.ico"}));
+    EXPECT_EQ(Names(dst), QStringList({ "abc.ico", "Icon0000.ico" }));
     EXPECT_NE(Bytes(dst + "/Icon0000.ico"), Bytes(dst + "/abc.ico"));
 }
 
 TEST_F(ScanTree, CopiesTakeTheFreeNumbersFromZero)
 {
-    CaptureObjects other;
-    MakeExe("old.exe", {MakeIcon(5), MakeIcon(6)});
-    QFile::rename(SaveIcon(other, icons, root.path(), 0, "old.exe"), dst + "/Icon0000.ico");
-    QFile::rename(SaveIcon(other, icons, root.path(), 1, "old.exe"), dst + "/Icon0002.ico");
-    QFile::remove(src + "/old.exe");
-    browsers.destFiles.reread();
-    MakeExe("a.exe", {MakeIcon(1), MakeIcon(2)});
+    PutIconFile(dst, "Icon0000.ico", MakeIcon(5));
+    PutIconFile(dst, "Icon0002.ico", MakeIcon(6));
+    MakeExe("a.exe", { MakeIcon(1), MakeIcon(2) });
     engine().scanTreeClick();
-    EXPECT_EQ(Names(dst), QStringList({"Icon0000.ico", "Icon0001.ico", "Icon0002.ico", "Icon0003.ico"}));
+    EXPECT_EQ(Names(dst),
+        QStringList({ "Icon0000.ico", "Icon0001.ico", "Icon0002.ico", "Icon0003.ico" }));
 }
 
 // Destination holding one other icon, three new icons collected, stop
 // clicked at the pump of the first comparison.
-struct CompareStop {
-    const char* name;
-    StopAnswer answer;
-    int destFiles;
-    int copiedWithoutCompare;
-};
-
-class CompareStopTest : public ScanTree, public testing::WithParamInterface<CompareStop> {};
+class CompareStopTest : public ScanTree, public testing::WithParamInterface<test::CompareStop> { };
 
 TEST_P(CompareStopTest, AnswersDoWhatTheyShould)
 {
-    const CompareStop& c = GetParam();
-    CaptureObjects other;
-    MakeExe("old.exe", {MakeIcon(9)});
-    QFile::rename(SaveIcon(other, icons, root.path(), 0, "old.exe"), dst + "/D.ico");
-    QFile::remove(src + "/old.exe");
-    browsers.destFiles.reread();
-    MakeExe("a.exe", {MakeIcon(1), MakeIcon(2), MakeIcon(3)});
+    const test::CompareStop& c = GetParam();
+    DestinationWithOneIcon();
+    MakeExe("a.exe", { MakeIcon(1), MakeIcon(2), MakeIcon(3) });
     // Pumps: 1 start, 2-4 captures, 5 merge start, 6 first comparison.
     ClickTreeAtPump(6);
-    host.compareAnswers = {c.answer};
+    host.compareAnswers = { c.answer };
     engine().scanTreeClick();
-    EXPECT_EQ(host.eventsStartingWith("ask"), QStringList({"ask compare"}));
+    EXPECT_EQ(host.eventsStartingWith("ask"), QStringList({ "ask compare" }));
     EXPECT_EQ(Names(dst).size(), c.destFiles);
     EXPECT_EQ(host.statusesStartingWith("Coping .... ").size(), c.copiedWithoutCompare);
     EXPECT_FALSE(QFileInfo::exists(temp()));
@@ -244,43 +217,36 @@ TEST_P(CompareStopTest, AnswersDoWhatTheyShould)
     EXPECT_EQ(browsers.destFiles.count(), c.destFiles);
 }
 
-INSTANTIATE_TEST_SUITE_P(Answers, CompareStopTest,
-                         testing::Values(CompareStop{"Yes", StopAnswer::Yes, 1, 0},
-                                         CompareStop{"No", StopAnswer::No, 4, 2},
-                                         CompareStop{"Cancel", StopAnswer::Cancel, 4, 0}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Answers, CompareStopTest, testing::ValuesIn(test::kCompareStops), glyphor::kit::RowName());
 
 // The comparisons see the destination as its list shows it after every
 // compare-mode copy: copies made earlier in add-all mode included, and files
 // that a pump wrote and read into the list. No destination file is read twice.
 TEST_F(ScanTree, ComparisonsSeeAddAllCopiesAfterTheNextCompareModeCopy)
 {
-    test::FailingFileOps counting;
-    ops = &counting;
+    test::FailingFileOps& counting = FailingOps();
     DestinationWithOneIcon();
-    MakeExe("a.exe", {MakeIcon(1), MakeIcon(2), MakeIcon(3), MakeIcon(2)});
+    MakeExe("a.exe", { MakeIcon(1), MakeIcon(2), MakeIcon(3), MakeIcon(2) });
     // Pumps: 1 start, 2-5 captures, 6 merge start, 7 first comparison (No),
     // 8 after its copy, 9 after the add-all copy of icon 2 (a new stop,
     // answered Cancel at the next comparison).
     ClickTreeAtPump(7);
     ClickTreeAtPump(9);
-    host.compareAnswers = {StopAnswer::No, StopAnswer::Cancel};
+    host.compareAnswers = { StopAnswer::No, StopAnswer::Cancel };
     engine().scanTreeClick();
-    EXPECT_EQ(host.eventsStartingWith("ask"), QStringList({"ask compare", "ask compare"}));
-    EXPECT_EQ(Names(dst), QStringList({"D.ico", "Icon0000.ico", "Icon0001.ico", "Icon0002.ico"}));
+    EXPECT_EQ(host.eventsStartingWith("ask"), QStringList({ "ask compare", "ask compare" }));
+    EXPECT_EQ(Names(dst), QStringList({ "D.ico", "Icon0000.ico", "Icon0001.ico", "Icon0002.ico" }));
     for (auto it = counting.reads.cbegin(); it != counting.reads.cend(); ++it)
         EXPECT_EQ(it.value(), 1) << it.key().toStdString();
 }
 
 TEST_F(ScanTree, ComparisonsSeeAFileSavedIntoTheListDuringAPump)
 {
-    test::FailingFileOps counting;
-    ops = &counting;
+    test::FailingFileOps& counting = FailingOps();
     DestinationWithOneIcon();
-    MakeExe("a.exe", {MakeIcon(1), MakeIcon(5), MakeIcon(3)});
-    CaptureObjects other;
-    const QString saved = SaveIcon(other, icons, root.path(), 2, "a.exe");
-    SetIconCounter(0);
+    MakeExe("a.exe", { MakeIcon(1), MakeIcon(5), MakeIcon(3) });
+    const QString saved = PutIconFile(folders.path(), "saved.ico", MakeIcon(3));
     // Pumps: 1 start, 2-4 captures, 5 merge start, 6 first comparison,
     // 7 after its copy, 8 the second icon's first comparison: there the
     // window saves icon 3 into the destination and reads the list.
@@ -289,7 +255,7 @@ TEST_F(ScanTree, ComparisonsSeeAFileSavedIntoTheListDuringAPump)
         browsers.destFiles.reread();
     };
     engine().scanTreeClick();
-    EXPECT_EQ(Names(dst), QStringList({"D.ico", "Icon0000.ico", "Icon0001.ico", "saved.ico"}));
+    EXPECT_EQ(Names(dst), QStringList({ "D.ico", "Icon0000.ico", "Icon0001.ico", "saved.ico" }));
     EXPECT_EQ(counting.reads.value(dst + "/D.ico"), 1);
     EXPECT_EQ(counting.reads.value(dst + "/saved.ico"), 1);
 }
@@ -301,23 +267,20 @@ TEST_F(ScanTree, AShortFileComparesUnequalInsteadOfEndingTheMerge)
     shortFile.write(QByteArray(10, 'x'));
     shortFile.close();
     browsers.destFiles.reread();
-    MakeExe("a.exe", {MakeIcon(1)});
+    MakeExe("a.exe", { MakeIcon(1) });
     engine().scanTreeClick();
-    EXPECT_EQ(Names(dst), QStringList({"Icon0000.ico", "short.ico"}));
+    EXPECT_EQ(Names(dst), QStringList({ "Icon0000.ico", "short.ico" }));
 }
-
-using FailingOps = test::FailingFileOps;
 
 TEST_F(ScanTree, AFailedCopyKeepsItsCollectedFile)
 {
-    FailingOps failing;
-    failing.failCopyOf = {"Icon0001.ico"};
-    ops = &failing;
-    MakeExe("a.exe", {MakeIcon(1), MakeIcon(2), MakeIcon(3)});
+    test::FailingFileOps& failing = FailingOps();
+    failing.failCopyOf = { "Icon0001.ico" };
+    MakeExe("a.exe", { MakeIcon(1), MakeIcon(2), MakeIcon(3) });
     engine().scanTreeClick();
     EXPECT_EQ(host.statusesStartingWith("Copy Failed (202)").size(), 1);
     EXPECT_EQ(Names(dst).size(), 2);
-    EXPECT_EQ(Names(temp()), QStringList({"Icon0001.ico"}));
+    EXPECT_EQ(Names(temp()), QStringList({ "Icon0001.ico" }));
     // The next run, with the copy working, takes it along.
     failing.failCopyOf.clear();
     engine().scanTreeClick();
@@ -327,11 +290,10 @@ TEST_F(ScanTree, AFailedCopyKeepsItsCollectedFile)
 
 TEST_F(ScanTree, AnErrorStillBringsTheWindowBackToIdle)
 {
-    FailingOps failing;
-    ops = &failing;
+    test::FailingFileOps& failing = FailingOps();
     // A destination without a free name left raises in the merge's first copy.
-    failing.raiseOnCopyOf = {"Icon0000.ico"};
-    MakeExe("a.exe", {MakeIcon(1), MakeIcon(2)});
+    failing.raiseOnCopyOf = { "Icon0000.ico" };
+    MakeExe("a.exe", { MakeIcon(1), MakeIcon(2) });
     try {
         engine().scanTreeClick();
         FAIL() << "no error";
@@ -341,9 +303,9 @@ TEST_F(ScanTree, AnErrorStillBringsTheWindowBackToIdle)
     EXPECT_EQ(host.statuses.last(), "Ready.");
     EXPECT_EQ(host.caption(Control::Button1), kScanTreeCaption);
     EXPECT_EQ(host.events.filter("animation").last(), "animation off");
-    for (Control c : {Control::Button2, Control::Button3, Control::Button4, Control::DirectoryListBox1,
-                      Control::DirectoryListBox2, Control::DriveComboBox1, Control::DriveComboBox2,
-                      Control::FileListBox1, Control::FileListBox2})
+    for (Control c : { Control::Button2, Control::Button3, Control::Button4,
+             Control::DirectoryListBox1, Control::DirectoryListBox2, Control::DriveComboBox1,
+             Control::DriveComboBox2, Control::FileListBox1, Control::FileListBox2 })
         EXPECT_EQ(host.events.filter(" " + ControlName(c)).last(), "enable " + ControlName(c));
     EXPECT_EQ(Names(temp()).size(), 2);
     EXPECT_EQ(browsers.sourceFiles.directory(), src);
@@ -358,16 +320,12 @@ struct TempInTheWay {
     bool link; // a link to a folder outside the destination, else a file
 };
 
-class TempInTheWayTest : public ScanTree, public testing::WithParamInterface<TempInTheWay> {};
+class TempInTheWayTest : public ScanTree, public testing::WithParamInterface<TempInTheWay> { };
 
 TEST_P(TempInTheWayTest, NothingOutsideTheTemporaryFolderIsDeleted)
 {
-    CaptureObjects other;
-    MakeExe("old.exe", {MakeIcon(9)});
-    const QString kept = SaveIcon(other, icons, dst, 0, "old.exe");
-    QFile::remove(src + "/old.exe");
-    browsers.destFiles.reread();
-    const QString elsewhere = root.path() + "/elsewhere";
+    const QString kept = PutIconFile(dst, "Icon0000.ico", MakeIcon(9));
+    const QString elsewhere = folders.path() + "/elsewhere";
     ASSERT_TRUE(QDir().mkpath(elsewhere));
     ASSERT_TRUE(QFile::copy(kept, elsewhere + "/mine.ico"));
     if (GetParam().link) {
@@ -380,40 +338,41 @@ TEST_P(TempInTheWayTest, NothingOutsideTheTemporaryFolderIsDeleted)
     EXPECT_THROW(engine().scanTreeClick(), Error);
     EXPECT_TRUE(QFileInfo::exists(kept));
     EXPECT_TRUE(QFileInfo::exists(elsewhere + "/mine.ico"));
-    EXPECT_EQ(Names(elsewhere), QStringList({"mine.ico"}));
+    EXPECT_EQ(Names(elsewhere), QStringList({ "mine.ico" }));
     EXPECT_EQ(host.extracted, 0);
     EXPECT_EQ(host.statuses.last(), "Ready.");
     EXPECT_EQ(host.caption(Control::Button1), kScanTreeCaption);
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, TempInTheWayTest,
-                         testing::Values(TempInTheWay{"File", false}, TempInTheWay{"Link", true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+    testing::Values(TempInTheWay { "File", false }, TempInTheWay { "Link", true }),
+    glyphor::kit::RowName());
 
 // One icon that cannot be captured, between two good executables: it is
 // named in the status, counted, and the walk goes on.
 TEST_F(ScanTree, AnIconThatCannotBeCapturedIsSkippedAndTheWalkGoesOn)
 {
-    MakeExe("A/a.exe", {MakeIcon(1)});
-    MakeExe("B/b.exe", {IconImage{}, MakeIcon(2)});
-    MakeExe("C/c.exe", {MakeIcon(3)});
+    MakeExe("A/a.exe", { MakeIcon(1) });
+    MakeExe("B/b.exe", { IconImage {}, MakeIcon(2) });
+    MakeExe("C/c.exe", { MakeIcon(3) });
     engine().scanTreeClick();
     EXPECT_EQ(Names(dst).size(), 3);
     EXPECT_EQ(host.extracted, 3);
     EXPECT_EQ(host.statusesStartingWith("Skipped"),
-              QStringList({"Skipped .... b.exe Icon 1 of 2: Icon image is not valid"}));
+        QStringList({ "Skipped .... b.exe Icon 1 of 2: Icon image is not valid" }));
     ASSERT_EQ(engine().skipped().size(), 1);
     EXPECT_EQ(engine().skipped()[0].file, src + "/B/b.exe");
     EXPECT_EQ(engine().skipped()[0].number, 1);
     EXPECT_EQ(engine().skipped()[0].count, 2);
     EXPECT_TRUE(engine().leftIconsBehind());
-    EXPECT_EQ(engine().skippedSummary(), "1 icon could not be captured and was skipped:\n" + src +
-                                             "/B/b.exe Icon 1 of 2: Icon image is not valid");
+    EXPECT_EQ(engine().skippedSummary(),
+        "1 icon could not be captured and was skipped:\n" + src
+            + "/B/b.exe Icon 1 of 2: Icon image is not valid");
     EXPECT_FALSE(QFileInfo::exists(temp()));
     EXPECT_EQ(host.statuses.last(), "Ready.");
 
     // The next run starts afresh.
-    MakeExe("B/b.exe", {MakeIcon(4), MakeIcon(2)});
+    MakeExe("B/b.exe", { MakeIcon(4), MakeIcon(2) });
     engine().scanTreeClick();
     EXPECT_TRUE(engine().skipped().isEmpty());
     EXPECT_FALSE(engine().leftIconsBehind());
@@ -425,28 +384,26 @@ TEST_F(ScanTree, AnIconThatCannotBeCapturedIsSkippedAndTheWalkGoesOn)
 TEST_F(ScanTree, AFullTempEndsTheWalkAndIsMergedEmpty)
 {
     ASSERT_TRUE(QDir().mkpath(temp()));
-    CaptureObjects other;
-    MakeExe("old.exe", {MakeIcon(7)});
-    const QString one = SaveIcon(other, icons, root.path(), 0, "old.exe");
-    QFile::remove(src + "/old.exe");
+    const QString one = PutIconFile(folders.path(), "one.ico", MakeIcon(7));
     const std::string target = platform::ToNativePath(one);
     for (int i = 0; i < 10000; ++i) {
-        const std::string name = platform::ToNativePath(temp() + QString("/Icon%1.ico").arg(i, 4, 10, QChar('0')));
+        const std::string name
+            = platform::ToNativePath(temp() + QString("/Icon%1.ico").arg(i, 4, 10, QChar('0')));
         ASSERT_EQ(::link(target.c_str(), name.c_str()), 0);
     }
-    MakeExe("A/a.exe", {MakeIcon(1)});
-    MakeExe("B/b.exe", {MakeIcon(2)});
+    MakeExe("A/a.exe", { MakeIcon(1) });
+    MakeExe("B/b.exe", { MakeIcon(2) });
     engine().setPumpPace(PumpPace::Steady);
     engine().scanTreeClick();
     const QString why = host.statusesStartingWith("No free icon file name left").value(0);
     EXPECT_TRUE(why.endsWith("; merging what was collected")) << why.toStdString();
     EXPECT_TRUE(host.statusesStartingWith("Searching .... b.exe").isEmpty());
     EXPECT_TRUE(engine().leftIconsBehind());
-    EXPECT_EQ(engine().skippedSummary(), engine().walkCutShort() +
-                                             ". The search ended there, and what was collected was merged.");
+    EXPECT_EQ(engine().skippedSummary(),
+        engine().walkCutShort() + ". The search ended there, and what was collected was merged.");
     EXPECT_TRUE(engine().walkCutShort().startsWith("No free icon file name left in " + temp()));
     EXPECT_EQ(host.extracted, 0);
-    EXPECT_EQ(Names(dst), QStringList({"Icon0000.ico"}));
+    EXPECT_EQ(Names(dst), QStringList({ "Icon0000.ico" }));
     EXPECT_FALSE(QFileInfo::exists(temp()));
 
     engine().scanTreeClick();
@@ -462,7 +419,7 @@ TEST_F(ScanTree, AStopClickAfterTheCaptionIsBackLeavesTheWindowStill)
     ClickTreeAtPump(3);
     engine().scanTreeClick();
     const QStringList animation = host.events.filter("animation");
-    EXPECT_EQ(animation, QStringList({"animation on", "animation off"}));
+    EXPECT_EQ(animation, QStringList({ "animation on", "animation off" }));
     EXPECT_EQ(host.stopState(), StopState::None);
     EXPECT_EQ(host.caption(Control::Button1), kScanTreeCaption);
 }
@@ -471,13 +428,10 @@ TEST_F(ScanTree, AStopClickAfterTheCaptionIsBackLeavesTheWindowStill)
 // put there meanwhile is compared with the icons that follow.
 TEST_F(ScanTree, AFailedCopyReadsTheDestinationListAgain)
 {
-    FailingOps failing;
-    failing.failCopyOf = {"Icon0000.ico"};
-    ops = &failing;
-    MakeExe("a.exe", {MakeIcon(1), MakeIcon(2)});
-    CaptureObjects other;
-    const QString second = SaveIcon(other, icons, root.path(), 1, "a.exe");
-    SetIconCounter(0);
+    test::FailingFileOps& failing = FailingOps();
+    failing.failCopyOf = { "Icon0000.ico" };
+    MakeExe("a.exe", { MakeIcon(1), MakeIcon(2) });
+    const QString second = PutIconFile(folders.path(), "second.ico", MakeIcon(2));
     // When the merge has read the destination list, another program puts
     // icon 2 there, unseen by the list.
     QObject::connect(&browsers.destFiles, &FileListModel::itemsReplaced, [&] {
@@ -487,7 +441,7 @@ TEST_F(ScanTree, AFailedCopyReadsTheDestinationListAgain)
     engine().scanTreeClick();
     EXPECT_EQ(host.statusesStartingWith("Copy Failed (202)").size(), 1);
     EXPECT_EQ(host.statusesStartingWith("Comparing .... Icon0001.ico with other.ico").size(), 1);
-    EXPECT_EQ(Names(dst), QStringList({"other.ico"}));
+    EXPECT_EQ(Names(dst), QStringList({ "other.ico" }));
     EXPECT_EQ(engine().copyFailures(), 1);
     EXPECT_EQ(engine().leftInTemp(), 1);
 }
@@ -497,17 +451,17 @@ TEST_F(ScanTree, AFailedCopyReadsTheDestinationListAgain)
 TEST_F(ScanTree, EveryComparisonIsNamedAtTheSteadyPace)
 {
     engine().setPumpPace(PumpPace::Steady, 60000);
-    MakeExe("a.exe", {MakeIcon(1), MakeIcon(1), MakeIcon(2)});
+    MakeExe("a.exe", { MakeIcon(1), MakeIcon(1), MakeIcon(2) });
     engine().scanTreeClick();
     EXPECT_EQ(host.statusesStartingWith("Comparing"),
-              QStringList({"Comparing .... Icon0001.ico with Icon0000.ico",
-                           "Comparing .... Icon0002.ico with Icon0000.ico"}));
+        QStringList({ "Comparing .... Icon0001.ico with Icon0000.ico",
+            "Comparing .... Icon0002.ico with Icon0000.ico" }));
 }
 
 TEST_F(ScanTree, ClosingTheWindowStopsTheRunWithoutTouchingIt)
 {
-    MakeExe("a.exe", {MakeIcon(1)});
-    MakeExe("b.exe", {MakeIcon(2)});
+    MakeExe("a.exe", { MakeIcon(1) });
+    MakeExe("b.exe", { MakeIcon(2) });
     host.atPump[2] = [this] { host.isClosing = true; };
     engine().scanTreeClick();
     const int after = host.events.indexOf("pump", host.events.indexOf("pump") + 1);
@@ -519,8 +473,9 @@ TEST_F(ScanTree, ClosingTheWindowStopsTheRunWithoutTouchingIt)
 
 TEST_F(ScanTree, CorpusIntoAnEmptyDestinationKeepsOneFilePerSignatureInCaptureOrder)
 {
-    const QStringList files = {"public/libwine-amd64/regedit.exe", "public/libwine-amd64/taskmgr.exe",
-                               "public/libwine-amd64/comctl32.dll", "public/libwine-amd64/user32.dll"};
+    const QStringList files
+        = { "public/libwine-amd64/regedit.exe", "public/libwine-amd64/taskmgr.exe",
+              "public/libwine-amd64/comctl32.dll", "public/libwine-amd64/user32.dll" };
     PlatformIconProvider platform;
     std::vector<QByteArray> expected;
     QSet<QByteArray> seen;
@@ -528,14 +483,15 @@ TEST_F(ScanTree, CorpusIntoAnEmptyDestinationKeepsOneFilePerSignatureInCaptureOr
     CaptureObjects reference;
     char folder = 'a';
     for (const QString& f : files) {
-        const QString path = test::CorpusFile(f);
+        const QString path = kit::CorpusFile(f);
         if (path.isEmpty())
             GTEST_SKIP() << "corpus absent";
         const QString copy = src + "/" + QChar(folder++) + "/" + QFileInfo(path).fileName();
         QDir().mkpath(QFileInfo(copy).path());
         ASSERT_TRUE(QFile::copy(path, copy));
         for (int i = 0; i < platform.count(copy); ++i) {
-            const QByteArray bytes = Bytes(CaptureIcon(reference, platform, copy, i, scratch.path()));
+            const QByteArray bytes
+                = Bytes(CaptureIcon(reference, platform, copy, i, scratch.path()));
             if (!seen.contains(bytes.left(500))) {
                 seen.insert(bytes.left(500));
                 expected.push_back(bytes);
@@ -567,12 +523,12 @@ namespace {
 TEST(DestinationList, AddingAFileGivesWhatAReadGives)
 {
     QTemporaryDir dir;
-    for (const char* n : {"Icon0000.ico", "abc.ico", "Zed.ico", "icon0005.ICO", "note.txt"})
+    for (const char* n : { "Icon0000.ico", "abc.ico", "Zed.ico", "icon0005.ICO", "note.txt" })
         QFile(dir.filePath(n)).open(QIODevice::WriteOnly);
     FileListModel incremental;
     incremental.setMask("*.ico");
     incremental.setDirectory(dir.path());
-    for (const char* n : {"Icon0003.ico", "b.ico", "ZZ.ico", ".hidden.ico", "x.txt"}) {
+    for (const char* n : { "Icon0003.ico", "b.ico", "ZZ.ico", ".hidden.ico", "x.txt" }) {
         QFile(dir.filePath(n)).open(QIODevice::WriteOnly);
         incremental.addFile(n);
     }

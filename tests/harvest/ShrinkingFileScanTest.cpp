@@ -4,21 +4,19 @@
 
 #include "RunFixture.h"
 
-#include "PeBuilder.h"
-#include "ShrinkingFile.h"
 #include "harvest/IconProvider.h"
+#include "kit/Executables.h"
+#include "kit/ShrinkingFile.h"
 #include "platform/IconExtractor.h"
 #include "platform/NativePath.h"
 #include "util/Error.h"
-
-#include <fstream>
 
 namespace glyphor {
 namespace {
 
 // Not "Bytes": the fixture has a member of that name.
-using ExeBytes = glyphor::testing::Bytes;
-using glyphor::testing::ShrinkingFile;
+using ExeBytes = kit::Bytes;
+using kit::ShrinkingFile;
 
 constexpr char kShorter[] = "the file became shorter while it was read";
 
@@ -28,19 +26,14 @@ protected:
     {
         RunFixture::SetUp();
         // Folders, so that the walk meets the three files in this order.
-        Put("a/first.exe", glyphor::testing::PeWithOneIcon(1));
-        shrinks = Put("b/shrinks.exe", glyphor::testing::PeWithLargeIcons(3, 11));
-        Put("c/last.exe", glyphor::testing::PeWithOneIcon(2));
+        Put("a/first.exe", kit::PeWithOneIcon(1));
+        shrinks = Put("b/shrinks.exe", kit::PeWithLargeIcons(3, 11));
+        Put("c/last.exe", kit::PeWithOneIcon(2));
     }
 
     std::string Put(const QString& relative, const ExeBytes& bytes)
     {
-        const QString path = src + "/" + relative;
-        QDir().mkpath(QFileInfo(path).path());
-        const std::string native = platform::ToNativePath(path);
-        std::ofstream(native, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-        return native;
+        return platform::ToNativePath(folders.putSource(relative, bytes));
     }
 
     // Reads of the shrinking file by its count, and after its first icon.
@@ -58,8 +51,7 @@ protected:
     QString ScanTree()
     {
         PlatformIconProvider platform;
-        HarvestRun run(host, browsers,
-            objects, platform);
+        HarvestRun run(host, browsers, objects, platform);
         try {
             run.scanTreeClick();
         } catch (const Error& e) {

@@ -3,6 +3,8 @@
 #include "harvest/TempFolderLock.h"
 #include "util/Error.h"
 
+#include <QTemporaryDir>
+
 namespace glyphor {
 namespace {
 
@@ -80,10 +82,7 @@ TEST_F(SharedDestination, ASecondRunIsRefusedAndNothingIsLost)
 TEST_F(SharedDestination, AKilledRunsTemporariesGoAndItsIconsAreMerged)
 {
     ASSERT_TRUE(QDir().mkpath(temp()));
-    CaptureObjects other;
-    MakeExe("old.exe", { MakeIcon(7) });
-    QFile::rename(SaveIcon(other, icons, root.path(), 0, "old.exe"), temp() + "/Icon0005.ico");
-    QFile::remove(src + "/old.exe");
+    PutIconFile(temp(), "Icon0005.ico", MakeIcon(7));
     for (const char* name : { ".Icon0006.ico.aB3xY9", ".Icon0005.ico.Q1w2E3" }) {
         QFile half(temp() + "/" + name);
         ASSERT_TRUE(half.open(QIODevice::WriteOnly));

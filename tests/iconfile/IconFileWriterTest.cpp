@@ -1,6 +1,8 @@
 #include "iconfile/IconFileWriter.h"
 
-#include "TestImages.h"
+#include "kit/ErrorOf.h"
+#include "kit/Files.h"
+#include "kit/IconImages.h"
 #include "util/Error.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +16,7 @@
 namespace glyphor {
 namespace {
 
-using test::Bytes;
+using kit::Bytes;
 
 // A 32 x 32 opaque icon of one colour.
 IconImage Plain(std::uint32_t rgb = 0xFFFFFF, int w = 32, int h = 32)
@@ -37,31 +39,22 @@ void Mask(IconImage& icon, int x, int y)
     icon.mask[static_cast<std::size_t>(y) * icon.width + x] = 1;
 }
 
-std::string ErrorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
+using kit::ErrorOf;
 
 TEST(IconFileWriter, HeaderDirectoryInfoHeaderAndTableAreExact)
 {
     const Bytes bytes = EncodeIconFile(Plain());
     ASSERT_EQ(bytes.size(), 766u);
-    const Bytes first46 = {0x00, 0x00, 0x01, 0x00, 0x01, 0x00, 0x20, 0x20, 0x04, 0x00, 0x00, 0x00,
-                           0x00, 0x00, 0xE8, 0x02, 0x00, 0x00, 0x16, 0x00, 0x00, 0x00, 0x28, 0x00,
-                           0x00, 0x00, 0x20, 0x00, 0x00, 0x00, 0x40, 0x00, 0x00, 0x00, 0x01, 0x00,
-                           0x04, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00};
+    const Bytes first46 = { 0x00, 0x00, 0x01, 0x00, 0x01, 0x00, 0x20, 0x20, 0x04, 0x00, 0x00, 0x00,
+        0x00, 0x00, 0xE8, 0x02, 0x00, 0x00, 0x16, 0x00, 0x00, 0x00, 0x28, 0x00, 0x00, 0x00, 0x20,
+        0x00, 0x00, 0x00, 0x40, 0x00, 0x00, 0x00, 0x01, 0x00, 0x04, 0x00, 0x00, 0x00, 0x00, 0x00,
+        0x00, 0x02, 0x00, 0x00 };
     EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 46), first46);
     EXPECT_EQ(Bytes(bytes.begin() + 46, bytes.begin() + 62), Bytes(16, 0));
-    const Bytes table = {
-        0x00, 0x00, 0x00, 0, 0x00, 0x00, 0x80, 0, 0x00, 0x80, 0x00, 0, 0x00, 0x80, 0x80, 0,
-        0x80, 0x00, 0x00, 0, 0x80, 0x00, 0x80, 0, 0x80, 0x80, 0x00, 0, 0x80, 0x80, 0x80, 0,
-        0xC0, 0xC0, 0xC0, 0, 0x00, 0x00, 0xFF, 0, 0x00, 0xFF, 0x00, 0, 0x00, 0xFF, 0xFF, 0,
-        0xFF, 0x00, 0x00, 0, 0xFF, 0x00, 0xFF, 0, 0xFF, 0xFF, 0x00, 0, 0xFF, 0xFF, 0xFF, 0};
+    const Bytes table = { 0x00, 0x00, 0x00, 0, 0x00, 0x00, 0x80, 0, 0x00, 0x80, 0x00, 0, 0x00, 0x80,
+        0x80, 0, 0x80, 0x00, 0x00, 0, 0x80, 0x00, 0x80, 0, 0x80, 0x80, 0x00, 0, 0x80, 0x80, 0x80, 0,
+        0xC0, 0xC0, 0xC0, 0, 0x00, 0x00, 0xFF, 0, 0x00, 0xFF, 0x00, 0, 0x00, 0xFF, 0xFF, 0, 0xFF,
+        0x00, 0x00, 0, 0xFF, 0x00, 0xFF, 0, 0xFF, 0xFF, 0x00, 0, 0xFF, 0xFF, 0xFF, 0 };
     EXPECT_EQ(Bytes(bytes.begin() + 62, bytes.begin() + 126), table);
     // White everywhere: every colour byte is index 15 twice, no mask bit set.
     EXPECT_EQ(Bytes(bytes.begin() + 126, bytes.begin() + 638), Bytes(512, 0xFF));
@@ -71,11 +64,11 @@ TEST(IconFileWriter, HeaderDirectoryInfoHeaderAndTableAreExact)
 TEST(IconFileWriter, ColourBitsBottomRowFirstHighNibbleLeft)
 {
     IconImage icon = Plain(0x000000);
-    Set(icon, 0, 31, 0xFF0000);  // bottom-left: red, index 9
-    Set(icon, 1, 31, 0x0000FF);  // its right neighbour: blue, index 12
+    Set(icon, 0, 31, 0xFF0000); // bottom-left: red, index 9
+    Set(icon, 1, 31, 0x0000FF); // its right neighbour: blue, index 12
     Set(icon, 31, 31, 0x00FF00); // bottom-right: lime, index 10, low nibble of byte 15
-    Set(icon, 0, 0, 0xFFFFFF);   // top-left: white, index 15, in the last row written
-    Set(icon, 2, 30, 0x7F7F7F);  // second row from the bottom: nearest grey, index 7
+    Set(icon, 0, 0, 0xFFFFFF); // top-left: white, index 15, in the last row written
+    Set(icon, 2, 30, 0x7F7F7F); // second row from the bottom: nearest grey, index 7
     const Bytes bytes = EncodeIconFile(icon);
     EXPECT_EQ(bytes[126], 0x9C);
     EXPECT_EQ(bytes[126 + 15], 0x0A);
@@ -106,15 +99,16 @@ struct Geometry {
 
 TEST(IconFileWriter, OtherSizesFollowTheGeneralRules)
 {
-    for (const Geometry g : {Geometry{1, 1, 4, 4}, Geometry{16, 16, 8, 4}, Geometry{33, 7, 20, 8},
-                             Geometry{300, 2, 152, 40}}) {
+    for (const Geometry g : { Geometry { 1, 1, 4, 4 }, Geometry { 16, 16, 8, 4 },
+             Geometry { 33, 7, 20, 8 }, Geometry { 300, 2, 152, 40 } }) {
         SCOPED_TRACE(std::to_string(g.w) + "x" + std::to_string(g.h));
         const Bytes b = EncodeIconFile(Plain(0, g.w, g.h));
         const std::uint32_t image = 104 + (g.colourRow + g.maskRow) * g.h;
         ASSERT_EQ(b.size(), 22 + image);
         EXPECT_EQ(b[6], g.w % 256);
         EXPECT_EQ(b[7], g.h % 256);
-        auto u32 = [&](int at) { return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | b[at + 3] << 24; };
+        auto u32
+            = [&](int at) { return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | b[at + 3] << 24; };
         EXPECT_EQ(u32(14), image);
         EXPECT_EQ(u32(26), static_cast<std::uint32_t>(g.w));
         EXPECT_EQ(u32(30), static_cast<std::uint32_t>(2 * g.h));
@@ -149,7 +143,7 @@ TEST(IconFileWriter, TopRowsAndTransparencyLieBeyondTheFirst500Bytes)
         transparency.mask[i] = 1;
 
     const Bytes a = EncodeIconFile(base);
-    for (const IconImage& other : {topRows, transparency}) {
+    for (const IconImage& other : { topRows, transparency }) {
         const Bytes b = EncodeIconFile(other);
         EXPECT_NE(a, b);
         EXPECT_TRUE(std::equal(a.begin(), a.begin() + 500, b.begin()));
@@ -162,12 +156,12 @@ TEST(IconFileWriter, TopRowsAndTransparencyLieBeyondTheFirst500Bytes)
 
 TEST(IconFileWriter, WritesTheBytesAndLeavesNothingElse)
 {
-    test::TempDir dir;
+    kit::ScratchFolder dir;
     const std::string path = dir.file("Icon0000.ico");
     IconImage icon = Plain(0x00FFFF);
     WriteIconFile(icon, path);
-    EXPECT_EQ(test::ReadBytes(path), EncodeIconFile(icon));
-    EXPECT_EQ(dir.names(), std::vector<std::string>{"Icon0000.ico"});
+    EXPECT_EQ(kit::ReadBytes(path), EncodeIconFile(icon));
+    EXPECT_EQ(dir.names(), std::vector<std::string> { "Icon0000.ico" });
 }
 
 // Nothing under the name is ever replaced: a file another program has just
@@ -175,73 +169,76 @@ TEST(IconFileWriter, WritesTheBytesAndLeavesNothingElse)
 // nowhere (the kinds of entry are the rename's own test).
 TEST(IconFileWriter, AnExistingNameIsNeverReplaced)
 {
-    test::TempDir dir;
+    kit::ScratchFolder dir;
     const std::string file = dir.file("file.ico");
-    test::WriteBytes(file, Bytes(2000, 0xAA));
+    kit::WriteBytes(file, Bytes(2000, 0xAA));
     const std::string dangling = dir.file("dangling.ico");
     std::filesystem::create_symlink(dir.file("nowhere"), dangling);
-    for (const std::string& path : {file, dangling})
-        EXPECT_EQ(ErrorOf([&] { WriteIconFile(Plain(), path); }), "Cannot create file " + path + ": File exists");
-    EXPECT_EQ(test::ReadBytes(file), Bytes(2000, 0xAA));
-    EXPECT_EQ(dir.names(), (std::vector<std::string>{"dangling.ico", "file.ico"}));
+    for (const std::string& path : { file, dangling })
+        EXPECT_EQ(ErrorOf([&] { WriteIconFile(Plain(), path); }),
+            "Cannot create file " + path + ": File exists");
+    EXPECT_EQ(kit::ReadBytes(file), Bytes(2000, 0xAA));
+    EXPECT_EQ(dir.names(), (std::vector<std::string> { "dangling.ico", "file.ico" }));
 }
 
 // A name taken by the time the file is complete is passed over for the next
 // one the caller gives; a caller that raises leaves nothing behind.
 TEST(IconFileWriter, ANameTakenMeanwhileGivesWayToTheNext)
 {
-    test::TempDir dir;
-    test::WriteBytes(dir.file("Icon0000.ico"), Bytes(766, 0x55));
+    kit::ScratchFolder dir;
+    kit::WriteBytes(dir.file("Icon0000.ico"), Bytes(766, 0x55));
     std::vector<std::string> offered;
-    const std::string written = WriteNewIconFile(Plain(0xFF0000), [&]() -> std::optional<std::string> {
-        offered.push_back(dir.file("Icon000" + std::to_string(offered.size()) + ".ico"));
-        return offered.back();
-    });
+    const std::string written
+        = WriteNewIconFile(Plain(0xFF0000), [&]() -> std::optional<std::string> {
+              offered.push_back(dir.file("Icon000" + std::to_string(offered.size()) + ".ico"));
+              return offered.back();
+          });
     EXPECT_EQ(written, dir.file("Icon0001.ico"));
     EXPECT_EQ(offered.size(), 2u);
-    EXPECT_EQ(test::ReadBytes(dir.file("Icon0000.ico")), Bytes(766, 0x55));
-    EXPECT_EQ(test::ReadBytes(written), EncodeIconFile(Plain(0xFF0000)));
+    EXPECT_EQ(kit::ReadBytes(dir.file("Icon0000.ico")), Bytes(766, 0x55));
+    EXPECT_EQ(kit::ReadBytes(written), EncodeIconFile(Plain(0xFF0000)));
 
     int calls = 0;
     EXPECT_EQ(ErrorOf([&] {
-                  WriteNewIconFile(Plain(), [&]() -> std::optional<std::string> {
-                      if (++calls == 2)
-                          throw Error("No free icon file name left");
-                      return dir.file("Icon0000.ico");
-                  });
-              }),
-              "No free icon file name left");
-    EXPECT_EQ(dir.names(), (std::vector<std::string>{"Icon0000.ico", "Icon0001.ico"}));
+        WriteNewIconFile(Plain(), [&]() -> std::optional<std::string> {
+            if (++calls == 2)
+                throw Error("No free icon file name left");
+            return dir.file("Icon0000.ico");
+        });
+    }),
+        "No free icon file name left");
+    EXPECT_EQ(dir.names(), (std::vector<std::string> { "Icon0000.ico", "Icon0001.ico" }));
 }
 
 TEST(IconFileWriter, EmptyIconIsRefusedBeforeAnyFileExists)
 {
-    test::TempDir dir;
+    kit::ScratchFolder dir;
     IconImage inconsistent = Plain();
     inconsistent.mask.pop_back();
-    for (const IconImage& icon : {IconImage{}, inconsistent}) {
-        EXPECT_EQ(ErrorOf([&] { WriteIconFile(icon, dir.file("a.ico")); }), "Icon image is not valid");
+    for (const IconImage& icon : { IconImage {}, inconsistent }) {
+        EXPECT_EQ(
+            ErrorOf([&] { WriteIconFile(icon, dir.file("a.ico")); }), "Icon image is not valid");
         EXPECT_TRUE(dir.names().empty());
     }
 }
 
 TEST(IconFileWriter, UncreatableFileNamesThePathAndTheReason)
 {
-    test::TempDir dir;
+    kit::ScratchFolder dir;
     const std::string missing = dir.file("no-such-folder/a.ico");
     EXPECT_EQ(ErrorOf([&] { WriteIconFile(Plain(), missing); }),
-              "Cannot create file " + missing + ": No such file or directory");
+        "Cannot create file " + missing + ": No such file or directory");
     EXPECT_TRUE(dir.names().empty());
 }
 
 TEST(IconFileWriter, ShortWriteNamesThePathAndLeavesNoTemporary)
 {
-    test::TempDir dir;
+    kit::ScratchFolder dir;
     const std::string path = dir.file("Icon0001.ico");
 
     // A file size limit below 766 bytes makes the write come up short.
     std::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved{};
+    rlimit saved {};
     ::getrlimit(RLIMIT_FSIZE, &saved);
     rlimit small = saved;
     small.rlim_cur = 300;

@@ -19,9 +19,9 @@ IconImage Filled(int w, int h, std::uint32_t argb, bool hasAlpha = false)
 TEST(IconNormalizer, StandardSizeKeepsPixelsAndAppliesTheMaskAndAlphaRules)
 {
     IconImage src = Filled(32, 32, 0xFFC86432, true);
-    src.pixels[1] = 0x80C86432;  // alpha 128: opaque, composited over black
-    src.pixels[2] = 0x7FC86432;  // alpha 127: transparent
-    src.mask[3] = 1;             // AND mask: transparent whatever its alpha
+    src.pixels[1] = 0x80C86432; // alpha 128: opaque, composited over black
+    src.pixels[2] = 0x7FC86432; // alpha 127: transparent
+    src.mask[3] = 1; // AND mask: transparent whatever its alpha
     const IconImage out = NormalizeIcon(src);
     ASSERT_EQ(out.width, 32);
     ASSERT_EQ(out.height, 32);
@@ -30,7 +30,7 @@ TEST(IconNormalizer, StandardSizeKeepsPixelsAndAppliesTheMaskAndAlphaRules)
     // (200 * 128 + 127) / 255 = 100, (100 * 128 + 127) / 255 = 50, (50 * 128 + 127) / 255 = 25
     EXPECT_EQ(out.pixels[1], 0xFF643219u);
     EXPECT_EQ(out.mask[1], 0);
-    for (int i : {2, 3}) {
+    for (int i : { 2, 3 }) {
         EXPECT_EQ(out.mask[i], 1) << i;
         EXPECT_EQ(out.pixels[i], 0xFF000000u) << i;
     }
@@ -56,8 +56,9 @@ TEST(IconNormalizer, SixteenBecomesTwoByTwoBlocks)
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 32; ++x) {
             const std::size_t i = static_cast<std::size_t>(y) * 32 + x;
-            const std::uint32_t expected =
-                x < 16 ? 0xFF000000u : 0xFF000000u | static_cast<std::uint32_t>((x / 2) * 16 + y / 2);
+            const std::uint32_t expected = x < 16
+                ? 0xFF000000u
+                : 0xFF000000u | static_cast<std::uint32_t>((x / 2) * 16 + y / 2);
             ASSERT_EQ(out.pixels[i], expected) << x << "," << y;
             ASSERT_EQ(out.mask[i], x < 16 ? 1 : 0) << x << "," << y;
         }
@@ -102,7 +103,8 @@ TEST(IconNormalizer, PartialTransparencyAveragesIntoTheMask)
 
 TEST(IconNormalizer, NonSquareAndOddSizesReachTheStandardSizeDeterministically)
 {
-    for (auto [w, h] : {std::pair{64, 16}, std::pair{7, 45}, std::pair{1, 1}, std::pair{1024, 3}}) {
+    for (auto [w, h] :
+        { std::pair { 64, 16 }, std::pair { 7, 45 }, std::pair { 1, 1 }, std::pair { 1024, 3 } }) {
         IconImage src = Filled(w, h, 0xFF808080u);
         for (std::size_t i = 0; i < src.pixels.size(); ++i)
             src.pixels[i] = 0xFF000000u | static_cast<std::uint32_t>(i * 2654435761u & 0xFFFFFF);
@@ -111,7 +113,7 @@ TEST(IconNormalizer, NonSquareAndOddSizesReachTheStandardSizeDeterministically)
         ASSERT_EQ(a.pixels.size(), 1024u);
         EXPECT_EQ(a, NormalizeIcon(src));
     }
-    EXPECT_TRUE(NormalizeIcon(IconImage{}).empty());
+    EXPECT_TRUE(NormalizeIcon(IconImage {}).empty());
 }
 
 } // namespace

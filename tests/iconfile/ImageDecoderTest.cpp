@@ -1,6 +1,7 @@
 #include "iconfile/ImageDecoder.h"
 
-#include "TestImages.h"
+#include "kit/IconImages.h"
+#include "kit/NamedRows.h"
 
 #include <gtest/gtest.h>
 
@@ -15,14 +16,14 @@
 namespace glyphor {
 namespace {
 
-using test::Bytes;
-using test::DibRecipe;
-using test::MakeDib;
-using test::MakePng;
-using test::PngRecipe;
+using kit::Bytes;
+using kit::DibRecipe;
+using kit::MakeDib;
+using kit::MakePng;
+using kit::PngRecipe;
 
-const std::vector<std::uint32_t> kTable = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF,
-                                           0xFFFFFF, 0x123456, 0x808080, 0xABCDEF};
+const std::vector<std::uint32_t> kTable
+    = { 0x000000, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0x123456, 0x808080, 0xABCDEF };
 
 // Depth-independent picture: the colour of (x, y) as a table index, and a
 // mask along the diagonal.
@@ -35,21 +36,22 @@ DibRecipe Pattern(int bpp, int w = 32, int h = 32)
     s.table = kTable;
     const int colours = bpp == 1 ? 2 : 8;
     if (bpp <= 8)
-        s.value = [colours](int x, int y) { return static_cast<std::uint32_t>((x + 3 * y) % colours); };
+        s.value
+            = [colours](int x, int y) { return static_cast<std::uint32_t>((x + 3 * y) % colours); };
     else
         s.value = [](int x, int y) { return 0xFF000000u | kTable[(x + 3 * y) % 8]; };
     s.masked = [](int x, int y) { return x == y; };
     return s;
 }
 
-class DepthTest : public ::testing::TestWithParam<int> {};
+class DepthTest : public ::testing::TestWithParam<int> { };
 
 TEST_P(DepthTest, EveryPixelAndMaskBitInBothLayouts)
 {
     const int bpp = GetParam();
     // An odd width exercises the row padding of every depth.
     const DibRecipe recipe = Pattern(bpp, 19, 13);
-    for (DibLayout layout : {DibLayout::IconFile, DibLayout::Resource}) {
+    for (DibLayout layout : { DibLayout::IconFile, DibLayout::Resource }) {
         auto img = DecodeDib(MakeDib(recipe), layout);
         ASSERT_TRUE(img) << img.message();
         ASSERT_EQ(img->width, 19);
@@ -58,7 +60,8 @@ TEST_P(DepthTest, EveryPixelAndMaskBitInBothLayouts)
         const int colours = bpp == 1 ? 2 : 8;
         for (int y = 0; y < 13; ++y)
             for (int x = 0; x < 19; ++x) {
-                ASSERT_EQ(img->pixel(x, y), 0xFF000000u | kTable[(x + 3 * y) % colours]) << x << "," << y;
+                ASSERT_EQ(img->pixel(x, y), 0xFF000000u | kTable[(x + 3 * y) % colours])
+                    << x << "," << y;
                 ASSERT_EQ(img->transparent(x, y), x == y) << x << "," << y;
             }
     }
@@ -136,7 +139,7 @@ void PrintTo(const SixteenBit& c, std::ostream* os)
     *os << c.name;
 }
 
-class SixteenBitTest : public ::testing::TestWithParam<SixteenBit> {};
+class SixteenBitTest : public ::testing::TestWithParam<SixteenBit> { };
 
 TEST_P(SixteenBitTest, ChannelsAreScaledToEightBits)
 {
@@ -144,7 +147,7 @@ TEST_P(SixteenBitTest, ChannelsAreScaledToEightBits)
     DibRecipe s = Pattern(16, 3, 2);
     s.bitFields = c.bitFields;
     s.value = [&](int x, int) { return x == 1 ? c.pixel : 0u; };
-    for (DibLayout layout : {DibLayout::IconFile, DibLayout::Resource}) {
+    for (DibLayout layout : { DibLayout::IconFile, DibLayout::Resource }) {
         auto img = DecodeDib(MakeDib(s), layout);
         ASSERT_TRUE(img) << img.message();
         EXPECT_FALSE(img->hasAlpha);
@@ -156,19 +159,20 @@ TEST_P(SixteenBitTest, ChannelsAreScaledToEightBits)
     }
 }
 
-const std::vector<std::uint32_t> k565 = {0xF800, 0x07E0, 0x001F};
+const std::vector<std::uint32_t> k565 = { 0xF800, 0x07E0, 0x001F };
 
-INSTANTIATE_TEST_SUITE_P(
-    ImageDecoder, SixteenBitTest,
-    ::testing::Values(SixteenBit{"Red555", {}, 0x7C00, 0xFF0000}, SixteenBit{"Green555", {}, 0x03E0, 0x00FF00},
-                      SixteenBit{"Blue555", {}, 0x001F, 0x0000FF},
-                      // 16 of 31 is 131.6, and the top bit of 5-5-5 is unused.
-                      SixteenBit{"Middle555", {}, 0x8000 | (16 << 10) | (16 << 5) | 16, 0x848484},
-                      SixteenBit{"Red565", k565, 0xF800, 0xFF0000}, SixteenBit{"Green565", k565, 0x07E0, 0x00FF00},
-                      // 32 of 63 is 129.5 in the six bits of green.
-                      SixteenBit{"Middle565", k565, (16 << 11) | (32 << 5) | 16, 0x848284},
-                      SixteenBit{"Explicit555", {0x7C00, 0x03E0, 0x001F}, 0x7FFF, 0xFFFFFF}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(ImageDecoder, SixteenBitTest,
+    ::testing::Values(SixteenBit { "Red555", {}, 0x7C00, 0xFF0000 },
+        SixteenBit { "Green555", {}, 0x03E0, 0x00FF00 },
+        SixteenBit { "Blue555", {}, 0x001F, 0x0000FF },
+        // 16 of 31 is 131.6, and the top bit of 5-5-5 is unused.
+        SixteenBit { "Middle555", {}, 0x8000 | (16 << 10) | (16 << 5) | 16, 0x848484 },
+        SixteenBit { "Red565", k565, 0xF800, 0xFF0000 },
+        SixteenBit { "Green565", k565, 0x07E0, 0x00FF00 },
+        // 32 of 63 is 129.5 in the six bits of green.
+        SixteenBit { "Middle565", k565, (16 << 11) | (32 << 5) | 16, 0x848284 },
+        SixteenBit { "Explicit555", { 0x7C00, 0x03E0, 0x001F }, 0x7FFF, 0xFFFFFF }),
+    glyphor::kit::RowName());
 
 // A 16-bit image with a longer header keeps its masks inside it; a resource
 // is read as the header says.
@@ -178,10 +182,10 @@ TEST(ImageDecoder, SixteenBitMasksInsideALongerHeader)
     s.biSize = 108;
     s.value = [](int, int) { return 0xF800u; };
     Bytes b = MakeDib(s);
-    test::Set32(b, 16, 3);
-    test::Set32(b, 40, 0xF800);
-    test::Set32(b, 44, 0x07E0);
-    test::Set32(b, 48, 0x001F);
+    kit::Set32(b, 16, 3);
+    kit::Set32(b, 40, 0xF800);
+    kit::Set32(b, 44, 0x07E0);
+    kit::Set32(b, 48, 0x001F);
     auto img = DecodeDib(b, DibLayout::Resource);
     ASSERT_TRUE(img) << img.message();
     EXPECT_EQ(img->pixel(0, 0), 0xFFFF0000u);
@@ -197,12 +201,12 @@ void PrintTo(const Damage& d, std::ostream* os)
     *os << d.name;
 }
 
-class DamagedDib : public ::testing::TestWithParam<Damage> {};
+class DamagedDib : public ::testing::TestWithParam<Damage> { };
 
 TEST_P(DamagedDib, IsRefusedInBothLayouts)
 {
     const Bytes bytes = GetParam().bytes();
-    for (DibLayout layout : {DibLayout::IconFile, DibLayout::Resource}) {
+    for (DibLayout layout : { DibLayout::IconFile, DibLayout::Resource }) {
         auto img = DecodeIconImage(bytes, layout);
         ASSERT_FALSE(img);
         EXPECT_EQ(img.message().rfind("Icon image is not valid", 0), 0u) << img.message();
@@ -212,7 +216,7 @@ TEST_P(DamagedDib, IsRefusedInBothLayouts)
 Bytes WithField(DibRecipe recipe, std::size_t at, std::uint32_t value)
 {
     Bytes b = MakeDib(recipe);
-    test::Set32(b, at, value);
+    kit::Set32(b, at, value);
     return b;
 }
 
@@ -235,35 +239,43 @@ Bytes SixteenBitWithMasks(std::vector<std::uint32_t> masks)
     return MakeDib(SixteenBitRecipe(std::move(masks)));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    ImageDecoder, DamagedDib,
-    ::testing::Values(
-        Damage{"Empty", [] { return Bytes{}; }},
-        Damage{"ShorterThanHeader", [] { return Bytes(39, 0); }},
-        Damage{"WidthZero", [] { return WithField(Pattern(4), 4, 0); }},
-        Damage{"WidthNegative", [] { return WithField(Pattern(4), 4, 0xFFFFFFE0u); }},
-        Damage{"WidthHuge", [] { return WithField(Pattern(4), 4, 0x7FFFFFFF); }},
-        Damage{"HeightOne", [] { return WithField(Pattern(4), 8, 1); }},
-        Damage{"HeightNegative", [] { return WithField(Pattern(4), 8, 0xFFFFFFC0u); }},
-        Damage{"HeightHuge", [] { return WithField(Pattern(4), 8, 0x7FFFFFFE); }},
-        Damage{"Depth16WithTooFewBits", [] { return WithField(Pattern(4), 12, 1 | (16u << 16)); }},
-        Damage{"Depth2", [] { return WithField(Pattern(4), 12, 1 | (2u << 16)); }},
-        Damage{"Compressed", [] { return WithField(Pattern(8), 16, 1); }},
-        Damage{"Bitfields", [] { return WithField(Pattern(32), 16, 3); }},
-        Damage{"BitfieldsMaskZero", [] { return SixteenBitWithMasks({0xF800, 0, 0x001F}); }},
-        Damage{"BitfieldsMaskWithAGap", [] { return SixteenBitWithMasks({0xF800, 0x05E0, 0x001F}); }},
-        Damage{"BitfieldsMaskPastSixteenBits", [] { return SixteenBitWithMasks({0x1F0000, 0x07E0, 0x001F}); }},
-        Damage{"BitfieldsMasksCut",
-               [] {
-                   Bytes b = WithField(SixteenBitRecipe({}), 16, 3);
-                   b.resize(46);
-                   return b;
-               }},
-        Damage{"TableCut", [] { return Truncated(Pattern(8, 1, 1), 8 + 4 + 256 * 4 - 20); }},
-        Damage{"ColourBitsCut", [] { return Truncated(Pattern(24), 128 + 1); }},
-        Damage{"MaskCut", [] { return Truncated(Pattern(4), 1); }},
-        Damage{"ClaimsMoreRowsThanStored", [] { return WithField(Pattern(1), 8, 2048); }}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(ImageDecoder, DamagedDib,
+    ::testing::Values(Damage { "Empty", [] { return Bytes {}; } },
+        Damage { "ShorterThanHeader", [] { return Bytes(39, 0); } },
+        Damage { "WidthZero", [] { return WithField(Pattern(4), 4, 0); } },
+        Damage { "WidthNegative", [] { return WithField(Pattern(4), 4, 0xFFFFFFE0u); } },
+        Damage { "WidthHuge", [] { return WithField(Pattern(4), 4, 0x7FFFFFFF); } },
+        Damage { "HeightOne", [] { return WithField(Pattern(4), 8, 1); } },
+        Damage { "HeightNegative", [] { return WithField(Pattern(4), 8, 0xFFFFFFC0u); } },
+        Damage { "HeightHuge", [] { return WithField(Pattern(4), 8, 0x7FFFFFFE); } },
+        Damage {
+            "Depth16WithTooFewBits", [] { return WithField(Pattern(4), 12, 1 | (16u << 16)); } },
+        Damage { "Depth2", [] { return WithField(Pattern(4), 12, 1 | (2u << 16)); } },
+        Damage { "Compressed", [] { return WithField(Pattern(8), 16, 1); } },
+        Damage { "Bitfields", [] { return WithField(Pattern(32), 16, 3); } },
+        Damage { "BitfieldsMaskZero",
+            [] {
+                return SixteenBitWithMasks({ 0xF800, 0, 0x001F });
+            } },
+        Damage { "BitfieldsMaskWithAGap",
+            [] {
+                return SixteenBitWithMasks({ 0xF800, 0x05E0, 0x001F });
+            } },
+        Damage { "BitfieldsMaskPastSixteenBits",
+            [] {
+                return SixteenBitWithMasks({ 0x1F0000, 0x07E0, 0x001F });
+            } },
+        Damage { "BitfieldsMasksCut",
+            [] {
+                Bytes b = WithField(SixteenBitRecipe({}), 16, 3);
+                b.resize(46);
+                return b;
+            } },
+        Damage { "TableCut", [] { return Truncated(Pattern(8, 1, 1), 8 + 4 + 256 * 4 - 20); } },
+        Damage { "ColourBitsCut", [] { return Truncated(Pattern(24), 128 + 1); } },
+        Damage { "MaskCut", [] { return Truncated(Pattern(4), 1); } },
+        Damage { "ClaimsMoreRowsThanStored", [] { return WithField(Pattern(1), 8, 2048); } }),
+    glyphor::kit::RowName());
 
 // PNG images: every colour type and depth ends as 8-bit RGBA.
 TEST(ImageDecoder, PngWithAlphaKeepsItAndMasksBelowHalf)
@@ -271,16 +283,17 @@ TEST(ImageDecoder, PngWithAlphaKeepsItAndMasksBelowHalf)
     PngRecipe s;
     s.width = 3;
     s.height = 2;
-    s.rows = {255, 0, 0, 255, 0, 255, 0, 128, 0, 0, 255, 127,
-              1, 2, 3, 0, 10, 20, 30, 40, 200, 100, 50, 255};
+    s.rows = { 255, 0, 0, 255, 0, 255, 0, 128, 0, 0, 255, 127, 1, 2, 3, 0, 10, 20, 30, 40, 200, 100,
+        50, 255 };
     auto img = DecodeIconImage(MakePng(s), DibLayout::IconFile);
     ASSERT_TRUE(img) << img.message();
     EXPECT_TRUE(img->hasAlpha);
     ASSERT_EQ(img->width, 3);
     ASSERT_EQ(img->height, 2);
-    EXPECT_EQ(img->pixels, (std::vector<std::uint32_t>{0xFFFF0000u, 0x8000FF00u, 0x7F0000FFu,
-                                                        0x00010203u, 0x280A141Eu, 0xFFC86432u}));
-    EXPECT_EQ(img->mask, (std::vector<std::uint8_t>{0, 0, 1, 1, 1, 0}));
+    EXPECT_EQ(img->pixels,
+        (std::vector<std::uint32_t> {
+            0xFFFF0000u, 0x8000FF00u, 0x7F0000FFu, 0x00010203u, 0x280A141Eu, 0xFFC86432u }));
+    EXPECT_EQ(img->mask, (std::vector<std::uint8_t> { 0, 0, 1, 1, 1, 0 }));
 }
 
 struct PngKind {
@@ -294,7 +307,7 @@ void PrintTo(const PngKind& k, std::ostream* os)
     *os << k.name;
 }
 
-class PngConversion : public ::testing::TestWithParam<PngKind> {};
+class PngConversion : public ::testing::TestWithParam<PngKind> { };
 
 TEST_P(PngConversion, GivesRgba)
 {
@@ -316,9 +329,9 @@ PngRecipe Png(int w, int h, int type, int depth, Bytes rows)
 
 PngRecipe PalettePng()
 {
-    PngRecipe s = Png(2, 1, PNG_COLOR_TYPE_PALETTE, 4, {0x10});
-    s.palette = {0x112233, 0x445566};
-    s.transparency = {0x00};
+    PngRecipe s = Png(2, 1, PNG_COLOR_TYPE_PALETTE, 4, { 0x10 });
+    s.palette = { 0x112233, 0x445566 };
+    s.transparency = { 0x00 };
     return s;
 }
 
@@ -340,16 +353,18 @@ std::vector<std::uint32_t> InterlacedPixels()
     return p;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    ImageDecoder, PngConversion,
+INSTANTIATE_TEST_SUITE_P(ImageDecoder, PngConversion,
     ::testing::Values(
-        PngKind{"Rgb8", Png(1, 1, PNG_COLOR_TYPE_RGB, 8, {1, 2, 3}), {0xFF010203u}},
-        PngKind{"Rgb16", Png(1, 1, PNG_COLOR_TYPE_RGB, 16, {0xAB, 0, 0xCD, 0, 0xEF, 0}), {0xFFABCDEFu}},
-        PngKind{"Gray1", Png(3, 1, PNG_COLOR_TYPE_GRAY, 1, {0xA0}), {0xFFFFFFFFu, 0xFF000000u, 0xFFFFFFFFu}},
-        PngKind{"GrayAlpha8", Png(1, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 8, {0x40, 0x90}), {0x90404040u}},
-        PngKind{"Palette4WithTransparency", PalettePng(), {0xFF445566u, 0x00112233u}},
-        PngKind{"Interlaced", InterlacedPng(), InterlacedPixels()}),
-    [](const auto& info) { return std::string(info.param.name); });
+        PngKind { "Rgb8", Png(1, 1, PNG_COLOR_TYPE_RGB, 8, { 1, 2, 3 }), { 0xFF010203u } },
+        PngKind { "Rgb16", Png(1, 1, PNG_COLOR_TYPE_RGB, 16, { 0xAB, 0, 0xCD, 0, 0xEF, 0 }),
+            { 0xFFABCDEFu } },
+        PngKind { "Gray1", Png(3, 1, PNG_COLOR_TYPE_GRAY, 1, { 0xA0 }),
+            { 0xFFFFFFFFu, 0xFF000000u, 0xFFFFFFFFu } },
+        PngKind { "GrayAlpha8", Png(1, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 8, { 0x40, 0x90 }),
+            { 0x90404040u } },
+        PngKind { "Palette4WithTransparency", PalettePng(), { 0xFF445566u, 0x00112233u } },
+        PngKind { "Interlaced", InterlacedPng(), InterlacedPixels() }),
+    glyphor::kit::RowName());
 
 TEST(ImageDecoder, DamagedPngIsRefused)
 {
@@ -371,7 +386,7 @@ TEST(ImageDecoder, DamagedPngIsRefused)
         huge[29 + i] = static_cast<std::uint8_t>(crc >> (24 - 8 * i));
     const Bytes onlySignature(good.begin(), good.begin() + 8);
 
-    for (const Bytes& bad : {truncated, badCrc, huge, onlySignature}) {
+    for (const Bytes& bad : { truncated, badCrc, huge, onlySignature }) {
         auto img = DecodeIconImage(bad, DibLayout::Resource);
         ASSERT_FALSE(img);
         EXPECT_EQ(img.message().rfind("Icon image is not valid", 0), 0u) << img.message();
@@ -391,17 +406,18 @@ void AddChunk(Bytes& png, const char* type, const Bytes& data, bool goodCrc = tr
     Bytes typed(type, type + 4);
     typed.insert(typed.end(), data.begin(), data.end());
     png.insert(png.end(), typed.begin(), typed.end());
-    const auto crc = static_cast<std::uint32_t>(crc32(0, typed.data(), static_cast<uInt>(typed.size())));
+    const auto crc
+        = static_cast<std::uint32_t>(crc32(0, typed.data(), static_cast<uInt>(typed.size())));
     PutBig32(png, goodCrc ? crc : ~crc);
 }
 
 Bytes PngStart(std::uint32_t width, std::uint32_t height)
 {
-    Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    Bytes png = { 0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n' };
     Bytes ihdr;
     PutBig32(ihdr, width);
     PutBig32(ihdr, height);
-    ihdr.insert(ihdr.end(), {8, PNG_COLOR_TYPE_RGB_ALPHA, 0, 0, 0});
+    ihdr.insert(ihdr.end(), { 8, PNG_COLOR_TYPE_RGB_ALPHA, 0, 0, 0 });
     AddChunk(png, "IHDR", ihdr);
     return png;
 }
@@ -409,7 +425,7 @@ Bytes PngStart(std::uint32_t width, std::uint32_t height)
 // Deflate of `first`, flushed so that it decodes on its own, then `rest`.
 std::pair<Bytes, Bytes> Deflate(const Bytes& first, const Bytes& rest)
 {
-    z_stream z{};
+    z_stream z {};
     deflateInit(&z, 9);
     Bytes a(compressBound(static_cast<uLong>(first.size())) + 64);
     Bytes b(compressBound(static_cast<uLong>(rest.size())) + 64);
@@ -426,7 +442,7 @@ std::pair<Bytes, Bytes> Deflate(const Bytes& first, const Bytes& rest)
     deflate(&z, Z_FINISH);
     b.resize(b.size() - z.avail_out);
     deflateEnd(&z);
-    return {a, b};
+    return { a, b };
 }
 
 // A 1 x 1 picture whose compressed stream goes on past its one row. Some
@@ -435,7 +451,7 @@ std::pair<Bytes, Bytes> Deflate(const Bytes& first, const Bytes& rest)
 // wrong checksum) never costs the picture, or the time to inflate it.
 TEST(ImageDecoder, PngStreamPastTheLastRowIsNotInflated)
 {
-    const Bytes row = {0, 10, 20, 30, 255}; // filter byte, then R G B A
+    const Bytes row = { 0, 10, 20, 30, 255 }; // filter byte, then R G B A
     const auto [head, tail] = Deflate(row, Bytes(64u << 20, 0));
     Bytes png = PngStart(1, 1);
     AddChunk(png, "IDAT", head);
@@ -444,7 +460,7 @@ TEST(ImageDecoder, PngStreamPastTheLastRowIsNotInflated)
 
     auto img = DecodePng(png);
     ASSERT_TRUE(img) << img.message();
-    EXPECT_EQ(img->pixels, (std::vector<std::uint32_t>{0xFF0A141Eu}));
+    EXPECT_EQ(img->pixels, (std::vector<std::uint32_t> { 0xFF0A141Eu }));
 
     // A stream that ends before the last row is still refused.
     Bytes cut = PngStart(1, 2);
@@ -462,14 +478,16 @@ TEST(ImageDecoder, PngTextChunksCostNoMemory)
     const Bytes zeros(7u << 20, 'a');
     Bytes packed(compressBound(static_cast<uLong>(zeros.size())));
     uLongf packedSize = static_cast<uLongf>(packed.size());
-    ASSERT_EQ(compress2(packed.data(), &packedSize, zeros.data(), static_cast<uLong>(zeros.size()), 9), Z_OK);
+    ASSERT_EQ(
+        compress2(packed.data(), &packedSize, zeros.data(), static_cast<uLong>(zeros.size()), 9),
+        Z_OK);
     packed.resize(packedSize);
     for (int i = 0; i < 40; ++i) {
-        Bytes text = {'k', static_cast<std::uint8_t>('A' + i % 26), 0, 0};
+        Bytes text = { 'k', static_cast<std::uint8_t>('A' + i % 26), 0, 0 };
         text.insert(text.end(), packed.begin(), packed.end());
         AddChunk(png, "zTXt", text);
     }
-    auto [head, tail] = Deflate({0, 1, 2, 3, 255}, {});
+    auto [head, tail] = Deflate({ 0, 1, 2, 3, 255 }, {});
     head.insert(head.end(), tail.begin(), tail.end());
     AddChunk(png, "IDAT", head);
     AddChunk(png, "IEND", {});
@@ -478,10 +496,10 @@ TEST(ImageDecoder, PngTextChunksCostNoMemory)
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        rusage before{};
+        rusage before {};
         getrusage(RUSAGE_SELF, &before);
         const bool ok = DecodePng(png).ok();
-        rusage after{};
+        rusage after {};
         getrusage(RUSAGE_SELF, &after);
         const long grownKb = after.ru_maxrss - before.ru_maxrss;
         _exit(!ok ? 2 : grownKb > 64 * 1024 ? 3 : 0);

@@ -2,58 +2,34 @@
 // listing, every icon through the whole capture, and the same files damaged
 // on purpose (cut short, bytes flipped) to show that every path finishes.
 
-#include "platform/IconExtractor.h"
 #include "platform/ByteSource.h"
+#include "platform/IconExtractor.h"
 #include "platform/PeResourceReader.h"
 
 #include "iconfile/IconFileWriter.h"
 #include "iconfile/IconNormalizer.h"
 
+#include "kit/Corpus.h"
+#include "kit/Files.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <random>
-#include <sstream>
 
 using namespace glyphor;
 using namespace glyphor::platform;
 
 namespace {
 
-struct CorpusFile {
-    std::string path;     // absolute
-    std::string relative; // as the manifest lists it
-    int iconGroups = -1;  // -1: no corpus, the test skips
-};
+using kit::CorpusRoot;
+using CorpusFile = kit::CorpusEntry;
 
-std::string CorpusRoot()
-{
-    if (const char* c = std::getenv("G2_CORPUS"); c && *c)
-        return c;
-    const char* home = std::getenv("HOME");
-    return std::string(home ? home : "") + "/.cache/glyphor2/corpus";
-}
-
-// The manifest's rows: set, package, path, format, icon_groups.
+// Every file of the corpus; without a corpus one row that skips.
 std::vector<CorpusFile> LoadManifest()
 {
-    std::vector<CorpusFile> files;
-    const std::string root = CorpusRoot();
-    std::ifstream in(root + "/manifest.tsv");
-    std::string line;
-    std::getline(in, line); // header
-    while (std::getline(in, line)) {
-        std::vector<std::string> f;
-        std::stringstream ss(line);
-        for (std::string cell; std::getline(ss, cell, '\t');)
-            f.push_back(cell);
-        if (f.size() >= 5)
-            files.push_back({ root + "/" + f[2], f[2], std::atoi(f[4].c_str()) });
-    }
+    std::vector<CorpusFile> files = kit::CorpusManifest();
     if (files.empty())
-        files.push_back({ "", "NoCorpus", -1 });
+        files.push_back({ "", "NoCorpus", "", -1 });
     return files;
 }
 
@@ -74,11 +50,7 @@ protected:
     }
 };
 
-std::vector<std::uint8_t> ReadWhole(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
-}
+using kit::ReadBytes;
 
 // Read from the file in pieces, the icons are those of the whole file read
 // into memory, icon for icon.
@@ -88,7 +60,7 @@ TEST_P(Corpus, CountMatchesThePeerAndEveryIconCapturesTo766Bytes)
     ASSERT_EQ(IconCount(f.path), f.iconGroups);
     auto source = IconSource::fromFile(f.path);
     ASSERT_TRUE(source);
-    const std::vector<std::uint8_t> all = ReadWhole(f.path);
+    const std::vector<std::uint8_t> all = ReadBytes(f.path);
     const IconSource inMemory(all);
     ASSERT_EQ(inMemory.count(), f.iconGroups);
     for (int i = 0; i < f.iconGroups; ++i) {
@@ -116,7 +88,7 @@ void Exercise(const std::vector<std::uint8_t>& bytes)
 TEST_P(Corpus, TruncatedAndFlippedCopiesFinish)
 {
     const CorpusFile& f = GetParam();
-    const std::vector<std::uint8_t> all = ReadWhole(f.path);
+    const std::vector<std::uint8_t> all = ReadBytes(f.path);
     ASSERT_FALSE(all.empty());
     std::uint64_t rsrc = 0;
     std::size_t rsrcSize = 0;
@@ -129,13 +101,15 @@ TEST_P(Corpus, TruncatedAndFlippedCopiesFinish)
     // Cuts in the headers, inside the resource directory and near the end.
     std::vector<std::size_t> cuts = { 2, 64, 0x3C + 4, 300, 1024, all.size() / 2, all.size() - 1 };
     if (rsrcSize)
-        for (std::size_t k : { std::size_t { 10 }, std::size_t { 100 }, std::size_t { 2000 }, rsrcSize / 2 })
+        for (std::size_t k :
+            { std::size_t { 10 }, std::size_t { 100 }, std::size_t { 2000 }, rsrcSize / 2 })
             cuts.push_back(static_cast<std::size_t>(rsrc) + k);
     for (std::size_t n : cuts) {
         if (n > all.size())
             continue;
         SCOPED_TRACE("cut at " + std::to_string(n));
-        Exercise(std::vector<std::uint8_t>(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(n)));
+        Exercise(
+            std::vector<std::uint8_t>(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(n)));
     }
 
     // Flips: anywhere, in the headers, and in the resource directory, where a
@@ -146,11 +120,16 @@ TEST_P(Corpus, TruncatedAndFlippedCopiesFinish)
         for (int k = 0; k < 48; ++k) {
             std::size_t at = 0;
             switch (k % 3) {
-            case 0: at = rng() % b.size(); break;
-            case 1: at = rng() % std::min<std::size_t>(b.size(), 1024); break;
+            case 0:
+                at = rng() % b.size();
+                break;
+            case 1:
+                at = rng() % std::min<std::size_t>(b.size(), 1024);
+                break;
             case 2:
-                at = rsrcSize ? static_cast<std::size_t>(rsrc) + rng() % std::min<std::size_t>(rsrcSize, 8192)
-                              : rng() % b.size();
+                at = rsrcSize
+                    ? static_cast<std::size_t>(rsrc) + rng() % std::min<std::size_t>(rsrcSize, 8192)
+                    : rng() % b.size();
                 break;
             }
             b[at] ^= static_cast<std::uint8_t>(1u << (rng() % 8));
@@ -161,6 +140,6 @@ TEST_P(Corpus, TruncatedAndFlippedCopiesFinish)
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, Corpus, ::testing::ValuesIn(LoadManifest()),
-                         [](const auto& info) { return TestName(info.param); });
+    [](const auto& info) { return TestName(info.param); });
 
 } // namespace

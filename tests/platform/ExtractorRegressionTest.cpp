@@ -3,7 +3,8 @@
 
 #include "platform/IconExtractor.h"
 
-#include "FuzzFindings.h"
+#include "kit/Files.h"
+#include "kit/KeptInputs.h"
 
 #include <gtest/gtest.h>
 
@@ -13,13 +14,13 @@ namespace {
 
 TEST(ExtractorFuzzFindings, EveryKeptInputFinishes)
 {
-    const auto files = glyphor::test::FuzzFindings(G2_EXTRACTOR_REGRESSIONS);
+    const auto files = glyphor::kit::KeptInputs(G2_EXTRACTOR_REGRESSIONS);
     if (files.empty())
         GTEST_SKIP() << "no findings kept";
     for (const auto& path : files) {
         SCOPED_TRACE(path.string());
         // The source reads from the bytes for as long as it lives.
-        const std::vector<std::uint8_t> bytes = glyphor::test::ReadAll(path);
+        const std::vector<std::uint8_t> bytes = glyphor::kit::ReadBytes(path);
         const glyphor::platform::IconSource source(bytes);
         const int n = std::min(source.count(), 256);
         for (int i = 0; i < n; ++i)

@@ -1,9 +1,10 @@
 #include "platform/FileSource.h"
 
+#include "kit/Files.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <random>
 
 #include <sys/stat.h>
@@ -13,26 +14,14 @@ using glyphor::platform::FileSource;
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using glyphor::kit::Bytes;
 
 class FileSourceTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        dir = std::filesystem::temp_directory_path()
-            / ("g2-filesource-" + std::to_string(::getpid()) + "-"
-                + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-
     std::string Write(const std::string& name, const Bytes& b)
     {
-        const auto p = dir / name;
-        std::ofstream(p, std::ios::binary)
-            .write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
-        return p.string();
+        glyphor::kit::WriteBytes(scratch.file(name), b);
+        return scratch.file(name);
     }
 
     // Bytes that differ from block to block and from offset to offset.
@@ -55,7 +44,8 @@ protected:
         return out;
     }
 
-    std::filesystem::path dir;
+    glyphor::kit::ScratchFolder scratch;
+    std::filesystem::path dir = scratch.path();
 };
 
 TEST_F(FileSourceTest, OpensRegularFilesAndRefusesEverythingElse)

@@ -21,7 +21,10 @@ namespace {
 
 class FileSystemTest : public ::testing::Test {
 protected:
-    FileSystemTest() : m_saved(QDir::currentPath()) { }
+    FileSystemTest()
+        : m_saved(QDir::currentPath())
+    {
+    }
     ~FileSystemTest() override { TryChangeDirectory(m_saved); }
     QString root() const { return QDir(tmp.path()).canonicalPath(); }
     void touch(const QString& name) { QFile(root() + "/" + name).open(QIODevice::WriteOnly); }
@@ -75,11 +78,10 @@ TEST_F(FileSystemTest, AttributesAsTheProgramSeesThem)
         std::sort(entries.begin(), entries.end(),
             [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
         const unsigned ro = detail == AttributeDetail::Full ? unsigned(faReadOnly) : 0u;
-        const std::vector<std::pair<QString, unsigned>> expected = {
-            { ".hidden", faHidden }, { ".hiddendir", faHidden | faDirectory },
-            { "dangling", faSymLink }, { "dir", faDirectory },
-            { "dirlink", faDirectory | faSymLink }, { "locked", ro }, { "plain", 0 },
-            { "rodir", faDirectory } };
+        const std::vector<std::pair<QString, unsigned>> expected = { { ".hidden", faHidden },
+            { ".hiddendir", faHidden | faDirectory }, { "dangling", faSymLink },
+            { "dir", faDirectory }, { "dirlink", faDirectory | faSymLink }, { "locked", ro },
+            { "plain", 0 }, { "rodir", faDirectory } };
         ASSERT_EQ(entries.size(), expected.size());
         for (size_t i = 0; i < expected.size(); ++i) {
             EXPECT_EQ(entries[i].name, expected[i].first);
@@ -153,7 +155,8 @@ TEST_F(FileSystemTest, NamesThatAreNotUtf8TravelByteExact)
         const std::string folderBytes = base + "/" + n.bytes;
         ASSERT_EQ(::mkdir(folderBytes.c_str(), 0777), 0);
         const std::string fileBytes = n.bytes + ".EXE";
-        ASSERT_EQ(::close(::open((folderBytes + "/" + fileBytes).c_str(), O_CREAT | O_WRONLY, 0644)), 0);
+        ASSERT_EQ(
+            ::close(::open((folderBytes + "/" + fileBytes).c_str(), O_CREAT | O_WRONLY, 0644)), 0);
 
         const QString folder = FromNativePath(folderBytes);
         const QString file = FromNativePath(fileBytes);

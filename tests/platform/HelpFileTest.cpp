@@ -4,7 +4,9 @@
 
 #include "platform/HelpFile.h"
 
-#include "FuzzFindings.h"
+#include "kit/Files.h"
+#include "kit/KeptInputs.h"
+#include "kit/NamedRows.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +26,7 @@ const std::string kHeader = std::string(kHelpFileHeader) + "\n";
 
 TEST(HelpFile, ShippedHelpHasEveryTopicOfTheProgram)
 {
-    const auto parsed = ParseHelpFile(glyphor::test::ReadAll(G2_SHIPPED_HELP));
+    const auto parsed = ParseHelpFile(glyphor::kit::ReadBytes(G2_SHIPPED_HELP));
     ASSERT_TRUE(parsed) << parsed.message();
     for (int context : { 1, 5, 6, 10, 11, 12, 13, 14, 15 })
         EXPECT_NE(parsed->topic(context), nullptr) << "topic " << context;
@@ -150,7 +152,7 @@ INSTANTIATE_TEST_SUITE_P(Table, HelpFileDamaged,
         DamagedCase { "TitleAfterTopic", kHeader + kTopic + "%title Late\n%end\n",
             "line 4: the help's title must come before the first topic" },
         DamagedCase { "NoTopics", kHeader + "%title Empty\n%end\n", "the file holds no topics" }),
-    [](const testing::TestParamInfo<DamagedCase>& info) { return info.param.name; });
+    glyphor::kit::RowName());
 
 // A file of topics 1 to count, each with the given number of keywords.
 std::string Topics(std::size_t count, std::size_t keywords = 1)
@@ -194,11 +196,11 @@ TEST(HelpFile, SizeIsCappedAtTheByte)
 
 TEST(HelpFile, FuzzFindingsFinish)
 {
-    const auto files = glyphor::test::FuzzFindings(G2_HELP_REGRESSIONS);
+    const auto files = glyphor::kit::KeptInputs(G2_HELP_REGRESSIONS);
     if (files.empty())
         GTEST_SKIP() << "no findings kept";
     for (const auto& path : files) {
-        const auto parsed = ParseHelpFile(glyphor::test::ReadAll(path));
+        const auto parsed = ParseHelpFile(glyphor::kit::ReadBytes(path));
         EXPECT_TRUE(parsed || !parsed.message().empty()) << path;
     }
 }

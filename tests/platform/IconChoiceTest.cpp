@@ -1,13 +1,14 @@
 #include "platform/IconChoice.h"
 
-#include "PeBuilder.h"
+#include "kit/Executables.h"
+#include "kit/NamedRows.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 using namespace glyphor::platform;
-using glyphor::testing::Bytes;
+using glyphor::kit::Bytes;
 
 namespace {
 
@@ -20,9 +21,12 @@ struct ChoiceCase {
 
 const ImageRange kSome { 0, 1 };
 
-IconCandidate C(int w, int h, int bpp) { return { w, h, bpp, {} }; }
+IconCandidate C(int w, int h, int bpp)
+{
+    return { w, h, bpp, {} };
+}
 
-class PreferenceOrderTest : public ::testing::TestWithParam<ChoiceCase> {};
+class PreferenceOrderTest : public ::testing::TestWithParam<ChoiceCase> { };
 
 TEST_P(PreferenceOrderTest, ChoosesTheImageFor32x32)
 {
@@ -35,18 +39,20 @@ TEST_P(PreferenceOrderTest, ChoosesTheImageFor32x32)
     EXPECT_EQ(order.front(), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rules, PreferenceOrderTest,
-    ::testing::Values(
-        ChoiceCase { "Exact32BeatsEverything", { C(16, 16, 32), C(48, 48, 32), C(32, 32, 4) }, {}, 2 },
+INSTANTIATE_TEST_SUITE_P(Rules, PreferenceOrderTest,
+    ::testing::Values(ChoiceCase { "Exact32BeatsEverything",
+                          { C(16, 16, 32), C(48, 48, 32), C(32, 32, 4) }, {}, 2 },
         ChoiceCase { "Exact32WithMostBits", { C(32, 32, 4), C(32, 32, 32), C(32, 32, 8) }, {}, 1 },
         ChoiceCase { "NearestSize", { C(16, 16, 32), C(24, 24, 4), C(256, 256, 32) }, {}, 1 },
         ChoiceCase { "TieGoesToTheLarger", { C(16, 16, 32), C(48, 48, 4) }, {}, 1 },
-        ChoiceCase { "TieOfSizeThenMostBits", { C(48, 48, 8), C(48, 48, 32), C(16, 16, 32) }, {}, 1 },
-        ChoiceCase { "EqualsKeepDirectoryOrder", { C(16, 16, 8), C(32, 32, 8), C(32, 32, 8) }, {}, 1 },
-        ChoiceCase { "MissingImagesAreSkipped", { C(32, 32, 32), C(16, 16, 4) }, { false, true }, 1 },
+        ChoiceCase {
+            "TieOfSizeThenMostBits", { C(48, 48, 8), C(48, 48, 32), C(16, 16, 32) }, {}, 1 },
+        ChoiceCase {
+            "EqualsKeepDirectoryOrder", { C(16, 16, 8), C(32, 32, 8), C(32, 32, 8) }, {}, 1 },
+        ChoiceCase {
+            "MissingImagesAreSkipped", { C(32, 32, 32), C(16, 16, 4) }, { false, true }, 1 },
         ChoiceCase { "OnlyLargeImages", { C(256, 256, 32), C(64, 64, 32) }, {}, 1 }),
-    [](const auto& info) { return info.param.name; });
+    glyphor::kit::RowName());
 
 TEST(PreferenceOrder, NothingWhenEveryImageIsMissing)
 {
@@ -56,7 +62,7 @@ TEST(PreferenceOrder, NothingWhenEveryImageIsMissing)
 
 TEST(ParseGroupIconDirectory, ReadsEntriesThatFitAndNoMore)
 {
-    Bytes g = glyphor::testing::MakeGroup(
+    Bytes g = glyphor::kit::MakeGroup(
         { { 0, 0, 32, 7, 1234 }, { 16, 16, 4, 0xFFFF, 5 }, { 48, 48, 8, 3, 9 } });
     auto all = ParseGroupIconDirectory(g);
     ASSERT_TRUE(all);
@@ -83,12 +89,13 @@ TEST(ParseGroupIconDirectory, ReadsEntriesThatFitAndNoMore)
 
 TEST(CandidateBitCount, FallsBackToTheImageHeaderThenTheColourCount)
 {
-    Bytes dib = glyphor::testing::PatternDib(16, 16, 8);
+    Bytes dib = glyphor::kit::PatternDib(16, 16, 8);
     EXPECT_EQ(CandidateBitCount(24, 0, dib), 24); // the directory wins when it says
-    EXPECT_EQ(CandidateBitCount(0, 16, dib), 8);  // else the image's own header
-    glyphor::IconImage icon { 4, 4, std::vector<std::uint32_t>(16, 0xFF102030), std::vector<std::uint8_t>(16, 0), true };
-    EXPECT_EQ(CandidateBitCount(0, 0, glyphor::testing::MakePng(icon)), 32); // RGBA 8-bit
-    EXPECT_EQ(CandidateBitCount(0, 16, {}), 4);   // else the colour count
+    EXPECT_EQ(CandidateBitCount(0, 16, dib), 8); // else the image's own header
+    glyphor::IconImage icon { 4, 4, std::vector<std::uint32_t>(16, 0xFF102030),
+        std::vector<std::uint8_t>(16, 0), true };
+    EXPECT_EQ(CandidateBitCount(0, 0, glyphor::kit::MakePng(icon)), 32); // RGBA 8-bit
+    EXPECT_EQ(CandidateBitCount(0, 16, {}), 4); // else the colour count
     EXPECT_EQ(CandidateBitCount(0, 2, {}), 1);
 }
 

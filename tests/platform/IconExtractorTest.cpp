@@ -1,9 +1,10 @@
 #include "platform/IconExtractor.h"
 
-#include "PeBuilder.h"
-#include "ShrinkingFile.h"
 #include "iconfile/IconFileWriter.h"
 #include "iconfile/IconNormalizer.h"
+#include "kit/Executables.h"
+#include "kit/Files.h"
+#include "kit/ShrinkingFile.h"
 #include "platform/ByteSource.h"
 
 #include <gtest/gtest.h>
@@ -17,21 +18,9 @@
 
 using namespace glyphor;
 using namespace glyphor::platform;
-using namespace glyphor::testing;
+using namespace glyphor::kit;
 
 namespace {
-
-constexpr std::uint16_t kIcon = 3;
-constexpr std::uint16_t kGroup = 14;
-
-// A file of one group made of the given images, numbered 1, 2, ...
-Bytes OneGroup(const std::vector<GroupEntry>& entries, const std::vector<Bytes>& images)
-{
-    std::vector<PeResource> res { { ResId::Id(kGroup), ResId::Id(1), 1033, MakeGroup(entries) } };
-    for (std::size_t i = 0; i < images.size(); ++i)
-        res.push_back({ ResId::Id(kIcon), ResId::Id(static_cast<std::uint16_t>(i + 1)), 1033, images[i] });
-    return BuildPe(res);
-}
 
 std::uint32_t Colour(int bpp, int x, int y)
 {
@@ -44,14 +33,15 @@ struct DepthCase {
     int bpp;
 };
 
-class EveryDepthAndSize : public ::testing::TestWithParam<DepthCase> {};
+class EveryDepthAndSize : public ::testing::TestWithParam<DepthCase> { };
 
 TEST_P(EveryDepthAndSize, DecodesAtItsOwnSizeWithColoursAndMask)
 {
     const auto [side, bpp] = GetParam();
     auto transparent = [](int x, int y) { return x < 3 && y < 2; };
-    Bytes dib = MakeDib(side, side, bpp, [&](int x, int y) { return Colour(bpp, x, y); }, transparent);
-    Bytes pe = OneGroup({ { side, side, bpp, 1 } }, { dib });
+    Bytes dib = MakeDib(
+        side, side, bpp, [&](int x, int y) { return Colour(bpp, x, y); }, transparent);
+    Bytes pe = PeWithIcon({ { side, side, bpp, 1 } }, { dib });
     ASSERT_EQ(IconCountOfBytes(pe), 1);
     auto icon = ExtractIconFromBytes(pe, 0);
     ASSERT_TRUE(icon);
@@ -59,22 +49,21 @@ TEST_P(EveryDepthAndSize, DecodesAtItsOwnSizeWithColoursAndMask)
     ASSERT_EQ(icon->height, side);
     for (int y = 0; y < side; ++y)
         for (int x = 0; x < side; ++x) {
-            const std::uint32_t want = bpp <= 8 ? PaletteColour(bpp, Colour(bpp, x, y)) : Colour(bpp, x, y);
+            const std::uint32_t want
+                = bpp <= 8 ? PaletteColour(bpp, Colour(bpp, x, y)) : Colour(bpp, x, y);
             ASSERT_EQ(icon->pixel(x, y) & 0xFFFFFF, want & 0xFFFFFF) << x << "," << y;
             ASSERT_EQ(icon->transparent(x, y), transparent(x, y)) << x << "," << y;
         }
 }
 
 INSTANTIATE_TEST_SUITE_P(Images, EveryDepthAndSize,
-                         ::testing::Values(DepthCase { 16, 1 }, DepthCase { 32, 1 }, DepthCase { 16, 4 },
-                                           DepthCase { 32, 4 }, DepthCase { 48, 4 }, DepthCase { 32, 8 },
-                                           DepthCase { 48, 8 }, DepthCase { 32, 24 }, DepthCase { 16, 32 },
-                                           DepthCase { 32, 32 }, DepthCase { 48, 32 },
-                                           DepthCase { 256, 32 }),
-                         [](const auto& info) {
-                             return std::to_string(info.param.side) + "px" +
-                                    std::to_string(info.param.bpp) + "bpp";
-                         });
+    ::testing::Values(DepthCase { 16, 1 }, DepthCase { 32, 1 }, DepthCase { 16, 4 },
+        DepthCase { 32, 4 }, DepthCase { 48, 4 }, DepthCase { 32, 8 }, DepthCase { 48, 8 },
+        DepthCase { 32, 24 }, DepthCase { 16, 32 }, DepthCase { 32, 32 }, DepthCase { 48, 32 },
+        DepthCase { 256, 32 }),
+    [](const auto& info) {
+        return std::to_string(info.param.side) + "px" + std::to_string(info.param.bpp) + "bpp";
+    });
 
 IconImage Solid(int side, std::uint32_t argb)
 {
@@ -92,15 +81,16 @@ TEST(IconExtractor, PngImagesAndTheChoiceOf32)
     const Bytes png32 = MakePng(Solid(32, 0xFF00FF00));
     // 256 x 256 is written as 0 in the directory. The 32 x 32 PNG is chosen
     // over the BMP images of other sizes.
-    Bytes pe = OneGroup({ { 16, 16, 4, 1 }, { 256, 256, 32, 2 }, { 32, 32, 32, 3 }, { 48, 48, 8, 4 } },
-                        { PatternDib(16, 16, 4), png256, png32, PatternDib(48, 48, 8) });
+    Bytes pe
+        = PeWithIcon({ { 16, 16, 4, 1 }, { 256, 256, 32, 2 }, { 32, 32, 32, 3 }, { 48, 48, 8, 4 } },
+            { PatternDib(16, 16, 4), png256, png32, PatternDib(48, 48, 8) });
     auto icon = ExtractIconFromBytes(pe, 0);
     ASSERT_TRUE(icon);
     EXPECT_EQ(icon->width, 32);
     EXPECT_EQ(icon->pixel(5, 5), 0xFF00FF00u);
 
     // Only a 256 x 256 PNG: that one, with its alpha.
-    Bytes big = OneGroup({ { 256, 256, 32, 1 } }, { png256 });
+    Bytes big = PeWithIcon({ { 256, 256, 32, 1 } }, { png256 });
     icon = ExtractIconFromBytes(big, 0);
     ASSERT_TRUE(icon);
     EXPECT_EQ(icon->width, 256);
@@ -112,19 +102,20 @@ TEST(IconExtractor, DamagedBestImageFallsBackToTheNextOne)
 {
     Bytes broken = PatternDib(32, 32, 4);
     broken.resize(30);
-    Bytes pe = OneGroup({ { 32, 32, 4, 1 }, { 16, 16, 4, 2 } }, { broken, PatternDib(16, 16, 4) });
+    Bytes pe
+        = PeWithIcon({ { 32, 32, 4, 1 }, { 16, 16, 4, 2 } }, { broken, PatternDib(16, 16, 4) });
     auto icon = ExtractIconFromBytes(pe, 0);
     ASSERT_TRUE(icon);
     EXPECT_EQ(icon->width, 16);
 
-    Bytes allBroken = OneGroup({ { 32, 32, 4, 1 } }, { broken });
+    Bytes allBroken = PeWithIcon({ { 32, 32, 4, 1 } }, { broken });
     EXPECT_EQ(IconCountOfBytes(allBroken), 1);
     EXPECT_FALSE(ExtractIconFromBytes(allBroken, 0));
 }
 
 TEST(IconExtractor, IndexesOutsideTheCountGiveNothing)
 {
-    Bytes pe = OneGroup({ { 32, 32, 4, 1 } }, { PatternDib(32, 32, 4) });
+    Bytes pe = PeWithIcon({ { 32, 32, 4, 1 } }, { PatternDib(32, 32, 4) });
     EXPECT_TRUE(ExtractIconFromBytes(pe, 0));
     EXPECT_EQ(ExtractIconFromBytes(pe, 0), ExtractIconFromBytes(pe, 0));
     EXPECT_FALSE(ExtractIconFromBytes(pe, -1));
@@ -137,7 +128,7 @@ TEST(IconExtractor, IndexesOutsideTheCountGiveNothing)
 TEST(IconExtractor, NeExecutable)
 {
     Bytes ne = BuildNe({ { ResId::Id(1), MakeGroup({ { 16, 16, 4, 1 }, { 32, 32, 1, 2 } }) } },
-                       { { ResId::Id(1), PatternDib(16, 16, 4) }, { ResId::Id(2), PatternDib(32, 32, 1) } });
+        { { ResId::Id(1), PatternDib(16, 16, 4) }, { ResId::Id(2), PatternDib(32, 32, 1) } });
     ASSERT_EQ(IconCountOfBytes(ne), 1);
     auto icon = ExtractIconFromBytes(ne, 0);
     ASSERT_TRUE(icon);
@@ -147,7 +138,7 @@ TEST(IconExtractor, NeExecutable)
 TEST(IconExtractor, IconFileIsOneIconOfAllItsImages)
 {
     Bytes ico = MakeIcoFile({ { 16, 16, 4 }, { 32, 32, 8 }, { 48, 48, 32 } },
-                            { PatternDib(16, 16, 4), PatternDib(32, 32, 8), PatternDib(48, 48, 32) });
+        { PatternDib(16, 16, 4), PatternDib(32, 32, 8), PatternDib(48, 48, 32) });
     ASSERT_EQ(IconCountOfBytes(ico), 1);
     auto icon = ExtractIconFromBytes(ico, 0);
     ASSERT_TRUE(icon);
@@ -164,34 +155,23 @@ TEST(IconExtractor, IconFileIsOneIconOfAllItsImages)
     EXPECT_EQ(IconCountOfBytes(Bytes { 0, 0, 1, 0, 0, 0 }), 0);
 }
 
-class TempDir : public ::testing::Test {
+class IconExtractorFiles : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        dir = std::filesystem::temp_directory_path() /
-              ("g2-extract-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
     std::string Write(const std::string& name, const Bytes& b)
     {
-        const auto p = dir / name;
-        std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(b.data()),
-                                                static_cast<std::streamsize>(b.size()));
-        return p.string();
+        WriteBytes(scratch.file(name), b);
+        return scratch.file(name);
     }
-    std::filesystem::path dir;
+    ScratchFolder scratch;
+    std::filesystem::path dir = scratch.path();
 };
-
-using IconExtractorFiles = TempDir;
 
 TEST_F(IconExtractorFiles, FormatIsToldFromTheContentNotTheName)
 {
-    Bytes pe = BuildPe({ { ResId::Id(kGroup), ResId::Id(1), 0, MakeGroup({ { 32, 32, 4, 1 } }) },
-                         { ResId::Id(kGroup), ResId::Id(2), 0, MakeGroup({ { 32, 32, 4, 1 } }) },
-                         { ResId::Id(kIcon), ResId::Id(1), 0, PatternDib(32, 32, 4) } });
+    Bytes pe = BuildPe(
+        { { ResId::Id(kGroupIconResourceType), ResId::Id(1), 0, MakeGroup({ { 32, 32, 4, 1 } }) },
+            { ResId::Id(kGroupIconResourceType), ResId::Id(2), 0, MakeGroup({ { 32, 32, 4, 1 } }) },
+            { ResId::Id(kIconResourceType), ResId::Id(1), 0, PatternDib(32, 32, 4) } });
     Bytes ico = MakeIcoFile({ { 32, 32, 4 } }, { PatternDib(32, 32, 4) });
     EXPECT_EQ(IconCount(Write("looks-like.ico", pe)), 2);
     EXPECT_EQ(IconCount(Write("looks-like.exe", ico)), 1);
@@ -332,8 +312,8 @@ TEST(IconExtractor, AReadThatFailsAnywhereGivesNoIconOrTheFilesOwn)
     const Bytes image = PatternDib(32, 32, 4, 7);
     const Bytes group = MakeGroup({ { 32, 32, 4, 1 } });
     const std::vector<PeResource> resources {
-        { ResId::Id(kGroup), ResId::Id(1), 1033, group },
-        { ResId::Id(kIcon), ResId::Id(1), 1033, image },
+        { ResId::Id(kGroupIconResourceType), ResId::Id(1), 1033, group },
+        { ResId::Id(kIconResourceType), ResId::Id(1), 1033, image },
     };
     const struct {
         const char* name;
@@ -374,7 +354,7 @@ TEST(RoundTrip, Exact32x32FourBitIconIsKeptPixelForPixel)
         return transparent(x, y) ? 0 : static_cast<std::uint32_t>(x + 3 * y) % 16;
     };
     const Bytes dib = MakeDib(32, 32, 4, colour, transparent);
-    const Bytes pe = OneGroup({ { 32, 32, 4, 1 } }, { dib });
+    const Bytes pe = PeWithIcon({ { 32, 32, 4, 1 } }, { dib });
     auto icon = ExtractIconFromBytes(pe, 0);
     ASSERT_TRUE(icon);
     const Bytes file = EncodeIconFile(NormalizeIcon(*icon));

@@ -1,7 +1,6 @@
 #include "platform/InputFile.h"
-#include "platform/NativePath.h"
 
-#include <QTemporaryDir>
+#include "kit/Files.h"
 
 #include <gtest/gtest.h>
 
@@ -28,8 +27,8 @@ protected:
 
     static std::string Text(const Bytes& b) { return std::string(b.begin(), b.end()); }
 
-    QTemporaryDir scratch;
-    std::filesystem::path dir = glyphor::platform::ToNativePath(scratch.path());
+    glyphor::kit::ScratchFolder scratch;
+    std::filesystem::path dir = scratch.path();
 };
 
 // Only a regular file is opened; everything else says why, and nothing waits.

@@ -1,4 +1,5 @@
 #include "platform/NativePath.h"
+#include "kit/NamedRows.h"
 
 #include <gtest/gtest.h>
 
@@ -36,7 +37,7 @@ INSTANTIATE_TEST_SUITE_P(Names, NativePathTest,
         Case { "EncodedSurrogate", "\xED\xA0\x80", "\\xED\\xA0\\x80" },
         Case { "AboveUnicode", "\xF4\x90\x80\x80", "\\xF4\\x90\\x80\\x80" },
         Case { "ValidAfterInvalid", "\xFF\xC3\xA9", "\\xFF\xC3\xA9" }),
-    [](const testing::TestParamInfo<Case>& info) { return info.param.name; });
+    glyphor::kit::RowName());
 
 TEST(NativePath, StrayTypedSurrogateBecomesReplacementCharacter)
 {
@@ -50,8 +51,10 @@ TEST(NativePath, MessagesShowUndecodableBytesMarked)
 {
     const QString path = FromNativePath("/tmp/caf\xE9.ico");
     EXPECT_EQ(MessagePath(path), "/tmp/caf\\xE9.ico");
-    EXPECT_EQ(DisplayMessage("Cannot create file /tmp/caf\xE9.ico"), "Cannot create file /tmp/caf\\xE9.ico");
-    EXPECT_EQ(DisplayMessage("Cannot create file " + MessagePath(path)), "Cannot create file /tmp/caf\\xE9.ico");
+    EXPECT_EQ(DisplayMessage("Cannot create file /tmp/caf\xE9.ico"),
+        "Cannot create file /tmp/caf\\xE9.ico");
+    EXPECT_EQ(DisplayMessage("Cannot create file " + MessagePath(path)),
+        "Cannot create file /tmp/caf\\xE9.ico");
     EXPECT_EQ(DisplayMessage("caf\xC3\xA9"), QString::fromUtf8("caf\xC3\xA9"));
     EXPECT_TRUE(IsUndecodableByte(path[8]));
     EXPECT_FALSE(IsUndecodableByte(QChar(0xFFFD)));

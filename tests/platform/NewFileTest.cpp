@@ -1,4 +1,5 @@
 #include "platform/NewFile.h"
+#include "kit/NamedRows.h"
 #include "platform/NativePath.h"
 
 #include <QDir>
@@ -72,7 +73,7 @@ TEST_P(NoReplace, RefusesEveryKindOfExistingNameAndTakesAFreeOne)
 
 INSTANTIATE_TEST_SUITE_P(Ways, NoReplace,
     testing::Values(Way { "Rename", RenameNoReplace }, Way { "Link", RenameNoReplaceByLink }),
-    [](const auto& info) { return std::string(info.param.name); });
+    glyphor::kit::RowName());
 
 // The temporary is hidden, named as the run's clean-up recognises a killed
 // writer's, and gone when the file is dropped unplaced.

@@ -1,21 +1,21 @@
 #include "platform/PeResourceReader.h"
 
-#include "PeBuilder.h"
+#include "kit/Executables.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 using namespace glyphor::platform;
-using namespace glyphor::testing;
+using namespace glyphor::kit;
 
 namespace {
 
-constexpr std::uint16_t kIcon = 3;
-constexpr std::uint16_t kGroup = 14;
-
 // A group directory naming one image whose id tells the groups apart.
-Bytes Tagged(std::uint16_t id) { return MakeGroup({ { 32, 32, 4, id } }); }
+Bytes Tagged(std::uint16_t id)
+{
+    return MakeGroup({ { 32, 32, 4, id } });
+}
 
 std::uint16_t FirstImageId(const PeResourceReader& r, std::size_t group)
 {
@@ -24,24 +24,19 @@ std::uint16_t FirstImageId(const PeResourceReader& r, std::size_t group)
                                         : std::uint16_t { 0xFFFF };
 }
 
-void Put32(Bytes& b, std::size_t at, std::uint32_t v)
-{
-    for (int k = 0; k < 4; ++k)
-        b[at + k] = static_cast<std::uint8_t>(v >> (8 * k));
-}
-
-class PeFormats : public ::testing::TestWithParam<bool> {};
+class PeFormats : public ::testing::TestWithParam<bool> { };
 
 TEST_P(PeFormats, GroupsInDirectoryOrderNamedFirst)
 {
-    Bytes pe = BuildPe({
-                           { ResId::Id(kGroup), ResId::Id(5), 1033, Tagged(105) },
-                           { ResId::Id(kGroup), ResId::Name(u"ZED"), 1033, Tagged(201) },
-                           { ResId::Id(kGroup), ResId::Id(2), 1033, Tagged(102) },
-                           { ResId::Id(kGroup), ResId::Name(u"ABC"), 1033, Tagged(202) },
-                           { ResId::Id(4), ResId::Id(1), 1033, Bytes(8) }, // a menu, not an icon
-                       },
-                       GetParam());
+    Bytes pe = BuildPe(
+        {
+            { ResId::Id(kGroupIconResourceType), ResId::Id(5), 1033, Tagged(105) },
+            { ResId::Id(kGroupIconResourceType), ResId::Name(u"ZED"), 1033, Tagged(201) },
+            { ResId::Id(kGroupIconResourceType), ResId::Id(2), 1033, Tagged(102) },
+            { ResId::Id(kGroupIconResourceType), ResId::Name(u"ABC"), 1033, Tagged(202) },
+            { ResId::Id(4), ResId::Id(1), 1033, Bytes(8) }, // a menu, not an icon
+        },
+        GetParam());
     auto r = Open<PeResourceReader>(pe);
     ASSERT_TRUE(r);
     ASSERT_EQ(r->groupCount(), 4u);
@@ -57,16 +52,18 @@ TEST_P(PeFormats, LanguagesCountOnceAndImagesComeInTheGroupsLanguage)
     const Bytes img1033 = PatternDib(32, 32, 4, 1);
     const Bytes img2057 = PatternDib(32, 32, 4, 2);
     const Bytes img0 = PatternDib(16, 16, 8, 3);
-    Bytes pe = BuildPe({
-                           { ResId::Id(kGroup), ResId::Id(7), 2057, MakeGroup({ { 32, 32, 4, 1 }, { 16, 16, 8, 2 } }) },
-                           { ResId::Id(kGroup), ResId::Id(7), 1033, Tagged(1) },
-                           { ResId::Id(kGroup), ResId::Id(7), 0, Tagged(1) },
-                           { ResId::Id(kIcon), ResId::Id(1), 1033, img1033 },
-                           { ResId::Id(kIcon), ResId::Id(1), 2057, img2057 },
-                           // Only in another language: the first variant stands in.
-                           { ResId::Id(kIcon), ResId::Id(2), 0, img0 },
-                       },
-                       GetParam());
+    Bytes pe = BuildPe(
+        {
+            { ResId::Id(kGroupIconResourceType), ResId::Id(7), 2057,
+                MakeGroup({ { 32, 32, 4, 1 }, { 16, 16, 8, 2 } }) },
+            { ResId::Id(kGroupIconResourceType), ResId::Id(7), 1033, Tagged(1) },
+            { ResId::Id(kGroupIconResourceType), ResId::Id(7), 0, Tagged(1) },
+            { ResId::Id(kIconResourceType), ResId::Id(1), 1033, img1033 },
+            { ResId::Id(kIconResourceType), ResId::Id(1), 2057, img2057 },
+            // Only in another language: the first variant stands in.
+            { ResId::Id(kIconResourceType), ResId::Id(2), 0, img0 },
+        },
+        GetParam());
     auto r = Open<PeResourceReader>(pe);
     ASSERT_TRUE(r);
     ASSERT_EQ(r->groupCount(), 1u);
@@ -81,12 +78,14 @@ TEST_P(PeFormats, LanguagesCountOnceAndImagesComeInTheGroupsLanguage)
 
 TEST_P(PeFormats, GroupWithMissingImagesStillCounts)
 {
-    Bytes pe = BuildPe({
-                           { ResId::Id(kGroup), ResId::Id(1), 1033, MakeGroup({ { 32, 32, 4, 40 }, { 16, 16, 4, 41 } }) },
-                           { ResId::Id(kGroup), ResId::Id(2), 1033, Tagged(1) },
-                           { ResId::Id(kIcon), ResId::Id(1), 1033, PatternDib(32, 32, 4) },
-                       },
-                       GetParam());
+    Bytes pe = BuildPe(
+        {
+            { ResId::Id(kGroupIconResourceType), ResId::Id(1), 1033,
+                MakeGroup({ { 32, 32, 4, 40 }, { 16, 16, 4, 41 } }) },
+            { ResId::Id(kGroupIconResourceType), ResId::Id(2), 1033, Tagged(1) },
+            { ResId::Id(kIconResourceType), ResId::Id(1), 1033, PatternDib(32, 32, 4) },
+        },
+        GetParam());
     auto r = Open<PeResourceReader>(pe);
     ASSERT_TRUE(r);
     ASSERT_EQ(r->groupCount(), 2u);
@@ -99,17 +98,19 @@ TEST_P(PeFormats, GroupWithMissingImagesStillCounts)
 }
 
 INSTANTIATE_TEST_SUITE_P(Pe, PeFormats, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "Pe32Plus" : "Pe32"; });
+    [](const auto& info) { return info.param ? "Pe32Plus" : "Pe32"; });
 
 Bytes TwoGroupFile(PeLayout* layout)
 {
-    return BuildPe({
-                       { ResId::Id(kGroup), ResId::Id(1), 1033, Tagged(1) },
-                       { ResId::Id(kGroup), ResId::Id(2), 1033, MakeGroup({ { 16, 16, 4, 1 }, { 32, 32, 8, 2 } }) },
-                       { ResId::Id(kIcon), ResId::Id(1), 1033, PatternDib(16, 16, 4) },
-                       { ResId::Id(kIcon), ResId::Id(2), 1033, PatternDib(32, 32, 8) },
-                   },
-                   false, layout);
+    return BuildPe(
+        {
+            { ResId::Id(kGroupIconResourceType), ResId::Id(1), 1033, Tagged(1) },
+            { ResId::Id(kGroupIconResourceType), ResId::Id(2), 1033,
+                MakeGroup({ { 16, 16, 4, 1 }, { 32, 32, 8, 2 } }) },
+            { ResId::Id(kIconResourceType), ResId::Id(1), 1033, PatternDib(16, 16, 4) },
+            { ResId::Id(kIconResourceType), ResId::Id(2), 1033, PatternDib(32, 32, 8) },
+        },
+        false, layout);
 }
 
 TEST(PeResourceReader, EveryTruncationFinishesWithinTheFile)
@@ -146,25 +147,25 @@ TEST(PeResourceReader, LoopsInTheTreeAreRefused)
     // The RT_GROUP_ICON type entry (first id entry of the root) points back at the root.
     Bytes loop = good;
     ASSERT_EQ(loop[root + 16], 14); // the group type comes first, as the ids were given
-    Put32(loop, root + 16 + 4, 0x80000000u);
+    Set32(loop, root + 16 + 4, 0x80000000u);
     auto r = Open<PeResourceReader>(loop);
     ASSERT_TRUE(r);
     EXPECT_EQ(r->groupCount(), 0u);
 
     // A group name whose language directory is its own name directory.
     Bytes self = good;
-    const std::uint32_t groupNameDir = static_cast<std::uint32_t>(
-        good[root + 16 + 4] | good[root + 16 + 5] << 8);
-    Put32(self, root + groupNameDir + 16 + 4, 0x80000000u | groupNameDir);
+    const std::uint32_t groupNameDir
+        = static_cast<std::uint32_t>(good[root + 16 + 4] | good[root + 16 + 5] << 8);
+    Set32(self, root + groupNameDir + 16 + 4, 0x80000000u | groupNameDir);
     r = Open<PeResourceReader>(self);
     ASSERT_TRUE(r);
     EXPECT_EQ(r->groupCount(), 1u); // the second group is still there
 
     // An icon name whose language directory is the root: the image is missing.
     Bytes iconLoop = good;
-    const std::uint32_t iconNameDir = static_cast<std::uint32_t>(
-        good[root + 16 + 8 + 4] | good[root + 16 + 8 + 5] << 8);
-    Put32(iconLoop, root + iconNameDir + 16 + 4, 0x80000000u);
+    const std::uint32_t iconNameDir
+        = static_cast<std::uint32_t>(good[root + 16 + 8 + 4] | good[root + 16 + 8 + 5] << 8);
+    Set32(iconLoop, root + iconNameDir + 16 + 4, 0x80000000u);
     r = Open<PeResourceReader>(iconLoop);
     ASSERT_TRUE(r);
     ASSERT_EQ(r->groupCount(), 2u);
@@ -176,7 +177,10 @@ TEST(PeResourceReader, HostileCountsAndOffsetsYieldNothingOutsideTheFile)
     PeLayout layout;
     const Bytes good = TwoGroupFile(&layout);
     const std::size_t root = layout.rsrcOffset;
-    const std::size_t dirs = 0x44 + 20 + 96;
+    // The resource tree's entry in the table of data directories.
+    const std::size_t resources
+        = layout.dataDirectories + kResourceDirectoryIndex * sizeof(DataDirectory);
+    const std::size_t file = layout.fileHeader;
 
     struct Case {
         const char* name;
@@ -184,14 +188,39 @@ TEST(PeResourceReader, HostileCountsAndOffsetsYieldNothingOutsideTheFile)
         std::size_t groups;
     };
     const Case cases[] = {
-        { "RootClaimsEveryEntry", [&](Bytes& b) { b[root + 14] = 0xFF; b[root + 15] = 0xFF; }, 2 },
-        { "ResourceRvaOutsideSections", [&](Bytes& b) { Put32(b, dirs + 16, 0x90000); }, 0 },
-        { "ResourceRvaZero", [&](Bytes& b) { Put32(b, dirs + 16, 0); }, 0 },
-        { "NoDataDirectories", [&](Bytes& b) { Put32(b, 0x44 + 20 + 92, 2); }, 0 },
-        { "UnknownMagic", [&](Bytes& b) { b[0x44 + 20] = 0x07; }, 0 },
-        { "SectionPastTheFile", [&](Bytes& b) { Put32(b, 0x44 + 20 + 224 + 20, 0x7FFFFFF0); }, 0 },
-        { "SectionCountHuge", [&](Bytes& b) { b[0x44 + 2] = 0xFF; b[0x44 + 3] = 0xFF; }, 2 },
-        { "OptionalHeaderTooSmall", [&](Bytes& b) { b[0x44 + 16] = 64; b[0x44 + 17] = 0; }, 0 },
+        { "RootClaimsEveryEntry",
+            [&](Bytes& b) {
+                b[root + 14] = 0xFF;
+                b[root + 15] = 0xFF;
+            },
+            2 },
+        { "ResourceRvaOutsideSections",
+            [&](Bytes& b) {
+                Set32(b, resources + offsetof(DataDirectory, virtualAddress), 0x90000);
+            },
+            0 },
+        { "ResourceRvaZero",
+            [&](Bytes& b) { Set32(b, resources + offsetof(DataDirectory, virtualAddress), 0); },
+            0 },
+        { "NoDataDirectories",
+            [&](Bytes& b) {
+                Set32(
+                    b, layout.optionalHeader + offsetof(OptionalHeader32, numberOfRvaAndSizes), 2);
+            },
+            0 },
+        { "UnknownMagic", [&](Bytes& b) { b[layout.optionalHeader] = 0x07; }, 0 },
+        { "SectionPastTheFile",
+            [&](Bytes& b) {
+                Set32(b, layout.sectionHeader + offsetof(SectionHeader, pointerToRawData),
+                    0x7FFFFFF0);
+            },
+            0 },
+        { "SectionCountHuge",
+            [&](Bytes& b) { Set16(b, file + offsetof(CoffFileHeader, numberOfSections), 0xFFFF); },
+            2 },
+        { "OptionalHeaderTooSmall",
+            [&](Bytes& b) { Set16(b, file + offsetof(CoffFileHeader, sizeOfOptionalHeader), 64); },
+            0 },
     };
     for (const Case& c : cases) {
         Bytes b = good;
@@ -215,24 +244,25 @@ TEST(PeResourceReader, OverlappingLanguageDirectoriesDoNotMakeTheReadQuadratic)
     constexpr std::size_t kLanguageDirs = kNameDir + 16 + 8 * kNames;
     constexpr std::size_t kTreeSize = kLanguageDirs + 8 * kNames + 16 + 8 * 65536;
     PeLayout layout;
-    Bytes b = BuildPe({ { ResId::Id(kGroup), ResId::Id(1), 1033, Bytes(kTreeSize, 0) } }, false,
-                      &layout);
+    Bytes b = BuildPe(
+        { { ResId::Id(kGroupIconResourceType), ResId::Id(1), 1033, Bytes(kTreeSize, 0) } }, false,
+        &layout);
     const std::size_t root = layout.rsrcOffset;
     std::fill(b.begin() + static_cast<std::ptrdiff_t>(root),
-              b.begin() + static_cast<std::ptrdiff_t>(root + kTreeSize), 0);
+        b.begin() + static_cast<std::ptrdiff_t>(root + kTreeSize), 0);
     b[root + 14] = 1; // one type: RT_GROUP_ICON
-    Put32(b, root + 16, kGroup);
-    Put32(b, root + 20, 0x80000000u | kNameDir);
+    Set32(b, root + 16, kGroupIconResourceType);
+    Set32(b, root + 20, 0x80000000u | kNameDir);
     b[root + kNameDir + 14] = 0xFF;
     b[root + kNameDir + 15] = 0xFF;
     for (std::uint32_t i = 0; i < kNames; ++i) {
-        Put32(b, root + kNameDir + 16 + 8 * i, i + 1);
-        Put32(b, root + kNameDir + 20 + 8 * i, 0x80000000u | (kLanguageDirs + 8 * i));
+        Set32(b, root + kNameDir + 16 + 8 * i, i + 1);
+        Set32(b, root + kNameDir + 20 + 8 * i, 0x80000000u | (kLanguageDirs + 8 * i));
     }
     // Every byte 0xFF: each directory claims the most entries, and every entry
     // reads as a subdirectory, which a language level cannot hold.
     std::fill(b.begin() + static_cast<std::ptrdiff_t>(root + kLanguageDirs),
-              b.begin() + static_cast<std::ptrdiff_t>(root + kTreeSize), 0xFF);
+        b.begin() + static_cast<std::ptrdiff_t>(root + kTreeSize), 0xFF);
 
     auto r = Open<PeResourceReader>(b);
     ASSERT_TRUE(r);
@@ -251,8 +281,9 @@ TEST(PeResourceReader, DataEntryPastTheFileIsMissing)
     const std::uint32_t rva = static_cast<std::uint32_t>(off - layout.rsrcOffset + layout.rsrcRva);
     bool patched = false;
     for (std::size_t i = layout.rsrcOffset; i + 4 <= b.size(); i += 4) {
-        if (b[i] == (rva & 0xFF) && b[i + 1] == ((rva >> 8) & 0xFF) && b[i + 2] == 0 && b[i + 3] == 0) {
-            Put32(b, i, 0x00F00000);
+        if (b[i] == (rva & 0xFF) && b[i + 1] == ((rva >> 8) & 0xFF) && b[i + 2] == 0
+            && b[i + 3] == 0) {
+            Set32(b, i, 0x00F00000);
             patched = true;
             break;
         }
@@ -271,7 +302,7 @@ TEST(PeResourceReader, OnlyPeFilesAreRecognised)
     Bytes mz(0x40);
     mz[0] = 'M';
     mz[1] = 'Z';
-    Put32(mz, 0x3C, 0xFFFFFFF0u); // e_lfanew beyond the file
+    Set32(mz, 0x3C, 0xFFFFFFF0u); // e_lfanew beyond the file
     EXPECT_FALSE(Open<PeResourceReader>(mz));
     Bytes ne = BuildNe({}, {});
     EXPECT_FALSE(Open<PeResourceReader>(ne));

@@ -1,4 +1,5 @@
 #include "platform/SettingsStore.h"
+#include "kit/NamedRows.h"
 #include "util/Error.h"
 
 #include <QDir>
@@ -24,29 +25,32 @@ void PrintTo(const ParseCase& c, std::ostream* os)
     *os << '"' << c.text << '"';
 }
 
-class ParseIntegerTest : public testing::TestWithParam<ParseCase> {};
+class ParseIntegerTest : public testing::TestWithParam<ParseCase> { };
 
 TEST_P(ParseIntegerTest, ReadsAsTheProgramReadsNumbers)
 {
     EXPECT_EQ(ParseInteger(QString::fromUtf8(GetParam().text)), GetParam().value);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, ParseIntegerTest,
-    testing::Values(ParseCase{"Plain", "1234", 1234}, ParseCase{"Zero", "0", 0},
-                    ParseCase{"LeadingBlanks", "   42", 42}, ParseCase{"Plus", "+7", 7},
-                    ParseCase{"Minus", "-15", -15}, ParseCase{"Max", "2147483647", 2147483647},
-                    ParseCase{"Min", "-2147483648", INT32_MIN}, ParseCase{"AboveMax", "2147483648", std::nullopt},
-                    ParseCase{"BelowMin", "-2147483649", std::nullopt},
-                    ParseCase{"Huge", "99999999999999999999", std::nullopt}, ParseCase{"Hex", "$1F", 31},
-                    ParseCase{"HexLower", "$ff", 255}, ParseCase{"HexAllBits", "$FFFFFFFF", -1},
-                    ParseCase{"HexTooWide", "$100000000", std::nullopt}, ParseCase{"HexMinus", "-$10", -16},
-                    ParseCase{"Empty", "", std::nullopt}, ParseCase{"OnlyBlanks", "  ", std::nullopt},
-                    ParseCase{"OnlySign", "-", std::nullopt}, ParseCase{"OnlyDollar", "$", std::nullopt},
-                    ParseCase{"TrailingBlank", "12 ", std::nullopt}, ParseCase{"Letters", "abc", std::nullopt},
-                    ParseCase{"DecimalPoint", "1.5", std::nullopt}, ParseCase{"TabFirst", "\t5", std::nullopt},
-                    ParseCase{"HexDigitsWithoutDollar", "1F", std::nullopt}),
-    [](const testing::TestParamInfo<ParseCase>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Table, ParseIntegerTest,
+    testing::Values(ParseCase { "Plain", "1234", 1234 }, ParseCase { "Zero", "0", 0 },
+        ParseCase { "LeadingBlanks", "   42", 42 }, ParseCase { "Plus", "+7", 7 },
+        ParseCase { "Minus", "-15", -15 }, ParseCase { "Max", "2147483647", 2147483647 },
+        ParseCase { "Min", "-2147483648", INT32_MIN },
+        ParseCase { "AboveMax", "2147483648", std::nullopt },
+        ParseCase { "BelowMin", "-2147483649", std::nullopt },
+        ParseCase { "Huge", "99999999999999999999", std::nullopt }, ParseCase { "Hex", "$1F", 31 },
+        ParseCase { "HexLower", "$ff", 255 }, ParseCase { "HexAllBits", "$FFFFFFFF", -1 },
+        ParseCase { "HexTooWide", "$100000000", std::nullopt },
+        ParseCase { "HexMinus", "-$10", -16 }, ParseCase { "Empty", "", std::nullopt },
+        ParseCase { "OnlyBlanks", "  ", std::nullopt }, ParseCase { "OnlySign", "-", std::nullopt },
+        ParseCase { "OnlyDollar", "$", std::nullopt },
+        ParseCase { "TrailingBlank", "12 ", std::nullopt },
+        ParseCase { "Letters", "abc", std::nullopt },
+        ParseCase { "DecimalPoint", "1.5", std::nullopt },
+        ParseCase { "TabFirst", "\t5", std::nullopt },
+        ParseCase { "HexDigitsWithoutDollar", "1F", std::nullopt }),
+    glyphor::kit::RowName());
 
 class SettingsStoreTest : public testing::Test {
 protected:

@@ -1,7 +1,7 @@
 #include "platform/Thumbnail.h"
 
-#include "PeBuilder.h"
 #include "iconfile/ImageDecoder.h"
+#include "kit/Executables.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -10,12 +10,9 @@
 
 using namespace glyphor;
 using namespace glyphor::platform;
-using namespace glyphor::testing;
+using namespace glyphor::kit;
 
 namespace {
-
-constexpr std::uint16_t kIcon = 3;
-constexpr std::uint16_t kGroup = 14;
 
 // A PNG whose bytes the program's encoder would never write: an ancillary
 // text chunk sits before the end, so a pass-through is told from a re-encode.
@@ -43,12 +40,10 @@ Bytes PngWithComment(int side)
 // group that must never be looked at.
 Bytes Executable(const std::vector<GroupEntry>& entries, const std::vector<Bytes>& images)
 {
-    std::vector<PeResource> res { { ResId::Id(kGroup), ResId::Id(1), 1033, MakeGroup(entries) },
-        { ResId::Id(kGroup), ResId::Id(2), 1033, MakeGroup({ { 64, 64, 32, 99 } }) } };
-    for (std::size_t i = 0; i < images.size(); ++i)
-        res.push_back(
-            { ResId::Id(kIcon), ResId::Id(static_cast<std::uint16_t>(i + 1)), 1033, images[i] });
-    res.push_back({ ResId::Id(kIcon), ResId::Id(99), 1033, PatternDib(64, 64, 32) });
+    std::vector<PeResource> res = IconResources(entries, images);
+    res.push_back({ ResId::Id(kGroupIconResourceType), ResId::Id(2), 1033,
+        MakeGroup({ { 64, 64, 32, 99 } }) });
+    res.push_back({ ResId::Id(kIconResourceType), ResId::Id(99), 1033, PatternDib(64, 64, 32) });
     return BuildPe(res);
 }
 
@@ -166,7 +161,8 @@ TEST(Thumbnail, HostileFilesAreRefusedCleanly)
         { "empty", {}, kNoIconsText },
         { "not an executable", Bytes(4096, 'x'), kNoIconsText },
         { "no icon groups",
-            BuildPe({ { ResId::Id(kIcon), ResId::Id(1), 1033, PatternDib(16, 16, 4) } }),
+            BuildPe(
+                { { ResId::Id(kIconResourceType), ResId::Id(1), 1033, PatternDib(16, 16, 4) } }),
             kNoIconsText },
         { "every image damaged", Executable({ { 32, 32, 4, 1 } }, { broken }), kIconNotValidText },
         { "images missing", Executable({ { 32, 32, 4, 7 } }, {}), kIconNotValidText },

@@ -25,8 +25,8 @@ garbage line
 
 TEST(Volumes, MountInfoGivesTheVolumesAUserWouldPick)
 {
-    const QVector<Volume> volumes = VolumesFromMountInfo(kMountInfo,
-        { { "/dev/sr0", "AUDIO CD" } }, [](const QString& device) { return device == "/dev/sdb1"; });
+    const QVector<Volume> volumes = VolumesFromMountInfo(kMountInfo, { { "/dev/sr0", "AUDIO CD" } },
+        [](const QString& device) { return device == "/dev/sdb1"; });
     struct Expected {
         const char* root;
         VolumeKind kind;
@@ -54,9 +54,9 @@ TEST(Volumes, MountInfoGivesTheVolumesAUserWouldPick)
 // escaped in octal: a name that is not UTF-8 keeps its bytes.
 TEST(Volumes, AMountPointThatIsNotUtf8KeepsItsBytes)
 {
-    const QVector<Volume> volumes = VolumesFromMountInfo(
-        "27 1 254:0 / / rw - ext4 /dev/vda rw\n"
-        "60 27 8:33 / /media/caf\xE9\\040\\351 rw - vfat /dev/sdc1 rw\n");
+    const QVector<Volume> volumes
+        = VolumesFromMountInfo("27 1 254:0 / / rw - ext4 /dev/vda rw\n"
+                               "60 27 8:33 / /media/caf\xE9\\040\\351 rw - vfat /dev/sdc1 rw\n");
     ASSERT_EQ(volumes.size(), 2);
     EXPECT_EQ(ToNativePath(volumes[1].root), "/media/caf\xE9 \xE9");
 }

@@ -5,9 +5,10 @@
 // is not UTF-8.
 #include "viewer/IconLoad.h"
 #include "NumberedIcons.h"
+#include "kit/Files.h"
+#include "kit/IconImages.h"
 #include "platform/FileSystem.h"
 #include "platform/NativePath.h"
-#include "tests/iconfile/TestImages.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -160,13 +161,13 @@ TEST_F(IconLoadTest, AFileThatCannotBeReadEndsTheLoadAsAStopDoes)
     struct Row {
         const char* name;
         QString caption; // of item 5
-        test::Bytes bytes; // written under that caption; nothing when empty
+        kit::Bytes bytes; // written under that caption; nothing when empty
         QString message;
     };
     const QString folder = m_window.folder;
     const Row rows[] = {
         { "missing file", "Icon0099.ico", {}, "Cannot open file " + folder + "/Icon0099.ico" },
-        { "cursor file", "arrow.ico", test::MakeIconFile({ { 1, test::MakeDib({}) } }, 2),
+        { "cursor file", "arrow.ico", kit::MakeIconFile({ { 1, kit::MakeDib({}) } }, 2),
             "Icon image is not valid" },
         { "directory past the end", "short.ico", { 0, 0, 1, 0, 3, 0 },
             "Icon image is not valid: the image directory runs past the end of the file" },
@@ -181,7 +182,7 @@ TEST_F(IconLoadTest, AFileThatCannotBeReadEndsTheLoadAsAStopDoes)
         window.captions = IconNames(10);
         window.captions[5] = row.caption;
         if (!row.bytes.empty())
-            test::WriteBytes(platform::ToNativePath(folder + "/" + row.caption), row.bytes);
+            kit::WriteBytes(platform::ToNativePath(folder + "/" + row.caption), row.bytes);
 
         window.load.load();
         EXPECT_EQ(window.errors, QStringList { row.message });

@@ -5,8 +5,8 @@
 
 #include "iconfile/IconFileWriter.h"
 #include "iconfile/IconImage.h"
+#include "kit/IconImages.h"
 #include "platform/NativePath.h"
-#include "tests/iconfile/TestImages.h"
 
 #include <QString>
 #include <QStringList>
@@ -22,7 +22,7 @@ inline IconImage NumberedIcon(int number)
     for (int y = 0; y < kIconSize; ++y) {
         const int colour = y < kIconSize / 2 ? number % 16 : (number / 16) % 16;
         for (int x = 0; x < kIconSize; ++x) {
-            icon.pixels.push_back(0xFF000000u | kPaletteForTests[colour]);
+            icon.pixels.push_back(0xFF000000u | kit::kPaletteForTests[colour]);
             // A transparent corner, so that the mask is seen to travel.
             icon.mask.push_back(x == 0 && y == 0 ? 1 : 0);
         }
@@ -36,9 +36,9 @@ inline int IconNumber(std::uint32_t top, std::uint32_t bottom)
 {
     int low = -1, high = -1;
     for (int i = 0; i < 16; ++i) {
-        if (kPaletteForTests[i] == (top & 0xFFFFFFu))
+        if (kit::kPaletteForTests[i] == (top & 0xFFFFFFu))
             low = i;
-        if (kPaletteForTests[i] == (bottom & 0xFFFFFFu))
+        if (kit::kPaletteForTests[i] == (bottom & 0xFFFFFFu))
             high = i;
     }
     return low < 0 || high < 0 ? -1 : high * 16 + low;

@@ -4,6 +4,7 @@
 // was filled from.
 #include "viewer/TfrmView.h"
 #include "NumberedIcons.h"
+#include "kit/NativeFiles.h"
 #include "platform/HelpRequest.h"
 #include "platform/NativePath.h"
 #include "tests/app/AnswerBoxes.h"
@@ -97,11 +98,10 @@ class TfrmViewTest : public QObject {
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_dir.isValid());
-        m_folder = QDir(m_dir.path()).canonicalPath() + "/icons";
+        m_folder = kit::PathOf(m_dir) + "/icons";
         QDir().mkpath(m_folder);
         WriteNumberedIcons(m_folder, IconNames(65));
-        m_other = QDir(m_dir.path()).canonicalPath() + "/other";
+        m_other = kit::PathOf(m_dir) + "/other";
         QDir().mkpath(m_other);
         WriteNumberedIcons(m_other, IconNames(40, 100), 100);
     }
@@ -161,7 +161,7 @@ private slots:
     // ones when the load ends.
     void aLongLoadShowsItsPicturesAtASteadyPace()
     {
-        const QString folder = QDir(m_dir.path()).canonicalPath() + "/many";
+        const QString folder = kit::PathOf(m_dir) + "/many";
         QDir().mkpath(folder);
         const QStringList names = IconNames(3000);
         WriteNumberedIcons(folder, names);
@@ -181,7 +181,8 @@ private slots:
         QCOMPARE(pumps, 1 + 3000 / kIconsPerPump);
         QVERIFY(!shownUpTo.isEmpty());
         QCOMPARE(shownUpTo.last(), 2999);
-        QVERIFY2(shownUpTo.size() <= int(seconds * 50) + 2 && shownUpTo.size() >= int(seconds * 30) - 1,
+        QVERIFY2(
+            shownUpTo.size() <= int(seconds * 50) + 2 && shownUpTo.size() >= int(seconds * 30) - 1,
             qPrintable(QString("%1 showings in %2 s").arg(shownUpTo.size()).arg(seconds)));
         // The pictures tell their files apart modulo 256.
         const QList<int> numbers = PictureNumbers(view);
@@ -341,7 +342,7 @@ private slots:
     void exploreDirectoryOpensTheFolderByItsBytes()
     {
         QFETCH(QByteArray, name);
-        const std::string folder = platform::ToNativePath(m_dir.path()) + "/" + name.toStdString();
+        const std::string folder = m_dir.path() + "/" + name.toStdString();
         ::mkdir(folder.c_str(), 0777);
         m_dest.listing = { platform::FromNativePath(folder), {} };
         UrlRecorder recorder;
@@ -423,7 +424,7 @@ private slots:
     }
 
 private:
-    QTemporaryDir m_dir;
+    kit::ScratchFolder m_dir;
     QString m_folder; // 65 icon files numbered 0 to 64
     QString m_other; // 40 numbered 100 to 139
     Destination m_dest;

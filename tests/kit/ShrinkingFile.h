@@ -13,7 +13,7 @@
 
 #include <unistd.h>
 
-namespace glyphor::testing {
+namespace glyphor::kit {
 
 class ShrinkingFile {
 public:
@@ -49,4 +49,4 @@ private:
     std::atomic<bool> m_truncated { false };
 };
 
-} // namespace glyphor::testing
+} // namespace glyphor::kit

@@ -1,0 +1,26 @@
+#include "kit/ScanFolders.h"
+
+#include "kit/NativeFiles.h"
+#include "platform/FileSystem.h"
+#include "platform/NativePath.h"
+
+namespace glyphor::kit {
+
+ScanFolders::ScanFolders(const QString& sourceName, const QString& destinationName)
+{
+    m_root = PathOf(m_scratch);
+    m_source = m_root + QLatin1Char('/') + sourceName;
+    m_destination = m_root + QLatin1Char('/') + destinationName;
+    MakePath(m_source);
+    MakePath(m_destination);
+}
+
+QString ScanFolders::putSource(const QString& relative, const Bytes& bytes) const
+{
+    const QString path = m_source + QLatin1Char('/') + relative;
+    MakePath(platform::FolderOf(path));
+    WriteBytes(path, bytes);
+    return path;
+}
+
+} // namespace glyphor::kit
