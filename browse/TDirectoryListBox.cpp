@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QShowEvent>
 #include <QStyledItemDelegate>
 
 namespace glyphor {
@@ -117,6 +118,18 @@ void TDirectoryListBox::showModel()
         scrollTo(selected);
     }
     m_syncing = false;
+}
+
+void TDirectoryListBox::showEvent(QShowEvent* event)
+{
+    QListView::showEvent(event);
+    // The folder was first shown while the list still had its default size,
+    // and the scroll that kept the current folder in view then would hide the
+    // rows above it now that the list has room for them.
+    if (!event->spontaneous() && currentIndex().isValid()) {
+        scrollToTop();
+        scrollTo(currentIndex());
+    }
 }
 
 void TDirectoryListBox::currentChanged(const QModelIndex& current, const QModelIndex& previous)

@@ -39,6 +39,7 @@ private slots:
     void glyphs();
     void fileListHourglassAndClicks();
     void folderListOpensOnDoubleClickAndReportsFailure();
+    void folderListShowsTheRowsAboveOnceItHasRoom();
     void driveComboPick();
     void namesThatAreNotUtf8ShowMarkedAndOpenExact();
 
@@ -196,6 +197,25 @@ void BrowseWidgetsTest::folderListOpensOnDoubleClickAndReportsFailure()
     QTest::keyClick(&box, Qt::Key_Return);
     QCOMPARE(reported, QStringList { QString::fromLocal8Bit(std::strerror(ENOENT)) });
     QCOMPARE(box.directory(), root);
+}
+
+// A form reads its folder before it gives the list its size.
+void BrowseWidgetsTest::folderListShowsTheRowsAboveOnceItHasRoom()
+{
+    QTemporaryDir tmp;
+    const QString root = QDir(tmp.path()).canonicalPath();
+    QStringList many;
+    for (int i = 0; i < 40; ++i)
+        many << QString("sub%1").arg(i, 2, 10, QChar('0'));
+    kit::MakeFolders(root, many);
+
+    QWidget form;
+    auto* box = new TDirectoryListBox(&form);
+    box->setDirectory(root);
+    box->setGeometry(0, 0, 200, 300);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QCOMPARE(box->indexAt(QPoint(4, 4)).row(), 0);
 }
 
 void BrowseWidgetsTest::driveComboPick()
