@@ -9,7 +9,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QShowEvent>
 #include <QStyledItemDelegate>
 
 namespace glyphor {
@@ -115,21 +114,13 @@ void TDirectoryListBox::showModel()
     const QModelIndex selected = m_adapter->index(m_model->selectedIndex(), 0);
     if (selected.isValid()) {
         setCurrentIndex(selected);
-        scrollTo(selected);
+        // A hidden list has no size of its own yet (a form reads its folder
+        // before it lays the list out): the view scrolls to the current row
+        // itself when it is shown.
+        if (isVisible())
+            scrollTo(selected);
     }
     m_syncing = false;
-}
-
-void TDirectoryListBox::showEvent(QShowEvent* event)
-{
-    QListView::showEvent(event);
-    // The folder was first shown while the list still had its default size,
-    // and the scroll that kept the current folder in view then would hide the
-    // rows above it now that the list has room for them.
-    if (!event->spontaneous() && currentIndex().isValid()) {
-        scrollToTop();
-        scrollTo(currentIndex());
-    }
 }
 
 void TDirectoryListBox::currentChanged(const QModelIndex& current, const QModelIndex& previous)
