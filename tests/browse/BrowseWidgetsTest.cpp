@@ -16,7 +16,6 @@
 
 #include <QApplication>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <cstring>
@@ -107,11 +106,9 @@ void BrowseWidgetsTest::glyphs()
 
 void BrowseWidgetsTest::fileListHourglassAndClicks()
 {
-    QTemporaryDir tmp;
-    const QString root = QDir(tmp.path()).canonicalPath();
-    QStringList names;
-    for (int i = 0; i < 150; ++i)
-        names << QStringLiteral("Icon%1.ico").arg(i, 4, 10, QLatin1Char('0'));
+    const kit::ScratchFolder tmp;
+    const QString root = kit::PathOf(tmp);
+    const QStringList names = kit::NumberedNames("Icon%1.ico", 150, 4);
     kit::MakeFiles(root, names);
 
     TFileListBox box;
@@ -166,8 +163,8 @@ void BrowseWidgetsTest::fileListHourglassAndClicks()
 
 void BrowseWidgetsTest::folderListOpensOnDoubleClickAndReportsFailure()
 {
-    QTemporaryDir tmp;
-    const QString root = QDir(tmp.path()).canonicalPath();
+    const kit::ScratchFolder tmp;
+    const QString root = kit::PathOf(tmp);
     kit::MakeFolders(root, { "alpha", "beta" });
     QStringList reported;
     SetBrowseErrorReporter([&](QWidget*, const QString& message) { reported << message; });
@@ -202,12 +199,9 @@ void BrowseWidgetsTest::folderListOpensOnDoubleClickAndReportsFailure()
 // A form reads its folder before it gives the list its size.
 void BrowseWidgetsTest::folderListShowsTheRowsAboveOnceItHasRoom()
 {
-    QTemporaryDir tmp;
-    const QString root = QDir(tmp.path()).canonicalPath();
-    QStringList many;
-    for (int i = 0; i < 40; ++i)
-        many << QString("sub%1").arg(i, 2, 10, QChar('0'));
-    kit::MakeFolders(root, many);
+    const kit::ScratchFolder tmp;
+    const QString root = kit::PathOf(tmp);
+    kit::MakeFolders(root, kit::NumberedNames("sub%1", 40, 2));
 
     QWidget form;
     auto* box = new TDirectoryListBox(&form);

@@ -41,6 +41,14 @@ void MakeFolders(const QString& folder, const QStringList& names)
         MakePath(folder + QLatin1Char('/') + name);
 }
 
+QStringList NumberedNames(const QString& pattern, int count, int width, int first)
+{
+    QStringList names;
+    for (int i = first; i < first + count; ++i)
+        names << pattern.arg(i, width, 10, QLatin1Char('0'));
+    return names;
+}
+
 void RemoveAll(const QString& path)
 {
     std::error_code ignored;

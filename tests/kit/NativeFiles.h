@@ -20,6 +20,10 @@ void MakePath(const QString& folder);
 void MakeFiles(const QString& folder, const QStringList& names);
 // Makes folders of these names in folder.
 void MakeFolders(const QString& folder, const QStringList& names);
+// pattern with %1 replaced by first, first + 1, ... (count names), each
+// number padded with zeros to width digits: ("Icon%1.ico", 2, 4) gives
+// Icon0000.ico and Icon0001.ico.
+QStringList NumberedNames(const QString& pattern, int count, int width, int first = 0);
 // Removes path and everything below it.
 void RemoveAll(const QString& path);
 

@@ -6,6 +6,7 @@
 #include "iconfile/IconFileWriter.h"
 #include "iconfile/IconImage.h"
 #include "kit/IconImages.h"
+#include "kit/NativeFiles.h"
 #include "platform/NativePath.h"
 
 #include <QString>
@@ -52,10 +53,7 @@ inline int IconNumber(const IconImage& icon)
 // IconNNNN.ico for the numbers first to first + count - 1.
 inline QStringList IconNames(int count, int first = 0)
 {
-    QStringList names;
-    for (int i = first; i < first + count; ++i)
-        names << QStringLiteral("Icon%1.ico").arg(i, 4, 10, QLatin1Char('0'));
-    return names;
+    return kit::NumberedNames(QStringLiteral("Icon%1.ico"), count, 4, first);
 }
 
 // Writes names[k] in folder as icon number first + k.
