@@ -1,9 +1,9 @@
 #include "app/FolderCommands.h"
 
 #include "browse/TDirectoryListBox.h"
+#include "files/NativePath.h"
 #include "harvest/FileOps.h"
 #include "platform/FileSystem.h"
-#include "platform/NativePath.h"
 
 #include <QInputDialog>
 #include <QLineEdit>
@@ -35,7 +35,7 @@ QString AskNewFolderName(const QString& folder, QWidget* parent)
 {
     QPointer<QInputDialog> dialog = new QInputDialog(parent);
     dialog->setWindowTitle(QStringLiteral("Create Directory"));
-    dialog->setLabelText(platform::DisplayPath(folder));
+    dialog->setLabelText(files::DisplayPath(folder));
     dialog->setTextValue(QString());
     if (auto* edit = dialog->findChild<QLineEdit*>())
         edit->setMaxLength(kMaxNewFolderName);
@@ -81,7 +81,7 @@ void DeleteDir(TDirectoryListBox& destination, QWidget* parent)
     const bool removed = SystemFileOps().removeDirectory(folder);
     if (removed)
         destination.rebuild(); // the removed folder's entry goes from the parent's listing
-    const QString shown = platform::DisplayPath(folder);
+    const QString shown = files::DisplayPath(folder);
     if (removed)
         ShowMessageDialog(
             parent, DialogType::Information, shown + QStringLiteral(" Directory removed"));

@@ -1,10 +1,10 @@
 #include "app/GlyphorApplication.h"
 
 #include "app/MenuHelpFilter.h"
-#include "app/ProgramIcon.h"
 #include "browse/BrowseErrors.h"
-#include "platform/ErrorBox.h"
-#include "platform/NativePath.h"
+#include "controls/ErrorBox.h"
+#include "controls/ProgramIcon.h"
+#include "files/NativePath.h"
 
 namespace glyphor {
 
@@ -25,7 +25,7 @@ GlyphorApplication::GlyphorApplication(int& argc, char** argv)
     // caption of the program's own message boxes. It is not the toolkit's
     // display name: X11 appends that one to every window's caption, so the
     // main window would read "Glyphor 2" followed by this whole title.
-    platform::SetApplicationTitle(ApplicationTitleText());
+    SetApplicationTitle(ApplicationTitleText());
     setWindowIcon(ProgramIcon());
     // The browsers catch what their own events raise; they show it here too.
     SetBrowseErrorReporter([](QWidget*, const QString& message) { ShowErrorMessage(message); });
@@ -51,7 +51,7 @@ void ShowHandlerError(std::exception_ptr error)
         std::rethrow_exception(error);
     } catch (const std::exception& e) {
         // A message may name a file by its bytes; they are shown readably.
-        message = platform::DisplayMessage(e.what());
+        message = files::DisplayMessage(e.what());
     } catch (...) {
         message = QStringLiteral("An unexpected error ended the command");
     }
@@ -60,7 +60,7 @@ void ShowHandlerError(std::exception_ptr error)
 
 void ShowErrorMessage(const QString& message)
 {
-    platform::ShowErrorBox(QApplication::activeWindow(), message);
+    ShowErrorBox(QApplication::activeWindow(), message);
 }
 
 } // namespace glyphor

@@ -1,6 +1,6 @@
 #include "app/MenuHelpFilter.h"
 
-#include "platform/HelpRequest.h"
+#include "help/HelpRequest.h"
 
 #include <QAction>
 #include <QApplication>
@@ -54,7 +54,7 @@ bool MenuHelpFilter::eventFilter(QObject* watched, QEvent* event)
     // The menu closes first, so that the help window can take the input.
     const int context = entry->property("helpContext").toInt();
     CloseMenus();
-    platform::RequestHelp(platform::HelpCommand::Context, context);
+    help::RequestHelp(help::HelpCommand::Context, context);
     return true;
 }
 

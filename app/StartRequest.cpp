@@ -1,9 +1,9 @@
 #include "app/StartRequest.h"
 
 #include "app/TForm1.h"
-#include "platform/ErrorBox.h"
+#include "controls/ErrorBox.h"
+#include "files/NativePath.h"
 #include "platform/FileSystem.h"
-#include "platform/NativePath.h"
 #include "platform/PathCheck.h"
 #include "util/Error.h"
 
@@ -13,7 +13,7 @@ QStringList NativeArguments(int argc, char** argv)
 {
     QStringList args;
     for (int i = 1; i < argc; ++i)
-        args.append(platform::FromNativePath(argv[i]));
+        args.append(files::FromNativePath(argv[i]));
     return args;
 }
 
@@ -33,7 +33,7 @@ StartRequest ParseStartArguments(const QStringList& args)
             return request;
         } else if (options && arg.size() > 1 && arg.startsWith(QLatin1Char('-'))) {
             request.kind = StartRequest::Kind::Usage;
-            request.problem = QStringLiteral("unknown option ") + platform::DisplayPath(arg);
+            request.problem = QStringLiteral("unknown option ") + files::DisplayPath(arg);
         } else {
             folders.append(arg);
         }
@@ -104,8 +104,8 @@ void OpenStartFolders(TForm1& form, const StartRequest& request)
             }
         }
         if (problem) {
-            const std::string shown = platform::DisplayPath(start.folder).toStdString();
-            platform::ShowErrorBox(&form,
+            const std::string shown = files::DisplayPath(start.folder).toStdString();
+            ShowErrorBox(&form,
                 QString::fromStdString(FormatMessage(start.message, shown)) + QStringLiteral(": ")
                     + *problem);
         }

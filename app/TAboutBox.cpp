@@ -1,7 +1,7 @@
 #include "app/TAboutBox.h"
 
-#include "app/CentreOnScreen.h"
-#include "app/ProgramIcon.h"
+#include "controls/CentreOnScreen.h"
+#include "controls/ProgramIcon.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,21 +1,21 @@
 #include "app/TForm1.h"
 
 #include "app/BusyAnimation.h"
-#include "app/CentreOnScreen.h"
 #include "app/FolderCommands.h"
 #include "app/FramedGroupBox.h"
 #include "app/GlyphorApplication.h"
-#include "app/ProgramIcon.h"
 #include "app/TAboutBox.h"
 #include "app/TForm1Host.h"
 #include "browse/TDirectoryListBox.h"
 #include "browse/TDriveComboBox.h"
 #include "browse/TFileListBox.h"
+#include "controls/CentreOnScreen.h"
+#include "controls/ProgramIcon.h"
 #include "controls/TGradientCaption.h"
 #include "controls/TIconComboBox.h"
 #include "harvest/HarvestRun.h"
-#include "platform/HelpBook.h"
-#include "platform/HelpRequest.h"
+#include "help/HelpBook.h"
+#include "help/HelpRequest.h"
 #include "platform/SettingsStore.h"
 
 #include <QAction>
@@ -266,7 +266,7 @@ void TForm1::FormCreate()
 {
     // Found from the executable's folder, never the current one, so that a
     // program started from anywhere finds its help.
-    m_helpFile = platform::FindHelpFile(QCoreApplication::applicationDirPath());
+    m_helpFile = help::FindHelpFile(QCoreApplication::applicationDirPath());
     // A stored count that is not a number is reported and the count starts
     // from 0; the window opens as usual, and its close overwrites the value.
     ExtractedCount = 0;
@@ -414,7 +414,7 @@ void TForm1::Button5Click()
 // The help's contents, also by F1 anywhere in the window.
 void TForm1::Help2Click()
 {
-    platform::RequestHelp(platform::HelpCommand::Finder);
+    help::RequestHelp(help::HelpCommand::Finder);
 }
 
 // A new box each time, showing the total as it stands now.
@@ -429,8 +429,8 @@ void TForm1::About1Click()
 void TForm1::WhatsThis1Click()
 {
     const QWidget* focused = focusWidget();
-    platform::RequestHelp(
-        platform::HelpCommand::Context, focused ? focused->property("helpContext").toInt() : 0);
+    help::RequestHelp(
+        help::HelpCommand::Context, focused ? focused->property("helpContext").toInt() : 0);
 }
 
 void TForm1::ButtonMouseUp(QPushButton* button)

@@ -5,9 +5,9 @@
 // the window's stored layout names them, because the harvest engine, the
 // viewer and the tests work on them directly.
 
-#include "app/PacedPainting.h"
 #include "app/ViewerWindows.h"
-#include "harvest/Browsers.h"
+#include "browse/Browsers.h"
+#include "controls/PacedPainting.h"
 #include "harvest/CaptureIcon.h"
 #include "harvest/IconProvider.h"
 #include "harvest/ImageList.h"

@@ -5,7 +5,7 @@
 #include "browse/TDirectoryListBox.h"
 #include "browse/TDriveComboBox.h"
 #include "browse/TFileListBox.h"
-#include "platform/NativePath.h"
+#include "files/NativePath.h"
 #include "viewer/TfrmView.h"
 
 #include <QCoreApplication>
@@ -32,7 +32,7 @@ void TForm1Host::setStatus(const QString& text)
 {
     m_comparison.clear();
     if (m_form)
-        m_form->setStatusText(platform::DisplayPath(text));
+        m_form->setStatusText(files::DisplayPath(text));
 }
 
 void TForm1Host::setComparing(const QString& collected, const QString& destination)

@@ -1,7 +1,7 @@
 #include "app/GlyphorApplication.h"
 #include "app/StartRequest.h"
 #include "app/TForm1.h"
-#include "platform/HelpService.h"
+#include "help/HelpService.h"
 
 #include <cstdio>
 
@@ -30,7 +30,7 @@ int main(int argc, char* argv[])
     glyphor::TForm1 form;
     // Every help request of the program's windows goes to one help window,
     // made at the first request, with the help file the main window found.
-    glyphor::platform::HelpService help(form.helpFile());
+    glyphor::help::HelpService help(form.helpFile());
     form.show();
     glyphor::OpenStartFolders(form, request);
     return app.exec();

@@ -5,10 +5,10 @@
 //
 //   viewer_bench [COUNT] [ROUNDS]
 
+#include "files/NativePath.h"
 #include "iconfile/IconFileReader.h"
 #include "iconfile/IconFileWriter.h"
 #include "platform/FileSystem.h"
-#include "platform/NativePath.h"
 #include "viewer/TfrmView.h"
 #include "viewer/ViewerItems.h"
 
@@ -48,7 +48,7 @@ double BareRead(const QString& folder, const QStringList& names)
     timer.start();
     std::size_t check = 0;
     for (const QString& name : names) {
-        IconFile file = ReadIconFile(platform::ToNativePath(platform::JoinPath(folder, name)));
+        IconFile file = ReadIconFile(files::ToNativePath(platform::JoinPath(folder, name)));
         check += file.image().pixels[0];
     }
     const double ms = timer.nsecsElapsed() / 1e6;
@@ -72,7 +72,7 @@ int main(int argc, char* argv[])
     QStringList names;
     for (int i = 0; i < count; ++i) {
         names << QStringLiteral("Icon%1.ico").arg(i, 4, 10, QLatin1Char('0'));
-        WriteIconFile(Picture(i), platform::ToNativePath(platform::JoinPath(folder, names.last())));
+        WriteIconFile(Picture(i), files::ToNativePath(platform::JoinPath(folder, names.last())));
     }
     const DestinationListing listing { folder, names };
 

@@ -4,10 +4,10 @@
 // merely opening the files, and the count of a small DLL against the same DLL
 // padded with 100 MB, which should cost the same.
 
+#include "exe/IconExtractor.h"
+#include "files/FileSource.h"
 #include "iconfile/IconFileWriter.h"
 #include "iconfile/IconNormalizer.h"
-#include "platform/FileSource.h"
-#include "platform/IconExtractor.h"
 
 #include "kit/Corpus.h"
 
@@ -18,7 +18,8 @@
 #include <vector>
 
 using namespace glyphor;
-using namespace glyphor::platform;
+using namespace glyphor::exe;
+using namespace glyphor::files;
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "browse/BrowseErrors.h"
 
-#include "platform/ErrorBox.h"
-#include "platform/NativePath.h"
+#include "files/NativePath.h"
 
+#include <QDebug>
 #include <QWidget>
 
 namespace glyphor {
@@ -24,11 +24,13 @@ void SetBrowseErrorReporter(BrowseErrorReporter newReporter)
 
 void ReportBrowseError(QWidget* widget, const std::exception& error)
 {
-    const QString message = platform::DisplayMessage(error.what());
+    const QString message = files::DisplayMessage(error.what());
+    // The application puts its error box here when it starts; a program
+    // that has not (a tool, a test) still sees the error.
     if (Reporter())
         Reporter()(widget, message);
     else
-        platform::ShowErrorBox(widget ? widget->window() : nullptr, message);
+        qWarning().noquote() << message;
 }
 
 } // namespace glyphor

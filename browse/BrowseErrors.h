@@ -14,8 +14,8 @@ namespace glyphor {
 
 using BrowseErrorReporter = std::function<void(QWidget* widget, const QString& message)>;
 
-// Replaces the reporter; an empty function restores the default, the
-// application's error box.
+// Replaces the reporter; the application sets its error box here. Without
+// one, the message goes to the program's warnings.
 void SetBrowseErrorReporter(BrowseErrorReporter reporter);
 void ReportBrowseError(QWidget* widget, const std::exception& error);
 

@@ -1,7 +1,7 @@
 #include "browse/DirectoryListModel.h"
 
-#include "browse/NameOrder.h"
 #include "platform/FileSystem.h"
+#include "platform/NameOrder.h"
 #include "platform/Volumes.h"
 #include "util/Error.h"
 

@@ -1,7 +1,7 @@
 #include "browse/DriveListModel.h"
 
+#include "files/NativePath.h"
 #include "platform/FileSystem.h"
-#include "platform/NativePath.h"
 #include "util/Error.h"
 
 namespace glyphor {
@@ -31,7 +31,7 @@ QString DriveListModel::itemText(const platform::Volume& volume, TextCase textCa
         QString out;
         qsizetype start = 0;
         for (qsizetype i = 0; i <= text.size(); ++i) {
-            if (i < text.size() && !platform::IsUndecodableByte(text[i]))
+            if (i < text.size() && !files::IsUndecodableByte(text[i]))
                 continue;
             const QString run = text.mid(start, i - start);
             out += textCase == TextCase::Lower ? run.toLower() : run.toUpper();
@@ -43,8 +43,8 @@ QString DriveListModel::itemText(const platform::Volume& volume, TextCase textCa
     };
     // A mount point, share or label need not be valid UTF-8 either.
     if (volume.kind == platform::VolumeKind::Network && !volume.source.isEmpty())
-        return platform::DisplayPath(volume.root + QLatin1Char(' ') + cased(volume.source));
-    return platform::DisplayPath(
+        return files::DisplayPath(volume.root + QLatin1Char(' ') + cased(volume.source));
+    return files::DisplayPath(
         volume.root + QStringLiteral(" [") + cased(volume.label) + QLatin1Char(']'));
 }
 

@@ -1,7 +1,7 @@
 #include "browse/FileListModel.h"
 
-#include "browse/NameOrder.h"
 #include "platform/FileSystem.h"
+#include "platform/NameOrder.h"
 #include "util/Error.h"
 
 #include <algorithm>

@@ -4,7 +4,7 @@
 #include "browse/Glyphs.h"
 #include "browse/ItemLayout.h"
 #include "browse/ListAdapter.h"
-#include "platform/NativePath.h"
+#include "files/NativePath.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -59,7 +59,7 @@ public:
         painter->setPen(
             selected ? option.palette.highlightedText().color() : option.palette.text().color());
         painter->drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-            platform::DisplayPath(entry.text));
+            files::DisplayPath(entry.text));
         if (option.state & QStyle::State_HasFocus) {
             QStyleOptionFocusRect focus;
             focus.rect = option.rect;
@@ -80,7 +80,7 @@ public:
                 entry.kind == DirectoryListModel::EntryKind::Closed,
                 int(m_model->directory().count(QLatin1Char('/'))));
             width = layout::FolderTextLeft(QRect(), offset, 16)
-                + option.fontMetrics.horizontalAdvance(platform::DisplayPath(entry.text)) + 2;
+                + option.fontMetrics.horizontalAdvance(files::DisplayPath(entry.text)) + 2;
         }
         return QSize(width, layout::FolderItemHeight(option.fontMetrics.height()));
     }
@@ -95,7 +95,7 @@ TDirectoryListBox::TDirectoryListBox(QWidget* parent, DirectoryListModel* model)
     : QListView(parent)
     , m_model(model ? model : new DirectoryListModel(this))
     , m_adapter(new ListAdapter([model = m_model] { return int(model->entries().size()); },
-          [model = m_model](int row) { return platform::DisplayPath(model->entries()[row].text); },
+          [model = m_model](int row) { return files::DisplayPath(model->entries()[row].text); },
           this))
 {
     setModel(m_adapter);

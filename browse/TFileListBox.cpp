@@ -4,7 +4,7 @@
 #include "browse/Glyphs.h"
 #include "browse/ItemLayout.h"
 #include "browse/ListAdapter.h"
-#include "platform/NativePath.h"
+#include "files/NativePath.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -71,7 +71,7 @@ TFileListBox::TFileListBox(QWidget* parent, FileListModel* model)
     : QListView(parent)
     , m_model(model ? model : new FileListModel(this))
     , m_adapter(new ListAdapter([model = m_model] { return model->count(); },
-          [model = m_model](int row) { return platform::DisplayPath(model->item(row)); }, this))
+          [model = m_model](int row) { return files::DisplayPath(model->item(row)); }, this))
 {
     setModel(m_adapter);
     auto* delegate = new FileItemDelegate(this);

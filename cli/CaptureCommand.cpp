@@ -1,9 +1,9 @@
 #include "cli/Commands.h"
 
 #include "cli/CommandLine.h"
+#include "exe/IconExtractor.h"
 #include "iconfile/IconFileWriter.h"
 #include "iconfile/IconNormalizer.h"
-#include "platform/IconExtractor.h"
 #include "util/Error.h"
 
 #include <cstdio>
@@ -17,7 +17,7 @@ namespace {
 // an empty icon raises, unless the file could no longer be read (another
 // program made it shorter): that is said, with the file.
 void Capture(
-    const platform::IconSource& source, int index, const std::string& file, const std::string& out)
+    const exe::IconSource& source, int index, const std::string& file, const std::string& out)
 {
     const auto icon = source.icon(index);
     if (const std::string failure = source.readFailure(); !failure.empty())
@@ -29,15 +29,15 @@ void Capture(
 
 // The icons of a file that RequireReadableFile has let through; none when it
 // went away since.
-platform::IconSource Open(const std::string& file)
+exe::IconSource Open(const std::string& file)
 {
-    auto opened = platform::IconSource::fromFile(file);
-    return opened ? std::move(*opened) : platform::IconSource(std::span<const std::uint8_t> {});
+    auto opened = exe::IconSource::fromFile(file);
+    return opened ? std::move(*opened) : exe::IconSource(std::span<const std::uint8_t> {});
 }
 
 // An index the file does not have is the user's mistake, not a damaged icon,
 // and is told as such.
-void RequireIndex(const platform::IconSource& source, const std::string& file, int index)
+void RequireIndex(const exe::IconSource& source, const std::string& file, int index)
 {
     const int count = source.count();
     if (index >= 0 && index < count)
@@ -61,7 +61,7 @@ int CaptureCommand(const Arguments& args)
     }
     return RunReportingErrors([&] {
         RequireReadableFile(args[0]);
-        const platform::IconSource source = Open(args[0]);
+        const exe::IconSource source = Open(args[0]);
         RequireIndex(source, args[0], *index);
         Capture(source, *index, args[0], args[2]);
     });
@@ -77,7 +77,7 @@ int CaptureAllCommand(const Arguments& args)
         return 1;
     // The file is opened and parsed once for all of its icons, which is what a
     // scan of one file does; a capture per process would measure start-up.
-    const platform::IconSource source = Open(args[0]);
+    const exe::IconSource source = Open(args[0]);
     const int count = source.count();
     int written = 0;
     int failed = 0;

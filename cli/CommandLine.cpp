@@ -2,7 +2,7 @@
 
 #include "cli/Commands.h"
 
-#include "platform/NativePath.h"
+#include "files/NativePath.h"
 #include "platform/PathCheck.h"
 #include "util/Error.h"
 
@@ -13,12 +13,12 @@ namespace glyphor::cli {
 
 std::string Shown(const std::string& path)
 {
-    return platform::DisplayPath(platform::FromNativePath(path)).toStdString();
+    return files::DisplayPath(files::FromNativePath(path)).toStdString();
 }
 
 void RequireReadableFile(const std::string& path)
 {
-    if (auto problem = platform::FileReadProblem(platform::FromNativePath(path)))
+    if (auto problem = platform::FileReadProblem(files::FromNativePath(path)))
         throw Error(Shown(path) + ": " + problem->toStdString());
 }
 

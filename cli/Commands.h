@@ -11,7 +11,7 @@
 namespace glyphor::cli {
 
 // The arguments as the system gave them: paths are bytes and go to the
-// engine through platform::FromNativePath, or to the byte-level readers and
+// engine through files::FromNativePath, or to the byte-level readers and
 // writers as they are.
 using Arguments = std::vector<std::string>;
 

@@ -1,7 +1,7 @@
 #include "cli/Commands.h"
 
 #include "cli/CommandLine.h"
-#include "platform/IconExtractor.h"
+#include "exe/IconExtractor.h"
 
 #include <cstdio>
 
@@ -17,7 +17,7 @@ int IconsCommand(const Arguments& args)
         RequireReadableFile(args[0]);
         // A file that can be read but is no executable simply has no icons,
         // as the icon picker and the scans see it.
-        std::printf("%d\n", platform::IconCount(args[0]));
+        std::printf("%d\n", exe::IconCount(args[0]));
     });
 }
 

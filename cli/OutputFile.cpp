@@ -1,8 +1,8 @@
 #include "cli/OutputFile.h"
 
 #include "cli/CommandLine.h"
+#include "files/NewFile.h"
 #include "platform/FileSystem.h"
-#include "platform/NewFile.h"
 #include "util/Error.h"
 
 namespace glyphor::cli {
@@ -18,7 +18,7 @@ std::string Reason(int error)
 
 void WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes)
 {
-    platform::NewFile file(path);
+    files::NewFile file(path);
     if (!file.ok())
         throw Error(
             FormatMessage("Cannot create file %s", Shown(path)) + ": " + Reason(file.error()));

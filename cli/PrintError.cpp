@@ -1,6 +1,6 @@
 #include "cli/Commands.h"
 
-#include "platform/NativePath.h"
+#include "files/NativePath.h"
 
 #include <cstdio>
 
@@ -8,7 +8,7 @@ namespace glyphor::cli {
 
 void PrintError(const std::exception& error)
 {
-    std::fprintf(stderr, "%s\n", platform::DisplayMessage(error.what()).toUtf8().constData());
+    std::fprintf(stderr, "%s\n", files::DisplayMessage(error.what()).toUtf8().constData());
 }
 
 } // namespace glyphor::cli

@@ -1,10 +1,10 @@
 #include "cli/Commands.h"
 
+#include "files/NativePath.h"
 #include "harvest/CaptureIcon.h"
 #include "harvest/IconCounter.h"
 #include "harvest/IconProvider.h"
 #include "platform/FileSystem.h"
-#include "platform/NativePath.h"
 #include "util/Error.h"
 
 #include <QString>
@@ -37,14 +37,14 @@ int SaveCommand(const Arguments& args)
         const int index = ParseIndex(args[1]);
         // Byte for byte as given, resolved against the directory the tool
         // was started in.
-        const QString file = platform::AbsolutePath(platform::FromNativePath(args[0]));
-        const QString dest = platform::AbsolutePath(platform::FromNativePath(args[2]));
+        const QString file = platform::AbsolutePath(files::FromNativePath(args[0]));
+        const QString dest = platform::AbsolutePath(files::FromNativePath(args[2]));
         // A fresh process: the counter starts at 0, as in a newly started window.
         SetIconCounter(0);
         CaptureObjects objects;
         const QString path = SaveIcon(objects, PlatformIconProvider(), dest, index, file);
         // The path as the system's bytes, so that a script can use it.
-        std::printf("%s\n", platform::ToNativePath(path).c_str());
+        std::printf("%s\n", files::ToNativePath(path).c_str());
     } catch (const Error& e) {
         PrintError(e);
         return 1;

@@ -1,13 +1,13 @@
 #include "cli/Commands.h"
 
+#include "browse/Browsers.h"
 #include "cli/ScanProgress.h"
-#include "harvest/Browsers.h"
+#include "files/NativePath.h"
 #include "harvest/CaptureIcon.h"
 #include "harvest/HarvestRun.h"
 #include "harvest/HeadlessHost.h"
 #include "harvest/IconProvider.h"
 #include "platform/FileSystem.h"
-#include "platform/NativePath.h"
 #include "util/Error.h"
 
 #include <cerrno>
@@ -95,7 +95,7 @@ enum class ScanKind { Tree, File };
 void RequireExisting(const std::string& argument, const QString& path, bool folder)
 {
     struct stat st { };
-    if (::stat(platform::ToNativePath(path).c_str(), &st) != 0)
+    if (::stat(files::ToNativePath(path).c_str(), &st) != 0)
         ThrowAbout(argument, platform::SystemErrorText(errno).toStdString());
     if (folder && !S_ISDIR(st.st_mode))
         ThrowAbout(argument, platform::SystemErrorText(ENOTDIR).toStdString());
@@ -119,13 +119,11 @@ void ReportLeftBehind(const HarvestRun& run)
 {
     for (const SkippedIcon& icon : run.skipped()) {
         const QString line = QStringLiteral("skipped ")
-            + SkippedIconText(
-                platform::DisplayPath(icon.file), icon.number, icon.count, icon.reason);
-        std::fprintf(stderr, "%s\n", platform::DisplayPath(line).toUtf8().constData());
+            + SkippedIconText(files::DisplayPath(icon.file), icon.number, icon.count, icon.reason);
+        std::fprintf(stderr, "%s\n", files::DisplayPath(line).toUtf8().constData());
     }
     if (!run.walkCutShort().isEmpty())
-        std::fprintf(
-            stderr, "%s\n", platform::DisplayPath(run.walkCutShort()).toUtf8().constData());
+        std::fprintf(stderr, "%s\n", files::DisplayPath(run.walkCutShort()).toUtf8().constData());
 }
 
 int Scan(ScanKind kind, const Arguments& args, const char* usage)
@@ -143,8 +141,8 @@ int Scan(ScanKind kind, const Arguments& args, const char* usage)
         FileListModel& sourceFiles = browsers.sourceFiles;
         // Both are resolved against the directory the tool was started in,
         // byte for byte as given.
-        const QString sourcePath = platform::AbsolutePath(platform::FromNativePath(args[0]));
-        const QString dest = platform::AbsolutePath(platform::FromNativePath(args[1]));
+        const QString sourcePath = platform::AbsolutePath(files::FromNativePath(args[0]));
+        const QString dest = platform::AbsolutePath(files::FromNativePath(args[1]));
         // A file given for a folder would make the browsers take its folder.
         RequireExisting(args[1], dest, true);
         About(args[1], [&] { browsers.destDirs.setDirectory(dest); });
@@ -167,7 +165,7 @@ int Scan(ScanKind kind, const Arguments& args, const char* usage)
             }
             sourceFiles.select(index);
             if (sourceFiles.fileName().isEmpty())
-                throw Error(FormatMessage("File not found: %s", platform::MessagePath(sourcePath)));
+                throw Error(FormatMessage("File not found: %s", files::MessagePath(sourcePath)));
         }
 
         CaptureObjects objects;

@@ -1,7 +1,7 @@
 #include "cli/ScanProgress.h"
 
+#include "files/NativePath.h"
 #include "harvest/RunTexts.h"
-#include "platform/NativePath.h"
 
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -92,7 +92,7 @@ ScanProgress::~ScanProgress()
 void ScanProgress::fileStarted(const QString& path)
 {
     ++m_files;
-    m_current = platform::DisplayPath(path);
+    m_current = files::DisplayPath(path);
     draw(false);
 }
 
@@ -106,7 +106,7 @@ void ScanProgress::status(const QString& raw)
 {
     // Status texts carry names as the system gave them; people read them with
     // undecodable bytes marked.
-    const QString text = platform::DisplayPath(raw);
+    const QString text = files::DisplayPath(raw);
     switch (KindOf(text)) {
     case StatusKind::Frame:
         return;

@@ -2,8 +2,8 @@
 
 #include "cli/CommandLine.h"
 #include "cli/OutputFile.h"
-#include "platform/IconExtractor.h"
-#include "platform/Thumbnail.h"
+#include "exe/IconExtractor.h"
+#include "exe/Thumbnail.h"
 #include "util/Error.h"
 
 #include <cstdio>
@@ -16,10 +16,10 @@ namespace {
 // straight to the same readers, with the same limits, as every extraction.
 Result<std::vector<std::uint8_t>> ThumbnailOfFile(const std::string& path, int size)
 {
-    auto source = platform::IconSource::fromFile(path);
+    auto source = exe::IconSource::fromFile(path);
     if (!source)
-        return Failure { platform::kNoIconsText };
-    return platform::MakeThumbnail(*source, size);
+        return Failure { exe::kNoIconsText };
+    return exe::MakeThumbnail(*source, size);
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 // desktops look up, at build time: OUTDIR/hicolor/NxN/apps/NAME.png. The
 // installed icons are the very picture the window shows, not a copy of it.
 
-#include "app/ProgramIcon.h"
+#include "controls/ProgramIcon.h"
 
 #include <QDir>
 #include <QGuiApplication>

@@ -2,8 +2,8 @@
 // executable or an icon file: whatever the bytes, all finish without reading
 // outside them.
 
-#include "platform/IconExtractor.h"
-#include "platform/Thumbnail.h"
+#include "exe/IconExtractor.h"
+#include "exe/Thumbnail.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -13,7 +13,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::span<const std::uint8_t> bytes(data, size);
-    const glyphor::platform::IconSource source(bytes);
+    const glyphor::exe::IconSource source(bytes);
     // Hostile tables can claim tens of thousands of groups; the first few
     // hundred exercise every path without turning one input into minutes.
     const int n = std::min(source.count(), 256);
@@ -24,6 +24,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The thumbnailer runs on whatever a user downloads: a small, a middling
     // and a size larger than any image, so that each branch of the choice runs.
     for (const int size : { 16, 48, 1024 })
-        (void)glyphor::platform::MakeThumbnail(bytes, size);
+        (void)glyphor::exe::MakeThumbnail(bytes, size);
     return 0;
 }

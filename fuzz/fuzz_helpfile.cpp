@@ -2,12 +2,12 @@
 // what the reader promises: at least one topic, each with a title and a body,
 // no context number twice, and every link leading to a topic of the file.
 
-#include "platform/HelpFile.h"
+#include "help/HelpFile.h"
 
 #include <cstdlib>
 #include <set>
 
-using namespace glyphor::platform;
+using namespace glyphor::help;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -1,9 +1,9 @@
 #include "harvest/CaptureIcon.h"
 
+#include "files/NativePath.h"
 #include "harvest/IconProvider.h"
 #include "harvest/NextIconFileName.h"
 #include "iconfile/IconFileWriter.h"
-#include "platform/NativePath.h"
 #include "util/Error.h"
 
 #include <utility>
@@ -64,7 +64,7 @@ QString SaveThroughImageList(
     WriteNewIconFile(*objects.image1.icon(), [&]() -> std::optional<std::string> {
         if (std::exchange(offered, true))
             written = NextIconFileName(folder);
-        return platform::ToNativePath(written);
+        return files::ToNativePath(written);
     });
     return written;
 }

@@ -1,8 +1,8 @@
 #include "harvest/DestinationIndex.h"
 
 #include "browse/FileListModel.h"
-#include "browse/NameOrder.h"
 #include "platform/FileSystem.h"
+#include "platform/NameOrder.h"
 
 #include <QHash>
 

@@ -1,8 +1,8 @@
 #include "harvest/FileOps.h"
 
-#include "platform/InputFile.h"
-#include "platform/NativePath.h"
-#include "platform/NewFile.h"
+#include "files/InputFile.h"
+#include "files/NativePath.h"
+#include "files/NewFile.h"
 #include "util/Error.h"
 
 #include <cerrno>
@@ -16,15 +16,15 @@ namespace {
 // Every path reaches the system through this, byte-exact.
 std::string Native(const QString& path)
 {
-    return platform::ToNativePath(path);
+    return files::ToNativePath(path);
 }
 
 // Opens path for reading only when it is a regular file: a fifo (any name
 // ending in .ico can be one) would otherwise hold the run for ever, and a
 // device or socket gives no icon either.
-platform::InputFile OpenRegularFile(const QString& path)
+files::InputFile OpenRegularFile(const QString& path)
 {
-    return platform::InputFile::open(Native(path));
+    return files::InputFile::open(Native(path));
 }
 
 } // namespace
@@ -40,7 +40,7 @@ std::optional<std::vector<platform::DirEntry>> FileOps::listDirectory(const QStr
 
 int FileOps::makeDirectory(const QString& path)
 {
-    return ::mkdir(platform::ToNativePath(path).c_str(), 0777) == 0 ? 0 : errno;
+    return ::mkdir(files::ToNativePath(path).c_str(), 0777) == 0 ? 0 : errno;
 }
 
 bool FileOps::removeDirectory(const QString& path)
@@ -52,16 +52,16 @@ std::optional<QString> FileOps::copyToNewName(
     const QString& from, const QString& scratchFolder, const std::function<QString()>& nextName)
 {
     // Anything but a regular file fails the copy, so that the clean-up keeps it.
-    platform::InputFile in = OpenRegularFile(from);
+    files::InputFile in = OpenRegularFile(from);
     if (!in.ok())
         return std::nullopt;
     const QString name = from.mid(from.lastIndexOf(QLatin1Char('/')) + 1);
-    platform::NewFile out(platform::ToNativePath(scratchFolder), platform::ToNativePath(name));
+    files::NewFile out(files::ToNativePath(scratchFolder), files::ToNativePath(name));
     if (!out.ok())
         return std::nullopt;
     std::uint8_t buffer[64 * 1024];
     for (;;) {
-        const platform::InputFile::Read got = in.read(buffer);
+        const files::InputFile::Read got = in.read(buffer);
         if (got.error != 0 || !out.write(buffer, got.count))
             return std::nullopt;
         if (got.count < sizeof buffer)
@@ -72,7 +72,7 @@ std::optional<QString> FileOps::copyToNewName(
     QString offered;
     const bool placed = out.place([&]() -> std::optional<std::string> {
                                offered = nextName();
-                               return platform::ToNativePath(offered);
+                               return files::ToNativePath(offered);
                            })
                             .has_value();
     if (!placed)
@@ -87,7 +87,7 @@ bool FileOps::deleteFile(const QString& path)
 
 std::optional<Signature> FileOps::readSignature(const QString& path)
 {
-    platform::InputFile file = OpenRegularFile(path);
+    files::InputFile file = OpenRegularFile(path);
     if (!file.ok()) {
         // A fifo, device or socket cannot hold an icon: like a short file it
         // equals nothing, and its own copy fails later, so it is never deleted.
@@ -96,7 +96,7 @@ std::optional<Signature> FileOps::readSignature(const QString& path)
         platform::ThrowFileIoError(file.error());
     }
     Signature signature {};
-    const platform::InputFile::Read got = file.read(signature);
+    const files::InputFile::Read got = file.read(signature);
     if (got.error != 0)
         platform::ThrowFileIoError(got.error);
     if (got.count < signature.size())

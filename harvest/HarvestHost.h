@@ -82,7 +82,7 @@ public:
 
     // The status bar's text. The names in it are as the system gives them
     // and may hold undecodable bytes; a host shows the text with
-    // platform::DisplayPath.
+    // files::DisplayPath.
     virtual void setStatus(const QString& text) = 0;
     // The status of the merge's comparison in progress: "Comparing .... " +
     // collected + " with " + destination. Called for every comparison, which

@@ -1,7 +1,8 @@
 #include "harvest/HarvestRun.h"
 
-#include "browse/NameOrder.h"
-#include "harvest/Browsers.h"
+#include "browse/Browsers.h"
+#include "files/NativePath.h"
+#include "files/NewFile.h"
 #include "harvest/DestinationIndex.h"
 #include "harvest/IconCounter.h"
 #include "harvest/IconProvider.h"
@@ -9,8 +10,7 @@
 #include "harvest/RunTexts.h"
 #include "harvest/TempFolderLock.h"
 #include "platform/FileSystem.h"
-#include "platform/NativePath.h"
-#include "platform/NewFile.h"
+#include "platform/NameOrder.h"
 #include "util/Error.h"
 
 #include <algorithm>
@@ -111,7 +111,7 @@ void HarvestRun::run(Kind kind, const QString& file)
     TempFolderLock lock;
     if (lock.acquire(m_files, m_tempFolder) == TempFolderLock::State::Busy)
         throw Error(FormatMessage(kHarvestInProgressError,
-            platform::DisplayPath(m_browsers.destDirs.directory()).toStdString()));
+            files::DisplayPath(m_browsers.destDirs.directory()).toStdString()));
     m_lockHeld = lock.held();
     m_tempFolderError = lock.folderError();
     m_running = true;
@@ -210,7 +210,7 @@ void HarvestRun::prepareTempFolder()
     const std::optional<unsigned> attributes = platform::AttributesOf(m_tempFolder);
     if (attributes
         && (!(*attributes & platform::faDirectory) || (*attributes & platform::faSymLink)))
-        throw Error(FormatMessage(kTempFolderInTheWayError, platform::MessagePath(m_tempFolder)));
+        throw Error(FormatMessage(kTempFolderInTheWayError, files::MessagePath(m_tempFolder)));
     if (m_lockHeld)
         removeKilledWritersTemporaries();
 }
@@ -226,7 +226,7 @@ void HarvestRun::removeKilledWritersTemporaries()
         return;
     for (const platform::DirEntry& entry : *entries) {
         if (!(entry.attributes & (platform::faDirectory | platform::faSymLink))
-            && platform::NewFile::isTemporaryName(platform::ToNativePath(entry.name)))
+            && files::NewFile::isTemporaryName(files::ToNativePath(entry.name)))
             m_files.deleteFile(platform::JoinPath(m_tempFolder, entry.name));
     }
 }
@@ -321,9 +321,8 @@ void HarvestRun::capture(const QString& exe, const QString& shownName, int index
     // which says more than that the folder is missing.
     if (m_tempFolderError != 0 && !platform::AttributesOf(m_tempFolder)) {
         const QString path = NextIconFileName(m_tempFolder);
-        throw Error(
-            FormatMessage("Cannot create file %s", platform::DisplayPath(path).toStdString()) + ": "
-            + platform::SystemErrorText(m_tempFolderError).toStdString());
+        throw Error(FormatMessage("Cannot create file %s", files::DisplayPath(path).toStdString())
+            + ": " + platform::SystemErrorText(m_tempFolderError).toStdString());
     }
     try {
         CaptureIcon(m_objects, m_icons, exe, index, m_tempFolder);

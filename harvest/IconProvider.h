@@ -1,7 +1,7 @@
 #pragma once
 // Where captures take their icons from, by file and index: the platform's
 // extraction for the program, something else for tests that need icons of a
-// known picture. (platform::IconSource is another thing: the parsed icons of
+// known picture. (exe::IconSource is another thing: the parsed icons of
 // one open file, which the platform's provider keeps for the file at hand.)
 
 #include "iconfile/IconImage.h"

@@ -1,8 +1,8 @@
 #include "harvest/NextIconFileName.h"
 
+#include "files/NativePath.h"
 #include "harvest/IconCounter.h"
 #include "platform/FileSystem.h"
-#include "platform/NativePath.h"
 #include "util/Error.h"
 
 #include <optional>
@@ -58,7 +58,7 @@ QString NextIconFileName(const QString& folder)
     SetIconCounter(start);
     throw ENoFreeIconName(
         FormatMessage("No free icon file name left in %s: Icon0000.ico to Icon9999.ico all exist",
-            platform::MessagePath(folder)));
+            files::MessagePath(folder)));
 }
 
 } // namespace glyphor

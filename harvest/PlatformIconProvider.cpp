@@ -1,7 +1,7 @@
 #include "harvest/IconProvider.h"
 
-#include "platform/IconExtractor.h"
-#include "platform/NativePath.h"
+#include "exe/IconExtractor.h"
+#include "files/NativePath.h"
 #include "util/Error.h"
 
 #include <sys/stat.h>
@@ -37,7 +37,7 @@ std::optional<FileIdentity> IdentityOf(const std::string& path)
 struct PlatformIconProvider::Parsed {
     QString path;
     FileIdentity identity;
-    platform::IconSource icons;
+    exe::IconSource icons;
 };
 
 PlatformIconProvider::PlatformIconProvider() = default;
@@ -45,7 +45,7 @@ PlatformIconProvider::~PlatformIconProvider() = default;
 
 const PlatformIconProvider::Parsed* PlatformIconProvider::parsed(const QString& path) const
 {
-    const std::string native = platform::ToNativePath(path);
+    const std::string native = files::ToNativePath(path);
     const auto identity = IdentityOf(native);
     if (!identity) {
         m_last.reset();
@@ -54,7 +54,7 @@ const PlatformIconProvider::Parsed* PlatformIconProvider::parsed(const QString& 
     if (m_last && m_last->path == path && m_last->identity == *identity)
         return m_last.get();
     m_last.reset();
-    auto icons = platform::IconSource::fromFile(native);
+    auto icons = exe::IconSource::fromFile(native);
     if (!icons)
         return nullptr;
     m_last.reset(new Parsed { path, *identity, std::move(*icons) });
@@ -86,7 +86,7 @@ std::optional<IconImage> PlatformIconProvider::extract(const QString& path, int 
     if (!failure.empty()) {
         m_last.reset();
         throw Error(
-            FormatMessage("Cannot read file %s", platform::MessagePath(path)) + ": " + failure);
+            FormatMessage("Cannot read file %s", files::MessagePath(path)) + ": " + failure);
     }
     return icon;
 }

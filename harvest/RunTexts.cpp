@@ -1,7 +1,7 @@
 #include "harvest/RunTexts.h"
 
+#include "files/NativePath.h"
 #include "harvest/HarvestRun.h"
-#include "platform/NativePath.h"
 
 namespace glyphor {
 
@@ -56,7 +56,7 @@ QString SkippedSummaryText(const QList<SkippedIcon>& skipped, const QString& wal
             const SkippedIcon& icon = skipped[i];
             text += QLatin1Char('\n')
                 + SkippedIconText(
-                    platform::DisplayPath(icon.file), icon.number, icon.count, icon.reason);
+                    files::DisplayPath(icon.file), icon.number, icon.count, icon.reason);
         }
         if (count > kListed)
             text += QStringLiteral("\nand %1 more.").arg(count - kListed);

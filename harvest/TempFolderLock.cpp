@@ -1,7 +1,7 @@
 #include "harvest/TempFolderLock.h"
 
+#include "files/NativePath.h"
 #include "harvest/FileOps.h"
-#include "platform/NativePath.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -27,7 +27,7 @@ TempFolderLock::~TempFolderLock()
 
 TempFolderLock::State TempFolderLock::acquire(FileOps& files, const QString& folder)
 {
-    const std::string path = platform::ToNativePath(folder);
+    const std::string path = files::ToNativePath(folder);
     for (int attempt = 0; attempt < kTries; ++attempt) {
         const int made = files.makeDirectory(folder);
         // A link or a file of that name is not the folder; the run finds out

@@ -1,9 +1,9 @@
 #include "iconfile/IconFileReader.h"
 
+#include "files/InputFile.h"
 #include "iconfile/IconFileFormat.h"
 #include "iconfile/IconNormalizer.h"
 #include "iconfile/ImageDecoder.h"
-#include "platform/InputFile.h"
 #include "util/ByteReader.h"
 #include "util/Error.h"
 
@@ -185,7 +185,7 @@ IconFile ReadIconFile(const std::string& path)
         throw Error(FormatMessage("Unknown picture file extension (.%s)", extension));
 
     // A pipe or device given an icon's name is refused without waiting.
-    platform::InputFile input = platform::InputFile::open(path);
+    files::InputFile input = files::InputFile::open(path);
     if (!input.ok())
         throw Error(FormatMessage("Cannot open file %s", path));
 

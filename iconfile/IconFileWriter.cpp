@@ -1,8 +1,8 @@
 #include "iconfile/IconFileWriter.h"
 
+#include "files/NewFile.h"
 #include "iconfile/IconFileFormat.h"
 #include "iconfile/Palette16.h"
-#include "platform/NewFile.h"
 #include "util/Error.h"
 
 #include <cstring>
@@ -119,7 +119,7 @@ std::string WriteNewIconFile(
         throw Error("Icon image is not valid");
     // The temporary file lives in the folder of the first name, which is the
     // folder of every later one.
-    platform::NewFile file(*first);
+    files::NewFile file(*first);
     if (!file.ok())
         CannotCreate(*first, file.error());
     if (!file.write(bytes.data(), bytes.size()) || !file.finish())

@@ -1,6 +1,6 @@
 #include "platform/FileSystem.h"
 
-#include "platform/NativePath.h"
+#include "files/NativePath.h"
 #include "util/Error.h"
 
 #include <cerrno>
@@ -19,7 +19,7 @@ namespace {
 // Every path reaches the system through this, byte-exact.
 std::string Native(const QString& path)
 {
-    return ToNativePath(path);
+    return files::ToNativePath(path);
 }
 
 unsigned AttributesFromStat(const struct stat& st)
@@ -130,7 +130,7 @@ QString CurrentDirectory()
     std::vector<char> buffer(4096);
     for (;;) {
         if (getcwd(buffer.data(), buffer.size()))
-            return FromNativePath(buffer.data());
+            return files::FromNativePath(buffer.data());
         if (errno != ERANGE || buffer.size() > (1u << 20))
             ThrowIoError(errno);
         buffer.resize(buffer.size() * 2);
@@ -192,7 +192,7 @@ void SearchDirectory(const QString& folder, const std::function<void(const DirEn
         if (d->d_name[0] == '.'
             && (d->d_name[1] == '\0' || (d->d_name[1] == '.' && d->d_name[2] == '\0')))
             continue;
-        entry.name = FromNativePath(d->d_name);
+        entry.name = files::FromNativePath(d->d_name);
         entry.attributes = EntryAttributes(fd, d->d_name, d->d_type, detail);
         visit(entry);
     }
@@ -250,7 +250,7 @@ QString CanonicalPath(const QString& path)
         return {};
     std::unique_ptr<char, decltype(&std::free)> resolved(
         realpath(Native(path).c_str(), nullptr), &std::free);
-    return resolved ? FromNativePath(resolved.get()) : QString();
+    return resolved ? files::FromNativePath(resolved.get()) : QString();
 }
 
 QStringList SplitMask(const QString& mask)

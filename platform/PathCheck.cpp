@@ -1,8 +1,8 @@
 #include "platform/PathCheck.h"
 
+#include "files/InputFile.h"
+#include "files/NativePath.h"
 #include "platform/FileSystem.h"
-#include "platform/InputFile.h"
-#include "platform/NativePath.h"
 
 #include <cerrno>
 #include <sys/stat.h>
@@ -14,7 +14,7 @@ std::optional<QString> FileReadProblem(const QString& path)
     // What is neither a regular file nor a folder is left to the readers,
     // which take it for no executable; it is not opened here either, so that
     // naming a fifo cannot hang the check.
-    const InputFile file = InputFile::open(ToNativePath(path));
+    const files::InputFile file = files::InputFile::open(files::ToNativePath(path));
     if (file.ok() || (file.notRegular() && file.error() != EISDIR))
         return std::nullopt;
     return SystemErrorText(file.error());
@@ -23,7 +23,7 @@ std::optional<QString> FileReadProblem(const QString& path)
 std::optional<QString> FolderProblem(const QString& path)
 {
     struct stat st { };
-    if (::stat(ToNativePath(path).c_str(), &st) != 0)
+    if (::stat(files::ToNativePath(path).c_str(), &st) != 0)
         return SystemErrorText(errno);
     if (!S_ISDIR(st.st_mode))
         return SystemErrorText(ENOTDIR);

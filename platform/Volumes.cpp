@@ -1,8 +1,8 @@
 #include "platform/Volumes.h"
 
+#include "files/InputFile.h"
+#include "files/NativePath.h"
 #include "platform/FileSystem.h"
-#include "platform/InputFile.h"
-#include "platform/NativePath.h"
 #include "util/Error.h"
 
 #include <QSet>
@@ -37,13 +37,13 @@ QString UnescapeOctal(const QByteArray& field)
             out += field[i];
         }
     }
-    return FromNativePath(std::string_view(out.constData(), std::size_t(out.size())));
+    return files::FromNativePath(std::string_view(out.constData(), std::size_t(out.size())));
 }
 
 // by-label names escape unsafe bytes as \xNN.
 QString UnescapeHex(const QString& name)
 {
-    const std::string native = ToNativePath(name);
+    const std::string native = files::ToNativePath(name);
     const QByteArray in(native.data(), qsizetype(native.size()));
     QByteArray out;
     for (qsizetype i = 0; i < in.size(); ++i) {
@@ -58,14 +58,14 @@ QString UnescapeHex(const QString& name)
         }
         out += in[i];
     }
-    return FromNativePath(std::string_view(out.constData(), std::size_t(out.size())));
+    return files::FromNativePath(std::string_view(out.constData(), std::size_t(out.size())));
 }
 
 // The whole of a small system file (mountinfo, a sysfs flag); nothing when it
 // cannot be read.
 std::optional<QByteArray> ReadSystemFile(const QString& path)
 {
-    InputFile file = InputFile::open(ToNativePath(path));
+    files::InputFile file = files::InputFile::open(files::ToNativePath(path));
     std::vector<std::uint8_t> bytes;
     if (!file.ok() || file.readToEnd(bytes) != 0)
         return std::nullopt;

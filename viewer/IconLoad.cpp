@@ -1,7 +1,7 @@
 #include "viewer/IconLoad.h"
 
+#include "files/NativePath.h"
 #include "iconfile/IconFileReader.h"
-#include "platform/NativePath.h"
 
 #include <exception>
 
@@ -38,14 +38,14 @@ void IconLoad::load()
 
         IconImage icon;
         try {
-            IconFile file = ReadIconFile(platform::ToNativePath(host.itemPath(item)));
+            IconFile file = ReadIconFile(files::ToNativePath(host.itemPath(item)));
             icon = file.image();
         } catch (const std::exception& error) {
             // The load ends here as a stopped one does, so that nothing keeps
             // claiming a load that is no longer running; the pictures so far
             // stay. The reader names the file by its bytes.
             finish();
-            host.showError(platform::DisplayPath(platform::FromNativePath(error.what())));
+            host.showError(files::DisplayPath(files::FromNativePath(error.what())));
             return;
         }
         host.appendImage(icon);

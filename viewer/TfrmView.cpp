@@ -1,12 +1,12 @@
 #include "viewer/TfrmView.h"
 
-#include "app/CentreOnScreen.h"
-#include "app/ProgramIcon.h"
+#include "controls/CentreOnScreen.h"
+#include "controls/ErrorBox.h"
+#include "controls/ProgramIcon.h"
 #include "controls/TIconComboBox.h"
-#include "platform/ErrorBox.h"
+#include "files/NativePath.h"
+#include "help/HelpRequest.h"
 #include "platform/FileSystem.h"
-#include "platform/HelpRequest.h"
-#include "platform/NativePath.h"
 #include "viewer/ViewerItems.h"
 
 #include <QAction>
@@ -248,7 +248,7 @@ void TfrmView::CopyFileName2Click()
         return;
     // Text cannot carry the bytes of a name that is not valid UTF-8; such
     // a path goes as it is shown, with those bytes marked.
-    QGuiApplication::clipboard()->setText(platform::DisplayPath(path));
+    QGuiApplication::clipboard()->setText(files::DisplayPath(path));
 }
 
 void TfrmView::ExploreDirectory1Click()
@@ -256,13 +256,13 @@ void TfrmView::ExploreDirectory1Click()
     // The URL carries the folder's own bytes, so a name that is not valid
     // UTF-8 reaches the file browser unchanged. What the browser makes of a
     // folder that has gone is its own affair.
-    const QByteArray bytes = QByteArray::fromStdString(platform::ToNativePath(m_folder));
+    const QByteArray bytes = QByteArray::fromStdString(files::ToNativePath(m_folder));
     QDesktopServices::openUrl(QUrl::fromEncoded("file://" + bytes.toPercentEncoding("/")));
 }
 
 void TfrmView::Help2Click()
 {
-    platform::RequestHelp(platform::HelpCommand::Finder);
+    help::RequestHelp(help::HelpCommand::Finder);
 }
 
 void TfrmView::ListView1Click()
@@ -270,7 +270,7 @@ void TfrmView::ListView1Click()
     // No path while the pictures load: the panel would lag behind the list.
     if (Close2->text() == kStop)
         return;
-    m_panels[2]->setText(platform::DisplayPath(selectedPath()));
+    m_panels[2]->setText(files::DisplayPath(selectedPath()));
 }
 
 void TfrmView::ListView1KeyUp()
@@ -331,7 +331,7 @@ bool TfrmView::pump()
 
 void TfrmView::showError(const QString& message)
 {
-    platform::ShowErrorBox(this, message);
+    ShowErrorBox(this, message);
 }
 
 bool TfrmView::event(QEvent* event)

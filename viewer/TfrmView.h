@@ -9,7 +9,7 @@
 // names the file that the item stands for even after the main window has
 // moved to another folder; Refresh takes the main window's present folder.
 
-#include "app/PacedPainting.h"
+#include "controls/PacedPainting.h"
 #include "viewer/IconLoad.h"
 
 #include <QMainWindow>

@@ -1,7 +1,7 @@
 #include "viewer/ViewerItems.h"
 
+#include "files/NativePath.h"
 #include "iconfile/IconImage.h"
-#include "platform/NativePath.h"
 
 namespace glyphor {
 
@@ -61,7 +61,7 @@ QVariant ViewerItems::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
     case Qt::EditRole:
     case Qt::ToolTipRole:
-        return platform::DisplayPath(m_captions[row]);
+        return files::DisplayPath(m_captions[row]);
     case Qt::DecorationRole:
         return row < imageCount() ? m_images[row] : m_blank;
     default:
@@ -77,7 +77,7 @@ bool ViewerItems::setData(const QModelIndex& index, const QVariant& value, int r
     const QString text = value.toString();
     // An edit left as it was shown keeps the name's own bytes, which the
     // shown form marks but cannot hold.
-    if (text == platform::DisplayPath(m_captions[row]))
+    if (text == files::DisplayPath(m_captions[row]))
         return true;
     m_captions[row] = text;
     emit dataChanged(index, index, { Qt::DisplayRole, Qt::EditRole });

@@ -6,9 +6,9 @@
 
 #include "AppTestMain.h"
 #include "app/TForm1.h"
-#include "platform/HelpBook.h"
-#include "platform/HelpService.h"
-#include "platform/HelpWindow.h"
+#include "help/HelpBook.h"
+#include "help/HelpService.h"
+#include "help/HelpWindow.h"
 
 #include <QDir>
 #include <QGroupBox>
@@ -22,8 +22,8 @@
 #include <QTextBrowser>
 
 using namespace glyphor;
-using platform::HelpCommand;
-using platform::HelpRequest;
+using help::HelpCommand;
+using help::HelpRequest;
 
 namespace {
 
@@ -31,15 +31,14 @@ namespace {
 class Recorder {
 public:
     Recorder()
-        : m_previous(
-            platform::SetHelpHandler([this](const HelpRequest& r) { requests.push_back(r); }))
+        : m_previous(help::SetHelpHandler([this](const HelpRequest& r) { requests.push_back(r); }))
     {
     }
-    ~Recorder() { platform::SetHelpHandler(std::move(m_previous)); }
+    ~Recorder() { help::SetHelpHandler(std::move(m_previous)); }
     std::vector<HelpRequest> requests;
 
 private:
-    platform::HelpHandler m_previous;
+    help::HelpHandler m_previous;
 };
 
 QPoint Centre(QWidget& window, QWidget* control)
@@ -84,7 +83,7 @@ public:
         edit->addAction("&Explore Directory")->setProperty("helpContext", 14);
         QAction* help = menuBar()->addMenu("&Help")->addAction("&Help");
         help->setShortcut(Qt::Key_F1);
-        connect(help, &QAction::triggered, [] { platform::RequestHelp(HelpCommand::Finder); });
+        connect(help, &QAction::triggered, [] { help::RequestHelp(HelpCommand::Finder); });
         fileMenu = file;
         setCentralWidget(new QPushButton("list"));
     }
@@ -182,9 +181,9 @@ private slots:
         QTemporaryDir elsewhere;
         QDir::setCurrent(elsewhere.path());
         TForm1 form;
-        QCOMPARE(form.helpFile(), platform::FindHelpFile(QCoreApplication::applicationDirPath()));
+        QCOMPARE(form.helpFile(), help::FindHelpFile(QCoreApplication::applicationDirPath()));
         QVERIFY2(QFileInfo(form.helpFile()).isFile(), qPrintable(form.helpFile()));
-        platform::HelpService help(form.helpFile());
+        help::HelpService help(form.helpFile());
         form.show();
         QVERIFY(QTest::qWaitForWindowActive(&form));
         WhatsThisOn(form, form.Button5);

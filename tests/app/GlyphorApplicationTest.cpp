@@ -1,8 +1,8 @@
 #include "app/GlyphorApplication.h"
 #include "AnswerBoxes.h"
 #include "AppTestMain.h"
-#include "platform/ErrorBox.h"
-#include "platform/NativePath.h"
+#include "controls/ErrorBox.h"
+#include "files/NativePath.h"
 #include "util/Error.h"
 
 #include <QTest>
@@ -48,7 +48,7 @@ private slots:
         // The icon file writer names a file by its bytes; those that are not
         // UTF-8 are shown marked.
         QTest::newRow("name not UTF-8")
-            << 0 << platform::FromNativePath("Cannot create file /tmp/caf\xE9.ico")
+            << 0 << files::FromNativePath("Cannot create file /tmp/caf\xE9.ico")
             << "Cannot create file /tmp/caf\\xE9.ico.";
     }
 
@@ -59,7 +59,7 @@ private slots:
         QFETCH(QString, shown);
         HandlerWidget widget;
         widget.handler = [&] {
-            const std::string text = platform::ToNativePath(message);
+            const std::string text = files::ToNativePath(message);
             if (kind == 0)
                 throw Error(text);
             if (kind == 1)
@@ -91,7 +91,7 @@ private slots:
 
     void titleNamesProductFirst()
     {
-        QVERIFY(platform::ApplicationTitle().startsWith("Glyphor 2 - "));
+        QVERIFY(ApplicationTitle().startsWith("Glyphor 2 - "));
         QCOMPARE(QApplication::organizationName(), QString("Tarnwell"));
         QCOMPARE(QApplication::applicationName(), QString("Glyphor2"));
     }

@@ -11,12 +11,12 @@
 #include "browse/TDriveComboBox.h"
 #include "browse/TFileListBox.h"
 #include "controls/TIconComboBox.h"
+#include "files/NativePath.h"
 #include "harvest/HarvestHost.h"
 #include "kit/IconImages.h"
 #include "kit/NativeFiles.h"
 #include "kit/ScanFolders.h"
 #include "platform/FileSystem.h"
-#include "platform/NativePath.h"
 
 #include <QDir>
 #include <QProcess>
@@ -328,12 +328,12 @@ private slots:
     // its name with the undecodable bytes marked.
     void namesThatAreNotUtf8WorkAndShowMarked()
     {
-        const QString folder = m_root + "/" + platform::FromNativePath("Qu\xE9lle");
+        const QString folder = m_root + "/" + files::FromNativePath("Qu\xE9lle");
         const QString file = folder + "/"
-            + platform::FromNativePath("\xC9"
-                                       "diteur.exe");
+            + files::FromNativePath("\xC9"
+                                    "diteur.exe");
         kit::MakePath(folder);
-        std::filesystem::copy_file(platform::ToNativePath(m_taskmgr), platform::ToNativePath(file));
+        std::filesystem::copy_file(files::ToNativePath(m_taskmgr), files::ToNativePath(file));
         TForm1 form;
         showWith(form, folder);
         ClickFile(form.FileListBox1, platform::FileNameOf(file));
@@ -423,7 +423,7 @@ private slots:
     {
         QDir(m_destPath).mkdir("Temp");
         const int held
-            = ::open(platform::ToNativePath(m_destPath + "/Temp").c_str(), O_RDONLY | O_DIRECTORY);
+            = ::open(files::ToNativePath(m_destPath + "/Temp").c_str(), O_RDONLY | O_DIRECTORY);
         QVERIFY(held >= 0);
         QCOMPARE(::flock(held, LOCK_EX), 0);
         TForm1 form;

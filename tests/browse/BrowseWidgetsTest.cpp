@@ -7,8 +7,8 @@
 #include "browse/TDirectoryListBox.h"
 #include "browse/TDriveComboBox.h"
 #include "browse/TFileListBox.h"
+#include "files/NativePath.h"
 #include "platform/FileSystem.h"
-#include "platform/NativePath.h"
 #include "platform/Volumes.h"
 
 #include "TestFolders.h"
@@ -241,11 +241,11 @@ void BrowseWidgetsTest::namesThatAreNotUtf8ShowMarkedAndOpenExact()
 {
     const kit::ScratchFolder tmp;
     const QString root = kit::PathOf(tmp);
-    const QString latin1 = platform::FromNativePath("caf\xE9");
+    const QString latin1 = files::FromNativePath("caf\xE9");
     kit::MakeFolders(root, { latin1 });
     kit::MakeFiles(root + "/" + latin1,
-        { platform::FromNativePath("\xC9"
-                                   "diteur.exe") });
+        { files::FromNativePath("\xC9"
+                                "diteur.exe") });
 
     TDirectoryListBox folders;
     folders.resize(200, 300);
@@ -266,8 +266,8 @@ void BrowseWidgetsTest::namesThatAreNotUtf8ShowMarkedAndOpenExact()
     QCOMPARE(files.model()->index(0, 0).data().toString(), QStringLiteral("\\xC9diteur.exe"));
     QTest::mouseClick(files.viewport(), Qt::LeftButton, {},
         files.visualRect(files.model()->index(0, 0)).center());
-    QCOMPARE(platform::ToNativePath(files.fileName()),
-        platform::ToNativePath(root)
+    QCOMPARE(files::ToNativePath(files.fileName()),
+        files::ToNativePath(root)
             + "/caf\xE9/\xC9"
               "diteur.exe");
     QVERIFY(platform::IsExistingFile(files.fileName()));

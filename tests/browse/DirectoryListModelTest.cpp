@@ -1,9 +1,9 @@
 #include "browse/DirectoryListModel.h"
 
 #include "TestFolders.h"
+#include "files/NativePath.h"
 #include "kit/NativeFiles.h"
 #include "platform/FileSystem.h"
-#include "platform/NativePath.h"
 #include "platform/Volumes.h"
 #include "util/Error.h"
 
@@ -78,7 +78,7 @@ TEST_F(DirectoryListModelTest, EntriesForAFolderThreeLevelsDown)
 // entered, and the path of every entry leads back to them.
 TEST_F(DirectoryListModelTest, FoldersThatAreNotUtf8AreListedAndEntered)
 {
-    using platform::FromNativePath;
+    using files::FromNativePath;
     const QString top = root() + "/"
         + FromNativePath("Programme \xB4"
                          "94");
@@ -98,7 +98,7 @@ TEST_F(DirectoryListModelTest, FoldersThatAreNotUtf8AreListedAndEntered)
 
     model.setSelectedIndex(model.currentIndex() + 3);
     model.openSelected();
-    EXPECT_EQ(platform::ToNativePath(model.directory()), platform::ToNativePath(top) + "/x\x80");
+    EXPECT_EQ(files::ToNativePath(model.directory()), files::ToNativePath(top) + "/x\x80");
     EXPECT_EQ(platform::CurrentDirectory(), model.directory());
     EXPECT_EQ(model.entryPath(model.currentIndex() - 1), top);
     model.setSelectedIndex(model.currentIndex() - 1);

@@ -1,8 +1,8 @@
 #include "browse/DriveListModel.h"
 
 #include "TestFolders.h"
+#include "files/NativePath.h"
 #include "platform/FileSystem.h"
-#include "platform/NativePath.h"
 
 #include <gtest/gtest.h>
 
@@ -24,8 +24,8 @@ protected:
                 { "/mnt/cd", VolumeKind::CdRom, "DISC", "/dev/sr0" },
                 { "/tmp", VolumeKind::Ram, {}, "tmpfs" },
                 // A mount point and label that are not UTF-8 (a stick of an old system).
-                { platform::FromNativePath("/media/caf\xE9"), VolumeKind::Removable,
-                    platform::FromNativePath("\xC9t\xE9"), "/dev/sdc1" },
+                { files::FromNativePath("/media/caf\xE9"), VolumeKind::Removable,
+                    files::FromNativePath("\xC9t\xE9"), "/dev/sdc1" },
             };
         });
         platform::ChangeDirectory("/");
@@ -54,7 +54,7 @@ TEST_F(DriveListModelTest, ItemsShowMountPointAndLabelInTheChosenCase)
     EXPECT_EQ(model.selectedIndex(), 0);
     // The item is shown readably; the drive it picks is the mount point itself.
     model.pick(5);
-    EXPECT_EQ(platform::ToNativePath(model.drive()), "/media/caf\xE9");
+    EXPECT_EQ(files::ToNativePath(model.drive()), "/media/caf\xE9");
 }
 
 TEST_F(DriveListModelTest, SettingTheDriveFiresOnlyOnAChange)

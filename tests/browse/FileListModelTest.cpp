@@ -1,9 +1,9 @@
 #include "browse/FileListModel.h"
 
 #include "TestFolders.h"
+#include "files/NativePath.h"
 #include "kit/NativeFiles.h"
 #include "platform/FileSystem.h"
-#include "platform/NativePath.h"
 #include "util/Error.h"
 
 #include <QTemporaryDir>
@@ -249,7 +249,7 @@ TEST_F(FileListModelTest, LeftoverPatternBecomesMaskAndFileBecomesSelected)
 // sorted among the others, and each selection leads to the very file.
 TEST_F(FileListModelTest, NamesThatAreNotUtf8AreListedAndOpenedByteExact)
 {
-    using platform::FromNativePath;
+    using files::FromNativePath;
     const QString folder = root() + "/" + FromNativePath("d\xE9j\xE0 vu");
     const std::vector<std::string> names = { "b\xE9.exe", "A\xE8.EXE", "c.exe", "\xFF.dll",
         "x\x80.exe", "x\x81.exe", "caf\xC3\xA9.exe", "note\xE9.txt" };
@@ -261,10 +261,10 @@ TEST_F(FileListModelTest, NamesThatAreNotUtf8AreListedAndOpenedByteExact)
     FileListModel model;
     model.setMask("*.exe;*.dll");
     model.setDirectory(folder);
-    EXPECT_EQ(platform::ToNativePath(model.directory()), platform::ToNativePath(folder));
+    EXPECT_EQ(files::ToNativePath(model.directory()), files::ToNativePath(folder));
     QStringList shown;
     for (const QString& item : model.items())
-        shown << platform::DisplayPath(item);
+        shown << files::DisplayPath(item);
     // Each undecodable byte sorts after the letters, and names that differ
     // only in such bytes stay apart.
     EXPECT_EQ(shown,
@@ -277,7 +277,7 @@ TEST_F(FileListModelTest, NamesThatAreNotUtf8AreListedAndOpenedByteExact)
     // A whole path selects its file, as a click would.
     const QString latin1 = platform::JoinPath(folder, FromNativePath("b\xE9.exe"));
     model.setDirectory(latin1);
-    EXPECT_EQ(platform::ToNativePath(model.fileName()), platform::ToNativePath(latin1));
+    EXPECT_EQ(files::ToNativePath(model.fileName()), files::ToNativePath(latin1));
     glyphor::kit::RemoveAll(folder); // beyond what the temporary folder can remove
 }
 

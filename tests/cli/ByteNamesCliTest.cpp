@@ -13,7 +13,7 @@
 
 namespace {
 
-using glyphor::platform::FromNativePath;
+using glyphor::files::FromNativePath;
 using glyphor::test::Output;
 using glyphor::test::RunCli;
 

@@ -7,8 +7,8 @@
 #include "kit/Executables.h"
 #include "kit/NativeFiles.h"
 
+#include "files/NativePath.h"
 #include "iconfile/ImageDecoder.h"
-#include "platform/NativePath.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -152,7 +152,7 @@ TEST(CommandLine, AThumbnailKeepsThePermissionsItReplacesAndTakesTheLongestName)
 {
     QTemporaryDir root;
     WriteBytes(root.filePath("one.exe"), PeWithOneIcon(1));
-    const std::string old = glyphor::platform::ToNativePath(root.filePath("old.png"));
+    const std::string old = glyphor::files::ToNativePath(root.filePath("old.png"));
     WriteBytes(root.filePath("old.png"), { 'o', 'l', 'd' });
     ASSERT_EQ(::chmod(old.c_str(), 0604), 0);
     Output o = RunCli({ "thumbnail", "one.exe", "old.png", "32" }, root.path());

@@ -3,8 +3,8 @@
 // test's choosing, given its arguments as bytes as a shell gives them, with
 // its exit status and both outputs kept.
 
+#include "files/NativePath.h"
 #include "kit/Files.h"
-#include "platform/NativePath.h"
 
 #include <QStringList>
 
@@ -56,8 +56,8 @@ inline Output RunCli(const QStringList& args, const QString& folder)
 {
     std::vector<std::string> bytes;
     for (const QString& a : args)
-        bytes.push_back(platform::ToNativePath(a));
-    return RunCli(bytes, platform::ToNativePath(folder));
+        bytes.push_back(files::ToNativePath(a));
+    return RunCli(bytes, files::ToNativePath(folder));
 }
 
 } // namespace glyphor::test

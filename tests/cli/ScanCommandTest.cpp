@@ -5,8 +5,8 @@
 #include "kit/NativeFiles.h"
 #include "kit/ScanFolders.h"
 
+#include "files/NativePath.h"
 #include "kit/NamedRows.h"
-#include "platform/NativePath.h"
 
 #include <QDir>
 
@@ -126,8 +126,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, ScanExit,
             [](const QString& root) {
                 QDir(root).mkpath("D/Temp");
                 ASSERT_EQ(
-                    ::mkfifo(
-                        glyphor::platform::ToNativePath(root + "/D/Temp/pipe.ico").c_str(), 0600),
+                    ::mkfifo(glyphor::files::ToNativePath(root + "/D/Temp/pipe.ico").c_str(), 0600),
                     0);
             },
             3, "captured 1, added 1, skipped 0, 1 stayed in Temp\n", "Copy Failed (202)" }),
@@ -142,7 +141,7 @@ TEST(ScanCommand, ASecondHarvestIntoOneDestinationIsRefused)
     glyphor::kit::MakePath(root.temp());
     WriteBytes(root.filePath("D/Temp/Icon0000.ico"), glyphor::kit::Bytes(766, 7));
     const int held = ::open(
-        glyphor::platform::ToNativePath(root.filePath("D/Temp")).c_str(), O_RDONLY | O_DIRECTORY);
+        glyphor::files::ToNativePath(root.filePath("D/Temp")).c_str(), O_RDONLY | O_DIRECTORY);
     ASSERT_GE(held, 0);
     ASSERT_EQ(::flock(held, LOCK_EX), 0);
     const Output o = RunCli({ "scan-tree", "S", "D" }, root.path());

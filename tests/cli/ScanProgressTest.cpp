@@ -1,6 +1,6 @@
 #include "cli/ScanProgress.h"
+#include "files/NativePath.h"
 #include "kit/NamedRows.h"
-#include "platform/NativePath.h"
 
 #include <gtest/gtest.h>
 
@@ -106,13 +106,13 @@ INSTANTIATE_TEST_SUITE_P(Texts, ProgressTextTest,
 
 TEST(ScanProgress, NamesThatAreNotUtf8AreShownWithTheirBytesMarked)
 {
-    const QString name = glyphor::platform::FromNativePath("/src/\xC9"
-                                                           "diteur.exe");
+    const QString name = glyphor::files::FromNativePath("/src/\xC9"
+                                                        "diteur.exe");
     EXPECT_EQ(Written(ScanProgress::Mode::Terminal,
                   [&](ScanProgress& p) {
                       p.fileStarted(name);
-                      p.status(glyphor::platform::FromNativePath("Cannot read file \xC9"
-                                                                 "diteur.exe"));
+                      p.status(glyphor::files::FromNativePath("Cannot read file \xC9"
+                                                              "diteur.exe"));
                   }),
         "\rScanned 1 file, captured 0 icons: /src/\\xC9diteur.exe\x1b[K"
         "\r\x1b[K"

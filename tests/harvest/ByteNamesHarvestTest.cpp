@@ -5,17 +5,17 @@
 
 #include "RunFixture.h"
 
+#include "files/NativePath.h"
 #include "harvest/IconProvider.h"
 #include "kit/Executables.h"
 #include "kit/NativeFiles.h"
 #include "platform/FileSystem.h"
-#include "platform/NativePath.h"
 
 namespace glyphor {
 namespace {
 
-using glyphor::platform::FromNativePath;
-using glyphor::platform::ToNativePath;
+using glyphor::files::FromNativePath;
+using glyphor::files::ToNativePath;
 // Not "Bytes": the fixture has a member of that name.
 using ExeBytes = kit::Bytes;
 

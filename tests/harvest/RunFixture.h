@@ -5,7 +5,7 @@
 #include "FailingFileOps.h"
 #include "FakeHost.h"
 
-#include "harvest/Browsers.h"
+#include "browse/Browsers.h"
 #include "harvest/CaptureIcon.h"
 #include "harvest/HarvestRun.h"
 #include "harvest/IconCounter.h"

@@ -1,9 +1,9 @@
 #include "RunFixture.h"
 
+#include "files/NativePath.h"
 #include "harvest/IconProvider.h"
 #include "kit/NamedRows.h"
 #include "kit/NativeFiles.h"
-#include "platform/NativePath.h"
 #include "util/Error.h"
 
 #include <QSet>
@@ -385,10 +385,10 @@ TEST_F(ScanTree, AFullTempEndsTheWalkAndIsMergedEmpty)
 {
     ASSERT_TRUE(QDir().mkpath(temp()));
     const QString one = PutIconFile(folders.path(), "one.ico", MakeIcon(7));
-    const std::string target = platform::ToNativePath(one);
+    const std::string target = files::ToNativePath(one);
     for (int i = 0; i < 10000; ++i) {
         const std::string name
-            = platform::ToNativePath(temp() + QString("/Icon%1.ico").arg(i, 4, 10, QChar('0')));
+            = files::ToNativePath(temp() + QString("/Icon%1.ico").arg(i, 4, 10, QChar('0')));
         ASSERT_EQ(::link(target.c_str(), name.c_str()), 0);
     }
     MakeExe("A/a.exe", { MakeIcon(1) });

@@ -4,11 +4,11 @@
 
 #include "RunFixture.h"
 
+#include "exe/IconExtractor.h"
+#include "files/NativePath.h"
 #include "harvest/IconProvider.h"
 #include "kit/Executables.h"
 #include "kit/ShrinkingFile.h"
-#include "platform/IconExtractor.h"
-#include "platform/NativePath.h"
 #include "util/Error.h"
 
 namespace glyphor {
@@ -33,14 +33,14 @@ protected:
 
     std::string Put(const QString& relative, const ExeBytes& bytes)
     {
-        return platform::ToNativePath(folders.putSource(relative, bytes));
+        return files::ToNativePath(folders.putSource(relative, bytes));
     }
 
     // Reads of the shrinking file by its count, and after its first icon.
     std::pair<int, int> ReadsOfCountAndFirstIcon()
     {
         ShrinkingFile watch(shrinks, 0, INT_MAX);
-        auto source = platform::IconSource::fromFile(shrinks);
+        auto source = exe::IconSource::fromFile(shrinks);
         EXPECT_EQ(source->count(), 3);
         const int count = watch.reads();
         source->icon(0);
@@ -55,7 +55,7 @@ protected:
         try {
             run.scanTreeClick();
         } catch (const Error& e) {
-            return platform::DisplayMessage(e.what());
+            return files::DisplayMessage(e.what());
         }
         return {};
     }
@@ -87,7 +87,7 @@ TEST_F(ShrinkingExecutable, CutBetweenItsIconsTheFileIsNamedWithTheReason)
     // Whether the run reports the file in its error or in its status texts,
     // the user learns which file and why.
     const QString told = error + "\n" + host.statuses.join("\n");
-    EXPECT_TRUE(told.contains(platform::FromNativePath(shrinks)) || told.contains("shrinks.exe"))
+    EXPECT_TRUE(told.contains(files::FromNativePath(shrinks)) || told.contains("shrinks.exe"))
         << told.toStdString();
     EXPECT_TRUE(told.contains(kShorter)) << told.toStdString();
     EXPECT_EQ(host.statuses.last(), "Ready.");

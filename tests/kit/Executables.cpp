@@ -1,13 +1,13 @@
 #include "kit/Executables.h"
 
-#include "platform/MzFormat.h"
-#include "platform/NeFormat.h"
+#include "exe/MzFormat.h"
+#include "exe/NeFormat.h"
 
 #include <algorithm>
 
 namespace glyphor::kit {
 
-using namespace platform;
+using namespace exe;
 
 namespace {
 

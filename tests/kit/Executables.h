@@ -5,11 +5,11 @@
 // directories. Every header and directory is written as the record the
 // readers declare for it.
 
+#include "exe/IconChoice.h"
+#include "exe/PeFormat.h"
+#include "files/ByteSource.h"
 #include "kit/Bytes.h"
 #include "kit/IconImages.h"
-#include "platform/ByteSource.h"
-#include "platform/IconChoice.h"
-#include "platform/PeFormat.h"
 
 #include <cstdint>
 #include <memory>
@@ -85,7 +85,7 @@ Bytes BuildNe(const std::vector<NeResource>& groups, const std::vector<NeResourc
 // A reader opened over bytes in memory, together with the source it reads
 // through (a reader keeps a reference to its source). The bytes must outlive it.
 template <class Reader> struct Opened {
-    std::unique_ptr<platform::MemorySource> source;
+    std::unique_ptr<files::MemorySource> source;
     std::optional<Reader> reader;
     explicit operator bool() const { return reader.has_value(); }
     Reader* operator->() { return &*reader; }
@@ -95,13 +95,13 @@ template <class Reader> struct Opened {
 
 template <class Reader> Opened<Reader> Open(const Bytes& bytes)
 {
-    Opened<Reader> o { std::make_unique<platform::MemorySource>(bytes), std::nullopt };
+    Opened<Reader> o { std::make_unique<files::MemorySource>(bytes), std::nullopt };
     o.reader = Reader::open(*o.source);
     return o;
 }
 
 // The bytes of an image as a reader locates it in the file.
-inline Bytes At(const Bytes& file, const platform::ImageRange& image)
+inline Bytes At(const Bytes& file, const exe::ImageRange& image)
 {
     return Bytes(file.begin() + static_cast<std::ptrdiff_t>(image.offset),
         file.begin() + static_cast<std::ptrdiff_t>(image.offset + image.length));

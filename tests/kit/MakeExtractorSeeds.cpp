@@ -21,26 +21,22 @@ std::vector<PeResource> Mixed()
     png.mask.assign(256, 0);
     png.hasAlpha = true;
     return {
-        { ResId::Id(glyphor::platform::kGroupIconResourceType), ResId::Name(u"MAIN"), 1033,
+        { ResId::Id(glyphor::exe::kGroupIconResourceType), ResId::Name(u"MAIN"), 1033,
             MakeGroup(
                 { { 16, 16, 4, 1 }, { 32, 32, 8, 2 }, { 48, 48, 32, 3 }, { 16, 16, 32, 4 } }) },
-        { ResId::Id(glyphor::platform::kGroupIconResourceType), ResId::Id(7), 2057,
+        { ResId::Id(glyphor::exe::kGroupIconResourceType), ResId::Id(7), 2057,
             MakeGroup({ { 32, 32, 1, 5 }, { 24, 24, 24, 6 } }) },
-        { ResId::Id(glyphor::platform::kGroupIconResourceType), ResId::Id(7), 1033,
+        { ResId::Id(glyphor::exe::kGroupIconResourceType), ResId::Id(7), 1033,
             MakeGroup({ { 32, 32, 4, 1 } }) },
-        { ResId::Id(glyphor::platform::kGroupIconResourceType), ResId::Id(9), 0,
+        { ResId::Id(glyphor::exe::kGroupIconResourceType), ResId::Id(9), 0,
             MakeGroup({ { 32, 32, 4, 99 } }) },
-        { ResId::Id(glyphor::platform::kIconResourceType), ResId::Id(1), 1033,
-            PatternDib(16, 16, 4) },
-        { ResId::Id(glyphor::platform::kIconResourceType), ResId::Id(2), 1033,
-            PatternDib(32, 32, 8) },
-        { ResId::Id(glyphor::platform::kIconResourceType),
-            ResId::Id(glyphor::platform::kIconResourceType), 1033, PatternDib(48, 48, 32) },
-        { ResId::Id(glyphor::platform::kIconResourceType), ResId::Id(4), 1033, MakePng(png) },
-        { ResId::Id(glyphor::platform::kIconResourceType), ResId::Id(5), 2057,
-            PatternDib(32, 32, 1) },
-        { ResId::Id(glyphor::platform::kIconResourceType), ResId::Id(6), 0,
-            PatternDib(24, 24, 24) },
+        { ResId::Id(glyphor::exe::kIconResourceType), ResId::Id(1), 1033, PatternDib(16, 16, 4) },
+        { ResId::Id(glyphor::exe::kIconResourceType), ResId::Id(2), 1033, PatternDib(32, 32, 8) },
+        { ResId::Id(glyphor::exe::kIconResourceType), ResId::Id(glyphor::exe::kIconResourceType),
+            1033, PatternDib(48, 48, 32) },
+        { ResId::Id(glyphor::exe::kIconResourceType), ResId::Id(4), 1033, MakePng(png) },
+        { ResId::Id(glyphor::exe::kIconResourceType), ResId::Id(5), 2057, PatternDib(32, 32, 1) },
+        { ResId::Id(glyphor::exe::kIconResourceType), ResId::Id(6), 0, PatternDib(24, 24, 24) },
     };
 }
 
@@ -59,7 +55,7 @@ int main(int argc, char* argv[])
         BuildNe({ { ResId::Name(u"APP"), MakeGroup({ { 32, 32, 4, 1 }, { 16, 16, 4, 2 } }) },
                     { ResId::Id(2), MakeGroup({ { 32, 32, 1, 3 } }) } },
             { { ResId::Id(1), PatternDib(32, 32, 4) }, { ResId::Id(2), PatternDib(16, 16, 4) },
-                { ResId::Id(glyphor::platform::kIconResourceType), PatternDib(32, 32, 1) } }));
+                { ResId::Id(glyphor::exe::kIconResourceType), PatternDib(32, 32, 1) } }));
     WriteBytes(dir + "/icon.ico",
         MakeIcoFile(
             { { 16, 16, 8 }, { 32, 32, 4 } }, { PatternDib(16, 16, 8), PatternDib(32, 32, 4) }));

@@ -1,7 +1,7 @@
 #include "kit/NativeFiles.h"
 
+#include "files/NativePath.h"
 #include "kit/Corpus.h"
-#include "platform/NativePath.h"
 
 #include <filesystem>
 
@@ -10,8 +10,8 @@
 
 namespace glyphor::kit {
 
-using platform::FromNativePath;
-using platform::ToNativePath;
+using files::FromNativePath;
+using files::ToNativePath;
 
 QString PathOf(const ScratchFolder& folder)
 {

@@ -1,8 +1,8 @@
 #include "kit/ScanFolders.h"
 
+#include "files/NativePath.h"
 #include "kit/NativeFiles.h"
 #include "platform/FileSystem.h"
-#include "platform/NativePath.h"
 
 namespace glyphor::kit {
 

@@ -4,7 +4,7 @@
 // a thread of its own at a chosen point of the reading: just before the n-th
 // read that the file source makes from that file.
 
-#include "platform/FileSource.h"
+#include "files/FileSource.h"
 
 #include <atomic>
 #include <cstdint>
@@ -23,7 +23,7 @@ public:
         , m_newSize(newSize)
         , m_atRead(atRead)
     {
-        platform::FileSource::setReadHook([this](const std::string& p, std::uint64_t, std::size_t) {
+        files::FileSource::setReadHook([this](const std::string& p, std::uint64_t, std::size_t) {
             if (p != m_path || ++m_reads != m_atRead)
                 return;
             // Another thread does it and is waited for, so that the read that
@@ -33,7 +33,7 @@ public:
             cut.join();
         });
     }
-    ~ShrinkingFile() { platform::FileSource::setReadHook({}); }
+    ~ShrinkingFile() { files::FileSource::setReadHook({}); }
     ShrinkingFile(const ShrinkingFile&) = delete;
     ShrinkingFile& operator=(const ShrinkingFile&) = delete;
 

@@ -1,6 +1,6 @@
 #include "platform/FileSystem.h"
 
-#include "platform/NativePath.h"
+#include "files/NativePath.h"
 #include "util/Error.h"
 
 #include <QDir>
@@ -149,7 +149,7 @@ TEST_F(FileSystemTest, NamesThatAreNotUtf8TravelByteExact)
         { "NeverALead", "\xFF" },
         { "ValidUtf8", "caf\xC3\xA9" },
     };
-    const std::string base = ToNativePath(root());
+    const std::string base = files::ToNativePath(root());
     for (const auto& n : names) {
         SCOPED_TRACE(n.label);
         const std::string folderBytes = base + "/" + n.bytes;
@@ -158,11 +158,11 @@ TEST_F(FileSystemTest, NamesThatAreNotUtf8TravelByteExact)
         ASSERT_EQ(
             ::close(::open((folderBytes + "/" + fileBytes).c_str(), O_CREAT | O_WRONLY, 0644)), 0);
 
-        const QString folder = FromNativePath(folderBytes);
-        const QString file = FromNativePath(fileBytes);
+        const QString folder = files::FromNativePath(folderBytes);
+        const QString file = files::FromNativePath(fileBytes);
         bool listed = false;
         for (const DirEntry& e : ListDirectory(root()))
-            if (ToNativePath(e.name) == n.bytes)
+            if (files::ToNativePath(e.name) == n.bytes)
                 listed = e.attributes == faDirectory;
         EXPECT_TRUE(listed);
         EXPECT_EQ(AttributesOf(folder), faDirectory);
@@ -177,7 +177,7 @@ TEST_F(FileSystemTest, NamesThatAreNotUtf8TravelByteExact)
         const ResolvedPath r = ResolvePath(JoinPath(folder, file));
         EXPECT_EQ(r.folder, folder);
         EXPECT_EQ(r.rest, file);
-        EXPECT_EQ(CanonicalPath(folder + "/../" + FromNativePath(n.bytes)), folder);
+        EXPECT_EQ(CanonicalPath(folder + "/../" + files::FromNativePath(n.bytes)), folder);
         EXPECT_EQ(AbsolutePath(file), JoinPath(folder, file));
         ChangeDirectory(root());
     }

@@ -1,6 +1,6 @@
 #include "platform/Volumes.h"
 
-#include "platform/NativePath.h"
+#include "files/NativePath.h"
 
 #include <gtest/gtest.h>
 
@@ -58,7 +58,7 @@ TEST(Volumes, AMountPointThatIsNotUtf8KeepsItsBytes)
         = VolumesFromMountInfo("27 1 254:0 / / rw - ext4 /dev/vda rw\n"
                                "60 27 8:33 / /media/caf\xE9\\040\\351 rw - vfat /dev/sdc1 rw\n");
     ASSERT_EQ(volumes.size(), 2);
-    EXPECT_EQ(ToNativePath(volumes[1].root), "/media/caf\xE9 \xE9");
+    EXPECT_EQ(glyphor::files::ToNativePath(volumes[1].root), "/media/caf\xE9 \xE9");
 }
 
 TEST(Volumes, TheRootOfAPathIsTheLongestMountAboveIt)

@@ -5,10 +5,10 @@
 // is not UTF-8.
 #include "viewer/IconLoad.h"
 #include "NumberedIcons.h"
+#include "files/NativePath.h"
 #include "kit/Files.h"
 #include "kit/IconImages.h"
 #include "platform/FileSystem.h"
-#include "platform/NativePath.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -182,7 +182,7 @@ TEST_F(IconLoadTest, AFileThatCannotBeReadEndsTheLoadAsAStopDoes)
         window.captions = IconNames(10);
         window.captions[5] = row.caption;
         if (!row.bytes.empty())
-            kit::WriteBytes(platform::ToNativePath(folder + "/" + row.caption), row.bytes);
+            kit::WriteBytes(files::ToNativePath(folder + "/" + row.caption), row.bytes);
 
         window.load.load();
         EXPECT_EQ(window.errors, QStringList { row.message });
@@ -218,9 +218,9 @@ TEST_F(IconLoadTest, AWindowDestroyedDuringAPumpIsNotTouchedAgain)
 
 TEST_F(IconLoadTest, ReadsAFolderWhoseNameIsNotUtf8)
 {
-    const std::string bytes = platform::ToNativePath(m_window.folder) + "/icons-\xff\xfe";
+    const std::string bytes = files::ToNativePath(m_window.folder) + "/icons-\xff\xfe";
     ASSERT_EQ(::mkdir(bytes.c_str(), 0777), 0);
-    m_window.folder = platform::FromNativePath(bytes);
+    m_window.folder = files::FromNativePath(bytes);
     makeItems(3);
     m_window.captions << "Icon0099.ico";
     m_window.load.load();
@@ -230,7 +230,7 @@ TEST_F(IconLoadTest, ReadsAFolderWhoseNameIsNotUtf8)
         QStringList { "Cannot open file " + m_dir.path() + "/icons-\\xFF\\xFE/Icon0099.ico" });
     // A name QTemporaryDir cannot remove.
     for (int i = 0; i < 3; ++i)
-        ::unlink(platform::ToNativePath(m_window.itemPath(i)).c_str());
+        ::unlink(files::ToNativePath(m_window.itemPath(i)).c_str());
     ::rmdir(bytes.c_str());
 }
 

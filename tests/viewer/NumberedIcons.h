@@ -3,11 +3,11 @@
 // colour n % 16 and its bottom half in colour (n / 16) % 16 of the icon file
 // table, so a picture read back names the file it came from (256 apart).
 
+#include "files/NativePath.h"
 #include "iconfile/IconFileWriter.h"
 #include "iconfile/IconImage.h"
 #include "kit/IconImages.h"
 #include "kit/NativeFiles.h"
-#include "platform/NativePath.h"
 
 #include <QString>
 #include <QStringList>
@@ -61,7 +61,7 @@ inline void WriteNumberedIcons(const QString& folder, const QStringList& names, 
 {
     for (int k = 0; k < names.size(); ++k)
         WriteIconFile(
-            NumberedIcon(first + k), platform::ToNativePath(folder + QLatin1Char('/') + names[k]));
+            NumberedIcon(first + k), files::ToNativePath(folder + QLatin1Char('/') + names[k]));
 }
 
 } // namespace glyphor::test

@@ -4,9 +4,9 @@
 // was filled from.
 #include "viewer/TfrmView.h"
 #include "NumberedIcons.h"
+#include "files/NativePath.h"
+#include "help/HelpRequest.h"
 #include "kit/NativeFiles.h"
-#include "platform/HelpRequest.h"
-#include "platform/NativePath.h"
 #include "tests/app/AnswerBoxes.h"
 #include "viewer/ViewerItems.h"
 
@@ -274,7 +274,7 @@ private slots:
         QTest::newRow("nothing selected") << m_folder << -1 << ""
                                           << "as it was";
         // Text cannot hold the bytes: the path goes as it is shown.
-        QTest::newRow("not UTF-8") << platform::FromNativePath("/caf\xe9") << 2 << ""
+        QTest::newRow("not UTF-8") << files::FromNativePath("/caf\xe9") << 2 << ""
                                    << "/caf\\xE9/Icon0002.ico";
     }
     void copyFileName()
@@ -322,13 +322,13 @@ private slots:
     // that leaves the shown text as it was keeps the name's own bytes.
     void anUnchangedEditKeepsANameThatIsNotUtf8()
     {
-        const QString name = platform::FromNativePath("Icon\xff.ico");
+        const QString name = files::FromNativePath("Icon\xff.ico");
         m_dest.listing = { "/nowhere", { name } };
         TfrmView view(m_dest.source());
         const QModelIndex item = view.Items->index(0);
         QCOMPARE(view.Items->data(item, Qt::DisplayRole).toString(), QString("Icon\\xFF.ico"));
         QVERIFY(view.Items->setData(item, "Icon\\xFF.ico", Qt::EditRole));
-        QCOMPARE(platform::ToNativePath(view.pathOf(0)), std::string("/nowhere/Icon\xff.ico"));
+        QCOMPARE(files::ToNativePath(view.pathOf(0)), std::string("/nowhere/Icon\xff.ico"));
         QVERIFY(view.Items->setData(item, "Other.ico", Qt::EditRole));
         QCOMPARE(view.pathOf(0), QString("/nowhere/Other.ico"));
     }
@@ -344,7 +344,7 @@ private slots:
         QFETCH(QByteArray, name);
         const std::string folder = m_dir.path() + "/" + name.toStdString();
         ::mkdir(folder.c_str(), 0777);
-        m_dest.listing = { platform::FromNativePath(folder), {} };
+        m_dest.listing = { files::FromNativePath(folder), {} };
         UrlRecorder recorder;
         QDesktopServices::setUrlHandler("file", &recorder, "open");
         TfrmView view(m_dest.source());
@@ -360,13 +360,13 @@ private slots:
 
     void f1OpensTheHelpTopics()
     {
-        QList<platform::HelpRequest> requests;
-        platform::SetHelpHandler([&](const platform::HelpRequest& r) { requests << r; });
+        QList<help::HelpRequest> requests;
+        help::SetHelpHandler([&](const help::HelpRequest& r) { requests << r; });
         TfrmView view(m_dest.source());
         ShowAndLoad(view);
         QTest::keyClick(view.ListView1, Qt::Key_F1);
-        platform::SetHelpHandler({});
-        QCOMPARE(requests, (QList<platform::HelpRequest> { { platform::HelpCommand::Finder, 0 } }));
+        help::SetHelpHandler({});
+        QCOMPARE(requests, (QList<help::HelpRequest> { { help::HelpCommand::Finder, 0 } }));
     }
 
     // The viewer names the files of the folder it was filled from, also

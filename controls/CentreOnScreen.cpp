@@ -1,0 +1,17 @@
+#include "controls/CentreOnScreen.h"
+
+#include <QScreen>
+#include <QWidget>
+
+namespace glyphor {
+
+void CentreOnScreen(QWidget& window)
+{
+    if (const QScreen* screen = window.screen()) {
+        QRect frame = window.frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        window.move(frame.topLeft());
+    }
+}
+
+} // namespace glyphor

@@ -1,0 +1,39 @@
+#pragma once
+// Thumbnails for file managers: the first icon of an executable or icon file
+// as a full-colour PNG, at the size of the image that suits the size asked.
+// The same readers and limits as the extraction, so a hostile file gives an
+// error and never more work or memory than an icon capture.
+
+#include "exe/IconChoice.h"
+#include "exe/IconExtractor.h"
+#include "util/Result.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace glyphor::exe {
+
+// The present images (non-empty data) of one group ordered best first for a
+// thumbnail of size pixels: the smallest image at least size wide; when none
+// is that wide, the largest. Among images of one width, the one with the most
+// bits per pixel, then the first in the directory. After the best come the
+// other wide enough images, growing, then the narrower ones, shrinking, so
+// that a damaged best image falls back to its nearest neighbour.
+std::vector<std::size_t> ThumbnailOrder(const std::vector<IconCandidate>& candidates, int size);
+
+// Failures of MakeThumbnail, as the command-line tool reports them after the
+// file's name.
+inline constexpr const char* kNoIconsText = "The file holds no icons";
+inline constexpr const char* kIconNotValidText = "Icon image is not valid";
+
+// The PNG for the first icon of the file's bytes: a PNG image of the file is
+// handed on byte for byte once it has decoded cleanly; any other image is
+// decoded and written as 8-bit RGBA, its transparency (AND mask or alpha)
+// kept.
+Result<std::vector<std::uint8_t>> MakeThumbnail(const IconSource& source, int size);
+// The same over a file's bytes in memory.
+Result<std::vector<std::uint8_t>> MakeThumbnail(std::span<const std::uint8_t> file, int size);
+
+} // namespace glyphor::exe

@@ -1,0 +1,186 @@
+#include "files/NewFile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace glyphor::files {
+
+namespace {
+
+// Far more names than any folder holds: the numbering of icon files wraps
+// after 10000, so a caller that keeps offering taken names is stopped here.
+constexpr int kMaxTries = 10000;
+
+constexpr std::string_view kRandomPart = "XXXXXX";
+
+mode_t NewFileMode()
+{
+    static const mode_t mode = [] {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        return 0666 & ~mask;
+    }();
+    return mode;
+}
+
+bool IsRandomCharacter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+} // namespace
+
+NewFile::NewFile(const std::string& folder, const std::string& name)
+{
+    // Beside the final names, so that the last step is a rename within one
+    // file system; hidden, so that folder lists leave it out. Long names are
+    // shortened to stay within the system's limit on a name.
+    std::string temp = folder;
+    if (!temp.empty() && temp.back() != '/')
+        temp += '/';
+    temp += '.';
+    temp += name.substr(0, 200);
+    temp += '.';
+    temp += kRandomPart;
+    m_fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (m_fd < 0)
+        m_error = errno;
+    else
+        m_temp = std::move(temp);
+}
+
+namespace {
+
+// The folder part of path with its slash, and the name after it.
+std::pair<std::string, std::string> SplitPath(const std::string& path)
+{
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return { std::string(), path };
+    return { path.substr(0, slash + 1), path.substr(slash + 1) };
+}
+
+} // namespace
+
+NewFile::NewFile(const std::string& path)
+    : NewFile(SplitPath(path).first, SplitPath(path).second)
+{
+}
+
+NewFile::~NewFile()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    if (!m_placed && !m_temp.empty())
+        ::unlink(m_temp.c_str());
+}
+
+bool NewFile::write(const std::uint8_t* data, std::size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(m_fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            // A write that takes nothing without an error: the disk is full.
+            m_error = n < 0 ? errno : ENOSPC;
+            return false;
+        }
+        data += n;
+        size -= std::size_t(n);
+    }
+    return true;
+}
+
+bool NewFile::finish()
+{
+    // The temporary was made private; the file gets the mode a new file of
+    // the user gets.
+    ::fchmod(m_fd, NewFileMode());
+    const int rc = ::close(m_fd);
+    m_fd = -1;
+    if (rc != 0) {
+        m_error = errno;
+        return false;
+    }
+    return true;
+}
+
+std::optional<std::string> NewFile::place(
+    const std::function<std::optional<std::string>()>& nextName)
+{
+    for (int tries = 0; tries < kMaxTries; ++tries) {
+        std::optional<std::string> name = nextName();
+        if (!name)
+            break;
+        m_lastName = *name;
+        const int error = RenameNoReplace(m_temp, *name);
+        if (error == 0) {
+            m_placed = true;
+            return name;
+        }
+        m_error = error;
+        if (error != EEXIST)
+            break;
+    }
+    return std::nullopt;
+}
+
+bool NewFile::replace(const std::string& path)
+{
+    // The permissions, not the owner, which only the superuser could keep.
+    struct stat old { };
+    if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+        ::chmod(m_temp.c_str(), old.st_mode & 07777);
+    m_lastName = path;
+    if (::rename(m_temp.c_str(), path.c_str()) != 0) {
+        m_error = errno;
+        return false;
+    }
+    m_placed = true;
+    return true;
+}
+
+bool NewFile::isTemporaryName(std::string_view name)
+{
+    // "." + at least one character + "." + six random characters.
+    if (name.size() < 3 + kRandomPart.size() || name.front() != '.')
+        return false;
+    const std::size_t dot = name.size() - kRandomPart.size() - 1;
+    if (name[dot] != '.')
+        return false;
+    for (std::size_t i = dot + 1; i < name.size(); ++i) {
+        if (!IsRandomCharacter(name[i]))
+            return false;
+    }
+    return true;
+}
+
+int RenameNoReplace(const std::string& from, const std::string& to)
+{
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    const int error = errno;
+    // Some file systems (older network and user-space ones) do not take the
+    // flag; a hard link refuses an existing name just the same.
+    if (error == EINVAL || error == ENOSYS)
+        return RenameNoReplaceByLink(from, to);
+    return error;
+}
+
+int RenameNoReplaceByLink(const std::string& from, const std::string& to)
+{
+    if (::link(from.c_str(), to.c_str()) != 0)
+        return errno;
+    // The file has its name; an old name that cannot be removed is left for
+    // the next run of the program to clear, as a killed writer's would be.
+    ::unlink(from.c_str());
+    return 0;
+}
+
+} // namespace glyphor::files

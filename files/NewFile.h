@@ -1,0 +1,79 @@
+#pragma once
+// A new file that is written under a hidden temporary name and then given its
+// final name, the one way the program writes a file. Placed, it never
+// replaces anything that is there: a file, a folder or a link, even a
+// dangling one. So no reader ever sees a half-written file, a failure or a
+// kill leaves nothing under a final name, and two writers (two runs of this
+// program, or another program) never replace each other's files: the one
+// that comes second takes the next free name instead. Where replacing is the
+// point (an output named on a command line), the file takes the place of the
+// old one at once, whole, with the old one's permissions.
+//
+// Plain C++ on the system's bytes, so that the icon file writer can use it;
+// callers that hold paths as QString convert them with NativePath.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace glyphor::files {
+
+class NewFile {
+public:
+    // Makes the temporary file in folder, named "." + name + "." and six
+    // random letters or digits. ok() tells whether it was made.
+    NewFile(const std::string& folder, const std::string& name);
+    // The same beside path, named after its last part.
+    explicit NewFile(const std::string& path);
+    // Removes the temporary file unless it has been given its final name.
+    ~NewFile();
+    NewFile(const NewFile&) = delete;
+    NewFile& operator=(const NewFile&) = delete;
+
+    bool ok() const { return !m_temp.empty(); }
+    // The system's error number of the step that failed.
+    int error() const { return m_error; }
+
+    // Writes all of the bytes; false when the system takes fewer.
+    bool write(const std::uint8_t* data, std::size_t size);
+    // Gives the file the permissions any new file of the user gets and
+    // closes it.
+    bool finish();
+
+    // Gives the finished file the first name from nextName that nothing has
+    // yet: a name taken by the time the file comes to it (EEXIST) is passed
+    // over for the next one. nextName gives nothing when there is no other
+    // name to try. Returns the name taken; nothing when none could be taken,
+    // with error() and lastName() telling why and where.
+    std::optional<std::string> place(const std::function<std::optional<std::string>()>& nextName);
+    const std::string& lastName() const { return m_lastName; }
+
+    // Gives the finished file the name path, replacing a file of that name;
+    // the file keeps the permissions of the file it replaces. False, with
+    // error() telling why, when it cannot take the name.
+    bool replace(const std::string& path);
+
+    // True for a name that a NewFile gives its temporary file: what a writer
+    // that was killed midway leaves behind.
+    static bool isTemporaryName(std::string_view name);
+
+private:
+    std::string m_temp;
+    std::string m_lastName;
+    int m_fd = -1;
+    int m_error = 0;
+    bool m_placed = false;
+};
+
+// Moves the file from to the name to unless something is there already.
+// Returns 0 or the system's error number (EEXIST when to is taken). Uses
+// renameat2 with RENAME_NOREPLACE, and where the file system refuses that
+// (EINVAL, ENOSYS), a hard link under the new name and the removal of the old.
+int RenameNoReplace(const std::string& from, const std::string& to);
+// The second way alone, for the tests of file systems that need it.
+int RenameNoReplaceByLink(const std::string& from, const std::string& to);
+
+} // namespace glyphor::files

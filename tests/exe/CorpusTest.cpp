@@ -1,0 +1,146 @@
+// The extraction over real Windows executables: counts against the peer's
+// listing, every icon through the whole capture, and the same files damaged
+// on purpose (cut short, bytes flipped) to show that every path finishes.
+
+#include "exe/IconExtractor.h"
+#include "exe/PeResourceReader.h"
+#include "files/ByteSource.h"
+
+#include "iconfile/IconFileWriter.h"
+#include "iconfile/IconNormalizer.h"
+
+#include "kit/Corpus.h"
+#include "kit/Files.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace glyphor;
+using namespace glyphor::exe;
+using namespace glyphor::files;
+
+namespace {
+
+using kit::CorpusRoot;
+using CorpusFile = kit::CorpusEntry;
+
+// Every file of the corpus; without a corpus one row that skips.
+std::vector<CorpusFile> LoadManifest()
+{
+    std::vector<CorpusFile> files = kit::CorpusManifest();
+    if (files.empty())
+        files.push_back({ "", "NoCorpus", "", -1 });
+    return files;
+}
+
+std::string TestName(const CorpusFile& f)
+{
+    std::string n;
+    for (char c : f.relative)
+        n += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    return n;
+}
+
+class Corpus : public ::testing::TestWithParam<CorpusFile> {
+protected:
+    void SetUp() override
+    {
+        if (GetParam().iconGroups < 0)
+            GTEST_SKIP() << "no corpus at " << CorpusRoot() << " (set G2_CORPUS)";
+    }
+};
+
+using kit::ReadBytes;
+
+// Read from the file in pieces, the icons are those of the whole file read
+// into memory, icon for icon.
+TEST_P(Corpus, CountMatchesThePeerAndEveryIconCapturesTo766Bytes)
+{
+    const CorpusFile& f = GetParam();
+    ASSERT_EQ(IconCount(f.path), f.iconGroups);
+    auto source = IconSource::fromFile(f.path);
+    ASSERT_TRUE(source);
+    const std::vector<std::uint8_t> all = ReadBytes(f.path);
+    const IconSource inMemory(all);
+    ASSERT_EQ(inMemory.count(), f.iconGroups);
+    for (int i = 0; i < f.iconGroups; ++i) {
+        auto icon = source->icon(i);
+        ASSERT_TRUE(icon) << "icon " << i;
+        EXPECT_EQ(icon, inMemory.icon(i)) << "icon " << i;
+        const IconImage normal = NormalizeIcon(*icon);
+        ASSERT_EQ(normal.width, 32);
+        EXPECT_EQ(EncodeIconFile(normal).size(), 766u) << "icon " << i;
+    }
+    EXPECT_EQ(ExtractIcon(f.path, f.iconGroups - 1), source->icon(f.iconGroups - 1));
+    EXPECT_EQ(source->readFailure(), "");
+}
+
+// Count and every icon of the damaged bytes; the bytes are an exact-size heap
+// copy so that the sanitizer catches a read one past their end.
+void Exercise(const std::vector<std::uint8_t>& bytes)
+{
+    const IconSource source(bytes);
+    const int n = std::min(source.count(), 400);
+    for (int i = 0; i < n; ++i)
+        (void)source.icon(i);
+}
+
+TEST_P(Corpus, TruncatedAndFlippedCopiesFinish)
+{
+    const CorpusFile& f = GetParam();
+    const std::vector<std::uint8_t> all = ReadBytes(f.path);
+    ASSERT_FALSE(all.empty());
+    std::uint64_t rsrc = 0;
+    std::size_t rsrcSize = 0;
+    const MemorySource whole(all);
+    if (auto pe = PeResourceReader::open(whole)) {
+        rsrc = pe->resourceOffset();
+        rsrcSize = pe->resourceSize();
+    }
+
+    // Cuts in the headers, inside the resource directory and near the end.
+    std::vector<std::size_t> cuts = { 2, 64, 0x3C + 4, 300, 1024, all.size() / 2, all.size() - 1 };
+    if (rsrcSize)
+        for (std::size_t k :
+            { std::size_t { 10 }, std::size_t { 100 }, std::size_t { 2000 }, rsrcSize / 2 })
+            cuts.push_back(static_cast<std::size_t>(rsrc) + k);
+    for (std::size_t n : cuts) {
+        if (n > all.size())
+            continue;
+        SCOPED_TRACE("cut at " + std::to_string(n));
+        Exercise(
+            std::vector<std::uint8_t>(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(n)));
+    }
+
+    // Flips: anywhere, in the headers, and in the resource directory, where a
+    // flip changes a count, an offset or a size.
+    std::mt19937 rng(20240601u + static_cast<unsigned>(all.size()));
+    for (int round = 0; round < 4; ++round) {
+        std::vector<std::uint8_t> b(all.begin(), all.end());
+        for (int k = 0; k < 48; ++k) {
+            std::size_t at = 0;
+            switch (k % 3) {
+            case 0:
+                at = rng() % b.size();
+                break;
+            case 1:
+                at = rng() % std::min<std::size_t>(b.size(), 1024);
+                break;
+            case 2:
+                at = rsrcSize
+                    ? static_cast<std::size_t>(rsrc) + rng() % std::min<std::size_t>(rsrcSize, 8192)
+                    : rng() % b.size();
+                break;
+            }
+            b[at] ^= static_cast<std::uint8_t>(1u << (rng() % 8));
+        }
+        SCOPED_TRACE("flip round " + std::to_string(round));
+        Exercise(b);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, Corpus, ::testing::ValuesIn(LoadManifest()),
+    [](const auto& info) { return TestName(info.param); });
+
+} // namespace

@@ -1,0 +1,187 @@
+#include "exe/Thumbnail.h"
+
+#include "iconfile/ImageDecoder.h"
+#include "kit/Executables.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <string>
+
+using namespace glyphor;
+using namespace glyphor::exe;
+using namespace glyphor::files;
+using namespace glyphor::kit;
+
+namespace {
+
+// A PNG whose bytes the program's encoder would never write: an ancillary
+// text chunk sits before the end, so a pass-through is told from a re-encode.
+Bytes PngWithComment(int side)
+{
+    IconImage icon;
+    icon.width = icon.height = side;
+    icon.hasAlpha = true;
+    for (int i = 0; i < side * side; ++i) {
+        icon.pixels.push_back(0x80000000u | static_cast<std::uint32_t>(i * 2654435761u & 0xFFFFFF));
+        icon.mask.push_back(0);
+    }
+    Bytes png = MakePng(icon);
+    const std::string text("Comment\0drawn for the test", 26);
+    Bytes chunk = { 0, 0, 0, static_cast<std::uint8_t>(text.size()), 't', 'E', 'X', 't' };
+    chunk.insert(chunk.end(), text.begin(), text.end());
+    const uLong crc = crc32(0, chunk.data() + 4, static_cast<uInt>(chunk.size() - 4));
+    for (int shift = 24; shift >= 0; shift -= 8)
+        chunk.push_back(static_cast<std::uint8_t>(crc >> shift));
+    png.insert(png.end() - 12, chunk.begin(), chunk.end()); // before IEND
+    return png;
+}
+
+// One group of images numbered 1, 2, ... in the order given, then a second
+// group that must never be looked at.
+Bytes Executable(const std::vector<GroupEntry>& entries, const std::vector<Bytes>& images)
+{
+    std::vector<PeResource> res = IconResources(entries, images);
+    res.push_back({ ResId::Id(kGroupIconResourceType), ResId::Id(2), 1033,
+        MakeGroup({ { 64, 64, 32, 99 } }) });
+    res.push_back({ ResId::Id(kIconResourceType), ResId::Id(99), 1033, PatternDib(64, 64, 32) });
+    return BuildPe(res);
+}
+
+// 16, 32 (4 and 32 bits), 48 and a 256-pixel PNG, as real icons hold them.
+const Bytes& FourSizes()
+{
+    static const Bytes file = Executable({ { 16, 16, 4, 1 }, { 32, 32, 4, 2 }, { 32, 32, 32, 3 },
+                                             { 48, 48, 32, 4 }, { 256, 256, 32, 5 } },
+        { PatternDib(16, 16, 4), PatternDib(32, 32, 4), PatternDib(32, 32, 32, 1),
+            PatternDib(48, 48, 32), PngWithComment(256) });
+    return file;
+}
+
+IconImage DecodeOutput(const Bytes& png)
+{
+    Result<IconImage> image = DecodePng(png);
+    EXPECT_TRUE(image) << (image ? "" : image.message());
+    return image ? *image : IconImage {};
+}
+
+struct SizeCase {
+    const char* name;
+    int size;
+    int width; // of the image written
+};
+
+class ThumbnailSize : public ::testing::TestWithParam<SizeCase> { };
+
+TEST_P(ThumbnailSize, TakesTheSmallestImageAtLeastThatWideElseTheLargest)
+{
+    Result<Bytes> png = MakeThumbnail(FourSizes(), GetParam().size);
+    ASSERT_TRUE(png) << png.message();
+    EXPECT_EQ(DecodeOutput(*png).width, GetParam().width);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, ThumbnailSize,
+    ::testing::Values(SizeCase { "One", 1, 16 }, SizeCase { "Exactly16", 16, 16 },
+        SizeCase { "Just above 16", 17, 32 }, SizeCase { "Exactly32", 32, 32 },
+        SizeCase { "Between48And256", 128, 256 }, SizeCase { "Exactly256", 256, 256 },
+        SizeCase { "LargerThanAny", 1024, 256 }),
+    [](const auto& info) {
+        std::string name = info.param.name;
+        std::erase(name, ' ');
+        return name;
+    });
+
+TEST(Thumbnail, PassesAPngImageOnByteForByte)
+{
+    Result<Bytes> png = MakeThumbnail(FourSizes(), 256);
+    ASSERT_TRUE(png);
+    EXPECT_EQ(*png, PngWithComment(256));
+}
+
+TEST(Thumbnail, TakesTheDeepestOfImagesOfOneWidth)
+{
+    // The two 32-pixel images hold different pictures, so the pixels tell
+    // which one was taken.
+    const IconImage out = DecodeOutput(*MakeThumbnail(FourSizes(), 32));
+    Result<IconImage> deep = DecodeDib(PatternDib(32, 32, 32, 1), DibLayout::Resource);
+    ASSERT_TRUE(deep);
+    for (int i : { 0, 33, 1023 })
+        EXPECT_EQ(out.pixels[i] & 0xFFFFFF, deep->pixels[i] & 0xFFFFFF) << i;
+}
+
+TEST(Thumbnail, KeepsTheMaskAndTheAlphaChannel)
+{
+    auto holeAtTopLeft = [](int x, int y) { return x < 4 && y < 2; };
+    const Bytes masked = MakeDib(
+        16, 16, 4, [](int x, int) { return std::uint32_t(x % 16); }, holeAtTopLeft);
+    const Bytes alpha = MakeDib(
+        16, 16, 32, [](int x, int y) { return std::uint32_t((x * 16 + y) << 24) | 0x123456u; },
+        [](int, int) { return false; });
+
+    const IconImage a
+        = DecodeOutput(*MakeThumbnail(Executable({ { 16, 16, 4, 1 } }, { masked }), 16));
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            ASSERT_EQ(a.pixel(x, y) >> 24, holeAtTopLeft(x, y) ? 0u : 255u) << x << "," << y;
+
+    const IconImage b
+        = DecodeOutput(*MakeThumbnail(Executable({ { 16, 16, 32, 1 } }, { alpha }), 16));
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            ASSERT_EQ(b.pixel(x, y), std::uint32_t((x * 16 + y) << 24) | 0x123456u)
+                << x << "," << y;
+}
+
+TEST(Thumbnail, ADamagedBestImageFallsBackToItsNeighbour)
+{
+    Bytes brokenPng = PngWithComment(48);
+    brokenPng.resize(brokenPng.size() / 2);
+    Bytes brokenDib = PatternDib(48, 48, 32);
+    brokenDib[14] = 7; // no such depth
+    for (const Bytes& broken : { brokenPng, brokenDib }) {
+        const Bytes file = Executable({ { 16, 16, 32, 1 }, { 48, 48, 32, 2 }, { 32, 32, 32, 3 } },
+            { PatternDib(16, 16, 32), broken, PatternDib(32, 32, 32) });
+        // 40 wants the 48, which is damaged: the next wider one does not exist,
+        // so the largest narrower one, 32, stands in.
+        Result<Bytes> png = MakeThumbnail(file, 40);
+        ASSERT_TRUE(png) << png.message();
+        EXPECT_EQ(DecodeOutput(*png).width, 32);
+    }
+}
+
+TEST(Thumbnail, HostileFilesAreRefusedCleanly)
+{
+    Bytes broken = PatternDib(32, 32, 4);
+    broken.resize(20);
+    struct Case {
+        const char* name;
+        Bytes file;
+        const char* message;
+    };
+    const Case cases[] = {
+        { "empty", {}, kNoIconsText },
+        { "not an executable", Bytes(4096, 'x'), kNoIconsText },
+        { "no icon groups",
+            BuildPe(
+                { { ResId::Id(kIconResourceType), ResId::Id(1), 1033, PatternDib(16, 16, 4) } }),
+            kNoIconsText },
+        { "every image damaged", Executable({ { 32, 32, 4, 1 } }, { broken }), kIconNotValidText },
+        { "images missing", Executable({ { 32, 32, 4, 7 } }, {}), kIconNotValidText },
+    };
+    for (const Case& c : cases) {
+        Result<Bytes> png = MakeThumbnail(c.file, 32);
+        ASSERT_FALSE(png) << c.name;
+        EXPECT_EQ(png.message(), c.message) << c.name;
+    }
+    // Cut anywhere, the file gives a PNG that decodes or a failure, and never
+    // reads outside its bytes (the sanitizer build watches that).
+    const Bytes& whole = FourSizes();
+    for (std::size_t cut = 0; cut < whole.size(); cut += 97) {
+        Result<Bytes> png = MakeThumbnail(std::span(whole).first(cut), 48);
+        if (png) {
+            EXPECT_TRUE(DecodePng(*png)) << cut;
+        }
+    }
+}
+
+} // namespace
