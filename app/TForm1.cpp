@@ -4,6 +4,7 @@
 #include "app/FolderCommands.h"
 #include "app/FramedGroupBox.h"
 #include "app/GlyphorApplication.h"
+#include "app/HarvestController.h"
 #include "app/TAboutBox.h"
 #include "app/TForm1Host.h"
 #include "browse/TDirectoryListBox.h"
@@ -13,7 +14,6 @@
 #include "controls/ProgramIcon.h"
 #include "controls/TGradientCaption.h"
 #include "controls/TIconComboBox.h"
-#include "harvest/HarvestRun.h"
 #include "help/HelpBook.h"
 #include "help/HelpRequest.h"
 #include "platform/SettingsStore.h"
@@ -328,16 +328,16 @@ void TForm1::FileListBox1Click()
 // Scan Tree, and Stop while a scan runs.
 void TForm1::Button1Click()
 {
-    harvestClick(&HarvestRun::scanTreeClick);
+    harvestClick(&HarvestController::scanTreeClick);
 }
 
 // Scan File, and Stop while it runs.
 void TForm1::Button4Click()
 {
-    harvestClick(&HarvestRun::scanFileClick);
+    harvestClick(&HarvestController::scanFileClick);
 }
 
-void TForm1::harvestClick(void (HarvestRun::*click)())
+void TForm1::harvestClick(void (HarvestController::*click)())
 {
     if (m_run) {
         // Nested in a pump of the run: a stop click, which only records the
@@ -349,7 +349,7 @@ void TForm1::harvestClick(void (HarvestRun::*click)())
         return;
     QPointer<TForm1> self(this);
     TForm1Host host(*this);
-    HarvestRun run(host, m_browsers, Capture, m_icons);
+    HarvestController run(host, m_browsers, Capture, m_icons);
     m_run = &run;
     std::exception_ptr failure;
     try {

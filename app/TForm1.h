@@ -31,7 +31,7 @@ class QStatusBar;
 namespace glyphor {
 
 class BusyAnimation;
-class HarvestRun;
+class HarvestController;
 class TDirectoryListBox;
 class TDriveComboBox;
 class TFileListBox;
@@ -157,7 +157,7 @@ private:
     void FormCloseQuery();
     // A click on one of the two scan buttons: starts a run, or while one is
     // in progress hands the click (a stop) to that run.
-    void harvestClick(void (HarvestRun::*click)());
+    void harvestClick(void (HarvestController::*click)());
     void buildSourceGroup();
     void buildDestinationGroup();
     void buildMenus();
@@ -179,7 +179,7 @@ private:
     // The models of the two browsers, which the browser widgets show. Errors
     // of their events go to the application's error box.
     Browsers m_browsers;
-    HarvestRun* m_run = nullptr; // the run in progress, nested clicks go to it
+    HarvestController* m_run = nullptr; // the run in progress, nested clicks go to it
     bool m_closeRequested = false;
     QPointer<QMessageBox> m_stopQuestion;
     ViewerWindows m_viewers;

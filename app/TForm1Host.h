@@ -1,13 +1,14 @@
 #pragma once
-// The main window as the harvest engine sees it: the status bar, the message
-// pump, the two stop questions, the stop state in the "Scan Tree" button's
-// Tag and the controls that a run disables. One is made for each run; it
+// The main window as the harvest controller works it: the status bar, the
+// message pump, the two stop questions, the stop state in the "Scan Tree"
+// button's Tag and the controls that a run disables. One is made for each run; it
 // holds the window through a guarded pointer, so that a window destroyed
 // during a pump reads as closing and is never touched again. For as long as
 // it lives the window paints at its steady pace, however often the run sets a
 // text or pumps.
 
-#include "harvest/HarvestHost.h"
+#include "app/HarvestView.h"
+#include "harvest/PendingComparison.h"
 
 #include <QPointer>
 
@@ -20,7 +21,7 @@ class TForm1;
 // The dynamic property of Button1 that keeps the stop state.
 inline constexpr char kTagProperty[] = "Tag";
 
-class TForm1Host final : public HarvestHost {
+class TForm1Host final : public HarvestView {
 public:
     explicit TForm1Host(TForm1& form);
     ~TForm1Host() override;
@@ -50,10 +51,9 @@ private:
 
     QPointer<TForm1> m_form;
     PendingComparison m_comparison;
-    // The button's Tag as last read or written. The run asks for it before
-    // every entry of the walk and every comparison, far more often than a
-    // property can be looked up by name; only a handler of a pump or of a
-    // question's own loop can change it, so it is read again after those.
+    // The button's Tag as last read or written, so that it is not looked up
+    // by name each time; only a handler of a pump or of a question's own
+    // loop can change it, so it is read again after those.
     StopState m_stopState = StopState::None;
 };
 

@@ -9,6 +9,7 @@
 
 #include "browse/DirectoryListModel.h"
 #include "browse/FileListModel.h"
+#include "platform/FileSystem.h"
 
 #include <QString>
 
@@ -16,10 +17,8 @@
 
 namespace glyphor {
 
-// The executables a scan looks at, and the icon files it writes, collects in
-// Temp and compares with.
-inline const QString kExecutableMask = QStringLiteral("*.exe;*.dll");
-inline const QString kIconMask = QStringLiteral("*.ico");
+using platform::kExecutableMask;
+using platform::kIconMask;
 
 class Browsers {
 public:

@@ -10,11 +10,6 @@ namespace glyphor {
 
 namespace {
 
-// Entries the program's lists never show: folders and hidden entries. The
-// system and volume-label bits are listed for completeness; POSIX sets neither.
-constexpr unsigned kSkipped
-    = platform::faDirectory | platform::faHidden | platform::faSysFile | platform::faVolumeId;
-
 // From this many names on a read shows the hourglass.
 constexpr int kLongRead = 100;
 
@@ -133,7 +128,7 @@ void FileListModel::readFolder(const QString& folder)
         platform::SearchDirectory(
             entered,
             [&](const platform::DirEntry& entry) {
-                if (entry.attributes & kSkipped)
+                if (!platform::IsListedFile(entry))
                     return;
                 const QString folded = entry.name.toCaseFolded();
                 for (const QString& pattern : patterns) {

@@ -1,12 +1,12 @@
 #include "cli/Commands.h"
 
-#include "browse/Browsers.h"
 #include "cli/ScanProgress.h"
 #include "files/NativePath.h"
 #include "harvest/CaptureIcon.h"
-#include "harvest/HarvestRun.h"
-#include "harvest/HeadlessHost.h"
+#include "harvest/HarvestJob.h"
 #include "harvest/IconProvider.h"
+#include "harvest/PendingComparison.h"
+#include "harvest/RunTexts.h"
 #include "platform/FileSystem.h"
 #include "util/Error.h"
 
@@ -14,7 +14,6 @@
 #include <csignal>
 #include <cstdio>
 #include <exception>
-#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,63 +21,81 @@ namespace glyphor::cli {
 
 namespace {
 
-volatile std::sig_atomic_t g_interrupted = 0;
+// The token of the harvest in progress; Ctrl+C requests a stop through it.
+// Its state is a lock-free atomic, which a signal handler may set.
+StopToken* g_token = nullptr;
 
 void OnInterrupt(int)
 {
-    g_interrupted = 1;
+    if (StopToken* token = g_token)
+        token->requestStop();
 }
 
-// The window of a scan, played on a terminal: status texts and progress on
-// stderr (see ScanProgress), Ctrl+C as the stop click, and Yes to either stop
-// question.
-class CliHost final : public HeadlessHost {
+// A harvest told on a terminal: status texts and progress on stderr (see
+// ScanProgress), and Yes to either stop question, so that a Ctrl+C merges
+// what was collected.
+class CliObserver final : public HarvestObserver {
 public:
-    CliHost(std::function<void()> stopClick, ScanProgress& progress)
-        : m_stopClick(std::move(stopClick))
-        , m_progress(progress)
+    explicit CliObserver(ScanProgress& progress)
+        : m_progress(progress)
     {
     }
 
-    void setStatus(const QString& text) override
+    void runStarted(const HarvestRequest& request) override
+    {
+        m_tree = request.kind == HarvestRequest::Kind::Tree;
+        status(kBusyStatus);
+    }
+    void sourceOpened(const QString& file) override { m_progress.fileStarted(file); }
+    void iconCapturing(const IconPlace& place) override
+    {
+        status(SearchingText(shown(place.file), place.number, place.count));
+    }
+    void iconCaptured(const IconPlace&, const QString&) override { m_progress.iconCaptured(); }
+    void iconSkipped(const IconPlace& place, const QString& reason) override
+    {
+        status(
+            kSkippedPrefix + SkippedIconText(shown(place.file), place.number, place.count, reason));
+    }
+    void walkCutShort(const QString& reason) override { status(WalkCutShortStatus(reason)); }
+    // The job names every comparison; the tool shows the one in progress at
+    // each checkpoint, not millions a second.
+    void comparing(const QString& collected, const QString& destination) override
+    {
+        m_comparison.set(collected, destination);
+    }
+    void copyFailed(const QString&, bool) override { status(kCopyFailedStatus); }
+    void addedWithoutComparison(const QString& collected) override
+    {
+        status(CopyingText(collected));
+    }
+    StopAnswer askStop(StopQuestion question) override
+    {
+        showComparison();
+        m_progress.note(
+            (question == StopQuestion::Search ? kSearchStopQuestion : kCompareStopQuestion)
+            + QStringLiteral("\nYes"));
+        return StopAnswer::Yes;
+    }
+    void checkpoint(Checkpoint) override { showComparison(); }
+    void runEnding() override { status(kReadyStatus); }
+
+private:
+    QString shown(const QString& file) const { return m_tree ? platform::FileNameOf(file) : file; }
+    void status(const QString& text)
     {
         m_comparison.clear();
         m_progress.status(text);
     }
-    // The run names every comparison; like the window, the tool shows the
-    // one in progress at each pump, not millions a second.
-    void setComparing(const QString& collected, const QString& destination) override
-    {
-        m_comparison.set(collected, destination);
-    }
-    void pump() override
-    {
-        showComparison();
-        if (g_interrupted) {
-            g_interrupted = 0;
-            m_stopClick();
-        }
-    }
-    StopAnswer askSearchStop() override { return say(kSearchStopQuestion); }
-    StopAnswer askCompareStop() override { return say(kCompareStopQuestion); }
-    void addExtracted() override { m_progress.iconCaptured(); }
-
-private:
     void showComparison()
     {
         if (m_comparison.pending())
-            setStatus(m_comparison.text());
-    }
-    StopAnswer say(const QString& question)
-    {
-        showComparison();
-        m_progress.note(question + QStringLiteral("\nYes"));
-        return StopAnswer::Yes;
+            status(m_comparison.text());
     }
 
-    std::function<void()> m_stopClick;
     ScanProgress& m_progress;
     PendingComparison m_comparison;
+    bool m_tree = true;
 };
 
 enum class ScanKind { Tree, File };
@@ -115,15 +132,25 @@ template <typename Action> void About(const std::string& argument, Action&& acti
 
 // What the user learns of icons a harvest left behind: each skipped icon on a
 // line of its own, and why the walk ended early.
-void ReportLeftBehind(const HarvestRun& run)
+void ReportLeftBehind(const HarvestOutcome& outcome)
 {
-    for (const SkippedIcon& icon : run.skipped()) {
+    for (const SkippedIcon& icon : outcome.skipped) {
         const QString line = QStringLiteral("skipped ")
             + SkippedIconText(files::DisplayPath(icon.file), icon.number, icon.count, icon.reason);
         std::fprintf(stderr, "%s\n", files::DisplayPath(line).toUtf8().constData());
     }
-    if (!run.walkCutShort().isEmpty())
-        std::fprintf(stderr, "%s\n", files::DisplayPath(run.walkCutShort()).toUtf8().constData());
+    if (!outcome.walkCutShort.isEmpty())
+        std::fprintf(stderr, "%s\n", files::DisplayPath(outcome.walkCutShort).toUtf8().constData());
+}
+
+// The folder at argument as the system names it once entered; a file given
+// for a folder is refused with its own reason.
+QString ExistingFolder(const std::string& argument, const QString& path)
+{
+    RequireExisting(argument, path, true);
+    QString folder;
+    About(argument, [&] { folder = platform::EnteredFolder(path); });
+    return folder;
 }
 
 int Scan(ScanKind kind, const Arguments& args, const char* usage)
@@ -132,71 +159,54 @@ int Scan(ScanKind kind, const Arguments& args, const char* usage)
         std::fprintf(stderr, "usage: glyphor2-cli %s\n", usage);
         return kExitUsage;
     }
-    struct sigaction action { };
-    action.sa_handler = OnInterrupt;
-    ::sigaction(SIGINT, &action, nullptr);
     try {
-        // The main window's two browsers.
-        Browsers browsers;
-        FileListModel& sourceFiles = browsers.sourceFiles;
         // Both are resolved against the directory the tool was started in,
-        // byte for byte as given.
+        // byte for byte as given; a folder's name is never taken for a mask.
         const QString sourcePath = platform::AbsolutePath(files::FromNativePath(args[0]));
-        const QString dest = platform::AbsolutePath(files::FromNativePath(args[1]));
-        // A file given for a folder would make the browsers take its folder.
-        RequireExisting(args[1], dest, true);
-        About(args[1], [&] { browsers.destDirs.setDirectory(dest); });
+        const QString dest
+            = ExistingFolder(args[1], platform::AbsolutePath(files::FromNativePath(args[1])));
+        HarvestRequest request;
         if (kind == ScanKind::Tree) {
-            RequireExisting(args[0], sourcePath, true);
-            About(args[0], [&] { browsers.sourceDirs.setDirectory(sourcePath); });
+            request = HarvestRequest::scanTree(ExistingFolder(args[0], sourcePath), dest);
         } else {
             RequireExisting(args[0], sourcePath, false);
+            QString folder;
             About(
-                args[0], [&] { browsers.sourceDirs.setDirectory(platform::FolderOf(sourcePath)); });
-            // The file is selected by its exact name, as a click selects it:
-            // handing the whole path to the list would take a name with "*"
-            // or "?" for a mask. A name that the mask leaves out is found
-            // among all the folder's files.
-            const QString name = platform::FileNameOf(sourcePath);
-            int index = int(sourceFiles.items().indexOf(name));
-            if (index < 0) {
-                About(args[0], [&] { sourceFiles.setMask(QStringLiteral("*")); });
-                index = int(sourceFiles.items().indexOf(name));
-            }
-            sourceFiles.select(index);
-            if (sourceFiles.fileName().isEmpty())
-                throw Error(FormatMessage("File not found: %s", files::MessagePath(sourcePath)));
+                args[0], [&] { folder = platform::EnteredFolder(platform::FolderOf(sourcePath)); });
+            request = HarvestRequest::scanFile(
+                platform::JoinPath(folder, platform::FileNameOf(sourcePath)), dest);
         }
 
         CaptureObjects objects;
         ScanProgress progress;
-        PlatformIconProvider platformIcons;
-        ProgressIconProvider icons(platformIcons, progress);
-        HarvestRun* engine = nullptr;
-        CliHost host(
-            [&] {
-                if (kind == ScanKind::Tree)
-                    engine->scanTreeClick();
-                else
-                    engine->scanFileClick();
-            },
-            progress);
-        HarvestRun run(host, browsers, objects, icons);
-        engine = &run;
-        if (kind == ScanKind::Tree)
-            run.scanTreeClick();
-        else
-            run.scanFileClick();
+        PlatformIconProvider icons;
+        CliObserver observer(progress);
+        StopToken token;
+        HarvestJob job(request, icons, objects, observer, token);
+        g_token = &token;
+        struct sigaction action { };
+        action.sa_handler = OnInterrupt;
+        ::sigaction(SIGINT, &action, nullptr);
+        std::exception_ptr failure;
+        try {
+            job.run();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        g_token = nullptr;
         progress.finish();
-        if (run.leftIconsBehind()) {
+        if (failure)
+            std::rethrow_exception(failure);
+        const HarvestOutcome& outcome = job.outcome();
+        if (outcome.leftIconsBehind()) {
             // The harvest came to its end but did not take everything: a
             // status of its own, so that scripts can tell it from success.
-            ReportLeftBehind(run);
-            std::printf("captured %d, added %d, skipped %d, %d stayed in Temp\n", run.captured(),
-                run.added(), int(run.skipped().size()), run.leftInTemp());
+            ReportLeftBehind(outcome);
+            std::printf("captured %d, added %d, skipped %d, %d stayed in Temp\n", outcome.captured,
+                outcome.added, int(outcome.skipped.size()), outcome.leftInTemp);
             return kExitLeftBehind;
         }
-        std::printf("captured %d, added %d\n", run.captured(), run.added());
+        std::printf("captured %d, added %d\n", outcome.captured, outcome.added);
     } catch (const std::exception& e) {
         // The program's errors, and any other (memory running out) alike.
         PrintError(e);

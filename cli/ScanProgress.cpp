@@ -170,10 +170,4 @@ void ScanProgress::draw(bool force)
     m_sinceDraw.restart();
 }
 
-int ProgressIconProvider::count(const QString& path) const
-{
-    m_progress.fileStarted(path);
-    return m_source.count(path);
-}
-
 } // namespace glyphor::cli

@@ -5,8 +5,6 @@
 // the lines someone must read: per-item failures and the stop questions with
 // their answers. Quiet: failures only.
 
-#include "harvest/IconProvider.h"
-
 #include <QElapsedTimer>
 #include <QString>
 
@@ -62,25 +60,6 @@ private:
     bool m_shown = false; // the line is on the screen now
     bool m_drawn = false; // it has been since the last finish()
     QElapsedTimer m_sinceDraw;
-};
-
-// The icon provider of a scan, telling the progress about each file it opens.
-class ProgressIconProvider final : public IconProvider {
-public:
-    ProgressIconProvider(const IconProvider& source, ScanProgress& progress)
-        : m_source(source)
-        , m_progress(progress)
-    {
-    }
-    int count(const QString& path) const override;
-    std::optional<IconImage> extract(const QString& path, int index) const override
-    {
-        return m_source.extract(path, index);
-    }
-
-private:
-    const IconProvider& m_source;
-    ScanProgress& m_progress;
 };
 
 } // namespace glyphor::cli

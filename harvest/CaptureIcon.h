@@ -1,7 +1,7 @@
 #pragma once
-// Capturing one icon of an executable as a 32 x 32 icon file, through the
-// main window's image list, and "Save Icon", which does the same straight
-// into the destination folder.
+// Capturing one icon of an executable as a 32 x 32 icon file, through an
+// image list, and "Save Icon", which does the same straight into the
+// destination folder.
 
 #include "harvest/IconHolder.h"
 #include "harvest/ImageList.h"
@@ -13,10 +13,11 @@ namespace glyphor {
 
 class IconProvider;
 
-// The objects of the main window that every capture passes through. They live
-// as long as the window: iconHolder keeps the icon last extracted by a scan,
-// image1 the icon last saved, and imageList1 is back to its one image after
-// every capture, also after one that failed.
+// The scratch objects that every capture passes through, kept by whoever
+// captures for as long as it lives (the main window, the tool): iconHolder
+// keeps the icon last extracted by a scan, image1 the icon last saved, and
+// imageList1 is back to its one image after every capture, also after one
+// that failed.
 struct CaptureObjects {
     // standardIconSize is the system's standard icon size that every holder
     // reports (32 on this platform; tests give other sizes).

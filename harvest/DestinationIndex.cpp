@@ -1,14 +1,12 @@
 #include "harvest/DestinationIndex.h"
 
-#include "browse/FileListModel.h"
+#include "harvest/IconFolder.h"
 #include "platform/FileSystem.h"
 #include "platform/NameOrder.h"
 
 #include <QHash>
 
 #include <algorithm>
-#include <cstring>
-#include <iterator>
 #include <utility>
 
 namespace glyphor {
@@ -20,24 +18,11 @@ Probe::Probe(std::optional<Signature> bytes)
         hash = DestinationIndex::Hash(*signature);
 }
 
-DestinationIndex::DestinationIndex(FileOps& ops, FileListModel& list)
+DestinationIndex::DestinationIndex(FileOps& ops, const QString& folder)
     : m_ops(ops)
-    , m_list(list)
-    , m_folder(list.directory())
+    , m_folder(folder)
+    , m_watch(folder)
 {
-    const QStringList& names = list.items();
-    m_entries.reserve(std::size_t(names.size()) + 64);
-    for (const QString& n : names)
-        m_entries.push_back(Entry { n, false, 0, nullptr });
-    m_replaced = QObject::connect(&list, &FileListModel::itemsReplaced, [this] { takeNames(); });
-    m_inserted = QObject::connect(&list, &FileListModel::itemsInserted,
-        [this](int index, int count) { takeRows(index, count); });
-}
-
-DestinationIndex::~DestinationIndex()
-{
-    QObject::disconnect(m_replaced);
-    QObject::disconnect(m_inserted);
 }
 
 std::uint64_t DestinationIndex::Hash(const Signature& signature)
@@ -61,55 +46,13 @@ void DestinationIndex::Assign(Entry& entry, const std::optional<Signature>& sign
     }
 }
 
-bool DestinationIndex::equals(int index, const Probe& probe)
+void DestinationIndex::read()
 {
-    Entry& entry = m_entries[std::size_t(index)];
-    if (!entry.read)
-        Assign(entry, m_ops.comparableSignature(platform::JoinPath(m_folder, entry.name)));
-    if (!probe.signature || !entry.signature)
-        return false;
-    return entry.hash == probe.hash && *entry.signature == *probe.signature;
-}
-
-void DestinationIndex::addCompared(const QString& name, const Probe& probe)
-{
-    // Each addFile tells of its rows through takeRows, which indexes them
-    // unread; the compared copy's own rows then take the signature it was
-    // copied with.
-    const QStringList uncompared = std::exchange(m_uncompared, QStringList());
-    for (const QString& n : uncompared)
-        m_list.addFile(n);
-    m_list.addFile(name);
-    const auto sameName
-        = [](const Entry& e, const QString& n) { return CompareNames(e.name, n) < 0; };
-    for (auto e = std::lower_bound(m_entries.begin(), m_entries.end(), name, sameName);
-         e != m_entries.end() && CompareNames(e->name, name) == 0; ++e) {
-        if (e->name == name && !e->read)
-            Assign(*e, probe.signature);
-    }
-}
-
-void DestinationIndex::addUncompared(const QString& name)
-{
-    m_uncompared << name;
-}
-
-void DestinationIndex::takeRows(int index, int count)
-{
-    const auto at
-        = m_entries.begin() + std::min(std::ptrdiff_t(index), std::ptrdiff_t(m_entries.size()));
-    std::vector<Entry> rows;
-    for (int i = 0; i < count; ++i)
-        rows.push_back(Entry { m_list.item(index + i), false, 0, nullptr });
-    m_entries.insert(
-        at, std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
-}
-
-void DestinationIndex::takeNames()
-{
+    // Whatever happened before this listing is in it.
+    m_watch.changedByOthers();
     // The read shows whatever the copies made without comparison put there.
     m_uncompared.clear();
-    const QStringList& names = m_list.items();
+    const QStringList names = ListIconFiles(m_ops, m_folder);
     QHash<QString, const Entry*> known;
     for (const Entry& e : m_entries) {
         if (e.read)
@@ -128,6 +71,55 @@ void DestinationIndex::takeNames()
         entries.push_back(std::move(entry));
     }
     m_entries = std::move(entries);
+}
+
+void DestinationIndex::readIfChanged()
+{
+    if (m_watch.changedByOthers())
+        read();
+}
+
+bool DestinationIndex::equals(int index, const Probe& probe)
+{
+    Entry& entry = m_entries[std::size_t(index)];
+    if (!entry.read)
+        Assign(entry, m_ops.comparableSignature(platform::JoinPath(m_folder, entry.name)));
+    if (!probe.signature || !entry.signature)
+        return false;
+    return entry.hash == probe.hash && *entry.signature == *probe.signature;
+}
+
+std::vector<DestinationIndex::Entry>::iterator DestinationIndex::insert(const QString& name)
+{
+    if (name.startsWith(QLatin1Char('.')) || !platform::MatchesPattern(name, platform::kIconMask))
+        return m_entries.end();
+    const auto at = std::upper_bound(m_entries.begin(), m_entries.end(), name,
+        [](const QString& n, const Entry& e) { return CompareNames(n, e.name) < 0; });
+    return m_entries.insert(at, Entry { name, false, 0, nullptr });
+}
+
+void DestinationIndex::addCompared(const QString& name, const Probe& probe)
+{
+    // What someone else did meanwhile takes a read of the folder, which shows
+    // this copy and the uncompared ones too; the copy keeps its signature.
+    if (m_watch.changedByOthers()) {
+        read();
+        for (Entry& e : m_entries) {
+            if (e.name == name && !e.read)
+                Assign(e, probe.signature);
+        }
+        return;
+    }
+    for (const QString& n : std::exchange(m_uncompared, QStringList()))
+        insert(n);
+    const auto at = insert(name);
+    if (at != m_entries.end())
+        Assign(*at, probe.signature);
+}
+
+void DestinationIndex::addUncompared(const QString& name)
+{
+    m_uncompared << name;
 }
 
 } // namespace glyphor

@@ -1,6 +1,6 @@
 #pragma once
-// An image control used only to hold one icon. Like the platform's icon
-// holders it owns what it holds: giving it another icon destroys the one it
+// A holder of one icon, through which every capture passes. Like the
+// platform's icon holders it owns what it holds: giving it another icon destroys the one it
 // held, and giving it nothing empties it.
 
 #include "iconfile/IconImage.h"

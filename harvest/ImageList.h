@@ -1,8 +1,7 @@
 #pragma once
-// The main window's 32 x 32 masked image list through which every captured
-// icon passes. It starts with the one image of its stored contents at index 0,
-// which is never drawn or read, so an icon added by a capture always lands at
-// index 1 and is removed again before the capture ends.
+// The 32 x 32 masked image list through which every captured icon passes. It starts with the one
+// image of its stored contents at index 0, which is never drawn or read, so an icon added by a
+// capture always lands at index 1 and is removed again before the capture ends.
 
 #include "harvest/IconHolder.h"
 #include "iconfile/IconImage.h"

@@ -1,7 +1,7 @@
 #include "harvest/RunTexts.h"
 
 #include "files/NativePath.h"
-#include "harvest/HarvestRun.h"
+#include "harvest/HarvestOutcome.h"
 
 namespace glyphor {
 
@@ -68,6 +68,11 @@ QString SkippedSummaryText(const QList<SkippedIcon>& skipped, const QString& wal
             + QStringLiteral(". The search ended there, and what was collected was merged.");
     }
     return text;
+}
+
+QString HarvestOutcome::skippedSummary() const
+{
+    return SkippedSummaryText(skipped, walkCutShort);
 }
 
 } // namespace glyphor

@@ -1,10 +1,8 @@
 #pragma once
-// Every text that a harvest run puts before the user: the captions by which
-// the scan buttons tell a start from a stop, the two stop questions, the
-// status bar's texts and the run's own error messages. They are kept in one
-// place so that they are read, and changed, together; the engine, its hosts
-// (the main window, glyphor2-cli, the tests) and the tool's progress line all
-// take them from here.
+// Every text that a harvest puts before the user: the two stop questions,
+// the progress texts and the run's own error messages. They are kept in one
+// place so that they are read, and changed, together; the window, glyphor2-cli
+// and its progress line all take them from here.
 //
 // A few keep the spelling the program has always shown, on purpose: they are
 // the words its users know, and scripts that read the tool's output look for
@@ -24,11 +22,6 @@ namespace glyphor {
 
 struct SkippedIcon;
 
-// Captions of the scan buttons; compared exactly, "&" included.
-inline const QString kScanTreeCaption = QStringLiteral("Scan &Tree");
-inline const QString kScanFileCaption = QStringLiteral("Scan &File");
-inline const QString kStopCaption = QStringLiteral("&Stop");
-
 // The stop questions: a Yes/No/Cancel box with the question icon.
 inline const QString kStopQuestionTitle = QStringLiteral("Glyphor 2");
 inline const QString kSearchStopQuestion = QStringLiteral(
@@ -37,7 +30,7 @@ inline const QString kCompareStopQuestion
     = QStringLiteral("The Compare as been stopped by the user.\n\nSelect Yes to Remove the Rest of "
                      "the Icons\nSelect No to Skip the Compare and Add All Icons.");
 
-// The status bar from the start of a run and after its end.
+// The progress text from the start of a run and after its end.
 inline const QString kBusyStatus = QStringLiteral("Busy.");
 inline const QString kReadyStatus = QStringLiteral("Ready.");
 // A copy into the destination failed; the icon stays in Temp.
@@ -63,9 +56,9 @@ QString CopyingText(const QString& collected);
 QString SkippedIconText(const QString& file, int number, int count, const QString& reason);
 // The status when no free icon name is left in Temp and the walk ends there.
 QString WalkCutShortStatus(const QString& reason);
-// What the window tells the user at the end of a run that skipped icons or
-// cut its walk short: how many were skipped, the first few of them, and why
-// the walk ended. Empty when there is nothing to tell.
+// What the user is told at the end of a run that skipped icons or cut its
+// walk short: how many were skipped, the first few of them, and why the walk
+// ended. Empty when there is nothing to tell.
 QString SkippedSummaryText(const QList<SkippedIcon>& skipped, const QString& walkCutShort);
 
 // The run's own errors, patterns for FormatMessage with a folder's name.

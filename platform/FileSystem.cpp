@@ -307,6 +307,13 @@ bool MatchesPattern(const QString& name, const QString& pattern)
     return MatchesFoldedPattern(name.toCaseFolded(), pattern.toCaseFolded());
 }
 
+QString EnteredFolder(const QString& path)
+{
+    const CurrentDirectoryKeeper keeper;
+    ChangeDirectory(path);
+    return CurrentDirectory();
+}
+
 ResolvedPath ResolvePath(const QString& path)
 {
     QString p = path;

@@ -31,6 +31,14 @@ struct DirEntry {
     unsigned attributes = 0;
 };
 
+// Whether a file list shows the entry at all, whatever its mask: folders and
+// hidden entries never (system and volume-label entries neither, which POSIX
+// never reports).
+inline bool IsListedFile(const DirEntry& entry)
+{
+    return !(entry.attributes & (faDirectory | faHidden | faSysFile | faVolumeId));
+}
+
 // How much a search finds out about each entry. Kind answers directory,
 // hidden and link from the directory itself and calls stat only for links and
 // for file systems that do not report the type; Full also gives read-only,
@@ -93,6 +101,17 @@ bool MatchesPattern(const QString& name, const QString& pattern);
 // The same for a name and a pattern already case-folded (QString::toCaseFolded),
 // so that a long listing folds each name and pattern once.
 bool MatchesFoldedPattern(QStringView foldedName, QStringView foldedPattern);
+
+// The masks of the program's two kinds of file: the executables a scan looks
+// at, and the icon files it writes, collects in Temp and compares with.
+inline const QString kExecutableMask = QStringLiteral("*.exe;*.dll");
+inline const QString kIconMask = QStringLiteral("*.ico");
+
+// The folder at path as the system reports it once entered (links and ".."
+// resolved), with the process's current directory left as it was. Unlike
+// ResolvePath, the last component is always a folder, whatever it holds.
+// Raises EInOutError when the folder cannot be entered.
+QString EnteredFolder(const QString& path);
 
 // A path resolved against the process's current directory: the folder it
 // names (as the system reports it after entering it) and a last component

@@ -1,4 +1,4 @@
-#include "FakeHost.h"
+#include "kit/QStringPrinting.h"
 
 #include "harvest/CaptureIcon.h"
 #include "harvest/IconCounter.h"

@@ -1,9 +1,10 @@
-#include "FailingFileOps.h"
+#include "kit/FailingFileOps.h"
 
-#include "browse/FileListModel.h"
 #include "harvest/DestinationIndex.h"
+#include "harvest/IconFolder.h"
 
 #include <QFile>
+#include <QSet>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -11,15 +12,9 @@
 namespace glyphor {
 namespace {
 
-// The index against a destination list, with the signature reads counted.
+// The index of a destination folder, with the signature reads counted.
 class DestinationIndexTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        list.setMask("*.ico");
-        list.setDirectory(dir.path());
-    }
-
     // A file of 600 bytes whose first 500 follow seed; a short one of 100.
     QString Put(const QString& name, char seed, int size = 600)
     {
@@ -42,57 +37,58 @@ protected:
         return names;
     }
     int Reads(const QString& name) { return ops.reads.value(dir.filePath(name)); }
+    // What a read of the folder shows, as the window's file list shows it.
+    QStringList Listed() { return ListIconFiles(ops, dir.path()); }
 
     QTemporaryDir dir;
     test::FailingFileOps ops;
-    FileListModel list;
 };
 
-TEST_F(DestinationIndexTest, FollowsTheListAndReadsEachFileOnce)
+TEST_F(DestinationIndexTest, ReadsTheFolderAgainOnlyWhenOthersChangedIt)
 {
     Put("a.ico", 'a');
     Put("c.ico", 'c');
-    list.reread();
-    {
-        DestinationIndex index(ops, list);
-        EXPECT_TRUE(index.equals(0, ProbeOf('a')));
-        EXPECT_FALSE(index.equals(1, ProbeOf('a')));
+    DestinationIndex index(ops, dir.path());
+    index.read();
+    EXPECT_TRUE(index.equals(0, ProbeOf('a')));
+    EXPECT_FALSE(index.equals(1, ProbeOf('a')));
 
-        // A file another hand put there and the list took in.
-        Put("b.ico", 'b');
-        list.addFile("b.ico");
-        EXPECT_EQ(Names(index), list.items());
-        EXPECT_TRUE(index.equals(1, ProbeOf('b')));
+    // A file another hand put there joins at the next look.
+    Put("b.ico", 'b');
+    index.readIfChanged();
+    EXPECT_EQ(Names(index), Listed());
+    EXPECT_TRUE(index.equals(1, ProbeOf('b')));
 
-        // A read of the list (a "Save Icon" at a pump) brings new names and
-        // keeps the signatures read so far.
-        Put("B0.ico", 'x');
-        list.reread();
-        EXPECT_EQ(Names(index), list.items());
-        EXPECT_TRUE(index.equals(int(list.items().indexOf("a.ico")), ProbeOf('a')));
-        EXPECT_TRUE(index.equals(int(list.items().indexOf("c.ico")), ProbeOf('c')));
-        EXPECT_TRUE(index.equals(int(list.items().indexOf("B0.ico")), ProbeOf('x')));
-        EXPECT_EQ(Reads("a.ico"), 1);
-        EXPECT_EQ(Reads("b.ico"), 1);
-        EXPECT_EQ(Reads("c.ico"), 1);
-    }
-    // Gone with the merge, it follows the list no more.
-    list.reread();
-    list.addFile("z.ico");
-    EXPECT_EQ(list.count(), 5);
+    // A read of the folder (a "Save Icon" meanwhile) brings new names and
+    // keeps the signatures read so far.
+    Put("B0.ico", 'x');
+    index.readIfChanged();
+    EXPECT_EQ(Names(index), Listed());
+    EXPECT_TRUE(index.equals(int(Listed().indexOf("a.ico")), ProbeOf('a')));
+    EXPECT_TRUE(index.equals(int(Listed().indexOf("c.ico")), ProbeOf('c')));
+    EXPECT_TRUE(index.equals(int(Listed().indexOf("B0.ico")), ProbeOf('x')));
+    EXPECT_EQ(Reads("a.ico"), 1);
+    EXPECT_EQ(Reads("b.ico"), 1);
+    EXPECT_EQ(Reads("c.ico"), 1);
+
+    // A file removed by someone else leaves the list at the next look.
+    ASSERT_TRUE(QFile::remove(dir.filePath("c.ico")));
+    index.readIfChanged();
+    EXPECT_EQ(Names(index), Listed());
 }
 
 TEST_F(DestinationIndexTest, ACopyJoinsTheListWithTheSignatureItWasCopiedWith)
 {
     Put("Icon0001.ico", 'a');
-    list.reread();
-    DestinationIndex index(ops, list);
+    DestinationIndex index(ops, dir.path());
+    index.read();
     // A name that compares equal to one there goes after it, and only the
     // copy itself takes the signature; the other is read from its file.
+    index.expect("ICON0001.ico");
     Put("ICON0001.ico", 'b');
     index.addCompared("ICON0001.ico", ProbeOf('b'));
-    EXPECT_EQ(list.items(), QStringList({ "Icon0001.ico", "ICON0001.ico" }));
-    EXPECT_EQ(Names(index), list.items());
+    EXPECT_EQ(Listed(), QStringList({ "Icon0001.ico", "ICON0001.ico" }));
+    EXPECT_EQ(Names(index), Listed());
     EXPECT_TRUE(index.equals(1, ProbeOf('b')));
     EXPECT_EQ(Reads("ICON0001.ico"), 0);
     EXPECT_FALSE(index.equals(0, ProbeOf('b')));
@@ -101,29 +97,33 @@ TEST_F(DestinationIndexTest, ACopyJoinsTheListWithTheSignatureItWasCopiedWith)
 
 TEST_F(DestinationIndexTest, CopiesWithoutComparisonJoinWithTheNextCopyOrRead)
 {
-    DestinationIndex index(ops, list);
+    DestinationIndex index(ops, dir.path());
+    index.read();
+    index.expect("Icon0000.ico");
     Put("Icon0000.ico", 'a');
     index.addUncompared("Icon0000.ico");
     EXPECT_EQ(index.count(), 0);
-    EXPECT_TRUE(list.items().isEmpty());
 
+    index.expect("Icon0001.ico");
     Put("Icon0001.ico", 'b');
     index.addCompared("Icon0001.ico", ProbeOf('b'));
-    EXPECT_EQ(list.items(), QStringList({ "Icon0000.ico", "Icon0001.ico" }));
-    EXPECT_EQ(Names(index), list.items());
+    EXPECT_EQ(Listed(), QStringList({ "Icon0000.ico", "Icon0001.ico" }));
+    EXPECT_EQ(Names(index), Listed());
     EXPECT_TRUE(index.equals(0, ProbeOf('a')));
     EXPECT_EQ(Reads("Icon0000.ico"), 1);
 
-    // A read of the list shows an uncompared copy already: the next compared
-    // copy must not add it a second time.
+    // A read of the folder shows an uncompared copy already: the next
+    // compared copy must not add it a second time.
+    index.expect("Icon0002.ico");
     Put("Icon0002.ico", 'c');
     index.addUncompared("Icon0002.ico");
-    list.reread();
+    index.read();
+    index.expect("Icon0003.ico");
     Put("Icon0003.ico", 'd');
     index.addCompared("Icon0003.ico", ProbeOf('d'));
-    EXPECT_EQ(list.items(),
-        QStringList({ "Icon0000.ico", "Icon0001.ico", "Icon0002.ico", "Icon0003.ico" }));
-    EXPECT_EQ(Names(index), list.items());
+    EXPECT_EQ(
+        Listed(), QStringList({ "Icon0000.ico", "Icon0001.ico", "Icon0002.ico", "Icon0003.ico" }));
+    EXPECT_EQ(Names(index), Listed());
 }
 
 TEST_F(DestinationIndexTest, ShortOrUnreadableFilesEqualNothing)
@@ -132,8 +132,8 @@ TEST_F(DestinationIndexTest, ShortOrUnreadableFilesEqualNothing)
     Put("other.ico", 'a', 100);
     Put("locked.ico", 'a');
     ops.failOpenOf << "locked.ico";
-    list.reread();
-    DestinationIndex index(ops, list);
+    DestinationIndex index(ops, dir.path());
+    index.read();
     const Probe none(std::nullopt);
     for (int i = 0; i < index.count(); ++i) {
         EXPECT_FALSE(index.equals(i, none)) << index.name(i).toStdString();
@@ -148,36 +148,41 @@ TEST_F(DestinationIndexTest, ACopyGoesAfterEveryNameEqualToIt)
 {
     Put("icon0001.ico", 'a');
     Put("ICON0001.ICO", 'b');
-    list.reread();
-    DestinationIndex index(ops, list);
+    DestinationIndex index(ops, dir.path());
+    index.read();
+    index.expect("Icon0001.ico");
     Put("Icon0001.ico", 'c');
     index.addCompared("Icon0001.ico", ProbeOf('c'));
-    ASSERT_EQ(list.items().size(), 3);
-    EXPECT_EQ(list.items().last(), "Icon0001.ico");
-    EXPECT_EQ(Names(index), list.items());
+    const QStringList names = Names(index);
+    const QStringList listed = Listed();
+    ASSERT_EQ(names.size(), 3);
+    EXPECT_EQ(names.last(), "Icon0001.ico");
+    EXPECT_EQ(
+        QSet<QString>(names.begin(), names.end()), QSet<QString>(listed.begin(), listed.end()));
     EXPECT_TRUE(index.equals(2, ProbeOf('c')));
     EXPECT_EQ(Reads("Icon0001.ico"), 0);
-    EXPECT_TRUE(index.equals(int(list.items().indexOf("icon0001.ico")), ProbeOf('a')));
-    EXPECT_TRUE(index.equals(int(list.items().indexOf("ICON0001.ICO")), ProbeOf('b')));
+    EXPECT_TRUE(index.equals(int(names.indexOf("icon0001.ico")), ProbeOf('a')));
+    EXPECT_TRUE(index.equals(int(names.indexOf("ICON0001.ICO")), ProbeOf('b')));
 }
 
-// A read of the list (a save at a pump) keeps what is known of every name
+// A read of the folder (a save at a pump) keeps what is known of every name
 // still there, by its exact name: the signature a copy came with and that a
 // short file equals nothing, neither read again.
 TEST_F(DestinationIndexTest, AReadOfTheListKeepsWhatIsKnownOfEachName)
 {
     Put("short.ico", 's', 100);
     Put("icon0001.ico", 'a');
-    list.reread();
-    DestinationIndex index(ops, list);
-    EXPECT_FALSE(index.equals(int(list.items().indexOf("short.ico")), ProbeOf('s')));
-    EXPECT_TRUE(index.equals(int(list.items().indexOf("icon0001.ico")), ProbeOf('a')));
+    DestinationIndex index(ops, dir.path());
+    index.read();
+    EXPECT_FALSE(index.equals(int(Listed().indexOf("short.ico")), ProbeOf('s')));
+    EXPECT_TRUE(index.equals(int(Listed().indexOf("icon0001.ico")), ProbeOf('a')));
+    index.expect("ICON0001.ICO");
     Put("ICON0001.ICO", 'b');
     index.addCompared("ICON0001.ICO", ProbeOf('b'));
 
-    list.reread();
-    ASSERT_EQ(Names(index), list.items());
-    const auto at = [&](const char* name) { return int(list.items().indexOf(name)); };
+    index.read();
+    ASSERT_EQ(Names(index), Listed());
+    const auto at = [&](const char* name) { return int(Listed().indexOf(name)); };
     EXPECT_TRUE(index.equals(at("ICON0001.ICO"), ProbeOf('b')));
     EXPECT_FALSE(index.equals(at("ICON0001.ICO"), ProbeOf('a')));
     EXPECT_TRUE(index.equals(at("icon0001.ico"), ProbeOf('a')));

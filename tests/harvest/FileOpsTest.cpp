@@ -1,4 +1,4 @@
-#include "Fifo.h"
+#include "kit/Fifo.h"
 
 #include "harvest/FileOps.h"
 #include "util/Error.h"

@@ -1,5 +1,5 @@
-#include "Fifo.h"
 #include "RunFixture.h"
+#include "kit/Fifo.h"
 
 #include "kit/NamedRows.h"
 #include "util/Error.h"

@@ -499,7 +499,7 @@ TEST_F(ScanTree, CorpusIntoAnEmptyDestinationKeepsOneFilePerSignatureInCaptureOr
         }
     }
     SetIconCounter(0);
-    HarvestRun corpusRun(host, browsers, objects, platform);
+    HarvestController corpusRun(host, browsers, objects, platform);
     corpusRun.scanTreeClick();
     const QStringList names = Names(dst);
     ASSERT_EQ(names.size(), int(expected.size()));

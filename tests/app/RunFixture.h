@@ -1,14 +1,14 @@
 #pragma once
 // A source and a destination folder with the main window's two browsers on
-// them, and an engine driven by FakeHost.
+// them, and the window's harvest controller driving FakeHost.
 
-#include "FailingFileOps.h"
 #include "FakeHost.h"
 
+#include "app/HarvestController.h"
 #include "browse/Browsers.h"
 #include "harvest/CaptureIcon.h"
-#include "harvest/HarvestRun.h"
 #include "harvest/IconCounter.h"
+#include "kit/FailingFileOps.h"
 #include "kit/FakeIconProvider.h"
 #include "kit/ScanFolders.h"
 #include "platform/FileSystem.h"
@@ -42,12 +42,12 @@ protected:
         SetIconCounter(0);
     }
 
-    // The engine over the icons of provider (the fake icons unless a test
-    // says otherwise), pumping at every chance.
-    HarvestRun& engine()
+    // The controller over the icons of provider (the fake icons unless a
+    // test says otherwise), pumping at every chance.
+    HarvestController& engine()
     {
         if (!m_run) {
-            m_run = std::make_unique<HarvestRun>(host, browsers, objects, *provider, *ops);
+            m_run = std::make_unique<HarvestController>(host, browsers, objects, *provider, *ops);
             m_run->setPumpPace(PumpPace::Exact);
         }
         return *m_run;
@@ -120,7 +120,7 @@ protected:
 
 private:
     FailingFileOps m_failing;
-    std::unique_ptr<HarvestRun> m_run;
+    std::unique_ptr<HarvestController> m_run;
 };
 
 // A stop answered at the first comparison of a merge into a destination that

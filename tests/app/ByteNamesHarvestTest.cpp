@@ -52,7 +52,7 @@ protected:
         return names;
     }
 
-    HarvestRun& Run() { return engine(); }
+    HarvestController& Run() { return engine(); }
 
     PlatformIconProvider platform;
 };

@@ -1,9 +1,12 @@
 #pragma once
-// What a harvest run needs from the window that runs it. The main window
-// implements this; the command-line tool and the tests implement it without
-// a window. The engine calls it only on the thread that started the run.
+// The main window as the harvest controller works it: the status bar, the
+// message pump, the two stop questions, the stop state in the "Scan Tree"
+// button's Tag, the captions of the scan buttons and the controls that a run
+// disables. The main window implements this; the controller's tests play it.
 
+#include "harvest/HarvestObserver.h"
 #include "harvest/RunTexts.h"
+#include "harvest/StopToken.h"
 
 #include <QString>
 
@@ -11,19 +14,11 @@
 
 namespace glyphor {
 
-// The stop state, kept by the window in the "Scan Tree" button's Tag, whose
-// values these are. Both scans use it; a stop click only sets StopRequested,
-// and the run reads it at its checks.
-enum class StopState : int {
-    None = 0,
-    StopRequested = 999,
-    // The compare stop question was answered No: the rest of the collected
-    // icons are copied without comparison.
-    AddAllRemaining = 998,
-};
-
-// The answers of the two stop questions. Closing the box answers Cancel.
-enum class StopAnswer { Yes, No, Cancel };
+// Captions of the scan buttons; a click tells a start from a stop by
+// comparing with them exactly, "&" included.
+inline const QString kScanTreeCaption = QStringLiteral("Scan &Tree");
+inline const QString kScanFileCaption = QStringLiteral("Scan &File");
+inline const QString kStopCaption = QStringLiteral("&Stop");
 
 // The controls that a run disables and enables again, by their names in the
 // main window.
@@ -51,37 +46,12 @@ inline QString ControlName(Control control)
     return QString::fromLatin1(names[int(control)]);
 }
 
-// The comparison in progress as a host keeps it until it can be shown: the
-// run names millions of comparisons in a large merge, and copying each pair
-// of names into a status text would cost more than the comparisons.
-class PendingComparison {
+class HarvestView {
 public:
-    void set(const QString& collected, const QString& destination)
-    {
-        // The collected name is the same string for all of one icon's
-        // comparisons; only a new one is copied.
-        if (collected.constData() != m_collected.constData())
-            m_collected = collected;
-        m_destination = destination;
-        m_pending = true;
-    }
-    // A later status text replaces it.
-    void clear() { m_pending = false; }
-    bool pending() const { return m_pending; }
-    QString text() const { return ComparingText(m_collected, m_destination); }
-
-private:
-    bool m_pending = false;
-    QString m_collected;
-    QString m_destination;
-};
-
-class HarvestHost {
-public:
-    virtual ~HarvestHost() = default;
+    virtual ~HarvestView() = default;
 
     // The status bar's text. The names in it are as the system gives them
-    // and may hold undecodable bytes; a host shows the text with
+    // and may hold undecodable bytes; a window shows the text with
     // files::DisplayPath.
     virtual void setStatus(const QString& text) = 0;
     // The status of the merge's comparison in progress: "Comparing .... " +
@@ -94,19 +64,19 @@ public:
         setStatus(ComparingText(collected, destination));
     }
     // Handles pending window messages and returns; a stop click runs nested
-    // in here and only sets the stop state.
+    // in here.
     virtual void pump() = 0;
     // The search and compare stop questions (kSearchStopQuestion,
     // kCompareStopQuestion), modal, titled kStopQuestionTitle.
     virtual StopAnswer askSearchStop() = 0;
     virtual StopAnswer askCompareStop() = 0;
 
-    // The stop state (Button1's Tag).
+    // The stop state as Button1's Tag shows it.
     virtual StopState stopState() const = 0;
     virtual void setStopState(StopState state) = 0;
 
-    // Busy and idle. The engine calls these one control at a time, in the
-    // order in which the window must change them.
+    // Busy and idle, one control at a time, in the order in which the window
+    // must change them.
     virtual QString caption(Control button) const = 0;
     virtual void setCaption(Control button, const QString& text) = 0;
     virtual void setEnabled(Control control, bool enabled) = 0;
@@ -121,7 +91,7 @@ public:
 
     // True once the window has been asked to close. The run then stops at its
     // next check without a question, leaves the collected icons in the
-    // temporary folder and calls nothing else of the host but this.
+    // temporary folder and touches the window no more.
     virtual bool closing() const = 0;
 };
 

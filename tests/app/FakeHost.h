@@ -1,9 +1,14 @@
 #pragma once
-// The main window as the engine's tests play it: records every status text
-// and every busy and idle step, answers the stop questions from a script and
-// runs a given action at a given pump (a stop click, a close).
+// The main window as the harvest controller's tests play it: keeps the scan
+// buttons' captions and the stop state as the window's buttons keep them,
+// records every status text and every busy and idle step, answers the stop
+// questions from a script and runs a given action at a given pump (a stop
+// click, a close).
 
-#include "harvest/HeadlessHost.h"
+#include "app/HarvestView.h"
+#include "kit/QStringPrinting.h"
+
+#include <QMap>
 
 #include <QString>
 #include <QStringList>
@@ -11,20 +16,14 @@
 #include <deque>
 #include <functional>
 #include <map>
-#include <ostream>
-
-// Readable names in test failures.
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
-QT_END_NAMESPACE
 
 namespace glyphor::test {
 
-class FakeHost final : public HeadlessHost {
+class FakeHost final : public HarvestView {
 public:
+    StopState stopState() const override { return m_stopState; }
+    void setStopState(StopState state) override { m_stopState = state; }
+    QString caption(Control button) const override { return m_captions.value(button); }
     void setStatus(const QString& text) override
     {
         statuses << text;
@@ -41,7 +40,7 @@ public:
     StopAnswer askCompareStop() override { return answer("compare", compareAnswers); }
     void setCaption(Control button, const QString& text) override
     {
-        HeadlessHost::setCaption(button, text);
+        m_captions[button] = text;
         events << "caption " + ControlName(button) + " " + text;
     }
     void setEnabled(Control control, bool enabled) override
@@ -77,6 +76,10 @@ public:
     std::map<int, std::function<void()>> atPump;
 
 private:
+    QMap<Control, QString> m_captions { { Control::Button1, kScanTreeCaption },
+        { Control::Button4, kScanFileCaption } };
+    StopState m_stopState = StopState::None;
+
     static QStringList StartingWith(const QStringList& lines, const QString& prefix)
     {
         QStringList out;

@@ -51,7 +51,7 @@ protected:
     QString ScanTree()
     {
         PlatformIconProvider platform;
-        HarvestRun run(host, browsers, objects, platform);
+        HarvestController run(host, browsers, objects, platform);
         try {
             run.scanTreeClick();
         } catch (const Error& e) {

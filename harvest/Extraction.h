@@ -1,0 +1,37 @@
+#pragma once
+// The extraction phase of a harvest: the walk of a folder tree (every
+// executable of the folder, then each folder below it in the order of their
+// full paths) or the icons of one file, every icon captured into the
+// temporary folder.
+
+#include "harvest/JobContext.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace glyphor {
+
+class Extraction {
+public:
+    // folderError: why the temporary folder could not be made (0 when it was).
+    Extraction(JobContext& job, int folderError);
+
+    // Walks the tree below sourceFolder. Before each entry of each folder it
+    // checks for a stop, and answers it with the search stop question.
+    NextPhase walk(const QString& sourceFolder);
+    // Captures every icon of file; no stop check: every icon is captured.
+    NextPhase file(const QString& file);
+
+private:
+    void scanExecutable(const QString& path);
+    int countIcons(const QString& path);
+    void capture(const IconPlace& place);
+    void skip(const IconPlace& place, const QString& reason);
+    bool cutShort() const { return !m_job.outcome.walkCutShort.isEmpty(); }
+
+    JobContext& m_job;
+    int m_folderError;
+    QStringList m_workList;
+};
+
+} // namespace glyphor

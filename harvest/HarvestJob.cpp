@@ -1,0 +1,120 @@
+#include "harvest/HarvestJob.h"
+
+#include "files/NativePath.h"
+#include "files/NewFile.h"
+#include "harvest/CaptureIcon.h"
+#include "harvest/Extraction.h"
+#include "harvest/IconFolder.h"
+#include "harvest/Merge.h"
+#include "harvest/RunTexts.h"
+#include "harvest/TempFolderLock.h"
+#include "platform/FileSystem.h"
+#include "util/Error.h"
+
+#include <exception>
+
+namespace glyphor {
+
+QString TempFolderOf(const QString& destination)
+{
+    return platform::JoinPath(destination, QStringLiteral("Temp"));
+}
+
+HarvestJob::HarvestJob(HarvestRequest request, const IconProvider& icons, CaptureObjects& objects,
+    HarvestObserver& observer, StopToken& token, FileOps& files)
+    : m_request(std::move(request))
+    , m_job(m_request, observer, token, files, icons, objects)
+{
+}
+
+void HarvestJob::run()
+{
+    // One harvest per destination: a second one is refused before it changes
+    // anything, on screen or on disk.
+    TempFolderLock lock;
+    if (lock.acquire(m_job.files, m_job.tempFolder) == TempFolderLock::State::Busy)
+        throw Error(FormatMessage(kHarvestInProgressError,
+            files::DisplayPath(m_request.destination).toStdString()));
+    std::exception_ptr failure;
+    try {
+        m_job.observer.runStarted(m_request);
+        m_job.setStopState(StopState::None);
+        NextPhase next = NextPhase::Abandon;
+        if (m_job.checkpoint(Checkpoint::Started)) {
+            prepareTempFolder(lock.held());
+            Extraction extraction(m_job, lock.folderError());
+            if (m_request.kind == HarvestRequest::Kind::Tree) {
+                QString source = m_request.source;
+                if (!source.endsWith(QLatin1Char('/')))
+                    source += QLatin1Char('/');
+                next = extraction.walk(source);
+            } else {
+                next = extraction.file(m_request.source);
+            }
+        }
+        if (next == NextPhase::Merge)
+            next = Merge(m_job).run();
+        if (next != NextPhase::Abandon)
+            end();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (failure && !m_job.abandoned() && !m_endStarted) {
+        // An error ends the run where it happened, but the run still comes
+        // to its end; the collected icons stay in the temporary folder for
+        // the next run. An error of the end itself is not followed by a
+        // second end.
+        try {
+            end();
+        } catch (...) {
+        }
+    }
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+void HarvestJob::prepareTempFolder(bool held)
+{
+    // The folder was made when the run took its lock. A failure to make it is
+    // not an error: it may be left from an earlier run, and a destination that
+    // cannot be written fails the first capture with its own message.
+    // But something else under that name must stop the run here. The merge
+    // collects whatever the folder holds and the clean-up deletes it: through
+    // a file the destination itself, through a link a folder elsewhere, and
+    // their icons would be deleted uncopied.
+    const QString& temp = m_job.tempFolder;
+    const std::optional<unsigned> attributes = platform::AttributesOf(temp);
+    if (attributes
+        && (!(*attributes & platform::faDirectory) || (*attributes & platform::faSymLink)))
+        throw Error(FormatMessage(kTempFolderInTheWayError, files::MessagePath(temp)));
+    if (!held)
+        return;
+    // A run holds the folder for its whole life, so a temporary file in it
+    // belongs to no live writer: it is what a run that was killed while it
+    // wrote a capture or a copy left behind. Nothing else of the folder is
+    // touched; complete icons left there are merged like any collected icon.
+    const auto entries = m_job.files.listDirectory(temp);
+    if (!entries)
+        return;
+    for (const platform::DirEntry& entry : *entries) {
+        if (!(entry.attributes & (platform::faDirectory | platform::faSymLink))
+            && files::NewFile::isTemporaryName(files::ToNativePath(entry.name)))
+            m_job.files.deleteFile(platform::JoinPath(temp, entry.name));
+    }
+}
+
+void HarvestJob::end()
+{
+    m_endStarted = true;
+    m_job.objects.iconHolder.clear();
+    m_job.observer.runEnding();
+    if (!m_job.checkpoint(Checkpoint::Ending))
+        return;
+    // What the next merge would collect.
+    m_job.outcome.leftInTemp = CountIconFiles(m_job.files, m_job.tempFolder);
+    m_job.files.removeDirectory(m_job.tempFolder);
+    m_job.observer.runEnded();
+    m_job.checkpoint(Checkpoint::Ended);
+}
+
+} // namespace glyphor

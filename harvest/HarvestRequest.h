@@ -1,0 +1,33 @@
+#pragma once
+// What a harvest is asked to do: every icon of every executable below a
+// folder (Scan Tree), or every icon of one file (Scan File), into a
+// destination folder, collecting in the destination's temporary folder.
+
+#include <QString>
+
+namespace glyphor {
+
+struct HarvestRequest {
+    enum class Kind { Tree, File };
+
+    Kind kind = Kind::Tree;
+    // The folder the walk starts in, or the one file scanned; empty for a
+    // Scan File with no file chosen, which captures nothing and merges what
+    // earlier runs left.
+    QString source;
+    QString destination;
+
+    static HarvestRequest scanTree(const QString& folder, const QString& destination)
+    {
+        return { Kind::Tree, folder, destination };
+    }
+    static HarvestRequest scanFile(const QString& file, const QString& destination)
+    {
+        return { Kind::File, file, destination };
+    }
+};
+
+// The temporary folder of a destination folder: the folder joined with "Temp".
+QString TempFolderOf(const QString& destination);
+
+} // namespace glyphor

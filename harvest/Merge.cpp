@@ -1,0 +1,163 @@
+#include "harvest/Merge.h"
+
+#include "harvest/DestinationIndex.h"
+#include "harvest/IconCounter.h"
+#include "harvest/IconFolder.h"
+#include "harvest/NextIconFileName.h"
+#include "platform/FileSystem.h"
+
+#include <utility>
+
+namespace glyphor {
+
+Merge::Merge(JobContext& job)
+    : m_job(job)
+{
+}
+
+NextPhase Merge::run()
+{
+    // A stop requested after the walk's last check is dropped; the
+    // single-file scan keeps it, to be answered at the first comparison.
+    if (m_job.request.kind == HarvestRequest::Kind::Tree)
+        m_job.setStopState(StopState::None);
+    m_job.observer.mergeStarted(m_job.tempFolder);
+    // Besides this run's captures, whatever earlier runs left in the folder.
+    m_collected = ListIconFiles(m_job.files, m_job.tempFolder);
+    // Watched from before the first listing, so that nothing done meanwhile
+    // goes unseen.
+    DestinationIndex index(m_job.files, m_job.request.destination);
+    if (!m_job.checkpoint(Checkpoint::MergeStarted))
+        return NextPhase::Abandon;
+    SetIconCounter(0);
+    // Read when the merge begins, not before: another window or process may
+    // have harvested into the folder since, and its icons are duplicates like
+    // any other. No other harvest changes the folder from here on, as this
+    // one holds it.
+    index.read();
+    const NextPhase next = mergeAll(index);
+    if (next == NextPhase::Abandon)
+        return next;
+    cleanUp();
+    return NextPhase::End;
+}
+
+NextPhase Merge::mergeAll(DestinationIndex& index)
+{
+    const QString& temp = m_job.tempFolder;
+    for (int ci = 0; ci < m_collected.size(); ++ci) {
+        if (m_job.abandoned())
+            return NextPhase::Abandon;
+        const QString& name = m_collected[ci];
+
+        if (m_job.token.state() == StopState::AddAllRemaining) {
+            if (const std::optional<QString> copy = copyIn(index, name, false)) {
+                index.addUncompared(*copy);
+                m_job.observer.copiedIn(name, *copy, false);
+            } else {
+                m_keep.insert(ci);
+            }
+            m_job.observer.addedWithoutComparison(name);
+            if (!checkpoint(index, Checkpoint::Copied))
+                return NextPhase::Abandon;
+            continue;
+        }
+
+        // A collected file that cannot be read equals nothing; its copy then
+        // fails too, and it stays for the next run.
+        const Probe probe(m_job.files.comparableSignature(platform::JoinPath(temp, name)));
+        switch (compare(index, name, probe)) {
+        case Comparison::Abandoned:
+            return NextPhase::Abandon;
+        case Comparison::Stopped:
+            return NextPhase::End;
+        case Comparison::Duplicate:
+            continue;
+        case Comparison::New:
+            break;
+        }
+
+        if (const std::optional<QString> copy = copyIn(index, name, true)) {
+            index.addCompared(*copy, probe);
+            m_job.observer.copiedIn(name, *copy, true);
+        } else {
+            m_keep.insert(ci);
+            // The folder is read again after a failed copy as after any
+            // other: what others put into it meanwhile is compared with too.
+            index.read();
+        }
+        if (m_job.request.kind == HarvestRequest::Kind::Tree
+            && !checkpoint(index, Checkpoint::Copied))
+            return NextPhase::Abandon;
+    }
+    return NextPhase::End;
+}
+
+Merge::Comparison Merge::compare(DestinationIndex& index, const QString& name, const Probe& probe)
+{
+    // The count is looked at before each comparison: a checkpoint may have
+    // read the folder again.
+    for (int j = 0; j < index.count(); ++j) {
+        // Every comparison is named, and the first of the merge always gets a
+        // checkpoint, however short the merge; then the steady pace holds.
+        m_job.observer.comparing(name, index.name(j));
+        if (!checkpoint(index, Checkpoint::Comparison, std::exchange(m_firstComparison, false)))
+            return Comparison::Abandoned;
+        if (j >= index.count())
+            break;
+        if (const std::optional<NextPhase> answered = m_job.stopCheck(StopQuestion::Compare))
+            return *answered == NextPhase::Abandon ? Comparison::Abandoned : Comparison::Stopped;
+        // The question's wait may have let the folder change too.
+        index.readIfChanged();
+        if (j >= index.count())
+            break;
+        if (index.equals(j, probe)) {
+            m_job.observer.duplicateDropped(name, index.name(j));
+            return Comparison::Duplicate;
+        }
+    }
+    return Comparison::New;
+}
+
+std::optional<QString> Merge::copyIn(
+    DestinationIndex& index, const QString& collected, bool compared)
+{
+    const QString& dest = m_job.request.destination;
+    // The copy is written in the temporary folder, which this run holds, so
+    // that a copy cut short by a kill leaves its temporary file there, to be
+    // removed by the next run, and never in the destination itself.
+    const std::optional<QString> target = m_job.files.copyToNewName(
+        platform::JoinPath(m_job.tempFolder, collected), m_job.tempFolder, [&] {
+            const QString next = NextIconFileName(dest);
+            index.expect(platform::FileNameOf(next));
+            return next;
+        });
+    if (!target) {
+        ++m_job.outcome.copyFailures;
+        m_job.observer.copyFailed(collected, compared);
+        return std::nullopt;
+    }
+    ++m_job.outcome.added;
+    return platform::FileNameOf(*target);
+}
+
+bool Merge::checkpoint(DestinationIndex& index, Checkpoint at, bool now)
+{
+    if (!m_job.paced(at, now))
+        return false;
+    // Whoever ran at the checkpoint may have written into the destination (a
+    // Save Icon): the comparisons that follow see it.
+    index.readIfChanged();
+    return true;
+}
+
+void Merge::cleanUp()
+{
+    for (int i = 0; i < m_collected.size(); ++i) {
+        const QString path = platform::JoinPath(m_job.tempFolder, m_collected[i]);
+        if (path.contains(QLatin1String(".ico")) && !m_keep.contains(i))
+            m_job.files.deleteFile(path);
+    }
+}
+
+} // namespace glyphor

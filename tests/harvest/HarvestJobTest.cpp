@@ -1,0 +1,181 @@
+// The harvest job on its own: what it tells its observer, and how its stop
+// token steers it. The window's steps built on these events are tested with
+// the window's controller (tests/app).
+
+#include "harvest/CaptureIcon.h"
+#include "harvest/HarvestJob.h"
+#include "harvest/IconCounter.h"
+#include "harvest/IconProvider.h"
+#include "kit/FakeIconProvider.h"
+#include "kit/NamedRows.h"
+#include "kit/QStringPrinting.h"
+#include "kit/ScanFolders.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+
+namespace glyphor {
+namespace {
+
+using kit::MakeIcon;
+
+// Writes each event as a line; acts at a given checkpoint; answers questions
+// from a script.
+class Recorder final : public HarvestObserver {
+public:
+    void iconCaptured(const IconPlace& place, const QString& name) override
+    {
+        add(QStringLiteral("captured %1 #%2 as %3")
+                .arg(QFileInfo(place.file).fileName())
+                .arg(place.number)
+                .arg(name));
+    }
+    void iconSkipped(const IconPlace& place, const QString& reason) override
+    {
+        add(QStringLiteral("skipped %1 #%2: %3")
+                .arg(QFileInfo(place.file).fileName())
+                .arg(place.number)
+                .arg(reason));
+    }
+    void copiedIn(const QString& collected, const QString& dest, bool) override
+    {
+        add("copied " + collected + " as " + dest);
+    }
+    void duplicateDropped(const QString& collected, const QString& dest) override
+    {
+        add("dropped " + collected + " as in " + dest);
+    }
+    StopAnswer askStop(StopQuestion question) override
+    {
+        add(question == StopQuestion::Search ? "ask search" : "ask compare");
+        return answers.empty() ? StopAnswer::Cancel : answers.front();
+    }
+    void checkpoint(Checkpoint) override
+    {
+        ++checkpoints;
+        if (auto it = atCheckpoint.find(checkpoints); it != atCheckpoint.end())
+            it->second();
+    }
+    void runEnded() override { add("ended"); }
+
+    void add(const QString& line) { lines << line; }
+
+    QStringList lines;
+    int checkpoints = 0;
+    std::map<int, std::function<void()>> atCheckpoint;
+    std::vector<StopAnswer> answers;
+};
+
+class HarvestJobTest : public testing::Test {
+protected:
+    void SetUp() override { SetIconCounter(0); }
+
+    void MakeExe(const QString& relative, QVector<IconImage> images)
+    {
+        icons.add(QFileInfo(folders.putSource(relative, { 'M', 'Z' })).fileName(), images);
+    }
+    void Run()
+    {
+        HarvestJob job(HarvestRequest::scanTree(folders.source(), folders.destination()), icons,
+            objects, recorder, token);
+        job.setPace(CheckpointPace::Exact);
+        job.run();
+        outcome = job.outcome();
+    }
+    QStringList Names(const QString& folder) const
+    {
+        return QDir(folder).entryList(QDir::Files, QDir::Name);
+    }
+
+    kit::ScanFolders folders;
+    kit::FakeIconProvider icons;
+    CaptureObjects objects;
+    Recorder recorder;
+    StopToken token;
+    HarvestOutcome outcome;
+};
+
+// Every capture names its source and icon and the file it was collected as;
+// every merge step names the destination file it made or matched.
+TEST_F(HarvestJobTest, EventsTellWhereEachIconCameFromAndWhereItWent)
+{
+    MakeExe("a.exe", { MakeIcon(1), IconImage {}, MakeIcon(2) });
+    MakeExe("sub/b.exe", { MakeIcon(1) });
+    Run();
+    EXPECT_EQ(recorder.lines,
+        QStringList({ "captured a.exe #1 as Icon0000.ico",
+            // The skipped icon had taken its name before it failed.
+            "skipped a.exe #2: Icon image is not valid", "captured a.exe #3 as Icon0002.ico",
+            "captured b.exe #1 as Icon0003.ico", "copied Icon0000.ico as Icon0000.ico",
+            "copied Icon0002.ico as Icon0001.ico", "dropped Icon0003.ico as in Icon0000.ico",
+            "ended" }));
+    EXPECT_EQ(outcome.captured, 3);
+    EXPECT_EQ(outcome.added, 2);
+    EXPECT_EQ(outcome.skipped.size(), 1);
+}
+
+// A stop requested through the token at the first capture is put to the
+// observer before the walk's next entry.
+struct TokenStop {
+    const char* name;
+    StopAnswer answer;
+    int destinationFiles;
+    int leftInTemp;
+};
+
+class TokenStopTest : public HarvestJobTest, public testing::WithParamInterface<TokenStop> { };
+
+TEST_P(TokenStopTest, TheAnswerDecidesWhatIsMerged)
+{
+    MakeExe("a.exe", { MakeIcon(1) });
+    MakeExe("b.exe", { MakeIcon(2) });
+    // Checkpoints: 1 the start, 2 the first capture.
+    recorder.atCheckpoint[2] = [this] { token.requestStop(); };
+    recorder.answers = { GetParam().answer };
+    Run();
+    EXPECT_EQ(recorder.lines.filter("ask"), QStringList({ "ask search" }));
+    EXPECT_EQ(Names(folders.destination()).size(), GetParam().destinationFiles);
+    EXPECT_EQ(outcome.leftInTemp, GetParam().leftInTemp);
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, TokenStopTest,
+    testing::Values(TokenStop { "Yes", StopAnswer::Yes, 1, 0 },
+        TokenStop { "No", StopAnswer::No, 0, 1 }, TokenStop { "Cancel", StopAnswer::Cancel, 2, 0 }),
+    kit::RowName());
+
+TEST_F(HarvestJobTest, AnAbandonedTokenEndsTheJobWithoutAWordMore)
+{
+    MakeExe("a.exe", { MakeIcon(1) });
+    MakeExe("b.exe", { MakeIcon(2) });
+    recorder.atCheckpoint[2] = [this] { token.abandon(); };
+    Run();
+    EXPECT_EQ(recorder.lines.size(), 1) << recorder.lines.join("|").toStdString();
+    EXPECT_EQ(recorder.checkpoints, 2);
+    EXPECT_TRUE(Names(folders.destination()).isEmpty());
+    EXPECT_EQ(Names(folders.temp()).size(), 1);
+}
+
+// The merge keeps the destination's list itself; what another program puts
+// there during the merge is seen at the next checkpoint and compared with.
+TEST_F(HarvestJobTest, AnIconPutIntoTheDestinationDuringTheMergeIsComparedWith)
+{
+    MakeExe("a.exe", { MakeIcon(1), MakeIcon(2) });
+    // Checkpoints: 1 start, 2-3 captures, 4 merge start, 5 after the first copy.
+    recorder.atCheckpoint[5] = [this] {
+        ASSERT_TRUE(QFile::copy(folders.temp() + "/Icon0001.ico",
+            folders.destination() + "/theirs.ico"));
+    };
+    Run();
+    EXPECT_EQ(recorder.lines.filter("dropped"),
+        QStringList({ "dropped Icon0001.ico as in theirs.ico" }));
+    EXPECT_EQ(Names(folders.destination()), QStringList({ "Icon0000.ico", "theirs.ico" }));
+}
+
+} // namespace
+} // namespace glyphor
