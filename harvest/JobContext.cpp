@@ -26,6 +26,7 @@ bool JobContext::checkpoint(Checkpoint at)
     if (abandoned())
         return false;
     observer.checkpoint(at);
+    ++m_checkpoints;
     m_sinceCheckpoint.restart();
     return !abandoned();
 }

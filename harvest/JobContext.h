@@ -57,6 +57,8 @@ public:
     bool checkpoint(Checkpoint at);
     bool paced(Checkpoint at, bool now = false);
     bool ifDue(Checkpoint at);
+    // How many checkpoints have been reached so far.
+    int checkpoints() const { return m_checkpoints; }
 
     // Sets the stop state and says so.
     void setStopState(StopState state);
@@ -71,6 +73,7 @@ private:
     int m_intervalMs = 15;
     QElapsedTimer m_sinceCheckpoint;
     int m_dueCheck = 0;
+    int m_checkpoints = 0;
 };
 
 } // namespace glyphor

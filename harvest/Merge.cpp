@@ -105,12 +105,15 @@ Merge::Comparison Merge::compare(DestinationIndex& index, const QString& name, c
             return Comparison::Abandoned;
         if (j >= index.count())
             break;
-        if (const std::optional<NextPhase> answered = m_job.stopCheck(StopQuestion::Compare))
-            return *answered == NextPhase::Abandon ? Comparison::Abandoned : Comparison::Stopped;
-        // The question's wait may have let the folder change too.
-        index.readIfChanged();
-        if (j >= index.count())
-            break;
+        if (m_job.token.state() == StopState::StopRequested) {
+            if (const std::optional<NextPhase> answered = m_job.stopCheck(StopQuestion::Compare))
+                return *answered == NextPhase::Abandon ? Comparison::Abandoned
+                                                       : Comparison::Stopped;
+            // The question's wait may have let the folder change too.
+            index.readIfChanged();
+            if (j >= index.count())
+                break;
+        }
         if (index.equals(j, probe)) {
             m_job.observer.duplicateDropped(name, index.name(j));
             return Comparison::Duplicate;
@@ -143,11 +146,15 @@ std::optional<QString> Merge::copyIn(
 
 bool Merge::checkpoint(DestinationIndex& index, Checkpoint at, bool now)
 {
+    const int before = m_job.checkpoints();
     if (!m_job.paced(at, now))
         return false;
     // Whoever ran at the checkpoint may have written into the destination (a
-    // Save Icon): the comparisons that follow see it.
-    index.readIfChanged();
+    // Save Icon): the comparisons that follow see it. Between checkpoints
+    // nothing of this thread's can have, and the merge's own copies join the
+    // list as they are made.
+    if (m_job.checkpoints() != before)
+        index.readIfChanged();
     return true;
 }
 
