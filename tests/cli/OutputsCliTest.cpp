@@ -235,6 +235,20 @@ TEST_P(StdoutFails, WhenClosed)
 INSTANTIATE_TEST_SUITE_P(
     Commands, StdoutFails, testing::ValuesIn(kPrinting), glyphor::kit::RowName());
 
+// A harvest that left an icon behind says so with its own status, which a
+// failed write of its summary does not hide.
+TEST_F(OutputsCli, AHarvestThatLeftIconsBehindKeepsItsStatusWhenStdoutFails)
+{
+    ::mkdir(folder.file("S").c_str(), 0755);
+    ::mkdir(folder.file("D").c_str(), 0755);
+    WriteBytes(folder.file("S/bad.exe"), glyphor::kit::IconFileOfAnUnreadableImage());
+    const Output o = Run({ "scan-tree", "S", "D" }, StdoutTo::Full);
+    EXPECT_EQ(o.status, 3);
+    EXPECT_NE(o.err.find("Stream write error: standard output: No space left on device\n"),
+        std::string::npos)
+        << o.err;
+}
+
 // An icon whose largest image is 256 pixels: asked for a normal thumbnail it
 // gives 128, asked for a large one the image itself, byte for byte.
 TEST_F(OutputsCli, AThumbnailIsNeverLargerThanTheSizeAsked)
