@@ -25,6 +25,8 @@ trap 'rm -rf "$tmp"' EXIT
 measure() {
   local best=0 peak=0 t0 t1 us kb
   for ((r = 0; r < rounds; r++)); do
+    # The tool refuses an OUT that exists, so each round starts without it.
+    rm -f "$tmp/out.png"
     t0=$(date +%s%N)
     /usr/bin/time -f '%M' -o "$tmp/mem" "$@" >/dev/null 2>&1 || true
     t1=$(date +%s%N)

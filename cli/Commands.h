@@ -15,7 +15,8 @@ namespace glyphor::cli {
 // writers as they are.
 using Arguments = std::vector<std::string>;
 
-// The exit statuses of every command.
+// The exit statuses of every command. A command whose standard output could
+// not be written ends with kExitError at least.
 inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitError = 1; // the command could not do its work
 inline constexpr int kExitUsage = 2; // wrong arguments
@@ -28,7 +29,8 @@ inline constexpr int kExitLeftBehind = 3;
 void PrintError(const std::exception& error);
 
 // show FILE OUT.png: the icon that the icon file reader makes of FILE, as a
-// 32 x 32 RGBA PNG.
+// 32 x 32 RGBA PNG. OUT.png is a new file (anything that has the name is
+// refused) or "-" for standard output; an error names FILE or OUT.png.
 int ShowCommand(const Arguments& args);
 
 // icons FILE: the number of icons of FILE, one decimal line (0 for a file
@@ -61,8 +63,10 @@ int ScanTreeCommand(const Arguments& args);
 int ScanFileCommand(const Arguments& args);
 
 // thumbnail FILE OUT.png SIZE: the first icon of FILE as a full-colour PNG,
-// for file managers: the smallest image at least SIZE wide, else the largest.
-// OUT.png appears whole or not at all.
+// for file managers: the smallest image at least SIZE wide, else the largest,
+// never larger than SIZE (a larger one is scaled down). OUT.png appears whole
+// or not at all, as a new file or in an empty regular file that is there
+// already (file managers make it first); "-" is standard output.
 int ThumbnailCommand(const Arguments& args);
 
 } // namespace glyphor::cli

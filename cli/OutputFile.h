@@ -1,9 +1,11 @@
 #pragma once
-// Files that the command-line tool writes for other programs (a PNG for a
-// file manager, say) appear whole or not at all: the bytes go to a temporary
-// name beside the target, which is renamed onto it only once everything is
-// written. A failure leaves neither a half-written file nor a changed target,
-// and a file that is replaced passes its permissions on.
+// Files that the command-line tool writes for a user or another program (a
+// PNG for a file manager, say). OUT is a new file: it appears whole or not at
+// all (the bytes go to a temporary name beside it, which takes the name only
+// once everything is written), and it never takes the place of anything that
+// has the name already, a link included, even a dangling one. So a user's
+// photo, the input itself or the target of a link are never written over.
+// "-" stands for standard output.
 
 #include <cstdint>
 #include <span>
@@ -11,10 +13,20 @@
 
 namespace glyphor::cli {
 
-// Writes bytes to path (the system's bytes, as given on the command line).
-// Raises Error "Cannot create file <path>: <reason>" when the temporary file
-// cannot be made and "Stream write error: <path>: <reason>" when writing or
-// renaming fails.
-void WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes);
+// What may be at OUT already.
+enum class ExistingOutput {
+    Refuse, // nothing: whatever has the name is refused
+    // An empty regular file, which is filled: file managers make the file
+    // before they call the thumbnailer. Still no link is followed, and a
+    // file that is not empty is refused.
+    FillIfEmpty,
+};
+
+// Writes bytes to path (the system's bytes, as given on the command line), or
+// to standard output when path is "-". Raises Error "Cannot create file
+// <path>: <reason>" when the file cannot be made or the name is taken ("File
+// exists"), and "Stream write error: <path>: <reason>" when writing fails.
+void WriteOutput(
+    const std::string& path, std::span<const std::uint8_t> bytes, ExistingOutput existing);
 
 } // namespace glyphor::cli

@@ -10,6 +10,33 @@
 
 namespace glyphor::cli {
 
+namespace {
+
+// The reader's messages name the file only where they are about opening it;
+// a damaged file ("Icon image is not valid") is named here, once.
+[[noreturn]] void RethrowNaming(const std::string& path, const Error& error)
+{
+    const std::string message = error.what();
+    if (message.find(path) != std::string::npos)
+        throw error;
+    throw Error(Shown(path) + ": " + message);
+}
+
+std::vector<std::uint8_t> PngOfIconFile(const std::string& path)
+{
+    try {
+        IconFile file = ReadIconFile(path);
+        auto png = EncodePng(file.image());
+        if (!png)
+            throw Error(png.message());
+        return std::move(*png);
+    } catch (const Error& e) {
+        RethrowNaming(path, e);
+    }
+}
+
+} // namespace
+
 int ShowCommand(const Arguments& args)
 {
     if (args.size() != 2) {
@@ -17,11 +44,8 @@ int ShowCommand(const Arguments& args)
         return 2;
     }
     return RunReportingErrors([&] {
-        IconFile file = ReadIconFile(args[0]);
-        auto png = EncodePng(file.image());
-        if (!png)
-            throw Error(png.message());
-        WriteWholeFile(args[1], *png);
+        RequireReadableFile(args[0]);
+        WriteOutput(args[1], PngOfIconFile(args[0]), ExistingOutput::Refuse);
     });
 }
 

@@ -31,7 +31,7 @@ int ThumbnailCommand(const Arguments& args)
         return 2;
     }
     // File managers ask for 128, 256, 512 and 1024; anything above the largest
-    // image gives the largest.
+    // image gives the largest, at its own size.
     const auto size = ParseWholeNumber(args[2]);
     if (!size || *size < 1) {
         std::fprintf(stderr, "'%s' is not a valid size in pixels\n", args[2].c_str());
@@ -42,7 +42,8 @@ int ThumbnailCommand(const Arguments& args)
         const auto png = ThumbnailOfFile(args[0], *size);
         if (!png)
             throw Error(Shown(args[0]) + ": " + png.message());
-        WriteWholeFile(args[1], *png);
+        // File managers make OUT before they call the thumbnailer.
+        WriteOutput(args[1], *png, ExistingOutput::FillIfEmpty);
     });
 }
 

@@ -3,6 +3,7 @@
 
 #include "cli/Commands.h"
 #include "cli/ScanProgress.h"
+#include "cli/StandardOutput.h"
 
 #include <cstdio>
 #include <cstring>
@@ -60,8 +61,11 @@ int Help()
                "  -q, --quiet    no progress and no notes on stderr, errors only\n"
                "  -h, --help     this text\n"
                "      --version  the version\n\n"
-               "exit status: 0 success, 1 an error, 2 a usage error,\n"
-               "3 a scan that finished but left icons in the Temp folder.\n"
+               "No OUT is ever replaced: a name that is taken is refused (thumbnail\n"
+               "fills an empty file that is there). An OUT.png of - is standard output.\n\n"
+               "exit status: 0 success, 1 an error (a failed write to standard output\n"
+               "included), 2 a usage error, 3 a scan that finished but left icons in\n"
+               "the Temp folder.\n"
                "The manual page glyphor2-cli(1) tells more.\n",
         stdout);
     return 0;
@@ -72,9 +76,7 @@ bool Is(const char* arg, const char* a, const char* b = nullptr)
     return std::strcmp(arg, a) == 0 || (b && std::strcmp(arg, b) == 0);
 }
 
-} // namespace
-
-int main(int argc, char* argv[])
+int Run(int argc, char* argv[])
 {
     // Options come before the command; everything after the command is its
     // own, so that an INDEX of -1 or a file named like an option gets through.
@@ -112,4 +114,14 @@ int main(int argc, char* argv[])
     }
     std::fprintf(stderr, "glyphor2-cli: unknown command %s\n", name.c_str());
     return Usage();
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    // Every command, the help and the version included, is checked for what
+    // it printed: a failed write to standard output is a failed run.
+    glyphor::cli::HoldStandardDescriptors();
+    return glyphor::cli::FinishStandardOutput(Run(argc, argv));
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Thumbnails for file managers: the first icon of an executable or icon file
-// as a full-colour PNG, at the size of the image that suits the size asked.
+// as a full-colour PNG, at the size of the image that suits the size asked
+// and never larger: file managers take the size they ask for as the most
+// they can show (128 pixels for normal thumbnails, 256 for large ones).
 // The same readers and limits as the extraction, so a hostile file gives an
 // error and never more work or memory than an icon capture.
 
@@ -28,10 +30,13 @@ std::vector<std::size_t> ThumbnailOrder(const std::vector<IconCandidate>& candid
 inline constexpr const char* kNoIconsText = "The file holds no icons";
 inline constexpr const char* kIconNotValidText = "Icon image is not valid";
 
-// The PNG for the first icon of the file's bytes: a PNG image of the file is
-// handed on byte for byte once it has decoded cleanly; any other image is
-// decoded and written as 8-bit RGBA, its transparency (AND mask or alpha)
-// kept.
+// The PNG for the first icon of the file's bytes, of the image ThumbnailOrder
+// puts first (or, when that one is damaged, the next that decodes). An image
+// larger than size pixels on either side is scaled down to fit within size x
+// size, its aspect and transparency kept (ScaleIconDown); a smaller one keeps
+// its own size. A PNG image of the file that fits is handed on byte for byte
+// once it has decoded cleanly; any other image is decoded and written as
+// 8-bit RGBA, its transparency (AND mask or alpha) kept.
 Result<std::vector<std::uint8_t>> MakeThumbnail(const IconSource& source, int size);
 // The same over a file's bytes in memory.
 Result<std::vector<std::uint8_t>> MakeThumbnail(std::span<const std::uint8_t> file, int size);

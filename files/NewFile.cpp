@@ -131,19 +131,14 @@ std::optional<std::string> NewFile::place(
     return std::nullopt;
 }
 
-bool NewFile::replace(const std::string& path)
+bool NewFile::placeAs(const std::string& path)
 {
-    // The permissions, not the owner, which only the superuser could keep.
-    struct stat old { };
-    if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode))
-        ::chmod(m_temp.c_str(), old.st_mode & 07777);
-    m_lastName = path;
-    if (::rename(m_temp.c_str(), path.c_str()) != 0) {
-        m_error = errno;
-        return false;
-    }
-    m_placed = true;
-    return true;
+    bool offered = false;
+    return place([&]() -> std::optional<std::string> {
+        if (std::exchange(offered, true))
+            return std::nullopt;
+        return path;
+    }).has_value();
 }
 
 bool NewFile::isTemporaryName(std::string_view name)

@@ -5,9 +5,8 @@
 // dangling one. So no reader ever sees a half-written file, a failure or a
 // kill leaves nothing under a final name, and two writers (two runs of this
 // program, or another program) never replace each other's files: the one
-// that comes second takes the next free name instead. Where replacing is the
-// point (an output named on a command line), the file takes the place of the
-// old one at once, whole, with the old one's permissions.
+// that comes second takes the next free name instead. An output named on a
+// command line is no exception: a name that is taken is refused.
 //
 // Plain C++ on the system's bytes, so that the icon file writer can use it;
 // callers that hold paths as QString convert them with NativePath.
@@ -51,10 +50,9 @@ public:
     std::optional<std::string> place(const std::function<std::optional<std::string>()>& nextName);
     const std::string& lastName() const { return m_lastName; }
 
-    // Gives the finished file the name path, replacing a file of that name;
-    // the file keeps the permissions of the file it replaces. False, with
-    // error() telling why, when it cannot take the name.
-    bool replace(const std::string& path);
+    // Gives the finished file the one name path when nothing has it. False,
+    // with error() telling why (EEXIST when the name is taken), otherwise.
+    bool placeAs(const std::string& path);
 
     // True for a name that a NewFile gives its temporary file: what a writer
     // that was killed midway leaves behind.

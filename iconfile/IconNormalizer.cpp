@@ -1,5 +1,7 @@
 #include "iconfile/IconNormalizer.h"
 
+#include "iconfile/AreaWeights.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <vector>
@@ -22,32 +24,6 @@ Premultiplied Premultiply(const IconImage& s, std::size_t i)
     if (s.mask[i] != 0)
         a = 0;
     return { a, ((p >> 16) & 0xFF) * a, ((p >> 8) & 0xFF) * a, (p & 0xFF) * a };
-}
-
-// The overlaps of the destination cells with the source cells along one axis.
-// Both are measured in units of 1 / (source length * destination length), so
-// that every overlap is a whole number: destination cell d spans
-// [d * src, (d + 1) * src) and source cell s spans [s * dst, (s + 1) * dst).
-struct Span {
-    int first = 0;
-    std::vector<std::uint32_t> weights;
-};
-
-std::vector<Span> Overlaps(int src, int dst)
-{
-    std::vector<Span> spans(static_cast<std::size_t>(dst));
-    for (int d = 0; d < dst; ++d) {
-        const std::int64_t lo = std::int64_t { d } * src;
-        const std::int64_t hi = lo + src;
-        const int first = static_cast<int>(lo / dst);
-        spans[d].first = first;
-        for (int s = first; s < src && std::int64_t { s } * dst < hi; ++s) {
-            const std::int64_t from = std::max<std::int64_t>(lo, std::int64_t { s } * dst);
-            const std::int64_t to = std::min<std::int64_t>(hi, std::int64_t { s + 1 } * dst);
-            spans[d].weights.push_back(static_cast<std::uint32_t>(to - from));
-        }
-    }
-    return spans;
 }
 
 std::uint32_t Black()
@@ -85,10 +61,10 @@ IconImage NormalizeIcon(const IconImage& source, int size)
 
     // Area average: each destination pixel is the weighted mean of the source
     // pixels it covers. The total weight of a cell is src width * src height
-    // (in the units of Overlaps); all sums are exact 64-bit integers, so the
+    // (in the units of AreaOverlaps); all sums are exact 64-bit integers, so the
     // result does not depend on the compiler or the machine.
-    const auto xs = Overlaps(source.width, size);
-    const auto ys = Overlaps(source.height, size);
+    const auto xs = AreaOverlaps(source.width, size);
+    const auto ys = AreaOverlaps(source.height, size);
     const std::uint64_t total = std::uint64_t(source.width) * std::uint64_t(source.height);
     for (int dy = 0; dy < size; ++dy) {
         for (int dx = 0; dx < size; ++dx) {

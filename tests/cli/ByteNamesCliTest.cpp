@@ -81,7 +81,7 @@ TEST_F(ByteNamesCli, MessagesShowTheBytesMarked)
         { { "scan-tree", "nowhere\xE9", "Z\xFC" }, "nowhere\\xE9: No such file or directory\n" },
         { { "scan-file", "Qu\xE9lle", "Z\xFC" }, "Qu\\xE9lle: Is a directory\n" },
         { { "show", "Z\xFC/missing\xE9.ico", "out.png" },
-            "Cannot open file Z\\xFC/missing\\xE9.ico\n" },
+            "Z\\xFC/missing\\xE9.ico: No such file or directory\n" },
     };
     for (const auto& c : cases) {
         const Output o = RunCli(c.args, root);

@@ -23,9 +23,15 @@ struct Output {
     std::string err;
 };
 
+// Where the tool's standard output goes: a file that Output::out is read
+// from, nowhere (closed, as a shell's >&- leaves it), or a device that is
+// always full (/dev/full, whose writes fail with ENOSPC).
+enum class StdoutTo { File, Closed, Full };
+
 // The outputs are kept outside the folder, which thus holds only what the
 // tool made there.
-inline Output RunCli(const std::vector<std::string>& args, const std::string& folder)
+inline Output RunCli(
+    const std::vector<std::string>& args, const std::string& folder, StdoutTo to = StdoutTo::File)
 {
     const kit::ScratchFolder outputs;
     const std::string out = outputs.file("stdout");
@@ -38,8 +44,13 @@ inline Output RunCli(const std::vector<std::string>& args, const std::string& fo
     if (child == 0) {
         if (::chdir(folder.c_str()) != 0)
             ::_exit(126);
-        ::dup2(::open(out.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0644), 1);
         ::dup2(::open(err.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0644), 2);
+        if (to == StdoutTo::File)
+            ::dup2(::open(out.c_str(), O_CREAT | O_TRUNC | O_WRONLY, 0644), 1);
+        else if (to == StdoutTo::Full)
+            ::dup2(::open("/dev/full", O_WRONLY), 1);
+        else
+            ::close(1);
         ::execv(G2_CLI, argv.data());
         ::_exit(127);
     }

@@ -4,10 +4,12 @@
 
 #include "exe/IconExtractor.h"
 #include "exe/PeResourceReader.h"
+#include "exe/Thumbnail.h"
 #include "files/ByteSource.h"
 
 #include "iconfile/IconFileWriter.h"
 #include "iconfile/IconNormalizer.h"
+#include "iconfile/ImageDecoder.h"
 
 #include "kit/Corpus.h"
 #include "kit/Files.h"
@@ -74,6 +76,30 @@ TEST_P(Corpus, CountMatchesThePeerAndEveryIconCapturesTo766Bytes)
     }
     EXPECT_EQ(ExtractIcon(f.path, f.iconGroups - 1), source->icon(f.iconGroups - 1));
     EXPECT_EQ(source->readFailure(), "");
+}
+
+// The thumbnails file managers ask for, normal (128) and large (256), are
+// never larger than asked, and exactly that size where the icon has an
+// image that large; a file without icons has none.
+TEST_P(Corpus, ThumbnailsAreNeverLargerThanAsked)
+{
+    const CorpusFile& f = GetParam();
+    const std::vector<std::uint8_t> all = ReadBytes(f.path);
+    if (f.iconGroups == 0) {
+        const Result<std::vector<std::uint8_t>> none = MakeThumbnail(all, 128);
+        ASSERT_FALSE(none);
+        EXPECT_EQ(none.message(), kNoIconsText);
+        return;
+    }
+    auto sizeOf = [&](int size) {
+        const Result<std::vector<std::uint8_t>> png = MakeThumbnail(all, size);
+        EXPECT_TRUE(png) << size << ": " << (png ? "" : png.message());
+        const Result<IconImage> image = png ? DecodePng(*png) : Failure { "" };
+        return image ? std::max(image->width, image->height) : 0;
+    };
+    const int largest = sizeOf(kMaxImageSide);
+    for (int size : { 128, 256 })
+        EXPECT_EQ(sizeOf(size), std::min(size, largest)) << size;
 }
 
 // Count and every icon of the damaged bytes; the bytes are an exact-size heap

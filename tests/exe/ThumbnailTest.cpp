@@ -73,17 +73,21 @@ struct SizeCase {
 
 class ThumbnailSize : public ::testing::TestWithParam<SizeCase> { };
 
-TEST_P(ThumbnailSize, TakesTheSmallestImageAtLeastThatWideElseTheLargest)
+// The smallest image at least that wide, scaled down to the size asked, else
+// the largest at its own size: never larger than asked.
+TEST_P(ThumbnailSize, IsTheSizeAskedOrTheLargestImageWhenThatIsSmaller)
 {
     Result<Bytes> png = MakeThumbnail(FourSizes(), GetParam().size);
     ASSERT_TRUE(png) << png.message();
-    EXPECT_EQ(DecodeOutput(*png).width, GetParam().width);
+    const IconImage out = DecodeOutput(*png);
+    EXPECT_EQ(out.width, GetParam().width);
+    EXPECT_EQ(out.height, GetParam().width);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, ThumbnailSize,
-    ::testing::Values(SizeCase { "One", 1, 16 }, SizeCase { "Exactly16", 16, 16 },
-        SizeCase { "Just above 16", 17, 32 }, SizeCase { "Exactly32", 32, 32 },
-        SizeCase { "Between48And256", 128, 256 }, SizeCase { "Exactly256", 256, 256 },
+    ::testing::Values(SizeCase { "One", 1, 1 }, SizeCase { "Exactly16", 16, 16 },
+        SizeCase { "Just above 16", 17, 17 }, SizeCase { "Exactly32", 32, 32 },
+        SizeCase { "Between48And256", 128, 128 }, SizeCase { "Exactly256", 256, 256 },
         SizeCase { "LargerThanAny", 1024, 256 }),
     [](const auto& info) {
         std::string name = info.param.name;
@@ -96,6 +100,53 @@ TEST(Thumbnail, PassesAPngImageOnByteForByte)
     Result<Bytes> png = MakeThumbnail(FourSizes(), 256);
     ASSERT_TRUE(png);
     EXPECT_EQ(*png, PngWithComment(256));
+}
+
+// Halved, each pixel of the 256-pixel PNG's picture is the mean of a block of
+// four (their alpha is one and the same, so premultiplying changes nothing);
+// the picture is encoded anew, as the file holds no PNG of that size.
+TEST(Thumbnail, ALargerImageIsScaledDownByTheMeanOfTheAreaItCovers)
+{
+    Result<Bytes> png = MakeThumbnail(FourSizes(), 128);
+    ASSERT_TRUE(png);
+    EXPECT_NE(*png, PngWithComment(256));
+    const IconImage out = DecodeOutput(*png);
+    const IconImage in = DecodeOutput(PngWithComment(256));
+    ASSERT_EQ(out.width, 128);
+    for (const auto& [x, y] : { std::pair(0, 0), std::pair(17, 90), std::pair(127, 127) }) {
+        std::uint32_t expected = 0x80000000u;
+        for (int shift : { 0, 8, 16 }) {
+            std::uint32_t sum = 0;
+            for (int dy = 0; dy < 2; ++dy)
+                for (int dx = 0; dx < 2; ++dx)
+                    sum += in.pixel(2 * x + dx, 2 * y + dy) >> shift & 0xFF;
+            expected |= (sum + 2) / 4 << shift;
+        }
+        EXPECT_EQ(out.pixel(x, y), expected) << x << "," << y;
+    }
+}
+
+// A bitmap image larger than asked, by an uneven ratio, and one that is not
+// square: the longer side becomes the size asked and the aspect stays.
+TEST(Thumbnail, ABitmapImageIsScaledDownWithItsAspectKept)
+{
+    const struct {
+        const char* name;
+        int width, height, size;
+        int outWidth, outHeight;
+    } cases[] = {
+        { "square, uneven ratio", 64, 64, 40, 40, 40 },
+        { "wide", 64, 32, 16, 16, 8 },
+    };
+    for (const auto& c : cases) {
+        const Bytes file
+            = Executable({ { c.width, c.height, 32, 1 } }, { PatternDib(c.width, c.height, 32) });
+        Result<Bytes> png = MakeThumbnail(file, c.size);
+        ASSERT_TRUE(png) << c.name << ": " << png.message();
+        const IconImage out = DecodeOutput(*png);
+        EXPECT_EQ(out.width, c.outWidth) << c.name;
+        EXPECT_EQ(out.height, c.outHeight) << c.name;
+    }
 }
 
 TEST(Thumbnail, TakesTheDeepestOfImagesOfOneWidth)

@@ -94,25 +94,29 @@ TEST(NewFile, TemporaryIsRecognisedAndGoesUnlessPlaced)
     EXPECT_EQ(nowhere.error(), ENOENT);
 }
 
-// A replacing write takes the place of the file there; a folder in the way
-// stays, and the temporary goes with the failed write.
-TEST(NewFile, ReplaceTakesTheFilesPlaceAndLeavesNothingWhenItCannot)
+// A file given one name takes it only when nothing has it: a file, a link to
+// one or a folder there stays as it was, and the temporary goes with the
+// failed placing.
+TEST(NewFile, PlaceAsTakesAFreeNameAndNoOther)
 {
     QTemporaryDir dir;
-    Write(dir.filePath("out.png"), "old");
+    Write(dir.filePath("photo.png"), "old");
     ASSERT_TRUE(QDir(dir.path()).mkdir("folder"));
-    const auto writeOver = [&](const QString& path) {
+    ASSERT_EQ(::symlink("photo.png", Native(dir.filePath("link.png")).c_str()), 0);
+    const auto writeAs = [&](const QString& path) {
         NewFile file(Native(path));
         const std::uint8_t bytes[] = { 'n', 'e', 'w' };
         EXPECT_TRUE(file.ok() && file.write(bytes, sizeof bytes) && file.finish());
-        const bool replaced = file.replace(Native(path));
-        return replaced ? 0 : file.error();
+        return file.placeAs(Native(path)) ? 0 : file.error();
     };
-    EXPECT_EQ(writeOver(dir.filePath("out.png")), 0);
-    EXPECT_EQ(Read(dir.filePath("out.png")), "new");
-    EXPECT_EQ(writeOver(dir.filePath("folder")), EISDIR);
+    for (const char* taken : { "photo.png", "link.png", "folder" })
+        EXPECT_EQ(writeAs(dir.filePath(taken)), EEXIST) << taken;
+    EXPECT_EQ(Read(dir.filePath("photo.png")), "old");
+    EXPECT_EQ(QFileInfo(dir.filePath("link.png")).symLinkTarget(), dir.filePath("photo.png"));
+    EXPECT_EQ(writeAs(dir.filePath("new.png")), 0);
+    EXPECT_EQ(Read(dir.filePath("new.png")), "new");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-        QStringList({ "folder", "out.png" }));
+        QStringList({ "folder", "link.png", "new.png", "photo.png" }));
 }
 
 TEST(NewFile, TemporaryNames)
