@@ -10,8 +10,8 @@
 
 namespace glyphor {
 
-HarvestController::HarvestController(HarvestView& view, Browsers& browsers,
-    CaptureObjects& objects, const IconProvider& icons, FileOps& files)
+HarvestController::HarvestController(HarvestView& view, Browsers& browsers, CaptureObjects& objects,
+    const IconProvider& icons, FileOps& files)
     : m_view(view)
     , m_browsers(browsers)
     , m_objects(objects)
@@ -145,8 +145,8 @@ void HarvestController::iconCaptured(const IconPlace&, const QString&)
 
 void HarvestController::iconSkipped(const IconPlace& place, const QString& reason)
 {
-    m_view.setStatus(kSkippedPrefix
-        + SkippedIconText(shownName(place.file), place.number, place.count, reason));
+    m_view.setStatus(
+        kSkippedPrefix + SkippedIconText(shownName(place.file), place.number, place.count, reason));
 }
 
 void HarvestController::walkCutShort(const QString& reason)
@@ -200,8 +200,8 @@ void HarvestController::addedWithoutComparison(const QString& collected)
 
 StopAnswer HarvestController::askStop(StopQuestion question)
 {
-    const StopAnswer answer = question == StopQuestion::Search ? m_view.askSearchStop()
-                                                               : m_view.askCompareStop();
+    const StopAnswer answer
+        = question == StopQuestion::Search ? m_view.askSearchStop() : m_view.askCompareStop();
     if (m_view.closing()) {
         m_closing = true;
         m_token->abandon();

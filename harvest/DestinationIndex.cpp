@@ -11,11 +11,11 @@
 
 namespace glyphor {
 
-Probe::Probe(std::optional<Signature> bytes)
-    : signature(std::move(bytes))
+Probe::Probe(std::optional<IconFileBytes> content)
+    : bytes(std::move(content))
 {
-    if (signature)
-        hash = DestinationIndex::Hash(*signature);
+    if (bytes)
+        hash = DestinationIndex::Hash(*bytes);
 }
 
 DestinationIndex::DestinationIndex(FileOps& ops, const QString& folder)
@@ -25,24 +25,26 @@ DestinationIndex::DestinationIndex(FileOps& ops, const QString& folder)
 {
 }
 
-std::uint64_t DestinationIndex::Hash(const Signature& signature)
+std::uint64_t DestinationIndex::Hash(std::span<const std::uint8_t> bytes)
 {
-    // FNV-1a over the bytes that differ between the program's icon files: a
-    // cheap first test, so that most unequal pairs never reach memcmp.
+    // FNV-1a over the whole file: a cheap first test, so that most unequal
+    // pairs never reach a byte-by-byte comparison.
     std::uint64_t h = 1469598103934665603ull;
-    for (std::uint8_t b : signature) {
+    for (std::uint8_t b : bytes) {
         h ^= b;
         h *= 1099511628211ull;
     }
     return h;
 }
 
-void DestinationIndex::Assign(Entry& entry, const std::optional<Signature>& signature)
+void DestinationIndex::Assign(Entry& entry, const std::optional<IconFileBytes>& bytes)
 {
     entry.read = true;
-    if (signature) {
-        entry.signature = std::make_unique<Signature>(*signature);
-        entry.hash = Hash(*signature);
+    entry.bytes.reset();
+    entry.hash = 0;
+    if (bytes) {
+        entry.bytes = std::make_unique<IconFileBytes>(*bytes);
+        entry.hash = Hash(*bytes);
     }
 }
 
@@ -65,8 +67,8 @@ void DestinationIndex::read()
         if (const Entry* old = known.value(n)) {
             entry.read = true;
             entry.hash = old->hash;
-            if (old->signature)
-                entry.signature = std::make_unique<Signature>(*old->signature);
+            if (old->bytes)
+                entry.bytes = std::make_unique<IconFileBytes>(*old->bytes);
         }
         entries.push_back(std::move(entry));
     }
@@ -83,10 +85,19 @@ bool DestinationIndex::equals(int index, const Probe& probe)
 {
     Entry& entry = m_entries[std::size_t(index)];
     if (!entry.read)
-        Assign(entry, m_ops.comparableSignature(platform::JoinPath(m_folder, entry.name)));
-    if (!probe.signature || !entry.signature)
+        Assign(entry, m_ops.comparableBytes(platform::JoinPath(m_folder, entry.name)));
+    if (!probe.bytes || !entry.bytes)
         return false;
-    return entry.hash == probe.hash && *entry.signature == *probe.signature;
+    return entry.hash == probe.hash && *entry.bytes == *probe.bytes;
+}
+
+bool DestinationIndex::confirm(int index, const Probe& probe)
+{
+    Entry& entry = m_entries[std::size_t(index)];
+    if (probe.bytes && m_ops.holds(platform::JoinPath(m_folder, entry.name), *probe.bytes))
+        return true;
+    entry.read = false;
+    return false;
 }
 
 std::vector<DestinationIndex::Entry>::iterator DestinationIndex::insert(const QString& name)
@@ -106,7 +117,7 @@ void DestinationIndex::addCompared(const QString& name, const Probe& probe)
         read();
         for (Entry& e : m_entries) {
             if (e.name == name && !e.read)
-                Assign(e, probe.signature);
+                Assign(e, probe.bytes);
         }
         return;
     }
@@ -114,7 +125,7 @@ void DestinationIndex::addCompared(const QString& name, const Probe& probe)
         insert(n);
     const auto at = insert(name);
     if (at != m_entries.end())
-        Assign(*at, probe.signature);
+        Assign(*at, probe.bytes);
 }
 
 void DestinationIndex::addUncompared(const QString& name)

@@ -135,9 +135,8 @@ void Extraction::capture(const IconPlace& place)
     // which says more than that the folder is missing.
     if (m_folderError != 0 && !platform::AttributesOf(m_job.tempFolder)) {
         const QString path = NextIconFileName(m_job.tempFolder);
-        throw Error(
-            FormatMessage("Cannot create file %s", files::DisplayPath(path).toStdString()) + ": "
-            + platform::SystemErrorText(m_folderError).toStdString());
+        throw Error(FormatMessage("Cannot create file %s", files::DisplayPath(path).toStdString())
+            + ": " + platform::SystemErrorText(m_folderError).toStdString());
     }
     QString written;
     try {

@@ -5,6 +5,7 @@
 #include "files/NewFile.h"
 #include "util/Error.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -85,29 +86,44 @@ bool FileOps::deleteFile(const QString& path)
     return ::unlink(Native(path).c_str()) == 0;
 }
 
-std::optional<Signature> FileOps::readSignature(const QString& path)
+std::optional<IconFileBytes> FileOps::readIconFile(const QString& path)
 {
     files::InputFile file = OpenRegularFile(path);
     if (!file.ok()) {
-        // A fifo, device or socket cannot hold an icon: like a short file it
-        // equals nothing, and its own copy fails later, so it is never deleted.
+        // A fifo, device or socket cannot hold an icon: like a file too large
+        // it equals nothing, and its own copy fails later, so it is never
+        // deleted.
         if (file.notRegular())
             return std::nullopt;
         platform::ThrowFileIoError(file.error());
     }
-    Signature signature {};
-    const files::InputFile::Read got = file.read(signature);
+    if (file.size() > kMaxComparedSize)
+        return std::nullopt;
+    // One byte more than the size shows whether the file grew meanwhile.
+    IconFileBytes bytes(std::size_t(file.size()) + 1);
+    const files::InputFile::Read got = file.read(bytes);
     if (got.error != 0)
         platform::ThrowFileIoError(got.error);
-    if (got.count < signature.size())
+    if (got.count > file.size())
         return std::nullopt;
-    return signature;
+    bytes.resize(got.count);
+    return bytes;
 }
 
-std::optional<Signature> FileOps::comparableSignature(const QString& path)
+bool FileOps::holds(const QString& path, std::span<const std::uint8_t> bytes)
 {
     try {
-        return readSignature(path);
+        const std::optional<IconFileBytes> now = FileOps::readIconFile(path);
+        return now && std::equal(now->begin(), now->end(), bytes.begin(), bytes.end());
+    } catch (const EInOutError&) {
+        return false;
+    }
+}
+
+std::optional<IconFileBytes> FileOps::comparableBytes(const QString& path)
+{
+    try {
+        return readIconFile(path);
     } catch (const EInOutError&) {
         return std::nullopt;
     }

@@ -7,18 +7,20 @@
 
 #include <QString>
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace glyphor {
 
-// The first 500 bytes of an icon file: two files hold the same icon when
-// these are equal.
-inline constexpr std::size_t kSignatureSize = 500;
-using Signature = std::array<std::uint8_t, kSignatureSize>;
+// An icon file's bytes, whole: two files hold the same icon when they are
+// equal in length and in every byte.
+using IconFileBytes = std::vector<std::uint8_t>;
+// A file larger than this holds no icon a harvest collects (the program's
+// files are 766 bytes), so the merge does not read it whole: it equals nothing.
+inline constexpr std::uint64_t kMaxComparedSize = 1 << 20;
 
 class FileOps {
 public:
@@ -43,15 +45,19 @@ public:
     virtual std::optional<QString> copyToNewName(const QString& from, const QString& scratchFolder,
         const std::function<QString()>& nextName);
     virtual bool deleteFile(const QString& path);
-    // The signature of a file; nothing when it is shorter than 500 bytes or
+    // The bytes of a file; nothing when it is larger than kMaxComparedSize or
     // not a regular file (a fifo, a device), which is opened without waiting.
     // Raises EInOutError with the system's text when it cannot be opened or read.
-    virtual std::optional<Signature> readSignature(const QString& path);
+    virtual std::optional<IconFileBytes> readIconFile(const QString& path);
+    // Whether the file at path holds exactly bytes now: the last look before
+    // an icon is dropped as a duplicate of it, since another program may have
+    // removed or replaced it since it was read.
+    virtual bool holds(const QString& path, std::span<const std::uint8_t> bytes);
 
-    // The signature as the merge compares it: a file that cannot be opened or
+    // The bytes as the merge compares them: a file that cannot be opened or
     // read (gone, without read permission, a dangling link) holds no icon
-    // that could be compared, so, like a short file, it equals nothing.
-    std::optional<Signature> comparableSignature(const QString& path);
+    // that could be compared, so, like a file too large, it equals nothing.
+    std::optional<IconFileBytes> comparableBytes(const QString& path);
 };
 
 // The one instance the program uses.

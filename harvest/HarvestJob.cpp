@@ -4,9 +4,9 @@
 #include "files/NewFile.h"
 #include "harvest/CaptureIcon.h"
 #include "harvest/Extraction.h"
-#include "harvest/IconFolder.h"
 #include "harvest/Merge.h"
 #include "harvest/RunTexts.h"
+#include "harvest/TempFolder.h"
 #include "harvest/TempFolderLock.h"
 #include "platform/FileSystem.h"
 #include "util/Error.h"
@@ -29,12 +29,17 @@ HarvestJob::HarvestJob(HarvestRequest request, const IconProvider& icons, Captur
 
 void HarvestJob::run()
 {
+    // The temporary folder of another harvest is no destination: its icons
+    // would be merged and deleted under that harvest's feet.
+    if (platform::AttributesOf(
+            platform::JoinPath(m_request.destination, QString::fromLatin1(kTempMarkName))))
+        throw Error(FormatMessage(kIntoTempFolderError, files::MessagePath(m_request.destination)));
     // One harvest per destination: a second one is refused before it changes
     // anything, on screen or on disk.
     TempFolderLock lock;
     if (lock.acquire(m_job.files, m_job.tempFolder) == TempFolderLock::State::Busy)
-        throw Error(FormatMessage(kHarvestInProgressError,
-            files::DisplayPath(m_request.destination).toStdString()));
+        throw Error(FormatMessage(
+            kHarvestInProgressError, files::DisplayPath(m_request.destination).toStdString()));
     std::exception_ptr failure;
     try {
         m_job.observer.runStarted(m_request);
@@ -87,20 +92,16 @@ void HarvestJob::prepareTempFolder(bool held)
     if (attributes
         && (!(*attributes & platform::faDirectory) || (*attributes & platform::faSymLink)))
         throw Error(FormatMessage(kTempFolderInTheWayError, files::MessagePath(temp)));
-    if (!held)
-        return;
+    // A folder of that name that the program did not make is someone's own:
+    // nothing in it is merged, deleted or renamed, and the harvest stops here.
+    if (ClaimTempFolder(m_job.files, temp) == TempFolderOwner::Someone)
+        throw Error(FormatMessage(kForeignTempFolderError, files::MessagePath(temp)));
     // A run holds the folder for its whole life, so a temporary file in it
     // belongs to no live writer: it is what a run that was killed while it
-    // wrote a capture or a copy left behind. Nothing else of the folder is
-    // touched; complete icons left there are merged like any collected icon.
-    const auto entries = m_job.files.listDirectory(temp);
-    if (!entries)
-        return;
-    for (const platform::DirEntry& entry : *entries) {
-        if (!(entry.attributes & (platform::faDirectory | platform::faSymLink))
-            && files::NewFile::isTemporaryName(files::ToNativePath(entry.name)))
-            m_job.files.deleteFile(platform::JoinPath(temp, entry.name));
-    }
+    // wrote a capture or a copy left behind. Complete icons left there are
+    // merged like any collected icon.
+    if (held)
+        RemoveKilledWritersTemporaries(m_job.files, temp);
 }
 
 void HarvestJob::end()
@@ -111,8 +112,8 @@ void HarvestJob::end()
     if (!m_job.checkpoint(Checkpoint::Ending))
         return;
     // What the next merge would collect.
-    m_job.outcome.leftInTemp = CountIconFiles(m_job.files, m_job.tempFolder);
-    m_job.files.removeDirectory(m_job.tempFolder);
+    m_job.outcome.leftInTemp = CountCollected(m_job.files, m_job.tempFolder);
+    RemoveTempFolder(m_job.files, m_job.tempFolder);
     m_job.observer.runEnded();
     m_job.checkpoint(Checkpoint::Ended);
 }

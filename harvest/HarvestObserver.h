@@ -67,7 +67,8 @@ public:
     // A collected icon copied into the destination under destName; compared
     // is false for the copies made without comparison after the compare stop
     // question was answered No.
-    virtual void copiedIn(const QString& /*collected*/, const QString& /*destName*/, bool /*compared*/)
+    virtual void copiedIn(
+        const QString& /*collected*/, const QString& /*destName*/, bool /*compared*/)
     {
     }
     // The copy failed; the collected icon stays in the temporary folder.

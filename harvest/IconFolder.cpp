@@ -13,7 +13,8 @@ template <class Visit> void VisitIconFiles(FileOps& files, const QString& folder
     if (!entries)
         return;
     for (const platform::DirEntry& entry : *entries) {
-        if (platform::IsListedFile(entry) && platform::MatchesPattern(entry.name, platform::kIconMask))
+        if (platform::IsListedFile(entry)
+            && platform::MatchesPattern(entry.name, platform::kIconMask))
             visit(entry.name);
     }
 }

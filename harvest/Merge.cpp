@@ -2,8 +2,8 @@
 
 #include "harvest/DestinationIndex.h"
 #include "harvest/IconCounter.h"
-#include "harvest/IconFolder.h"
 #include "harvest/NextIconFileName.h"
+#include "harvest/TempFolder.h"
 #include "platform/FileSystem.h"
 
 #include <utility>
@@ -23,7 +23,7 @@ NextPhase Merge::run()
         m_job.setStopState(StopState::None);
     m_job.observer.mergeStarted(m_job.tempFolder);
     // Besides this run's captures, whatever earlier runs left in the folder.
-    m_collected = ListIconFiles(m_job.files, m_job.tempFolder);
+    m_collected = ListCollected(m_job.files, m_job.tempFolder);
     // Watched from before the first listing, so that nothing done meanwhile
     // goes unseen.
     DestinationIndex index(m_job.files, m_job.request.destination);
@@ -49,6 +49,16 @@ NextPhase Merge::mergeAll(DestinationIndex& index)
         if (m_job.abandoned())
             return NextPhase::Abandon;
         const QString& name = m_collected[ci];
+        // A collected file that cannot be read equals nothing; its copy then
+        // fails too, and it stays for the next run.
+        const Probe probe(m_job.files.comparableBytes(platform::JoinPath(temp, name)));
+        // A file under the program's name that the program did not write (a
+        // user's, another program's) is left where it is, neither merged nor
+        // deleted.
+        if (probe.bytes && !IsProgramIconFile(*probe.bytes)) {
+            m_keep.insert(ci);
+            continue;
+        }
 
         if (m_job.token.state() == StopState::AddAllRemaining) {
             if (const std::optional<QString> copy = copyIn(index, name, false)) {
@@ -63,9 +73,6 @@ NextPhase Merge::mergeAll(DestinationIndex& index)
             continue;
         }
 
-        // A collected file that cannot be read equals nothing; its copy then
-        // fails too, and it stays for the next run.
-        const Probe probe(m_job.files.comparableSignature(platform::JoinPath(temp, name)));
         switch (compare(index, name, probe)) {
         case Comparison::Abandoned:
             return NextPhase::Abandon;
@@ -114,7 +121,9 @@ Merge::Comparison Merge::compare(DestinationIndex& index, const QString& name, c
             if (j >= index.count())
                 break;
         }
-        if (index.equals(j, probe)) {
+        // Dropped only when the destination file still holds the icon now:
+        // another program may have removed or replaced it since it was read.
+        if (index.equals(j, probe) && index.confirm(j, probe)) {
             m_job.observer.duplicateDropped(name, index.name(j));
             return Comparison::Duplicate;
         }

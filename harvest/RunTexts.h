@@ -66,5 +66,10 @@ inline constexpr char kHarvestInProgressError[]
     = "Another harvest into %s is in progress; try again when it has ended";
 inline constexpr char kTempFolderInTheWayError[]
     = "Cannot create folder %s: a file or link of that name is in the way";
+inline constexpr char kForeignTempFolderError[]
+    = "Cannot collect icons in %s: the folder was not made by Glyphor 2, and nothing in it was "
+      "touched; move or rename it, then harvest again";
+inline constexpr char kIntoTempFolderError[]
+    = "Cannot harvest into %s: it is where a harvest collects its icons";
 
 } // namespace glyphor

@@ -2,6 +2,7 @@
 
 #include "files/NativePath.h"
 #include "harvest/FileOps.h"
+#include "harvest/TempFolder.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -29,7 +30,7 @@ TempFolderLock::State TempFolderLock::acquire(FileOps& files, const QString& fol
 {
     const std::string path = files::ToNativePath(folder);
     for (int attempt = 0; attempt < kTries; ++attempt) {
-        const int made = files.makeDirectory(folder);
+        const int made = MakeTempFolder(files, folder);
         // A link or a file of that name is not the folder; the run finds out
         // and says so when it looks at what is there.
         const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);

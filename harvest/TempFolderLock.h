@@ -27,7 +27,7 @@ public:
     TempFolderLock(const TempFolderLock&) = delete;
     TempFolderLock& operator=(const TempFolderLock&) = delete;
 
-    // Makes the folder when it is missing (files.makeDirectory; a failure
+    // Makes the folder, marked, when it is missing (MakeTempFolder; a failure
     // is not an error) and takes the lock without waiting.
     State acquire(FileOps& files, const QString& folder);
     bool held() const { return m_fd >= 0; }

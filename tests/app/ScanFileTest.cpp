@@ -157,15 +157,15 @@ TEST_F(ScanFile, ACopyThatFailsKeepsItsCollectedFile)
 
 TEST_F(ScanFile, AFifoAmongTheCollectedIconsIsKeptNotCopied)
 {
-    ASSERT_TRUE(QDir().mkpath(temp()));
-    test::FedFifo fed(temp() + "/pipe.ico");
+    folders.makeTemp();
+    test::FedFifo fed(temp() + "/Icon0009.ico");
     ASSERT_TRUE(fed.made);
     MakeExe("app.exe", { MakeIcon(1) });
     Select("app.exe");
     engine().scanFileClick();
     EXPECT_EQ(host.statusesStartingWith("Copy Failed (202)").size(), 1);
     EXPECT_EQ(Names(dst), QStringList({ "Icon0000.ico" }));
-    EXPECT_TRUE(QFileInfo::exists(temp() + "/pipe.ico"));
+    EXPECT_TRUE(QFileInfo::exists(temp() + "/Icon0009.ico"));
 }
 
 // A destination file that cannot be read compares as different from every

@@ -383,7 +383,7 @@ TEST_F(ScanTree, AnIconThatCannotBeCapturedIsSkippedAndTheWalkGoesOn)
 // merge empties Temp so that the next run has room again.
 TEST_F(ScanTree, AFullTempEndsTheWalkAndIsMergedEmpty)
 {
-    ASSERT_TRUE(QDir().mkpath(temp()));
+    folders.makeTemp();
     const QString one = PutIconFile(folders.path(), "one.ico", MakeIcon(7));
     const std::string target = files::ToNativePath(one);
     for (int i = 0; i < 10000; ++i) {

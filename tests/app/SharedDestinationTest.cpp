@@ -52,19 +52,20 @@ TEST_F(SharedDestination, ASecondRunIsRefusedAndNothingIsLost)
 // and merges the complete icons that were left.
 TEST_F(SharedDestination, AKilledRunsTemporariesGoAndItsIconsAreMerged)
 {
-    ASSERT_TRUE(QDir().mkpath(temp()));
+    folders.makeTemp();
     PutIconFile(temp(), "Icon0005.ico", MakeIcon(7));
     for (const char* name : { ".Icon0006.ico.aB3xY9", ".Icon0005.ico.Q1w2E3" }) {
         QFile half(temp() + "/" + name);
         ASSERT_TRUE(half.open(QIODevice::WriteOnly));
         half.write(QByteArray(300, 'x'));
     }
-    // Not the program's: kept, so Temp stays.
+    // Not the program's: kept, so Temp stays, the program's still.
     QFile(temp() + "/.keep").open(QIODevice::WriteOnly);
     MakeExe("a.exe", { MakeIcon(1) });
     engine().scanTreeClick();
     EXPECT_EQ(Names(dst).size(), 2);
-    EXPECT_EQ(QDir(temp()).entryList(QDir::Files | QDir::Hidden), QStringList({ ".keep" }));
+    EXPECT_EQ(QDir(temp()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+        QStringList({ ".glyphor2-temp", ".keep" }));
     EXPECT_EQ(engine().leftInTemp(), 0);
 }
 

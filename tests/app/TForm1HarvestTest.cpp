@@ -13,6 +13,7 @@
 #include "browse/TFileListBox.h"
 #include "controls/TIconComboBox.h"
 #include "files/NativePath.h"
+#include "harvest/TempFolder.h"
 #include "kit/IconImages.h"
 #include "kit/NativeFiles.h"
 #include "kit/ScanFolders.h"
@@ -50,7 +51,9 @@ Files Contents(const QString& dir)
 {
     Files files;
     for (const QFileInfo& info : QDir(dir).entryInfoList(QDir::Files | QDir::Hidden))
-        if (QFile file(info.filePath()); file.open(QIODevice::ReadOnly))
+        // The mark of a harvest's temporary folder is no file of the user's.
+        if (QFile file(info.filePath());
+            info.fileName() != QLatin1String(kTempMarkName) && file.open(QIODevice::ReadOnly))
             files[info.fileName()] = file.readAll();
     return files;
 }

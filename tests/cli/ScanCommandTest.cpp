@@ -1,6 +1,8 @@
 #include "RunCli.h"
 
+#include "iconfile/IconFileWriter.h"
 #include "kit/Executables.h"
+#include "kit/FakeIconProvider.h"
 #include "kit/IconImages.h"
 #include "kit/NativeFiles.h"
 #include "kit/ScanFolders.h"
@@ -124,9 +126,10 @@ INSTANTIATE_TEST_SUITE_P(Cases, ScanExit,
         // A fifo among the collected icons cannot be copied: "Copy Failed (202)".
         ExitCase { "CopyFailed",
             [](const QString& root) {
-                QDir(root).mkpath("D/Temp");
+                glyphor::kit::MakeHarvestTemp(root + "/D/Temp");
                 ASSERT_EQ(
-                    ::mkfifo(glyphor::files::ToNativePath(root + "/D/Temp/pipe.ico").c_str(), 0600),
+                    ::mkfifo(
+                        glyphor::files::ToNativePath(root + "/D/Temp/Icon0009.ico").c_str(), 0600),
                     0);
             },
             3, "captured 1, added 1, skipped 0, 1 stayed in Temp\n", "Copy Failed (202)" }),
@@ -138,8 +141,9 @@ TEST(ScanCommand, ASecondHarvestIntoOneDestinationIsRefused)
 {
     ScanFolders root;
     root.putSource("a.exe", PeWithOneIcon(1));
-    glyphor::kit::MakePath(root.temp());
-    WriteBytes(root.filePath("D/Temp/Icon0000.ico"), glyphor::kit::Bytes(766, 7));
+    root.makeTemp();
+    WriteBytes(
+        root.filePath("D/Temp/Icon0000.ico"), glyphor::EncodeIconFile(glyphor::kit::MakeIcon(7)));
     const int held = ::open(
         glyphor::files::ToNativePath(root.filePath("D/Temp")).c_str(), O_RDONLY | O_DIRECTORY);
     ASSERT_GE(held, 0);

@@ -12,10 +12,10 @@
 namespace glyphor {
 namespace {
 
-// The index of a destination folder, with the signature reads counted.
+// The index of a destination folder, with the reads of files counted.
 class DestinationIndexTest : public testing::Test {
 protected:
-    // A file of 600 bytes whose first 500 follow seed; a short one of 100.
+    // A file of 600 bytes of seed, or as many as size says.
     QString Put(const QString& name, char seed, int size = 600)
     {
         QFile file(dir.filePath(name));
@@ -23,12 +23,8 @@ protected:
         file.write(QByteArray(size, seed));
         return file.fileName();
     }
-    Probe ProbeOf(char seed) const
-    {
-        Signature signature;
-        signature.fill(std::uint8_t(seed));
-        return Probe(signature);
-    }
+    // The bytes of a 600-byte file of seed, as a collected icon's.
+    Probe ProbeOf(char seed) const { return Probe(IconFileBytes(600, std::uint8_t(seed))); }
     QStringList Names(const DestinationIndex& index) const
     {
         QStringList names;
@@ -60,7 +56,7 @@ TEST_F(DestinationIndexTest, ReadsTheFolderAgainOnlyWhenOthersChangedIt)
     EXPECT_TRUE(index.equals(1, ProbeOf('b')));
 
     // A read of the folder (a "Save Icon" meanwhile) brings new names and
-    // keeps the signatures read so far.
+    // keeps the files read so far.
     Put("B0.ico", 'x');
     index.readIfChanged();
     EXPECT_EQ(Names(index), Listed());
@@ -77,13 +73,13 @@ TEST_F(DestinationIndexTest, ReadsTheFolderAgainOnlyWhenOthersChangedIt)
     EXPECT_EQ(Names(index), Listed());
 }
 
-TEST_F(DestinationIndexTest, ACopyJoinsTheListWithTheSignatureItWasCopiedWith)
+TEST_F(DestinationIndexTest, ACopyJoinsTheListWithTheBytesItWasCopiedWith)
 {
     Put("Icon0001.ico", 'a');
     DestinationIndex index(ops, dir.path());
     index.read();
     // A name that compares equal to one there goes after it, and only the
-    // copy itself takes the signature; the other is read from its file.
+    // copy itself takes its bytes; the other is read from its file.
     index.expect("ICON0001.ico");
     Put("ICON0001.ico", 'b');
     index.addCompared("ICON0001.ico", ProbeOf('b'));
@@ -143,7 +139,7 @@ TEST_F(DestinationIndexTest, ShortOrUnreadableFilesEqualNothing)
 
 // Among names that compare equal a copy goes last, after those the folder
 // already held in whatever order it gave them, and only the copy takes the
-// signature it came with.
+// bytes it came with.
 TEST_F(DestinationIndexTest, ACopyGoesAfterEveryNameEqualToIt)
 {
     Put("icon0001.ico", 'a');
@@ -166,8 +162,8 @@ TEST_F(DestinationIndexTest, ACopyGoesAfterEveryNameEqualToIt)
 }
 
 // A read of the folder (a save at a pump) keeps what is known of every name
-// still there, by its exact name: the signature a copy came with and that a
-// short file equals nothing, neither read again.
+// still there, by its exact name: the bytes a copy came with and those of a
+// file of another length, neither read again.
 TEST_F(DestinationIndexTest, AReadOfTheListKeepsWhatIsKnownOfEachName)
 {
     Put("short.ico", 's', 100);

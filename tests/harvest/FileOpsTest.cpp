@@ -21,7 +21,7 @@ TEST(FileOps, AFifoIsNeitherReadNorCopied)
     test::FedFifo fed(fifo);
     ASSERT_TRUE(fed.made);
     FileOps ops;
-    EXPECT_FALSE(ops.readSignature(fifo).has_value());
+    EXPECT_FALSE(ops.readIconFile(fifo).has_value());
     EXPECT_FALSE(ops.copyToNewName(fifo, dir.path(), [&] { return dir.filePath("copy.ico"); }));
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("copy.ico")));
 }
@@ -34,7 +34,7 @@ TEST(FileOps, UnreadableFilesRaiseTheFileErrorTexts)
     FileOps ops;
     const auto message = [&](const QString& path) -> std::string {
         try {
-            ops.readSignature(path);
+            ops.readIconFile(path);
         } catch (const EInOutError& e) {
             return e.what();
         }

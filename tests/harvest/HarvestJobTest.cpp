@@ -2,8 +2,8 @@
 // token steers it. The window's steps built on these events are tested with
 // the window's controller (tests/app).
 
-#include "harvest/CaptureIcon.h"
 #include "harvest/HarvestJob.h"
+#include "harvest/CaptureIcon.h"
 #include "harvest/IconCounter.h"
 #include "harvest/IconProvider.h"
 #include "kit/FakeIconProvider.h"
@@ -168,12 +168,12 @@ TEST_F(HarvestJobTest, AnIconPutIntoTheDestinationDuringTheMergeIsComparedWith)
     MakeExe("a.exe", { MakeIcon(1), MakeIcon(2) });
     // Checkpoints: 1 start, 2-3 captures, 4 merge start, 5 after the first copy.
     recorder.atCheckpoint[5] = [this] {
-        ASSERT_TRUE(QFile::copy(folders.temp() + "/Icon0001.ico",
-            folders.destination() + "/theirs.ico"));
+        ASSERT_TRUE(
+            QFile::copy(folders.temp() + "/Icon0001.ico", folders.destination() + "/theirs.ico"));
     };
     Run();
-    EXPECT_EQ(recorder.lines.filter("dropped"),
-        QStringList({ "dropped Icon0001.ico as in theirs.ico" }));
+    EXPECT_EQ(
+        recorder.lines.filter("dropped"), QStringList({ "dropped Icon0001.ico as in theirs.ico" }));
     EXPECT_EQ(Names(folders.destination()), QStringList({ "Icon0000.ico", "theirs.ico" }));
 }
 

@@ -24,7 +24,7 @@ public:
     QStringList failDeleteOf; // names that cannot be deleted
     bool failMkdir = false;
     QStringList failListOf; // folder names that cannot be searched
-    QHash<QString, int> reads; // signature reads by path
+    QHash<QString, int> reads; // reads of a file's bytes for comparison, by path
 
     std::optional<QString> copyToNewName(const QString& from, const QString& scratchFolder,
         const std::function<QString()>& nextName) override
@@ -35,12 +35,12 @@ public:
             throw Error("No free icon file name left");
         return FileOps::copyToNewName(from, scratchFolder, nextName);
     }
-    std::optional<Signature> readSignature(const QString& path) override
+    std::optional<IconFileBytes> readIconFile(const QString& path) override
     {
         ++reads[path];
         if (failOpenOf.contains(QFileInfo(path).fileName()))
             throw EInOutError(platform::FileIoErrorText(EACCES));
-        return FileOps::readSignature(path);
+        return FileOps::readIconFile(path);
     }
     bool deleteFile(const QString& path) override
     {

@@ -1,6 +1,7 @@
 #include "kit/ScanFolders.h"
 
 #include "files/NativePath.h"
+#include "harvest/TempFolder.h"
 #include "kit/NativeFiles.h"
 #include "platform/FileSystem.h"
 
@@ -21,6 +22,18 @@ QString ScanFolders::putSource(const QString& relative, const Bytes& bytes) cons
     MakePath(platform::FolderOf(path));
     WriteBytes(path, bytes);
     return path;
+}
+
+void MakeHarvestTemp(const QString& folder)
+{
+    MakePath(folder);
+    WriteBytes(folder + QLatin1Char('/') + QString::fromLatin1(kTempMarkName), { 'm' });
+}
+
+QString ScanFolders::makeTemp() const
+{
+    MakeHarvestTemp(temp());
+    return temp();
 }
 
 } // namespace glyphor::kit

@@ -11,6 +11,9 @@
 
 namespace glyphor::kit {
 
+// Makes folder as a harvest makes its temporary folder, with its mark.
+void MakeHarvestTemp(const QString& folder);
+
 class ScanFolders {
 public:
     explicit ScanFolders(const QString& sourceName = QStringLiteral("S"),
@@ -25,6 +28,10 @@ public:
     const QString& destination() const { return m_destination; }
     // Where a harvest collects its icons before it merges them.
     QString temp() const { return m_destination + QStringLiteral("/Temp"); }
+    // Makes that folder as a harvest makes it, with its mark, so that a test
+    // can leave there what a harvest that was stopped or killed leaves; the
+    // path.
+    QString makeTemp() const;
 
     // Writes bytes at relative inside the source folder, making the folders
     // on the way; the full path.
