@@ -23,6 +23,9 @@ inline constexpr int kExitUsage = 2; // wrong arguments
 // A harvest that came to its end but left icons behind: an icon skipped, a
 // copy failed, or the walk cut short. The summary line says how many.
 inline constexpr int kExitLeftBehind = 3;
+// A scan stopped by Ctrl+C before the end of its search: what it had
+// collected was merged, but the tree was not searched to its end.
+inline constexpr int kExitInterrupted = 4;
 
 // An error on stderr, in the program's words. A file that a message names by
 // bytes that are not UTF-8 is shown with those bytes marked (\xHH).

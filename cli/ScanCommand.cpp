@@ -1,17 +1,17 @@
 #include "cli/Commands.h"
 
+#include "cli/ScanObserver.h"
 #include "cli/ScanProgress.h"
 #include "files/NativePath.h"
 #include "harvest/CaptureIcon.h"
 #include "harvest/HarvestJob.h"
 #include "harvest/IconProvider.h"
-#include "harvest/PendingComparison.h"
 #include "harvest/RunTexts.h"
+#include "harvest/TempFolder.h"
 #include "platform/FileSystem.h"
 #include "util/Error.h"
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <sys/stat.h>
@@ -20,83 +20,6 @@
 namespace glyphor::cli {
 
 namespace {
-
-// The token of the harvest in progress; Ctrl+C requests a stop through it.
-// Its state is a lock-free atomic, which a signal handler may set.
-StopToken* g_token = nullptr;
-
-void OnInterrupt(int)
-{
-    if (StopToken* token = g_token)
-        token->requestStop();
-}
-
-// A harvest told on a terminal: status texts and progress on stderr (see
-// ScanProgress), and Yes to either stop question, so that a Ctrl+C merges
-// what was collected.
-class CliObserver final : public HarvestObserver {
-public:
-    explicit CliObserver(ScanProgress& progress)
-        : m_progress(progress)
-    {
-    }
-
-    void runStarted(const HarvestRequest& request) override
-    {
-        m_tree = request.kind == HarvestRequest::Kind::Tree;
-        status(kBusyStatus);
-    }
-    void sourceOpened(const QString& file) override { m_progress.fileStarted(file); }
-    void iconCapturing(const IconPlace& place) override
-    {
-        status(SearchingText(shown(place.file), place.number, place.count));
-    }
-    void iconCaptured(const IconPlace&, const QString&) override { m_progress.iconCaptured(); }
-    void iconSkipped(const IconPlace& place, const QString& reason) override
-    {
-        status(
-            kSkippedPrefix + SkippedIconText(shown(place.file), place.number, place.count, reason));
-    }
-    void walkCutShort(const QString& reason) override { status(WalkCutShortStatus(reason)); }
-    // The job names every comparison; the tool shows the one in progress at
-    // each checkpoint, not millions a second.
-    void comparing(const QString& collected, const QString& destination) override
-    {
-        m_comparison.set(collected, destination);
-    }
-    void copyFailed(const QString&, bool) override { status(kCopyFailedStatus); }
-    void addedWithoutComparison(const QString& collected) override
-    {
-        status(CopyingText(collected));
-    }
-    StopAnswer askStop(StopQuestion question) override
-    {
-        showComparison();
-        m_progress.note(
-            (question == StopQuestion::Search ? kSearchStopQuestion : kCompareStopQuestion)
-            + QStringLiteral("\nYes"));
-        return StopAnswer::Yes;
-    }
-    void checkpoint(Checkpoint) override { showComparison(); }
-    void runEnding() override { status(kReadyStatus); }
-
-private:
-    QString shown(const QString& file) const { return m_tree ? platform::FileNameOf(file) : file; }
-    void status(const QString& text)
-    {
-        m_comparison.clear();
-        m_progress.status(text);
-    }
-    void showComparison()
-    {
-        if (m_comparison.pending())
-            status(m_comparison.text());
-    }
-
-    ScanProgress& m_progress;
-    PendingComparison m_comparison;
-    bool m_tree = true;
-};
 
 enum class ScanKind { Tree, File };
 
@@ -180,33 +103,39 @@ int Scan(ScanKind kind, const Arguments& args, const char* usage)
         CaptureObjects objects;
         ScanProgress progress;
         PlatformIconProvider icons;
-        CliObserver observer(progress);
+        ScanObserver observer(progress);
         StopToken token;
         HarvestJob job(request, icons, objects, observer, token);
-        g_token = &token;
-        struct sigaction action { };
-        action.sa_handler = OnInterrupt;
-        ::sigaction(SIGINT, &action, nullptr);
         std::exception_ptr failure;
-        try {
-            job.run();
-        } catch (...) {
-            failure = std::current_exception();
+        {
+            const InterruptHandler interrupts(token);
+            try {
+                job.run();
+            } catch (...) {
+                failure = std::current_exception();
+            }
         }
-        g_token = nullptr;
         progress.finish();
         if (failure)
             std::rethrow_exception(failure);
-        const HarvestOutcome& outcome = job.outcome();
+        HarvestOutcome outcome = job.outcome();
+        // A second Ctrl+C ended the harvest where it stood: what it had
+        // collected waits in Temp for the next run.
+        if (token.abandoned())
+            outcome.leftInTemp = CountCollected(SystemFileOps(), TempFolderOf(request.destination));
         if (outcome.leftIconsBehind()) {
-            // The harvest came to its end but did not take everything: a
-            // status of its own, so that scripts can tell it from success.
+            // The harvest did not take everything: a status of its own, so
+            // that scripts can tell it from success.
             ReportLeftBehind(outcome);
             std::printf("captured %d, added %d, skipped %d, %d stayed in Temp\n", outcome.captured,
                 outcome.added, int(outcome.skipped.size()), outcome.leftInTemp);
             return kExitLeftBehind;
         }
         std::printf("captured %d, added %d\n", outcome.captured, outcome.added);
+        // Stopped by Ctrl+C before the end of the tree: what was collected is
+        // in the destination, but the tree was not searched to its end.
+        if (observer.searchStopped())
+            return kExitInterrupted;
     } catch (const std::exception& e) {
         // The program's errors, and any other (memory running out) alike.
         PrintError(e);

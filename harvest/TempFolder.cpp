@@ -101,14 +101,15 @@ int MakeTempFolder(FileOps& files, const QString& folder)
     const QString parent = platform::FolderOf(folder);
     std::random_device random;
     for (int attempt = 0; attempt < 16; ++attempt) {
-        const QString hidden = platform::JoinPath(parent,
-            QStringLiteral(".Temp.%1").arg(random() % 0x1000000u, 6, 16, QLatin1Char('0')));
+        const QString hidden = platform::JoinPath(
+            parent, QStringLiteral(".Temp.%1").arg(random() % 0x1000000u, 6, 16, QLatin1Char('0')));
         const int made = files.makeDirectory(hidden);
         if (made == EEXIST)
             continue;
         if (made != 0)
             return made;
-        int error = WriteMark(hidden) ? files::RenameNoReplace(Native(hidden), Native(folder)) : errno;
+        int error
+            = WriteMark(hidden) ? files::RenameNoReplace(Native(hidden), Native(folder)) : errno;
         if (error == EINVAL || error == ENOSYS) {
             // A file system without a rename that refuses to replace: a plain
             // rename replaces nothing but an empty folder, which holds nothing
@@ -118,7 +119,8 @@ int MakeTempFolder(FileOps& files, const QString& folder)
                 error = EEXIST;
         }
         if (error != 0) {
-            ::unlink(Native(platform::JoinPath(hidden, QString::fromLatin1(kTempMarkName))).c_str());
+            ::unlink(
+                Native(platform::JoinPath(hidden, QString::fromLatin1(kTempMarkName))).c_str());
             files.removeDirectory(hidden);
         }
         return error;

@@ -167,6 +167,12 @@ std::optional<unsigned> AttributesOf(const QString& path)
     return attributes | AttributesFromStat(st);
 }
 
+bool IsExistingFolder(const QString& path)
+{
+    struct stat st { };
+    return !path.isEmpty() && stat(Native(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 bool IsExistingFile(const QString& path)
 {
     struct stat st { };
@@ -330,7 +336,12 @@ ResolvedPath ResolvePath(const QString& path)
     } else {
         result.rest = p;
     }
-    if (!result.rest.isEmpty() && !HasWildcards(result.rest) && !IsExistingFile(result.rest)) {
+    // An existing folder's name is a folder, whatever it holds: "*" and "?"
+    // are ordinary characters in a name here, and a folder named "ic*ns" must
+    // never be taken for a mask over its parent.
+    if (!result.rest.isEmpty()
+        && (IsExistingFolder(result.rest)
+            || (!HasWildcards(result.rest) && !IsExistingFile(result.rest)))) {
         ChangeDirectory(result.rest);
         result.rest.clear();
     }

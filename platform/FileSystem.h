@@ -68,6 +68,8 @@ bool TryChangeDirectory(const QString& path) noexcept;
 std::optional<unsigned> AttributesOf(const QString& path);
 // An existing entry that is not a folder.
 bool IsExistingFile(const QString& path);
+// An existing folder, or a link to one.
+bool IsExistingFolder(const QString& path);
 
 // One pass over a folder: calls visit for every entry but "." and "..", in the
 // order the system returns them. Raises EInOutError when the folder cannot be
@@ -121,7 +123,9 @@ struct ResolvedPath {
     QString rest;
 };
 // Resolves "[name]" (brackets dropped), relative paths and ".." against the
-// process's current directory, which is left as it was. Raises EInOutError
+// process's current directory, which is left as it was. A last component
+// that names an existing folder is that folder, whatever characters it holds;
+// otherwise one with "*" or "?" is a pattern. Raises EInOutError
 // when a folder on the way cannot be entered.
 ResolvedPath ResolvePath(const QString& path);
 

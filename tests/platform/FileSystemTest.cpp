@@ -109,6 +109,9 @@ TEST_F(FileSystemTest, ErrorsCarryTheSystemText)
 TEST_F(FileSystemTest, ResolvesAgainstTheProcessDirectoryAndLeavesItThere)
 {
     QDir(root()).mkpath("a/b");
+    // "*" and "?" are ordinary characters in names here.
+    QDir(root()).mkpath("a/ic*ns");
+    QDir(root()).mkpath("a/b?");
     touch("a/file.exe");
     ChangeDirectory(root() + "/a/b");
     struct {
@@ -119,6 +122,10 @@ TEST_F(FileSystemTest, ResolvesAgainstTheProcessDirectoryAndLeavesItThere)
         { "..", root() + "/a", "" },
         { "../file.exe", root() + "/a", "file.exe" },
         { "../*.ico", root() + "/a", "*.ico" },
+        // An existing folder's name is never a mask; a name no folder has is.
+        { "../ic*ns", root() + "/a/ic*ns", "" },
+        { "../b?", root() + "/a/b?", "" },
+        { "../i*", root() + "/a", "i*" },
         { "[..]", root() + "/a", "" },
         { ".", root() + "/a/b", "" },
         { "/", "/", "" },
