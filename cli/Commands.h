@@ -38,8 +38,8 @@ int IconsCommand(const Arguments& args);
 
 // capture FILE INDEX OUT.ico: the icon file that a capture of icon INDEX of
 // FILE writes. An INDEX the file does not have says how many icons it has;
-// an icon that does not decode: "Icon image is not valid"; status 1 and no
-// file either way.
+// an icon that does not decode: "Icon image is not valid: " and why; status 1
+// and no file either way.
 int CaptureCommand(const Arguments& args);
 
 // capture-all FILE OUTDIR: every icon of FILE captured into OUTDIR as
