@@ -20,7 +20,8 @@ inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitError = 1; // the command could not do its work
 inline constexpr int kExitUsage = 2; // wrong arguments
 // A harvest that came to its end but left icons behind: an icon skipped, a
-// copy failed, or the walk cut short. The summary line says how many.
+// copy failed, or the walk cut short. The summary line says how many. Also
+// an extract that left damaged images or groups out.
 inline constexpr int kExitLeftBehind = 3;
 
 // An error on stderr, in the program's words. A file that a message names by
@@ -64,5 +65,16 @@ int ScanFileCommand(const Arguments& args);
 // for file managers: the smallest image at least SIZE wide, else the largest.
 // OUT.png appears whole or not at all.
 int ThumbnailCommand(const Arguments& args);
+
+// extract FILE OUTDIR [--cursors]: every icon group of FILE (a PE, NE or icon
+// file) written into OUTDIR as the icon file it was: each image's bytes as
+// stored (PNG or bitmap), the directory made from the group's. Named after
+// the source and the group's number or name ("notepad.exe-2.ico",
+// "shell32.dll-ICON_FOLDER.ico"); a name that is taken gives "-2", "-3"...
+// and nothing is replaced. With --cursors the cursor groups too, as .cur
+// files with their hot spots. Prints each path written; each image or group
+// left out (missing, damaged) is named on stderr with why, and the status is
+// then kExitLeftBehind.
+int ExtractCommand(const Arguments& args);
 
 } // namespace glyphor::cli

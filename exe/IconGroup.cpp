@@ -1,9 +1,12 @@
 #include "exe/IconGroup.h"
 
 #include "exe/CursorFormat.h"
+#include "iconfile/ImageDecoder.h"
 #include "util/ByteReader.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <optional>
 
 namespace glyphor::exe {
 
@@ -43,6 +46,23 @@ GroupImage IconImageOf(const GroupIconDirEntry& e, const FoundImage& found, std:
     return image;
 }
 
+// The height an image's own header gives: a PNG's, or a bitmap's without
+// its mask rows; nothing when the header cannot be read.
+std::optional<unsigned> OwnHeight(const files::SourceReader& file, const ImageRange& image)
+{
+    const std::vector<std::uint8_t> header = ReadImage(
+        file, { image.offset, std::min<std::uint64_t>(image.length, kImageHeaderBytes) });
+    const ByteReader r(header);
+    if (IsPng(header)) {
+        const auto png = r.record<PngHeader>(0);
+        return png ? std::optional<unsigned>(png->height) : std::nullopt;
+    }
+    const auto height = r.record<LeI32>(offsetof(BitmapInfoHeader, height));
+    if (!height || *height <= 0)
+        return std::nullopt;
+    return static_cast<unsigned>(*height) / 2;
+}
+
 GroupImage CursorImageOf(const GroupCursorDirEntry& e, FoundImage found,
     const files::SourceReader& file, std::uint64_t alignment)
 {
@@ -60,6 +80,11 @@ GroupImage CursorImageOf(const GroupCursorDirEntry& e, FoundImage found,
             image.entry.bitCount = hotSpot->y;
             found.range.offset += sizeof(CursorHotSpot);
             found.range.length -= sizeof(CursorHotSpot);
+            // The group counts the mask rows in the height, as the system's
+            // resource compiler writes it; other compilers give the height
+            // itself, which the image's own header then confirms.
+            if (OwnHeight(file, found.range) == unsigned { e.height })
+                image.entry.height = SideByte(e.height);
         } else {
             found = { {}, Flaw::NoHotSpot };
         }
