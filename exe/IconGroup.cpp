@@ -94,8 +94,15 @@ GroupImage CursorImageOf(const GroupCursorDirEntry& e, FoundImage found,
     return image;
 }
 
+// The entries of a directory that fit in its bytes, and how many it lists
+// (at most kMaxGroupImages).
+template <class Entry> struct Entries {
+    std::vector<Entry> whole;
+    std::size_t listed = 0;
+};
+
 template <class Entry>
-Result<std::vector<Entry>> DirectoryEntries(std::span<const std::uint8_t> directory)
+Result<Entries<Entry>> DirectoryEntries(std::span<const std::uint8_t> directory)
 {
     const ByteReader r(directory);
     const auto header = r.record<IconDirHeader>(0);
@@ -106,8 +113,17 @@ Result<std::vector<Entry>> DirectoryEntries(std::span<const std::uint8_t> direct
     const std::size_t fit = (directory.size() - sizeof(IconDirHeader)) / sizeof(Entry);
     if (fit == 0)
         return Failure { "group directory is shorter than its first entry" };
-    const std::size_t n = std::min({ std::size_t { header->count }, fit, kMaxGroupImages });
-    return *r.records<Entry>(sizeof(IconDirHeader), n);
+    const std::size_t listed = std::min(std::size_t { header->count }, kMaxGroupImages);
+    return Entries<Entry> { *r.records<Entry>(sizeof(IconDirHeader), std::min(listed, fit)),
+        listed };
+}
+
+// The images a directory lists but whose entries it lacks: named, so that a
+// rebuilt group tells what it could not hold.
+void AddLostEntries(std::vector<GroupImage>& images, std::size_t listed)
+{
+    while (images.size() < listed)
+        images.push_back({ {}, { {}, Flaw::NoEntry }, 0 });
 }
 
 } // namespace
@@ -165,16 +181,18 @@ Result<std::vector<GroupImage>> ReadGroupImages(std::span<const std::uint8_t> di
         auto entries = DirectoryEntries<GroupIconDirEntry>(directory);
         if (!entries)
             return Failure { entries.message() };
-        images.reserve(entries->size());
-        for (const GroupIconDirEntry& e : *entries)
+        images.reserve(entries->listed);
+        for (const GroupIconDirEntry& e : entries->whole)
             images.push_back(IconImageOf(e, imageById(e.id), alignment));
+        AddLostEntries(images, entries->listed);
     } else {
         auto entries = DirectoryEntries<GroupCursorDirEntry>(directory);
         if (!entries)
             return Failure { entries.message() };
-        images.reserve(entries->size());
-        for (const GroupCursorDirEntry& e : *entries)
+        images.reserve(entries->listed);
+        for (const GroupCursorDirEntry& e : entries->whole)
             images.push_back(CursorImageOf(e, imageById(e.id), file, alignment));
+        AddLostEntries(images, entries->listed);
     }
     return images;
 }

@@ -61,8 +61,9 @@ struct GroupImage {
 };
 
 // The images of a group directory (header, then 14-byte entries), each looked
-// up by its id with imageById. Entries past the end of the directory are left
-// out, and at most kMaxGroupImages are read. A cursor's hot spot is read from
+// up by its id with imageById. At most kMaxGroupImages are read; an image
+// whose entry lies past the end of the directory is there with the flaw
+// NoEntry and no data. A cursor's hot spot is read from
 // the start of its image. alignment is the unit in which the file rounds up
 // the lengths of its resources (1 but for NE files). A failure, saying why,
 // when the directory is too short for its header or lists no image.

@@ -29,6 +29,8 @@ std::string_view ImageFlawText(Flaw flaw)
         return "image resource has no data entry";
     case Flaw::NoHotSpot:
         return "cursor image is shorter than its hot spot";
+    case Flaw::NoEntry:
+        return "group directory ends before the image's entry";
     }
     return "image is damaged";
 }

@@ -35,6 +35,7 @@ enum class Flaw : std::uint8_t {
     Loop, // its directory is one of those above it in the resource tree
     NoData, // its directory holds no data entry inside the tree
     NoHotSpot, // a cursor image too short for the hot spot it starts with
+    NoEntry, // its group directory ends before the image's entry
 };
 
 // The flaw of an image, or of a group directory, in the program's own words.

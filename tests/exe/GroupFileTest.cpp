@@ -210,6 +210,17 @@ INSTANTIATE_TEST_SUITE_P(Cases, RebuiltGroups,
             },
             GroupKind::Icon, 0, GroupName::Number(1), { { 16, 16, 16, 1, 4, Dib16() } },
             { { 1, "image data runs past the end of the file" } } },
+        GroupCase { "DirectoryCutShortNamesTheEntriesItLacks",
+            [] {
+                Bytes group = MakeGroup({ { 16, 16, 4, 1 }, { 32, 32, 8, 2 }, { 48, 48, 8, 2 } });
+                group.resize(6 + 14 + 5);
+                return BuildPe({ { ResId::Id(kGroupIconResourceType), ResId::Id(1), 1033, group },
+                    { ResId::Id(kIconResourceType), ResId::Id(1), 1033, Dib16() },
+                    { ResId::Id(kIconResourceType), ResId::Id(2), 1033, Dib32() } });
+            },
+            GroupKind::Icon, 0, GroupName::Number(1), { { 16, 16, 16, 1, 4, Dib16() } },
+            { { 1, "group directory ends before the image's entry" },
+                { 2, "group directory ends before the image's entry" } } },
         // A damaged image that is all there is written as stored: the rebuild
         // copies bytes, it does not judge pictures.
         GroupCase { "UndecodableImageKept",
