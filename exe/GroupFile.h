@@ -4,7 +4,8 @@
 // the executable stores (a PNG stays a PNG, a bitmap keeps its header and
 // mask); the directory is made from the group's entries, with the images'
 // sizes and offsets as they are written. The extract command writes these
-// files, and a catalogue keeps the same bytes.
+// files; bytes in, bytes out, so that anything else that keeps an original
+// group keeps the very same bytes.
 
 #include "exe/IconContainer.h"
 #include "exe/IconGroup.h"

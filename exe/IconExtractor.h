@@ -86,8 +86,8 @@ public:
     // for an index it lacks.
     GroupName groupName(int index) const;
     // Icon index as it is stored, written as an icon file (a cursor file for
-    // a cursor group) of its own: see RebuildGroup. The bytes are those the
-    // catalogue keeps and the extract command writes.
+    // a cursor group) of its own: see RebuildGroup. The extract command writes
+    // these bytes; whatever keeps an original group should keep them too.
     Result<RebuiltGroup> originalGroup(int index) const;
     // The images of icon index as its group directory names them, for callers
     // that make their own choice among them; empty for an index it lacks.

@@ -35,8 +35,8 @@ private:
     struct Resource {
         // Without the 0x8000 bit; for a named resource, where its name lies
         // counted from the start of the resource table.
-        std::uint16_t id;
-        bool named;
+        std::uint16_t id = 0;
+        bool named = false;
         FoundImage data;
     };
 

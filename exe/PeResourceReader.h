@@ -48,8 +48,8 @@ public:
 private:
     struct Group {
         FoundImage directory;
-        std::uint32_t language;
-        std::uint32_t name; // the name entry's field: an id, or a string's offset
+        std::uint32_t language = 0;
+        std::uint32_t name = 0; // the name entry's field: an id, or a string's offset
     };
     struct IconName {
         std::uint16_t id;

@@ -87,8 +87,9 @@ TEST_P(Corpus, EveryGroupRebuildsWithItsImagesAsStored)
     for (const GroupKind kind : { GroupKind::Icon, GroupKind::Cursor }) {
         auto source = IconSource::fromFile(f.path, kind);
         ASSERT_TRUE(source);
-        if (kind == GroupKind::Icon)
+        if (kind == GroupKind::Icon) {
             ASSERT_EQ(source->count(), f.iconGroups);
+        }
         for (int i = 0; i < source->count(); ++i) {
             SCOPED_TRACE((kind == GroupKind::Icon ? "icon group " : "cursor group ")
                 + std::to_string(i) + " " + source->groupName(i).text());
