@@ -5,6 +5,8 @@
 #include "platform/FileSystem.h"
 #include "util/Error.h"
 
+#include <utility>
+
 namespace glyphor::cli {
 
 namespace {
@@ -24,6 +26,25 @@ void WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes
             FormatMessage("Cannot create file %s", Shown(path)) + ": " + Reason(file.error()));
     if (!file.write(bytes.data(), bytes.size()) || !file.finish() || !file.replace(path))
         throw Error("Stream write error: " + Shown(path) + ": " + Reason(file.error()));
+}
+
+void WriteNewFile(const std::string& path, std::span<const std::uint8_t> bytes)
+{
+    files::NewFile file(path);
+    if (!file.ok())
+        throw Error(
+            FormatMessage("Cannot create file %s", Shown(path)) + ": " + Reason(file.error()));
+    if (!file.write(bytes.data(), bytes.size()) || !file.finish())
+        throw Error("Stream write error: " + Shown(path) + ": " + Reason(file.error()));
+    bool offered = false;
+    const auto placed = file.place([&]() -> std::optional<std::string> {
+        if (std::exchange(offered, true))
+            return std::nullopt;
+        return path;
+    });
+    if (!placed)
+        throw Error(
+            FormatMessage("Cannot create file %s", Shown(path)) + ": " + Reason(file.error()));
 }
 
 } // namespace glyphor::cli

@@ -17,4 +17,9 @@ namespace glyphor::cli {
 // renaming fails.
 void WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes);
 
+// The same for a file that must not replace anything: "Cannot create file
+// <path>: File exists" when path is taken (by a file, a folder or a link),
+// and nothing is left behind.
+void WriteNewFile(const std::string& path, std::span<const std::uint8_t> bytes);
+
 } // namespace glyphor::cli

@@ -30,6 +30,12 @@ constexpr Command kCommands[] = {
     { "scan-file", "FILE DESTDIR", "what Scan File does", glyphor::cli::ScanFileCommand },
     { "thumbnail", "FILE OUT.png SIZE", "the first icon as a PNG, for file managers",
         glyphor::cli::ThumbnailCommand },
+    { "sources", "DEST/IconNNNN.ico", "where the icon file's icon was found",
+        glyphor::cli::SourcesCommand },
+    { "full", "DEST/IconNNNN.ico OUT.ico", "the original group the icon file was made from",
+        glyphor::cli::FullCommand },
+    { "catalogue", "DEST", "every capture the destination's catalogue records",
+        glyphor::cli::CatalogueCommand },
 };
 
 void PrintCommands(std::FILE* out)
