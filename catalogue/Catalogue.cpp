@@ -144,16 +144,20 @@ std::optional<CaptureId> Catalogue::recordCapture(const CaptureRecord& record)
         originalHash = HashOfBytes(record.originalGroup);
     CaptureId id = 0;
     const bool done = guarded([&] {
-        m_db.exec("BEGIN IMMEDIATE");
+        m_db.prepared("BEGIN IMMEDIATE").run();
         if (originalHash) {
-            Statement known(m_db, "SELECT 1 FROM originals WHERE hash = ?1");
+            Statement& known = m_db.prepared("SELECT 1 FROM originals WHERE hash = ?1");
             known.bindBlob(1, *originalHash);
-            if (!known.step()) {
-                Statement add(m_db, "INSERT INTO originals (hash, bytes) VALUES (?1, ?2)");
-                add.bindBlob(1, *originalHash).bindBlob(2, record.originalGroup).run();
-            }
+            const bool there = known.step();
+            // A statement left on its row would hold its read open.
+            known.reset();
+            if (!there)
+                m_db.prepared("INSERT INTO originals (hash, bytes) VALUES (?1, ?2)")
+                    .bindBlob(1, *originalHash)
+                    .bindBlob(2, record.originalGroup)
+                    .run();
         }
-        Statement add(m_db,
+        Statement& add = m_db.prepared(
             "INSERT INTO captures (time, source, member, icon_index, group_number, group_name,"
             " icon_hash, original_hash, collected, outcome)"
             " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, 'waiting')");
@@ -171,7 +175,7 @@ std::optional<CaptureId> Catalogue::recordCapture(const CaptureRecord& record)
             add.bindBlob(8, *originalHash);
         add.run();
         id = m_db.lastInsertId();
-        m_db.exec("COMMIT");
+        m_db.prepared("COMMIT").run();
         return true;
     });
     return done ? std::optional<CaptureId>(id) : std::nullopt;
@@ -180,8 +184,8 @@ std::optional<CaptureId> Catalogue::recordCapture(const CaptureRecord& record)
 bool Catalogue::recordCollectedName(CaptureId id, const std::string& collected)
 {
     return guarded([&] {
-        Statement s(
-            m_db, "UPDATE captures SET collected = ?2 WHERE id = ?1 AND outcome = 'waiting'");
+        Statement& s = m_db.prepared(
+            "UPDATE captures SET collected = ?2 WHERE id = ?1 AND outcome = 'waiting'");
         s.bind(1, id).bindBlob(2, collected).run();
         return m_db.changes() == 1;
     });
@@ -191,10 +195,10 @@ bool Catalogue::complete(CaptureId id, Outcome outcome, const std::string* destN
     const std::optional<IconHash>& destHash)
 {
     return guarded([&] {
-        Statement s(m_db,
-            "UPDATE captures SET outcome = ?2, dest_name = ?3,"
-            " dest_hash = CASE WHEN ?2 = 'placed' THEN icon_hash ELSE ?4 END"
-            " WHERE id = ?1 AND outcome = 'waiting'");
+        Statement& s
+            = m_db.prepared("UPDATE captures SET outcome = ?2, dest_name = ?3,"
+                            " dest_hash = CASE WHEN ?2 = 'placed' THEN icon_hash ELSE ?4 END"
+                            " WHERE id = ?1 AND outcome = 'waiting'");
         s.bind(1, id).bindText(2, OutcomeName(outcome));
         if (destName)
             s.bindBlob(3, *destName);
@@ -237,12 +241,14 @@ std::optional<CaptureId> Catalogue::findWaiting(
 {
     std::optional<CaptureId> found;
     guarded([&] {
-        Statement s(m_db,
-            "SELECT id FROM captures WHERE outcome = 'waiting' AND collected = ?1"
-            " AND icon_hash = ?2 ORDER BY id DESC LIMIT 1");
+        Statement& s
+            = m_db.prepared("SELECT id FROM captures WHERE outcome = 'waiting' AND collected = ?1"
+                            " AND icon_hash = ?2 ORDER BY id DESC LIMIT 1");
         s.bindBlob(1, collected).bindBlob(2, iconHash);
         if (s.step())
             found = s.integer(0);
+        // A statement left on its row would hold its read open.
+        s.reset();
         return true;
     });
     return found;

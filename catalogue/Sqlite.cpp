@@ -6,13 +6,25 @@
 
 namespace glyphor::catalogue {
 
+namespace {
+
+[[noreturn]] void Raise(sqlite3* db, int code)
+{
+    throw SqliteError(code & 0xff, db ? sqlite3_errmsg(db) : sqlite3_errstr(code));
+}
+
+} // namespace
+
 Database::~Database()
 {
     close();
 }
 
+// The prepared statements hold the connection's handle, not the object,
+// and so move along with it.
 Database::Database(Database&& other) noexcept
     : m_db(std::exchange(other.m_db, nullptr))
+    , m_prepared(std::move(other.m_prepared))
 {
 }
 
@@ -21,6 +33,7 @@ Database& Database::operator=(Database&& other) noexcept
     if (this != &other) {
         close();
         m_db = std::exchange(other.m_db, nullptr);
+        m_prepared = std::move(other.m_prepared);
     }
     return *this;
 }
@@ -42,6 +55,7 @@ void Database::open(const std::string& path, int flags, int busyTimeoutMs)
 
 void Database::close()
 {
+    m_prepared.clear();
     if (m_db)
         sqlite3_close_v2(std::exchange(m_db, nullptr));
 }
@@ -56,6 +70,15 @@ void Database::exec(const char* sql)
     const int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK)
         raise(rc);
+}
+
+Statement& Database::prepared(const char* sql)
+{
+    auto at = m_prepared.find(std::string_view(sql));
+    if (at == m_prepared.end())
+        at = m_prepared.emplace(sql, std::make_unique<Statement>(*this, sql)).first;
+    at->second->reset();
+    return *at->second;
 }
 
 std::int64_t Database::integer(const char* sql)
@@ -92,15 +115,15 @@ std::string Database::errorText() const
 
 void Database::raise(int code) const
 {
-    throw SqliteError(code & 0xff, m_db ? errorText() : sqlite3_errstr(code));
+    Raise(m_db, code);
 }
 
-Statement::Statement(Database& db, const char* sql)
-    : m_db(db)
+Statement::Statement(const Database& db, const char* sql)
+    : m_db(db.handle())
 {
-    const int rc = sqlite3_prepare_v2(db.handle(), sql, -1, &m_stmt, nullptr);
+    const int rc = sqlite3_prepare_v2(m_db, sql, -1, &m_stmt, nullptr);
     if (rc != SQLITE_OK)
-        db.raise(rc);
+        Raise(m_db, rc);
 }
 
 Statement::~Statement()
@@ -110,10 +133,10 @@ Statement::~Statement()
 
 namespace {
 
-void Check(Database& db, int rc)
+void Check(sqlite3* db, int rc)
 {
     if (rc != SQLITE_OK)
-        db.raise(rc);
+        Raise(db, rc);
 }
 
 } // namespace
@@ -164,7 +187,7 @@ bool Statement::step()
     // The statement's own error, which sqlite3_step gives in full only after
     // a reset.
     sqlite3_reset(m_stmt);
-    m_db.raise(rc);
+    Raise(m_db, rc);
 }
 
 void Statement::run()

@@ -5,6 +5,8 @@
 // operations catch at their boundary: nothing raised here leaves the library.
 
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -30,6 +32,8 @@ private:
     int m_code;
 };
 
+class Statement;
+
 class Database {
 public:
     Database() = default;
@@ -51,6 +55,10 @@ public:
 
     // Runs one or more statements without results.
     void exec(const char* sql);
+    // The statement of sql, prepared once for the connection's life and
+    // handed out reset, its parameters NULL: what runs for every capture is
+    // not parsed again each time. The caller resets one it leaves on a row.
+    Statement& prepared(const char* sql);
     // The single integer the statement gives (a PRAGMA, a count).
     std::int64_t integer(const char* sql);
     // The single text the statement gives.
@@ -69,11 +77,12 @@ public:
 
 private:
     sqlite3* m_db = nullptr;
+    std::map<std::string, std::unique_ptr<Statement>, std::less<>> m_prepared;
 };
 
 class Statement {
 public:
-    Statement(Database& db, const char* sql);
+    Statement(const Database& db, const char* sql);
     ~Statement();
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
@@ -99,7 +108,7 @@ public:
     std::vector<std::uint8_t> blob(int column) const;
 
 private:
-    Database& m_db;
+    sqlite3* m_db;
     sqlite3_stmt* m_stmt = nullptr;
 };
 
