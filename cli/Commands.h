@@ -81,4 +81,22 @@ int ThumbnailCommand(const Arguments& args);
 // then kExitLeftBehind.
 int ExtractCommand(const Arguments& args);
 
+// sources DEST/IconNNNN.ico: every place the icon file's content was found,
+// from the catalogue of its folder, one a line: the source file's path as
+// its bytes, a tab, the icon's index in that file, and for an archive member
+// a tab and the member's path. Each place once, the first found first.
+// Nothing for a file without sources; a folder without a catalogue is noted.
+int SourcesCommand(const Arguments& args);
+
+// full DEST/IconNNNN.ico OUT.ico: the original group the icon file was made
+// from, as the catalogue keeps it (the largest where there are several),
+// written to OUT.ico, which must not exist.
+int FullCommand(const Arguments& args);
+
+// catalogue DEST: every capture the catalogues of DEST record, oldest first,
+// one a line of ten tab-separated columns: time (UTC), outcome, file, source,
+// index, member, group, the icon file's SHA-256, the original's SHA-256 and
+// its size.
+int CatalogueCommand(const Arguments& args);
+
 } // namespace glyphor::cli

@@ -33,6 +33,12 @@ constexpr Command kCommands[] = {
         glyphor::cli::ThumbnailCommand },
     { "extract", "FILE OUTDIR [--cursors]", "every icon group as the icon file it was",
         glyphor::cli::ExtractCommand },
+    { "sources", "DEST/IconNNNN.ico", "where the icon file's icon was found",
+        glyphor::cli::SourcesCommand },
+    { "full", "DEST/IconNNNN.ico OUT.ico", "the original group the icon file was made from",
+        glyphor::cli::FullCommand },
+    { "catalogue", "DEST", "every capture the destination's catalogue records",
+        glyphor::cli::CatalogueCommand },
 };
 
 void PrintCommands(std::FILE* out)
