@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 using namespace glyphor::help;
@@ -45,6 +46,23 @@ TEST(HelpFile, ShippedHelpHasEveryTopicOfTheProgram)
         EXPECT_TRUE(reached.contains(topic.context))
             << "topic " << topic.context << " is not linked";
         EXPECT_FALSE(topic.keywords.empty()) << "topic " << topic.context << " has no keywords";
+    }
+}
+
+// A scan disables Create Dir, Delete Dir, the other scan button and the
+// lists: the topics say so, rather than that a click waits for the scan.
+TEST(HelpFile, ShippedHelpSaysTheButtonsAreDisabledDuringAScan)
+{
+    const auto parsed = ParseHelpFile(glyphor::kit::ReadBytes(G2_SHIPPED_HELP));
+    ASSERT_TRUE(parsed) << parsed.message();
+    for (int context : { 5, 6, 10, 11 }) {
+        const HelpTopic* topic = parsed->topic(context);
+        ASSERT_NE(topic, nullptr);
+        std::string text = topic->body;
+        std::replace(text.begin(), text.end(), '\n', ' ');
+        for (const char* waits : { "wait until", "waits while" })
+            EXPECT_EQ(text.find(waits), std::string::npos) << "topic " << context << ": " << waits;
+        EXPECT_NE(text.find("greyed out"), std::string::npos) << "topic " << context;
     }
 }
 
