@@ -2,7 +2,6 @@
 #include "files/NativePath.h"
 #include "kit/NamedRows.h"
 #include "platform/FileLock.h"
-#include "platform/RunningTotal.h"
 #include "util/Error.h"
 
 #include <QDir>
@@ -150,24 +149,6 @@ INSTANTIATE_TEST_SUITE_P(Table, AddToCountTest,
         AddCase { "OtherKeysAreKept", "[General]\nOther=a\nCount=$10\n", 1, "17" }),
     glyphor::kit::RowName());
 
-// Two windows that load the same total and close one after the other both
-// keep what they extracted.
-TEST_F(SettingsStoreTest, TwoWindowsBothKeepTheirExtractions)
-{
-    writeRaw("[General]\nCount=100\n");
-    RunningTotal first;
-    RunningTotal second;
-    first.start(SettingsStore(path).loadCount());
-    second.start(SettingsStore(path).loadCount());
-    for (int i = 0; i < 5; ++i)
-        ++first;
-    for (int i = 0; i < 7; ++i)
-        ++second;
-    EXPECT_EQ(SettingsStore(path).addToCount(first.added()), 105);
-    EXPECT_EQ(SettingsStore(path).addToCount(second.added()), 112);
-    EXPECT_EQ(SettingsStore(path).loadCount(), 112);
-}
-
 // Processes adding at the same time: each read, sum and write happens
 // whole, and a read never takes an older state of the file for the present.
 TEST_F(SettingsStoreTest, StoresOfSeveralProcessesAreNeverLost)
@@ -197,24 +178,6 @@ TEST_F(SettingsStoreTest, StoresOfSeveralProcessesAreNeverLost)
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
     EXPECT_EQ(SettingsStore(path).loadCount(), kProcesses * kAdds);
-}
-
-TEST(RunningTotal, StopsAtTheLimitsAndKeepsTheWindowsOwnCount)
-{
-    RunningTotal total;
-    total.start(2147483600);
-    for (int i = 0; i < 50; ++i)
-        ++total;
-    EXPECT_EQ(total.value(), 2147483647);
-    EXPECT_EQ(total.added(), 50);
-    total = 10;
-    EXPECT_EQ(total.value(), 10);
-    EXPECT_EQ(total.added(), 10 - 2147483600LL);
-    total.start(-2147483647);
-    total = -2147483647;
-    for (int i = 0; i < 3; ++i)
-        ++total;
-    EXPECT_EQ(total.value(), -2147483644);
 }
 
 // What stands where the settings file belongs when it is not a file.
