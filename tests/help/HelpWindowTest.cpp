@@ -253,16 +253,19 @@ private slots:
         QImage red(20, 10, QImage::Format_RGB32);
         red.fill(Qt::red);
         QVERIFY(red.save(m_dir.filePath("red.png")));
+        QImage wide(2049, 1, QImage::Format_RGB32);
+        wide.fill(Qt::red);
+        QVERIFY(wide.save(m_dir.filePath("wide.png")));
         const std::string fifo = QFile::encodeName(m_dir.filePath("fifo.png")).toStdString();
         QVERIFY(::mkfifo(fifo.c_str(), 0600) == 0);
         QVERIFY(QFile::link("/dev/zero", m_dir.filePath("zero.png")));
         Write(m_dir.filePath("Glyphr.hlp"),
             "%glyphor2-help 1\n%topic 1 Pictures\n"
             "![red](red.png) ![fifo](fifo.png) ![zero](zero.png) ![dev](/dev/zero)\n"
-            "![url](file:///dev/zero) ![up](../fifo.png)\n%end\n");
+            "![url](file:///dev/zero) ![up](../fifo.png) ![wide](wide.png)\n%end\n");
         for (const char* refused : { "fifo.png: not a regular file", "zero.png: not in the help",
                  "/dev/zero: not in the help", "dev/zero: not in the help",
-                 "fifo.png: not in the help" })
+                 "fifo.png: not in the help", "wide.png: larger than 2048 x 2048 pixels" })
             QTest::ignoreMessage(
                 QtWarningMsg, QRegularExpression(QRegularExpression::escape(refused)));
         HelpWindow window(m_file);
