@@ -269,15 +269,20 @@ void TForm1::FormCreate()
     m_helpFile = help::FindHelpFile(QCoreApplication::applicationDirPath());
     // A stored count that is not a number is reported and the count starts
     // from 0; the window opens as usual, and its close overwrites the value.
-    ExtractedCount = 0;
-    Guarded([this] { ExtractedCount = platform::SettingsStore().loadCount(); });
+    ExtractedCount.start(0);
+    Guarded([this] { ExtractedCount.start(platform::SettingsStore().loadCount()); });
 }
 
 void TForm1::FormCloseQuery()
 {
     // The close is never refused, not even when the count cannot be stored:
     // the user learns from the box that this session's icons were not counted.
-    Guarded([this] { platform::SettingsStore().storeCount(ExtractedCount); });
+    // Only this window's own extractions are added to the total stored now:
+    // another window of the program may have added its own since this one
+    // loaded it.
+    Guarded([this] {
+        ExtractedCount.start(platform::SettingsStore().addToCount(ExtractedCount.added()));
+    });
     m_viewers.destroyAll();
     QCoreApplication::quit();
 }

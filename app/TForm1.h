@@ -12,6 +12,7 @@
 #include "harvest/IconProvider.h"
 #include "harvest/ImageList.h"
 #include "harvest/RunTexts.h"
+#include "platform/RunningTotal.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -120,8 +121,10 @@ public:
     CaptureObjects Capture;
     ImageList& ImageList1 = Capture.imageList1;
 
-    // The running total of icons extracted, over all runs of the program.
-    std::int32_t ExtractedCount = 0;
+    // The running total of icons extracted, over all runs of the program:
+    // the total loaded when the window was created and this window's own
+    // extractions since, which its close adds to the total stored by then.
+    platform::RunningTotal ExtractedCount;
 
 public slots:
     void DriveComboBox1Change();

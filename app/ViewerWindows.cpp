@@ -15,8 +15,16 @@ ViewerWindows::~ViewerWindows()
 
 TfrmView* ViewerWindows::create()
 {
+    if (m_current && !m_current->destroying() && !m_current->isVisible())
+        m_current->destroyWindow();
     m_all.removeAll(nullptr);
-    m_current = new TfrmView(m_destination);
+    auto* viewer = new TfrmView(m_destination);
+    // Closed, it is of no more use: "View Dir" makes a new one.
+    QObject::connect(viewer, &TfrmView::closed, viewer, [viewer] {
+        if (!viewer->destroying())
+            viewer->destroyWindow();
+    });
+    m_current = viewer;
     m_all.append(m_current);
     return m_current;
 }

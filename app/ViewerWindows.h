@@ -1,7 +1,10 @@
 #pragma once
 // The main window's icon viewer windows: the current one, which each
-// "View Dir" replaces with a new one, and the earlier ones, which stay as the
-// user left them until the main window goes.
+// "View Dir" replaces with a new one, and the earlier ones that are still on
+// screen, which stay as the user left them until the user closes them or the
+// main window goes. A window that is closed, or replaced while it is not on
+// screen (as the hidden one of the start is), is destroyed: each holds a
+// picture of every icon of its folder.
 
 #include "viewer/TfrmView.h"
 
@@ -21,6 +24,7 @@ public:
     ViewerWindows& operator=(const ViewerWindows&) = delete;
 
     // A new window filled from the destination, made current. Not shown.
+    // The current one before it is destroyed unless it is on screen.
     TfrmView* create();
     // The newest window, or none once it has destroyed itself.
     TfrmView* current() const;

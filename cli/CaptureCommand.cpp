@@ -2,6 +2,7 @@
 
 #include "cli/CommandLine.h"
 #include "exe/IconExtractor.h"
+#include "harvest/IconProvider.h"
 #include "iconfile/IconFileWriter.h"
 #include "iconfile/IconNormalizer.h"
 #include "util/Error.h"
@@ -13,9 +14,10 @@ namespace glyphor::cli {
 namespace {
 
 // The capture as the program makes it: the extracted icon passes through the
-// 32 x 32 round trip and the one writer. No icon is the error that the save of
-// an empty icon raises, unless the file could no longer be read (another
-// program made it shorter): that is said, with the file.
+// 32 x 32 round trip and the one writer. A damaged icon is the error that a
+// harvest skips it for, with the reader's reason, unless the file could no
+// longer be read (another program made it shorter): that is said, with the
+// file.
 void Capture(
     const exe::IconSource& source, int index, const std::string& file, const std::string& out)
 {
@@ -23,7 +25,7 @@ void Capture(
     if (const std::string failure = source.readFailure(); !failure.empty())
         throw Error(FormatMessage("Cannot read file %s", file) + ": " + failure);
     if (!icon)
-        throw Error("Icon image is not valid");
+        throw Error(InvalidIconMessage(icon.message()));
     WriteIconFile(NormalizeIcon(*icon), out);
 }
 

@@ -21,7 +21,8 @@ inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitError = 1; // the command could not do its work
 inline constexpr int kExitUsage = 2; // wrong arguments
 // A harvest that came to its end but left icons behind: an icon skipped, a
-// copy failed, or the walk cut short. The summary line says how many.
+// copy failed, or the walk cut short. The summary line says how many. Also
+// an extract that left damaged images or groups out.
 inline constexpr int kExitLeftBehind = 3;
 // A scan stopped by Ctrl+C before the end of its search: what it had
 // collected was merged, but the tree was not searched to its end.
@@ -43,8 +44,8 @@ int IconsCommand(const Arguments& args);
 
 // capture FILE INDEX OUT.ico: the icon file that a capture of icon INDEX of
 // FILE writes. An INDEX the file does not have says how many icons it has;
-// an icon that does not decode: "Icon image is not valid"; status 1 and no
-// file either way.
+// an icon that does not decode: "Icon image is not valid: " and why; status 1
+// and no file either way.
 int CaptureCommand(const Arguments& args);
 
 // capture-all FILE OUTDIR: every icon of FILE captured into OUTDIR as
@@ -71,5 +72,34 @@ int ScanFileCommand(const Arguments& args);
 // or not at all, as a new file or in an empty regular file that is there
 // already (file managers make it first); "-" is standard output.
 int ThumbnailCommand(const Arguments& args);
+
+// extract FILE OUTDIR [--cursors]: every icon group of FILE (a PE, NE or icon
+// file) written into OUTDIR as the icon file it was: each image's bytes as
+// stored (PNG or bitmap), the directory made from the group's. Named after
+// the source and the group's number or name ("notepad.exe-2.ico",
+// "shell32.dll-ICON_FOLDER.ico"); a name that is taken gives "-2", "-3"...
+// and nothing is replaced. With --cursors the cursor groups too, as .cur
+// files with their hot spots. Prints each path written; each image or group
+// left out (missing, damaged) is named on stderr with why, and the status is
+// then kExitLeftBehind.
+int ExtractCommand(const Arguments& args);
+
+// sources DEST/IconNNNN.ico: every place the icon file's content was found,
+// from the catalogue of its folder, one a line: the source file's path as
+// its bytes, a tab, the icon's index in that file, and for an archive member
+// a tab and the member's path. Each place once, the first found first.
+// Nothing for a file without sources; a folder without a catalogue is noted.
+int SourcesCommand(const Arguments& args);
+
+// full DEST/IconNNNN.ico OUT.ico: the original group the icon file was made
+// from, as the catalogue keeps it (the largest where there are several),
+// written to OUT.ico, which must not exist.
+int FullCommand(const Arguments& args);
+
+// catalogue DEST: every capture the catalogues of DEST record, oldest first,
+// one a line of ten tab-separated columns: time (UTC), outcome, file, source,
+// index, member, group, the icon file's SHA-256, the original's SHA-256 and
+// its size.
+int CatalogueCommand(const Arguments& args);
 
 } // namespace glyphor::cli

@@ -8,6 +8,7 @@
 #include "util/Error.h"
 
 #include <cerrno>
+#include <utility>
 
 namespace glyphor::cli {
 
@@ -70,6 +71,25 @@ void WriteOutput(
     if (error == EEXIST && fill && FillEmptyFile(path, bytes, error))
         return;
     CannotCreate(path, error);
+}
+
+void WriteNewFile(const std::string& path, std::span<const std::uint8_t> bytes)
+{
+    files::NewFile file(path);
+    if (!file.ok())
+        throw Error(
+            FormatMessage("Cannot create file %s", Shown(path)) + ": " + Reason(file.error()));
+    if (!file.write(bytes.data(), bytes.size()) || !file.finish())
+        throw Error("Stream write error: " + Shown(path) + ": " + Reason(file.error()));
+    bool offered = false;
+    const auto placed = file.place([&]() -> std::optional<std::string> {
+        if (std::exchange(offered, true))
+            return std::nullopt;
+        return path;
+    });
+    if (!placed)
+        throw Error(
+            FormatMessage("Cannot create file %s", Shown(path)) + ": " + Reason(file.error()));
 }
 
 } // namespace glyphor::cli

@@ -29,4 +29,9 @@ enum class ExistingOutput {
 void WriteOutput(
     const std::string& path, std::span<const std::uint8_t> bytes, ExistingOutput existing);
 
+// The same for a file that must not replace anything: "Cannot create file
+// <path>: File exists" when path is taken (by a file, a folder or a link),
+// and nothing is left behind.
+void WriteNewFile(const std::string& path, std::span<const std::uint8_t> bytes);
+
 } // namespace glyphor::cli

@@ -31,13 +31,21 @@ constexpr Command kCommands[] = {
     { "scan-file", "FILE DESTDIR", "what Scan File does", glyphor::cli::ScanFileCommand },
     { "thumbnail", "FILE OUT.png SIZE", "the first icon as a PNG, for file managers",
         glyphor::cli::ThumbnailCommand },
+    { "extract", "FILE OUTDIR [--cursors]", "every icon group as the icon file it was",
+        glyphor::cli::ExtractCommand },
+    { "sources", "DEST/IconNNNN.ico", "where the icon file's icon was found",
+        glyphor::cli::SourcesCommand },
+    { "full", "DEST/IconNNNN.ico OUT.ico", "the original group the icon file was made from",
+        glyphor::cli::FullCommand },
+    { "catalogue", "DEST", "every capture the destination's catalogue records",
+        glyphor::cli::CatalogueCommand },
 };
 
 void PrintCommands(std::FILE* out)
 {
     for (const Command& c : kCommands) {
         const std::string call = std::string(c.name) + " " + c.arguments;
-        std::fprintf(out, "  %-30s %s\n", call.c_str(), c.summary);
+        std::fprintf(out, "  %-32s %s\n", call.c_str(), c.summary);
     }
 }
 
@@ -65,7 +73,7 @@ int Help()
                "fills an empty file that is there). An OUT.png of - is standard output.\n\n"
                "exit status: 0 success, 1 an error (a failed write to standard output\n"
                "included), 2 a usage error, 3 a scan that finished but left icons in\n"
-               "the Temp folder.\n"
+               "the Temp folder, or an extract that left damaged images out.\n"
                "The manual page glyphor2-cli(1) tells more.\n",
         stdout);
     return 0;

@@ -89,6 +89,43 @@ QRect CaptionRect(QSize window, const CaptionFrame& frame)
     return FromEdges(left, top, right, bottom);
 }
 
+namespace {
+
+// A window menu at the left of the strip: the small icon in the new style,
+// the menu box in the old.
+bool HasMenuAtTheLeft(const CaptionFrame& frame)
+{
+    return frame.systemMenu
+        && (frame.style == BorderStyle::Single || frame.style == BorderStyle::Sizeable);
+}
+
+} // namespace
+
+QRect CaptionIconRect(QSize window, const CaptionFrame& frame)
+{
+    if (!frame.newStyle || !HasMenuAtTheLeft(frame))
+        return {};
+    const QRect caption = CaptionRect(window, frame);
+    const int size = platform::kSmallIconSize;
+    // One pixel below the top where the strip is just the icon's height and
+    // its margins, and centred in a taller strip; two pixels in from its left.
+    const int top = caption.top() + std::max(1, (caption.height() - size) / 2);
+    return QRect(caption.left() + 2, top, size, size);
+}
+
+QRect WindowMenuButtonRect(QSize window, const CaptionFrame& frame)
+{
+    if (!HasMenuAtTheLeft(frame))
+        return {};
+    const QRect caption = CaptionRect(window, frame);
+    if (!frame.newStyle)
+        return QRect(caption.left() - platform::kCaptionButtonWidth, caption.top(),
+            platform::kCaptionButtonWidth, caption.height());
+    const QRect icon = CaptionIconRect(window, frame);
+    return QRect(
+        caption.left(), caption.top(), icon.right() + 2 - caption.left(), caption.height());
+}
+
 CaptionButtons CaptionButtonRects(QSize window, const CaptionFrame& frame)
 {
     CaptionButtons buttons;

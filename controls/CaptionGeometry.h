@@ -46,6 +46,15 @@ QMargins NonClientMargins(const CaptionFrame& frame);
 // the buttons at the right take. Empty for a window without a border.
 QRect CaptionRect(QSize window, const CaptionFrame& frame);
 
+// The window's small icon in the caption strip, where the frame shows one
+// (a window menu, a single or sizeable frame, the new style); empty
+// otherwise. The texts begin right after it.
+QRect CaptionIconRect(QSize window, const CaptionFrame& frame);
+// Where a click opens the window menu: the small icon and its margins, the
+// strip's height; for the old style, the window-menu box at the left of the
+// strip. Empty for a frame without a window menu there.
+QRect WindowMenuButtonRect(QSize window, const CaptionFrame& frame);
+
 // The buttons at the right of the title bar; an empty rectangle for each one
 // that the frame does not have.
 struct CaptionButtons {

@@ -74,17 +74,10 @@ QRect PaintCaption(QPainter& painter, const CaptionScene& scene)
 
     int left = caption.left();
     const int right = caption.left() + caption.width();
-    const bool hasIcon = scene.frame.systemMenu
-        && (scene.frame.style == BorderStyle::Single || scene.frame.style == BorderStyle::Sizeable);
-    if (scene.frame.newStyle && hasIcon) {
-        left += 1;
-        const int size = platform::kSmallIconSize;
-        // One pixel below the top where the strip is just the icon's height
-        // and its margins, and centred in a taller strip.
-        const int top = caption.top() + std::max(1, (caption.height() - size) / 2);
+    if (const QRect icon = CaptionIconRect(scene.window, scene.frame); !icon.isEmpty()) {
         if (!scene.icon.isNull())
-            scene.icon.paint(&painter, QRect(left + 1, top, size, size));
-        left += size + 1;
+            scene.icon.paint(&painter, icon);
+        left = icon.left() + icon.width();
     }
 
     std::array<CaptionPieceSize, kCaptionPieces> sizes;

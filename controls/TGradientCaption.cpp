@@ -4,6 +4,10 @@
 #include "util/Error.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWhatsThis>
@@ -11,8 +15,29 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <functional>
 
 namespace glyphor {
+
+namespace {
+
+// An event filter that hands every event to a function of its maker.
+class EventHook : public QObject {
+public:
+    EventHook(std::function<bool(QObject*, QEvent*)> hook, QObject* parent)
+        : QObject(parent)
+        , m_hook(std::move(hook))
+    {
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override { return m_hook(watched, event); }
+
+private:
+    std::function<bool(QObject*, QEvent*)> m_hook;
+};
+
+} // namespace
 
 QWidget* TGradientCaption::FormOf(QObject* owner)
 {
@@ -38,6 +63,8 @@ TGradientCaption::TGradientCaption(QObject* owner)
 
 TGradientCaption::~TGradientCaption()
 {
+    if (m_keyboardMove)
+        endKeyboardMove();
     if (!m_formGone && m_form)
         uninstall();
 }
@@ -61,6 +88,32 @@ void TGradientCaption::install()
     m_closeShortcut->setShortcutContext(Qt::WindowShortcut);
     connect(m_closeShortcut, &QAction::triggered, m_form, &QWidget::close);
     m_form->addAction(m_closeShortcut);
+    if (Frame().systemMenu)
+        buildWindowMenu();
+}
+
+void TGradientCaption::buildWindowMenu()
+{
+    m_windowMenu = new QMenu(m_form);
+    m_windowMenu->setObjectName(QStringLiteral("WindowMenu"));
+    // The entries of the desktop's own window menu, Close with the key that
+    // does the same.
+    const QString texts[kWindowMenuEntries] = { QStringLiteral("&Restore"), QStringLiteral("&Move"),
+        QStringLiteral("&Size"), QStringLiteral("Mi&nimize"), QStringLiteral("Ma&ximize"),
+        QStringLiteral("&Close\tAlt+F4") };
+    for (int i = 0; i < kWindowMenuEntries; ++i) {
+        const auto entry = static_cast<WindowMenuEntry>(i);
+        if (entry == WindowMenuEntry::Close)
+            m_windowMenu->addSeparator();
+        QAction* action = m_windowMenu->addAction(texts[i]);
+        connect(action, &QAction::triggered, this, [this, entry] { chooseWindowMenuEntry(entry); });
+        m_menuEntries[static_cast<std::size_t>(i)] = action;
+    }
+    m_menuShortcut = new QAction(this);
+    m_menuShortcut->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Space));
+    m_menuShortcut->setShortcutContext(Qt::WindowShortcut);
+    connect(m_menuShortcut, &QAction::triggered, this, [this] { ShowWindowMenu(); });
+    m_form->addAction(m_menuShortcut);
 }
 
 void TGradientCaption::uninstall()
@@ -68,6 +121,9 @@ void TGradientCaption::uninstall()
     m_form->removeEventFilter(this);
     if (m_closeShortcut)
         m_form->removeAction(m_closeShortcut);
+    if (m_menuShortcut)
+        m_form->removeAction(m_menuShortcut);
+    delete m_windowMenu;
     setFrameMargins({});
     if (m_form->windowFlags() != m_formFlags)
         setFormFlags(m_formFlags);
@@ -288,9 +344,21 @@ bool TGradientCaption::eventFilter(QObject* watched, QEvent* event)
 bool TGradientCaption::mousePress(QMouseEvent* event)
 {
     const QPoint at = event->position().toPoint();
-    if (at.y() >= m_frameMargins.top() || event->button() != Qt::LeftButton)
+    if (at.y() >= m_frameMargins.top())
         return false;
     const CaptionButton button = CaptionButtonAt(m_form->size(), Frame(), at);
+    // The window menu opens where the mouse is pressed on the icon, as the
+    // desktop's does, and at the mouse for a right click on the bar.
+    if (m_windowMenu && event->button() == Qt::RightButton && button == CaptionButton::None) {
+        ShowWindowMenu(event->globalPosition().toPoint());
+        return true;
+    }
+    if (event->button() != Qt::LeftButton)
+        return false;
+    if (m_windowMenu && WindowMenuButtonRect(m_form->size(), Frame()).contains(at)) {
+        ShowWindowMenu();
+        return true;
+    }
     if (button != CaptionButton::None) {
         m_pressed = button;
         m_pressedInside = true;
@@ -374,6 +442,117 @@ void TGradientCaption::pressButton(CaptionButton button)
     case CaptionButton::None:
         break;
     }
+}
+
+void TGradientCaption::ShowWindowMenu(std::optional<QPoint> at)
+{
+    if (!m_windowMenu || m_formGone || m_keyboardMove)
+        return;
+    const CaptionFrame frame = Frame();
+    for (int i = 0; i < kWindowMenuEntries; ++i)
+        m_menuEntries[static_cast<std::size_t>(i)]->setEnabled(
+            WindowMenuEntryEnabled(static_cast<WindowMenuEntry>(i), frame, m_form->isMaximized()));
+    if (!at) {
+        // Under the icon, at the bottom of the title bar.
+        const QRect button = WindowMenuButtonRect(m_form->size(), frame);
+        const QRect caption = CaptionRect();
+        at = m_form->mapToGlobal(QPoint(button.isEmpty() ? caption.left() : button.left(),
+            caption.top() + caption.height() + 1));
+    }
+    // Not exec(): the menu must not hold a nested event loop over a harvest
+    // run that pumps messages.
+    m_windowMenu->popup(*at);
+}
+
+void TGradientCaption::chooseWindowMenuEntry(WindowMenuEntry entry)
+{
+    switch (entry) {
+    case WindowMenuEntry::Restore:
+        m_form->showNormal();
+        break;
+    case WindowMenuEntry::Move:
+        startKeyboardMove(KeyboardMove::Kind::Move);
+        break;
+    case WindowMenuEntry::Size:
+        startKeyboardMove(KeyboardMove::Kind::Size);
+        break;
+    case WindowMenuEntry::Minimize:
+        m_form->showMinimized();
+        break;
+    case WindowMenuEntry::Maximize:
+        m_form->showMaximized();
+        break;
+    case WindowMenuEntry::Close:
+        // Once the menu has finished with the choice: the close may destroy
+        // the form, the menu and this component with it.
+        QMetaObject::invokeMethod(m_form, &QWidget::close, Qt::QueuedConnection);
+        break;
+    }
+}
+
+void TGradientCaption::startKeyboardMove(KeyboardMove::Kind kind)
+{
+    if (m_keyboardMove)
+        return;
+    m_keyboardMove.emplace(
+        kind, QRect(m_form->pos(), m_form->size()), m_form->minimumSize(), m_form->maximumSize());
+    // Every key and click of the application is the move's until it ends.
+    m_moveHook
+        = new EventHook([this](QObject*, QEvent* event) { return keyboardMoveEvent(event); }, this);
+    qApp->installEventFilter(m_moveHook);
+    QGuiApplication::setOverrideCursor(
+        kind == KeyboardMove::Kind::Move ? Qt::SizeAllCursor : Qt::SizeFDiagCursor);
+}
+
+bool TGradientCaption::keyboardMoveEvent(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        const KeyboardMove::Outcome outcome
+            = m_keyboardMove->key(static_cast<QKeyEvent*>(event)->key());
+        const KeyboardMove::Kind kind = m_keyboardMove->kind();
+        const QRect geometry = m_keyboardMove->geometry();
+        if (outcome == KeyboardMove::Outcome::Ended || outcome == KeyboardMove::Outcome::Cancelled)
+            endKeyboardMove();
+        if (outcome == KeyboardMove::Outcome::Changed
+            || outcome == KeyboardMove::Outcome::Cancelled) {
+            if (kind == KeyboardMove::Kind::Move)
+                m_form->move(geometry.topLeft());
+            else
+                m_form->resize(geometry.size());
+        }
+        return true;
+    }
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+        return true;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        // A click ends the move where the window is, and does nothing else.
+        endKeyboardMove();
+        return true;
+    case QEvent::ApplicationStateChange:
+        // The user went to another program (the desktop's Alt+Tab): the
+        // move ends where the window is. (A window of this program cannot
+        // take the keyboard meanwhile: every key is the move's.)
+        if (static_cast<QApplicationStateChangeEvent*>(event)->applicationState()
+            != Qt::ApplicationActive)
+            endKeyboardMove();
+        return false;
+    default:
+        return false;
+    }
+}
+
+void TGradientCaption::endKeyboardMove()
+{
+    m_keyboardMove.reset();
+    // The hook may be the caller: it goes once the event has been handled.
+    qApp->removeEventFilter(m_moveHook);
+    m_moveHook->deleteLater();
+    m_moveHook = nullptr;
+    QGuiApplication::restoreOverrideCursor();
 }
 
 } // namespace glyphor

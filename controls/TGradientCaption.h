@@ -9,18 +9,25 @@
 // frameless, reserves the room of a frame and title bar around the form's
 // contents and, as an event filter on the form, draws them itself and does
 // what a title bar does: its minimize, maximize and close buttons, moving
-// the window by a drag, Alt+F4, and following activation, colour and font
-// changes. Destroyed before its form, it gives the form back the frame it
-// had. Create it once the form has its size: the form grows by the frame.
+// the window by a drag, Alt+F4, the window menu (Alt+Space, a click on the
+// small icon or a right click on the bar) with its move by the keyboard, and
+// following activation, colour and font changes. Destroyed before its form,
+// it gives the form back the frame it had. Create it once the form has its
+// size: the form grows by the frame.
 
 #include "controls/CaptionPainter.h"
 #include "controls/TCompanyText.h"
+#include "controls/WindowMenu.h"
 #include "platform/CaptionMetrics.h"
 
 #include <QObject>
 #include <QPointer>
 
+#include <array>
+#include <optional>
+
 class QAction;
+class QMenu;
 class QMouseEvent;
 class QWidget;
 
@@ -81,6 +88,20 @@ public:
     // returns the rectangle it covered (empty for a form without border).
     QRect PaintCaption(QPainter& painter, bool active) const;
 
+    // The window menu: Restore, Move, Size, Minimize, Maximize and Close,
+    // as the desktop's own; none for a form without a border or a menu.
+    QMenu* windowMenu() const { return m_windowMenu; }
+    QAction* windowMenuEntry(WindowMenuEntry entry) const
+    {
+        return m_menuEntries[static_cast<std::size_t>(entry)];
+    }
+    // Opens the window menu at a point of the screen, the entries that do
+    // not apply to the window as it is disabled; under the small icon when
+    // no point is given, as Alt+Space opens it.
+    void ShowWindowMenu(std::optional<QPoint> at = std::nullopt);
+    // True while the window menu's Move or Size has the keyboard.
+    bool keyboardMoving() const { return m_keyboardMove.has_value(); }
+
     // Makes the form lay out its frame again and repaint it whole.
     void RefreshFrame();
     // Schedules a repaint of the title bar, after a property changed.
@@ -103,6 +124,11 @@ private:
     bool mouseMove(QMouseEvent* event);
     bool mouseRelease(QMouseEvent* event);
     void pressButton(CaptionButton button);
+    void buildWindowMenu();
+    void chooseWindowMenuEntry(WindowMenuEntry entry);
+    void startKeyboardMove(KeyboardMove::Kind kind);
+    bool keyboardMoveEvent(QEvent* event);
+    void endKeyboardMove();
 
     QPointer<QWidget> m_form;
     bool m_formGone = false;
@@ -122,6 +148,13 @@ private:
     int m_numColors = 64;
 
     QAction* m_closeShortcut = nullptr;
+    QAction* m_menuShortcut = nullptr; // Alt+Space
+    QMenu* m_windowMenu = nullptr;
+    std::array<QAction*, kWindowMenuEntries> m_menuEntries {};
+    // The window menu's Move or Size, while it has the keyboard, and the
+    // application's event filter that gives it every key and click.
+    std::optional<KeyboardMove> m_keyboardMove;
+    QObject* m_moveHook = nullptr;
     // A button pressed on the title bar, and whether the mouse is still on it.
     CaptionButton m_pressed = CaptionButton::None;
     bool m_pressedInside = false;

@@ -161,10 +161,15 @@ std::optional<QPixmap> TIconComboBox::ItemIcon(int index)
 
 QPixmap TIconComboBox::extract(int index) const
 {
-    // An icon that cannot be had still gets its (empty) object, so that it
-    // is asked for once per file, as every other icon is.
-    const auto icon = m_source->extract(m_fileName, index);
-    return icon ? IconPixmap(*icon) : QPixmap();
+    // An icon that cannot be had (missing or damaged) still gets its (empty)
+    // object, so that it is asked for once per file, as every other icon is.
+    // Why an icon is damaged is told when it is saved, not while it is drawn.
+    try {
+        const auto icon = m_source->extract(m_fileName, index);
+        return icon ? IconPixmap(*icon) : QPixmap();
+    } catch (const EInvalidIcon&) {
+        return QPixmap();
+    }
 }
 
 int TIconComboBox::heldIcons() const

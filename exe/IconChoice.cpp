@@ -73,39 +73,6 @@ std::optional<std::vector<GroupIconDirEntry>> ParseGroupIconDirectory(
     return r.records<GroupIconDirEntry>(sizeof(IconDirHeader), n);
 }
 
-ImageRange ClampImage(std::uint64_t offset, std::uint64_t length, std::uint64_t fileSize)
-{
-    if (offset >= fileSize)
-        return {};
-    return { offset, std::min({ length, fileSize - offset, kMaxImageBytes }) };
-}
-
-std::vector<std::uint8_t> ReadImage(const files::SourceReader& file, const ImageRange& image)
-{
-    if (image.empty())
-        return {};
-    return file.bytes(image.offset, image.length).value_or(std::vector<std::uint8_t> {});
-}
-
-std::vector<IconCandidate> GroupCandidates(std::span<const std::uint8_t> groupDirectory,
-    const std::function<ImageRange(std::uint16_t id)>& imageById, const files::SourceReader& file)
-{
-    std::vector<IconCandidate> out;
-    auto entries = ParseGroupIconDirectory(groupDirectory);
-    if (!entries)
-        return out;
-    out.reserve(entries->size());
-    for (const GroupIconDirEntry& e : *entries) {
-        IconCandidate c;
-        c.data = imageById(e.id);
-        c.width = SideFromByte(e.width);
-        c.height = SideFromByte(e.height);
-        c.bitCount = CandidateBitCount(e.bitCount, e.colourCount, file, c.data);
-        out.push_back(c);
-    }
-    return out;
-}
-
 int CandidateBitCount(std::uint16_t directoryBitCount, std::uint8_t colourCount,
     const files::SourceReader& file, const ImageRange& image)
 {

@@ -2,12 +2,12 @@
 // The directory of an icon group (GRPICONDIR) as executables store it, and
 // the choice of the one image that stands for the group at 32 x 32.
 
+#include "exe/ImageRange.h"
 #include "files/ByteSource.h"
 #include "iconfile/IconFileFormat.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <span>
 #include <vector>
@@ -26,14 +26,6 @@ inline constexpr std::size_t kMaxGroupDirectoryBytes
 std::optional<std::vector<GroupIconDirEntry>> ParseGroupIconDirectory(
     std::span<const std::uint8_t> bytes);
 
-// Where an image's bytes lie in the file; empty when the image is missing.
-struct ImageRange {
-    std::uint64_t offset = 0;
-    std::uint64_t length = 0;
-    bool empty() const { return length == 0; }
-    bool operator==(const ImageRange&) const = default;
-};
-
 // One image of a group as the choice sees it. Only its place in the file is
 // kept: the bytes of the one image chosen are read when it is decoded.
 struct IconCandidate {
@@ -41,20 +33,9 @@ struct IconCandidate {
     int height = 0;
     int bitCount = 0;
     ImageRange data;
+    // Why data is empty, or why it may not hold the whole image.
+    Flaw flaw = Flaw::None;
 };
-
-// Most bytes read for one image: many times the largest real image (a
-// 256 x 256 image of 32 bits is about 270 KB), so that a size claimed by a
-// damaged file cannot make one read take the whole file. Longer images are
-// cut here, and the decoder refuses them if that leaves them too short.
-inline constexpr std::uint64_t kMaxImageBytes = 16u << 20;
-
-// The range of an image at offset that claims length bytes, cut at the end
-// of the file and at kMaxImageBytes; empty when it starts outside the file.
-ImageRange ClampImage(std::uint64_t offset, std::uint64_t length, std::uint64_t fileSize);
-
-// The bytes of an image; empty when it is missing or cannot be read.
-std::vector<std::uint8_t> ReadImage(const files::SourceReader& file, const ImageRange& image);
 
 // 0 in a width or height byte of a directory means 256.
 inline int SideFromByte(std::uint8_t b)
@@ -75,12 +56,6 @@ int CandidateBitCount(std::uint16_t directoryBitCount, std::uint8_t colourCount,
 // directory leaves the depth open.
 int CandidateBitCount(std::uint16_t directoryBitCount, std::uint8_t colourCount,
     const files::SourceReader& file, const ImageRange& image);
-
-// The images that a group directory names, each looked up by its id with
-// imageById (empty when the executable lacks it). Nothing for a directory too
-// short for its header.
-std::vector<IconCandidate> GroupCandidates(std::span<const std::uint8_t> groupDirectory,
-    const std::function<ImageRange(std::uint16_t id)>& imageById, const files::SourceReader& file);
 
 // The present images (non-empty data) ordered best first for a 32 x 32 result:
 // an exact 32 x 32 image first; otherwise by nearness of the size to 32 (the

@@ -19,35 +19,47 @@ namespace {
 // hundreds of broken images cannot make one extraction slow.
 constexpr std::size_t kMaxDecodeAttempts = 4;
 
-std::unique_ptr<IconContainer> OpenContainer(const files::ByteSource& bytes)
+std::unique_ptr<IconContainer> OpenContainer(const files::ByteSource& bytes, GroupKind kind)
 {
-    if (auto pe = PeResourceReader::open(bytes))
+    if (auto pe = PeResourceReader::open(bytes, kind))
         return std::make_unique<PeResourceReader>(std::move(*pe));
-    if (auto ne = NeResourceReader::open(bytes))
+    if (auto ne = NeResourceReader::open(bytes, kind))
         return std::make_unique<NeResourceReader>(std::move(*ne));
-    if (auto ico = IcoDirectoryReader::open(bytes))
+    if (auto ico = IcoDirectoryReader::open(bytes, kind))
         return std::make_unique<IcoDirectoryReader>(std::move(*ico));
     return nullptr;
 }
 
+// Why the best image that was tried did not decode: the flaw the reader found
+// in it (an image cut short fails for that, whatever the decoder then
+// says), else the decoder's own reason.
+std::string WhyNotDecoded(const IconCandidate& image, const Result<IconImage>& decoded)
+{
+    if (image.flaw != Flaw::None)
+        return std::string(ImageFlawText(image.flaw));
+    if (decoded)
+        return "image has no pixels";
+    return std::string(DecodeFailureReason(decoded.message()));
+}
+
 } // namespace
 
-std::optional<IconSource> IconSource::fromFile(const std::string& path)
+std::optional<IconSource> IconSource::fromFile(const std::string& path, GroupKind kind)
 {
     auto file = files::FileSource::open(path);
     if (!file)
         return std::nullopt;
-    return IconSource(std::move(file));
+    return IconSource(std::move(file), kind);
 }
 
-IconSource::IconSource(std::span<const std::uint8_t> bytes)
-    : IconSource(std::make_unique<files::MemorySource>(bytes))
+IconSource::IconSource(std::span<const std::uint8_t> bytes, GroupKind kind)
+    : IconSource(std::make_unique<files::MemorySource>(bytes), kind)
 {
 }
 
-IconSource::IconSource(std::unique_ptr<files::ByteSource> source)
+IconSource::IconSource(std::unique_ptr<files::ByteSource> source, GroupKind kind)
     : m_source(std::move(source))
-    , m_container(OpenContainer(*m_source))
+    , m_container(OpenContainer(*m_source, kind))
 {
     // A directory cut short by a failed read would give a count that the
     // file never had; such a file has no icons.
@@ -73,18 +85,45 @@ std::vector<IconCandidate> IconSource::images(int index) const
     return m_container->images(static_cast<std::size_t>(index));
 }
 
-std::optional<IconImage> IconSource::icon(int index) const
+Result<IconImage> IconSource::icon(int index) const
 {
+    if (!m_container || index < 0 || index >= count())
+        return Failure { kNoSuchGroup };
+    const auto group = m_container->group(static_cast<std::size_t>(index));
+    if (!group)
+        return Failure { group.message() };
     const files::SourceReader file(*m_source);
-    const std::vector<IconCandidate> images = this->images(index);
+    const std::vector<IconCandidate> images = CandidatesOf(*group, m_container->kind(), file);
     const std::vector<std::size_t> order = PreferenceOrder(images);
+    // Not one image is there: the first one's flaw stands for them all.
+    if (order.empty())
+        return Failure { images.empty() ? std::string("group directory lists no images")
+                                        : std::string(ImageFlawText(images.front().flaw)) };
+    std::string why;
     for (std::size_t k = 0; k < order.size() && k < kMaxDecodeAttempts; ++k) {
-        const std::vector<std::uint8_t> bytes = ReadImage(file, images[order[k]].data);
+        const IconCandidate& image = images[order[k]];
+        const std::vector<std::uint8_t> bytes = ReadImage(file, image.data);
         Result<IconImage> decoded = DecodeIconImage(bytes, DibLayout::Resource);
         if (decoded && !decoded->empty())
-            return std::move(*decoded);
+            return decoded;
+        if (why.empty())
+            why = WhyNotDecoded(image, decoded);
     }
-    return std::nullopt;
+    return Failure { why };
+}
+
+GroupName IconSource::groupName(int index) const
+{
+    if (!m_container || index < 0 || index >= count())
+        return {};
+    return m_container->groupName(static_cast<std::size_t>(index));
+}
+
+Result<RebuiltGroup> IconSource::originalGroup(int index) const
+{
+    if (!m_container || index < 0 || index >= count())
+        return Failure { kNoSuchGroup };
+    return RebuildGroup(*m_container, *m_source, static_cast<std::size_t>(index));
 }
 
 std::vector<std::uint8_t> IconSource::imageBytes(const IconCandidate& image) const
@@ -103,9 +142,15 @@ int IconCountOfBytes(std::span<const std::uint8_t> bytes)
     return IconSource(bytes).count();
 }
 
-std::optional<IconImage> ExtractIconFromBytes(std::span<const std::uint8_t> bytes, int index)
+Result<IconImage> ExtractIconFromBytes(std::span<const std::uint8_t> bytes, int index)
 {
     return IconSource(bytes).icon(index);
+}
+
+Result<RebuiltGroup> RebuildGroupOfBytes(
+    std::span<const std::uint8_t> bytes, int index, GroupKind kind)
+{
+    return IconSource(bytes, kind).originalGroup(index);
 }
 
 int IconCount(const std::string& path)
@@ -114,10 +159,12 @@ int IconCount(const std::string& path)
     return source ? source->count() : 0;
 }
 
-std::optional<IconImage> ExtractIcon(const std::string& path, int index)
+Result<IconImage> ExtractIcon(const std::string& path, int index)
 {
     auto source = IconSource::fromFile(path);
-    return source ? source->icon(index) : std::nullopt;
+    if (!source)
+        return Failure { "the file cannot be read" };
+    return source->icon(index);
 }
 
 } // namespace glyphor::exe

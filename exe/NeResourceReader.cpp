@@ -1,5 +1,6 @@
 #include "exe/NeResourceReader.h"
 
+#include "exe/CursorFormat.h"
 #include "exe/MzFormat.h"
 #include "exe/NeFormat.h"
 
@@ -14,7 +15,8 @@ constexpr std::uint16_t kIntegerId = NeTypeInfo::kIntegerId;
 
 } // namespace
 
-std::optional<NeResourceReader> NeResourceReader::open(const files::ByteSource& file)
+std::optional<NeResourceReader> NeResourceReader::open(
+    const files::ByteSource& file, GroupKind kind)
 {
     const files::SourceReader r(file);
     const auto dos = r.record<DosHeader>(0);
@@ -25,7 +27,7 @@ std::optional<NeResourceReader> NeResourceReader::open(const files::ByteSource& 
         return std::nullopt;
 
     // From here on an NE file whose headers are cut off or damaged has no icons.
-    NeResourceReader reader(file);
+    NeResourceReader reader(file, kind);
     const auto header = r.record<NeHeader>(ne);
     // A table offset equal to that of the next table means no resources.
     if (!header || header->resourceTableOffset == header->residentNamesOffset)
@@ -35,6 +37,11 @@ std::optional<NeResourceReader> NeResourceReader::open(const files::ByteSource& 
     if (!tableHeader || tableHeader->alignmentShift > kMaxAlignShift)
         return reader;
     const unsigned shift = tableHeader->alignmentShift;
+    reader.m_table = table;
+    reader.m_alignment = std::uint64_t { 1 } << shift;
+    const bool icons = kind == GroupKind::Icon;
+    const std::uint16_t groupType = icons ? kNeGroupIconType : kNeGroupCursorType;
+    const std::uint16_t imageType = icons ? kNeIconType : kNeCursorType;
 
     std::vector<Resource> named;
     std::vector<Resource> numbered;
@@ -48,7 +55,7 @@ std::optional<NeResourceReader> NeResourceReader::open(const files::ByteSource& 
         // A type whose records run past the end of the file ends the table.
         if (!r.contains(at, n * sizeof(NeNameInfo)))
             break;
-        if (type->typeId == kNeGroupIconType || type->typeId == kNeIconType) {
+        if (type->typeId == groupType || type->typeId == imageType) {
             // The type's records in one read.
             const auto records = r.records<NeNameInfo>(at, n);
             if (!records)
@@ -62,7 +69,7 @@ std::optional<NeResourceReader> NeResourceReader::open(const files::ByteSource& 
                 // cut there.
                 Resource res { static_cast<std::uint16_t>(id & ~kIntegerId), (id & kIntegerId) == 0,
                     ClampImage(offset, length, r.size()) };
-                if (type->typeId == kNeIconType)
+                if (type->typeId == imageType)
                     reader.m_icons.push_back(res);
                 else
                     (res.named ? named : numbered).push_back(res);
@@ -79,26 +86,47 @@ std::optional<NeResourceReader> NeResourceReader::open(const files::ByteSource& 
     return reader;
 }
 
-ImageRange NeResourceReader::iconData(std::uint16_t id) const
+FoundImage NeResourceReader::iconData(std::uint16_t id) const
 {
     auto it = std::lower_bound(
         m_icons.begin(), m_icons.end(), id, [](const Resource& a, std::uint16_t v) {
             return std::make_pair(a.named, a.id) < std::make_pair(false, v);
         });
     if (it == m_icons.end() || it->named || it->id != id)
-        return {};
+        return { {}, Flaw::NotHeld };
     return it->data;
 }
 
-std::vector<IconCandidate> NeResourceReader::images(std::size_t group) const
+Result<std::vector<GroupImage>> NeResourceReader::group(std::size_t group) const
+{
+    if (group >= m_groups.size())
+        return Failure { kNoSuchGroup };
+    const FoundImage& d = m_groups[group].data;
+    if (d.range.empty())
+        return Failure { std::string(GroupFlawText(d.flaw)) };
+    const std::vector<std::uint8_t> directory = ReadImage(m_file,
+        { d.range.offset, std::min<std::uint64_t>(d.range.length, kMaxGroupDirectoryBytes) });
+    return ReadGroupImages(
+        directory, m_kind, [this](std::uint16_t id) { return iconData(id); }, m_file, m_alignment);
+}
+
+GroupName NeResourceReader::groupName(std::size_t group) const
 {
     if (group >= m_groups.size())
         return {};
-    const ImageRange& d = m_groups[group].data;
-    const std::vector<std::uint8_t> directory = ReadImage(
-        m_file, { d.offset, std::min<std::uint64_t>(d.length, kMaxGroupDirectoryBytes) });
-    return GroupCandidates(
-        directory, [this](std::uint16_t id) { return iconData(id); }, m_file);
+    const Resource& r = m_groups[group];
+    if (!r.named)
+        return GroupName::Number(r.id);
+    // A name is a byte that gives its length, then its characters, in the
+    // code page the program was made for: kept as the bytes they are.
+    const std::uint64_t at = m_table + r.id;
+    const auto length = m_file.record<std::uint8_t>(at);
+    if (!length || *length == 0)
+        return {};
+    const auto name = m_file.bytes(at + 1, *length);
+    if (!name)
+        return {};
+    return GroupName::Name(std::string(name->begin(), name->end()));
 }
 
 } // namespace glyphor::exe

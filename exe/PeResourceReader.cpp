@@ -1,5 +1,6 @@
 #include "exe/PeResourceReader.h"
 
+#include "exe/CursorFormat.h"
 #include "exe/MzFormat.h"
 
 #include <algorithm>
@@ -60,7 +61,8 @@ std::optional<DirectoryTable> DataDirectories(
 
 } // namespace
 
-std::optional<PeResourceReader> PeResourceReader::open(const files::ByteSource& file)
+std::optional<PeResourceReader> PeResourceReader::open(
+    const files::ByteSource& file, GroupKind kind)
 {
     const files::SourceReader r(file);
     const auto dos = r.record<DosHeader>(0);
@@ -72,7 +74,7 @@ std::optional<PeResourceReader> PeResourceReader::open(const files::ByteSource& 
         return std::nullopt;
 
     // From here on a PE file whose headers are cut off or damaged has no icons.
-    PeResourceReader reader(file);
+    PeResourceReader reader(file, kind);
     const std::uint64_t coffAt = pe + sizeof(PeSignature);
     const auto coff = r.record<CoffFileHeader>(coffAt);
     if (!coff)
@@ -103,12 +105,15 @@ std::optional<PeResourceReader> PeResourceReader::open(const files::ByteSource& 
 
     // The directory's size field is not trusted; the tree may use the rest of
     // its section, and every offset in it is checked against that.
-    const auto rsrc = reader.mapRva(resources->virtualAddress, UINT64_MAX);
-    const auto tree = rsrc && !rsrc->empty() ? r.window(rsrc->offset, rsrc->length) : std::nullopt;
+    const ImageRange rsrc = reader.mapRva(resources->virtualAddress, UINT64_MAX).range;
+    const auto tree = !rsrc.empty() ? r.window(rsrc.offset, rsrc.length) : std::nullopt;
     if (!tree)
         return reader;
     reader.m_rsrc = *tree;
 
+    const bool icons = kind == GroupKind::Icon;
+    const std::uint16_t groupType = icons ? kGroupIconResourceType : kGroupCursorResourceType;
+    const std::uint16_t imageType = icons ? kIconResourceType : kCursorResourceType;
     reader.m_visited.insert(0);
     bool groupsDone = false;
     bool iconsDone = false;
@@ -116,10 +121,10 @@ std::optional<PeResourceReader> PeResourceReader::open(const files::ByteSource& 
         if (e.named() || !e.subdirectory())
             continue;
         // A type listed twice is damage; the first one stands.
-        if (e.id() == kGroupIconResourceType && !groupsDone) {
+        if (e.id() == groupType && !groupsDone) {
             groupsDone = true;
             reader.readGroups(e.offset());
-        } else if (e.id() == kIconResourceType && !iconsDone) {
+        } else if (e.id() == imageType && !iconsDone) {
             iconsDone = true;
             reader.readIconNames(e.offset());
         }
@@ -127,7 +132,7 @@ std::optional<PeResourceReader> PeResourceReader::open(const files::ByteSource& 
     return reader;
 }
 
-std::optional<ImageRange> PeResourceReader::mapRva(std::uint32_t rva, std::uint64_t size) const
+FoundImage PeResourceReader::mapRva(std::uint32_t rva, std::uint64_t size) const
 {
     for (const SectionHeader& s : m_sections) {
         const std::uint32_t start = s.virtualAddress;
@@ -140,28 +145,37 @@ std::optional<ImageRange> PeResourceReader::mapRva(std::uint32_t rva, std::uint6
         // Inside the section but past its raw data: memory the loader zero-fills,
         // not bytes of the file.
         if (delta >= rawSize)
-            return std::nullopt;
+            return { {}, Flaw::NoSection };
         const std::uint64_t offset = std::uint64_t { s.pointerToRawData } + delta;
         if (offset >= m_file.size())
-            return std::nullopt;
+            return { {}, Flaw::BeyondEnd };
         std::uint64_t n = std::min<std::uint64_t>(size, rawSize - delta);
-        n = std::min<std::uint64_t>(n, m_file.size() - offset);
-        return ImageRange { offset, n };
+        Flaw flaw = n < size ? Flaw::PastSection : Flaw::None;
+        if (n > m_file.size() - offset) {
+            n = m_file.size() - offset;
+            flaw = Flaw::PastEnd;
+        }
+        return { { offset, n }, flaw };
     }
-    return std::nullopt;
+    return { {}, Flaw::NoSection };
 }
 
 // The bytes that the data entry at offset describes; empty when the entry or
 // its data lies outside the file. Data that runs past the end of its section
 // or file is cut there; the image decoder refuses an image that is then too
 // short.
-ImageRange PeResourceReader::dataEntry(std::uint32_t offset) const
+FoundImage PeResourceReader::dataEntry(std::uint32_t offset) const
 {
     const auto entry = m_rsrc.record<ResourceDataEntry>(offset);
-    if (!entry || entry->size == 0)
-        return {};
-    const ImageRange data = mapRva(entry->dataRva, entry->size).value_or(ImageRange {});
-    return ClampImage(data.offset, data.length, m_file.size());
+    if (!entry)
+        return { {}, Flaw::NoData };
+    if (entry->size == 0)
+        return { {}, Flaw::Empty };
+    const FoundImage data = mapRva(entry->dataRva, entry->size);
+    if (data.range.empty())
+        return data;
+    const FoundImage clamped = ClampImage(data.range.offset, data.range.length, m_file.size());
+    return { clamped.range, clamped.flaw != Flaw::None ? clamped.flaw : data.flaw };
 }
 
 void PeResourceReader::readGroups(std::uint32_t nameDirectory)
@@ -182,7 +196,7 @@ void PeResourceReader::readGroups(std::uint32_t nameDirectory)
             ReadDirectory(tree, name.offset(), kMaxLanguages)) {
             if (lang.subdirectory() || !tree.contains(lang.offset(), sizeof(ResourceDataEntry)))
                 continue;
-            m_groups.push_back({ dataEntry(lang.offset()), lang.name });
+            m_groups.push_back({ dataEntry(lang.offset()), lang.name, name.name });
             break;
         }
     }
@@ -203,16 +217,16 @@ void PeResourceReader::readIconNames(std::uint32_t nameDirectory)
         [](const IconName& a, const IconName& b) { return a.id < b.id; });
 }
 
-ImageRange PeResourceReader::iconData(std::uint16_t id, std::uint32_t language) const
+FoundImage PeResourceReader::iconData(std::uint16_t id, std::uint32_t language) const
 {
     auto it = std::lower_bound(m_icons.begin(), m_icons.end(), id,
         [](const IconName& a, std::uint16_t v) { return a.id < v; });
     if (it == m_icons.end() || it->id != id)
-        return {};
+        return { {}, Flaw::NotHeld };
     // A language directory that is also one of the upper directories would
     // make the tree a loop; such an image counts as missing.
     if (m_visited.count(it->languageDirectory))
-        return {};
+        return { {}, Flaw::Loop };
     const files::SourceReader& tree = m_rsrc;
     std::optional<std::uint32_t> first;
     for (const ResourceDirectoryEntry& lang :
@@ -224,25 +238,49 @@ ImageRange PeResourceReader::iconData(std::uint16_t id, std::uint32_t language) 
         if (!first)
             first = lang.offset();
     }
-    return first ? dataEntry(*first) : ImageRange {};
+    return first ? dataEntry(*first) : FoundImage { {}, Flaw::NoData };
 }
 
 std::vector<std::uint8_t> PeResourceReader::groupDirectory(std::size_t group) const
 {
     // Only as much as the entries that are ever looked at.
-    const ImageRange& d = m_groups.at(group).directory;
+    const ImageRange& d = m_groups.at(group).directory.range;
     return ReadImage(
         m_file, { d.offset, std::min<std::uint64_t>(d.length, kMaxGroupDirectoryBytes) });
 }
 
-std::vector<IconCandidate> PeResourceReader::images(std::size_t group) const
+Result<std::vector<GroupImage>> PeResourceReader::group(std::size_t group) const
+{
+    if (group >= m_groups.size())
+        return Failure { kNoSuchGroup };
+    const FoundImage& directory = m_groups[group].directory;
+    if (directory.range.empty())
+        return Failure { std::string(GroupFlawText(directory.flaw)) };
+    const std::uint32_t language = m_groups[group].language;
+    return ReadGroupImages(
+        groupDirectory(group), m_kind,
+        [this, language](std::uint16_t id) { return iconData(id, language); }, m_file);
+}
+
+GroupName PeResourceReader::groupName(std::size_t group) const
 {
     if (group >= m_groups.size())
         return {};
-    const std::uint32_t language = m_groups[group].language;
-    return GroupCandidates(
-        groupDirectory(group),
-        [this, language](std::uint16_t id) { return iconData(id, language); }, m_file);
+    const ResourceDirectoryEntry entry { m_groups[group].name, 0 };
+    if (!entry.named())
+        return GroupName::Number(entry.id());
+    // A name is its length in UTF-16 units, then the units, somewhere in the
+    // tree; one that lies outside it has no name that can be told.
+    const std::uint32_t at = entry.name & ~ResourceDirectoryEntry::kHighBit;
+    const auto length = m_rsrc.u16(at);
+    if (!length)
+        return {};
+    const std::size_t units = std::min<std::size_t>(*length, kMaxNameUnits);
+    const auto stored = m_rsrc.records<LeU16>(std::uint64_t { at } + sizeof(LeU16), units);
+    if (!stored)
+        return {};
+    std::vector<std::uint16_t> name(stored->begin(), stored->end());
+    return GroupName::Name(Utf8OfUtf16(name));
 }
 
 } // namespace glyphor::exe

@@ -1,8 +1,9 @@
 #pragma once
 // The icons of a PE32 or PE32+ executable: its RT_GROUP_ICON resources in
-// the order of the resource directory, and the RT_ICON images they name.
-// Reads the headers, the section table and the resource directory through
-// checked offsets; the image data is read only when an icon is asked for.
+// the order of the resource directory, and the RT_ICON images they name; or
+// likewise its cursors (RT_GROUP_CURSOR and RT_CURSOR). Reads the headers,
+// the section table and the resource directory through checked offsets; the
+// image data is read only when an icon is asked for.
 
 #include "exe/IconContainer.h"
 #include "exe/PeFormat.h"
@@ -29,10 +30,12 @@ public:
     // Nothing unless the file begins with a DOS header that leads to a PE
     // header. A PE file without a usable resource directory has no icons.
     // The file must outlive the reader.
-    static std::optional<PeResourceReader> open(const files::ByteSource& file);
+    static std::optional<PeResourceReader> open(
+        const files::ByteSource& file, GroupKind kind = GroupKind::Icon);
 
     std::size_t groupCount() const override { return m_groups.size(); }
-    std::vector<IconCandidate> images(std::size_t group) const override;
+    GroupName groupName(std::size_t group) const override;
+    Result<std::vector<GroupImage>> group(std::size_t group) const override;
 
     // The group directory bytes of a group (empty when its data is damaged).
     std::vector<std::uint8_t> groupDirectory(std::size_t group) const;
@@ -44,27 +47,28 @@ public:
 
 private:
     struct Group {
-        ImageRange directory;
-        std::uint32_t language;
+        FoundImage directory;
+        std::uint32_t language = 0;
+        std::uint32_t name = 0; // the name entry's field: an id, or a string's offset
     };
     struct IconName {
         std::uint16_t id;
         std::uint32_t languageDirectory;
     };
 
-    explicit PeResourceReader(const files::ByteSource& file)
-        : m_file(file)
+    PeResourceReader(const files::ByteSource& file, GroupKind kind)
+        : IconContainer(file, kind)
     {
     }
-    // The file range of size bytes at rva, cut at the end of its section and
-    // of the file; nothing when rva lies in no section's raw data.
-    std::optional<ImageRange> mapRva(std::uint32_t rva, std::uint64_t size) const;
-    ImageRange dataEntry(std::uint32_t offset) const;
+    // The file range of size bytes at rva, cut at the end of its section's
+    // raw data and of the file, with the flaw that says where it was cut;
+    // empty when rva lies in no section's raw data or beyond the file.
+    FoundImage mapRva(std::uint32_t rva, std::uint64_t size) const;
+    FoundImage dataEntry(std::uint32_t offset) const;
     void readGroups(std::uint32_t nameDirectory);
     void readIconNames(std::uint32_t nameDirectory);
-    ImageRange iconData(std::uint16_t id, std::uint32_t language) const;
+    FoundImage iconData(std::uint16_t id, std::uint32_t language) const;
 
-    files::SourceReader m_file;
     std::vector<SectionHeader> m_sections;
     files::SourceReader m_rsrc; // the resource tree: offsets in it count from its root
     std::vector<Group> m_groups;

@@ -29,8 +29,9 @@ private:
     ImageList& m_list;
 };
 
-// The icon to capture. A source that cannot read the file (it changed or
-// went away meanwhile) fails this icon alone, as an icon that is not valid.
+// The icon to capture. A damaged icon fails with the source's reason; a
+// source that cannot read the file (it changed or went away meanwhile) fails
+// this icon alone, as an icon that is not valid.
 std::optional<IconImage> ExtractFor(const IconProvider& source, const QString& exe, int index)
 {
     try {
@@ -55,7 +56,7 @@ QString SaveThroughImageList(
     // Checked before the writer is called so that an invalid icon never leaves
     // a file at its name.
     if (!objects.image1.hasIcon() || objects.image1.icon()->empty())
-        throw EInvalidIcon("Icon image is not valid");
+        throw EInvalidIcon(kInvalidIconText);
     // The file never replaces one of the same name: when another program (or
     // another run of this one) takes the name before the file is complete,
     // the next free name is taken instead.

@@ -4,6 +4,7 @@
 // destination folder.
 
 #include "harvest/IconHolder.h"
+#include "harvest/IconProvider.h"
 #include "harvest/ImageList.h"
 #include "util/Error.h"
 
@@ -34,15 +35,6 @@ struct CaptureObjects {
     ImageList imageList1;
 };
 
-// An icon that cannot be captured because of the icon itself: the file gives
-// none at that index, or a damaged one, or cannot be read. A harvest skips it
-// and goes on; anything else that fails a capture (the folder cannot be
-// written) would fail every capture and ends the run.
-class EInvalidIcon : public Error {
-public:
-    using Error::Error;
-};
-
 // Steps 4 to 7 of a capture: the holder's icon into the image list at index 1,
 // fetched back into image1, saved to path, removed from the list again. The
 // file never replaces anything: when path has been taken meanwhile, the file
@@ -56,7 +48,9 @@ QString SaveThroughImageList(
 // The seven steps of a capture, in order: extract icon index of exe into
 // iconHolder (the icon it held is destroyed), take the name with
 // NextIconFileName(folder), then SaveThroughImageList. Sets no status text and
-// adds to no count; its callers do that. Returns the path written.
+// adds to no count; its callers do that. Returns the path written. A damaged
+// icon raises EInvalidIcon "Icon image is not valid: <reason>", a file that
+// can no longer be read EInvalidIcon with the read's error.
 QString CaptureIcon(CaptureObjects& objects, const IconProvider& source, const QString& exe,
     int index, const QString& folder);
 

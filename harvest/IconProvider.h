@@ -5,13 +5,35 @@
 // one open file, which the platform's provider keeps for the file at hand.)
 
 #include "iconfile/IconImage.h"
+#include "util/Error.h"
 
 #include <QString>
 
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace glyphor {
+
+// An icon that cannot be captured because of the icon itself: the file gives
+// none at that index, or a damaged one, or cannot be read. A harvest skips it
+// and goes on; anything else that fails a capture (the folder cannot be
+// written) would fail every capture and ends the run.
+class EInvalidIcon : public Error {
+public:
+    using Error::Error;
+};
+
+// What EInvalidIcon says, and after it the reason when one is known.
+inline constexpr const char* kInvalidIconText = "Icon image is not valid";
+
+// The message of an icon that the file has but that cannot be had, with the
+// reader's reason: "Icon image is not valid: image data lies beyond the end
+// of the file".
+inline std::string InvalidIconMessage(const std::string& reason)
+{
+    return std::string(kInvalidIconText) + ": " + reason;
+}
 
 class IconProvider {
 public:
@@ -19,9 +41,11 @@ public:
     // The number of icons of the file; 0 when it gives none.
     virtual int count(const QString& path) const = 0;
     // Icon index of the file; nothing for an index it does not have (-1, the
-    // index of an icon picker without selection, included). Raises Error,
-    // naming the file and the reason, when the file can no longer be read as
-    // far as the icon needs (another program made it shorter meanwhile).
+    // index of an icon picker without selection, included). Raises
+    // EInvalidIcon with InvalidIconMessage when the icon is damaged, and
+    // Error, naming the file and the reason, when the file can no longer be
+    // read as far as the icon needs (another program made it shorter
+    // meanwhile).
     virtual std::optional<IconImage> extract(const QString& path, int index) const = 0;
 };
 

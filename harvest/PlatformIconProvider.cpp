@@ -79,7 +79,7 @@ std::optional<IconImage> PlatformIconProvider::extract(const QString& path, int 
     if (index < 0)
         return std::nullopt;
     const Parsed* p = parsed(path);
-    if (!p)
+    if (!p || index >= p->icons.count())
         return std::nullopt;
     auto icon = p->icons.icon(index);
     const std::string failure = p->icons.readFailure();
@@ -88,7 +88,11 @@ std::optional<IconImage> PlatformIconProvider::extract(const QString& path, int 
         throw Error(
             FormatMessage("Cannot read file %s", files::MessagePath(path)) + ": " + failure);
     }
-    return icon;
+    // The reader's reason goes with the icon to the skip line and the
+    // summary, so that the user learns where the file is damaged.
+    if (!icon)
+        throw EInvalidIcon(InvalidIconMessage(icon.message()));
+    return std::move(*icon);
 }
 
 } // namespace glyphor

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QRegularExpression>
+#include <QTextBoundaryFinder>
 
 #include <algorithm>
 #include <cerrno>
@@ -14,9 +15,15 @@ namespace glyphor::help {
 
 namespace {
 
-QString Text(const std::string& utf8)
+QString Text(std::string_view utf8)
 {
-    return QString::fromStdString(utf8);
+    return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+}
+
+// The part of a topic's body that the window shows.
+std::string_view ShownBody(const HelpTopic& topic)
+{
+    return std::string_view(topic.body).substr(0, topic.shown);
 }
 
 // Index order: the keyword without regard to case, then as written, then the
@@ -65,7 +72,7 @@ HelpBook::HelpBook(HelpFile file)
     static const QRegularExpression linkTarget(QStringLiteral("\\]\\(topic:\\d+\\)"));
     for (const HelpTopic& topic : m_file.topics)
         m_searchText.push_back(Text(topic.title) + QLatin1Char('\n')
-            + Text(topic.body).replace(linkTarget, QStringLiteral("]")));
+            + Text(ShownBody(topic)).replace(linkTarget, QStringLiteral("]")));
 }
 
 QString HelpBook::title() const
@@ -92,7 +99,30 @@ QString HelpBook::topicMarkdown(int context) const
     const HelpTopic* topic = m_file.topic(context);
     if (!topic)
         return {};
-    return QStringLiteral("# ") + Text(topic->title) + QStringLiteral("\n\n") + Text(topic->body);
+    QString markdown = QStringLiteral("# ") + Text(topic->title) + QStringLiteral("\n\n");
+    if (topic->shown < topic->body.size())
+        markdown += QString::fromLatin1(kTopicCutNote) + QStringLiteral("\n\n");
+    return WithShortClusters(markdown + Text(ShownBody(*topic)));
+}
+
+QString WithShortClusters(const QString& text)
+{
+    QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, text);
+    QString out;
+    qsizetype copied = 0; // the text before this is in out already
+    qsizetype start = 0;
+    for (qsizetype end = characters.toNextBoundary(); end >= 0; end = characters.toNextBoundary()) {
+        if (end - start > kMaxHelpClusterLength) {
+            out += QStringView(text).sliced(copied, start - copied);
+            out += QChar(QChar::ReplacementCharacter);
+            copied = end;
+        }
+        start = end;
+    }
+    if (copied == 0)
+        return text;
+    out += QStringView(text).sliced(copied);
+    return out;
 }
 
 int HelpBook::indexRowFor(const QString& typed) const

@@ -16,6 +16,20 @@ namespace glyphor::help {
 // The name of the help file.
 inline constexpr const char* kHelpFileName = "Glyphr.hlp";
 
+// The longest character as the help shows it: a letter and the marks that
+// combine with it, in UTF-16 units. Unicode's own limit for text in streams
+// is 30 marks on one letter.
+inline constexpr int kMaxHelpClusterLength = 32;
+
+// What a topic that is longer than the window shows begins with.
+inline constexpr const char* kTopicCutNote
+    = "*Only the beginning of this topic is shown: the whole of it is too long for the help "
+      "window.*";
+
+// text with every character (a letter and its combining marks) longer than
+// kMaxHelpClusterLength replaced by U+FFFD.
+QString WithShortClusters(const QString& text);
+
 struct HelpIndexEntry {
     QString label; // the keyword, followed by the topic's title when several topics share it
     int context = 0;
@@ -31,8 +45,12 @@ public:
     std::vector<int> contents() const;
     bool hasTopic(int context) const { return m_file.topic(context) != nullptr; }
     QString topicTitle(int context) const;
-    // The topic as the window renders it: its title as a heading, then its
-    // body. Empty for a context number the file does not hold.
+    // The topic as the window renders it: its title as a heading, then the
+    // part of its body that the window shows (HelpTopic::shown), after a
+    // note when that is not all of it. A run of combining marks longer than
+    // any script writes on one letter is shown as one U+FFFD, as it would
+    // hold the text's layout for seconds. Empty for a context number the
+    // file does not hold.
     QString topicMarkdown(int context) const;
 
     const std::vector<HelpIndexEntry>& index() const { return m_index; }
@@ -44,8 +62,8 @@ public:
 
     // The words of a find query: split at blanks, empty ones dropped.
     static QStringList findWords(const QString& query);
-    // The topics whose title or text holds every word of the query, case
-    // ignored, in the order of the contents. None for an empty query.
+    // The topics whose title or shown text holds every word of the query,
+    // case ignored, in the order of the contents. None for an empty query.
     std::vector<int> find(const QString& query) const;
 
 private:

@@ -17,6 +17,9 @@ const HelpTopic* HelpFile::topic(int context) const
 
 namespace {
 
+// Where a Markdown link into the help begins: "[text](topic:N)".
+constexpr std::string_view kTopicLink = "](topic:";
+
 // What ends the read: the message of the first fault found.
 struct Damaged {
     std::string message;
@@ -237,10 +240,9 @@ void Parser::bodyLine(std::size_t number, std::string_view text)
         return;
     // Every Markdown link into the help, "](topic:N)", must lead to a topic
     // of the file; the check waits for the end, as links may point forward.
-    static constexpr std::string_view kLink = "](topic:";
-    for (std::size_t at = text.find(kLink); at != std::string_view::npos;
-         at = text.find(kLink, at + 1)) {
-        const std::string_view target = text.substr(at + kLink.size());
+    for (std::size_t at = text.find(kTopicLink); at != std::string_view::npos;
+         at = text.find(kTopicLink, at + 1)) {
+        const std::string_view target = text.substr(at + kTopicLink.size());
         const std::size_t close = target.find(')');
         const std::optional<int> to = close == std::string_view::npos
             ? std::nullopt
@@ -263,6 +265,7 @@ void Parser::endTopic()
         body.append(line);
         body.push_back('\n');
     }
+    current().shown = ShownLength(body);
     m_body.clear();
     m_inTopic = false;
 }
@@ -286,6 +289,72 @@ HelpFile Parser::finish()
 }
 
 } // namespace
+
+namespace {
+
+bool IsMark(char c)
+{
+    switch (c) {
+    case '\n':
+    case '\t':
+    case '*':
+    case '_':
+    case '`':
+    case '~':
+    case '[':
+    case '<':
+    case '&':
+    case '\\':
+    case '|':
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+std::size_t MarkdownMarks(std::string_view text)
+{
+    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), IsMark));
+}
+
+std::size_t TopicLinkCount(std::string_view text)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find(kTopicLink); at != std::string_view::npos;
+         at = text.find(kTopicLink, at + 1))
+        ++count;
+    return count;
+}
+
+std::size_t ShownLength(std::string_view body)
+{
+    // The first byte that would take the text past a limit, if any.
+    std::size_t marks = 0;
+    std::size_t links = 0;
+    std::size_t stop = std::min(body.size(), kMaxShownTopicBytes);
+    for (std::size_t i = 0; i < stop; ++i) {
+        if (IsMark(body[i]) && ++marks > kMaxShownTopicMarks) {
+            stop = i;
+            break;
+        }
+        if (body.substr(i).starts_with(kTopicLink) && ++links > kMaxShownTopicLinks) {
+            stop = i;
+            break;
+        }
+    }
+    if (stop == body.size())
+        return stop;
+    // Back to the last line end before the stop, or else to the start of the
+    // character the stop falls in.
+    if (const std::size_t lineEnd = body.rfind('\n', stop == 0 ? 0 : stop - 1);
+        lineEnd != std::string_view::npos && lineEnd < stop)
+        return lineEnd + 1;
+    while (stop > 0 && (static_cast<unsigned char>(body[stop]) & 0xC0) == 0x80)
+        --stop;
+    return stop;
+}
 
 std::string HelpFileTooLarge(std::uint64_t size)
 {

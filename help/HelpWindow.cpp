@@ -1,8 +1,14 @@
 #include "help/HelpWindow.h"
 
+#include "files/NativePath.h"
 #include "help/HelpBook.h"
+#include "help/HelpPicture.h"
+#include "platform/FileSystem.h"
 
+#include <QBuffer>
+#include <QDebug>
 #include <QHBoxLayout>
+#include <QImageReader>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,7 +16,9 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QTabWidget>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextCursor>
 #include <QVBoxLayout>
 
 namespace glyphor::help {
@@ -31,14 +39,174 @@ QListWidgetItem* TopicItem(const QString& text, int context)
     return item;
 }
 
+// The Markdown of a topic: GitHub's dialect (tables, strike-through, task
+// lists, underline) without raw HTML, which a topic has no use for and which
+// could pull in style sheets and pictures from anywhere, and without turning
+// bare addresses into links, which the help does not follow and which cost
+// the renderer several times what the rest does.
+QTextDocument::MarkdownFeatures TopicMarkdownFeatures()
+{
+    // md4c's flags for bare URL, e-mail and www addresses.
+    constexpr int kBareAddressLinks = 0x0004 | 0x0008 | 0x0400;
+    QTextDocument::MarkdownFeatures features(QTextDocument::MarkdownDialectGitHub);
+    features &= ~QTextDocument::MarkdownFeatures(kBareAddressLinks);
+    return features | QTextDocument::MarkdownNoHTML;
+}
+
+// Pictures live at "picture:PATH", PATH relative to the help file's folder,
+// so that the browser hands their links over as they were written rather
+// than resolved against the topic's address. A link to anything else (an
+// absolute path, another scheme) keeps its target with a mark that refuses it.
+constexpr const char* kPictureScheme = "picture";
+constexpr const char* kNotBeside = "not-beside";
+
+QString PictureName(const QString& target)
+{
+    const QUrl link(target);
+    const bool beside = link.scheme().isEmpty() && link.host().isEmpty() && !link.hasQuery()
+        && !link.path().startsWith(QLatin1Char('/'));
+    QUrl picture;
+    picture.setScheme(QString::fromLatin1(kPictureScheme));
+    picture.setPath(beside ? link.path() : target);
+    if (!beside)
+        picture.setQuery(QString::fromLatin1(kNotBeside));
+    return picture.toString(QUrl::FullyEncoded);
+}
+
+// A topic as HTML, for the browser to show. The Markdown is read into a
+// document of its own: read straight into the browser's document, every piece
+// the reader adds is laid out again at once (16 KB of links took five seconds
+// that way and a tenth of it this way), while the browser takes the HTML in
+// one piece.
+QString TopicHtml(const QString& markdown, const QFont& font)
+{
+    QTextDocument document;
+    document.setDefaultFont(font);
+    document.setMarkdown(markdown, TopicMarkdownFeatures());
+    // The pictures are found first and renamed after: a change of format
+    // may join fragments that a walk is going through.
+    QList<QPair<int, QTextImageFormat>> pictures;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const QTextImageFormat image = fragment.charFormat().toImageFormat();
+            // An image is one character, the object replacement character.
+            for (int i = 0; image.isValid() && i < fragment.length(); ++i)
+                pictures.append({ fragment.position() + i, image });
+        }
+    }
+    for (auto& [position, image] : pictures) {
+        image.setName(PictureName(image.name()));
+        QTextCursor cursor(&document);
+        cursor.setPosition(position);
+        cursor.setPosition(position + 1, QTextCursor::KeepAnchor);
+        cursor.setCharFormat(image);
+    }
+    return document.toHtml();
+}
+
 } // namespace
+
+// The pictures of the topic on show, read from beside the help file within
+// the limits of one topic (HelpPicture.h).
+class TopicPictures {
+public:
+    explicit TopicPictures(QString helpFolder)
+        : m_helpFolder(std::move(helpFolder))
+    {
+    }
+
+    // A new topic starts with the whole of the limits.
+    void newTopic()
+    {
+        m_tried = 0;
+        m_pixels = 0;
+    }
+
+    // The picture at a "picture:" address, or an empty one when it is not
+    // shown.
+    QVariant load(const QUrl& url)
+    {
+        const QString reference = url.path();
+        if (url.scheme() != QLatin1String(kPictureScheme) || url.hasQuery())
+            return refuse(reference, QStringLiteral("not in the help's folder"));
+        // Said once a topic: a topic of thousands of pictures would say it
+        // thousands of times.
+        if (m_tried == kMaxHelpPicturesPerTopic) {
+            ++m_tried;
+            return refuse(reference,
+                QStringLiteral("more than %1 pictures in one topic, so neither this one nor any "
+                               "after it")
+                    .arg(kMaxHelpPicturesPerTopic));
+        }
+        if (m_tried > kMaxHelpPicturesPerTopic)
+            return Nothing();
+        ++m_tried;
+        const Result<std::vector<std::uint8_t>> bytes = ReadHelpPicture(m_helpFolder, reference);
+        if (!bytes)
+            return refuse(reference, QString::fromStdString(bytes.message()));
+        return decode(reference, *bytes);
+    }
+
+private:
+    QVariant decode(const QString& reference, const std::vector<std::uint8_t>& bytes)
+    {
+        QBuffer buffer;
+        buffer.setData(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader(&buffer);
+        static const QByteArrayList formats = { "png", "jpeg", "gif", "bmp" };
+        if (!formats.contains(reader.format()))
+            return refuse(reference, QStringLiteral("not a PNG, JPEG, GIF or BMP picture"));
+        // The size from the picture's header, so that a huge one is refused
+        // before it is decoded.
+        const QSize size = reader.size();
+        if (!size.isValid() || size.width() > kMaxHelpPictureSide
+            || size.height() > kMaxHelpPictureSide)
+            return refuse(
+                reference, QStringLiteral("larger than %1 x %1 pixels").arg(kMaxHelpPictureSide));
+        const std::int64_t pixels = std::int64_t { size.width() } * size.height();
+        if (m_pixels + pixels > kMaxHelpPicturePixelsPerTopic)
+            return refuse(reference, QStringLiteral("more pictures than one topic shows"));
+        const QImage image = reader.read();
+        if (image.isNull())
+            return refuse(reference, reader.errorString());
+        m_pixels += pixels;
+        return image;
+    }
+
+    // What stands for a picture that is not shown: an empty one of a single
+    // transparent pixel. No picture at all would not do: the toolkit then
+    // opens the link's target as a file itself, the blocking way and
+    // without a limit, and a fifo or /dev/zero there would hang the window.
+    static QImage Nothing()
+    {
+        QImage nothing(1, 1, QImage::Format_ARGB32);
+        nothing.fill(Qt::transparent);
+        return nothing;
+    }
+
+    QVariant refuse(const QString& reference, const QString& why) const
+    {
+        qWarning().noquote() << files::DisplayPath(m_helpFolder + QLatin1Char('/') + reference)
+                + QStringLiteral(": ") + why + QStringLiteral("; the picture is not shown");
+        return Nothing();
+    }
+
+    QString m_helpFolder;
+    int m_tried = 0;
+    std::int64_t m_pixels = 0;
+};
 
 // The topic pane. Topics live at "topic:N" and the window's own pages at
 // "note:N", so that both go through the browser's history and Back returns
 // from a message to the topic before it.
 class HelpBrowser : public QTextBrowser {
 public:
-    using QTextBrowser::QTextBrowser;
+    explicit HelpBrowser(const QString& helpFolder)
+        : m_pictures(helpFolder)
+    {
+    }
 
     const HelpBook* book = nullptr;
 
@@ -48,29 +216,39 @@ public:
         setSource(QUrl(QStringLiteral("note:%1").arg(++m_notes)), QTextDocument::HtmlResource);
     }
 
+    // Never nothing: for a resource it is not given, the toolkit opens the
+    // address as a file itself, the blocking way and without a limit.
     QVariant loadResource(int type, const QUrl& url) override
     {
-        if (url.scheme() == QLatin1String("topic"))
-            return book ? book->topicMarkdown(url.path().toInt()) : QString();
+        if (type == QTextDocument::ImageResource)
+            return m_pictures.load(url);
+        if (url.scheme() == QLatin1String("topic")) {
+            m_pictures.newTopic();
+            return book ? TopicHtml(book->topicMarkdown(url.path().toInt()), font()) : QString();
+        }
         if (url.scheme() == QLatin1String("note"))
             return m_note;
-        return QTextBrowser::loadResource(type, url);
+        // Style sheets and whatever else a page might name are no part of
+        // the help.
+        return QByteArray();
     }
 
 protected:
     void doSetSource(const QUrl& url, QTextDocument::ResourceType type) override
     {
-        // A link the help file holds is a topic in Markdown; the reader has
-        // made sure that each one leads to a topic of the file. Any other
-        // address is not part of the help and is not followed.
+        // A link the help file holds is a topic, shown from the HTML made of
+        // its Markdown; the reader has made sure that each one leads to a
+        // topic of the file. Any other address is not part of the help and
+        // is not followed.
         if (url.scheme() == QLatin1String("topic"))
-            QTextBrowser::doSetSource(url, QTextDocument::MarkdownResource);
+            QTextBrowser::doSetSource(url, QTextDocument::HtmlResource);
         else if (url.scheme() == QLatin1String("note"))
             QTextBrowser::doSetSource(
                 url, type == QTextDocument::UnknownResource ? QTextDocument::HtmlResource : type);
     }
 
 private:
+    TopicPictures m_pictures;
     QString m_note;
     int m_notes = 0;
 };
@@ -90,7 +268,10 @@ HelpWindow::HelpWindow(const QString& helpFile, QWidget* parent)
     m_tabs->addTab(buildIndexTab(), QStringLiteral("&Index"));
     m_tabs->addTab(buildFindTab(), QStringLiteral("&Find"));
 
-    m_browser = new HelpBrowser;
+    m_browser = new HelpBrowser(platform::FolderOf(helpFile));
+    // Links in a topic read as its Markdown shows them: coloured, not
+    // underlined (the HTML reader underlines them by default).
+    m_browser->document()->setDefaultStyleSheet(QStringLiteral("a { text-decoration: none; }"));
     m_browser->setOpenLinks(true);
     m_browser->setOpenExternalLinks(false);
     connect(m_browser, &QTextBrowser::sourceChanged, this, &HelpWindow::sourceChanged);

@@ -25,7 +25,7 @@ constexpr std::size_t kMaxTableEntries = 256;
 
 Failure Invalid(const std::string& why)
 {
-    return Failure { "Icon image is not valid: " + why };
+    return Failure { std::string(kImageNotValidText) + ": " + why };
 }
 
 // Bytes per row of a bottom-up bitmap, padded to four bytes. 64-bit so that no
@@ -61,10 +61,10 @@ Result<TableLayout> ColourTableLayout(const BitmapInfoHeader& h, DibLayout layou
         return TableLayout { kInfoHeaderSize + (bitFields ? kMaskBytes : 0), full,
             kInfoHeaderSize };
     if (h.size < kInfoHeaderSize)
-        return Invalid("header too small");
+        return Invalid("bitmap header is too small");
     // A biClrUsed beyond 256 cannot describe a table any icon uses; it is damage.
     if (h.clrUsed > kMaxTableEntries)
-        return Invalid("colour table too large");
+        return Invalid("colour table is larger than 256 entries");
     const std::uint64_t entries = h.clrUsed != 0 ? std::uint64_t { h.clrUsed } : full;
     if (bitFields && h.size < kInfoHeaderSize + kMaskBytes)
         return TableLayout { h.size + kMaskBytes, entries, h.size };
@@ -112,7 +112,7 @@ Result<std::array<Channel, 3>> SixteenBitChannels(
     if (h.compression == kBitmapBitFields) {
         const auto stored = in.record<BitFieldMasks>(table.masksAt);
         if (!stored)
-            return Invalid("colour masks outside the image");
+            return Invalid("colour masks run past the end of the image");
         masks[0] = stored->red;
         masks[1] = stored->green;
         masks[2] = stored->blue;
@@ -135,12 +135,22 @@ bool IsPng(std::span<const std::uint8_t> bytes)
         && std::equal(std::begin(kPngSignature), std::end(kPngSignature), bytes.begin());
 }
 
+std::string_view DecodeFailureReason(std::string_view message)
+{
+    if (!message.starts_with(kImageNotValidText))
+        return message;
+    message.remove_prefix(kImageNotValidText.size());
+    if (message.starts_with(": "))
+        message.remove_prefix(2);
+    return message;
+}
+
 Result<IconImage> DecodeDib(std::span<const std::uint8_t> image, DibLayout layout)
 {
     const ByteReader in(image);
     const auto header = in.record<BitmapInfoHeader>(0);
     if (!header)
-        return Invalid("image shorter than its header");
+        return Invalid("image is shorter than its header");
     const BitmapInfoHeader& h = *header;
 
     const int bpp = h.bitCount;
@@ -149,11 +159,11 @@ Result<IconImage> DecodeDib(std::span<const std::uint8_t> image, DibLayout layou
     // Bit fields are taken only where icons of other programs use them: to
     // say that a 16-bit image is 5-6-5.
     if (h.compression != kBitmapPlain && !(h.compression == kBitmapBitFields && bpp == 16))
-        return Invalid("compressed bitmap");
+        return Invalid("bitmap is compressed");
     // biHeight counts the colour rows and the mask rows; a top-down (negative)
     // height is not a form icons take.
     if (h.width <= 0 || h.height <= 1 || h.width > kMaxImageSide || h.height / 2 > kMaxImageSide)
-        return Invalid("size out of range");
+        return Invalid("image size is out of range");
     const int width = h.width;
     const int height = h.height / 2;
 
@@ -162,7 +172,7 @@ Result<IconImage> DecodeDib(std::span<const std::uint8_t> image, DibLayout layou
         return Failure { table.message() };
     const auto colourTable = in.records<RgbQuad>(table->offset, table->entries);
     if (!colourTable)
-        return Invalid("colour table outside the image");
+        return Invalid("colour table runs past the end of the image");
     // Index entries past the stored table give black, as the system draws them.
     std::array<std::uint32_t, kMaxTableEntries> palette;
     palette.fill(Opaque(0, 0, 0));
@@ -184,12 +194,12 @@ Result<IconImage> DecodeDib(std::span<const std::uint8_t> image, DibLayout layou
     const std::uint64_t maskAt = bitsAt + colourRow * height;
     const auto colourBits = in.slice(bitsAt, colourRow * height);
     if (!colourBits)
-        return Invalid("colour bits outside the image");
+        return Invalid("colour bits run past the end of the image");
     // A 32-bit image can do without its AND mask: its alpha decides. Everywhere
     // else a missing mask is a truncated image.
     const auto maskBits = in.slice(maskAt, maskRow * height);
     if (!maskBits && bpp != 32)
-        return Invalid("mask bits outside the image");
+        return Invalid("mask bits run past the end of the image");
 
     IconImage out;
     out.width = width;
@@ -327,7 +337,7 @@ bool ReadPngInto(png_structp png, png_infop info, PngSource& source, IconImage& 
     const png_uint_32 width = png_get_image_width(png, info);
     const png_uint_32 height = png_get_image_height(png, info);
     if (width == 0 || height == 0 || width > kMaxImageSide || height > kMaxImageSide)
-        png_error(png, "size out of range");
+        png_error(png, "image size is out of range");
 
     // Whatever the colour type and depth, end with 8-bit RGBA.
     const int colourType = png_get_color_type(png, info);
@@ -387,7 +397,7 @@ Result<IconImage> DecodePng(std::span<const std::uint8_t> image)
     const bool ok = ReadPngInto(png, info, source, out, rows);
     png_destroy_read_struct(&png, &info, nullptr);
     if (!ok)
-        return Invalid(std::string("damaged PNG image: ") + source.message);
+        return Invalid(std::string("PNG image is damaged: ") + source.message);
 
     // The rows came out as bytes R, G, B, A; the program holds 0xAARRGGBB.
     out.mask.assign(out.pixels.size(), 0);

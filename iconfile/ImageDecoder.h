@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 namespace glyphor {
 
@@ -25,6 +26,14 @@ enum class DibLayout {
 inline constexpr int kMaxImageSide = 1024;
 
 bool IsPng(std::span<const std::uint8_t> bytes);
+
+// What a failure to decode an image says first; the reason follows after
+// ": " ("Icon image is not valid: size out of range").
+inline constexpr std::string_view kImageNotValidText = "Icon image is not valid";
+
+// The reason alone of a decoder's failure message, for a caller that words
+// the failure itself; a message without the text above as it stands.
+std::string_view DecodeFailureReason(std::string_view message);
 
 // BMP-style image of 1, 4, 8, 16, 24 or 32 bits per pixel; a 16-bit image is
 // 5-5-5, or as its bit-field masks say (5-6-5). biHeight counts the

@@ -1,10 +1,21 @@
 #include "platform/SettingsStore.h"
 
+#include "files/InputFile.h"
+#include "files/NativePath.h"
+#include "platform/FileLock.h"
+#include "platform/FileSystem.h"
+#include "platform/RunningTotal.h"
 #include "util/Error.h"
 
+#include <QDebug>
+#include <QDir>
 #include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryFile>
 
-#include <memory>
+#include <cerrno>
+#include <chrono>
+#include <vector>
 
 namespace glyphor::platform {
 
@@ -58,28 +69,94 @@ std::optional<std::int32_t> ParseInteger(const QString& text)
     return static_cast<std::int32_t>(negative ? -value : value);
 }
 
-SettingsStore::SettingsStore() = default;
+QString UserSettingsPath()
+{
+    // Where QSettings keeps the program's settings by its organisation and
+    // application name, so that the count stored by earlier versions is found.
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+        + QStringLiteral("/Tarnwell/Glyphor2.conf");
+}
+
+SettingsStore::SettingsStore()
+    : m_path(UserSettingsPath())
+{
+}
 
 SettingsStore::SettingsStore(const QString& iniPath)
-    : m_iniPath(iniPath)
+    : m_path(iniPath)
 {
 }
 
 namespace {
 
-std::unique_ptr<QSettings> OpenSettings(const QString& iniPath)
+// A settings file of the program holds one short line; anything much larger
+// is not one.
+constexpr std::size_t kMaxSettingsFileSize = 64 * 1024;
+// How long a close waits for another window's store to finish, which takes
+// milliseconds; a holder that never lets go fails the store instead.
+constexpr std::chrono::seconds kLockPatience { 5 };
+
+const QString kNotRead = QStringLiteral("the count of icons extracted is not read from it");
+const QString kNotStored = QStringLiteral("the count of icons extracted is not stored in it");
+
+[[noreturn]] void RefuseStore()
 {
-    if (iniPath.isEmpty())
-        return std::make_unique<QSettings>(QStringLiteral("Tarnwell"), QStringLiteral("Glyphor2"));
-    return std::make_unique<QSettings>(iniPath, QSettings::IniFormat);
+    throw Error("Failed to set data for 'Count'");
 }
 
-} // namespace
-
-std::int32_t SettingsStore::loadCount() const
+void Warn(const QString& path, const QString& what)
 {
-    const auto settings = OpenSettings(m_iniPath);
-    const QVariant value = settings->value(kCountKey);
+    qWarning().noquote() << files::DisplayPath(path) + QStringLiteral(": ") + what;
+}
+
+// The settings file as the program read it: its bytes, or why there are none.
+struct SettingsBytes {
+    QByteArray bytes;
+    bool missing = false;
+    QString problem; // empty when read (or missing)
+};
+
+SettingsBytes ReadSettingsBytes(const QString& path)
+{
+    SettingsBytes out;
+    files::InputFile file = files::InputFile::open(files::ToNativePath(path));
+    if (!file.ok()) {
+        if (file.notRegular())
+            out.problem = QStringLiteral("not a regular file");
+        else if (file.error() == ENOENT)
+            out.missing = true;
+        else
+            out.problem = SystemErrorText(file.error());
+        return out;
+    }
+    std::vector<std::uint8_t> bytes;
+    if (const int error = file.readToEnd(bytes, kMaxSettingsFileSize); error != 0)
+        out.problem = SystemErrorText(error);
+    else if (bytes.size() > kMaxSettingsFileSize)
+        out.problem = QStringLiteral("larger than a settings file of the program");
+    else
+        out.bytes
+            = QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+    return out;
+}
+
+// The value of "Count" in the bytes of a settings file. QSettings reads only
+// files it opens itself, and keeps what it read by the file's name, trusting
+// the file's size and time to tell a change; two windows storing within one
+// tick of the clock change neither. So it reads a private copy of the bytes
+// read above, under a name of its own each time.
+QVariant CountValueIn(const QByteArray& ini)
+{
+    if (ini.isEmpty())
+        return {};
+    QTemporaryFile copy;
+    if (!copy.open() || copy.write(ini) != ini.size() || !copy.flush())
+        throw Error(FormatMessage("Cannot create file %s", files::MessagePath(copy.fileName())));
+    return QSettings(copy.fileName(), QSettings::IniFormat).value(kCountKey);
+}
+
+std::int32_t CountFromValue(const QVariant& value)
+{
     if (!value.isValid())
         return 0;
     if (value.typeId() != QMetaType::QString)
@@ -93,13 +170,77 @@ std::int32_t SettingsStore::loadCount() const
     return *count;
 }
 
+// The lock every store of the count takes, on a file beside the settings
+// (not QSettings' own lock file, which it takes and removes for each write).
+FileLock LockForStore(const QString& path)
+{
+    const QString lockPath = path + QStringLiteral(".count-lock");
+    QDir().mkpath(FolderOf(path));
+    FileLock lock = FileLock::acquire(files::ToNativePath(lockPath), kLockPatience);
+    if (!lock.ok()) {
+        Warn(lockPath,
+            (lock.error() == EINVAL ? QStringLiteral("not a regular file")
+                                    : SystemErrorText(lock.error()))
+                + QStringLiteral("; the count of icons extracted is not stored"));
+        RefuseStore();
+    }
+    return lock;
+}
+
+// The settings as they are under the lock; raises when they may not be
+// written over.
+SettingsBytes SettingsToWrite(const QString& path)
+{
+    SettingsBytes file = ReadSettingsBytes(path);
+    if (!file.problem.isEmpty()) {
+        Warn(path, file.problem + QStringLiteral(", so ") + kNotStored);
+        RefuseStore();
+    }
+    return file;
+}
+
+} // namespace
+
+std::int32_t SettingsStore::loadCount() const
+{
+    const SettingsBytes file = ReadSettingsBytes(m_path);
+    if (!file.problem.isEmpty()) {
+        Warn(m_path, file.problem + QStringLiteral(", so ") + kNotRead);
+        return 0;
+    }
+    return CountFromValue(CountValueIn(file.bytes));
+}
+
 void SettingsStore::storeCount(std::int32_t count)
 {
-    const auto settings = OpenSettings(m_iniPath);
-    settings->setValue(kCountKey, QString::number(count));
-    settings->sync();
-    if (settings->status() != QSettings::NoError)
-        throw Error("Failed to set data for 'Count'");
+    const FileLock lock = LockForStore(m_path);
+    SettingsToWrite(m_path);
+    writeCount(count);
+}
+
+std::int32_t SettingsStore::addToCount(std::int64_t added)
+{
+    const FileLock lock = LockForStore(m_path);
+    const SettingsBytes file = SettingsToWrite(m_path);
+    const QVariant value = CountValueIn(file.bytes);
+    std::int32_t stored = 0;
+    try {
+        stored = CountFromValue(value);
+    } catch (const Error&) {
+        // Reported when the window loaded it; the sum replaces it.
+    }
+    const std::int32_t total = SaturatedCount(std::int64_t { stored } + added);
+    writeCount(total);
+    return total;
+}
+
+void SettingsStore::writeCount(std::int32_t count)
+{
+    QSettings settings(m_path, QSettings::IniFormat);
+    settings.setValue(kCountKey, QString::number(count));
+    settings.sync();
+    if (settings.status() != QSettings::NoError)
+        RefuseStore();
 }
 
 } // namespace glyphor::platform

@@ -1,8 +1,13 @@
 #pragma once
 // The one setting the program keeps across runs: the running total of icons
 // extracted, stored as decimal text under "Count" in the user's settings of
-// Tarnwell/Glyphor2. No widgets here; the main window loads the count when it
-// is created and stores it when it closes.
+// Tarnwell/Glyphor2 (an INI file, Tarnwell/Glyphor2.conf in the user's
+// configuration folder). No widgets here; the main window loads the count
+// when it is created and adds its own extractions to it when it closes.
+//
+// The settings are read only from a regular file, as every other file the
+// program reads: a fifo, a device or a folder in the file's place is reported
+// on standard error and left alone, never waited on and never written over.
 
 #include <QString>
 
@@ -17,6 +22,10 @@ namespace glyphor::platform {
 // gives nothing. A hexadecimal value is a 32-bit pattern, so $FFFFFFFF is -1.
 std::optional<std::int32_t> ParseInteger(const QString& text);
 
+// The file of the user's settings: Tarnwell/Glyphor2.conf in the user's
+// configuration folder ($XDG_CONFIG_HOME, else ~/.config).
+QString UserSettingsPath();
+
 class SettingsStore {
 public:
     // The user's settings of the program.
@@ -24,15 +33,29 @@ public:
     // An INI file of its own, for tests and tools.
     explicit SettingsStore(const QString& iniPath);
 
-    // The stored count; 0 when nothing (or empty text) is stored. Raises
-    // Error "'%s' is not a valid integer value" for text that is not a number
-    // and "Invalid data type for 'Count'" for a value that is not text.
+    QString path() const { return m_path; }
+
+    // The stored count; 0 when nothing (or empty text) is stored, and when
+    // the file cannot be read or is not a regular file (said on standard
+    // error). Raises Error "'%s' is not a valid integer value" for text that
+    // is not a number and "Invalid data type for 'Count'" for a value that
+    // is not text.
     std::int32_t loadCount() const;
-    // Raises Error "Failed to set data for 'Count'" when the store refuses.
+    // Stores count as the total. Raises Error "Failed to set data for
+    // 'Count'" when the store refuses, or when the file is not a regular file
+    // (then left as it is).
     void storeCount(std::int32_t count);
+    // Adds added to the total stored now and stores the sum, stopped at the
+    // limits of 32 bits; returns it. The read, the sum and the write happen
+    // under a lock that every window's store takes, so that two windows
+    // closing together both keep what they add. A stored value that is not a
+    // number counts as 0 and is replaced. Raises as storeCount does.
+    std::int32_t addToCount(std::int64_t added);
 
 private:
-    QString m_iniPath; // empty: the user's settings
+    void writeCount(std::int32_t count);
+
+    QString m_path;
 };
 
 } // namespace glyphor::platform

@@ -11,6 +11,7 @@ namespace glyphor {
 
 struct Failure {
     std::string message;
+    bool operator==(const Failure&) const = default;
 };
 
 template <class T> class Result {
@@ -35,6 +36,9 @@ public:
     const T* operator->() const { return &value(); }
 
     const std::string& message() const { return std::get<1>(m_v).message; }
+
+    // Equal values, or failures for the same reason.
+    bool operator==(const Result&) const = default;
 
 private:
     std::variant<T, Failure> m_v;

@@ -30,7 +30,8 @@ public:
     virtual ~IconLoadHost() = default;
 
     // The items as they stand when the load reaches them, and the path of
-    // one: the folder the window was filled from and the item's caption.
+    // one's file: the folder the window was filled from and the file's name
+    // (never the caption, which the user may have edited).
     virtual int itemCount() const = 0;
     virtual QString itemPath(int item) const = 0;
     // Appends the picture of the next item to the image list.

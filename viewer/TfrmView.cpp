@@ -175,6 +175,11 @@ QString TfrmView::pathOf(int item) const
     return platform::JoinPath(m_folder, Items->caption(item));
 }
 
+QString TfrmView::filePathOf(int item) const
+{
+    return platform::JoinPath(m_folder, Items->fileName(item));
+}
+
 QString TfrmView::panelText(int panel) const
 {
     return panel >= 0 && panel < 3 ? m_panels[panel]->text() : QString();
@@ -293,7 +298,9 @@ int TfrmView::itemCount() const
 
 QString TfrmView::itemPath(int item) const
 {
-    return pathOf(item);
+    // The caption may have been edited in place meanwhile; the picture is
+    // the file's.
+    return filePathOf(item);
 }
 
 void TfrmView::appendImage(const IconImage& icon)
@@ -378,13 +385,15 @@ void TfrmView::resizeEvent(QResizeEvent* event)
 void TfrmView::closeEvent(QCloseEvent* event)
 {
     // A close request during a load only ends the load; once it has ended
-    // the window is hidden, and stays in existence until destroyed.
+    // the window is hidden, and stays in existence until its maker destroys
+    // it (told by closed()).
     if (m_load.state() != LoadState::LoadEnded) {
         m_load.stop();
         event->ignore();
         return;
     }
     event->accept();
+    emit closed();
 }
 
 } // namespace glyphor

@@ -48,9 +48,12 @@ public:
     LoadState loadState() const { return m_load.state(); }
     // The folder the items were filled from.
     QString folder() const { return m_folder; }
-    // The path of an item: that folder and the item's caption, joined by one
-    // "/" (none added after "/" itself).
+    // The path of an item as the window shows and copies it: that folder and
+    // the item's caption, joined by one "/" (none added after "/" itself).
     QString pathOf(int item) const;
+    // The path of the item's file, which its picture is loaded from: that
+    // folder and the file's name, whatever the caption has become.
+    QString filePathOf(int item) const;
     // The text of one panel of the status bar (0 to 2).
     QString panelText(int panel) const;
 
@@ -91,6 +94,9 @@ signals:
     // activation steps and the load's pumps), just before it does, with the
     // number of pictures loaded so far.
     void pumping(int images);
+    // The window has been closed by a close request (its title bar, say)
+    // and is hidden; whoever made it may now destroy it.
+    void closed();
 
 protected:
     bool event(QEvent* event) override;

@@ -21,6 +21,7 @@ ViewerItems::ViewerItems(QObject* parent)
 void ViewerItems::fill(const QStringList& names)
 {
     beginResetModel();
+    m_names = names;
     m_captions = names;
     endResetModel();
 }
@@ -28,6 +29,7 @@ void ViewerItems::fill(const QStringList& names)
 void ViewerItems::clear()
 {
     beginResetModel();
+    m_names.clear();
     m_captions.clear();
     m_images.clear();
     m_published = 0;
@@ -64,6 +66,8 @@ QVariant ViewerItems::data(const QModelIndex& index, int role) const
         return files::DisplayPath(m_captions[row]);
     case Qt::DecorationRole:
         return row < imageCount() ? m_images[row] : m_blank;
+    case FileNameRole:
+        return m_names[row];
     default:
         return {};
     }

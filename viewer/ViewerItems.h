@@ -1,8 +1,10 @@
 #pragma once
-// The viewer's items and its image list in one model: item k is captioned
-// with a file name and shows image k once the load has appended it. The list
-// view asks for what it paints, so filling 10,000 names is one reset and
-// appending a picture lays nothing out again.
+// The viewer's items and its image list in one model: item k stands for a
+// file, is captioned with its name and shows image k once the load has
+// appended it. The caption is the user's to edit in place; the file name
+// stays with the item as it was filled, so that the picture still comes from
+// the file. The list view asks for what it paints, so filling 10,000 names is
+// one reset and appending a picture lays nothing out again.
 
 #include <QAbstractListModel>
 #include <QPixmap>
@@ -14,6 +16,9 @@ namespace glyphor {
 class ViewerItems : public QAbstractListModel {
     Q_OBJECT
 public:
+    // The data role that gives an item's file name.
+    static constexpr int FileNameRole = Qt::UserRole;
+
     explicit ViewerItems(QObject* parent = nullptr);
 
     // The items: one per name, in this order, captioned with the name. The
@@ -24,6 +29,8 @@ public:
     int count() const { return int(m_captions.size()); }
     // The caption as held, names that are not valid UTF-8 included.
     QString caption(int row) const { return m_captions.value(row); }
+    // The name of the item's file, whatever its caption has become.
+    QString fileName(int row) const { return m_names.value(row); }
 
     // The image list: image k belongs to item k.
     int imageCount() const { return int(m_images.size()); }
@@ -42,6 +49,7 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
+    QStringList m_names;
     QStringList m_captions;
     QVector<QPixmap> m_images;
     int m_published = 0;

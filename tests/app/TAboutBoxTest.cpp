@@ -9,9 +9,11 @@
 #include "browse/FileListModel.h"
 #include "browse/TDirectoryListBox.h"
 #include "browse/TFileListBox.h"
+#include "files/NativePath.h"
 #include "kit/NativeFiles.h"
 #include "kit/ScanFolders.h"
 #include "platform/FileSystem.h"
+#include "platform/SettingsStore.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,13 +22,16 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace glyphor;
 
 namespace {
 
+// Found without opening the file, which a fifo there would never answer.
 QString SettingsPath()
 {
-    return QSettings("Tarnwell", "Glyphor2").fileName();
+    return platform::UserSettingsPath();
 }
 
 void WriteSettings(const QByteArray& ini)
@@ -154,6 +159,68 @@ private slots:
         // The next close writes a good value over the bad one.
         QVERIFY(form.close());
         QCOMPARE(QSettings("Tarnwell", "Glyphor2").value("Count"), QVariant(QString("0")));
+    }
+
+    // Two windows open at once: each close adds that window's own
+    // extractions to the total stored by then.
+    void twoWindowsBothKeepTheirExtractions()
+    {
+        WriteSettings("[General]\nCount=100\n");
+        TForm1 first;
+        TForm1 second;
+        for (int i = 0; i < 5; ++i)
+            ++first.ExtractedCount;
+        for (int i = 0; i < 7; ++i)
+            ++second.ExtractedCount;
+        first.show();
+        second.show();
+        QVERIFY(first.close());
+        QCOMPARE(QSettings("Tarnwell", "Glyphor2").value("Count"), QVariant(QString("105")));
+        QVERIFY(second.close());
+        QCOMPARE(QSettings("Tarnwell", "Glyphor2").value("Count"), QVariant(QString("112")));
+    }
+
+    // Near the top of 32 bits the total stops at the largest value: the box
+    // and the store never show it wrapped round to a negative number.
+    void totalStopsAtTheLargestValue()
+    {
+        WriteSettings("[General]\nCount=2147483600\n");
+        TForm1 form;
+        for (int i = 0; i < 50; ++i)
+            ++form.ExtractedCount;
+        form.show();
+        QCOMPARE(AboutCount(form), QString("2147483647"));
+        QVERIFY(form.close());
+        QCOMPARE(QSettings("Tarnwell", "Glyphor2").value("Count"), QVariant(QString("2147483647")));
+    }
+
+    // A fifo in the settings file's place: the window opens with the count
+    // at 0 instead of waiting for a writer, and the close, refused, leaves
+    // the fifo as it was.
+    void settingsFifoLetsTheWindowStart()
+    {
+        QDir().mkpath(QFileInfo(SettingsPath()).path());
+        const std::string fifo = files::ToNativePath(SettingsPath());
+        QVERIFY(::mkfifo(fifo.c_str(), 0600) == 0);
+        SeenBox seen;
+        QTimer answer;
+        AnswerBoxes(answer, seen);
+        QTest::ignoreMessage(QtWarningMsg,
+            qPrintable(SettingsPath()
+                + ": not a regular file, so the count of icons extracted is not read from it"));
+        TForm1 form;
+        QCOMPARE(seen.shown, 0);
+        QCOMPARE(form.ExtractedCount, 0);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTest::ignoreMessage(QtWarningMsg,
+            qPrintable(SettingsPath()
+                + ": not a regular file, so the count of icons extracted is not stored in it"));
+        QVERIFY(form.close());
+        QCOMPARE(seen.text, QString("Failed to set data for 'Count'"));
+        struct stat st { };
+        QVERIFY(::lstat(fifo.c_str(), &st) == 0 && S_ISFIFO(st.st_mode));
+        QFile::remove(SettingsPath());
     }
 
     // The error box adds no period after a closing quote (its code lies

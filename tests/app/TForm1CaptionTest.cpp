@@ -1,10 +1,12 @@
 // The main window's title bar: its stored look, its place above the menu bar,
-// and its buttons and Alt+F4 closing through the window's normal close.
+// its buttons, Alt+F4 and the window menu closing through the window's
+// normal close, and the window menu's move by the keyboard.
 #include "AppTestMain.h"
 #include "app/TForm1.h"
 #include "controls/TGradientCaption.h"
 #include "platform/SettingsStore.h"
 
+#include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTest>
@@ -61,27 +63,65 @@ private slots:
 
     void closingStoresTheCount_data()
     {
-        QTest::addColumn<bool>("button");
-        QTest::newRow("close button") << true;
-        QTest::newRow("Alt+F4") << false;
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("count");
+        QTest::newRow("close button") << "button" << 1234;
+        QTest::newRow("Alt+F4") << "keys" << 4321;
+        QTest::newRow("window menu") << "menu" << 2143;
     }
 
     void closingStoresTheCount()
     {
-        QFETCH(bool, button);
+        QFETCH(QString, how);
+        QFETCH(int, count);
         TForm1 form;
         form.show();
         QVERIFY(QTest::qWaitForWindowActive(&form));
-        form.ExtractedCount = button ? 1234 : 4321;
-        if (button) {
+        form.ExtractedCount = count;
+        if (how == "button") {
             const QRect close
                 = CaptionButtonRects(form.size(), form.GradientCaption1->Frame()).close;
             QTest::mouseClick(form.windowHandle(), Qt::LeftButton, {}, close.center());
-        } else {
+        } else if (how == "keys") {
             QTest::keyClick(form.windowHandle(), Qt::Key_F4, Qt::AltModifier);
+        } else {
+            QTest::keyClick(form.windowHandle(), Qt::Key_Space, Qt::AltModifier);
+            QMenu* menu = form.GradientCaption1->windowMenu();
+            QTRY_VERIFY(menu->isVisible());
+            QTest::keyClick(menu, Qt::Key_C); // &Close
         }
-        QVERIFY(!form.isVisible());
-        QCOMPARE(platform::SettingsStore().loadCount(), button ? 1234 : 4321);
+        QTRY_VERIFY(!form.isVisible());
+        QCOMPARE(platform::SettingsStore().loadCount(), count);
+    }
+
+    // Alt+Space opens the window menu under the icon; the main window keeps
+    // its size, so Size and Maximize do not apply, and Move moves it by the
+    // keyboard.
+    void windowMenuMovesTheWindowByTheKeyboard()
+    {
+        TForm1 form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        form.move(200, 150);
+        const QPoint start = form.pos();
+        TGradientCaption* caption = form.GradientCaption1;
+        QTest::keyClick(form.windowHandle(), Qt::Key_Space, Qt::AltModifier);
+        QMenu* menu = caption->windowMenu();
+        QTRY_VERIFY(menu->isVisible());
+        QCOMPARE(menu->pos(), form.mapToGlobal(QPoint(2, 26)));
+        for (const auto& [entry, enabled] :
+            { std::pair { WindowMenuEntry::Restore, false }, { WindowMenuEntry::Move, true },
+                { WindowMenuEntry::Size, false }, { WindowMenuEntry::Minimize, true },
+                { WindowMenuEntry::Maximize, false }, { WindowMenuEntry::Close, true } })
+            QCOMPARE(caption->windowMenuEntry(entry)->isEnabled(), enabled);
+        QTest::keyClick(menu, Qt::Key_M);
+        QTRY_VERIFY(caption->keyboardMoving());
+        for (Qt::Key key : { Qt::Key_Right, Qt::Key_Right, Qt::Key_Right, Qt::Key_Up })
+            QTest::keyClick(form.windowHandle(), key);
+        QTest::keyClick(form.windowHandle(), Qt::Key_Return);
+        QVERIFY(!caption->keyboardMoving());
+        QCOMPARE(form.pos(), start + QPoint(3 * kKeyboardMoveStep, -kKeyboardMoveStep));
+        QVERIFY(form.isVisible());
     }
 
     void minimizeButton()

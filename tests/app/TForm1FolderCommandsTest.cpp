@@ -205,8 +205,8 @@ private slots:
     }
 
     // Each press makes another window and the current one; the earlier
-    // window stays as it was, and the main window takes the current one's
-    // icon when a merge begins.
+    // window on screen stays as it was (the hidden one of the start goes),
+    // and the main window takes the current one's icon when a merge begins.
     void viewDirTwiceGivesTwoWindows()
     {
         test::WriteNumberedIcons(m_root + "/dest", test::IconNames(5));
@@ -222,7 +222,7 @@ private slots:
 
         QVERIFY(first != second);
         QVERIFY(first->isVisible() && second->isVisible());
-        QCOMPARE(Viewers().size(), 3); // and the hidden one of the start
+        QCOMPARE(Viewers().size(), 2); // the hidden one of the start is gone
         QCOMPARE(first->Items->imageCount(), 5);
         QCOMPARE(second->panelText(0), QString("Icons :5"));
 
@@ -231,6 +231,48 @@ private slots:
         second->setWindowIcon(QIcon(mark));
         TForm1Host(form).showViewerIcon();
         QCOMPARE(form.windowIcon().cacheKey(), second->windowIcon().cacheKey());
+    }
+
+    // Which viewers a press of View Dir and a close free, and which stay:
+    // each holds a picture of every icon of its folder.
+    void viewersThatAreClosedOrReplacedUnseenAreFreed_data()
+    {
+        QTest::addColumn<QString>("step");
+        QTest::addColumn<bool>("firstStays");
+        QTest::newRow("the hidden one of the start, replaced") << "start" << false;
+        QTest::newRow("one on screen, replaced") << "replace shown" << true;
+        QTest::newRow("the current one, closed") << "close current" << false;
+        QTest::newRow("an earlier one, closed") << "close earlier" << false;
+    }
+    void viewersThatAreClosedOrReplacedUnseenAreFreed()
+    {
+        QFETCH(QString, step);
+        QFETCH(bool, firstStays);
+        test::WriteNumberedIcons(m_root + "/dest", test::IconNames(5));
+        TForm1 form;
+        form.show();
+        form.DirectoryListBox2->setDirectory(m_root + "/dest");
+        if (step != "start") {
+            form.Button5->click();
+            QTRY_COMPARE(form.currentViewer()->loadState(), LoadState::LoadEnded);
+        }
+        QPointer<TfrmView> first = form.currentViewer();
+        TfrmView* current = first;
+        if (step == "close current") {
+            first->close();
+            current = nullptr;
+        } else {
+            form.Button5->click();
+            current = form.currentViewer();
+            QTRY_COMPARE(current->loadState(), LoadState::LoadEnded);
+            if (step == "close earlier")
+                first->close();
+        }
+        // Destroyed once control is back in the event loop.
+        QTest::qWait(10);
+        QCOMPARE(!first.isNull(), firstStays);
+        QCOMPARE(form.currentViewer(), current);
+        QCOMPARE(Viewers().size(), int(firstStays) + int(current != nullptr));
     }
 
     // A viewer that destroyed itself is the current one no more: neither the

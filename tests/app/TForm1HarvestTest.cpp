@@ -409,13 +409,15 @@ private slots:
         AnswerBoxes(answer, seen);
         Click(form, form.Button1);
         QCOMPARE(skippedTexts,
-            QStringList({ "Skipped .... bad.exe Icon 1 of 1: Icon image is not valid" }));
+            QStringList({ "Skipped .... bad.exe Icon 1 of 1: Icon image is not valid: "
+                          "unsupported depth of 7 bits per pixel" }));
         QCOMPARE(seen.shown, 1);
         QCOMPARE(seen.title, QString("Information"));
         QCOMPARE(seen.icon, QMessageBox::Information);
         QCOMPARE(seen.text,
             "1 icon could not be captured and was skipped:\n" + m_root
-                + "/damaged/bad.exe Icon 1 of 1: Icon image is not valid");
+                + "/damaged/bad.exe Icon 1 of 1: Icon image is not valid: unsupported depth of 7 "
+                  "bits per pixel");
         QVERIFY(Idle(form));
         QCOMPARE(Contents(m_destPath), CliResult("scan-file", { m_root + "/damaged/taskmgr.exe" }));
     }

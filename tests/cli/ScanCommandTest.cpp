@@ -122,7 +122,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, ScanExit,
                 WriteBytes(root + "/S/sub/c.exe", PeWithOneIcon(1));
             },
             3, "captured 2, added 1, skipped 1, 0 stayed in Temp\n",
-            "/S/b.exe Icon 1 of 1: Icon image is not valid\n" },
+            "/S/b.exe Icon 1 of 1: Icon image is not valid: unsupported depth of 7 bits per "
+            "pixel\n" },
         // A fifo among the collected icons cannot be copied: "Copy Failed (202)".
         ExitCase { "CopyFailed",
             [](const QString& root) {

@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QFontInfo>
 #include <QImage>
+#include <QMenu>
 #include <QPainter>
 #include <QPointer>
 #include <QTest>
@@ -349,6 +350,112 @@ private slots:
         QTest::mouseMove(form.windowHandle(), QPoint(90, 90));
         QTest::mouseRelease(form.windowHandle(), Qt::LeftButton, {}, QPoint(90, 90));
         QCOMPARE(form.pos(), start + QPoint(50, 30));
+    }
+
+    // The window menu as the desktop's: Alt+Space and a click on the small
+    // icon open it under the icon, a right click on the bar at the mouse;
+    // the entries that do not apply to a window of a fixed size are disabled.
+    void windowMenuOpens_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QPoint>("at"); // in the form, where the menu's corner is
+        QTest::newRow("Alt+Space") << "keys" << QPoint(2, 26);
+        QTest::newRow("click on the icon") << "icon" << QPoint(2, 26);
+        QTest::newRow("right click on the bar") << "right" << QPoint(120, 10);
+    }
+    void windowMenuOpens()
+    {
+        QFETCH(QString, how);
+        QFETCH(QPoint, at);
+        Form form;
+        TGradientCaption caption(&form);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QMenu* menu = caption.windowMenu();
+        QVERIFY(menu && !menu->isVisible());
+        if (how == "keys")
+            QTest::keyClick(&form, Qt::Key_Space, Qt::AltModifier);
+        else if (how == "icon")
+            QTest::mousePress(form.windowHandle(), Qt::LeftButton, {},
+                CaptionIconRect(form.size(), caption.Frame()).center());
+        else
+            QTest::mousePress(form.windowHandle(), Qt::RightButton, {}, at);
+        QTRY_VERIFY(menu->isVisible());
+        QCOMPARE(menu->pos(), form.mapToGlobal(at));
+        QStringList entries;
+        for (const QAction* action : menu->actions())
+            if (!action->isSeparator())
+                entries << (action->isEnabled() ? "" : "-") + action->text();
+        QCOMPARE(entries,
+            QStringList(
+                { "-&Restore", "&Move", "-&Size", "Mi&nimize", "-Ma&ximize", "&Close\tAlt+F4" }));
+        menu->hide();
+        QCOMPARE(form.closes, 0);
+    }
+
+    // Move by the keyboard: the arrows move the window by steps; Enter ends
+    // the move where it is, Escape puts the window back, and a click ends it
+    // without doing anything else (here, on the close button).
+    void moveByTheKeyboard_data()
+    {
+        QTest::addColumn<QString>("end");
+        QTest::addColumn<QPoint>("moved");
+        QTest::newRow("Enter") << "enter" << QPoint(-16, 8);
+        QTest::newRow("Escape") << "escape" << QPoint(0, 0);
+        QTest::newRow("a click") << "click" << QPoint(-16, 8);
+    }
+    void moveByTheKeyboard()
+    {
+        QFETCH(QString, end);
+        QFETCH(QPoint, moved);
+        Form form;
+        TGradientCaption caption(&form);
+        form.move(100, 100);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        const QPoint start = form.pos();
+        QTest::keyClick(&form, Qt::Key_Space, Qt::AltModifier);
+        QMenu* menu = caption.windowMenu();
+        QTRY_VERIFY(menu->isVisible());
+        QTest::keyClick(menu, Qt::Key_M); // &Move
+        QTRY_VERIFY(caption.keyboardMoving());
+        QVERIFY(!menu->isVisible());
+        QTest::keyClick(form.windowHandle(), Qt::Key_Left);
+        QTest::keyClick(form.windowHandle(), Qt::Key_Left);
+        QTest::keyClick(form.windowHandle(), Qt::Key_Down);
+        QCOMPARE(form.pos(), start + QPoint(-16, 8));
+        if (end == "enter") {
+            QTest::keyClick(form.windowHandle(), Qt::Key_Return);
+        } else if (end == "escape") {
+            QTest::keyClick(form.windowHandle(), Qt::Key_Escape);
+        } else {
+            const QRect close = CaptionButtonRects(form.size(), caption.Frame()).close;
+            QTest::mouseClick(form.windowHandle(), Qt::LeftButton, {}, Centre(close));
+        }
+        QVERIFY(!caption.keyboardMoving());
+        QCOMPARE(form.pos(), start + moved);
+        QCOMPARE(form.closes, 0);
+        // The keys are the window's again.
+        QTest::keyClick(form.windowHandle(), Qt::Key_Left);
+        QCOMPARE(form.pos(), start + moved);
+    }
+
+    void windowMenuEntriesAct()
+    {
+        Form form;
+        TGradientCaption caption(&form);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        caption.windowMenuEntry(WindowMenuEntry::Minimize)->trigger();
+        QTRY_VERIFY(form.isMinimized());
+        caption.ShowWindowMenu();
+        QVERIFY(caption.windowMenuEntry(WindowMenuEntry::Restore)->isEnabled());
+        caption.windowMenuEntry(WindowMenuEntry::Restore)->trigger();
+        QTRY_VERIFY(!form.isMinimized());
+        caption.windowMenu()->hide();
+        caption.windowMenuEntry(WindowMenuEntry::Close)->trigger();
+        QTRY_COMPARE(form.closes, 1);
+        QVERIFY(!form.isVisible());
     }
 
     void activationRepaintsInItsColours()

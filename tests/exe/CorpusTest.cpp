@@ -13,6 +13,7 @@
 
 #include "kit/Corpus.h"
 #include "kit/Files.h"
+#include "kit/GroupFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -102,14 +103,56 @@ TEST_P(Corpus, ThumbnailsAreNeverLargerThanAsked)
         EXPECT_EQ(sizeOf(size), std::min(size, largest)) << size;
 }
 
+// Every group of the file, icons and cursors, rebuilt as the file it was:
+// as many groups as the count of icons, nothing left out of a sound file,
+// and each written image the very bytes its resource holds.
+TEST_P(Corpus, EveryGroupRebuildsWithItsImagesAsStored)
+{
+    const CorpusFile& f = GetParam();
+    const std::vector<std::uint8_t> all = ReadBytes(f.path);
+    for (const GroupKind kind : { GroupKind::Icon, GroupKind::Cursor }) {
+        auto source = IconSource::fromFile(f.path, kind);
+        ASSERT_TRUE(source);
+        if (kind == GroupKind::Icon) {
+            ASSERT_EQ(source->count(), f.iconGroups);
+        }
+        for (int i = 0; i < source->count(); ++i) {
+            SCOPED_TRACE((kind == GroupKind::Icon ? "icon group " : "cursor group ")
+                + std::to_string(i) + " " + source->groupName(i).text());
+            const Result<RebuiltGroup> rebuilt = source->originalGroup(i);
+            ASSERT_TRUE(rebuilt) << rebuilt.message();
+            EXPECT_TRUE(rebuilt->leftOut.empty()) << rebuilt->leftOut.front().reason;
+            const auto back = kit::ReadGroupFile(rebuilt->file);
+            ASSERT_TRUE(back);
+            EXPECT_EQ(back->type, kind == GroupKind::Icon ? 1 : 2);
+            const std::vector<IconCandidate> images = source->images(i);
+            ASSERT_EQ(back->images.size(), images.size());
+            for (std::size_t k = 0; k < images.size(); ++k) {
+                const ImageRange& r = images[k].data;
+                ASSERT_LE(r.offset + r.length, all.size());
+                const std::vector<std::uint8_t> stored(
+                    all.begin() + static_cast<std::ptrdiff_t>(r.offset),
+                    all.begin() + static_cast<std::ptrdiff_t>(r.offset + r.length));
+                EXPECT_EQ(back->images[k], stored) << "image " << k;
+            }
+            EXPECT_EQ(RebuildGroupOfBytes(all, i, kind)->file, rebuilt->file);
+        }
+    }
+}
+
 // Count and every icon of the damaged bytes; the bytes are an exact-size heap
 // copy so that the sanitizer catches a read one past their end.
 void Exercise(const std::vector<std::uint8_t>& bytes)
 {
     const IconSource source(bytes);
     const int n = std::min(source.count(), 400);
-    for (int i = 0; i < n; ++i)
+    for (int i = 0; i < n; ++i) {
         (void)source.icon(i);
+        (void)source.originalGroup(i);
+    }
+    const IconSource cursors(bytes, GroupKind::Cursor);
+    for (int i = 0; i < std::min(cursors.count(), 400); ++i)
+        (void)cursors.originalGroup(i);
 }
 
 TEST_P(Corpus, TruncatedAndFlippedCopiesFinish)

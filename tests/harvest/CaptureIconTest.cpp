@@ -3,6 +3,7 @@
 #include "harvest/CaptureIcon.h"
 #include "harvest/IconCounter.h"
 #include "harvest/IconProvider.h"
+#include "kit/Executables.h"
 #include "kit/FakeIconProvider.h"
 #include "kit/NamedRows.h"
 #include "kit/NativeFiles.h"
@@ -190,6 +191,45 @@ TEST(PlatformIconProviderTest, AFileChangedOnDiskIsReadAgain)
     ASSERT_TRUE(QFile::remove(path));
     EXPECT_EQ(source.count(path), 0);
     EXPECT_FALSE(source.extract(path, 0).has_value());
+}
+
+} // namespace
+} // namespace glyphor
+
+namespace glyphor {
+namespace {
+
+// A damaged icon of a real reader carries the reader's reason to whoever
+// skips it; an index the file lacks stays nothing, as the icon picker and
+// "Save Icon" without a selection need it.
+TEST(PlatformIconProviderTest, ADamagedIconRaisesItsReasonAndNoFileIsLeft)
+{
+    QTemporaryDir dir;
+    const QString exe = dir.filePath("bad.exe");
+    ASSERT_TRUE(kit::WriteBytes(exe, kit::PeWithImageBeyondTheEnd()));
+    const std::string why = "Icon image is not valid: image data lies beyond the end of the file";
+    PlatformIconProvider source;
+    ASSERT_EQ(source.count(exe), 1);
+    EXPECT_FALSE(source.extract(exe, 1).has_value());
+    EXPECT_FALSE(source.extract(exe, -1).has_value());
+    try {
+        source.extract(exe, 0);
+        FAIL() << "no error";
+    } catch (const EInvalidIcon& e) {
+        EXPECT_EQ(e.what(), why);
+    }
+
+    const QString out = dir.filePath("out");
+    ASSERT_TRUE(QDir().mkpath(out));
+    CaptureObjects objects;
+    try {
+        CaptureIcon(objects, source, exe, 0, out);
+        FAIL() << "no error";
+    } catch (const EInvalidIcon& e) {
+        EXPECT_EQ(e.what(), why);
+    }
+    EXPECT_TRUE(QDir(out).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    EXPECT_EQ(objects.imageList1.count(), 1);
 }
 
 } // namespace

@@ -97,6 +97,47 @@ TEST(HelpBook, TopicIsRenderedWithItsTitle)
     EXPECT_FALSE(book.hasTopic(2));
 }
 
+// A topic longer than the window shows is shown from its beginning, after a
+// note that says so; the find looks only at what is shown.
+TEST(HelpBook, LongTopicIsShownInPartAfterANote)
+{
+    std::string text = "%glyphor2-help 1\n%topic 1 Long\nfirst\n";
+    for (int i = 0; i < 2000; ++i)
+        text += "line of text\n";
+    text += "last\n%end\n";
+    auto parsed
+        = ParseHelpFile(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    ASSERT_TRUE(parsed) << parsed.message();
+    const std::size_t shown = parsed->topics.front().shown;
+    const HelpBook book(std::move(*parsed));
+    const QString markdown = book.topicMarkdown(1);
+    const QString head = QStringLiteral("# Long\n\n") + kTopicCutNote + "\n\nfirst\n";
+    EXPECT_TRUE(markdown.startsWith(head)) << markdown.left(200).toStdString();
+    EXPECT_EQ(markdown.size(), head.size() + qsizetype(shown) - 6);
+    EXPECT_EQ(book.find("first"), std::vector<int> { 1 });
+    EXPECT_EQ(book.find("last"), std::vector<int> {});
+}
+
+TEST(HelpBook, CharactersWithTooManyMarksAreShownAsOne)
+{
+    const QString acute(QChar(0x0301));
+    struct Row {
+        const char* name;
+        QString text;
+        QString shown;
+    };
+    const QString family = QString::fromUtf8("\xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9"
+                                             "\xE2\x80\x8D\xF0\x9F\x91\xA7");
+    for (const Row& r : { Row { "plain text", "no marks at all", "no marks at all" },
+             Row { "a few marks", "e" + acute.repeated(3) + "!", "e" + acute.repeated(3) + "!" },
+             Row { "at the limit", "e" + acute.repeated(31), "e" + acute.repeated(31) },
+             Row { "one mark too many", "x e" + acute.repeated(32) + " y",
+                 QStringLiteral("x \uFFFD y") },
+             Row { "thousands of marks", acute.repeated(5000) + "z", QStringLiteral("\uFFFDz") },
+             Row { "joined emoji", family, family } })
+        EXPECT_EQ(WithShortClusters(r.text), r.shown) << r.name;
+}
+
 class HelpFileOnDisk : public testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(dir.isValid()); }

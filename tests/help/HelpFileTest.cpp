@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 using namespace glyphor::help;
@@ -45,6 +46,23 @@ TEST(HelpFile, ShippedHelpHasEveryTopicOfTheProgram)
         EXPECT_TRUE(reached.contains(topic.context))
             << "topic " << topic.context << " is not linked";
         EXPECT_FALSE(topic.keywords.empty()) << "topic " << topic.context << " has no keywords";
+    }
+}
+
+// A scan disables Create Dir, Delete Dir, the other scan button and the
+// lists: the topics say so, rather than that a click waits for the scan.
+TEST(HelpFile, ShippedHelpSaysTheButtonsAreDisabledDuringAScan)
+{
+    const auto parsed = ParseHelpFile(glyphor::kit::ReadBytes(G2_SHIPPED_HELP));
+    ASSERT_TRUE(parsed) << parsed.message();
+    for (int context : { 5, 6, 10, 11 }) {
+        const HelpTopic* topic = parsed->topic(context);
+        ASSERT_NE(topic, nullptr);
+        std::string text = topic->body;
+        std::replace(text.begin(), text.end(), '\n', ' ');
+        for (const char* waits : { "wait until", "waits while" })
+            EXPECT_EQ(text.find(waits), std::string::npos) << "topic " << context << ": " << waits;
+        EXPECT_NE(text.find("greyed out"), std::string::npos) << "topic " << context;
     }
 }
 
@@ -192,6 +210,71 @@ TEST(HelpFile, SizeIsCappedAtTheByte)
     text.insert(text.size() - 6, "a");
     EXPECT_EQ(ParseHelpFile(Bytes(text)).message(),
         "the file is 1048577 bytes long; a help file has at most 1048576");
+}
+
+std::string Repeated(std::string_view piece, std::size_t times)
+{
+    std::string out;
+    out.reserve(piece.size() * times);
+    for (std::size_t i = 0; i < times; ++i)
+        out += piece;
+    return out;
+}
+
+struct ShownCase {
+    const char* name;
+    std::string body;
+    std::size_t shown;
+};
+
+void PrintTo(const ShownCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class TopicShown : public testing::TestWithParam<ShownCase> { };
+
+// The part of a topic the window shows: all of a topic within the limits,
+// else the longest start within them, cut after a line end where there is
+// one and never inside a character.
+TEST_P(TopicShown, IsTheLongestStartWithinTheLimits)
+{
+    const std::string_view body = GetParam().body;
+    const std::size_t shown = ShownLength(body);
+    EXPECT_EQ(shown, GetParam().shown);
+    const std::string_view part = body.substr(0, shown);
+    EXPECT_LE(part.size(), kMaxShownTopicBytes);
+    EXPECT_LE(MarkdownMarks(part), kMaxShownTopicMarks);
+    EXPECT_LE(TopicLinkCount(part), kMaxShownTopicLinks);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, TopicShown,
+    testing::Values(ShownCase { "Empty", "", 0 },
+        ShownCase { "WithinTheLimits", "Some *text*, [a link](topic:2).\n\n| a | b |\n", 43 },
+        // 101-byte lines: 162 of them fit in 16 KB.
+        ShownCase { "TooLongIsCutAfterALine", Repeated(std::string(100, 'x') + "\n", 200), 16362 },
+        // "a" and then two-byte characters: byte 16384 is the second half of one.
+        ShownCase { "OneLongLineIsCutBeforeACharacter", "a" + Repeated("\xC3\xA9", 9000), 16383 },
+        // Three marks a line: the 167th line would take them past 500.
+        ShownCase { "TooManyMarks", Repeated("*a*\n", 300), 166 * 4 },
+        ShownCase { "TooManyLinks", Repeated("[a](topic:1)\n", 150), 100 * 13 },
+        ShownCase { "LinksOnOneLine", Repeated("[a](topic:1)", 150), 100 * 12 + 2 },
+        // The 501st mark is the "*" at byte 750.
+        ShownCase { "AMegabyteOfStarsAndUnderscores", Repeated("*a_", 333000), 750 },
+        ShownCase { "OpeningBrackets", std::string(700000, '['), kMaxShownTopicMarks }),
+    glyphor::kit::RowName());
+
+// A file whose one topic holds 80,000 links is read whole, every link
+// checked; the window shows the first hundred of them.
+TEST(HelpFile, TopicWithEightyThousandLinksIsReadAndShownInPart)
+{
+    const auto parsed = ParseHelpFile(
+        Bytes(kHeader + "%topic 1 Links\n" + Repeated("[a](topic:1)", 80000) + "\n%end\n"));
+    ASSERT_TRUE(parsed) << parsed.message();
+    const HelpTopic& topic = parsed->topics.front();
+    EXPECT_EQ(topic.links.size(), 80000u);
+    EXPECT_EQ(topic.shown, ShownLength(topic.body));
+    EXPECT_EQ(TopicLinkCount(std::string_view(topic.body).substr(0, topic.shown)), 100u);
 }
 
 TEST(HelpFile, FuzzFindingsFinish)

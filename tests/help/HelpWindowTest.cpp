@@ -11,11 +11,15 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
+
+#include <sys/stat.h>
 
 using namespace glyphor::help;
 
@@ -187,7 +191,110 @@ private slots:
         SetHelpHandler(previous);
     }
 
+    // The worst topics a help file can hold render, each cut to what the
+    // window shows: the page opens with the note, and no more links are
+    // made than the window shows.
+    void worstTopicsRenderInPart_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<int>("links"); // link texts are one letter each
+        QTest::addColumn<QString>("shows");
+        QTest::newRow("80,000 links")
+            << QByteArray("[a](topic:1)").repeated(80000) << 100 << QString(100, 'a');
+        QTest::newRow("a megabyte of *a_") << QByteArray("*a_").repeated(333000) << 0 << "a";
+        QTest::newRow("700 KB of [") << QByteArray(700000, '[') << 0 << QString(500, '[');
+        QTest::newRow("every mark in turn")
+            << QByteArray("*_`~[<&\\|\t").repeated(50000) << 0 << "";
+        QTest::newRow("table of 100,000 cells")
+            << "| a | b |\n|---|---|\n" + QByteArray("| a | b |\n").repeated(50000) << 0 << "a";
+        // Ten marks a line: 50 lines.
+        QTest::newRow("lines of links")
+            << QByteArray("- [a](topic:1) *b* `c` ~~d~~\n").repeated(30000) << 50 << "b";
+    }
+    void worstTopicsRenderInPart()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(int, links);
+        QFETCH(QString, shows);
+        const QString file = m_dir.filePath("worst.hlp");
+        Write(file, "%glyphor2-help 1\n%topic 1 Worst\n" + body + "\n%end\n");
+        HelpWindow window(file);
+        window.showHelp({ HelpCommand::Context, 1 });
+        QCOMPARE(window.currentTopic(), 1);
+        window.browser()->document()->adjustSize(); // the whole page laid out
+        const QString page = window.browser()->toPlainText();
+        QVERIFY2(page.startsWith("Worst\nOnly the beginning of this topic is shown"),
+            qPrintable(page.left(200)));
+        QVERIFY(page.contains(shows));
+        QCOMPARE(LinkedCharacters(window.browser()), links);
+    }
+
+    // A run of combining marks on one letter is shown as one U+FFFD.
+    void aLetterWithThousandsOfMarksRendersAsOne()
+    {
+        const QString file = m_dir.filePath("marks.hlp");
+        Write(file,
+            "%glyphor2-help 1\n%topic 1 Marks\nx e" + QByteArray("\xCC\x81").repeated(7000)
+                + " y\n%end\n");
+        HelpWindow window(file);
+        window.showHelp({ HelpCommand::Context, 1 });
+        QCOMPARE(window.browser()->toPlainText(), QString("Marks\nx \uFFFD y"));
+    }
+
+    // Pictures come from regular files beside the help file only; anything
+    // else is left out, never opened the way that waits or never ends (the
+    // current folder is the help's, where the toolkit would look for a
+    // picture it was not given).
+    void picturesComeOnlyFromFilesBesideTheHelp()
+    {
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(m_dir.path());
+        const auto back = qScopeGuard([&] { QDir::setCurrent(before); });
+        QImage red(20, 10, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        QVERIFY(red.save(m_dir.filePath("red.png")));
+        QImage wide(2049, 1, QImage::Format_RGB32);
+        wide.fill(Qt::red);
+        QVERIFY(wide.save(m_dir.filePath("wide.png")));
+        const std::string fifo = QFile::encodeName(m_dir.filePath("fifo.png")).toStdString();
+        QVERIFY(::mkfifo(fifo.c_str(), 0600) == 0);
+        QVERIFY(QFile::link("/dev/zero", m_dir.filePath("zero.png")));
+        Write(m_dir.filePath("Glyphr.hlp"),
+            "%glyphor2-help 1\n%topic 1 Pictures\n"
+            "![red](red.png) ![fifo](fifo.png) ![zero](zero.png) ![dev](/dev/zero)\n"
+            "![url](file:///dev/zero) ![up](../fifo.png) ![wide](wide.png)\n%end\n");
+        for (const char* refused : { "fifo.png: not a regular file", "zero.png: not in the help",
+                 "/dev/zero: not in the help", "dev/zero: not in the help",
+                 "fifo.png: not in the help", "wide.png: larger than 2048 x 2048 pixels" })
+            QTest::ignoreMessage(
+                QtWarningMsg, QRegularExpression(QRegularExpression::escape(refused)));
+        HelpWindow window(m_file);
+        window.showHelp({ HelpCommand::Context, 1 });
+        QCOMPARE(window.currentTopic(), 1);
+        QTextBrowser* browser = window.browser();
+        browser->resize(400, 300);
+        QImage page(browser->viewport()->size(), QImage::Format_RGB32);
+        browser->viewport()->render(&page);
+        int redPixels = 0;
+        for (int y = 0; y < page.height(); ++y)
+            for (int x = 0; x < page.width(); ++x)
+                redPixels += page.pixel(x, y) == qRgb(255, 0, 0);
+        QCOMPARE(redPixels, 20 * 10);
+    }
+
 private:
+    // The characters of links on the page shown (side by side, links with
+    // the same target make one run of text).
+    static int LinkedCharacters(const QTextBrowser* browser)
+    {
+        int count = 0;
+        for (QTextBlock block = browser->document()->begin(); block.isValid(); block = block.next())
+            for (auto it = block.begin(); !it.atEnd(); ++it)
+                if (it.fragment().charFormat().isAnchor())
+                    count += it.fragment().length();
+        return count;
+    }
+
     QTemporaryDir m_dir;
     QString m_file;
 };

@@ -1,5 +1,6 @@
 #include "kit/Executables.h"
 
+#include "exe/CursorFormat.h"
 #include "exe/MzFormat.h"
 #include "exe/NeFormat.h"
 
@@ -266,30 +267,35 @@ Bytes PeWithLargeIcons(int count, int firstSeed)
     return BuildPe(res);
 }
 
-Bytes BuildNe(const std::vector<NeResource>& groups, const std::vector<NeResource>& icons,
-    std::uint16_t alignShift, NeLayout* layout)
+Bytes BuildNeTypes(const std::vector<NeType>& types, std::uint16_t alignShift,
+    std::vector<std::size_t>* typeRecords)
 {
     const std::size_t unit = std::size_t { 1 } << alignShift;
-    // After the NE header: the resource table (the shift, the group type and
-    // its records, the icon type and its records, the closing 0), the names
-    // of the named groups, and an empty resident-name table. The data follow
-    // at the next alignment unit.
+    // After the NE header: the resource table (the shift, each type's record
+    // followed by its resources' records, the closing 0), the names of the
+    // named resources, and an empty resident-name table. The data follow at
+    // the next alignment unit.
+    std::size_t resources = 0;
+    for (const NeType& t : types)
+        resources += t.resources.size();
     const std::size_t tableAt = kNewHeaderAt + sizeof(NeHeader);
-    const std::size_t tableSize = sizeof(NeResourceTableHeader) + 2 * sizeof(NeTypeInfo)
-        + (groups.size() + icons.size()) * sizeof(NeNameInfo) + sizeof(LeU16);
+    const std::size_t tableSize = sizeof(NeResourceTableHeader) + types.size() * sizeof(NeTypeInfo)
+        + resources * sizeof(NeNameInfo) + sizeof(LeU16);
     Bytes names;
-    std::vector<std::uint16_t> nameIds;
-    for (const NeResource& g : groups) {
-        if (g.name.named()) {
-            // A name is the offset of its string from the start of the table.
-            nameIds.push_back(static_cast<std::uint16_t>(tableSize + names.size()));
-            names.push_back(static_cast<std::uint8_t>(g.name.name.size()));
-            for (char16_t c : g.name.name)
-                names.push_back(static_cast<std::uint8_t>(c));
-        } else {
-            nameIds.push_back(static_cast<std::uint16_t>(NeTypeInfo::kIntegerId | g.name.id));
+    std::vector<std::vector<std::uint16_t>> nameIds(types.size());
+    for (std::size_t t = 0; t < types.size(); ++t)
+        for (const NeResource& r : types[t].resources) {
+            if (r.name.named()) {
+                // A name is the offset of its string from the start of the table.
+                nameIds[t].push_back(static_cast<std::uint16_t>(tableSize + names.size()));
+                names.push_back(static_cast<std::uint8_t>(r.name.name.size()));
+                for (char16_t c : r.name.name)
+                    names.push_back(static_cast<std::uint8_t>(c));
+            } else {
+                nameIds[t].push_back(
+                    static_cast<std::uint16_t>(NeTypeInfo::kIntegerId | r.name.id));
+            }
         }
-    }
     const std::size_t residentNamesAt = tableAt + tableSize + names.size();
     const std::size_t dataAt = Align(residentNamesAt + 1, unit);
 
@@ -305,14 +311,15 @@ Bytes BuildNe(const std::vector<NeResource>& groups, const std::vector<NeResourc
     };
     Bytes table;
     AppendRecord(table, NeResourceTableHeader { alignShift });
-    AppendRecord(
-        table, NeTypeInfo { kNeGroupIconType, static_cast<std::uint16_t>(groups.size()), 0 });
-    for (std::size_t i = 0; i < groups.size(); ++i)
-        AppendRecord(table, record(groups[i].data, nameIds[i]));
-    AppendRecord(table, NeTypeInfo { kNeIconType, static_cast<std::uint16_t>(icons.size()), 0 });
-    for (const NeResource& icon : icons)
-        AppendRecord(table,
-            record(icon.data, static_cast<std::uint16_t>(NeTypeInfo::kIntegerId | icon.name.id)));
+    for (std::size_t t = 0; t < types.size(); ++t) {
+        if (typeRecords)
+            typeRecords->push_back(tableAt + table.size());
+        const auto& list = types[t].resources;
+        AppendRecord(
+            table, NeTypeInfo { types[t].typeId, static_cast<std::uint16_t>(list.size()), 0 });
+        for (std::size_t i = 0; i < list.size(); ++i)
+            AppendRecord(table, record(list[i].data, nameIds[t][i]));
+    }
     Put16(table, 0);
 
     Bytes f(tableAt);
@@ -327,14 +334,64 @@ Bytes BuildNe(const std::vector<NeResource>& groups, const std::vector<NeResourc
     f.push_back(0); // the empty resident-name table
     f.resize(dataAt);
     f.insert(f.end(), data.begin(), data.end());
+    return f;
+}
+
+Bytes BuildNe(const std::vector<NeResource>& groups, const std::vector<NeResource>& icons,
+    std::uint16_t alignShift, NeLayout* layout)
+{
+    std::vector<std::size_t> records;
+    Bytes f = BuildNeTypes(
+        { { kNeGroupIconType, groups }, { kNeIconType, icons } }, alignShift, &records);
     if (layout) {
         layout->header = kNewHeaderAt;
-        layout->table = tableAt;
-        layout->groupType = tableAt + sizeof(NeResourceTableHeader);
-        layout->iconType
-            = layout->groupType + sizeof(NeTypeInfo) + groups.size() * sizeof(NeNameInfo);
+        layout->table = kNewHeaderAt + sizeof(NeHeader);
+        layout->groupType = records[0];
+        layout->iconType = records[1];
     }
     return f;
+}
+
+Bytes MakeCursorGroup(const std::vector<CursorEntry>& entries)
+{
+    IconDirHeader header {};
+    header.type = 2;
+    header.count = static_cast<std::uint16_t>(entries.size());
+    Bytes b;
+    AppendRecord(b, header);
+    for (const CursorEntry& e : entries) {
+        GroupCursorDirEntry entry {};
+        entry.width = static_cast<std::uint16_t>(e.width);
+        entry.height = static_cast<std::uint16_t>(2 * e.height);
+        entry.planes = 1;
+        entry.bitCount = 1;
+        entry.bytesInRes = e.bytes;
+        entry.id = e.id;
+        AppendRecord(b, entry);
+    }
+    return b;
+}
+
+Bytes CursorImage(std::uint16_t x, std::uint16_t y, const Bytes& image)
+{
+    Bytes b;
+    AppendRecord(b, CursorHotSpot { x, y });
+    b.insert(b.end(), image.begin(), image.end());
+    return b;
+}
+
+Bytes CutAtImage(const Bytes& file, const Bytes& image, std::size_t keep)
+{
+    const auto at = std::search(file.begin(), file.end(), image.begin(), image.end());
+    if (at == file.end())
+        return file;
+    const auto kept = std::min<std::size_t>(keep, image.size());
+    return Bytes(file.begin(), at + static_cast<std::ptrdiff_t>(kept));
+}
+
+Bytes PeWithImageBeyondTheEnd(int seed)
+{
+    return CutAtImage(PeWithOneIcon(seed), PatternDib(32, 32, 4, seed));
 }
 
 } // namespace glyphor::kit

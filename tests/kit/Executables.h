@@ -82,6 +82,38 @@ struct NeLayout {
 Bytes BuildNe(const std::vector<NeResource>& groups, const std::vector<NeResource>& icons,
     std::uint16_t alignShift = 4, NeLayout* layout = nullptr);
 
+// An NE file of any resource types (cursors, icons, both), each type's
+// resources in the order given. typeRecords receives where each type's
+// record lies.
+struct NeType {
+    std::uint16_t typeId = 0; // with the 0x8000 bit, as the table holds it
+    std::vector<NeResource> resources;
+};
+Bytes BuildNeTypes(const std::vector<NeType>& types, std::uint16_t alignShift = 4,
+    std::vector<std::size_t>* typeRecords = nullptr);
+
+// One image of a cursor group: its size, the cursor resource that holds it,
+// and the bytes it claims (hot spot included).
+struct CursorEntry {
+    int width = 32;
+    int height = 32; // written doubled, as groups store it
+    std::uint16_t id = 1;
+    std::uint32_t bytes = 0;
+};
+
+// The group directory that an executable keeps for one cursor.
+Bytes MakeCursorGroup(const std::vector<CursorEntry>& entries);
+// A cursor image resource: the hot spot, then the image.
+Bytes CursorImage(std::uint16_t x, std::uint16_t y, const Bytes& image);
+
+// The file cut where the first copy of image in it starts, with keep bytes of
+// the image left: an image that lies beyond the end of the file (keep 0), or
+// one cut short by it.
+Bytes CutAtImage(const Bytes& file, const Bytes& image, std::size_t keep = 0);
+// A PE file of one icon (as PeWithOneIcon) whose one image lies beyond the
+// end of the file: the file ends where the image would start.
+Bytes PeWithImageBeyondTheEnd(int seed = 1);
+
 // A reader opened over bytes in memory, together with the source it reads
 // through (a reader keeps a reference to its source). The bytes must outlive it.
 template <class Reader> struct Opened {

@@ -15,6 +15,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListView>
 #include <QPointer>
@@ -316,6 +317,25 @@ private slots:
         QGuiApplication::clipboard()->setText("as it was");
         view.CopyFileName1->trigger();
         QCOMPARE(QGuiApplication::clipboard()->text(), copied);
+    }
+
+    // A caption edited before its picture is loaded: the picture still
+    // comes from the item's file, and the file keeps its name.
+    void anEditedCaptionStillLoadsTheFile()
+    {
+        TfrmView view(m_dest.source());
+        const QModelIndex item = view.Items->index(40);
+        QVERIFY(view.Items->setData(item, "Renamed.ico", Qt::EditRole));
+        QCOMPARE(view.Items->data(item, ViewerItems::FileNameRole), QVariant("Icon0040.ico"));
+        SeenBox seen;
+        QTimer answer;
+        AnswerBoxes(answer, seen);
+        ShowAndLoad(view);
+        QCOMPARE(seen.shown, 0);
+        QCOMPARE(PictureNumbers(view), Range(65));
+        QCOMPARE(view.pathOf(40), m_folder + "/Renamed.ico");
+        QCOMPARE(view.filePathOf(40), m_folder + "/Icon0040.ico");
+        QVERIFY(QFileInfo::exists(m_folder + "/Icon0040.ico"));
     }
 
     // A name that is not valid UTF-8 is shown with its bytes marked; an edit

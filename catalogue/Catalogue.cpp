@@ -1,0 +1,317 @@
+#include "catalogue/Catalogue.h"
+
+#include "catalogue/CatalogueConnection.h"
+#include "catalogue/CatalogueFiles.h"
+#include "catalogue/CatalogueSchema.h"
+
+#include <chrono>
+#include <map>
+#include <utility>
+#include <vector>
+
+namespace glyphor::catalogue {
+
+namespace {
+
+constexpr const char* kNotKept = "the sources of this harvest's icons are not kept";
+
+std::string InParens(const std::string& reason)
+{
+    return reason.empty() ? std::string() : " (" + reason + ")";
+}
+
+// Why a catalogue that was found cannot be written, as the start of a notice.
+std::string Trouble(const std::string& path, const OpenedCatalogue& opened)
+{
+    const std::string reason = InParens(opened.reason);
+    switch (opened.condition) {
+    case Condition::Damaged:
+        return "The catalogue " + path + " is damaged" + reason;
+    case Condition::Unreadable:
+        return "The catalogue " + path + " cannot be read" + reason;
+    case Condition::ReadOnly:
+        return "The catalogue " + path + " cannot be written" + reason;
+    case Condition::Locked:
+        return "The catalogue " + path + " is in use by another program" + reason;
+    case Condition::Newer:
+        return "The catalogue " + path + " was written by a newer version of Glyphor 2 (layout "
+            + std::to_string(opened.version) + "; this version knows "
+            + std::to_string(kCatalogueVersion) + ") and is left as it is";
+    case Condition::Failed:
+    case Condition::Good:
+        break;
+    }
+    return "The catalogue " + path + " cannot be used" + reason;
+}
+
+// A condition in which a new catalogue starts beside the one found: this
+// one will never be written again as it is.
+bool StartsBeside(Condition condition)
+{
+    return condition == Condition::Damaged || condition == Condition::Unreadable
+        || condition == Condition::ReadOnly;
+}
+
+std::int64_t Now()
+{
+    return std::chrono::duration_cast<std::chrono::seconds>(
+        std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+} // namespace
+
+Catalogue::Catalogue(std::string folder, std::string path, Database db, std::string notice)
+    : m_folder(std::move(folder))
+    , m_path(std::move(path))
+    , m_db(std::move(db))
+    , m_notice(std::move(notice))
+{
+}
+
+Catalogue Catalogue::OpenForHarvest(const std::string& folder)
+{
+    const std::vector<int> numbers = CatalogueNumbersIn(folder);
+    std::string trouble;
+    int next = 1;
+    if (!numbers.empty()) {
+        const std::string path = JoinPath(folder, CatalogueFileName(numbers.back()));
+        OpenedCatalogue opened = OpenExistingCatalogue(path, Purpose::Harvest);
+        if (opened.condition == Condition::Good)
+            return Catalogue(folder, path, std::move(opened.db), {});
+        trouble = Trouble(path, opened);
+        if (!StartsBeside(opened.condition))
+            return Catalogue(folder, {}, {}, trouble + "; " + kNotKept);
+        next = numbers.back() + 1;
+    }
+    // The first free number from next on; a name taken meanwhile (another
+    // program made a file of it) is passed over.
+    for (; next <= kMaxCatalogueNumber; ++next) {
+        const std::string path = JoinPath(folder, CatalogueFileName(next));
+        bool taken = false;
+        OpenedCatalogue created = CreateCatalogue(path, taken);
+        if (taken)
+            continue;
+        if (created.condition != Condition::Good) {
+            const std::string cannot
+                = "catalogue " + path + " cannot be made" + InParens(created.reason);
+            return Catalogue(folder, {}, {},
+                (trouble.empty() ? "The " + cannot : trouble + ", and a new " + cannot) + "; "
+                    + kNotKept);
+        }
+        std::string notice;
+        if (!trouble.empty())
+            notice = trouble + "; the sources of icons are kept in " + path + " from now on";
+        return Catalogue(folder, path, std::move(created.db), notice);
+    }
+    return Catalogue(folder, {}, {},
+        trouble + ", and there is no free name for a new catalogue beside it; " + kNotKept);
+}
+
+std::string Catalogue::takeNotice()
+{
+    return std::exchange(m_notice, {});
+}
+
+template <class Work> bool Catalogue::guarded(Work work)
+{
+    if (!kept())
+        return false;
+    try {
+        return work();
+    } catch (const SqliteError& e) {
+        // Whatever the step began is undone (a transaction SQLite has not
+        // rolled back already); the catalogue keeps what was committed.
+        try {
+            m_db.exec("ROLLBACK");
+        } catch (const SqliteError&) {
+        }
+        // What was committed stays in the journal for the next harvest to
+        // take up; nothing more is written to a file that just failed.
+        m_db.checkpointOnClose(false);
+        m_db.close();
+        m_notice = "The catalogue " + m_path + " cannot be written" + InParens(e.what())
+            + "; the sources of the icons from here on are not kept";
+        return false;
+    }
+}
+
+std::optional<CaptureId> Catalogue::recordCapture(const CaptureRecord& record)
+{
+    const IconHash iconHash = HashOfBytes(record.iconFile);
+    std::optional<IconHash> originalHash;
+    if (!record.originalGroup.empty() && record.originalGroup.size() <= kMaxOriginalBytes)
+        originalHash = HashOfBytes(record.originalGroup);
+    CaptureId id = 0;
+    const bool done = guarded([&] {
+        m_db.prepared("BEGIN IMMEDIATE").run();
+        if (originalHash) {
+            Statement& known = m_db.prepared("SELECT 1 FROM originals WHERE hash = ?1");
+            known.bindBlob(1, *originalHash);
+            const bool there = known.step();
+            // A statement left on its row would hold its read open.
+            known.reset();
+            if (!there)
+                m_db.prepared("INSERT INTO originals (hash, bytes) VALUES (?1, ?2)")
+                    .bindBlob(1, *originalHash)
+                    .bindBlob(2, record.originalGroup)
+                    .run();
+        }
+        Statement& add = m_db.prepared(
+            "INSERT INTO captures (time, source, member, icon_index, group_number, group_name,"
+            " icon_hash, original_hash, collected, outcome)"
+            " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, 'waiting')");
+        add.bind(1, record.time != 0 ? record.time : Now())
+            .bindBlob(2, record.source)
+            .bindBlob(3, record.member)
+            .bind(4, record.index)
+            .bindBlob(7, iconHash)
+            .bindBlob(9, record.collected);
+        if (record.group.number)
+            add.bind(5, *record.group.number);
+        else if (!record.group.name.empty())
+            add.bindText(6, record.group.name);
+        if (originalHash)
+            add.bindBlob(8, *originalHash);
+        add.run();
+        id = m_db.lastInsertId();
+        m_db.prepared("COMMIT").run();
+        return true;
+    });
+    return done ? std::optional<CaptureId>(id) : std::nullopt;
+}
+
+bool Catalogue::recordCollectedName(CaptureId id, const std::string& collected)
+{
+    return guarded([&] {
+        Statement& s = m_db.prepared(
+            "UPDATE captures SET collected = ?2 WHERE id = ?1 AND outcome = 'waiting'");
+        s.bind(1, id).bindBlob(2, collected).run();
+        return m_db.changes() == 1;
+    });
+}
+
+bool Catalogue::complete(CaptureId id, Outcome outcome, const std::string* destName,
+    const std::optional<IconHash>& destHash)
+{
+    return guarded([&] {
+        Statement& s
+            = m_db.prepared("UPDATE captures SET outcome = ?2, dest_name = ?3,"
+                            " dest_hash = CASE WHEN ?2 = 'placed' THEN icon_hash ELSE ?4 END"
+                            " WHERE id = ?1 AND outcome = 'waiting'");
+        s.bind(1, id).bindText(2, OutcomeName(outcome));
+        if (destName)
+            s.bindBlob(3, *destName);
+        if (destHash)
+            s.bindBlob(4, *destHash);
+        s.run();
+        return m_db.changes() == 1;
+    });
+}
+
+bool Catalogue::recordPlaced(CaptureId id, const std::string& destName)
+{
+    return complete(id, Outcome::Placed, &destName, std::nullopt);
+}
+
+bool Catalogue::recordDuplicate(CaptureId id, const std::string& destName)
+{
+    if (!kept())
+        return false;
+    // A destination file that cannot be read leaves the capture found by its
+    // own content only.
+    std::optional<IconHash> destHash;
+    if (auto hashed = HashOfFile(JoinPath(m_folder, destName)))
+        destHash = *hashed;
+    return complete(id, Outcome::Duplicate, &destName, destHash);
+}
+
+bool Catalogue::recordDiscarded(CaptureId id)
+{
+    return complete(id, Outcome::Discarded, nullptr, std::nullopt);
+}
+
+bool Catalogue::recordLost(CaptureId id)
+{
+    return complete(id, Outcome::Lost, nullptr, std::nullopt);
+}
+
+std::optional<CaptureId> Catalogue::findWaiting(
+    const std::string& collected, const IconHash& iconHash)
+{
+    std::optional<CaptureId> found;
+    guarded([&] {
+        Statement& s
+            = m_db.prepared("SELECT id FROM captures WHERE outcome = 'waiting' AND collected = ?1"
+                            " AND icon_hash = ?2 ORDER BY id DESC LIMIT 1");
+        s.bindBlob(1, collected).bindBlob(2, iconHash);
+        if (s.step())
+            found = s.integer(0);
+        // A statement left on its row would hold its read open.
+        s.reset();
+        return true;
+    });
+    return found;
+}
+
+std::optional<CaptureId> Catalogue::findWaiting(
+    const std::string& collected, std::span<const std::uint8_t> iconFile)
+{
+    return findWaiting(collected, HashOfBytes(iconFile));
+}
+
+int Catalogue::settleWaiting()
+{
+    int changed = 0;
+    guarded([&] {
+        struct Waiting {
+            CaptureId id;
+            std::string collected;
+            std::optional<IconHash> hash;
+        };
+        std::vector<Waiting> waiting;
+        {
+            Statement s(m_db,
+                "SELECT id, collected, icon_hash FROM captures WHERE outcome = 'waiting'"
+                " ORDER BY id DESC");
+            while (s.step())
+                waiting.push_back({ s.integer(0), s.bytes(1), HashFromBlob(s.blob(2)) });
+        }
+        if (waiting.empty())
+            return true;
+        // Each collected name's file is read once. A name is given again
+        // only once its file has gone, so of the captures that name one file,
+        // the newest with its content is the one that wrote it.
+        std::map<std::string, std::optional<IconHash>> files;
+        m_db.exec("BEGIN IMMEDIATE");
+        for (const Waiting& w : waiting) {
+            auto [at, fresh] = files.try_emplace(w.collected);
+            if (fresh) {
+                if (auto hashed = HashOfFile(JoinPath(m_folder, w.collected)))
+                    at->second = *hashed;
+            }
+            const bool there = at->second && w.hash && *at->second == *w.hash;
+            // The file counts for one capture only.
+            if (there)
+                at->second.reset();
+            if (there && w.collected.find('/') != std::string::npos)
+                continue;
+            Statement s(m_db,
+                "UPDATE captures SET outcome = ?2, dest_name = ?3, dest_hash = ?4 WHERE id = ?1");
+            s.bind(1, w.id);
+            if (there)
+                s.bindText(2, OutcomeName(Outcome::Placed))
+                    .bindBlob(3, w.collected)
+                    .bindBlob(4, *w.hash);
+            else
+                s.bindText(2, OutcomeName(Outcome::Lost));
+            s.run();
+            ++changed;
+        }
+        m_db.exec("COMMIT");
+        return true;
+    });
+    return changed;
+}
+
+} // namespace glyphor::catalogue

@@ -1,0 +1,172 @@
+#include "catalogue/CatalogueReader.h"
+
+#include "catalogue/CatalogueConnection.h"
+#include "catalogue/CatalogueFiles.h"
+#include "catalogue/CatalogueSchema.h"
+
+#include <algorithm>
+#include <set>
+#include <tuple>
+
+namespace glyphor::catalogue {
+
+namespace {
+
+std::string Problem(
+    const std::string& path, Condition condition, const std::string& reason, int version)
+{
+    const std::string why = reason.empty() ? std::string() : " (" + reason + ")";
+    switch (condition) {
+    case Condition::Damaged:
+        return "The catalogue " + path + " is damaged" + why;
+    case Condition::Locked:
+        return "The catalogue " + path + " is in use by another program" + why;
+    case Condition::Newer:
+        return "The catalogue " + path + " was written by a newer version of Glyphor 2 (layout "
+            + std::to_string(version) + "; this version knows " + std::to_string(kCatalogueVersion)
+            + ")";
+    default:
+        return "The catalogue " + path + " cannot be read" + why;
+    }
+}
+
+constexpr const char* kEntryColumns
+    = "SELECT c.time, c.outcome, c.dest_name, c.collected, c.source, c.member, c.icon_index,"
+      " c.group_number, c.group_name, c.icon_hash, c.original_hash, length(o.bytes)"
+      " FROM captures c LEFT JOIN originals o ON o.hash = c.original_hash ";
+
+CatalogueEntry ReadEntry(const Statement& s)
+{
+    CatalogueEntry e;
+    e.time = s.integer(0);
+    e.outcome = OutcomeFromName(s.text(1)).value_or(Outcome::Lost);
+    e.file = s.isNull(2) ? s.bytes(3) : s.bytes(2);
+    e.source = s.bytes(4);
+    e.member = s.bytes(5);
+    e.index = static_cast<int>(s.integer(6));
+    if (!s.isNull(7))
+        e.group = GroupName::Number(static_cast<std::uint32_t>(s.integer(7)));
+    else if (!s.isNull(8))
+        e.group = GroupName::Named(s.text(8));
+    e.iconHash = HashFromBlob(s.blob(9)).value_or(IconHash {});
+    e.originalHash = HashFromBlob(s.blob(10));
+    e.originalSize = s.isNull(11) ? 0 : s.integer(11);
+    return e;
+}
+
+void ByTime(std::vector<CatalogueEntry>& entries)
+{
+    std::stable_sort(entries.begin(), entries.end(),
+        [](const CatalogueEntry& a, const CatalogueEntry& b) { return a.time < b.time; });
+}
+
+} // namespace
+
+CatalogueReader::CatalogueReader(const std::string& folder)
+{
+    const std::vector<int> numbers = CatalogueNumbersIn(folder);
+    m_found = !numbers.empty();
+    for (int n : numbers) {
+        const std::string path = JoinPath(folder, CatalogueFileName(n));
+        const bool current = n == numbers.back();
+        OpenedCatalogue opened = OpenExistingCatalogue(path, Purpose::Read);
+        if (opened.condition != Condition::Good) {
+            m_problems.push_back(
+                { path, Problem(path, opened.condition, opened.reason, opened.version), current });
+            continue;
+        }
+        // An empty catalogue (made, then never written) has nothing to read.
+        if (opened.version == kCatalogueVersion)
+            m_catalogues.push_back({ path, std::move(opened.db), current });
+    }
+}
+
+CatalogueReader::~CatalogueReader() = default;
+
+template <class Query> void CatalogueReader::each(Query query)
+{
+    for (Opened& c : m_catalogues) {
+        if (!c.db.isOpen())
+            continue;
+        try {
+            query(c.db);
+        } catch (const SqliteError& e) {
+            m_problems.push_back(
+                { c.path, Problem(c.path, ConditionOf(e), e.what(), 0), c.current });
+            c.db.close();
+        }
+    }
+}
+
+std::vector<CatalogueEntry> CatalogueReader::sources(const IconHash& iconHash)
+{
+    std::vector<CatalogueEntry> out;
+    each([&](Database& db) {
+        Statement s(db,
+            (std::string(kEntryColumns)
+                + "WHERE c.icon_hash = ?1 OR c.dest_hash = ?1 ORDER BY c.time, c.id")
+                .c_str());
+        s.bindBlob(1, iconHash);
+        std::vector<CatalogueEntry> found;
+        while (s.step())
+            found.push_back(ReadEntry(s));
+        // Only what a catalogue gave whole is taken.
+        out.insert(out.end(), found.begin(), found.end());
+    });
+    ByTime(out);
+    return out;
+}
+
+std::vector<CatalogueEntry> CatalogueReader::sources(std::span<const std::uint8_t> iconFile)
+{
+    return sources(HashOfBytes(iconFile));
+}
+
+std::optional<std::vector<std::uint8_t>> CatalogueReader::original(const IconHash& iconHash)
+{
+    std::optional<std::vector<std::uint8_t>> best;
+    std::int64_t bestTime = 0;
+    each([&](Database& db) {
+        Statement s(db,
+            "SELECT o.bytes, c.time FROM captures c JOIN originals o ON o.hash = c.original_hash"
+            " WHERE c.icon_hash = ?1 OR c.dest_hash = ?1"
+            " ORDER BY length(o.bytes) DESC, c.time, c.id LIMIT 1");
+        s.bindBlob(1, iconHash);
+        if (!s.step())
+            return;
+        std::vector<std::uint8_t> bytes = s.blob(0);
+        const std::int64_t time = s.integer(1);
+        if (!best || bytes.size() > best->size()
+            || (bytes.size() == best->size() && time < bestTime)) {
+            best = std::move(bytes);
+            bestTime = time;
+        }
+    });
+    return best;
+}
+
+std::vector<CatalogueEntry> CatalogueReader::entries()
+{
+    std::vector<CatalogueEntry> out;
+    each([&](Database& db) {
+        Statement s(db, (std::string(kEntryColumns) + "ORDER BY c.time, c.id").c_str());
+        std::vector<CatalogueEntry> found;
+        while (s.step())
+            found.push_back(ReadEntry(s));
+        out.insert(out.end(), found.begin(), found.end());
+    });
+    ByTime(out);
+    return out;
+}
+
+std::vector<CatalogueEntry> DistinctPlaces(const std::vector<CatalogueEntry>& sources)
+{
+    std::vector<CatalogueEntry> out;
+    std::set<std::tuple<std::string, std::string, int>> seen;
+    for (const CatalogueEntry& e : sources)
+        if (seen.insert({ e.source, e.member, e.index }).second)
+            out.push_back(e);
+    return out;
+}
+
+} // namespace glyphor::catalogue
