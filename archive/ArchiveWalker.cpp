@@ -71,22 +71,27 @@ WalkEnd ArchiveWalker::walkFile(const std::string& path)
             m_visitor.skipped(top, CannotOpenText(file.error()));
         return WalkEnd::Unreadable;
     }
-    m_total = 0;
-    const Flow flow
-        = walkSource(std::make_unique<FileArchiveSource>(std::move(file)), top, 1, named);
-    return flow == Flow::NotAnArchive ? WalkEnd::NotAnArchive
-        : flow == Flow::Stopped       ? WalkEnd::Stopped
-                                      : WalkEnd::Walked;
+    return walkTop(std::make_unique<FileArchiveSource>(std::move(file)), top, named);
 }
 
 WalkEnd ArchiveWalker::walkBytes(const std::string& name, std::span<const std::uint8_t> bytes)
 {
+    return walkTop(
+        std::make_unique<MemoryArchiveSource>(bytes), MemberPath(name), IsArchiveName(name));
+}
+
+WalkEnd ArchiveWalker::walkTop(
+    std::unique_ptr<ArchiveSource> source, const MemberPath& path, bool named)
+{
     m_total = 0;
-    const Flow flow = walkSource(
-        std::make_unique<MemoryArchiveSource>(bytes), MemberPath(name), 1, IsArchiveName(name));
-    return flow == Flow::NotAnArchive ? WalkEnd::NotAnArchive
-        : flow == Flow::Stopped       ? WalkEnd::Stopped
-                                      : WalkEnd::Walked;
+    switch (walkSource(std::move(source), path, 1, named)) {
+    case Flow::NotAnArchive:
+        return WalkEnd::NotAnArchive;
+    case Flow::Stopped:
+        return WalkEnd::Stopped;
+    default:
+        return WalkEnd::Walked;
+    }
 }
 
 ArchiveWalker::Flow ArchiveWalker::walkSource(

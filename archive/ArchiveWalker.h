@@ -106,6 +106,10 @@ private:
     enum class Flow;
     enum class ReadEnd;
 
+    // The archive on disk or the one handed in: level 1, a total of its own.
+    WalkEnd walkTop(std::unique_ptr<ArchiveSource> source, const MemberPath& path, bool named);
+    // One archive at level (1 on disk); named: its name says archive, so
+    // that finding it none or damaged is reported.
     Flow walkSource(
         std::unique_ptr<ArchiveSource> source, const MemberPath& path, int level, bool named);
     Flow walkMembers(ArchiveReader& reader, const MemberPath& path, int level, bool named);
