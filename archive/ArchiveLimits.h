@@ -1,0 +1,34 @@
+#pragma once
+// How far a walk through an archive may go. Archives come from anywhere, and
+// a few hundred bytes can unpack to terabytes or nest without end, so every
+// member is held to these limits before and while it is unpacked; what goes
+// past one is skipped with its reason and the walk goes on where it can.
+
+#include <cstdint>
+
+namespace glyphor::archive {
+
+struct ArchiveLimits {
+    static constexpr std::uint64_t kMiB = std::uint64_t { 1 } << 20;
+
+    // The largest member read into memory. Larger ones are skipped: no icon
+    // source of the era comes near it, and it bounds the memory of a walk to
+    // one such buffer per level of nesting.
+    std::uint64_t memberBytes = 256 * kMiB;
+    // All the bytes unpacked while walking one archive on disk, the archives
+    // inside it included. The members from the one that crosses it on are
+    // skipped, which bounds the time a walk can take.
+    std::uint64_t totalBytes = 4096 * kMiB;
+    // A member is skipped as soon as it has unpacked more than ratio times
+    // the archive bytes read for it, plus ratioAllowance. The allowance keeps
+    // small members that compress very well (a file of zeros, a member of a
+    // solid block whose packed bytes were mostly read for the member before
+    // it) from being taken for bombs.
+    std::uint64_t ratio = 1000;
+    std::uint64_t ratioAllowance = 1 * kMiB;
+    // Archives inside archives: the archive on disk is level 1, one inside it
+    // level 2, and so on; an archive below the last level is skipped.
+    int depth = 3;
+};
+
+} // namespace glyphor::archive
