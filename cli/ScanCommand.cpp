@@ -2,12 +2,12 @@
 
 #include "cli/ScanObserver.h"
 #include "cli/ScanProgress.h"
+#include "cli/ScanReport.h"
 #include "files/NativePath.h"
 #include "harvest/CaptureIcon.h"
 #include "harvest/HarvestJob.h"
 #include "harvest/IconProvider.h"
 #include "harvest/RunTexts.h"
-#include "harvest/TempFolder.h"
 #include "platform/FileSystem.h"
 #include "util/Error.h"
 
@@ -51,19 +51,6 @@ template <typename Action> void About(const std::string& argument, Action&& acti
     } catch (const EInOutError& e) {
         ThrowAbout(argument, e.what());
     }
-}
-
-// What the user learns of icons a harvest left behind: each skipped icon on a
-// line of its own, and why the walk ended early.
-void ReportLeftBehind(const HarvestOutcome& outcome)
-{
-    for (const SkippedIcon& icon : outcome.skipped) {
-        const QString line = QStringLiteral("skipped ")
-            + SkippedIconText(files::DisplayPath(icon.file), icon.number, icon.count, icon.reason);
-        std::fprintf(stderr, "%s\n", files::DisplayPath(line).toUtf8().constData());
-    }
-    if (!outcome.walkCutShort.isEmpty())
-        std::fprintf(stderr, "%s\n", files::DisplayPath(outcome.walkCutShort).toUtf8().constData());
 }
 
 // The folder at argument as the system names it once entered; a file given
@@ -118,24 +105,7 @@ int Scan(ScanKind kind, const Arguments& args, const char* usage)
         progress.finish();
         if (failure)
             std::rethrow_exception(failure);
-        HarvestOutcome outcome = job.outcome();
-        // A second Ctrl+C ended the harvest where it stood: what it had
-        // collected waits in Temp for the next run.
-        if (token.abandoned())
-            outcome.leftInTemp = CountCollected(SystemFileOps(), TempFolderOf(request.destination));
-        if (outcome.leftIconsBehind()) {
-            // The harvest did not take everything: a status of its own, so
-            // that scripts can tell it from success.
-            ReportLeftBehind(outcome);
-            std::printf("captured %d, added %d, skipped %d, %d stayed in Temp\n", outcome.captured,
-                outcome.added, int(outcome.skipped.size()), outcome.leftInTemp);
-            return kExitLeftBehind;
-        }
-        std::printf("captured %d, added %d\n", outcome.captured, outcome.added);
-        // Stopped by Ctrl+C before the end of the tree: what was collected is
-        // in the destination, but the tree was not searched to its end.
-        if (observer.searchStopped())
-            return kExitInterrupted;
+        return ReportScan(ScanEnd { job.outcome(), observer.searchStopped() });
     } catch (const std::exception& e) {
         // The program's errors, and any other (memory running out) alike.
         PrintError(e);

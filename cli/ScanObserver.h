@@ -31,7 +31,7 @@ public:
     static int count();
 };
 
-class ScanObserver final : public HarvestObserver {
+class ScanObserver : public HarvestObserver {
 public:
     explicit ScanObserver(ScanProgress& progress);
 

@@ -61,6 +61,9 @@ void HarvestJob::run()
             next = Merge(m_job).run();
         if (next != NextPhase::Abandon)
             end();
+        else
+            // Left where it stood: what was collected waits for the next run.
+            m_job.outcome.leftInTemp = CountCollected(m_job.files, m_job.tempFolder);
     } catch (...) {
         failure = std::current_exception();
     }

@@ -174,7 +174,16 @@ QStringList ListCollected(FileOps& files, const QString& folder)
 
 int CountCollected(FileOps& files, const QString& folder)
 {
-    return int(ListCollected(files, folder).size());
+    // Only what the program wrote there counts; a file of someone else's
+    // under such a name is not an icon that waits for the next run.
+    int count = 0;
+    for (const QString& name : ListCollected(files, folder)) {
+        const std::optional<IconFileBytes> bytes
+            = files.comparableBytes(platform::JoinPath(folder, name));
+        if (!bytes || IsProgramIconFile(*bytes))
+            ++count;
+    }
+    return count;
 }
 
 void RemoveKilledWritersTemporaries(FileOps& files, const QString& folder)

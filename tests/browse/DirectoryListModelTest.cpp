@@ -107,6 +107,22 @@ TEST_F(DirectoryListModelTest, FoldersThatAreNotUtf8AreListedAndEntered)
     glyphor::kit::RemoveAll(top); // beyond what the temporary folder can remove
 }
 
+// "*" and "?" are ordinary characters in a folder's name: such a folder is
+// shown, and entered by a double click or by its path, never taken for a
+// mask over its parent.
+TEST_F(DirectoryListModelTest, FoldersNamedLikeMasksAreEntered)
+{
+    const QString top = root() + "/top";
+    MakeFolders(top, { "ic*ns", "a?" });
+    DirectoryListModel model;
+    model.setDirectory(top + "/ic*ns");
+    EXPECT_EQ(model.directory(), top + "/ic*ns");
+    model.setDirectory(top);
+    model.setSelectedIndex(model.currentIndex() + 2);
+    model.openSelected();
+    EXPECT_EQ(model.directory(), top + "/ic*ns");
+}
+
 TEST_F(DirectoryListModelTest, AtTheRootTheRootIsTheCurrentEntry)
 {
     DirectoryListModel model;

@@ -8,6 +8,7 @@
 
 #include <QStringList>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,8 +31,10 @@ enum class StdoutTo { File, Closed, Full };
 
 // The outputs are kept outside the folder, which thus holds only what the
 // tool made there.
-inline Output RunCli(
-    const std::vector<std::string>& args, const std::string& folder, StdoutTo to = StdoutTo::File)
+// whileRunning, when given, is called with the tool's process id once it runs
+// (to send it a signal), and the tool is waited for after it returns.
+inline Output RunCli(const std::vector<std::string>& args, const std::string& folder,
+    StdoutTo to = StdoutTo::File, const std::function<void(pid_t)>& whileRunning = {})
 {
     const kit::ScratchFolder outputs;
     const std::string out = outputs.file("stdout");
@@ -54,6 +57,8 @@ inline Output RunCli(
         ::execv(G2_CLI, argv.data());
         ::_exit(127);
     }
+    if (whileRunning)
+        whileRunning(child);
     int status = 0;
     ::waitpid(child, &status, 0);
     const kit::Bytes outBytes = kit::ReadBytes(out);

@@ -6,10 +6,14 @@
 #include "harvest/CaptureIcon.h"
 #include "harvest/IconCounter.h"
 #include "harvest/IconProvider.h"
+#include "harvest/RunTexts.h"
+#include "harvest/TempFolder.h"
+#include "iconfile/IconFileWriter.h"
 #include "kit/FakeIconProvider.h"
 #include "kit/NamedRows.h"
 #include "kit/QStringPrinting.h"
 #include "kit/ScanFolders.h"
+#include "util/Error.h"
 
 #include <QDir>
 #include <QFile>
@@ -175,6 +179,145 @@ TEST_F(HarvestJobTest, AnIconPutIntoTheDestinationDuringTheMergeIsComparedWith)
     EXPECT_EQ(
         recorder.lines.filter("dropped"), QStringList({ "dropped Icon0001.ico as in theirs.ico" }));
     EXPECT_EQ(Names(folders.destination()), QStringList({ "Icon0000.ico", "theirs.ico" }));
+}
+
+// Two icons are the same only when their files are equal in every byte: the
+// program's icons that differ only in their top rows or their mask lie beyond
+// any short prefix of the file, and both must be kept.
+IconImage WithTopLeftPixel(IconImage icon, std::uint32_t argb, bool transparent)
+{
+    icon.pixels[0] = argb;
+    icon.mask[0] = transparent ? 1 : 0;
+    return icon;
+}
+
+struct Lookalike {
+    const char* name;
+    IconImage second;
+    int kept;
+};
+
+class LookalikeTest : public HarvestJobTest, public testing::WithParamInterface<Lookalike> { };
+
+TEST_P(LookalikeTest, OnlyFilesEqualInEveryByteAreDuplicates)
+{
+    MakeExe("a.exe", { MakeIcon(1), GetParam().second });
+    Run();
+    EXPECT_EQ(Names(folders.destination()).size(), GetParam().kept);
+}
+
+INSTANTIATE_TEST_SUITE_P(Seconds, LookalikeTest,
+    testing::Values(Lookalike { "TheSameIcon", MakeIcon(1), 1 },
+        Lookalike { "TopRowDiffers", WithTopLeftPixel(MakeIcon(1), 0xFFFFFFFF, false), 2 },
+        Lookalike { "MaskDiffers", WithTopLeftPixel(MakeIcon(1), 0xFF000000, true), 2 }),
+    kit::RowName());
+
+// A destination file read for one comparison and replaced by another program
+// before a later icon matches what it held: that icon is no duplicate of it.
+TEST_F(HarvestJobTest, ADestinationFileReplacedMeanwhileTakesNoIconWithIt)
+{
+    const QString theirs = folders.destination() + "/theirs.ico";
+    {
+        QFile file(theirs);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        const std::vector<std::uint8_t> bytes = EncodeIconFile(MakeIcon(5));
+        file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+    }
+    MakeExe("a.exe", { MakeIcon(1), MakeIcon(5) });
+    // Checkpoints: 1 start, 2-3 captures, 4 merge start, 5 the first icon's
+    // comparison with theirs.ico, which reads it, 6 after its copy.
+    recorder.atCheckpoint[6] = [&] {
+        QFile file(theirs);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        const std::vector<std::uint8_t> bytes = EncodeIconFile(MakeIcon(9));
+        file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+    };
+    Run();
+    EXPECT_TRUE(recorder.lines.filter("dropped").isEmpty())
+        << recorder.lines.join("|").toStdString();
+    EXPECT_EQ(Names(folders.destination()).size(), 3);
+}
+
+// A folder named Temp that the program did not make is someone's own: the
+// harvest refuses it before touching anything in it.
+struct ForeignTemp {
+    const char* name;
+    std::vector<std::pair<const char*, QByteArray>> files; // name and bytes; none: empty
+};
+
+class ForeignTempTest : public HarvestJobTest, public testing::WithParamInterface<ForeignTemp> { };
+
+TEST_P(ForeignTempTest, IsRefusedAndLeftAsItWas)
+{
+    ASSERT_TRUE(QDir().mkpath(folders.temp()));
+    for (const auto& [name, bytes] : GetParam().files) {
+        QFile file(folders.temp() + "/" + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    const QStringList before = QDir(folders.temp()).entryList(QDir::Files | QDir::Hidden);
+    MakeExe("a.exe", { MakeIcon(1) });
+    try {
+        Run();
+        FAIL() << "not refused";
+    } catch (const Error& e) {
+        EXPECT_EQ(std::string(e.what()),
+            FormatMessage(kForeignTempFolderError, folders.temp().toStdString()));
+    }
+    EXPECT_EQ(QDir(folders.temp()).entryList(QDir::Files | QDir::Hidden), before);
+    EXPECT_TRUE(Names(folders.destination()).isEmpty());
+    EXPECT_EQ(outcome.captured, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Folders, ForeignTempTest,
+    testing::Values(ForeignTemp { "Empty", {} },
+        ForeignTemp { "NamedLikeIcons", { { "Icon0003.ico", QByteArray(5000, 'x') } } },
+        ForeignTemp { "HiddenFile", { { ".settings", "x" } } },
+        ForeignTemp { "UsersIcon", { { "logo.ico", QByteArray(766, 'x') } } },
+        ForeignTemp { "CopyOfAnIcon", { { "Copy of Icon0000.ICO", QByteArray(766, 'x') } } }),
+    kit::RowName());
+
+// In its own Temp the program merges only the icons it wrote: another's file
+// under one of its names is neither merged nor deleted, nor counted.
+TEST_F(HarvestJobTest, AnotherFileInTheProgramsTempIsLeftAlone)
+{
+    folders.makeTemp();
+    QFile planted(folders.temp() + "/Icon0007.ico");
+    ASSERT_TRUE(planted.open(QIODevice::WriteOnly));
+    planted.write(QByteArray(5000, 'x'));
+    planted.close();
+    MakeExe("a.exe", { MakeIcon(1) });
+    Run();
+    EXPECT_EQ(Names(folders.destination()), QStringList({ "Icon0000.ico" }));
+    EXPECT_EQ(QFileInfo(folders.temp() + "/Icon0007.ico").size(), 5000);
+    EXPECT_EQ(outcome.leftInTemp, 0);
+    EXPECT_FALSE(outcome.leftIconsBehind());
+}
+
+// What an earlier version left in an unmarked Temp, nothing but its own
+// icons, is the program's: it is taken over and merged.
+TEST_F(HarvestJobTest, AnUnmarkedTempOfTheProgramsIconsIsMerged)
+{
+    ASSERT_TRUE(QDir().mkpath(folders.temp()));
+    QFile left(folders.temp() + "/Icon0000.ico");
+    ASSERT_TRUE(left.open(QIODevice::WriteOnly));
+    const std::vector<std::uint8_t> bytes = EncodeIconFile(MakeIcon(3));
+    left.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+    left.close();
+    Run();
+    EXPECT_EQ(Names(folders.destination()), QStringList({ "Icon0000.ico" }));
+    EXPECT_FALSE(QFileInfo::exists(folders.temp()));
+}
+
+TEST_F(HarvestJobTest, AHarvestsTempIsNoDestination)
+{
+    folders.makeTemp();
+    MakeExe("a.exe", { MakeIcon(1) });
+    HarvestJob job(HarvestRequest::scanTree(folders.source(), folders.temp()), icons, objects,
+        recorder, token);
+    EXPECT_THROW(job.run(), Error);
+    EXPECT_TRUE(recorder.lines.isEmpty());
+    EXPECT_EQ(QDir(folders.temp()).entryList(QDir::Files), QStringList());
 }
 
 } // namespace
