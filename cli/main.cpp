@@ -73,7 +73,8 @@ int Help()
                "fills an empty file that is there). An OUT.png of - is standard output.\n\n"
                "exit status: 0 success, 1 an error (a failed write to standard output\n"
                "included), 2 a usage error, 3 a scan that finished but left icons in\n"
-               "the Temp folder, or an extract that left damaged images out.\n"
+               "the Temp folder, or an extract that left damaged images out, 4 a scan\n"
+               "whose search was stopped by Ctrl+C (what it collected was merged).\n"
                "The manual page glyphor2-cli(1) tells more.\n",
         stdout);
     return 0;
