@@ -2,7 +2,6 @@
 
 #include "browse/TDirectoryListBox.h"
 #include "files/NativePath.h"
-#include "harvest/FileOps.h"
 #include "platform/FileSystem.h"
 
 #include <QInputDialog>
@@ -60,7 +59,7 @@ void CreateDir(TDirectoryListBox& destination, QWidget* parent)
         return;
     // The name is taken as typed, blanks and further folders included.
     const QString path = platform::JoinPath(destination.directory(), name);
-    if (SystemFileOps().makeDirectory(path) == 0)
+    if (platform::MakeFolder(path) == 0)
         ShowMessageDialog(parent, DialogType::Information, QStringLiteral("New directory created"));
     else
         ShowMessageDialog(parent, DialogType::Warning, QStringLiteral("Cannot create directory"));
@@ -78,7 +77,7 @@ void DeleteDir(TDirectoryListBox& destination, QWidget* parent)
     // they show it.
     destination.setDirectory(ParentFolder(folder));
     // Only an empty folder goes; nothing inside one is ever deleted.
-    const bool removed = SystemFileOps().removeDirectory(folder);
+    const bool removed = platform::RemoveFolder(folder);
     if (removed)
         destination.rebuild(); // the removed folder's entry goes from the parent's listing
     const QString shown = files::DisplayPath(folder);

@@ -26,6 +26,8 @@ int ReportScan(const ScanEnd& end, std::FILE* out, std::FILE* err)
                 QStringLiteral("skipped ")
                     + SkippedIconText(
                         files::DisplayPath(icon.file), icon.number, icon.count, icon.reason));
+        for (const FailedCopy& copy : o.failedCopies)
+            Line(err, CopyFailedText(copy.collected, copy.reason));
         if (!o.walkCutShort.isEmpty())
             Line(err, o.walkCutShort);
         std::fprintf(out, "captured %d, added %d, skipped %d, %d stayed in Temp\n", o.captured,

@@ -18,7 +18,13 @@ FileSource::ReadHook& Hook()
 
 std::unique_ptr<FileSource> FileSource::open(const std::string& path)
 {
-    InputFile file = InputFile::open(path);
+    return openAt(AT_FDCWD, path, path);
+}
+
+std::unique_ptr<FileSource> FileSource::openAt(
+    int folderFd, const std::string& name, const std::string& path)
+{
+    InputFile file = InputFile::openAt(folderFd, name);
     if (!file.ok() || file.size() > kMaxSize)
         return nullptr;
     // Reads jump from the directory to the few images needed; read-ahead of

@@ -38,6 +38,10 @@ public:
     // or a device is never opened for reading, so nothing can block on it).
     // path holds the system's bytes for the name.
     static std::unique_ptr<FileSource> open(const std::string& path);
+    // The same for name in the open folder folderFd; path names it in
+    // messages.
+    static std::unique_ptr<FileSource> openAt(
+        int folderFd, const std::string& name, const std::string& path);
 
     FileSource(const FileSource&) = delete;
     FileSource& operator=(const FileSource&) = delete;

@@ -39,6 +39,11 @@ InputFile::Read InputFile::readLoop(std::span<std::uint8_t> out, ReadSome readSo
 
 InputFile InputFile::open(const std::string& path)
 {
+    return openAt(AT_FDCWD, path);
+}
+
+InputFile InputFile::openAt(int folderFd, const std::string& name)
+{
     InputFile file;
     // True, with the reason kept, when st is not a regular file.
     const auto refuse = [&file](const struct stat& st) {
@@ -49,13 +54,13 @@ InputFile InputFile::open(const std::string& path)
         return true;
     };
     struct stat st { };
-    if (::stat(path.c_str(), &st) != 0) {
+    if (::fstatat(folderFd, name.c_str(), &st, 0) != 0) {
         file.m_error = errno;
         return file;
     }
     if (refuse(st))
         return file;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    const int fd = ::openat(folderFd, name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         file.m_error = errno;
         return file;

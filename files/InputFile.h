@@ -24,6 +24,9 @@ public:
     // Opens path for reading when it names a regular file (or a link to
     // one). ok() tells whether it was opened.
     static InputFile open(const std::string& path);
+    // The same for name in the open folder folderFd (a link is followed, as
+    // a walk reads a link to a program like the program).
+    static InputFile openAt(int folderFd, const std::string& name);
 
     InputFile(InputFile&& other) noexcept;
     InputFile& operator=(InputFile&& other) noexcept;

@@ -1,9 +1,12 @@
 #include "files/NewFile.h"
 
+#include "files/Folder.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -36,6 +39,7 @@ bool IsRandomCharacter(char c)
 } // namespace
 
 NewFile::NewFile(const std::string& folder, const std::string& name)
+    : m_folderFd(AT_FDCWD)
 {
     // Beside the final names, so that the last step is a rename within one
     // file system; hidden, so that folder lists leave it out. Long names are
@@ -65,6 +69,13 @@ std::pair<std::string, std::string> SplitPath(const std::string& path)
     return { path.substr(0, slash + 1), path.substr(slash + 1) };
 }
 
+char RandomCharacter(unsigned value)
+{
+    static constexpr char kCharacters[]
+        = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    return kCharacters[value % (sizeof kCharacters - 1)];
+}
+
 } // namespace
 
 NewFile::NewFile(const std::string& path)
@@ -72,12 +83,37 @@ NewFile::NewFile(const std::string& path)
 {
 }
 
+NewFile::NewFile(const Folder& folder, const std::string& name)
+    : m_folderFd(folder.descriptor())
+{
+    if (m_folderFd < 0) {
+        m_error = folder.error();
+        return;
+    }
+    // As mkostemp does, but within the open folder.
+    std::random_device random;
+    for (int tries = 0; tries < 100; ++tries) {
+        std::string temp = "." + name.substr(0, 200) + ".";
+        for (std::size_t i = 0; i < kRandomPart.size(); ++i)
+            temp += RandomCharacter(random());
+        m_fd = ::openat(
+            m_folderFd, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (m_fd >= 0) {
+            m_temp = std::move(temp);
+            return;
+        }
+        if (errno != EEXIST)
+            break;
+    }
+    m_error = errno;
+}
+
 NewFile::~NewFile()
 {
     if (m_fd >= 0)
         ::close(m_fd);
     if (!m_placed && !m_temp.empty())
-        ::unlink(m_temp.c_str());
+        ::unlinkat(m_folderFd, m_temp.c_str(), 0);
 }
 
 bool NewFile::write(const std::uint8_t* data, std::size_t size)
@@ -114,12 +150,28 @@ bool NewFile::finish()
 std::optional<std::string> NewFile::place(
     const std::function<std::optional<std::string>()>& nextName)
 {
+    return placeAt(m_folderFd, nextName);
+}
+
+std::optional<std::string> NewFile::placeIn(
+    const Folder& target, const std::function<std::optional<std::string>()>& nextName)
+{
+    if (!target.ok()) {
+        m_error = target.error();
+        return std::nullopt;
+    }
+    return placeAt(target.descriptor(), nextName);
+}
+
+std::optional<std::string> NewFile::placeAt(
+    int targetFd, const std::function<std::optional<std::string>()>& nextName)
+{
     for (int tries = 0; tries < kMaxTries; ++tries) {
         std::optional<std::string> name = nextName();
         if (!name)
             break;
         m_lastName = *name;
-        const int error = RenameNoReplace(m_temp, *name);
+        const int error = RenameNoReplaceAt(m_folderFd, m_temp, targetFd, *name);
         if (error == 0) {
             m_placed = true;
             return name;
@@ -158,13 +210,22 @@ bool NewFile::isTemporaryName(std::string_view name)
 
 int RenameNoReplace(const std::string& from, const std::string& to)
 {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+    return RenameNoReplaceAt(AT_FDCWD, from, AT_FDCWD, to);
+}
+
+int RenameNoReplaceAt(int fromFd, const std::string& from, int toFd, const std::string& to)
+{
+    if (::renameat2(fromFd, from.c_str(), toFd, to.c_str(), RENAME_NOREPLACE) == 0)
         return 0;
     const int error = errno;
     // Some file systems (older network and user-space ones) do not take the
     // flag; a hard link refuses an existing name just the same.
-    if (error == EINVAL || error == ENOSYS)
-        return RenameNoReplaceByLink(from, to);
+    if (error == EINVAL || error == ENOSYS) {
+        if (::linkat(fromFd, from.c_str(), toFd, to.c_str(), 0) != 0)
+            return errno;
+        ::unlinkat(fromFd, from.c_str(), 0);
+        return 0;
+    }
     return error;
 }
 

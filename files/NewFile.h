@@ -20,6 +20,8 @@
 
 namespace glyphor::files {
 
+class Folder;
+
 class NewFile {
 public:
     // Makes the temporary file in folder, named "." + name + "." and six
@@ -27,6 +29,9 @@ public:
     NewFile(const std::string& folder, const std::string& name);
     // The same beside path, named after its last part.
     explicit NewFile(const std::string& path);
+    // The same in an open folder; place() then names the file in that folder
+    // and placeIn() in another of the same file system.
+    NewFile(const Folder& folder, const std::string& name);
     // Removes the temporary file unless it has been given its final name.
     ~NewFile();
     NewFile(const NewFile&) = delete;
@@ -48,6 +53,10 @@ public:
     // name to try. Returns the name taken; nothing when none could be taken,
     // with error() and lastName() telling why and where.
     std::optional<std::string> place(const std::function<std::optional<std::string>()>& nextName);
+    // The same for names in target, an open folder (for a file made in an
+    // open folder).
+    std::optional<std::string> placeIn(
+        const Folder& target, const std::function<std::optional<std::string>()>& nextName);
     const std::string& lastName() const { return m_lastName; }
 
     // Gives the finished file the one name path when nothing has it. False,
@@ -59,6 +68,10 @@ public:
     static bool isTemporaryName(std::string_view name);
 
 private:
+    std::optional<std::string> placeAt(
+        int targetFd, const std::function<std::optional<std::string>()>& nextName);
+
+    int m_folderFd; // the folder the temporary file is in, or AT_FDCWD
     std::string m_temp;
     std::string m_lastName;
     int m_fd = -1;
@@ -71,6 +84,8 @@ private:
 // renameat2 with RENAME_NOREPLACE, and where the file system refuses that
 // (EINVAL, ENOSYS), a hard link under the new name and the removal of the old.
 int RenameNoReplace(const std::string& from, const std::string& to);
+// The same for names in open folders.
+int RenameNoReplaceAt(int fromFd, const std::string& from, int toFd, const std::string& to);
 // The second way alone, for the tests of file systems that need it.
 int RenameNoReplaceByLink(const std::string& from, const std::string& to);
 

@@ -32,10 +32,10 @@ private:
 // The icon to capture. A damaged icon fails with the source's reason; a
 // source that cannot read the file (it changed or went away meanwhile) fails
 // this icon alone, as an icon that is not valid.
-std::optional<IconImage> ExtractFor(const IconProvider& source, const QString& exe, int index)
+std::optional<IconImage> ExtractFor(const IconProvider& source, const IconInput& exe, int index)
 {
     try {
-        return source.extract(exe, index);
+        return source.extractFrom(exe, index);
     } catch (const EInvalidIcon&) {
         throw;
     } catch (const Error& e) {
@@ -70,10 +70,33 @@ QString SaveThroughImageList(
     return written;
 }
 
+QString CaptureIconInto(CaptureObjects& objects, const IconProvider& source, const IconInput& exe,
+    int index, const files::Folder& folder, const BeforePlacing& beforePlacing)
+{
+    objects.iconHolder.setIcon(ExtractFor(source, exe, index));
+    const QString name = NextIconFileNameIn(folder);
+    const int added = objects.imageList1.addIcon(objects.iconHolder);
+    std::optional<ImageOneRemover> remover;
+    if (added >= 0)
+        remover.emplace(objects.imageList1);
+    objects.image1.setIcon(objects.imageList1.getIcon(1));
+    if (!objects.image1.hasIcon() || objects.image1.icon()->empty())
+        throw EInvalidIcon(kInvalidIconText);
+    bool offered = false;
+    const std::string written = WriteNewIconFileIn(
+        *objects.image1.icon(), folder,
+        [&]() -> std::optional<std::string> {
+            return files::ToNativePath(
+                std::exchange(offered, true) ? NextIconFileNameIn(folder) : name);
+        },
+        beforePlacing);
+    return files::FromNativePath(written);
+}
+
 QString CaptureIcon(CaptureObjects& objects, const IconProvider& source, const QString& exe,
     int index, const QString& folder)
 {
-    objects.iconHolder.setIcon(ExtractFor(source, exe, index));
+    objects.iconHolder.setIcon(ExtractFor(source, IconInput::Path(exe), index));
     const QString path = NextIconFileName(folder);
     return SaveThroughImageList(objects, objects.iconHolder, path, folder);
 }
@@ -83,7 +106,7 @@ QString SaveIcon(CaptureObjects& objects, const IconProvider& source, const QStr
 {
     IconHolder holder(objects.standardIconSize);
     const QString path = NextIconFileName(destFolder);
-    holder.setIcon(ExtractFor(source, fileName, itemIndex));
+    holder.setIcon(ExtractFor(source, IconInput::Path(fileName), itemIndex));
     return SaveThroughImageList(objects, holder, path, destFolder);
 }
 

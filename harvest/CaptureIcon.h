@@ -10,6 +10,15 @@
 
 #include <QString>
 
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+
+namespace glyphor::files {
+class Folder;
+}
+
 namespace glyphor {
 
 class IconProvider;
@@ -53,6 +62,17 @@ QString SaveThroughImageList(
 // can no longer be read EInvalidIcon with the read's error.
 QString CaptureIcon(CaptureObjects& objects, const IconProvider& source, const QString& exe,
     int index, const QString& folder);
+
+// Told a captured icon file's bytes and the name it is about to take, before
+// it takes it.
+using BeforePlacing = std::function<void(std::span<const std::uint8_t>, const std::string&)>;
+
+// The seven steps of a capture into a folder held open (a harvest's Temp),
+// from a source the caller may hold open or in memory. beforePlacing, when
+// given, is called once the file is written and before it takes its name.
+// Returns the name taken.
+QString CaptureIconInto(CaptureObjects& objects, const IconProvider& source, const IconInput& exe,
+    int index, const files::Folder& folder, const BeforePlacing& beforePlacing = {});
 
 // "Save Icon": icon itemIndex of fileName (the icon picker's selection; -1
 // when nothing is selected) saved under NextIconFileName(destFolder), through a

@@ -18,7 +18,7 @@ Probe::Probe(std::optional<IconFileBytes> content)
         hash = DestinationIndex::Hash(*bytes);
 }
 
-DestinationIndex::DestinationIndex(FileOps& ops, const QString& folder)
+DestinationIndex::DestinationIndex(FileOps& ops, const files::Folder& folder)
     : m_ops(ops)
     , m_folder(folder)
     , m_watch(folder)
@@ -85,7 +85,7 @@ bool DestinationIndex::equals(int index, const Probe& probe)
 {
     Entry& entry = m_entries[std::size_t(index)];
     if (!entry.read)
-        Assign(entry, m_ops.comparableBytes(platform::JoinPath(m_folder, entry.name)));
+        Assign(entry, m_ops.comparableBytes(m_folder, entry.name));
     if (!probe.bytes || !entry.bytes)
         return false;
     return entry.hash == probe.hash && *entry.bytes == *probe.bytes;
@@ -94,7 +94,7 @@ bool DestinationIndex::equals(int index, const Probe& probe)
 bool DestinationIndex::confirm(int index, const Probe& probe)
 {
     Entry& entry = m_entries[std::size_t(index)];
-    if (probe.bytes && m_ops.holds(platform::JoinPath(m_folder, entry.name), *probe.bytes))
+    if (probe.bytes && m_ops.holds(m_folder, entry.name, *probe.bytes))
         return true;
     entry.read = false;
     return false;

@@ -30,8 +30,8 @@ struct Probe {
 
 class DestinationIndex {
 public:
-    // Watches folder from now on; read() lists it.
-    DestinationIndex(FileOps& ops, const QString& folder);
+    // Watches folder from now on; read() lists it. folder outlives the index.
+    DestinationIndex(FileOps& ops, const files::Folder& folder);
 
     // Lists the folder again, always.
     void read();
@@ -80,7 +80,7 @@ private:
     std::vector<Entry>::iterator insert(const QString& name);
 
     FileOps& m_ops;
-    QString m_folder;
+    const files::Folder& m_folder;
     platform::FolderWatch m_watch;
     std::vector<Entry> m_entries;
     QStringList m_uncompared; // copies the list does not show yet

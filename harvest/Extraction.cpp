@@ -1,5 +1,6 @@
 #include "harvest/Extraction.h"
 
+#include "files/Folder.h"
 #include "files/NativePath.h"
 #include "harvest/CaptureIcon.h"
 #include "harvest/FileOps.h"
@@ -10,6 +11,7 @@
 #include "platform/NameOrder.h"
 
 #include <algorithm>
+#include <cerrno>
 
 namespace glyphor {
 
@@ -38,6 +40,21 @@ void InsertSorted(QStringList& list, const QString& path)
     list.insert(at, path);
 }
 
+// The folder at relative below source, opened one name at a time, never
+// through a link: a folder that was queued and then replaced by a link (to
+// "..", say) is not entered, and a path longer than the system's limit on a
+// path is entered all the same.
+files::Folder OpenBelow(const files::Folder& source, const QString& relative)
+{
+    files::Folder folder = source.duplicate();
+    for (const QString& name : relative.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        folder = folder.child(files::ToNativePath(name));
+        if (!folder.ok())
+            break;
+    }
+    return folder;
+}
+
 } // namespace
 
 Extraction::Extraction(JobContext& job, int folderError)
@@ -48,12 +65,14 @@ Extraction::Extraction(JobContext& job, int folderError)
 
 NextPhase Extraction::walk(const QString& sourceFolder)
 {
+    const files::Folder source = files::Folder::open(files::ToNativePath(sourceFolder));
     m_workList.clear();
     int index = 0;
     QString current = sourceFolder;
+    files::Folder folder = source.duplicate();
     for (;;) {
         // A folder that cannot be searched gives no entries and no checks.
-        std::optional<std::vector<platform::DirEntry>> listed = m_job.files.listDirectory(current);
+        std::optional<std::vector<platform::DirEntry>> listed = m_job.files.listDirectory(folder);
         const bool searched = listed.has_value();
         const std::vector<platform::DirEntry> entries
             = std::move(listed).value_or(std::vector<platform::DirEntry>());
@@ -76,7 +95,7 @@ NextPhase Extraction::walk(const QString& sourceFolder)
             if (entry.attributes == platform::faDirectory) {
                 InsertSorted(m_workList, current + entry.name);
             } else if (IsExecutableName(entry.name)) {
-                scanExecutable(current + entry.name);
+                scanExecutable(folder, current + entry.name, entry.name);
                 if (m_job.abandoned())
                     return NextPhase::Abandon;
                 // No name left in the temporary folder: the walk ends as a
@@ -88,15 +107,18 @@ NextPhase Extraction::walk(const QString& sourceFolder)
         if (index >= m_workList.size())
             return NextPhase::Merge;
         current = m_workList[index] + QLatin1Char('/');
+        folder = OpenBelow(source, m_workList[index].mid(sourceFolder.size()));
         ++index;
     }
 }
 
-void Extraction::scanExecutable(const QString& path)
+void Extraction::scanExecutable(
+    const files::Folder& folder, const QString& path, const QString& name)
 {
-    const int count = countIcons(path);
+    const IconInput input { path, &folder, name, {} };
+    const int count = countIcons(input);
     for (int i = 0; i < count && !m_job.abandoned() && !cutShort(); ++i) {
-        capture(IconPlace { path, i + 1, count });
+        capture(IconPlace { path, i + 1, count }, input);
         m_job.checkpoint(Checkpoint::Captured);
     }
 }
@@ -104,44 +126,46 @@ void Extraction::scanExecutable(const QString& path)
 NextPhase Extraction::file(const QString& file)
 {
     // A stop requested meanwhile waits for the merge's first comparison.
-    const int count = file.isEmpty() ? 0 : countIcons(file);
+    const files::Folder folder = files::Folder::open(files::ToNativePath(platform::FolderOf(file)));
+    const IconInput input { file, &folder, platform::FileNameOf(file), {} };
+    const int count = file.isEmpty() ? 0 : countIcons(input);
     for (int i = 0; i < count && !cutShort(); ++i) {
         if (m_job.abandoned())
             return NextPhase::Abandon;
-        capture(IconPlace { file, i + 1, count });
+        capture(IconPlace { file, i + 1, count }, input);
         m_job.checkpoint(Checkpoint::Captured);
     }
     return m_job.abandoned() ? NextPhase::Abandon : NextPhase::Merge;
 }
 
-int Extraction::countIcons(const QString& path)
+int Extraction::countIcons(const IconInput& input)
 {
-    m_job.observer.sourceOpened(path);
+    m_job.observer.sourceOpened(input.path);
     try {
-        return m_job.icons.count(path);
+        return m_job.icons.countOf(input);
     } catch (const Error& e) {
         // A file that cannot be read at all is one bad file: the harvest
         // names it and goes on.
-        skip(IconPlace { path, 0, 0 }, QString::fromStdString(e.what()));
+        skip(IconPlace { input.path, 0, 0 }, QString::fromStdString(e.what()));
         return 0;
     }
 }
 
-void Extraction::capture(const IconPlace& place)
+void Extraction::capture(const IconPlace& place, const IconInput& input)
 {
     m_job.observer.iconCapturing(place);
     // Without the folder nothing can be collected: the capture fails with the
     // reason the folder could not be made (a destination on read-only media),
     // which says more than that the folder is missing.
-    if (m_folderError != 0 && !platform::AttributesOf(m_job.tempFolder)) {
+    if (!m_job.temp || !m_job.temp->ok()) {
         const QString path = NextIconFileName(m_job.tempFolder);
         throw Error(FormatMessage("Cannot create file %s", files::DisplayPath(path).toStdString())
-            + ": " + platform::SystemErrorText(m_folderError).toStdString());
+            + ": "
+            + platform::SystemErrorText(m_folderError != 0 ? m_folderError : ENOENT).toStdString());
     }
     QString written;
     try {
-        written = CaptureIcon(
-            m_job.objects, m_job.icons, place.file, place.number - 1, m_job.tempFolder);
+        written = CaptureIconInto(m_job.objects, m_job.icons, input, place.number - 1, *m_job.temp);
     } catch (const EInvalidIcon& e) {
         // One bad icon never ends a harvest: it is named and counted, and
         // the walk goes on with the next.
@@ -153,7 +177,7 @@ void Extraction::capture(const IconPlace& place)
         return;
     }
     ++m_job.outcome.captured;
-    m_job.observer.iconCaptured(place, platform::FileNameOf(written));
+    m_job.observer.iconCaptured(place, written);
 }
 
 void Extraction::skip(const IconPlace& place, const QString& reason)

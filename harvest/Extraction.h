@@ -4,6 +4,7 @@
 // full paths) or the icons of one file, every icon captured into the
 // temporary folder.
 
+#include "harvest/IconProvider.h"
 #include "harvest/JobContext.h"
 
 #include <QString>
@@ -23,9 +24,9 @@ public:
     NextPhase file(const QString& file);
 
 private:
-    void scanExecutable(const QString& path);
-    int countIcons(const QString& path);
-    void capture(const IconPlace& place);
+    void scanExecutable(const files::Folder& folder, const QString& path, const QString& name);
+    int countIcons(const IconInput& input);
+    void capture(const IconPlace& place, const IconInput& input);
     void skip(const IconPlace& place, const QString& reason);
     bool cutShort() const { return !m_job.outcome.walkCutShort.isEmpty(); }
 

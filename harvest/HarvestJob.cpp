@@ -13,11 +13,20 @@
 
 #include <exception>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 namespace glyphor {
+
+namespace {
+
+const QString kTempName = QStringLiteral("Temp");
+
+} // namespace
 
 QString TempFolderOf(const QString& destination)
 {
-    return platform::JoinPath(destination, QStringLiteral("Temp"));
+    return platform::JoinPath(destination, kTempName);
 }
 
 HarvestJob::HarvestJob(HarvestRequest request, const IconProvider& icons, CaptureObjects& objects,
@@ -29,17 +38,23 @@ HarvestJob::HarvestJob(HarvestRequest request, const IconProvider& icons, Captur
 
 void HarvestJob::run()
 {
+    // The destination is held open from here on: what the run makes,
+    // renames and deletes there and in its Temp goes to these folders, even
+    // when their paths are changed meanwhile.
+    m_job.destination = files::Folder::open(files::ToNativePath(m_request.destination));
     // The temporary folder of another harvest is no destination: its icons
     // would be merged and deleted under that harvest's feet.
-    if (platform::AttributesOf(
-            platform::JoinPath(m_request.destination, QString::fromLatin1(kTempMarkName))))
+    struct stat st { };
+    if (m_job.destination.ok()
+        && ::fstatat(m_job.destination.descriptor(), kTempMarkName, &st, AT_SYMLINK_NOFOLLOW) == 0)
         throw Error(FormatMessage(kIntoTempFolderError, files::MessagePath(m_request.destination)));
     // One harvest per destination: a second one is refused before it changes
     // anything, on screen or on disk.
     TempFolderLock lock;
-    if (lock.acquire(m_job.files, m_job.tempFolder) == TempFolderLock::State::Busy)
+    if (lock.acquire(m_job.files, m_job.destination, kTempName) == TempFolderLock::State::Busy)
         throw Error(FormatMessage(
             kHarvestInProgressError, files::DisplayPath(m_request.destination).toStdString()));
+    m_job.temp = &lock.folder();
     std::exception_ptr failure;
     try {
         m_job.observer.runStarted(m_request);
@@ -63,7 +78,7 @@ void HarvestJob::run()
             end();
         else
             // Left where it stood: what was collected waits for the next run.
-            m_job.outcome.leftInTemp = CountCollected(m_job.files, m_job.tempFolder);
+            m_job.outcome.leftInTemp = CountCollected(m_job.files, *m_job.temp);
     } catch (...) {
         failure = std::current_exception();
     }
@@ -91,20 +106,23 @@ void HarvestJob::prepareTempFolder(bool held)
     // a file the destination itself, through a link a folder elsewhere, and
     // their icons would be deleted uncopied.
     const QString& temp = m_job.tempFolder;
-    const std::optional<unsigned> attributes = platform::AttributesOf(temp);
-    if (attributes
-        && (!(*attributes & platform::faDirectory) || (*attributes & platform::faSymLink)))
+    struct stat st { };
+    if (m_job.destination.ok()
+        && ::fstatat(m_job.destination.descriptor(), files::ToNativePath(kTempName).c_str(), &st,
+               AT_SYMLINK_NOFOLLOW)
+            == 0
+        && !S_ISDIR(st.st_mode))
         throw Error(FormatMessage(kTempFolderInTheWayError, files::MessagePath(temp)));
     // A folder of that name that the program did not make is someone's own:
     // nothing in it is merged, deleted or renamed, and the harvest stops here.
-    if (ClaimTempFolder(m_job.files, temp) == TempFolderOwner::Someone)
+    if (ClaimTempFolder(m_job.files, *m_job.temp) == TempFolderOwner::Someone)
         throw Error(FormatMessage(kForeignTempFolderError, files::MessagePath(temp)));
     // A run holds the folder for its whole life, so a temporary file in it
     // belongs to no live writer: it is what a run that was killed while it
     // wrote a capture or a copy left behind. Complete icons left there are
     // merged like any collected icon.
     if (held)
-        RemoveKilledWritersTemporaries(m_job.files, temp);
+        RemoveKilledWritersTemporaries(m_job.files, *m_job.temp);
 }
 
 void HarvestJob::end()
@@ -115,8 +133,8 @@ void HarvestJob::end()
     if (!m_job.checkpoint(Checkpoint::Ending))
         return;
     // What the next merge would collect.
-    m_job.outcome.leftInTemp = CountCollected(m_job.files, m_job.tempFolder);
-    RemoveTempFolder(m_job.files, m_job.tempFolder);
+    m_job.outcome.leftInTemp = CountCollected(m_job.files, *m_job.temp);
+    RemoveTempFolder(m_job.files, m_job.destination, kTempName, *m_job.temp);
     m_job.observer.runEnded();
     m_job.checkpoint(Checkpoint::Ended);
 }

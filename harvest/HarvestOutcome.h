@@ -17,14 +17,23 @@ struct SkippedIcon {
     QString reason;
 };
 
+// A collected icon whose copy into the destination failed, and why; it stays
+// in the temporary folder for the next run.
+struct FailedCopy {
+    QString collected; // its path in the temporary folder
+    QString reason;
+};
+
 struct HarvestOutcome {
     // Icons captured into the temporary folder, and files added to the destination.
     int captured = 0;
     int added = 0;
     // Icons skipped because they could not be captured, in the order met.
     QList<SkippedIcon> skipped;
-    // Copies into the destination that failed ("Copy Failed (202)").
+    // Copies into the destination that failed ("Copy Failed (202)"), and
+    // each of them with its reason.
     int copyFailures = 0;
+    QList<FailedCopy> failedCopies;
     // Icon files that stayed in the temporary folder at the end: failed
     // copies, files that could not be deleted, or all after a stop answered No.
     int leftInTemp = 0;

@@ -7,7 +7,8 @@ namespace glyphor {
 
 namespace {
 
-template <class Visit> void VisitIconFiles(FileOps& files, const QString& folder, Visit&& visit)
+template <class Visit>
+void VisitIconFiles(FileOps& files, const files::Folder& folder, Visit&& visit)
 {
     const auto entries = files.listDirectory(folder);
     if (!entries)
@@ -21,19 +22,12 @@ template <class Visit> void VisitIconFiles(FileOps& files, const QString& folder
 
 } // namespace
 
-QStringList ListIconFiles(FileOps& files, const QString& folder)
+QStringList ListIconFiles(FileOps& files, const files::Folder& folder)
 {
     QStringList names;
     VisitIconFiles(files, folder, [&](const QString& name) { names.push_back(name); });
     SortNames(names);
     return names;
-}
-
-int CountIconFiles(FileOps& files, const QString& folder)
-{
-    int count = 0;
-    VisitIconFiles(files, folder, [&](const QString&) { ++count; });
-    return count;
 }
 
 } // namespace glyphor

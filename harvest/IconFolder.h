@@ -7,14 +7,16 @@
 #include <QString>
 #include <QStringList>
 
+namespace glyphor::files {
+class Folder;
+}
+
 namespace glyphor {
 
 class FileOps;
 
 // The names, sorted as the file list sorts them; empty when the folder
 // cannot be listed.
-QStringList ListIconFiles(FileOps& files, const QString& folder);
-// How many there are, without sorting them.
-int CountIconFiles(FileOps& files, const QString& folder);
+QStringList ListIconFiles(FileOps& files, const files::Folder& folder);
 
 } // namespace glyphor

@@ -9,11 +9,39 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
+#include <vector>
+
+namespace glyphor::files {
+class Folder;
+}
 
 namespace glyphor {
+
+// A file to take icons from: by its path, by its name in a folder the caller
+// holds open (a harvest reads the files of the folders it holds), or as bytes
+// in memory (a member of an archive). The path names it for people and tells
+// one file from another; the folder and the bytes outlive the calls.
+struct IconInput {
+    QString path;
+    const files::Folder* folder = nullptr;
+    QString name; // in folder
+    std::span<const std::uint8_t> bytes;
+
+    static IconInput Path(const QString& path) { return { path, nullptr, {}, {} }; }
+};
+
+// An icon's original group as the file stores it: its name or number in the
+// file, and the group rebuilt as an icon file of all its images.
+struct OriginalGroup {
+    std::optional<std::uint16_t> number; // a numbered group
+    std::string name; // a named one (UTF-8, or its bytes)
+    std::vector<std::uint8_t> file;
+};
 
 // An icon that cannot be captured because of the icon itself: the file gives
 // none at that index, or a damaged one, or cannot be read. A harvest skips it
@@ -47,6 +75,20 @@ public:
     // read as far as the icon needs (another program made it shorter
     // meanwhile).
     virtual std::optional<IconImage> extract(const QString& path, int index) const = 0;
+
+    // The same for an input the caller holds open or in memory; by default by
+    // its path.
+    virtual int countOf(const IconInput& input) const { return count(input.path); }
+    virtual std::optional<IconImage> extractFrom(const IconInput& input, int index) const
+    {
+        return extract(input.path, index);
+    }
+    // The original group of icon index, for the catalogue; nothing where the
+    // source keeps none.
+    virtual std::optional<OriginalGroup> original(const IconInput&, int /*index*/) const
+    {
+        return std::nullopt;
+    }
 };
 
 // The platform's icon extraction. A scan asks for the count of a file and
@@ -62,11 +104,14 @@ public:
 
     int count(const QString& path) const override;
     std::optional<IconImage> extract(const QString& path, int index) const override;
+    int countOf(const IconInput& input) const override;
+    std::optional<IconImage> extractFrom(const IconInput& input, int index) const override;
+    std::optional<OriginalGroup> original(const IconInput& input, int index) const override;
 
 private:
     struct Parsed;
-    // The parsed file for path, or null when it cannot be read.
-    const Parsed* parsed(const QString& path) const;
+    // The parsed input, or null when it cannot be read.
+    const Parsed* parsed(const IconInput& input) const;
     mutable std::unique_ptr<Parsed> m_last;
 };
 

@@ -8,6 +8,8 @@
 #include "harvest/HarvestRequest.h"
 #include "harvest/StopToken.h"
 
+#include "files/Folder.h"
+
 #include <QElapsedTimer>
 #include <QString>
 
@@ -40,6 +42,11 @@ public:
 
     const HarvestRequest& request;
     const QString tempFolder;
+    // The destination and its temporary folder, held open for the whole run
+    // once it has started; every file of the harvest is made, renamed and
+    // deleted in them. temp is not ok() when the folder could not be made.
+    files::Folder destination;
+    const files::Folder* temp = nullptr;
     HarvestObserver& observer;
     StopToken& token;
     FileOps& files;

@@ -6,6 +6,8 @@
 #include "harvest/TempFolder.h"
 #include "platform/FileSystem.h"
 
+#include <cerrno>
+
 #include <utility>
 
 namespace glyphor {
@@ -23,10 +25,10 @@ NextPhase Merge::run()
         m_job.setStopState(StopState::None);
     m_job.observer.mergeStarted(m_job.tempFolder);
     // Besides this run's captures, whatever earlier runs left in the folder.
-    m_collected = ListCollected(m_job.files, m_job.tempFolder);
+    m_collected = ListCollected(m_job.files, *m_job.temp);
     // Watched from before the first listing, so that nothing done meanwhile
     // goes unseen.
-    DestinationIndex index(m_job.files, m_job.request.destination);
+    DestinationIndex index(m_job.files, m_job.destination);
     if (!m_job.checkpoint(Checkpoint::MergeStarted))
         return NextPhase::Abandon;
     SetIconCounter(0);
@@ -44,14 +46,14 @@ NextPhase Merge::run()
 
 NextPhase Merge::mergeAll(DestinationIndex& index)
 {
-    const QString& temp = m_job.tempFolder;
+    const files::Folder& temp = *m_job.temp;
     for (int ci = 0; ci < m_collected.size(); ++ci) {
         if (m_job.abandoned())
             return NextPhase::Abandon;
         const QString& name = m_collected[ci];
         // A collected file that cannot be read equals nothing; its copy then
         // fails too, and it stays for the next run.
-        const Probe probe(m_job.files.comparableBytes(platform::JoinPath(temp, name)));
+        const Probe probe(m_job.files.comparableBytes(temp, name));
         // A file under the program's name that the program did not write (a
         // user's, another program's) is left where it is, neither merged nor
         // deleted.
@@ -134,23 +136,27 @@ Merge::Comparison Merge::compare(DestinationIndex& index, const QString& name, c
 std::optional<QString> Merge::copyIn(
     DestinationIndex& index, const QString& collected, bool compared)
 {
-    const QString& dest = m_job.request.destination;
     // The copy is written in the temporary folder, which this run holds, so
     // that a copy cut short by a kill leaves its temporary file there, to be
     // removed by the next run, and never in the destination itself.
+    QString reason;
     const std::optional<QString> target = m_job.files.copyToNewName(
-        platform::JoinPath(m_job.tempFolder, collected), m_job.tempFolder, [&] {
-            const QString next = NextIconFileName(dest);
-            index.expect(platform::FileNameOf(next));
+        *m_job.temp, collected, m_job.destination,
+        [&] {
+            const QString next = NextIconFileNameIn(m_job.destination);
+            index.expect(next);
             return next;
-        });
+        },
+        reason);
     if (!target) {
         ++m_job.outcome.copyFailures;
+        m_job.outcome.failedCopies.append(
+            FailedCopy { platform::JoinPath(m_job.tempFolder, collected), reason });
         m_job.observer.copyFailed(collected, compared);
         return std::nullopt;
     }
     ++m_job.outcome.added;
-    return platform::FileNameOf(*target);
+    return *target;
 }
 
 bool Merge::checkpoint(DestinationIndex& index, Checkpoint at, bool now)
@@ -170,9 +176,8 @@ bool Merge::checkpoint(DestinationIndex& index, Checkpoint at, bool now)
 void Merge::cleanUp()
 {
     for (int i = 0; i < m_collected.size(); ++i) {
-        const QString path = platform::JoinPath(m_job.tempFolder, m_collected[i]);
-        if (path.contains(QLatin1String(".ico")) && !m_keep.contains(i))
-            m_job.files.deleteFile(path);
+        if (!m_keep.contains(i))
+            m_job.files.deleteFile(*m_job.temp, m_collected[i]);
     }
 }
 

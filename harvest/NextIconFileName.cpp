@@ -1,11 +1,15 @@
 #include "harvest/NextIconFileName.h"
 
+#include "files/Folder.h"
 #include "files/NativePath.h"
 #include "harvest/IconCounter.h"
 #include "platform/FileSystem.h"
 #include "util/Error.h"
 
 #include <optional>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace glyphor {
 
@@ -39,18 +43,21 @@ QString IconNumberDigits(std::int32_t value)
     return text.right(4);
 }
 
-QString NextIconFileName(const QString& folder)
+namespace {
+
+// The first free name by taken(name), from IconCounter upward.
+template <class Taken> QString FirstFreeName(const QString& folder, Taken&& taken)
 {
     const std::int32_t start = IconCounter();
     std::int32_t counter = start;
     for (int tried = 0; tried < kNamesPerFolder; ++tried) {
-        const QString candidate = platform::JoinPath(
-            folder, QStringLiteral("Icon") + IconNumberDigits(counter) + QStringLiteral(".ico"));
-        const bool taken = FileTaken(candidate);
+        const QString name
+            = QStringLiteral("Icon") + IconNumberDigits(counter) + QStringLiteral(".ico");
+        const bool isTaken = taken(name);
         counter = Next(counter);
-        if (!taken) {
+        if (!isTaken) {
             SetIconCounter(counter);
-            return candidate;
+            return name;
         }
     }
     // Every one of the 10000 numbers has been tried once, so the search would
@@ -59,6 +66,28 @@ QString NextIconFileName(const QString& folder)
     throw ENoFreeIconName(
         FormatMessage("No free icon file name left in %s: Icon0000.ico to Icon9999.ico all exist",
             files::MessagePath(folder)));
+}
+
+} // namespace
+
+QString NextIconFileName(const QString& folder)
+{
+    return platform::JoinPath(folder, FirstFreeName(folder, [&](const QString& name) {
+        return FileTaken(platform::JoinPath(folder, name));
+    }));
+}
+
+QString NextIconFileNameIn(const files::Folder& folder)
+{
+    return FirstFreeName(files::FromNativePath(folder.path()), [&](const QString& name) {
+        // As FileTaken, relative to the open folder.
+        struct stat st { };
+        if (::fstatat(folder.descriptor(), files::ToNativePath(name).c_str(), &st, 0) == 0)
+            return !S_ISDIR(st.st_mode);
+        return ::fstatat(
+                   folder.descriptor(), files::ToNativePath(name).c_str(), &st, AT_SYMLINK_NOFOLLOW)
+            == 0;
+    });
 }
 
 } // namespace glyphor

@@ -8,6 +8,10 @@
 
 #include <cstdint>
 
+namespace glyphor::files {
+class Folder;
+}
+
 namespace glyphor {
 
 // The four digits of a counter value: the last four characters of "0000"
@@ -21,6 +25,8 @@ QString IconNumberDigits(std::int32_t value);
 // When all 10000 names of the folder exist, raises ENoFreeIconName instead of
 // searching forever, and leaves IconCounter as it was.
 QString NextIconFileName(const QString& folder);
+// The same for a folder held open; the name alone.
+QString NextIconFileNameIn(const files::Folder& folder);
 
 class ENoFreeIconName : public Error {
 public:

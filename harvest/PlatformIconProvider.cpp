@@ -1,9 +1,13 @@
 #include "harvest/IconProvider.h"
 
 #include "exe/IconExtractor.h"
+#include "files/FileSource.h"
+#include "files/Folder.h"
 #include "files/NativePath.h"
+#include "platform/FileSystem.h"
 #include "util/Error.h"
 
+#include <cerrno>
 #include <sys/stat.h>
 
 namespace glyphor {
@@ -24,10 +28,13 @@ struct FileIdentity {
     }
 };
 
-std::optional<FileIdentity> IdentityOf(const std::string& path)
+std::optional<FileIdentity> IdentityOf(const IconInput& input)
 {
     struct stat st { };
-    if (::stat(path.c_str(), &st) != 0)
+    if (input.folder
+            ? ::fstatat(input.folder->descriptor(), files::ToNativePath(input.name).c_str(), &st, 0)
+                != 0
+            : ::stat(files::ToNativePath(input.path).c_str(), &st) != 0)
         return std::nullopt;
     return FileIdentity { st.st_dev, st.st_ino, st.st_size, st.st_mtim };
 }
@@ -37,33 +44,58 @@ std::optional<FileIdentity> IdentityOf(const std::string& path)
 struct PlatformIconProvider::Parsed {
     QString path;
     FileIdentity identity;
+    const std::uint8_t* bytes; // of an input in memory
     exe::IconSource icons;
 };
 
 PlatformIconProvider::PlatformIconProvider() = default;
 PlatformIconProvider::~PlatformIconProvider() = default;
 
-const PlatformIconProvider::Parsed* PlatformIconProvider::parsed(const QString& path) const
+const PlatformIconProvider::Parsed* PlatformIconProvider::parsed(const IconInput& input) const
 {
-    const std::string native = files::ToNativePath(path);
-    const auto identity = IdentityOf(native);
+    // Bytes in memory are told apart by where they are; a file by its state.
+    if (!input.bytes.empty()) {
+        if (m_last && m_last->path == input.path && m_last->bytes == input.bytes.data()
+            && m_last->identity.size == off_t(input.bytes.size()))
+            return m_last.get();
+        m_last.reset(new Parsed { input.path, FileIdentity { 0, 0, off_t(input.bytes.size()), {} },
+            input.bytes.data(), exe::IconSource(input.bytes) });
+        return m_last.get();
+    }
+    const auto identity = IdentityOf(input);
     if (!identity) {
         m_last.reset();
         return nullptr;
     }
-    if (m_last && m_last->path == path && m_last->identity == *identity)
+    if (m_last && !m_last->bytes && m_last->path == input.path && m_last->identity == *identity)
         return m_last.get();
     m_last.reset();
-    auto icons = exe::IconSource::fromFile(native);
-    if (!icons)
+    const std::string path = files::ToNativePath(input.path);
+    std::unique_ptr<files::FileSource> file = input.folder
+        ? files::FileSource::openAt(
+            input.folder->descriptor(), files::ToNativePath(input.name), path)
+        : files::FileSource::open(path);
+    if (!file)
         return nullptr;
-    m_last.reset(new Parsed { path, *identity, std::move(*icons) });
+    std::optional<exe::IconSource> icons;
+    icons.emplace(std::move(file));
+    m_last.reset(new Parsed { input.path, *identity, nullptr, std::move(*icons) });
     return m_last.get();
 }
 
 int PlatformIconProvider::count(const QString& path) const
 {
-    const Parsed* p = parsed(path);
+    return countOf(IconInput::Path(path));
+}
+
+std::optional<IconImage> PlatformIconProvider::extract(const QString& path, int index) const
+{
+    return extractFrom(IconInput::Path(path), index);
+}
+
+int PlatformIconProvider::countOf(const IconInput& input) const
+{
+    const Parsed* p = parsed(input);
     if (!p)
         return 0;
     const int n = p->icons.count();
@@ -74,11 +106,18 @@ int PlatformIconProvider::count(const QString& path) const
     return n;
 }
 
-std::optional<IconImage> PlatformIconProvider::extract(const QString& path, int index) const
+std::optional<IconImage> PlatformIconProvider::extractFrom(const IconInput& input, int index) const
 {
     if (index < 0)
         return std::nullopt;
-    const Parsed* p = parsed(path);
+    const QString& path = input.path;
+    const Parsed* p = parsed(input);
+    // A file of a harvest's walk that was there when its icons were counted
+    // and is gone now: the user learns that it vanished, not that its icon
+    // is damaged.
+    if (!p && input.folder && errno == ENOENT)
+        throw Error(FormatMessage("Cannot read file %s", files::MessagePath(path)) + ": "
+            + platform::SystemErrorText(ENOENT).toStdString());
     if (!p || index >= p->icons.count())
         return std::nullopt;
     auto icon = p->icons.icon(index);
@@ -93,6 +132,24 @@ std::optional<IconImage> PlatformIconProvider::extract(const QString& path, int 
     if (!icon)
         throw EInvalidIcon(InvalidIconMessage(icon.message()));
     return std::move(*icon);
+}
+
+std::optional<OriginalGroup> PlatformIconProvider::original(const IconInput& input, int index) const
+{
+    const Parsed* p = parsed(input);
+    if (!p || index < 0 || index >= p->icons.count())
+        return std::nullopt;
+    Result<exe::RebuiltGroup> rebuilt = p->icons.originalGroup(index);
+    if (!rebuilt || rebuilt->file.empty())
+        return std::nullopt;
+    OriginalGroup group;
+    const exe::GroupName name = p->icons.groupName(index);
+    if (name.kind == exe::GroupName::Kind::Number)
+        group.number = name.number;
+    else if (name.kind == exe::GroupName::Kind::Name)
+        group.name = name.name;
+    group.file = std::move(rebuilt->file);
+    return group;
 }
 
 } // namespace glyphor

@@ -37,12 +37,19 @@ QString SkippedIconText(const QString& file, int number, int count, const QStrin
     return text + QStringLiteral(": ") + reason;
 }
 
+QString CopyFailedText(const QString& collected, const QString& reason)
+{
+    return kCopyFailedStatus + QStringLiteral(": ") + files::DisplayPath(collected)
+        + QStringLiteral(": ") + reason;
+}
+
 QString WalkCutShortStatus(const QString& reason)
 {
     return reason + QStringLiteral("; merging what was collected");
 }
 
-QString SkippedSummaryText(const QList<SkippedIcon>& skipped, const QString& walkCutShort)
+QString SkippedSummaryText(const QList<SkippedIcon>& skipped, const QString& walkCutShort,
+    const QList<FailedCopy>& failedCopies)
 {
     QString text;
     const int count = int(skipped.size());
@@ -61,6 +68,21 @@ QString SkippedSummaryText(const QList<SkippedIcon>& skipped, const QString& wal
         if (count > kListed)
             text += QStringLiteral("\nand %1 more.").arg(count - kListed);
     }
+    if (const int failed = int(failedCopies.size()); failed > 0) {
+        if (!text.isEmpty())
+            text += QStringLiteral("\n\n");
+        text += failed == 1
+            ? QStringLiteral("1 icon could not be copied into the destination and stayed in Temp:")
+            : QStringLiteral("%1 icons could not be copied into the destination and stayed in "
+                             "Temp:")
+                  .arg(failed);
+        constexpr int kListed = 10;
+        for (int i = 0; i < failed && i < kListed; ++i)
+            text += QLatin1Char('\n')
+                + CopyFailedText(failedCopies[i].collected, failedCopies[i].reason);
+        if (failed > kListed)
+            text += QStringLiteral("\nand %1 more.").arg(failed - kListed);
+    }
     if (!walkCutShort.isEmpty()) {
         if (!text.isEmpty())
             text += QStringLiteral("\n\n");
@@ -72,7 +94,7 @@ QString SkippedSummaryText(const QList<SkippedIcon>& skipped, const QString& wal
 
 QString HarvestOutcome::skippedSummary() const
 {
-    return SkippedSummaryText(skipped, walkCutShort);
+    return SkippedSummaryText(skipped, walkCutShort, failedCopies);
 }
 
 } // namespace glyphor

@@ -20,6 +20,7 @@
 
 namespace glyphor {
 
+struct FailedCopy;
 struct SkippedIcon;
 
 // The stop questions: a Yes/No/Cancel box with the question icon.
@@ -54,12 +55,16 @@ QString CopyingText(const QString& collected);
 // counted). The status text puts kSkippedPrefix before it, the summary and
 // the tool's list show it as it is.
 QString SkippedIconText(const QString& file, int number, int count, const QString& reason);
+// A copy into the destination that failed, named with its reason:
+// "Copy Failed (202): /d/Temp/Icon0003.ico: No space left on device".
+QString CopyFailedText(const QString& collected, const QString& reason);
 // The status when no free icon name is left in Temp and the walk ends there.
 QString WalkCutShortStatus(const QString& reason);
-// What the user is told at the end of a run that skipped icons or cut its
-// walk short: how many were skipped, the first few of them, and why the walk
-// ended. Empty when there is nothing to tell.
-QString SkippedSummaryText(const QList<SkippedIcon>& skipped, const QString& walkCutShort);
+// What the user is told at the end of a run that skipped icons, failed to
+// copy some or cut its walk short: how many, the first few of them, and why
+// the walk ended. Empty when there is nothing to tell.
+QString SkippedSummaryText(const QList<SkippedIcon>& skipped, const QString& walkCutShort,
+    const QList<FailedCopy>& failedCopies = {});
 
 // The run's own errors, patterns for FormatMessage with a folder's name.
 inline constexpr char kHarvestInProgressError[]

@@ -1,5 +1,6 @@
 #include "harvest/TempFolder.h"
 
+#include "files/Folder.h"
 #include "files/NativePath.h"
 #include "files/NewFile.h"
 #include "harvest/FileOps.h"
@@ -12,6 +13,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <random>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace glyphor {
@@ -46,10 +48,10 @@ std::string Native(const QString& path)
     return files::ToNativePath(path);
 }
 
-bool WriteMark(const QString& folder)
+bool WriteMark(const files::Folder& folder)
 {
-    const std::string path = Native(platform::JoinPath(folder, QString::fromLatin1(kTempMarkName)));
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    const int fd = ::openat(folder.descriptor(), kTempMarkName,
+        O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0)
         return false;
     const bool written
@@ -96,45 +98,50 @@ bool IsProgramIconFile(std::span<const std::uint8_t> bytes)
         && std::equal(header.begin(), header.end(), bytes.begin());
 }
 
-int MakeTempFolder(FileOps& files, const QString& folder)
+int MakeTempFolder(FileOps& files, const files::Folder& destination, const QString& name)
 {
-    const QString parent = platform::FolderOf(folder);
+    if (!destination.ok())
+        return destination.error();
+    const int dest = destination.descriptor();
+    const std::string native = Native(name);
+    struct stat st { };
+    if (::fstatat(dest, native.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0)
+        return EEXIST;
     std::random_device random;
     for (int attempt = 0; attempt < 16; ++attempt) {
-        const QString hidden = platform::JoinPath(
-            parent, QStringLiteral(".Temp.%1").arg(random() % 0x1000000u, 6, 16, QLatin1Char('0')));
-        const int made = files.makeDirectory(hidden);
+        const QString hidden
+            = QStringLiteral(".Temp.%1").arg(random() % 0x1000000u, 6, 16, QLatin1Char('0'));
+        const int made = files.makeDirectory(destination, hidden);
         if (made == EEXIST)
             continue;
         if (made != 0)
             return made;
-        int error
-            = WriteMark(hidden) ? files::RenameNoReplace(Native(hidden), Native(folder)) : errno;
+        const files::Folder made_ = destination.child(Native(hidden));
+        int error = made_.ok() && WriteMark(made_)
+            ? files::RenameNoReplaceAt(dest, Native(hidden), dest, native)
+            : errno;
         if (error == EINVAL || error == ENOSYS) {
             // A file system without a rename that refuses to replace: a plain
             // rename replaces nothing but an empty folder, which holds nothing
             // to lose.
-            error = ::rename(Native(hidden).c_str(), Native(folder).c_str()) == 0 ? 0 : errno;
+            error = ::renameat(dest, Native(hidden).c_str(), dest, native.c_str()) == 0 ? 0 : errno;
             if (error == ENOTEMPTY || error == ENOTDIR || error == EISDIR)
                 error = EEXIST;
         }
         if (error != 0) {
-            ::unlink(
-                Native(platform::JoinPath(hidden, QString::fromLatin1(kTempMarkName))).c_str());
-            files.removeDirectory(hidden);
+            if (made_.ok())
+                ::unlinkat(made_.descriptor(), kTempMarkName, 0);
+            files.removeDirectory(destination, hidden);
         }
         return error;
     }
     return EEXIST;
 }
 
-TempFolderOwner ClaimTempFolder(FileOps& files, const QString& folder)
+TempFolderOwner ClaimTempFolder(FileOps& files, const files::Folder& folder)
 {
-    const std::optional<unsigned> attributes = platform::AttributesOf(folder);
-    if (!attributes)
+    if (!folder.ok())
         return TempFolderOwner::Nobody;
-    if (!(*attributes & platform::faDirectory) || (*attributes & platform::faSymLink))
-        return TempFolderOwner::Someone;
     const auto entries = files.listDirectory(folder);
     if (!entries)
         return TempFolderOwner::Someone;
@@ -151,15 +158,14 @@ TempFolderOwner ClaimTempFolder(FileOps& files, const QString& folder)
             continue;
         if (!IsIconFileName(entry.name))
             return TempFolderOwner::Someone;
-        const std::optional<IconFileBytes> bytes
-            = files.comparableBytes(platform::JoinPath(folder, entry.name));
+        const std::optional<IconFileBytes> bytes = files.comparableBytes(folder, entry.name);
         if (!bytes || !IsProgramIconFile(*bytes))
             return TempFolderOwner::Someone;
     }
     return WriteMark(folder) ? TempFolderOwner::Program : TempFolderOwner::Someone;
 }
 
-QStringList ListCollected(FileOps& files, const QString& folder)
+QStringList ListCollected(FileOps& files, const files::Folder& folder)
 {
     QStringList names;
     if (const auto entries = files.listDirectory(folder)) {
@@ -172,21 +178,20 @@ QStringList ListCollected(FileOps& files, const QString& folder)
     return names;
 }
 
-int CountCollected(FileOps& files, const QString& folder)
+int CountCollected(FileOps& files, const files::Folder& folder)
 {
     // Only what the program wrote there counts; a file of someone else's
     // under such a name is not an icon that waits for the next run.
     int count = 0;
     for (const QString& name : ListCollected(files, folder)) {
-        const std::optional<IconFileBytes> bytes
-            = files.comparableBytes(platform::JoinPath(folder, name));
+        const std::optional<IconFileBytes> bytes = files.comparableBytes(folder, name);
         if (!bytes || IsProgramIconFile(*bytes))
             ++count;
     }
     return count;
 }
 
-void RemoveKilledWritersTemporaries(FileOps& files, const QString& folder)
+void RemoveKilledWritersTemporaries(FileOps& files, const files::Folder& folder)
 {
     // A run holds the folder for its whole life, so such a file belongs to no
     // live writer.
@@ -195,17 +200,27 @@ void RemoveKilledWritersTemporaries(FileOps& files, const QString& folder)
         return;
     for (const platform::DirEntry& entry : *entries) {
         if (IsPlainFile(entry) && IsProgramTemporary(entry.name))
-            files.deleteFile(platform::JoinPath(folder, entry.name));
+            files.deleteFile(folder, entry.name);
     }
 }
 
-void RemoveTempFolder(FileOps& files, const QString& folder)
+void RemoveTempFolder(FileOps& files, const files::Folder& destination, const QString& name,
+    const files::Folder& folder)
 {
     const auto entries = files.listDirectory(folder);
     if (!entries || entries->size() != 1 || !IsMark(entries->front()))
         return;
-    const QString mark = platform::JoinPath(folder, QString::fromLatin1(kTempMarkName));
-    if (files.deleteFile(mark) && !files.removeDirectory(folder))
+    // Removed only while its name still leads to the folder held: another
+    // folder put in its place meanwhile is not the program's to remove.
+    struct stat held { };
+    struct stat named { };
+    if (::fstat(folder.descriptor(), &held) != 0
+        || ::fstatat(destination.descriptor(), Native(name).c_str(), &named, AT_SYMLINK_NOFOLLOW)
+            != 0
+        || held.st_dev != named.st_dev || held.st_ino != named.st_ino)
+        return;
+    if (files.deleteFile(folder, QString::fromLatin1(kTempMarkName))
+        && !files.removeDirectory(destination, name))
         WriteMark(folder); // something arrived meanwhile: the folder stays the program's
 }
 

@@ -13,6 +13,10 @@
 #include <cstdint>
 #include <span>
 
+namespace glyphor::files {
+class Folder;
+}
+
 namespace glyphor {
 
 class FileOps;
@@ -20,11 +24,11 @@ class FileOps;
 // The mark: a hidden file in the folder, which no file list shows.
 inline constexpr char kTempMarkName[] = ".glyphor2-temp";
 
-// Makes the folder with its mark, whole or not at all: a hidden folder beside
-// it is made and marked, then given the name, so that a kill midway never
-// leaves an unmarked folder under it. Returns 0, or the system's error number
-// (EEXIST when something has the name already).
-int MakeTempFolder(FileOps& files, const QString& folder);
+// Makes the folder name in destination with its mark, whole or not at all: a
+// hidden folder beside it is made and marked, then given the name, so that a
+// kill midway never leaves an unmarked folder under it. Returns 0, or the
+// system's error number (EEXIST when something has the name already).
+int MakeTempFolder(FileOps& files, const files::Folder& destination, const QString& name);
 
 enum class TempFolderOwner {
     Nobody, // nothing of that name
@@ -34,7 +38,7 @@ enum class TempFolderOwner {
 // Who made the folder. One without the mark that holds nothing but what the
 // program writes (the icons a run of an earlier version left there) is the
 // program's, and gets its mark now.
-TempFolderOwner ClaimTempFolder(FileOps& files, const QString& folder);
+TempFolderOwner ClaimTempFolder(FileOps& files, const files::Folder& folder);
 
 // "Icon" + four digits + ".ico", exactly: the names the program gives its
 // icon files.
@@ -46,13 +50,15 @@ bool IsProgramIconFile(std::span<const std::uint8_t> bytes);
 // The icons collected in the folder, in the file list's order: files under
 // the program's names, not links. (Their content is checked as the merge
 // reads them.)
-QStringList ListCollected(FileOps& files, const QString& folder);
-int CountCollected(FileOps& files, const QString& folder);
+QStringList ListCollected(FileOps& files, const files::Folder& folder);
+int CountCollected(FileOps& files, const files::Folder& folder);
 
 // Removes what writers that were killed midway left in the folder: the hidden
 // temporary files of the program's icon files.
-void RemoveKilledWritersTemporaries(FileOps& files, const QString& folder);
-// Removes the folder when nothing but its mark is left in it.
-void RemoveTempFolder(FileOps& files, const QString& folder);
+void RemoveKilledWritersTemporaries(FileOps& files, const files::Folder& folder);
+// Removes folder, named name in destination, when nothing but its mark is
+// left in it and the name still leads to it.
+void RemoveTempFolder(FileOps& files, const files::Folder& destination, const QString& name,
+    const files::Folder& folder);
 
 } // namespace glyphor

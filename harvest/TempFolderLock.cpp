@@ -8,7 +8,6 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace glyphor {
 
@@ -20,27 +19,22 @@ constexpr int kTries = 8;
 
 } // namespace
 
-TempFolderLock::~TempFolderLock()
+TempFolderLock::State TempFolderLock::acquire(
+    FileOps& files, const files::Folder& destination, const QString& name)
 {
-    if (m_fd >= 0)
-        ::close(m_fd);
-}
-
-TempFolderLock::State TempFolderLock::acquire(FileOps& files, const QString& folder)
-{
-    const std::string path = files::ToNativePath(folder);
+    const std::string native = files::ToNativePath(name);
     for (int attempt = 0; attempt < kTries; ++attempt) {
-        const int made = MakeTempFolder(files, folder);
+        const int made = MakeTempFolder(files, destination, name);
         // A link or a file of that name is not the folder; the run finds out
         // and says so when it looks at what is there.
-        const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd < 0) {
+        files::Folder folder = destination.child(native);
+        if (!folder.ok()) {
             m_folderError = made != EEXIST ? made : 0;
             return State::Unavailable;
         }
-        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (::flock(folder.descriptor(), LOCK_EX | LOCK_NB) != 0) {
             const int error = errno;
-            ::close(fd);
+            m_folder = std::move(folder);
             // A file system without locks guards nothing, as before.
             return error == EWOULDBLOCK ? State::Busy : State::Unavailable;
         }
@@ -48,12 +42,13 @@ TempFolderLock::State TempFolderLock::acquire(FileOps& files, const QString& fol
         // until now: the lock counts only while the name still leads to it.
         struct stat held { };
         struct stat named { };
-        if (::fstat(fd, &held) == 0 && ::lstat(path.c_str(), &named) == 0
+        if (::fstat(folder.descriptor(), &held) == 0
+            && ::fstatat(destination.descriptor(), native.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0
             && held.st_dev == named.st_dev && held.st_ino == named.st_ino) {
-            m_fd = fd;
+            m_folder = std::move(folder);
+            m_held = true;
             return State::Held;
         }
-        ::close(fd);
     }
     return State::Unavailable;
 }

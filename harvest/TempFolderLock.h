@@ -4,7 +4,10 @@
 // one destination would merge and delete each other's icons. So a run holds an
 // exclusive lock on that folder from its start to its end: a lock of the
 // system (flock), which another window or glyphor2-cli sees, and which the
-// system lets go when the process ends in any way, a kill included.
+// system lets go when the process ends in any way, a kill included. The
+// folder held is the one the run works in from then on.
+
+#include "files/Folder.h"
 
 #include <QString>
 
@@ -22,21 +25,20 @@ public:
                      // collected there, so there is nothing to guard
     };
 
-    TempFolderLock() = default;
-    ~TempFolderLock();
-    TempFolderLock(const TempFolderLock&) = delete;
-    TempFolderLock& operator=(const TempFolderLock&) = delete;
-
-    // Makes the folder, marked, when it is missing (MakeTempFolder; a failure
-    // is not an error) and takes the lock without waiting.
-    State acquire(FileOps& files, const QString& folder);
-    bool held() const { return m_fd >= 0; }
+    // Makes the folder named name in destination, marked, when it is missing
+    // (MakeTempFolder; a failure is not an error), opens it and takes the
+    // lock without waiting.
+    State acquire(FileOps& files, const files::Folder& destination, const QString& name);
+    bool held() const { return m_held; }
+    // The folder, open, when it could be opened (held or not).
+    const files::Folder& folder() const { return m_folder; }
     // Why the folder could not be made, when it is not there: the system's
     // error number, else 0.
     int folderError() const { return m_folderError; }
 
 private:
-    int m_fd = -1;
+    files::Folder m_folder;
+    bool m_held = false;
     int m_folderError = 0;
 };
 

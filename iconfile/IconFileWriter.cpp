@@ -1,5 +1,6 @@
 #include "iconfile/IconFileWriter.h"
 
+#include "files/Folder.h"
 #include "files/NewFile.h"
 #include "iconfile/IconFileFormat.h"
 #include "iconfile/Palette16.h"
@@ -132,6 +133,35 @@ std::string WriteNewIconFile(
     });
     if (!placed)
         CannotCreate(file.lastName(), file.error());
+    return *placed;
+}
+
+std::string WriteNewIconFileIn(const IconImage& icon, const files::Folder& folder,
+    const std::function<std::optional<std::string>()>& nextName,
+    const std::function<void(std::span<const std::uint8_t>, const std::string&)>& beforePlacing)
+{
+    if (!icon.wellFormed())
+        throw Error("Icon image is not valid");
+    const std::vector<std::uint8_t> bytes = EncodeIconFile(icon);
+
+    const std::optional<std::string> first = nextName();
+    if (!first)
+        throw Error("Icon image is not valid");
+    files::NewFile file(folder, *first);
+    if (!file.ok())
+        CannotCreate(folder.pathOf(*first), file.error());
+    if (!file.write(bytes.data(), bytes.size()) || !file.finish())
+        throw Error("Stream write error: " + folder.pathOf(*first) + ": " + Reason(file.error()));
+    if (beforePlacing)
+        beforePlacing(bytes, *first);
+    bool firstOffered = false;
+    const std::optional<std::string> placed = file.place([&]() -> std::optional<std::string> {
+        if (!std::exchange(firstOffered, true))
+            return first;
+        return nextName();
+    });
+    if (!placed)
+        CannotCreate(folder.pathOf(file.lastName()), file.error());
     return *placed;
 }
 

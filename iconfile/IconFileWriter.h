@@ -7,8 +7,13 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
+
+namespace glyphor::files {
+class Folder;
+}
 
 namespace glyphor {
 
@@ -29,6 +34,16 @@ std::vector<std::uint8_t> EncodeIconFile(const IconImage& icon);
 // and "Stream write error", each followed by the path and the system's reason.
 std::string WriteNewIconFile(
     const IconImage& icon, const std::function<std::optional<std::string>()>& nextName);
+
+// The same in a folder held open: nextName gives names in it. beforePlacing,
+// when given, is called with the file's bytes and the name it is about to
+// take once it is written in full, before it takes any name: whatever must be
+// recorded of a file before it exists is recorded there. It may raise, and
+// nothing is left then. Messages name the file by folder's path and name.
+std::string WriteNewIconFileIn(const IconImage& icon, const files::Folder& folder,
+    const std::function<std::optional<std::string>()>& nextName,
+    const std::function<void(std::span<const std::uint8_t>, const std::string&)>& beforePlacing
+    = {});
 
 // The same at path, which must not exist: "Cannot create file %s: File exists"
 // otherwise.

@@ -36,6 +36,30 @@ unsigned AttributesFromStat(const struct stat& st)
 }
 
 // The attributes of a directory entry, looked up relative to the open folder.
+unsigned EntryAttributes(int dirFd, const char* name, unsigned char type, AttributeDetail detail);
+
+void SearchOpenDirectory(
+    DIR* dir, const std::function<void(const DirEntry&)>& visit, AttributeDetail detail)
+{
+    const int fd = dirfd(dir);
+    DirEntry entry;
+    for (;;) {
+        errno = 0;
+        const dirent* d = readdir(dir);
+        if (!d) {
+            if (errno != 0)
+                ThrowIoError(errno);
+            break;
+        }
+        if (d->d_name[0] == '.'
+            && (d->d_name[1] == '\0' || (d->d_name[1] == '.' && d->d_name[2] == '\0')))
+            continue;
+        entry.name = files::FromNativePath(d->d_name);
+        entry.attributes = EntryAttributes(fd, d->d_name, d->d_type, detail);
+        visit(entry);
+    }
+}
+
 unsigned EntryAttributes(int dirFd, const char* name, unsigned char type, AttributeDetail detail)
 {
     unsigned attributes = name[0] == '.' ? unsigned(faHidden) : 0u;
@@ -167,6 +191,16 @@ std::optional<unsigned> AttributesOf(const QString& path)
     return attributes | AttributesFromStat(st);
 }
 
+int MakeFolder(const QString& path)
+{
+    return ::mkdir(Native(path).c_str(), 0777) == 0 ? 0 : errno;
+}
+
+bool RemoveFolder(const QString& path)
+{
+    return ::rmdir(Native(path).c_str()) == 0;
+}
+
 bool IsExistingFolder(const QString& path)
 {
     struct stat st { };
@@ -185,23 +219,24 @@ void SearchDirectory(const QString& folder, const std::function<void(const DirEn
     std::unique_ptr<DIR, DirCloser> dir(opendir(Native(folder).c_str()));
     if (!dir)
         ThrowIoError(errno);
-    const int fd = dirfd(dir.get());
-    DirEntry entry;
-    for (;;) {
-        errno = 0;
-        const dirent* d = readdir(dir.get());
-        if (!d) {
-            if (errno != 0)
-                ThrowIoError(errno);
-            break;
-        }
-        if (d->d_name[0] == '.'
-            && (d->d_name[1] == '\0' || (d->d_name[1] == '.' && d->d_name[2] == '\0')))
-            continue;
-        entry.name = files::FromNativePath(d->d_name);
-        entry.attributes = EntryAttributes(fd, d->d_name, d->d_type, detail);
-        visit(entry);
+    SearchOpenDirectory(dir.get(), visit, detail);
+}
+
+void SearchDirectoryAt(
+    int folderFd, const std::function<void(const DirEntry&)>& visit, AttributeDetail detail)
+{
+    // A handle of its own, read from the start, so that the caller's stays
+    // as it was.
+    const int own = ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (own < 0)
+        ThrowIoError(errno);
+    std::unique_ptr<DIR, DirCloser> dir(fdopendir(own));
+    if (!dir) {
+        const int error = errno;
+        ::close(own);
+        ThrowIoError(error);
     }
+    SearchOpenDirectory(dir.get(), visit, detail);
 }
 
 std::vector<DirEntry> ListDirectory(const QString& folder, AttributeDetail detail)

@@ -64,6 +64,12 @@ void ChangeDirectory(const QString& path);
 // The same without raising; true when the change was made.
 bool TryChangeDirectory(const QString& path) noexcept;
 
+// Makes a folder: 0, or the system's error number (EEXIST when something of
+// that name is there).
+int MakeFolder(const QString& path);
+// Removes an empty folder; false otherwise.
+bool RemoveFolder(const QString& path);
+
 // The attributes of one entry by path; nothing when it does not exist.
 std::optional<unsigned> AttributesOf(const QString& path);
 // An existing entry that is not a folder.
@@ -78,6 +84,9 @@ void SearchDirectory(const QString& folder, const std::function<void(const DirEn
     AttributeDetail detail = AttributeDetail::Full);
 std::vector<DirEntry> ListDirectory(
     const QString& folder, AttributeDetail detail = AttributeDetail::Full);
+// The same for a folder held open (its descriptor), which is left as it was.
+void SearchDirectoryAt(int folderFd, const std::function<void(const DirEntry&)>& visit,
+    AttributeDetail detail = AttributeDetail::Full);
 
 // The folder and the name joined by one "/" (none added after "/" itself).
 QString JoinPath(const QString& folder, const QString& name);

@@ -1,5 +1,6 @@
 #include "platform/FolderWatch.h"
 
+#include "files/Folder.h"
 #include "files/NativePath.h"
 
 #include <cerrno>
@@ -12,12 +13,26 @@ namespace glyphor::platform {
 
 FolderWatch::FolderWatch(const QString& folder)
 {
+    watch(files::ToNativePath(folder));
+}
+
+FolderWatch::FolderWatch(const files::Folder& folder)
+{
+    // The system's name for the open folder leads to it wherever it is now.
+    if (folder.ok())
+        watch("/proc/self/fd/" + std::to_string(folder.descriptor()));
+}
+
+void FolderWatch::watch(const std::string& path)
+{
     m_fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (m_fd < 0)
         return;
+    // The folder the path leads to: a link there (as the name of an open
+    // folder is) is followed to it.
     constexpr std::uint32_t kChanges = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO
-        | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR | IN_DONT_FOLLOW;
-    if (::inotify_add_watch(m_fd, files::ToNativePath(folder).c_str(), kChanges) < 0) {
+        | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+    if (::inotify_add_watch(m_fd, path.c_str(), kChanges) < 0) {
         ::close(m_fd);
         m_fd = -1;
     }

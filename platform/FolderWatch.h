@@ -11,6 +11,10 @@
 #include <string>
 #include <unordered_set>
 
+namespace glyphor::files {
+class Folder;
+}
+
 namespace glyphor::platform {
 
 class FolderWatch {
@@ -19,6 +23,8 @@ public:
     // left, a file system that does not tell), every question answers yes,
     // which costs a read of the folder, never a missed change.
     explicit FolderWatch(const QString& folder);
+    // The same for a folder held open: it is watched wherever it goes.
+    explicit FolderWatch(const files::Folder& folder);
     ~FolderWatch();
     FolderWatch(const FolderWatch&) = delete;
     FolderWatch& operator=(const FolderWatch&) = delete;
@@ -33,6 +39,8 @@ public:
     bool changedByOthers();
 
 private:
+    void watch(const std::string& path);
+
     int m_fd = -1;
     std::unordered_set<std::string> m_expected;
 };

@@ -100,9 +100,8 @@ TEST_P(CtrlC, StopsAsTheUserMeantAndLosesNothing)
 }
 
 INSTANTIATE_TEST_SUITE_P(Presses, CtrlC,
-    testing::Values(
-        Presses { "OnceInTheSearch", { 2 }, true, false, 1, kExitInterrupted,
-            "captured 1, added 1\n" },
+    testing::Values(Presses { "OnceInTheSearch", { 2 }, true, false, 1, kExitInterrupted,
+                        "captured 1, added 1\n" },
         Presses { "OnceInTheMerge", { 5 }, false, false, 3, kExitSuccess, "captured 3, added 3\n" },
         Presses { "TwiceInTheSearch", { 2, 3 }, true, true, 0, kExitLeftBehind,
             "captured 1, added 0, skipped 0, 1 stayed in Temp\n" },

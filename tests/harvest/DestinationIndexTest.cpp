@@ -34,9 +34,10 @@ protected:
     }
     int Reads(const QString& name) { return ops.reads.value(dir.filePath(name)); }
     // What a read of the folder shows, as the window's file list shows it.
-    QStringList Listed() { return ListIconFiles(ops, dir.path()); }
+    QStringList Listed() { return ListIconFiles(ops, folder); }
 
     QTemporaryDir dir;
+    const files::Folder folder = files::Folder::open(dir.path().toStdString());
     test::FailingFileOps ops;
 };
 
@@ -44,7 +45,7 @@ TEST_F(DestinationIndexTest, ReadsTheFolderAgainOnlyWhenOthersChangedIt)
 {
     Put("a.ico", 'a');
     Put("c.ico", 'c');
-    DestinationIndex index(ops, dir.path());
+    DestinationIndex index(ops, folder);
     index.read();
     EXPECT_TRUE(index.equals(0, ProbeOf('a')));
     EXPECT_FALSE(index.equals(1, ProbeOf('a')));
@@ -76,7 +77,7 @@ TEST_F(DestinationIndexTest, ReadsTheFolderAgainOnlyWhenOthersChangedIt)
 TEST_F(DestinationIndexTest, ACopyJoinsTheListWithTheBytesItWasCopiedWith)
 {
     Put("Icon0001.ico", 'a');
-    DestinationIndex index(ops, dir.path());
+    DestinationIndex index(ops, folder);
     index.read();
     // A name that compares equal to one there goes after it, and only the
     // copy itself takes its bytes; the other is read from its file.
@@ -93,7 +94,7 @@ TEST_F(DestinationIndexTest, ACopyJoinsTheListWithTheBytesItWasCopiedWith)
 
 TEST_F(DestinationIndexTest, CopiesWithoutComparisonJoinWithTheNextCopyOrRead)
 {
-    DestinationIndex index(ops, dir.path());
+    DestinationIndex index(ops, folder);
     index.read();
     index.expect("Icon0000.ico");
     Put("Icon0000.ico", 'a');
@@ -128,7 +129,7 @@ TEST_F(DestinationIndexTest, ShortOrUnreadableFilesEqualNothing)
     Put("other.ico", 'a', 100);
     Put("locked.ico", 'a');
     ops.failOpenOf << "locked.ico";
-    DestinationIndex index(ops, dir.path());
+    DestinationIndex index(ops, folder);
     index.read();
     const Probe none(std::nullopt);
     for (int i = 0; i < index.count(); ++i) {
@@ -144,7 +145,7 @@ TEST_F(DestinationIndexTest, ACopyGoesAfterEveryNameEqualToIt)
 {
     Put("icon0001.ico", 'a');
     Put("ICON0001.ICO", 'b');
-    DestinationIndex index(ops, dir.path());
+    DestinationIndex index(ops, folder);
     index.read();
     index.expect("Icon0001.ico");
     Put("Icon0001.ico", 'c');
@@ -168,7 +169,7 @@ TEST_F(DestinationIndexTest, AReadOfTheListKeepsWhatIsKnownOfEachName)
 {
     Put("short.ico", 's', 100);
     Put("icon0001.ico", 'a');
-    DestinationIndex index(ops, dir.path());
+    DestinationIndex index(ops, folder);
     index.read();
     EXPECT_FALSE(index.equals(int(Listed().indexOf("short.ico")), ProbeOf('s')));
     EXPECT_TRUE(index.equals(int(Listed().indexOf("icon0001.ico")), ProbeOf('a')));

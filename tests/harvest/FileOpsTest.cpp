@@ -21,8 +21,12 @@ TEST(FileOps, AFifoIsNeitherReadNorCopied)
     test::FedFifo fed(fifo);
     ASSERT_TRUE(fed.made);
     FileOps ops;
-    EXPECT_FALSE(ops.readIconFile(fifo).has_value());
-    EXPECT_FALSE(ops.copyToNewName(fifo, dir.path(), [&] { return dir.filePath("copy.ico"); }));
+    const files::Folder folder = files::Folder::open(dir.path().toStdString());
+    QString reason;
+    EXPECT_FALSE(ops.readIconFile(folder, "pipe.ico").has_value());
+    EXPECT_FALSE(ops.copyToNewName(
+        folder, "pipe.ico", folder, [&] { return "copy.ico"; }, reason));
+    EXPECT_EQ(reason, "not a regular file");
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("copy.ico")));
 }
 
@@ -32,19 +36,20 @@ TEST(FileOps, UnreadableFilesRaiseTheFileErrorTexts)
 {
     QTemporaryDir dir;
     FileOps ops;
-    const auto message = [&](const QString& path) -> std::string {
+    const files::Folder folder = files::Folder::open(dir.path().toStdString());
+    const auto message = [&](const QString& name) -> std::string {
         try {
-            ops.readIconFile(path);
+            ops.readIconFile(folder, name);
         } catch (const EInOutError& e) {
             return e.what();
         }
         return "no error";
     };
-    EXPECT_EQ(message(dir.filePath("absent.ico")), "File not found");
+    EXPECT_EQ(message("absent.ico"), "File not found");
     QFile plain(dir.filePath("plain"));
     ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
     plain.close();
-    EXPECT_EQ(message(dir.filePath("plain/below.ico")), "File not found");
+    EXPECT_EQ(message("plain/below.ico"), "File not found");
 }
 
 } // namespace

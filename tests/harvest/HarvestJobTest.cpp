@@ -3,14 +3,17 @@
 // the window's controller (tests/app).
 
 #include "harvest/HarvestJob.h"
+#include "files/NativePath.h"
 #include "harvest/CaptureIcon.h"
 #include "harvest/IconCounter.h"
 #include "harvest/IconProvider.h"
 #include "harvest/RunTexts.h"
 #include "harvest/TempFolder.h"
 #include "iconfile/IconFileWriter.h"
+#include "kit/Executables.h"
 #include "kit/FakeIconProvider.h"
 #include "kit/NamedRows.h"
+#include "kit/NativeFiles.h"
 #include "kit/QStringPrinting.h"
 #include "kit/ScanFolders.h"
 #include "util/Error.h"
@@ -19,10 +22,15 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cstring>
+
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <functional>
 #include <map>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace glyphor {
 namespace {
@@ -318,6 +326,118 @@ TEST_F(HarvestJobTest, AHarvestsTempIsNoDestination)
     EXPECT_THROW(job.run(), Error);
     EXPECT_TRUE(recorder.lines.isEmpty());
     EXPECT_EQ(QDir(folders.temp()).entryList(QDir::Files), QStringList());
+}
+
+// A harvest works in the folders it opened when it started: paths changed
+// meanwhile (a folder renamed, one replaced by a link) send nothing
+// elsewhere.
+TEST_F(HarvestJobTest, TempSwappedForALinkDuringTheMergeTouchesNothingElsewhere)
+{
+    MakeExe("a.exe", { MakeIcon(1), MakeIcon(2) });
+    const QString elsewhere = folders.filePath("elsewhere");
+    ASSERT_TRUE(QDir().mkpath(elsewhere));
+    for (const char* name : { "Icon0000.ico", "Icon0001.ico" }) {
+        QFile file(elsewhere + "/" + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        const std::vector<std::uint8_t> bytes = EncodeIconFile(MakeIcon(7));
+        file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+    }
+    // Checkpoints: 1 start, 2-3 captures, 4 merge start.
+    recorder.atCheckpoint[4] = [&] {
+        ASSERT_TRUE(QFile::rename(folders.temp(), folders.filePath("held")));
+        ASSERT_TRUE(QFile::link(elsewhere, folders.temp()));
+    };
+    Run();
+    EXPECT_EQ(Names(elsewhere), QStringList({ "Icon0000.ico", "Icon0001.ico" }));
+    EXPECT_EQ(Names(folders.destination()), QStringList({ "Icon0000.ico", "Icon0001.ico" }));
+    EXPECT_TRUE(Names(folders.filePath("held")).isEmpty());
+    EXPECT_TRUE(QFileInfo(folders.temp()).isSymLink());
+}
+
+TEST_F(HarvestJobTest, ADestinationRenamedDuringTheMergeGetsItsIconsAndCountsRight)
+{
+    MakeExe("a.exe", { MakeIcon(1), MakeIcon(2) });
+    const QString renamed = folders.filePath("renamed");
+    recorder.atCheckpoint[4] = [&] { ASSERT_TRUE(QFile::rename(folders.destination(), renamed)); };
+    Run();
+    EXPECT_EQ(Names(renamed), QStringList({ "Icon0000.ico", "Icon0001.ico" }));
+    EXPECT_FALSE(QFileInfo::exists(renamed + "/Temp"));
+    EXPECT_EQ(outcome.leftInTemp, 0);
+    EXPECT_FALSE(outcome.leftIconsBehind());
+}
+
+TEST_F(HarvestJobTest, AQueuedFolderReplacedByALinkIsNotEntered)
+{
+    MakeExe("a.exe", { MakeIcon(1) });
+    MakeExe("sub/b.exe", { MakeIcon(2) });
+    // Beside the source: what a link to ".." would lead the walk to.
+    QFile outside(folders.filePath("outside.exe"));
+    ASSERT_TRUE(outside.open(QIODevice::WriteOnly));
+    icons.add("outside.exe", { MakeIcon(3) });
+    // At the first capture, "sub" is queued; it becomes a link to "..".
+    recorder.atCheckpoint[2] = [&] {
+        ASSERT_TRUE(QFile::rename(folders.source() + "/sub", folders.filePath("sub")));
+        ASSERT_EQ(::symlink("..", files::ToNativePath(folders.source() + "/sub").c_str()), 0);
+    };
+    Run();
+    EXPECT_EQ(outcome.captured, 1);
+    EXPECT_TRUE(recorder.lines.filter("outside").isEmpty());
+}
+
+// A tree deeper than the system's limit on a path, made and removed one
+// folder at a time, is harvested like any other.
+TEST_F(HarvestJobTest, FoldersDeeperThanAPathCanNameAreHarvested)
+{
+    const std::string level(200, 'd');
+    int fd = ::open(files::ToNativePath(folders.source()).c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(fd, 0);
+    constexpr int kDepth = 24; // more than 4,800 bytes of path
+    for (int i = 0; i < kDepth; ++i) {
+        ASSERT_EQ(::mkdirat(fd, level.c_str(), 0755), 0);
+        const int below = ::openat(fd, level.c_str(), O_RDONLY | O_DIRECTORY);
+        ::close(fd);
+        fd = below;
+        ASSERT_GE(fd, 0);
+    }
+    const kit::Bytes pe = kit::PeWithOneIcon(4);
+    const int exe = ::openat(fd, "deep.exe", O_WRONLY | O_CREAT, 0644);
+    ASSERT_EQ(::write(exe, pe.data(), pe.size()), ssize_t(pe.size()));
+    ::close(exe);
+    ::close(fd);
+
+    PlatformIconProvider platform;
+    HarvestJob job(HarvestRequest::scanTree(folders.source(), folders.destination()), platform,
+        objects, recorder, token);
+    job.run();
+    EXPECT_EQ(job.outcome().captured, 1);
+    EXPECT_EQ(Names(folders.destination()), QStringList({ "Icon0000.ico" }));
+
+    // Removed from the bottom up, one name at a time.
+    std::vector<int> chain { ::open(files::ToNativePath(folders.source()).c_str(), O_RDONLY) };
+    for (int i = 0; i < kDepth; ++i)
+        chain.push_back(::openat(chain.back(), level.c_str(), O_RDONLY | O_DIRECTORY));
+    ::unlinkat(chain.back(), "deep.exe", 0);
+    for (int i = kDepth; i > 0; --i) {
+        ::close(chain[std::size_t(i)]);
+        ::unlinkat(chain[std::size_t(i - 1)], level.c_str(), AT_REMOVEDIR);
+    }
+    ::close(chain.front());
+}
+
+// A program removed while its icons are captured is named as gone, not as
+// holding a damaged icon.
+TEST_F(HarvestJobTest, AProgramThatVanishesIsSaidToHaveVanished)
+{
+    const QString exe = folders.putSource("a.exe", kit::PeWithLargeIcons(2));
+    recorder.atCheckpoint[2] = [&] { ASSERT_TRUE(QFile::remove(exe)); };
+    PlatformIconProvider platform;
+    HarvestJob job(HarvestRequest::scanTree(folders.source(), folders.destination()), platform,
+        objects, recorder, token);
+    job.setPace(CheckpointPace::Exact);
+    job.run();
+    ASSERT_EQ(job.outcome().skipped.size(), 1);
+    EXPECT_EQ(job.outcome().skipped[0].reason,
+        "Cannot read file " + exe + ": " + QString::fromLocal8Bit(std::strerror(ENOENT)));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // a folder without rights would; the tests run as root, where permission bits
 // stop nothing.
 
+#include "files/NativePath.h"
 #include "harvest/FileOps.h"
 #include "platform/FileSystem.h"
 #include "util/Error.h"
@@ -26,36 +27,45 @@ public:
     QStringList failListOf; // folder names that cannot be searched
     QHash<QString, int> reads; // reads of a file's bytes for comparison, by path
 
-    std::optional<QString> copyToNewName(const QString& from, const QString& scratchFolder,
-        const std::function<QString()>& nextName) override
+    std::optional<QString> copyToNewName(const files::Folder& from, const QString& name,
+        const files::Folder& to, const std::function<QString()>& nextName, QString& reason) override
     {
-        if (failCopyOf.contains(QFileInfo(from).fileName()))
+        if (failCopyOf.contains(name)) {
+            reason = platform::SystemErrorText(ENOSPC);
             return std::nullopt;
-        if (raiseOnCopyOf.contains(QFileInfo(from).fileName()))
+        }
+        if (raiseOnCopyOf.contains(name))
             throw Error("No free icon file name left");
-        return FileOps::copyToNewName(from, scratchFolder, nextName);
+        return FileOps::copyToNewName(from, name, to, nextName, reason);
     }
-    std::optional<IconFileBytes> readIconFile(const QString& path) override
+    std::optional<IconFileBytes> readIconFile(
+        const files::Folder& folder, const QString& name) override
     {
-        ++reads[path];
-        if (failOpenOf.contains(QFileInfo(path).fileName()))
+        ++reads[PathOf(folder, name)];
+        if (failOpenOf.contains(name))
             throw EInOutError(platform::FileIoErrorText(EACCES));
-        return FileOps::readIconFile(path);
+        return FileOps::readIconFile(folder, name);
     }
-    bool deleteFile(const QString& path) override
+    bool deleteFile(const files::Folder& folder, const QString& name) override
     {
-        return failDeleteOf.contains(QFileInfo(path).fileName()) ? false
-                                                                 : FileOps::deleteFile(path);
+        return failDeleteOf.contains(name) ? false : FileOps::deleteFile(folder, name);
     }
-    std::optional<std::vector<platform::DirEntry>> listDirectory(const QString& folder) override
+    std::optional<std::vector<platform::DirEntry>> listDirectory(
+        const files::Folder& folder) override
     {
-        if (failListOf.contains(QDir(folder).dirName()))
+        if (failListOf.contains(platform::FileNameOf(files::FromNativePath(folder.path()))))
             return std::nullopt;
         return FileOps::listDirectory(folder);
     }
-    int makeDirectory(const QString& path) override
+    int makeDirectory(const files::Folder& parent, const QString& name) override
     {
-        return failMkdir ? EROFS : FileOps::makeDirectory(path);
+        return failMkdir ? EROFS : FileOps::makeDirectory(parent, name);
+    }
+
+private:
+    static QString PathOf(const files::Folder& folder, const QString& name)
+    {
+        return files::FromNativePath(folder.pathOf(files::ToNativePath(name)));
     }
 };
 
