@@ -94,12 +94,14 @@ QString DepthText(const OriginalImage& original)
     return QString();
 }
 
-} // namespace
-
+// The time of a capture as the list shows it: local time, to the second,
+// in an order that sorts and reads the same everywhere.
 QString CaptureTimeText(std::int64_t seconds)
 {
     return QDateTime::fromSecsSinceEpoch(seconds).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
+
+} // namespace
 
 TSourcesDialog::TSourcesDialog(const QString& iconName,
     const std::vector<catalogue::CatalogueEntry>& places,

@@ -68,7 +68,4 @@ private:
     std::optional<std::vector<std::uint8_t>> m_original;
 };
 
-// The time of a capture as the dialog shows it: local time, to the second.
-QString CaptureTimeText(std::int64_t seconds);
-
 } // namespace glyphor

@@ -348,7 +348,8 @@ private slots:
         place.source = "/src/a.exe";
         TSourcesDialog dialog("Icon0009.ico", { place }, group, {});
         dialog.show();
-        QVERIFY2(dialog.PictureText->text().startsWith(text), qPrintable(dialog.PictureText->text()));
+        QVERIFY2(
+            dialog.PictureText->text().startsWith(text), qPrintable(dialog.PictureText->text()));
         QCOMPARE(dialog.SaveFullIcon1->isEnabled(), group.has_value());
         QCOMPARE(dialog.Picture->pixmap().size(), picture.isValid() ? picture : QSize(0, 0));
         QVERIFY(dialog.SourceList->isColumnHidden(MemberColumn));
