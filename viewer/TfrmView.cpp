@@ -7,6 +7,9 @@
 #include "files/NativePath.h"
 #include "help/HelpRequest.h"
 #include "platform/FileSystem.h"
+#include "viewer/IconSources.h"
+#include "viewer/SaveFullIcon.h"
+#include "viewer/TSourcesDialog.h"
 #include "viewer/ViewerItems.h"
 
 #include <QAction>
@@ -35,6 +38,16 @@ const QString kClose = QStringLiteral("&Close");
 constexpr int kCountPanelWidth = 80;
 constexpr int kSelectedPanelWidth = 60;
 constexpr int kStatusBarHeight = 22;
+
+// The places panel's text: nothing for an icon without sources.
+QString PlacesText(std::size_t count)
+{
+    if (count == 0)
+        return {};
+    if (count == 1)
+        return QStringLiteral("Found in 1 place");
+    return QStringLiteral("Found in %1 places").arg(count);
+}
 
 // Each item's cell: a picture with a line of text under it, at least as wide
 // as a harvested icon's name needs in the window's font.
@@ -91,9 +104,9 @@ TfrmView::TfrmView(DestinationSource destination, QWidget* parent)
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setSizeGripEnabled(true);
     StatusBar1->setFixedHeight(kStatusBarHeight);
-    const QString designed[3]
-        = { QStringLiteral("Icons : "), QStringLiteral("Selected : "), QString() };
-    for (int i = 0; i < 3; ++i) {
+    const QString designed[4]
+        = { QStringLiteral("Icons : "), QStringLiteral("Selected : "), QString(), QString() };
+    for (int i = 0; i < 4; ++i) {
         m_panels[i] = new QLabel(designed[i], StatusBar1);
         m_panels[i]->setFrameShape(QFrame::Panel);
         m_panels[i]->setFrameShadow(QFrame::Sunken);
@@ -105,9 +118,18 @@ TfrmView::TfrmView(DestinationSource destination, QWidget* parent)
     StatusBar1->addWidget(m_panels[0]);
     StatusBar1->addWidget(m_panels[1]);
     StatusBar1->addWidget(m_panels[2], 1);
+    // The places of the selected icon, at the bar's end, as wide as its text
+    // needs (the path gives up the rest); shown only for a folder that has
+    // a catalogue.
+    m_panels[3]->setAccessibleName(QStringLiteral("Places of the selected icon"));
+    m_panels[3]->setMinimumWidth(kSelectedPanelWidth);
+    m_panels[3]->hide();
+    StatusBar1->addWidget(m_panels[3]);
     setStatusBar(StatusBar1);
 
     buildMenus();
+    connect(ListView1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+        &TfrmView::SelectionChange);
     connect(ListView1, &QWidget::customContextMenuRequested, this,
         [this](const QPoint& at) { PopupMenu1->popup(ListView1->viewport()->mapToGlobal(at)); });
 
@@ -138,6 +160,13 @@ void TfrmView::buildMenus()
     ExploreDirectory1->setObjectName(QStringLiteral("ExploreDirectory1"));
     ExploreDirectory1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     ExploreDirectory1->setProperty("helpContext", 14);
+    Edit1->addSeparator();
+    Sources1 = Edit1->addAction(QStringLiteral("&Sources..."));
+    Sources1->setObjectName(QStringLiteral("Sources1"));
+    Sources1->setProperty("helpContext", 30);
+    SaveFullIconAs1 = Edit1->addAction(QStringLiteral("Save &Full Icon As..."));
+    SaveFullIconAs1->setObjectName(QStringLiteral("SaveFullIconAs1"));
+    SaveFullIconAs1->setProperty("helpContext", 31);
 
     Help1 = menuBar()->addMenu(QStringLiteral("&Help"));
     Help2 = Help1->addAction(QStringLiteral("&Help"));
@@ -148,11 +177,14 @@ void TfrmView::buildMenus()
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     CopyFileName1 = PopupMenu1->addAction(QStringLiteral("&Copy File Name"));
     CopyFileName1->setObjectName(QStringLiteral("CopyFileName1"));
+    PopupMenu1->addAction(Sources1);
 
     connect(Close2, &QAction::triggered, this, &TfrmView::Close2Click);
     connect(Refresh1, &QAction::triggered, this, &TfrmView::Refresh1Click);
     connect(CopyFileName2, &QAction::triggered, this, &TfrmView::CopyFileName2Click);
     connect(ExploreDirectory1, &QAction::triggered, this, &TfrmView::ExploreDirectory1Click);
+    connect(Sources1, &QAction::triggered, this, &TfrmView::Sources1Click);
+    connect(SaveFullIconAs1, &QAction::triggered, this, &TfrmView::SaveFullIconAs1Click);
     connect(Help2, &QAction::triggered, this, &TfrmView::Help2Click);
     connect(CopyFileName1, &QAction::triggered, this, &TfrmView::CopyFileName1Click);
 }
@@ -166,8 +198,13 @@ void TfrmView::fill()
 {
     const DestinationListing listing = m_destination ? m_destination() : DestinationListing {};
     m_folder = listing.folder;
+    // The catalogues are read afresh with the folder, so that a refresh
+    // also finds one that a harvest has started since.
+    m_sources = std::make_unique<IconSources>(m_folder);
     Items->fill(listing.names);
     m_panels[0]->setText(QStringLiteral("Icons :") + QString::number(Items->count()));
+    // The fill leaves nothing selected, and says so to no one.
+    SelectionChange();
 }
 
 QString TfrmView::pathOf(int item) const
@@ -182,13 +219,34 @@ QString TfrmView::filePathOf(int item) const
 
 QString TfrmView::panelText(int panel) const
 {
-    return panel >= 0 && panel < 3 ? m_panels[panel]->text() : QString();
+    return panel >= 0 && panel < 4 ? m_panels[panel]->text() : QString();
+}
+
+int TfrmView::selectedItem() const
+{
+    const QModelIndexList selected = ListView1->selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? -1 : selected.first().row();
 }
 
 QString TfrmView::selectedPath() const
 {
-    const QModelIndexList selected = ListView1->selectionModel()->selectedIndexes();
-    return selected.isEmpty() ? QString() : pathOf(selected.first().row());
+    const int item = selectedItem();
+    return item < 0 ? QString() : pathOf(item);
+}
+
+void TfrmView::SelectionChange()
+{
+    const int item = selectedItem();
+    const IconSourcesFound found
+        = item < 0 || !m_sources ? IconSourcesFound {} : m_sources->lookup(filePathOf(item));
+    m_panels[3]->setText(PlacesText(found.places.size()));
+    // A catalogue that cannot be read is no reason to interrupt the user;
+    // the panel's tip and the Sources dialog name it.
+    const QStringList problems = m_sources ? m_sources->problems() : QStringList();
+    m_panels[3]->setToolTip(problems.join(QLatin1Char('\n')));
+    m_panels[3]->setVisible(m_sources && m_sources->found());
+    Sources1->setEnabled(!found.places.empty());
+    SaveFullIconAs1->setEnabled(!found.places.empty() && found.originalKept);
 }
 
 void TfrmView::FormActivate()
@@ -263,6 +321,53 @@ void TfrmView::ExploreDirectory1Click()
     // folder that has gone is its own affair.
     const QByteArray bytes = QByteArray::fromStdString(files::ToNativePath(m_folder));
     QDesktopServices::openUrl(QUrl::fromEncoded("file://" + bytes.toPercentEncoding("/")));
+}
+
+void TfrmView::Sources1Click()
+{
+    const int item = selectedItem();
+    if (item < 0 || !m_sources)
+        return;
+    // Asked again rather than taken from the selection's lookup: a harvest
+    // may have found the icon in more places since.
+    const IconSourcesFound found = m_sources->lookup(filePathOf(item));
+    if (found.places.empty()) {
+        SelectionChange();
+        return;
+    }
+    std::optional<std::vector<std::uint8_t>> original;
+    if (found.originalKept)
+        original = m_sources->original(*found.hash);
+    // The icon file's picture goes beside the original, once it is loaded.
+    auto* dialog = new TSourcesDialog(Items->fileName(item), found.places, std::move(original),
+        m_sources->problems(), Items->image(item), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    // Modal to this window only, and without an event loop of its own: a
+    // load that is running goes on, and the window may go while it is open.
+    dialog->setWindowModality(Qt::WindowModal);
+    dialog->show();
+}
+
+void TfrmView::SaveFullIconAs1Click()
+{
+    const int item = selectedItem();
+    if (item < 0 || !m_sources)
+        return;
+    const QString name = Items->fileName(item);
+    const IconSourcesFound found = m_sources->lookup(filePathOf(item));
+    std::optional<std::vector<std::uint8_t>> original;
+    if (found.hash)
+        original = m_sources->original(*found.hash);
+    if (!original) {
+        SelectionChange();
+        ShowErrorBox(this,
+            QStringLiteral("No original of ") + files::DisplayPath(filePathOf(item))
+                + QStringLiteral(" is kept in the catalogue"));
+        return;
+    }
+    // The file dialog runs an event loop of its own, in which this window
+    // may go: nothing of it is used after.
+    SaveFullIconAs(this, name, std::move(*original));
 }
 
 void TfrmView::Help2Click()

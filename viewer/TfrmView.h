@@ -8,6 +8,11 @@
 // The window keeps the folder it was filled from, so every path it forms
 // names the file that the item stands for even after the main window has
 // moved to another folder; Refresh takes the main window's present folder.
+//
+// Where the selected icon came from is asked of the folder's catalogue when
+// the selection changes, never while painting: the status bar says in how
+// many places it was found, and Edit's "Sources..." and "Save Full Icon
+// As..." show them and write its original group.
 
 #include "controls/PacedPainting.h"
 #include "viewer/IconLoad.h"
@@ -16,6 +21,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 class QAction;
 class QLabel;
@@ -25,6 +31,7 @@ class QStatusBar;
 
 namespace glyphor {
 
+class IconSources;
 class ViewerItems;
 
 // What a viewer fills itself from: the main window's destination folder and
@@ -54,7 +61,8 @@ public:
     // The path of the item's file, which its picture is loaded from: that
     // folder and the file's name, whatever the caption has become.
     QString filePathOf(int item) const;
-    // The text of one panel of the status bar (0 to 2).
+    // The text of one panel of the status bar (0 to 3; 3 is the selected
+    // icon's places).
     QString panelText(int panel) const;
 
     // The end of the window as its "&Close" gives it: hidden at once, a
@@ -74,6 +82,8 @@ public:
     QMenu* Edit1;
     QAction* CopyFileName2;
     QAction* ExploreDirectory1;
+    QAction* Sources1; // also in the list's popup menu
+    QAction* SaveFullIconAs1;
     QMenu* Help1;
     QAction* Help2;
     QMenu* PopupMenu1; // the list's popup menu
@@ -85,6 +95,8 @@ public slots:
     void CopyFileName1Click();
     void CopyFileName2Click();
     void ExploreDirectory1Click();
+    void Sources1Click();
+    void SaveFullIconAs1Click();
     void Help2Click();
     void ListView1Click();
     void ListView1KeyUp();
@@ -113,6 +125,11 @@ private:
     void fill();
     // The path of the selected item; empty with none selected.
     QString selectedPath() const;
+    // The selected item; -1 with none selected.
+    int selectedItem() const;
+    // The sources of the selected item, looked up again, and the panel and
+    // entries that tell of them brought up to date.
+    void SelectionChange();
 
     // What the load asks of the window.
     int itemCount() const override;
@@ -126,7 +143,9 @@ private:
     DestinationSource m_destination;
     QString m_folder;
     IconLoad m_load { *this };
-    QLabel* m_panels[3] = {};
+    QLabel* m_panels[4] = {};
+    // The catalogues of m_folder, opened at the first lookup.
+    std::unique_ptr<IconSources> m_sources;
     bool m_loadBegun = false;
     bool m_centred = false;
     bool m_destroying = false;
