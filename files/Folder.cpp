@@ -14,9 +14,9 @@ Folder Folder::open(const std::string& path)
 
 Folder Folder::child(const std::string& name) const
 {
-    const int fd = m_fd < 0 ? -1
-                            : ::openat(m_fd, name.c_str(),
-                                  O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = m_fd < 0
+        ? -1
+        : ::openat(m_fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     return Folder(fd, fd < 0 ? (m_fd < 0 ? EBADF : errno) : 0, pathOf(name));
 }
 
