@@ -65,8 +65,11 @@ void HarvestController::requestStop()
     m_view.setStopState(StopState::StopRequested);
 }
 
-void HarvestController::run(const HarvestRequest& request)
+void HarvestController::run(HarvestRequest request)
 {
+    request.kinds = m_kinds;
+    request.archives = m_archives;
+    request.catalogue = m_catalogue;
     StopToken token;
     m_token = &token;
     m_kind = request.kind;

@@ -41,6 +41,12 @@ public:
     HarvestController& operator=(const HarvestController&) = delete;
 
     void setPumpPace(PumpPace pace, int intervalMs = 15);
+    // The kinds of file the walk takes icons from, and whether it reads
+    // archives (the Options menu); whether the destination's catalogue is
+    // kept (always, but for tests that count every read of a file).
+    void setKinds(const SourceKinds& kinds) { m_kinds = kinds; }
+    void setArchives(bool archives) { m_archives = archives; }
+    void setCatalogue(bool keep) { m_catalogue = keep; }
 
     // The click on "Scan Tree" (Button1): starts a run when its caption is
     // "Scan &Tree", requests a stop when it is "&Stop".
@@ -63,7 +69,7 @@ public:
     QString skippedSummary() const { return m_outcome.skippedSummary(); }
 
 private:
-    void run(const HarvestRequest& request);
+    void run(HarvestRequest request);
     void requestStop();
     // Runs one step of the window's; its error is raised when the run has
     // ended, the first one only, so that every later step still happens.
@@ -95,6 +101,9 @@ private:
     FileOps& m_files;
     PumpPace m_pace = PumpPace::Steady;
     int m_intervalMs = 15;
+    SourceKinds m_kinds;
+    bool m_archives = false;
+    bool m_catalogue = true;
 
     // While a run is in progress: its stop token, its kind, whether the
     // window is closing (it is touched no more), the source folder saved

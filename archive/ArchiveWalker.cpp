@@ -6,6 +6,7 @@
 #include "files/InputFile.h"
 
 #include <algorithm>
+#include <fcntl.h>
 
 namespace glyphor::archive {
 
@@ -63,9 +64,14 @@ ArchiveWalker::~ArchiveWalker() = default;
 
 WalkEnd ArchiveWalker::walkFile(const std::string& path)
 {
+    return walkFileAt(AT_FDCWD, path, path);
+}
+
+WalkEnd ArchiveWalker::walkFileAt(int folderFd, const std::string& name, const std::string& path)
+{
     const MemberPath top(path);
-    const bool named = IsArchiveName(path);
-    files::InputFile file = files::InputFile::open(path);
+    const bool named = IsArchiveName(name);
+    files::InputFile file = files::InputFile::openAt(folderFd, name);
     if (!file.ok()) {
         if (named)
             m_visitor.skipped(top, CannotOpenText(file.error()));

@@ -97,6 +97,9 @@ public:
     // regular file and without waiting on it. Each call is a walk of its own
     // with its own total.
     WalkEnd walkFile(const std::string& path);
+    // The same for name in the open folder folderFd; path names it in what
+    // is reported.
+    WalkEnd walkFileAt(int folderFd, const std::string& name, const std::string& path);
     // An archive already in memory, named name in what is reported.
     WalkEnd walkBytes(const std::string& name, std::span<const std::uint8_t> bytes);
 

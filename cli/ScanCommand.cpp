@@ -8,12 +8,14 @@
 #include "harvest/HarvestJob.h"
 #include "harvest/IconProvider.h"
 #include "harvest/RunTexts.h"
+#include "harvest/SourceKinds.h"
 #include "platform/FileSystem.h"
 #include "util/Error.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <exception>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -63,12 +65,66 @@ QString ExistingFolder(const std::string& argument, const QString& path)
     return folder;
 }
 
-int Scan(ScanKind kind, const Arguments& args, const char* usage)
+// The options of a scan, before or after its two arguments: --kinds LIST and
+// --archives for scan-tree, --no-catalogue for both. Anything else is a path,
+// so that a file named like an option can still be scanned (after "--", all
+// is).
+struct ScanOptions {
+    Arguments operands;
+    SourceKinds kinds;
+    bool archives = false;
+    bool catalogue = true;
+};
+
+std::optional<ScanOptions> ParseScanOptions(ScanKind kind, const Arguments& args)
 {
-    if (args.size() != 2) {
+    ScanOptions options;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--no-catalogue") {
+            options.catalogue = false;
+        } else if (kind == ScanKind::Tree && a == "--archives") {
+            options.archives = true;
+        } else if (kind == ScanKind::Tree && (a == "--kinds" || a.rfind("--kinds=", 0) == 0)) {
+            std::string list;
+            if (a == "--kinds") {
+                if (++i == args.size())
+                    return std::nullopt;
+                list = args[i];
+            } else {
+                list = a.substr(8);
+            }
+            QString bad;
+            const std::optional<SourceKinds> kinds
+                = SourceKinds::Parse(QString::fromStdString(list), &bad);
+            if (!kinds) {
+                std::fprintf(stderr, "glyphor2-cli: --kinds: not a file ending: %s\n",
+                    files::DisplayPath(bad).toUtf8().constData());
+                return std::nullopt;
+            }
+            options.kinds = *kinds;
+        } else if (a == "--") {
+            // What follows is a path, whatever it looks like.
+            options.operands.insert(
+                options.operands.end(), args.begin() + std::ptrdiff_t(i) + 1, args.end());
+            break;
+        } else {
+            options.operands.push_back(a);
+        }
+    }
+    if (options.operands.size() != 2)
+        return std::nullopt;
+    return options;
+}
+
+int Scan(ScanKind kind, const Arguments& arguments, const char* usage)
+{
+    const std::optional<ScanOptions> options = ParseScanOptions(kind, arguments);
+    if (!options) {
         std::fprintf(stderr, "usage: glyphor2-cli %s\n", usage);
         return kExitUsage;
     }
+    const Arguments& args = options->operands;
     try {
         // Both are resolved against the directory the tool was started in,
         // byte for byte as given; a folder's name is never taken for a mask.
@@ -86,6 +142,10 @@ int Scan(ScanKind kind, const Arguments& args, const char* usage)
             request = HarvestRequest::scanFile(
                 platform::JoinPath(folder, platform::FileNameOf(sourcePath)), dest);
         }
+
+        request.kinds = options->kinds;
+        request.archives = options->archives;
+        request.catalogue = options->catalogue;
 
         CaptureObjects objects;
         ScanProgress progress;
@@ -118,12 +178,13 @@ int Scan(ScanKind kind, const Arguments& args, const char* usage)
 
 int ScanTreeCommand(const Arguments& args)
 {
-    return Scan(ScanKind::Tree, args, "scan-tree SRCDIR DESTDIR");
+    return Scan(ScanKind::Tree, args,
+        "scan-tree [--kinds LIST] [--archives] [--no-catalogue] SRCDIR DESTDIR");
 }
 
 int ScanFileCommand(const Arguments& args)
 {
-    return Scan(ScanKind::File, args, "scan-file FILE DESTDIR");
+    return Scan(ScanKind::File, args, "scan-file [--no-catalogue] FILE DESTDIR");
 }
 
 } // namespace glyphor::cli

@@ -131,6 +131,11 @@ void ScanObserver::runEnding()
     status(kReadyStatus);
 }
 
+void ScanObserver::notice(const QString& text)
+{
+    m_progress.note(text);
+}
+
 void ScanObserver::noteInterrupts()
 {
     const int pressed = InterruptHandler::count();

@@ -50,6 +50,7 @@ public:
     StopAnswer askStop(StopQuestion question) override;
     void checkpoint(Checkpoint) override;
     void runEnding() override;
+    void notice(const QString& text) override;
 
 private:
     QString shown(const QString& file) const;

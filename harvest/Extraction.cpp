@@ -1,5 +1,6 @@
 #include "harvest/Extraction.h"
 
+#include "archive/ArchiveWalker.h"
 #include "files/Folder.h"
 #include "files/NativePath.h"
 #include "harvest/CaptureIcon.h"
@@ -17,17 +18,13 @@ namespace glyphor {
 
 namespace {
 
-// The walk's test for an executable: the last four characters of the name
-// (all of it when shorter), upper-cased for the letters a to z only, are
-// ".EXE" or ".DLL". So x.exe.bak is not scanned and a file named ".dll" is.
-bool IsExecutableName(const QString& name)
+// The names of a member path after the file, joined as people read them.
+QString MemberOf(const archive::MemberPath& path)
 {
-    QString tail = name.right(4);
-    for (QChar& c : tail) {
-        if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
-            c = QChar(c.unicode() - 'a' + 'A');
-    }
-    return tail == QLatin1String(".EXE") || tail == QLatin1String(".DLL");
+    QStringList names;
+    for (std::size_t i = 1; i < path.parts().size(); ++i)
+        names << files::FromNativePath(path.parts()[i]);
+    return names.join(kMemberSeparator);
 }
 
 // Inserts path into the sorted work list after every entry that sorts before
@@ -82,6 +79,7 @@ NextPhase Extraction::walk(const QString& sourceFolder)
         // that is empty too.
         const int dots = searched && current != QLatin1String("/") ? 2 : 0;
         const int total = dots + int(entries.size());
+        QStringList archives;
         for (int e = 0; e < total; ++e) {
             // Not a checkpoint of the protocol: it keeps a window painted and
             // takes a stop during long stretches without captures.
@@ -94,7 +92,15 @@ NextPhase Extraction::walk(const QString& sourceFolder)
             const platform::DirEntry& entry = entries[std::size_t(e - dots)];
             if (entry.attributes == platform::faDirectory) {
                 InsertSorted(m_workList, current + entry.name);
-            } else if (IsExecutableName(entry.name)) {
+                continue;
+            }
+            const std::string native = files::ToNativePath(entry.name);
+            // Archives, and programs that may be self-extracting ones, are
+            // read after the folder's own files.
+            if (m_job.request.archives && !(entry.attributes & platform::faDirectory)
+                && (archive::IsArchiveName(native) || archive::IsSelfExtractingName(native)))
+                archives << entry.name;
+            if (m_job.request.kinds.matches(entry.name)) {
                 scanExecutable(folder, current + entry.name, entry.name);
                 if (m_job.abandoned())
                     return NextPhase::Abandon;
@@ -103,6 +109,10 @@ NextPhase Extraction::walk(const QString& sourceFolder)
                 if (cutShort())
                     return NextPhase::Merge;
             }
+        }
+        if (!archives.isEmpty()) {
+            if (const std::optional<NextPhase> ended = scanArchives(folder, current, archives))
+                return *ended;
         }
         if (index >= m_workList.size())
             return NextPhase::Merge;
@@ -119,6 +129,75 @@ void Extraction::scanExecutable(
     const int count = countIcons(input);
     for (int i = 0; i < count && !m_job.abandoned() && !cutShort(); ++i) {
         capture(IconPlace { path, i + 1, count }, input);
+        m_job.checkpoint(Checkpoint::Captured);
+    }
+}
+
+// The members of an archive as the walk meets them: those of the kinds
+// harvested are captured; every member or archive left out is skipped and
+// named; the stop is checked between members.
+class Extraction::ArchiveScan final : public archive::ArchiveVisitor {
+public:
+    explicit ArchiveScan(Extraction& extraction)
+        : m_extraction(extraction)
+    {
+    }
+    std::optional<NextPhase> ended;
+
+    bool wants(const archive::MemberPath& path) override
+    {
+        return m_extraction.m_job.request.kinds.matches(std::string_view(path.name()));
+    }
+    void member(const archive::MemberPath& path, std::span<const std::uint8_t> bytes) override
+    {
+        m_extraction.scanMember(files::FromNativePath(path.file()), MemberOf(path), bytes);
+    }
+    void skipped(const archive::MemberPath& path, const std::string& reason) override
+    {
+        m_extraction.skip(IconPlace { files::FromNativePath(path.file()), 0, 0, MemberOf(path) },
+            files::DisplayMessage(reason));
+    }
+    bool stopRequested() override
+    {
+        JobContext& job = m_extraction.m_job;
+        if (ended || job.abandoned() || m_extraction.cutShort())
+            return true;
+        if (!job.ifDue(Checkpoint::Walking)) {
+            ended = NextPhase::Abandon;
+            return true;
+        }
+        ended = job.stopCheck(StopQuestion::Search);
+        return ended.has_value();
+    }
+
+private:
+    Extraction& m_extraction;
+};
+
+std::optional<NextPhase> Extraction::scanArchives(
+    const files::Folder& folder, const QString& current, const QStringList& archives)
+{
+    for (const QString& name : archives) {
+        ArchiveScan scan(*this);
+        archive::ArchiveWalker(scan).walkFileAt(
+            folder.descriptor(), files::ToNativePath(name), files::ToNativePath(current + name));
+        if (m_job.abandoned())
+            return NextPhase::Abandon;
+        if (scan.ended)
+            return scan.ended;
+        if (cutShort())
+            return NextPhase::Merge;
+    }
+    return std::nullopt;
+}
+
+void Extraction::scanMember(
+    const QString& file, const QString& member, std::span<const std::uint8_t> bytes)
+{
+    const IconInput input { ShownSource(file, member), nullptr, {}, bytes };
+    const int count = countIcons(input);
+    for (int i = 0; i < count && !m_job.abandoned() && !cutShort(); ++i) {
+        capture(IconPlace { file, i + 1, count, member }, input);
         m_job.checkpoint(Checkpoint::Captured);
     }
 }
@@ -164,8 +243,19 @@ void Extraction::capture(const IconPlace& place, const IconInput& input)
             + platform::SystemErrorText(m_folderError != 0 ? m_folderError : ENOENT).toStdString());
     }
     QString written;
+    QString recorded;
+    // Where the icon came from is recorded before its file takes its name,
+    // so that no collected icon is ever without its source.
+    const auto record = [&](std::span<const std::uint8_t> bytes, const std::string& name) {
+        if (!m_job.catalogue.kept())
+            return;
+        recorded = files::FromNativePath(name);
+        m_job.catalogue.captured(
+            place, m_job.icons.original(input, place.number - 1), bytes, recorded);
+    };
     try {
-        written = CaptureIconInto(m_job.objects, m_job.icons, input, place.number - 1, *m_job.temp);
+        written = CaptureIconInto(
+            m_job.objects, m_job.icons, input, place.number - 1, *m_job.temp, record);
     } catch (const EInvalidIcon& e) {
         // One bad icon never ends a harvest: it is named and counted, and
         // the walk goes on with the next.
@@ -176,13 +266,16 @@ void Extraction::capture(const IconPlace& place, const IconInput& input)
         m_job.observer.walkCutShort(m_job.outcome.walkCutShort);
         return;
     }
+    if (!recorded.isEmpty())
+        m_job.catalogue.renamed(recorded, written);
     ++m_job.outcome.captured;
     m_job.observer.iconCaptured(place, written);
 }
 
 void Extraction::skip(const IconPlace& place, const QString& reason)
 {
-    m_job.outcome.skipped.append(SkippedIcon { place.file, place.number, place.count, reason });
+    m_job.outcome.skipped.append(
+        SkippedIcon { place.file, place.number, place.count, reason, place.member });
     m_job.observer.iconSkipped(place, reason);
 }
 

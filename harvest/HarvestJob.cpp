@@ -55,6 +55,9 @@ void HarvestJob::run()
         throw Error(FormatMessage(
             kHarvestInProgressError, files::DisplayPath(m_request.destination).toStdString()));
     m_job.temp = &lock.folder();
+    if (m_request.catalogue && m_job.destination.ok())
+        m_job.catalogue = CatalogueKeeper(
+            m_job.destination, [this](const QString& text) { m_job.notice(text); });
     std::exception_ptr failure;
     try {
         m_job.observer.runStarted(m_request);
@@ -121,8 +124,11 @@ void HarvestJob::prepareTempFolder(bool held)
     // belongs to no live writer: it is what a run that was killed while it
     // wrote a capture or a copy left behind. Complete icons left there are
     // merged like any collected icon.
-    if (held)
+    if (held) {
         RemoveKilledWritersTemporaries(m_job.files, *m_job.temp);
+        // What a run that was cut off left is set right before it is merged.
+        m_job.catalogue.settle();
+    }
 }
 
 void HarvestJob::end()

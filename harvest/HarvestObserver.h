@@ -31,12 +31,19 @@ enum class StopQuestion { Search, Compare };
 enum class StopAnswer { Yes, No, Cancel };
 
 // One icon of a source: the file, its number counted from 1 and how many
-// the file has (both 0 when the file's icons could not even be counted).
+// the file has (both 0 when the file's icons could not even be counted), and
+// for a member of an archive its path inside the file: the names of the
+// archives in between and its own, joined by " › ".
 struct IconPlace {
     QString file;
     int number = 0;
     int count = 0;
+    QString member;
 };
+
+// A source as people read it: "/path/old.zip › setup/app.exe" for a member of
+// an archive, the file alone otherwise.
+QString ShownSource(const QString& file, const QString& member);
 
 class HarvestObserver {
 public:
@@ -87,6 +94,10 @@ public:
     // temporary folder is removed, when it is empty, and runEnded follows.
     virtual void runEnding() { }
     virtual void runEnded() { }
+
+    // Something the user is to be told once, beside the harvest's own steps:
+    // why the destination's catalogue is not kept, or where it is kept now.
+    virtual void notice(const QString&) { }
 };
 
 } // namespace glyphor

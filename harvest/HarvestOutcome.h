@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace glyphor {
 
@@ -15,6 +16,9 @@ struct SkippedIcon {
     int number = 0;
     int count = 0;
     QString reason;
+    // For a member of an archive, or an archive inside one: its path inside
+    // file.
+    QString member;
 };
 
 // A collected icon whose copy into the destination failed, and why; it stays
@@ -40,6 +44,8 @@ struct HarvestOutcome {
     // Why the walk ended before the end of the tree (no free name left in the
     // temporary folder); empty when it did not.
     QString walkCutShort;
+    // What the user was told of the destination's catalogue, in order.
+    QStringList notices;
 
     // True when the run came to its end but left icons behind: any skipped,
     // any copy failed, the walk cut short or files left in Temp.

@@ -3,6 +3,8 @@
 // folder (Scan Tree), or every icon of one file (Scan File), into a
 // destination folder, collecting in the destination's temporary folder.
 
+#include "harvest/SourceKinds.h"
+
 #include <QString>
 
 namespace glyphor {
@@ -16,14 +18,21 @@ struct HarvestRequest {
     // earlier runs left.
     QString source;
     QString destination;
+    // The kinds of file the walk takes icons from.
+    SourceKinds kinds;
+    // Whether the walk reads the archives it meets (and self-extracting
+    // programs) and takes the icons of their members.
+    bool archives = false;
+    // Whether the destination's catalogue records where each icon came from.
+    bool catalogue = true;
 
     static HarvestRequest scanTree(const QString& folder, const QString& destination)
     {
-        return { Kind::Tree, folder, destination };
+        return { Kind::Tree, folder, destination, {}, false, true };
     }
     static HarvestRequest scanFile(const QString& file, const QString& destination)
     {
-        return { Kind::File, file, destination };
+        return { Kind::File, file, destination, {}, false, true };
     }
 };
 

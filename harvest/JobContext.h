@@ -3,6 +3,7 @@
 // stop token, the file operations and sources, the figures so far, and the
 // checkpoints where the job hands control to whoever runs it.
 
+#include "harvest/CatalogueKeeper.h"
 #include "harvest/HarvestObserver.h"
 #include "harvest/HarvestOutcome.h"
 #include "harvest/HarvestRequest.h"
@@ -47,6 +48,8 @@ public:
     // deleted in them. temp is not ok() when the folder could not be made.
     files::Folder destination;
     const files::Folder* temp = nullptr;
+    // Where each capture came from, when the request keeps a catalogue.
+    CatalogueKeeper catalogue;
     HarvestObserver& observer;
     StopToken& token;
     FileOps& files;
@@ -66,6 +69,13 @@ public:
     bool ifDue(Checkpoint at);
     // How many checkpoints have been reached so far.
     int checkpoints() const { return m_checkpoints; }
+
+    // Tells the user something once, and keeps it with the figures.
+    void notice(const QString& text)
+    {
+        outcome.notices << text;
+        observer.notice(text);
+    }
 
     // Sets the stop state and says so.
     void setStopState(StopState state);

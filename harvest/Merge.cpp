@@ -62,9 +62,13 @@ NextPhase Merge::mergeAll(DestinationIndex& index)
             continue;
         }
 
+        const std::span<const std::uint8_t> bytes = probe.bytes
+            ? std::span<const std::uint8_t>(*probe.bytes)
+            : std::span<const std::uint8_t>();
         if (m_job.token.state() == StopState::AddAllRemaining) {
             if (const std::optional<QString> copy = copyIn(index, name, false)) {
                 index.addUncompared(*copy);
+                m_job.catalogue.placed(name, bytes, *copy);
                 m_job.observer.copiedIn(name, *copy, false);
             } else {
                 m_keep.insert(ci);
@@ -79,6 +83,8 @@ NextPhase Merge::mergeAll(DestinationIndex& index)
         case Comparison::Abandoned:
             return NextPhase::Abandon;
         case Comparison::Stopped:
+            // The user chose to remove the rest: this icon and all later ones.
+            discardFrom(ci);
             return NextPhase::End;
         case Comparison::Duplicate:
             continue;
@@ -88,6 +94,7 @@ NextPhase Merge::mergeAll(DestinationIndex& index)
 
         if (const std::optional<QString> copy = copyIn(index, name, true)) {
             index.addCompared(*copy, probe);
+            m_job.catalogue.placed(name, bytes, *copy);
             m_job.observer.copiedIn(name, *copy, true);
         } else {
             m_keep.insert(ci);
@@ -126,6 +133,7 @@ Merge::Comparison Merge::compare(DestinationIndex& index, const QString& name, c
         // Dropped only when the destination file still holds the icon now:
         // another program may have removed or replaced it since it was read.
         if (index.equals(j, probe) && index.confirm(j, probe)) {
+            m_job.catalogue.duplicate(name, *probe.bytes, index.name(j));
             m_job.observer.duplicateDropped(name, index.name(j));
             return Comparison::Duplicate;
         }
@@ -171,6 +179,16 @@ bool Merge::checkpoint(DestinationIndex& index, Checkpoint at, bool now)
     if (m_job.checkpoints() != before)
         index.readIfChanged();
     return true;
+}
+
+void Merge::discardFrom(int first)
+{
+    if (!m_job.catalogue.kept())
+        return;
+    for (int ci = first; ci < m_collected.size(); ++ci) {
+        if (const auto bytes = m_job.files.comparableBytes(*m_job.temp, m_collected[ci]))
+            m_job.catalogue.discarded(m_collected[ci], *bytes);
+    }
 }
 
 void Merge::cleanUp()

@@ -32,6 +32,8 @@ private:
     // and counts it; returns the copy's name, or nothing when the copy failed.
     std::optional<QString> copyIn(DestinationIndex& index, const QString& collected, bool compared);
     bool checkpoint(DestinationIndex& index, Checkpoint at, bool now = false);
+    // Records the collected icons from first on as left out by the user.
+    void discardFrom(int first);
     void cleanUp();
 
     JobContext& m_job;

@@ -1,6 +1,7 @@
 #include "harvest/RunTexts.h"
 
 #include "files/NativePath.h"
+#include "harvest/HarvestObserver.h"
 #include "harvest/HarvestOutcome.h"
 
 namespace glyphor {
@@ -13,6 +14,11 @@ QString IconOf(int number, int count)
 }
 
 } // namespace
+
+QString ShownSource(const QString& file, const QString& member)
+{
+    return member.isEmpty() ? file : file + kMemberSeparator + member;
+}
 
 QString SearchingText(const QString& file, int number, int count)
 {
@@ -62,8 +68,8 @@ QString SkippedSummaryText(const QList<SkippedIcon>& skipped, const QString& wal
         for (int i = 0; i < count && i < kListed; ++i) {
             const SkippedIcon& icon = skipped[i];
             text += QLatin1Char('\n')
-                + SkippedIconText(
-                    files::DisplayPath(icon.file), icon.number, icon.count, icon.reason);
+                + SkippedIconText(files::DisplayPath(ShownSource(icon.file, icon.member)),
+                    icon.number, icon.count, icon.reason);
         }
         if (count > kListed)
             text += QStringLiteral("\nand %1 more.").arg(count - kListed);
@@ -94,7 +100,10 @@ QString SkippedSummaryText(const QList<SkippedIcon>& skipped, const QString& wal
 
 QString HarvestOutcome::skippedSummary() const
 {
-    return SkippedSummaryText(skipped, walkCutShort, failedCopies);
+    QString text = SkippedSummaryText(skipped, walkCutShort, failedCopies);
+    for (const QString& notice : notices)
+        text += (text.isEmpty() ? QString() : QStringLiteral("\n\n")) + notice;
+    return text;
 }
 
 } // namespace glyphor

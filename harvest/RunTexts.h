@@ -43,6 +43,8 @@ inline const QString kSearchingPrefix = QStringLiteral("Searching .... ");
 inline const QString kComparingPrefix = QStringLiteral("Comparing .... ");
 inline const QString kCopyingPrefix = QStringLiteral("Coping .... ");
 inline const QString kSkippedPrefix = QStringLiteral("Skipped .... ");
+// Between an archive and a member inside it, in the progress texts.
+inline const QString kMemberSeparator = QString::fromUtf8(" \xE2\x80\xBA ");
 
 // "Searching .... notepad.exe Icon 2 of 3": icon number (from 1) of count.
 QString SearchingText(const QString& file, int number, int count);

@@ -9,6 +9,7 @@
 #include "harvest/IconProvider.h"
 #include "kit/Executables.h"
 #include "kit/NativeFiles.h"
+#include "kit/ScanFolders.h"
 #include "platform/FileSystem.h"
 
 namespace glyphor {
@@ -46,7 +47,7 @@ protected:
     {
         std::vector<std::string> names;
         for (const platform::DirEntry& e : platform::ListDirectory(folder))
-            if (!(e.attributes & platform::faDirectory))
+            if (!(e.attributes & platform::faDirectory) && !kit::IsCatalogueName(e.name))
                 names.push_back(ToNativePath(e.name));
         std::sort(names.begin(), names.end());
         return names;

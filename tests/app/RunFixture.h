@@ -99,7 +99,8 @@ protected:
     // Names in a folder, sorted by name; hidden files left out.
     static QStringList Names(const QString& folder)
     {
-        return QDir(folder).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
+        return kit::WithoutCatalogue(
+            QDir(folder).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase));
     }
     static QByteArray Bytes(const QString& path)
     {

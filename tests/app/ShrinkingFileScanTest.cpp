@@ -52,6 +52,9 @@ protected:
     {
         PlatformIconProvider platform;
         HarvestController run(host, browsers, objects, platform);
+        // The catalogue reads a capture's whole group, which would move the
+        // moment the file is cut.
+        run.setCatalogue(false);
         try {
             run.scanTreeClick();
         } catch (const Error& e) {

@@ -52,8 +52,10 @@ Files Contents(const QString& dir)
     Files files;
     for (const QFileInfo& info : QDir(dir).entryInfoList(QDir::Files | QDir::Hidden))
         // The mark of a harvest's temporary folder is no file of the user's.
-        if (QFile file(info.filePath());
-            info.fileName() != QLatin1String(kTempMarkName) && file.open(QIODevice::ReadOnly))
+        // Nor is the catalogue kept beside the icons, which differs from run to
+        // run in its times.
+        if (QFile file(info.filePath()); info.fileName() != QLatin1String(kTempMarkName)
+            && !kit::IsCatalogueName(info.fileName()) && file.open(QIODevice::ReadOnly))
             files[info.fileName()] = file.readAll();
     return files;
 }

@@ -6,6 +6,7 @@
 
 #include "kit/Executables.h"
 #include "kit/NativeFiles.h"
+#include "kit/ScanFolders.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +33,11 @@ protected:
     }
     std::vector<std::string> Icons(const std::string& folder)
     {
-        return glyphor::kit::ScratchFolder::NamesIn(root + "/" + folder);
+        std::vector<std::string> names = glyphor::kit::ScratchFolder::NamesIn(root + "/" + folder);
+        std::erase_if(names, [](const std::string& n) {
+            return glyphor::kit::IsCatalogueName(QString::fromStdString(n));
+        });
+        return names;
     }
 
     glyphor::kit::ScratchFolder tmp;

@@ -80,7 +80,8 @@ TEST_P(CtrlC, StopsAsTheUserMeantAndLosesNothing)
         const InterruptHandler interrupts(token);
         job.run();
     }
-    const int kept = int(QDir(folders.destination()).entryList(QDir::Files).size());
+    const int kept
+        = int(kit::WithoutCatalogue(QDir(folders.destination()).entryList(QDir::Files)).size());
     const int waiting = int(QDir(folders.temp()).entryList(QDir::Files).size());
     EXPECT_EQ(observer.searchStopped(), GetParam().searchStopped);
     EXPECT_EQ(token.abandoned(), GetParam().abandoned);

@@ -34,7 +34,7 @@ using kit::WriteBytes;
 
 QStringList Files(const QString& folder)
 {
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    return kit::WithoutCatalogue(QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name));
 }
 
 // A folder of the root named like a mask, beside the root's own marked Temp

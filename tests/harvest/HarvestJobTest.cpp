@@ -102,7 +102,7 @@ protected:
     }
     QStringList Names(const QString& folder) const
     {
-        return QDir(folder).entryList(QDir::Files, QDir::Name);
+        return kit::WithoutCatalogue(QDir(folder).entryList(QDir::Files, QDir::Name));
     }
 
     kit::ScanFolders folders;

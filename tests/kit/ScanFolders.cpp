@@ -24,6 +24,17 @@ QString ScanFolders::putSource(const QString& relative, const Bytes& bytes) cons
     return path;
 }
 
+bool IsCatalogueName(const QString& name)
+{
+    return name.startsWith(QLatin1String("glyphor2-catalogue"));
+}
+
+QStringList WithoutCatalogue(QStringList names)
+{
+    names.removeIf(IsCatalogueName);
+    return names;
+}
+
 void MakeHarvestTemp(const QString& folder)
 {
     MakePath(folder);

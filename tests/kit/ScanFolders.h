@@ -8,11 +8,18 @@
 #include "kit/Files.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace glyphor::kit {
 
 // Makes folder as a harvest makes its temporary folder, with its mark.
 void MakeHarvestTemp(const QString& folder);
+
+// Whether name is that of a destination's catalogue or one of its journal
+// files: what every harvest keeps beside the icon files.
+bool IsCatalogueName(const QString& name);
+// The names without the catalogue's.
+QStringList WithoutCatalogue(QStringList names);
 
 class ScanFolders {
 public:
