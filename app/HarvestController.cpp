@@ -104,10 +104,14 @@ template <class Step> void HarvestController::step(Step&& action)
     }
 }
 
-QString HarvestController::shownName(const QString& file) const
+QString HarvestController::shownName(const IconPlace& place) const
 {
-    // The tree scan names the file by itself, the file scan by its whole path.
-    return tree() ? platform::FileNameOf(file) : file;
+    // The tree scan names the file by itself, the file scan by its whole
+    // path, and a member of an archive is named by the archive's whole path
+    // and its own.
+    if (!place.member.isEmpty())
+        return ShownSource(place.file, place.member);
+    return tree() ? platform::FileNameOf(place.file) : place.file;
 }
 
 void HarvestController::runStarted(const HarvestRequest&)
@@ -138,7 +142,7 @@ void HarvestController::stopStateChanged(StopState state)
 
 void HarvestController::iconCapturing(const IconPlace& place)
 {
-    m_view.setStatus(SearchingText(shownName(place.file), place.number, place.count));
+    m_view.setStatus(SearchingText(shownName(place), place.number, place.count));
 }
 
 void HarvestController::iconCaptured(const IconPlace&, const QString&)
@@ -149,7 +153,7 @@ void HarvestController::iconCaptured(const IconPlace&, const QString&)
 void HarvestController::iconSkipped(const IconPlace& place, const QString& reason)
 {
     m_view.setStatus(
-        kSkippedPrefix + SkippedIconText(shownName(place.file), place.number, place.count, reason));
+        kSkippedPrefix + SkippedIconText(shownName(place), place.number, place.count, reason));
 }
 
 void HarvestController::walkCutShort(const QString& reason)

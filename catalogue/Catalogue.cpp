@@ -120,6 +120,7 @@ template <class Work> bool Catalogue::guarded(Work work)
     try {
         return work();
     } catch (const SqliteError& e) {
+        m_holding = false;
         // Whatever the step began is undone (a transaction SQLite has not
         // rolled back already); the catalogue keeps what was committed.
         try {
@@ -136,16 +137,44 @@ template <class Work> bool Catalogue::guarded(Work work)
     }
 }
 
+void Catalogue::holdSteps()
+{
+    if (m_holding)
+        return;
+    m_holding = guarded([&] {
+        m_db.exec("BEGIN IMMEDIATE");
+        return true;
+    });
+}
+
+void Catalogue::commitSteps()
+{
+    if (!m_holding)
+        return;
+    m_holding = false;
+    guarded([&] {
+        m_db.exec("COMMIT");
+        return true;
+    });
+}
+
 std::optional<CaptureId> Catalogue::recordCapture(const CaptureRecord& record)
 {
+    // A capture is committed on its own, before its file exists.
+    commitSteps();
     const IconHash iconHash = HashOfBytes(record.iconFile);
     std::optional<IconHash> originalHash;
-    if (!record.originalGroup.empty() && record.originalGroup.size() <= kMaxOriginalBytes)
-        originalHash = HashOfBytes(record.originalGroup);
+    bool stored = false;
+    if (!record.originalGroup.empty() && record.originalGroup.size() <= kMaxOriginalBytes) {
+        originalHash = m_known->find(record.originalGroup);
+        stored = originalHash.has_value();
+        if (!stored)
+            originalHash = HashOfBytes(record.originalGroup);
+    }
     CaptureId id = 0;
     const bool done = guarded([&] {
         m_db.prepared("BEGIN IMMEDIATE").run();
-        if (originalHash) {
+        if (originalHash && !stored) {
             Statement& known = m_db.prepared("SELECT 1 FROM originals WHERE hash = ?1");
             known.bindBlob(1, *originalHash);
             const bool there = known.step();
@@ -178,6 +207,8 @@ std::optional<CaptureId> Catalogue::recordCapture(const CaptureRecord& record)
         m_db.prepared("COMMIT").run();
         return true;
     });
+    if (done && originalHash && !stored)
+        m_known->add(record.originalGroup, *originalHash);
     return done ? std::optional<CaptureId>(id) : std::nullopt;
 }
 
@@ -226,6 +257,11 @@ bool Catalogue::recordDuplicate(CaptureId id, const std::string& destName)
     return complete(id, Outcome::Duplicate, &destName, destHash);
 }
 
+bool Catalogue::recordDuplicate(CaptureId id, const std::string& destName, const IconHash& destHash)
+{
+    return complete(id, Outcome::Duplicate, &destName, destHash);
+}
+
 bool Catalogue::recordDiscarded(CaptureId id)
 {
     return complete(id, Outcome::Discarded, nullptr, std::nullopt);
@@ -262,6 +298,7 @@ std::optional<CaptureId> Catalogue::findWaiting(
 
 int Catalogue::settleWaiting()
 {
+    commitSteps();
     int changed = 0;
     guarded([&] {
         struct Waiting {

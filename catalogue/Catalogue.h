@@ -25,8 +25,10 @@
 // file is described in CatalogueFiles.h, its layout in CatalogueSchema.cpp.
 
 #include "catalogue/CatalogueRecords.h"
+#include "catalogue/KnownOriginals.h"
 #include "catalogue/Sqlite.h"
 
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -72,6 +74,8 @@ public:
     // Reads the destination file, whose own content may differ from the
     // capture's beyond what the merge compares, so that it is found by it.
     bool recordDuplicate(CaptureId id, const std::string& destName);
+    // The same when the destination file's content is known to hash so.
+    bool recordDuplicate(CaptureId id, const std::string& destName, const IconHash& destHash);
     bool recordDiscarded(CaptureId id);
     // The collected file could not be written, or went away.
     bool recordLost(CaptureId id);
@@ -83,6 +87,15 @@ public:
     std::optional<CaptureId> findWaiting(const std::string& collected, const IconHash& iconHash);
     std::optional<CaptureId> findWaiting(
         const std::string& collected, std::span<const std::uint8_t> iconFile);
+
+    // The merge's records from here on go into one transaction, committed by
+    // commitSteps() (or at the next capture): a merge records thousands of
+    // steps, and none of them must be in the catalogue before its collected
+    // file is deleted, which the harvest does only after commitSteps(). A
+    // step not committed when a run is cut off leaves its capture waiting
+    // with its collected file in Temp, which the next run merges again.
+    void holdSteps();
+    void commitSteps();
 
     // Sets right what a run that was cut off left waiting, before the
     // harvest merges what is in Temp (and only while it holds the folder's
@@ -105,6 +118,10 @@ private:
     std::string m_path;
     Database m_db;
     std::string m_notice;
+    bool m_holding = false; // a transaction of merge steps is open
+    // Originals stored by this catalogue object (a deque keeps their places,
+    // which the index points at: the object is moved only before use).
+    std::shared_ptr<KnownOriginals> m_known = std::make_shared<KnownOriginals>();
 };
 
 } // namespace glyphor::catalogue

@@ -153,14 +153,14 @@ int Scan(ScanKind kind, const Arguments& arguments, const char* usage)
         ScanObserver observer(progress);
         StopToken token;
         HarvestJob job(request, icons, objects, observer, token);
+        // Ctrl+C is taken until the tool has said what happened, so that a
+        // press after the harvest does not cut its report short.
+        const InterruptHandler interrupts(token);
         std::exception_ptr failure;
-        {
-            const InterruptHandler interrupts(token);
-            try {
-                job.run();
-            } catch (...) {
-                failure = std::current_exception();
-            }
+        try {
+            job.run();
+        } catch (...) {
+            failure = std::current_exception();
         }
         progress.finish();
         if (failure)

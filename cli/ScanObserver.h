@@ -53,7 +53,7 @@ public:
     void notice(const QString& text) override;
 
 private:
-    QString shown(const QString& file) const;
+    QString shown(const IconPlace& place) const;
     void status(const QString& text);
     void showComparison();
     // Tells of each Ctrl+C once, at the first checkpoint after it.

@@ -2,6 +2,7 @@
 
 #include "cli/Commands.h"
 #include "files/NativePath.h"
+#include "harvest/HarvestObserver.h"
 #include "harvest/RunTexts.h"
 
 namespace glyphor::cli {
@@ -24,8 +25,8 @@ int ReportScan(const ScanEnd& end, std::FILE* out, std::FILE* err)
         for (const SkippedIcon& icon : o.skipped)
             Line(err,
                 QStringLiteral("skipped ")
-                    + SkippedIconText(
-                        files::DisplayPath(icon.file), icon.number, icon.count, icon.reason));
+                    + SkippedIconText(files::DisplayPath(ShownSource(icon.file, icon.member)),
+                        icon.number, icon.count, icon.reason));
         for (const FailedCopy& copy : o.failedCopies)
             Line(err, CopyFailedText(copy.collected, copy.reason));
         if (!o.walkCutShort.isEmpty())

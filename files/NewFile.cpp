@@ -90,12 +90,14 @@ NewFile::NewFile(const Folder& folder, const std::string& name)
         m_error = folder.error();
         return;
     }
-    // As mkostemp does, but within the open folder.
-    std::random_device random;
+    // As mkostemp does, but within the open folder. The generator is seeded
+    // once: opening the system's source of randomness for every file would
+    // cost more than writing it.
+    static std::mt19937 random { std::random_device()() };
     for (int tries = 0; tries < 100; ++tries) {
         std::string temp = "." + name.substr(0, 200) + ".";
         for (std::size_t i = 0; i < kRandomPart.size(); ++i)
-            temp += RandomCharacter(random());
+            temp += RandomCharacter(unsigned(random()));
         m_fd = ::openat(
             m_folderFd, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (m_fd >= 0) {

@@ -70,8 +70,8 @@ QString SaveThroughImageList(
     return written;
 }
 
-QString CaptureIconInto(CaptureObjects& objects, const IconProvider& source, const IconInput& exe,
-    int index, const files::Folder& folder, const BeforePlacing& beforePlacing)
+std::unique_ptr<PreparedIconFile> PrepareCaptureInto(CaptureObjects& objects,
+    const IconProvider& source, const IconInput& exe, int index, const files::Folder& folder)
 {
     objects.iconHolder.setIcon(ExtractFor(source, exe, index));
     const QString name = NextIconFileNameIn(folder);
@@ -82,15 +82,15 @@ QString CaptureIconInto(CaptureObjects& objects, const IconProvider& source, con
     objects.image1.setIcon(objects.imageList1.getIcon(1));
     if (!objects.image1.hasIcon() || objects.image1.icon()->empty())
         throw EInvalidIcon(kInvalidIconText);
-    bool offered = false;
-    const std::string written = WriteNewIconFileIn(
-        *objects.image1.icon(), folder,
-        [&]() -> std::optional<std::string> {
-            return files::ToNativePath(
-                std::exchange(offered, true) ? NextIconFileNameIn(folder) : name);
-        },
-        beforePlacing);
-    return files::FromNativePath(written);
+    return std::make_unique<PreparedIconFile>(
+        *objects.image1.icon(), folder, files::ToNativePath(name));
+}
+
+QString PlaceCapture(PreparedIconFile& capture, const files::Folder& folder)
+{
+    return files::FromNativePath(capture.place([&]() -> std::optional<std::string> {
+        return files::ToNativePath(NextIconFileNameIn(folder));
+    }));
 }
 
 QString CaptureIcon(CaptureObjects& objects, const IconProvider& source, const QString& exe,

@@ -6,14 +6,13 @@
 #include "harvest/IconHolder.h"
 #include "harvest/IconProvider.h"
 #include "harvest/ImageList.h"
+#include "iconfile/IconFileWriter.h"
 #include "util/Error.h"
 
 #include <QString>
 
 #include <cstdint>
-#include <functional>
-#include <span>
-#include <string>
+#include <memory>
 
 namespace glyphor::files {
 class Folder;
@@ -63,16 +62,16 @@ QString SaveThroughImageList(
 QString CaptureIcon(CaptureObjects& objects, const IconProvider& source, const QString& exe,
     int index, const QString& folder);
 
-// Told a captured icon file's bytes and the name it is about to take, before
-// it takes it.
-using BeforePlacing = std::function<void(std::span<const std::uint8_t>, const std::string&)>;
-
-// The seven steps of a capture into a folder held open (a harvest's Temp),
-// from a source the caller may hold open or in memory. beforePlacing, when
-// given, is called once the file is written and before it takes its name.
-// Returns the name taken.
-QString CaptureIconInto(CaptureObjects& objects, const IconProvider& source, const IconInput& exe,
-    int index, const files::Folder& folder, const BeforePlacing& beforePlacing = {});
+// Steps 1 to 6 of a capture into a folder held open (a harvest's Temp), from
+// a source the caller may hold open or in memory: the file is written in
+// full under a hidden name, meant to take the next free icon file name, and
+// takes it when the caller places it (after recording where it came from).
+// Raises as CaptureIcon does.
+std::unique_ptr<PreparedIconFile> PrepareCaptureInto(CaptureObjects& objects,
+    const IconProvider& source, const IconInput& exe, int index, const files::Folder& folder);
+// Places a capture that PrepareCaptureInto made: under its name, or the next
+// free one when that was taken meanwhile; returns the name taken.
+QString PlaceCapture(PreparedIconFile& capture, const files::Folder& folder);
 
 // "Save Icon": icon itemIndex of fileName (the icon picker's selection; -1
 // when nothing is selected) saved under NextIconFileName(destFolder), through a

@@ -29,7 +29,7 @@ CatalogueKeeper::CatalogueKeeper(
     // The folder held open, by the name the system gives it, so that the
     // catalogue goes with it wherever it is now.
     : m_catalogue(catalogue::Catalogue::OpenForHarvest(
-          "/proc/self/fd/" + std::to_string(destination.descriptor())))
+        "/proc/self/fd/" + std::to_string(destination.descriptor())))
     , m_tell(std::move(tell))
 {
     this->tell();
@@ -103,8 +103,17 @@ void CatalogueKeeper::placed(
 void CatalogueKeeper::duplicate(
     const QString& collected, std::span<const std::uint8_t> iconFile, const QString& destName)
 {
+    // The destination file holds the very same bytes: the merge compared
+    // them whole and read it once more before leaving the icon out.
     if (const auto id = idOf(collected, iconFile))
-        m_catalogue.recordDuplicate(*id, files::ToNativePath(destName));
+        m_catalogue.recordDuplicate(
+            *id, files::ToNativePath(destName), catalogue::HashOfBytes(iconFile));
+    tell();
+}
+
+void CatalogueKeeper::commitSteps()
+{
+    m_catalogue.commitSteps();
     tell();
 }
 

@@ -31,6 +31,9 @@ public:
     CatalogueKeeper(const files::Folder& destination, std::function<void(const QString&)> tell);
 
     bool kept() const { return m_catalogue.kept(); }
+    // Where its notices go from now on.
+    void setTell(std::function<void(const QString&)> tell) { m_tell = std::move(tell); }
+    const std::function<void(const QString&)>& teller() const { return m_tell; }
 
     // What a run that was cut off left waiting is set right; while the
     // destination's harvest lock is held.
@@ -44,11 +47,15 @@ public:
 
     // What the merge did with the collected icon (its bytes, by which one
     // left by an earlier run is found).
-    void placed(const QString& collected, std::span<const std::uint8_t> iconFile,
-        const QString& destName);
-    void duplicate(const QString& collected, std::span<const std::uint8_t> iconFile,
-        const QString& destName);
+    void placed(
+        const QString& collected, std::span<const std::uint8_t> iconFile, const QString& destName);
+    void duplicate(
+        const QString& collected, std::span<const std::uint8_t> iconFile, const QString& destName);
     void discarded(const QString& collected, std::span<const std::uint8_t> iconFile);
+    // The merge's records go into the catalogue together, at each commit;
+    // see catalogue::Catalogue::holdSteps.
+    void holdSteps() { m_catalogue.holdSteps(); }
+    void commitSteps();
 
     // Save Icon: a capture about to be saved straight into the destination
     // as name, and saved as taken.

@@ -4,6 +4,7 @@
 #include "files/Folder.h"
 #include "files/NativePath.h"
 #include "harvest/CaptureIcon.h"
+#include "harvest/CatalogueKeeper.h"
 #include "harvest/FileOps.h"
 #include "harvest/IconProvider.h"
 #include "harvest/NextIconFileName.h"
@@ -58,6 +59,46 @@ Extraction::Extraction(JobContext& job, int folderError)
     : m_job(job)
     , m_folderError(folderError)
 {
+    if (m_job.catalogue.kept())
+        m_recorder = std::make_unique<CaptureRecorder>(m_job.catalogue);
+}
+
+Extraction::~Extraction()
+{
+    // Captures not placed leave nothing behind: their records wait, and the
+    // next harvest sets them right.
+    if (m_recorder)
+        m_recorder->finish();
+}
+
+void Extraction::finish()
+{
+    if (!m_recorder)
+        return;
+    placeRecorded(true);
+    m_recorder->finish();
+    for (const QString& notice : m_recorder->takeNotices())
+        m_job.notice(notice);
+    m_job.catalogue.setTell([&job = m_job](const QString& text) { job.notice(text); });
+    m_recorder.reset();
+}
+
+void Extraction::placeRecorded(bool all)
+{
+    while (!m_pending.empty()) {
+        Pending& next = m_pending.front();
+        if (all)
+            m_recorder->waitFor(next.ticket);
+        else if (!m_recorder->recorded(next.ticket))
+            break;
+        const QString meant = files::FromNativePath(next.file->name());
+        const QString taken = PlaceCapture(*next.file, *m_job.temp);
+        if (taken != meant)
+            m_recorder->renamed(meant, taken);
+        m_pending.pop_front();
+    }
+    for (const QString& notice : m_recorder->takeNotices())
+        m_job.notice(notice);
 }
 
 NextPhase Extraction::walk(const QString& sourceFolder)
@@ -68,6 +109,7 @@ NextPhase Extraction::walk(const QString& sourceFolder)
     QString current = sourceFolder;
     files::Folder folder = source.duplicate();
     for (;;) {
+        m_reading.reset();
         // A folder that cannot be searched gives no entries and no checks.
         std::optional<std::vector<platform::DirEntry>> listed = m_job.files.listDirectory(folder);
         const bool searched = listed.has_value();
@@ -81,6 +123,9 @@ NextPhase Extraction::walk(const QString& sourceFolder)
         const int total = dots + int(entries.size());
         QStringList archives;
         for (int e = 0; e < total; ++e) {
+            // Captures recorded meanwhile take their names as the walk goes.
+            if (!m_pending.empty())
+                placeRecorded(false);
             // Not a checkpoint of the protocol: it keeps a window painted and
             // takes a stop during long stretches without captures.
             if (!m_job.ifDue(Checkpoint::Walking))
@@ -162,6 +207,8 @@ public:
         JobContext& job = m_extraction.m_job;
         if (ended || job.abandoned() || m_extraction.cutShort())
             return true;
+        if (!m_extraction.m_pending.empty())
+            m_extraction.placeRecorded(false);
         if (!job.ifDue(Checkpoint::Walking)) {
             ended = NextPhase::Abandon;
             return true;
@@ -206,6 +253,7 @@ NextPhase Extraction::file(const QString& file)
 {
     // A stop requested meanwhile waits for the merge's first comparison.
     const files::Folder folder = files::Folder::open(files::ToNativePath(platform::FolderOf(file)));
+    m_reading.reset();
     const IconInput input { file, &folder, platform::FileNameOf(file), {} };
     const int count = file.isEmpty() ? 0 : countIcons(input);
     for (int i = 0; i < count && !cutShort(); ++i) {
@@ -242,20 +290,10 @@ void Extraction::capture(const IconPlace& place, const IconInput& input)
             + ": "
             + platform::SystemErrorText(m_folderError != 0 ? m_folderError : ENOENT).toStdString());
     }
-    QString written;
-    QString recorded;
-    // Where the icon came from is recorded before its file takes its name,
-    // so that no collected icon is ever without its source.
-    const auto record = [&](std::span<const std::uint8_t> bytes, const std::string& name) {
-        if (!m_job.catalogue.kept())
-            return;
-        recorded = files::FromNativePath(name);
-        m_job.catalogue.captured(
-            place, m_job.icons.original(input, place.number - 1), bytes, recorded);
-    };
+    std::unique_ptr<PreparedIconFile> prepared;
     try {
-        written = CaptureIconInto(
-            m_job.objects, m_job.icons, input, place.number - 1, *m_job.temp, record);
+        prepared
+            = PrepareCaptureInto(m_job.objects, m_job.icons, input, place.number - 1, *m_job.temp);
     } catch (const EInvalidIcon& e) {
         // One bad icon never ends a harvest: it is named and counted, and
         // the walk goes on with the next.
@@ -266,10 +304,29 @@ void Extraction::capture(const IconPlace& place, const IconInput& input)
         m_job.observer.walkCutShort(m_job.outcome.walkCutShort);
         return;
     }
-    if (!recorded.isEmpty())
-        m_job.catalogue.renamed(recorded, written);
+    const QString meant = files::FromNativePath(prepared->name());
+    if (m_recorder) {
+        // Where the icon came from is recorded before its file takes its
+        // name, so that no collected icon is ever without its source.
+        CaptureRecorder::Capture record { place, nullptr, {}, std::nullopt, prepared->bytes(),
+            meant };
+        if (input.folder) {
+            // The recorder reads the file's original group itself, from the
+            // folder held open, while the walk goes on.
+            if (!m_reading || m_reading->descriptor() < 0)
+                m_reading = std::make_shared<const files::Folder>(input.folder->duplicate());
+            record.folder = m_reading;
+            record.name = input.name;
+        } else {
+            record.group = m_job.icons.original(input, place.number - 1);
+        }
+        m_pending.push_back(Pending { m_recorder->record(std::move(record)), std::move(prepared) });
+        placeRecorded(false);
+    } else {
+        PlaceCapture(*prepared, *m_job.temp);
+    }
     ++m_job.outcome.captured;
-    m_job.observer.iconCaptured(place, written);
+    m_job.observer.iconCaptured(place, meant);
 }
 
 void Extraction::skip(const IconPlace& place, const QString& reason)

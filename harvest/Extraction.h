@@ -4,11 +4,16 @@
 // it, then each folder below it in the order of their full paths) or the
 // icons of one file, every icon captured into the temporary folder.
 
+#include "harvest/CaptureRecorder.h"
 #include "harvest/IconProvider.h"
 #include "harvest/JobContext.h"
+#include "iconfile/IconFileWriter.h"
 
 #include <QString>
 #include <QStringList>
+
+#include <deque>
+#include <memory>
 
 namespace glyphor {
 
@@ -16,12 +21,17 @@ class Extraction {
 public:
     // folderError: why the temporary folder could not be made (0 when it was).
     Extraction(JobContext& job, int folderError);
+    ~Extraction();
 
     // Walks the tree below sourceFolder. Before each entry of each folder it
     // checks for a stop, and answers it with the search stop question.
     NextPhase walk(const QString& sourceFolder);
     // Captures every icon of file; no stop check: every icon is captured.
     NextPhase file(const QString& file);
+    // Gives every capture not yet placed its name, once its record is in the
+    // catalogue; after the walk or the file, and before the merge, however
+    // the extraction ended.
+    void finish();
 
 private:
     class ArchiveScan;
@@ -36,12 +46,24 @@ private:
         const QString& file, const QString& member, std::span<const std::uint8_t> bytes);
     int countIcons(const IconInput& input);
     void capture(const IconPlace& place, const IconInput& input);
+    // Places the captures whose records are in the catalogue (all of them,
+    // waiting for their records, when all is true).
+    void placeRecorded(bool all);
     void skip(const IconPlace& place, const QString& reason);
     bool cutShort() const { return !m_job.outcome.walkCutShort.isEmpty(); }
 
     JobContext& m_job;
     int m_folderError;
     QStringList m_workList;
+    // With a catalogue: the recorder, the captures waiting for their records
+    // in the order made, and the folder being read, for the recorder.
+    std::unique_ptr<CaptureRecorder> m_recorder;
+    struct Pending {
+        std::uint64_t ticket;
+        std::unique_ptr<PreparedIconFile> file;
+    };
+    std::deque<Pending> m_pending;
+    std::shared_ptr<const files::Folder> m_reading;
 };
 
 } // namespace glyphor

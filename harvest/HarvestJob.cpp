@@ -66,14 +66,22 @@ void HarvestJob::run()
         if (m_job.checkpoint(Checkpoint::Started)) {
             prepareTempFolder(lock.held());
             Extraction extraction(m_job, lock.folderError());
-            if (m_request.kind == HarvestRequest::Kind::Tree) {
-                QString source = m_request.source;
-                if (!source.endsWith(QLatin1Char('/')))
-                    source += QLatin1Char('/');
-                next = extraction.walk(source);
-            } else {
-                next = extraction.file(m_request.source);
+            // However the extraction ends, an error included, every icon it
+            // captured takes its name in Temp before anything else happens.
+            try {
+                if (m_request.kind == HarvestRequest::Kind::Tree) {
+                    QString source = m_request.source;
+                    if (!source.endsWith(QLatin1Char('/')))
+                        source += QLatin1Char('/');
+                    next = extraction.walk(source);
+                } else {
+                    next = extraction.file(m_request.source);
+                }
+            } catch (...) {
+                extraction.finish();
+                throw;
             }
+            extraction.finish();
         }
         if (next == NextPhase::Merge)
             next = Merge(m_job).run();
@@ -126,6 +134,7 @@ void HarvestJob::prepareTempFolder(bool held)
     // merged like any collected icon.
     if (held) {
         RemoveKilledWritersTemporaries(m_job.files, *m_job.temp);
+        RemoveKilledMakersFolders(m_job.files, m_job.destination);
         // What a run that was cut off left is set right before it is merged.
         m_job.catalogue.settle();
     }

@@ -37,9 +37,12 @@ NextPhase Merge::run()
     // any other. No other harvest changes the folder from here on, as this
     // one holds it.
     index.read();
+    m_job.catalogue.holdSteps();
     const NextPhase next = mergeAll(index);
     if (next == NextPhase::Abandon)
         return next;
+    // What the merge did is in the catalogue before any collected file goes.
+    m_job.catalogue.commitSteps();
     cleanUp();
     return NextPhase::End;
 }
@@ -176,8 +179,13 @@ bool Merge::checkpoint(DestinationIndex& index, Checkpoint at, bool now)
     // Save Icon): the comparisons that follow see it. Between checkpoints
     // nothing of this thread's can have, and the merge's own copies join the
     // list as they are made.
-    if (m_job.checkpoints() != before)
+    if (m_job.checkpoints() != before) {
         index.readIfChanged();
+        // Whoever looks at the catalogue meanwhile (the viewer) sees the
+        // merge as far as it has come.
+        m_job.catalogue.commitSteps();
+        m_job.catalogue.holdSteps();
+    }
     return true;
 }
 

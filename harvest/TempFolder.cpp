@@ -204,6 +204,26 @@ void RemoveKilledWritersTemporaries(FileOps& files, const files::Folder& folder)
     }
 }
 
+void RemoveKilledMakersFolders(FileOps& files, const files::Folder& destination)
+{
+    const auto entries = files.listDirectory(destination);
+    if (!entries)
+        return;
+    for (const platform::DirEntry& entry : *entries) {
+        const QString& name = entry.name;
+        if (entry.attributes != (platform::faDirectory | platform::faHidden) || name.size() != 12
+            || !name.startsWith(QLatin1String(".Temp.")))
+            continue;
+        const files::Folder hidden = destination.child(Native(name));
+        const auto inside = files.listDirectory(hidden);
+        if (!inside || inside->size() > 1 || (inside->size() == 1 && !IsMark(inside->front())))
+            continue;
+        if (!inside->empty())
+            files.deleteFile(hidden, QString::fromLatin1(kTempMarkName));
+        files.removeDirectory(destination, name);
+    }
+}
+
 void RemoveTempFolder(FileOps& files, const files::Folder& destination, const QString& name,
     const files::Folder& folder)
 {

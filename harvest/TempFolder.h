@@ -56,6 +56,10 @@ int CountCollected(FileOps& files, const files::Folder& folder);
 // Removes what writers that were killed midway left in the folder: the hidden
 // temporary files of the program's icon files.
 void RemoveKilledWritersTemporaries(FileOps& files, const files::Folder& folder);
+// Removes the hidden folders that runs killed while they made their Temp left
+// in destination: ".Temp." and six characters, holding at most a mark. Only
+// while the destination's harvest lock is held.
+void RemoveKilledMakersFolders(FileOps& files, const files::Folder& destination);
 // Removes folder, named name in destination, when nothing but its mark is
 // left in it and the name still leads to it.
 void RemoveTempFolder(FileOps& files, const files::Folder& destination, const QString& name,

@@ -136,32 +136,34 @@ std::string WriteNewIconFile(
     return *placed;
 }
 
-std::string WriteNewIconFileIn(const IconImage& icon, const files::Folder& folder,
-    const std::function<std::optional<std::string>()>& nextName,
-    const std::function<void(std::span<const std::uint8_t>, const std::string&)>& beforePlacing)
+PreparedIconFile::PreparedIconFile(
+    const IconImage& icon, const files::Folder& folder, std::string name)
+    : m_folder(folder)
+    , m_name(std::move(name))
 {
     if (!icon.wellFormed())
         throw Error("Icon image is not valid");
-    const std::vector<std::uint8_t> bytes = EncodeIconFile(icon);
+    m_bytes = EncodeIconFile(icon);
+    m_file = std::make_unique<files::NewFile>(folder, m_name);
+    if (!m_file->ok())
+        CannotCreate(folder.pathOf(m_name), m_file->error());
+    if (!m_file->write(m_bytes.data(), m_bytes.size()) || !m_file->finish())
+        throw Error(
+            "Stream write error: " + folder.pathOf(m_name) + ": " + Reason(m_file->error()));
+}
 
-    const std::optional<std::string> first = nextName();
-    if (!first)
-        throw Error("Icon image is not valid");
-    files::NewFile file(folder, *first);
-    if (!file.ok())
-        CannotCreate(folder.pathOf(*first), file.error());
-    if (!file.write(bytes.data(), bytes.size()) || !file.finish())
-        throw Error("Stream write error: " + folder.pathOf(*first) + ": " + Reason(file.error()));
-    if (beforePlacing)
-        beforePlacing(bytes, *first);
+PreparedIconFile::~PreparedIconFile() = default;
+
+std::string PreparedIconFile::place(const std::function<std::optional<std::string>()>& nextName)
+{
     bool firstOffered = false;
-    const std::optional<std::string> placed = file.place([&]() -> std::optional<std::string> {
+    const std::optional<std::string> placed = m_file->place([&]() -> std::optional<std::string> {
         if (!std::exchange(firstOffered, true))
-            return first;
+            return m_name;
         return nextName();
     });
     if (!placed)
-        CannotCreate(folder.pathOf(file.lastName()), file.error());
+        CannotCreate(m_folder.pathOf(m_file->lastName()), m_file->error());
     return *placed;
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -13,7 +14,8 @@
 
 namespace glyphor::files {
 class Folder;
-}
+class NewFile;
+} // namespace glyphor::files
 
 namespace glyphor {
 
@@ -35,15 +37,33 @@ std::vector<std::uint8_t> EncodeIconFile(const IconImage& icon);
 std::string WriteNewIconFile(
     const IconImage& icon, const std::function<std::optional<std::string>()>& nextName);
 
-// The same in a folder held open: nextName gives names in it. beforePlacing,
-// when given, is called with the file's bytes and the name it is about to
-// take once it is written in full, before it takes any name: whatever must be
-// recorded of a file before it exists is recorded there. It may raise, and
-// nothing is left then. Messages name the file by folder's path and name.
-std::string WriteNewIconFileIn(const IconImage& icon, const files::Folder& folder,
-    const std::function<std::optional<std::string>()>& nextName,
-    const std::function<void(std::span<const std::uint8_t>, const std::string&)>& beforePlacing
-    = {});
+// An icon file written in full under a hidden temporary name in a folder
+// held open, meant to take name there, and given it by place(): whatever must
+// be recorded of a file before it exists is recorded in between. Destroyed
+// unplaced, it leaves nothing behind. Messages name the file by the folder's
+// path and the name. The folder outlives the object.
+class PreparedIconFile {
+public:
+    // Raises Error: "Icon image is not valid" (empty icon), "Cannot create
+    // file %s" and "Stream write error", with the path and the system's reason.
+    PreparedIconFile(const IconImage& icon, const files::Folder& folder, std::string name);
+    ~PreparedIconFile();
+    PreparedIconFile(const PreparedIconFile&) = delete;
+    PreparedIconFile& operator=(const PreparedIconFile&) = delete;
+
+    const std::vector<std::uint8_t>& bytes() const { return m_bytes; }
+    const std::string& name() const { return m_name; }
+    // Gives the file its name, or, when that has been taken meanwhile, the
+    // first that nextName gives that nothing has; returns the name taken.
+    // Raises "Cannot create file %s" when none can be taken.
+    std::string place(const std::function<std::optional<std::string>()>& nextName);
+
+private:
+    const files::Folder& m_folder;
+    std::string m_name;
+    std::vector<std::uint8_t> m_bytes;
+    std::unique_ptr<files::NewFile> m_file;
+};
 
 // The same at path, which must not exist: "Cannot create file %s: File exists"
 // otherwise.
