@@ -5,6 +5,7 @@
 #include "app/FramedGroupBox.h"
 #include "app/GlyphorApplication.h"
 #include "app/HarvestController.h"
+#include "app/HiddenHelpers.h"
 #include "app/TAboutBox.h"
 #include "app/TForm1Host.h"
 #include "browse/TDirectoryListBox.h"
@@ -83,7 +84,7 @@ TForm1::TForm1(const IconProvider* icons, QWidget* parent)
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
     ListBox1->setGeometry(8, 352, 145, 25);
     ListBox1->setSortingEnabled(true);
-    ListBox1->hide();
+    HideFromScreenReaders(*ListBox1);
 
     GroupBox1 = new FramedGroupBox(QStringLiteral("Source Drive"), client);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
@@ -104,6 +105,7 @@ TForm1::TForm1(const IconProvider* icons, QWidget* parent)
     buildDestinationGroup();
     buildMenus();
     chainTabOrder();
+    nameForScreenReaders();
 
     // The window keeps the size of its layout: the client area plus the menu.
     const int menuHeight = menuBar()->sizeHint().height();
@@ -164,6 +166,9 @@ void TForm1::buildSourceGroup()
     Image1 = new QLabel(GroupBox1);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(384, 24, 33, 33);
+    // The picker covers them whole; they are never the user's to see.
+    HideFromScreenReaders(*IconHolder);
+    HideFromScreenReaders(*Image1);
 
     IconComboBox1 = new TIconComboBox(GroupBox1);
     IconComboBox1->setObjectName(QStringLiteral("IconComboBox1"));
@@ -251,6 +256,24 @@ void TForm1::buildCaption()
     GradientCaption1->appNameText()->setFontKind(TCompanyText::fkSystemB);
     GradientCaption1->captionText()->setCaption(QStringLiteral("Glyphor 2"));
     GradientCaption1->captionText()->setFontKind(TCompanyText::fkSystem);
+}
+
+// What screen readers call the controls whose look says what they are: the
+// lists have no caption of their own, and the group boxes' titles name only
+// the drive.
+void TForm1::nameForScreenReaders()
+{
+    DirectoryListBox1->setAccessibleName(QStringLiteral("Source folders"));
+    FileListBox1->setAccessibleName(QStringLiteral("Source files"));
+    DriveComboBox1->setAccessibleDescription(QStringLiteral("Source drive"));
+    IconComboBox1->setAccessibleName(QStringLiteral("Icon picker"));
+    IconComboBox1->setAccessibleDescription(
+        QStringLiteral("The icons of the file selected in the source files"));
+    DirectoryListBox2->setAccessibleName(QStringLiteral("Destination folders"));
+    FileListBox2->setAccessibleName(QStringLiteral("Destination files"));
+    DriveComboBox2->setAccessibleDescription(QStringLiteral("Destination drive"));
+    Animate1->setAccessibleName(QStringLiteral("Harvest in progress"));
+    Label1->setAccessibleName(QStringLiteral("Status"));
 }
 
 void TForm1::chainTabOrder()

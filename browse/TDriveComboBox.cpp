@@ -1,8 +1,11 @@
 #include "browse/TDriveComboBox.h"
 
+#include "browse/AccessibleComboBox.h"
 #include "browse/BrowseErrors.h"
+#include "browse/FocusFrame.h"
 #include "browse/Glyphs.h"
 #include "browse/ItemLayout.h"
+#include "platform/PixelArt.h"
 
 #include <QAbstractItemView>
 #include <QPainter>
@@ -22,7 +25,8 @@ void PaintDriveItem(QPainter* painter, const QRect& rect, const DriveListModel::
     if (selected)
         painter->fillRect(rect, palette.highlight());
     const QImage& glyph = GlyphImage(GlyphForVolume(item.kind));
-    painter->drawImage(layout::DriveGlyphRect(rect, glyph.width(), glyph.height()), glyph);
+    platform::DrawPixelArt(
+        *painter, layout::DriveGlyphRect(rect, glyph.width(), glyph.height()), glyph);
     QRect textRect = rect;
     textRect.setLeft(layout::DriveTextLeft(rect, glyph.width()));
     painter->setPen(selected ? palette.highlightedText().color() : palette.text().color());
@@ -47,6 +51,9 @@ public:
         painter->fillRect(option.rect, option.palette.base());
         PaintDriveItem(
             painter, option.rect, m_model->items()[index.row()], selected, option.palette);
+        if (option.state & QStyle::State_HasFocus)
+            DrawFocusFrame(*painter, *option.widget, option.rect,
+                option.palette.color(selected ? QPalette::Highlight : QPalette::Base));
     }
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
@@ -69,6 +76,7 @@ TDriveComboBox::TDriveComboBox(QWidget* parent)
     , m_model(new DriveListModel(this))
 {
     setItemDelegate(new DriveItemDelegate(m_model, this));
+    SpeakItemsInWords(*this);
     fillFromModel();
 
     connect(m_model, &DriveListModel::itemsChanged, this, &TDriveComboBox::fillFromModel);
@@ -87,8 +95,10 @@ void TDriveComboBox::fillFromModel()
 {
     m_syncing = true;
     clear();
-    for (const DriveListModel::Item& item : m_model->items())
+    for (const DriveListModel::Item& item : m_model->items()) {
         addItem(item.text);
+        setItemData(count() - 1, item.spoken, Qt::AccessibleTextRole);
+    }
     setCurrentIndex(m_model->selectedIndex());
     m_syncing = false;
     update();
@@ -123,12 +133,17 @@ void TDriveComboBox::paintEvent(QPaintEvent*)
     option.currentText.clear();
     option.currentIcon = QIcon();
     painter.drawComplexControl(QStyle::CC_ComboBox, option);
-    const int index = m_model->selectedIndex();
-    if (index < 0 || index >= m_model->count())
-        return;
     const QRect field
         = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
-    PaintDriveItem(&painter, field, m_model->items()[index], hasFocus(), palette());
+    const int index = m_model->selectedIndex();
+    const bool shown = index >= 0 && index < m_model->count();
+    if (shown)
+        PaintDriveItem(&painter, field, m_model->items()[index], hasFocus(), palette());
+    // The highlight alone would not tell the focus from a selection in
+    // every colour scheme; the frame does.
+    if (hasFocus())
+        DrawFocusFrame(
+            painter, *this, field, palette().color(shown ? QPalette::Highlight : QPalette::Base));
 }
 
 } // namespace glyphor

@@ -1,6 +1,7 @@
 #include "controls/TGradientCaption.h"
 
 #include "controls/CaptionFonts.h"
+#include "controls/TitleBarButton.h"
 #include "util/Error.h"
 
 #include <QAction>
@@ -90,6 +91,86 @@ void TGradientCaption::install()
     m_form->addAction(m_closeShortcut);
     if (Frame().systemMenu)
         buildWindowMenu();
+    makeAccessibleButtons();
+}
+
+namespace {
+
+// The order of the title bar's buttons in the array that holds them.
+constexpr CaptionButton kTitleBarButtons[] = { CaptionButton::Close, CaptionButton::Maximize,
+    CaptionButton::Minimize, CaptionButton::Help };
+
+QRect ButtonRect(const CaptionButtons& buttons, CaptionButton button)
+{
+    switch (button) {
+    case CaptionButton::Close:
+        return buttons.close;
+    case CaptionButton::Maximize:
+        return buttons.maximize;
+    case CaptionButton::Minimize:
+        return buttons.minimize;
+    case CaptionButton::Help:
+        return buttons.help;
+    case CaptionButton::None:
+        break;
+    }
+    return {};
+}
+
+} // namespace
+
+void TGradientCaption::makeAccessibleButtons()
+{
+    const QString names[] = { QStringLiteral("Close"), QStringLiteral("Maximize"),
+        QStringLiteral("Minimize"), QStringLiteral("Help") };
+    for (std::size_t i = 0; i < std::size(kTitleBarButtons); ++i) {
+        auto* button = new TitleBarButton(names[i], m_form);
+        const CaptionButton kind = kTitleBarButtons[i];
+        // Queued: a close may destroy the form and the button with it.
+        connect(
+            button, &QAbstractButton::clicked, this, [this, kind] { pressButton(kind); },
+            Qt::QueuedConnection);
+        m_accessibleButtons[i] = button;
+    }
+    if (m_windowMenu) {
+        m_menuButton = new TitleBarButton(QStringLiteral("Window menu"), m_form);
+        connect(
+            m_menuButton, &QAbstractButton::clicked, this, [this] { ShowWindowMenu(); },
+            Qt::QueuedConnection);
+    }
+    placeAccessibleButtons();
+}
+
+void TGradientCaption::placeAccessibleButtons()
+{
+    if (!m_form || m_formGone)
+        return;
+    const CaptionFrame frame = Frame();
+    const CaptionButtons rects = CaptionButtonRects(m_form->size(), frame);
+    for (std::size_t i = 0; i < std::size(kTitleBarButtons); ++i) {
+        QAbstractButton* button = m_accessibleButtons[i];
+        if (!button)
+            continue;
+        const QRect rect = ButtonRect(rects, kTitleBarButtons[i]);
+        button->setGeometry(rect);
+        button->setVisible(!rect.isEmpty());
+    }
+    if (m_menuButton) {
+        const QRect rect = WindowMenuButtonRect(m_form->size(), frame);
+        m_menuButton->setGeometry(rect);
+        m_menuButton->setVisible(!rect.isEmpty());
+    }
+}
+
+QAbstractButton* TGradientCaption::accessibleButton(CaptionButton button) const
+{
+    for (std::size_t i = 0; i < std::size(kTitleBarButtons); ++i) {
+        if (kTitleBarButtons[i] == button)
+            return m_accessibleButtons[i] && m_accessibleButtons[i]->isVisibleTo(m_form)
+                ? m_accessibleButtons[i]
+                : nullptr;
+    }
+    return nullptr;
 }
 
 void TGradientCaption::buildWindowMenu()
@@ -124,6 +205,12 @@ void TGradientCaption::uninstall()
     if (m_menuShortcut)
         m_form->removeAction(m_menuShortcut);
     delete m_windowMenu;
+    for (QAbstractButton*& button : m_accessibleButtons) {
+        delete button;
+        button = nullptr;
+    }
+    delete m_menuButton;
+    m_menuButton = nullptr;
     setFrameMargins({});
     if (m_form->windowFlags() != m_formFlags)
         setFormFlags(m_formFlags);
@@ -271,6 +358,7 @@ void TGradientCaption::RefreshFrame()
         return;
     if (Frame().style != BorderStyle::None)
         setFrameMargins(NonClientMargins(Frame()));
+    placeAccessibleButtons();
     m_form->update();
 }
 
@@ -325,7 +413,11 @@ bool TGradientCaption::eventFilter(QObject* watched, QEvent* event)
         break;
     case QEvent::WindowTitleChange:
     case QEvent::WindowIconChange:
+        Invalidate();
+        break;
     case QEvent::WindowStateChange:
+    case QEvent::Resize:
+        placeAccessibleButtons();
         Invalidate();
         break;
     case QEvent::MouseButtonPress:
