@@ -34,8 +34,8 @@ QString WithoutMnemonic(const QString& caption)
 class HelperHolder : public QAccessibleWidget {
 public:
     explicit HelperHolder(QWidget* widget)
-        : QAccessibleWidget(widget,
-              qobject_cast<QGroupBox*>(widget) ? QAccessible::Grouping : QAccessible::Client)
+        : QAccessibleWidget(
+            widget, qobject_cast<QGroupBox*>(widget) ? QAccessible::Grouping : QAccessible::Client)
     {
     }
 

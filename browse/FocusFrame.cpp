@@ -23,8 +23,7 @@ void DrawFocusFrameOnEmptyList(QAbstractItemView& view)
     if (!view.hasFocus() || view.currentIndex().isValid())
         return;
     QPainter painter(view.viewport());
-    DrawFocusFrame(
-        painter, view, view.viewport()->rect(), view.palette().color(QPalette::Base));
+    DrawFocusFrame(painter, view, view.viewport()->rect(), view.palette().color(QPalette::Base));
 }
 
 } // namespace glyphor

@@ -1,7 +1,7 @@
 #include "platform/PixelArt.h"
 
-#include <QPainter>
 #include <QPaintDevice>
+#include <QPainter>
 
 #include <algorithm>
 #include <cmath>
