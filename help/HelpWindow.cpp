@@ -5,6 +5,8 @@
 #include "help/HelpPicture.h"
 #include "platform/FileSystem.h"
 
+#include <QAccessibleWidget>
+#include <QAction>
 #include <QBuffer>
 #include <QDebug>
 #include <QHBoxLayout>
@@ -14,6 +16,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTextBlock>
@@ -253,15 +256,41 @@ private:
     int m_notes = 0;
 };
 
+namespace {
+
+constexpr QSize kOwnSize(800, 560);
+
+// The window is a plain widget made a window; screen readers are told of a
+// window, named by its title, rather than of a pane.
+QAccessibleInterface* AccessibleHelpWindow(const QString&, QObject* object)
+{
+    auto* window = qobject_cast<HelpWindow*>(object);
+    return window ? new QAccessibleWidget(window, QAccessible::Window) : nullptr;
+}
+
+} // namespace
+
 HelpWindow::HelpWindow(const QString& helpFile, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , m_helpFile(helpFile)
 {
+    static const bool accessible = [] {
+        QAccessible::installFactory(&AccessibleHelpWindow);
+        return true;
+    }();
+    (void)accessible;
     setObjectName(QStringLiteral("HelpWindow"));
     setWindowTitle(QStringLiteral("Help"));
     // Where it first appears is left to the window manager, as for any new
-    // window of the desktop.
-    resize(800, 560);
+    // window of the desktop; its size is fitted to the screen when it opens.
+    resize(kOwnSize);
+
+    // Escape and Ctrl+W close it, as they close help windows elsewhere.
+    auto* closeWindow = new QAction(this);
+    closeWindow->setShortcuts({ QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W) });
+    closeWindow->setShortcutContext(Qt::WindowShortcut);
+    connect(closeWindow, &QAction::triggered, this, &QWidget::close);
+    addAction(closeWindow);
 
     m_tabs = new QTabWidget;
     m_tabs->addTab(buildContentsTab(), QStringLiteral("&Contents"));
@@ -306,6 +335,25 @@ HelpWindow::HelpWindow(const QString& helpFile, QWidget* parent)
 }
 
 HelpWindow::~HelpWindow() = default;
+
+QSize HelpWindow::FirstSize(const QSize& wanted, const QSize& available)
+{
+    if (available.isEmpty())
+        return wanted;
+    return wanted.boundedTo(available * 9 / 10);
+}
+
+void HelpWindow::showEvent(QShowEvent* event)
+{
+    // Sized once, before it is first shown, for the screen it opens on;
+    // after that the size is the user's.
+    if (!m_sized) {
+        m_sized = true;
+        if (const QScreen* where = screen())
+            resize(FirstSize(size(), where->availableGeometry().size()));
+    }
+    QWidget::showEvent(event);
+}
 
 QTextBrowser* HelpWindow::browser() const
 {
