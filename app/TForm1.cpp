@@ -12,6 +12,7 @@
 #include "browse/TDriveComboBox.h"
 #include "browse/TFileListBox.h"
 #include "controls/CentreOnScreen.h"
+#include "controls/DialogFit.h"
 #include "controls/ProgramIcon.h"
 #include "controls/TGradientCaption.h"
 #include "controls/TIconComboBox.h"
@@ -403,8 +404,12 @@ void TForm1::harvestClick(void (HarvestController::*click)())
     }
     // Icons that could not be captured were named one by one in the status
     // bar as the run went; at the end the user is told how many, once.
-    if (const QString summary = run.skippedSummary(); !summary.isEmpty())
-        QMessageBox::information(this, QStringLiteral("Information"), summary);
+    if (const QString summary = run.skippedSummary(); !summary.isEmpty()) {
+        QPointer<QMessageBox> box = NewMessageBox(QMessageBox::Information,
+            QStringLiteral("Information"), summary, QMessageBox::Ok, this);
+        box->exec();
+        delete box.data();
+    }
 }
 
 // Save Icon: the picker's icon straight into the destination folder, under
