@@ -340,11 +340,13 @@ CaptionScene TGradientCaption::Scene(bool active) const
         = { m_companyText, m_appNameText, m_captionText };
     for (int i = 0; i < kCaptionPieces; ++i) {
         const TCompanyText& piece = *pieces[i];
-        scene.pieces[i] = { piece.caption(), piece.font(),
-            (active ? piece.colorActive() : piece.colorInactive()).rgb(palette),
-            piece.isVisible() };
+        const platform::ThemedColor color = active ? piece.colorActive() : piece.colorInactive();
+        scene.pieces[i] = { piece.caption(), piece.font(), color.rgb(palette), piece.isVisible(),
+            color.isSystem() };
     }
-    return scene;
+    // The scheme's text colours are made for a plain title bar; over the
+    // gradient they are checked, and replaced where they would not read.
+    return ReadableScene(scene);
 }
 
 QRect TGradientCaption::PaintCaption(QPainter& painter, bool active) const

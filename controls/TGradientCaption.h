@@ -83,7 +83,8 @@ public:
     // the component took the desktop's away.
     CaptionFrame Frame() const;
     QRect CaptionRect() const;
-    // The title bar as it is to be drawn for the active or inactive state.
+    // The title bar as it is to be drawn for the active or inactive state,
+    // its texts readable on it (ReadableScene()).
     CaptionScene Scene(bool active) const;
     // Draws the caption strip for that state, in window coordinates, and
     // returns the rectangle it covered (empty for a form without border).
