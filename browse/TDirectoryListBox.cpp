@@ -50,6 +50,12 @@ public:
         painter->save();
         painter->fillRect(
             option.rect, selected ? option.palette.highlight() : option.palette.base());
+        // The frame goes under the bitmap and the text, so that styles that
+        // tint its inside leave them in their own colours.
+        if (option.state & QStyle::State_HasFocus)
+            DrawFocusFrame(*painter, *option.widget, option.rect,
+                selected ? option.palette.color(QPalette::Highlight)
+                         : option.palette.color(QPalette::Base));
         const int separators = int(m_model->directory().count(QLatin1Char('/')));
         const int offset = layout::FolderGlyphOffset(
             row, entry.kind == DirectoryListModel::EntryKind::Closed, separators);
@@ -62,10 +68,6 @@ public:
             selected ? option.palette.highlightedText().color() : option.palette.text().color());
         painter->drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
             files::DisplayPath(entry.text));
-        if (option.state & QStyle::State_HasFocus)
-            DrawFocusFrame(*painter, *option.widget, option.rect,
-                selected ? option.palette.color(QPalette::Highlight)
-                         : option.palette.color(QPalette::Base));
         painter->restore();
     }
 

@@ -17,13 +17,19 @@ namespace glyphor {
 namespace {
 
 // Draws one drive item: its bitmap at the left, centred, then its text on
-// one line, centred vertically ("&" shown as it is).
+// one line, centred vertically ("&" shown as it is); with the focus frame of
+// focused (the widget that has the focus) when it is given.
 void PaintDriveItem(QPainter* painter, const QRect& rect, const DriveListModel::Item& item,
-    bool selected, const QPalette& palette)
+    bool selected, const QPalette& palette, const QWidget* focused)
 {
     painter->save();
     if (selected)
         painter->fillRect(rect, palette.highlight());
+    // The frame goes under the bitmap and the text, so that styles that tint
+    // its inside leave them in their own colours.
+    if (focused)
+        DrawFocusFrame(*painter, *focused, rect,
+            palette.color(selected ? QPalette::Highlight : QPalette::Base));
     const QImage& glyph = GlyphImage(GlyphForVolume(item.kind));
     platform::DrawPixelArt(
         *painter, layout::DriveGlyphRect(rect, glyph.width(), glyph.height()), glyph);
@@ -49,11 +55,8 @@ public:
             return;
         const bool selected = option.state & QStyle::State_Selected;
         painter->fillRect(option.rect, option.palette.base());
-        PaintDriveItem(
-            painter, option.rect, m_model->items()[index.row()], selected, option.palette);
-        if (option.state & QStyle::State_HasFocus)
-            DrawFocusFrame(*painter, *option.widget, option.rect,
-                option.palette.color(selected ? QPalette::Highlight : QPalette::Base));
+        PaintDriveItem(painter, option.rect, m_model->items()[index.row()], selected,
+            option.palette, option.state & QStyle::State_HasFocus ? option.widget : nullptr);
     }
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
@@ -137,13 +140,13 @@ void TDriveComboBox::paintEvent(QPaintEvent*)
         = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
     const int index = m_model->selectedIndex();
     const bool shown = index >= 0 && index < m_model->count();
-    if (shown)
-        PaintDriveItem(&painter, field, m_model->items()[index], hasFocus(), palette());
     // The highlight alone would not tell the focus from a selection in
     // every colour scheme; the frame does.
-    if (hasFocus())
-        DrawFocusFrame(
-            painter, *this, field, palette().color(shown ? QPalette::Highlight : QPalette::Base));
+    if (shown)
+        PaintDriveItem(&painter, field, m_model->items()[index], hasFocus(), palette(),
+            hasFocus() ? this : nullptr);
+    else if (hasFocus())
+        DrawFocusFrame(painter, *this, field, palette().color(QPalette::Base));
 }
 
 } // namespace glyphor

@@ -33,6 +33,12 @@ public:
         painter->save();
         painter->fillRect(
             option.rect, selected ? option.palette.highlight() : option.palette.base());
+        // The frame goes under the bitmap and the text, so that styles that
+        // tint its inside leave them in their own colours.
+        if (option.state & QStyle::State_HasFocus)
+            DrawFocusFrame(*painter, *option.widget, option.rect,
+                selected ? option.palette.color(QPalette::Highlight)
+                         : option.palette.color(QPalette::Base));
         int glyphWidth = 0;
         if (m_box->showGlyphs()) {
             const QImage& glyph = GlyphImage(GlyphForFileName(name));
@@ -45,10 +51,6 @@ public:
         painter->setPen(
             selected ? option.palette.highlightedText().color() : option.palette.text().color());
         painter->drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, name);
-        if (option.state & QStyle::State_HasFocus)
-            DrawFocusFrame(*painter, *option.widget, option.rect,
-                selected ? option.palette.color(QPalette::Highlight)
-                         : option.palette.color(QPalette::Base));
         painter->restore();
     }
 

@@ -193,6 +193,11 @@ void TIconComboBox::drawItem(
     painter->save();
     try {
         painter->fillRect(rect, palette().color(selected ? QPalette::Highlight : QPalette::Base));
+        // The frame goes under the icon, so that styles that tint its inside
+        // leave the icon in its own colours.
+        if (focused)
+            DrawFocusFrame(*painter, *this, rect,
+                palette().color(selected ? QPalette::Highlight : QPalette::Base));
         const auto icon = ItemIcon(index);
         // Pixel art: drawn in whole device pixels, never smoothed, on a
         // screen of any scale.
@@ -202,9 +207,6 @@ void TIconComboBox::drawItem(
         // A picture that cannot be had or drawn leaves its line filled and
         // empty; the user is never troubled with it.
     }
-    if (focused)
-        DrawFocusFrame(*painter, *this, rect,
-            palette().color(selected ? QPalette::Highlight : QPalette::Base));
     painter->restore();
 }
 
