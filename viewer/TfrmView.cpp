@@ -7,6 +7,7 @@
 #include "files/NativePath.h"
 #include "help/HelpRequest.h"
 #include "platform/FileSystem.h"
+#include "viewer/ViewerItemDelegate.h"
 #include "viewer/ViewerItems.h"
 
 #include <QAction>
@@ -83,6 +84,8 @@ TfrmView::TfrmView(DestinationSource destination, QWidget* parent)
     ListView1->setEditTriggers(
         QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
     ListView1->setModel(Items);
+    ListView1->setItemDelegate(new ViewerItemDelegate(ListView1));
+    ListView1->setAccessibleName(QStringLiteral("Icon files"));
     ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
     ListView1->installEventFilter(this);
     ListView1->viewport()->installEventFilter(this);
@@ -91,6 +94,7 @@ TfrmView::TfrmView(DestinationSource destination, QWidget* parent)
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setSizeGripEnabled(true);
     StatusBar1->setFixedHeight(kStatusBarHeight);
+    StatusBar1->setAccessibleName(QStringLiteral("Status"));
     const QString designed[3]
         = { QStringLiteral("Icons : "), QStringLiteral("Selected : "), QString() };
     for (int i = 0; i < 3; ++i) {
