@@ -298,6 +298,7 @@ HelpWindow::HelpWindow(const QString& helpFile, QWidget* parent)
     m_tabs->addTab(buildFindTab(), QStringLiteral("&Find"));
 
     m_browser = new HelpBrowser(platform::FolderOf(helpFile));
+    m_browser->setAccessibleName(QStringLiteral("Topic"));
     // Links in a topic read as its Markdown shows them: coloured, not
     // underlined (the HTML reader underlines them by default).
     m_browser->document()->setDefaultStyleSheet(QStringLiteral("a { text-decoration: none; }"));
@@ -364,6 +365,7 @@ QWidget* HelpWindow::buildContentsTab()
 {
     m_contents = new QListWidget;
     m_contents->setObjectName(QStringLiteral("Contents"));
+    m_contents->setAccessibleName(QStringLiteral("Contents"));
     const auto open
         = [this](QListWidgetItem* item) { showTopic(item->data(kContextRole).toInt()); };
     connect(m_contents, &QListWidget::itemClicked, this, open);
@@ -381,6 +383,7 @@ QWidget* HelpWindow::buildIndexTab()
     prompt->setBuddy(m_indexEdit);
     m_index = new QListWidget;
     m_index->setObjectName(QStringLiteral("Index"));
+    m_index->setAccessibleName(QStringLiteral("Index"));
     auto* display = new QPushButton(QStringLiteral("&Display"));
     connect(m_indexEdit, &QLineEdit::textEdited, this, &HelpWindow::indexTyped);
     connect(m_indexEdit, &QLineEdit::returnPressed, this, &HelpWindow::openIndexEntry);
@@ -402,6 +405,7 @@ QWidget* HelpWindow::buildFindTab()
     prompt->setBuddy(m_findEdit);
     m_found = new QListWidget;
     m_found->setObjectName(QStringLiteral("Found"));
+    m_found->setAccessibleName(QStringLiteral("Topics found"));
     m_foundCount = new QLabel;
     connect(m_findEdit, &QLineEdit::textChanged, this, &HelpWindow::findTyped);
     connect(m_findEdit, &QLineEdit::returnPressed, this, [this] { openFound(m_found->item(0)); });
