@@ -26,12 +26,16 @@ void ViewerItemDelegate::paint(
     style->drawControl(QStyle::CE_ItemViewItem, &item, painter, widget);
 
     painter->save();
-    const QRect backdrop = room.adjusted(
-        -kIconBackdropMargin, -kIconBackdropMargin, kIconBackdropMargin, kIconBackdropMargin);
+    // Within the item, so that repainting one item never leaves traces of
+    // its backdrop on its neighbours.
+    const QRect backdrop = room.adjusted(-kIconBackdropMargin, -kIconBackdropMargin,
+                                   kIconBackdropMargin, kIconBackdropMargin)
+                               .intersected(option.rect);
     // A selected item's backdrop is ringed in the selection colour, which
     // the backdrop covers.
     if (option.state & QStyle::State_Selected)
-        painter->fillRect(backdrop.adjusted(-1, -1, 1, 1), option.palette.highlight());
+        painter->fillRect(
+            backdrop.adjusted(-1, -1, 1, 1).intersected(option.rect), option.palette.highlight());
     painter->fillRect(backdrop, QColor::fromRgb(kIconBackdrop));
     if (!picture.isNull())
         platform::DrawPixelArt(*painter, room, picture);
