@@ -121,54 +121,49 @@ QRect ButtonRect(const CaptionButtons& buttons, CaptionButton button)
 
 void TGradientCaption::makeAccessibleButtons()
 {
-    const QString names[] = { QStringLiteral("Close"), QStringLiteral("Maximize"),
-        QStringLiteral("Minimize"), QStringLiteral("Help") };
-    for (std::size_t i = 0; i < std::size(kTitleBarButtons); ++i) {
-        auto* button = new TitleBarButton(names[i], m_form);
-        const CaptionButton kind = kTitleBarButtons[i];
-        // Queued: a close may destroy the form and the button with it.
-        connect(
-            button, &QAbstractButton::clicked, this, [this, kind] { pressButton(kind); },
-            Qt::QueuedConnection);
-        m_accessibleButtons[i] = button;
-    }
-    if (m_windowMenu) {
-        m_menuButton = new TitleBarButton(QStringLiteral("Window menu"), m_form);
-        connect(
-            m_menuButton, &QAbstractButton::clicked, this, [this] { ShowWindowMenu(); },
-            Qt::QueuedConnection);
-    }
     placeAccessibleButtons();
 }
 
 void TGradientCaption::placeAccessibleButtons()
 {
-    if (!m_form || m_formGone)
+    if (!m_form || m_formGone || Frame().style == BorderStyle::None)
         return;
+    // A button of the title bar is there only while the bar draws it, so
+    // that no hidden stand-in is met by assistive tools.
+    const auto place = [this](QAbstractButton*& button, const QRect& rect, const QString& name,
+                           std::function<void()> press) {
+        if (rect.isEmpty()) {
+            delete button;
+            button = nullptr;
+            return;
+        }
+        if (!button) {
+            button = new TitleBarButton(name, m_form);
+            // Queued: a close may destroy the form and the button with it.
+            connect(
+                button, &QAbstractButton::clicked, this, std::move(press), Qt::QueuedConnection);
+            button->show();
+        }
+        button->setGeometry(rect);
+    };
     const CaptionFrame frame = Frame();
     const CaptionButtons rects = CaptionButtonRects(m_form->size(), frame);
+    const QString names[] = { QStringLiteral("Close"), QStringLiteral("Maximize"),
+        QStringLiteral("Minimize"), QStringLiteral("Help") };
     for (std::size_t i = 0; i < std::size(kTitleBarButtons); ++i) {
-        QAbstractButton* button = m_accessibleButtons[i];
-        if (!button)
-            continue;
-        const QRect rect = ButtonRect(rects, kTitleBarButtons[i]);
-        button->setGeometry(rect);
-        button->setVisible(!rect.isEmpty());
+        const CaptionButton kind = kTitleBarButtons[i];
+        place(m_accessibleButtons[i], ButtonRect(rects, kind), names[i],
+            [this, kind] { pressButton(kind); });
     }
-    if (m_menuButton) {
-        const QRect rect = WindowMenuButtonRect(m_form->size(), frame);
-        m_menuButton->setGeometry(rect);
-        m_menuButton->setVisible(!rect.isEmpty());
-    }
+    place(m_menuButton, m_windowMenu ? WindowMenuButtonRect(m_form->size(), frame) : QRect(),
+        QStringLiteral("Window menu"), [this] { ShowWindowMenu(); });
 }
 
 QAbstractButton* TGradientCaption::accessibleButton(CaptionButton button) const
 {
     for (std::size_t i = 0; i < std::size(kTitleBarButtons); ++i) {
         if (kTitleBarButtons[i] == button)
-            return m_accessibleButtons[i] && m_accessibleButtons[i]->isVisibleTo(m_form)
-                ? m_accessibleButtons[i]
-                : nullptr;
+            return m_accessibleButtons[i];
     }
     return nullptr;
 }
