@@ -1,5 +1,6 @@
 #include "app/BusyAnimation.h"
 
+#include <QAccessibleWidget>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -46,11 +47,23 @@ void DrawGlass(QPainter& p, QPointF centre)
     p.drawArc(QRectF(centre.x() - 4.5, centre.y() - 4.5, 9, 9), 100 * 16, 70 * 16);
 }
 
+// Screen readers are told of an animation, not of an empty pane.
+QAccessibleInterface* AccessibleAnimation(const QString&, QObject* object)
+{
+    auto* animation = qobject_cast<BusyAnimation*>(object);
+    return animation ? new QAccessibleWidget(animation, QAccessible::Animation) : nullptr;
+}
+
 } // namespace
 
 BusyAnimation::BusyAnimation(QWidget* parent)
     : QWidget(parent)
 {
+    static const bool installed = [] {
+        QAccessible::installFactory(&AccessibleAnimation);
+        return true;
+    }();
+    (void)installed;
     resize(kWidth, kHeight);
     m_timer.setInterval(70);
     connect(&m_timer, &QTimer::timeout, this, &BusyAnimation::advance);

@@ -1,6 +1,7 @@
 #include "app/FolderCommands.h"
 
 #include "browse/TDirectoryListBox.h"
+#include "controls/DialogFit.h"
 #include "files/NativePath.h"
 #include "platform/FileSystem.h"
 
@@ -22,7 +23,7 @@ void ShowMessageDialog(QWidget* parent, DialogType type, const QString& text)
     // On the heap and guarded, as the box is a child of a window that could
     // go while it is up.
     QPointer<QMessageBox> box
-        = new QMessageBox(warning ? QMessageBox::Warning : QMessageBox::Information,
+        = NewMessageBox(warning ? QMessageBox::Warning : QMessageBox::Information,
             warning ? QStringLiteral("Warning") : QStringLiteral("Information"), text,
             QMessageBox::Ok, parent);
     box->exec();
@@ -38,6 +39,7 @@ QString AskNewFolderName(const QString& folder, QWidget* parent)
     dialog->setTextValue(QString());
     if (auto* edit = dialog->findChild<QLineEdit*>())
         edit->setMaxLength(kMaxNewFolderName);
+    FitInputDialog(*dialog);
     const bool accepted = dialog->exec() == QDialog::Accepted;
     const QString text = dialog && accepted ? dialog->textValue() : QString();
     delete dialog.data();

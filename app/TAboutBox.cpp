@@ -77,6 +77,7 @@ TAboutBox::TAboutBox(std::int32_t extractedCount, QWidget* parent)
     ProgramIcon->setGeometry(2, 2, 63, 55);
     ProgramIcon->setScaledContents(true);
     ProgramIcon->setPixmap(ProgramIconPixmap(64));
+    ProgramIcon->setAccessibleName(QStringLiteral("Glyphor 2 program icon"));
 
     ProductName = PlacedLabel(QStringLiteral("Glyphor 2"), Panel1, { 88, 16 });
     Version = PlacedLabel(QStringLiteral("Version 1.0"), Panel1, { 88, 40 });
@@ -89,6 +90,8 @@ TAboutBox::TAboutBox(std::int32_t extractedCount, QWidget* parent)
     Label2 = PlacedLabel(QStringLiteral("You have Extracted : "), Panel1, { 8, 128 });
     IconCount = new QLabel(QString::number(extractedCount), Panel1);
     IconCount->setObjectName(QStringLiteral("IconCount"));
+    // Read on its own, the bare number would say nothing.
+    IconCount->setAccessibleDescription(QStringLiteral("Icons extracted in all"));
     // The count stands at 112, or right after its label where the system's
     // font makes the label longer than the layout allows for.
     const int countLeft = std::max(112, Label2->geometry().right() + 1);

@@ -5,12 +5,14 @@
 #include "app/FramedGroupBox.h"
 #include "app/GlyphorApplication.h"
 #include "app/HarvestController.h"
+#include "app/HiddenHelpers.h"
 #include "app/TAboutBox.h"
 #include "app/TForm1Host.h"
 #include "browse/TDirectoryListBox.h"
 #include "browse/TDriveComboBox.h"
 #include "browse/TFileListBox.h"
 #include "controls/CentreOnScreen.h"
+#include "controls/DialogFit.h"
 #include "controls/ProgramIcon.h"
 #include "controls/TGradientCaption.h"
 #include "controls/TIconComboBox.h"
@@ -83,7 +85,7 @@ TForm1::TForm1(const IconProvider* icons, QWidget* parent)
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
     ListBox1->setGeometry(8, 352, 145, 25);
     ListBox1->setSortingEnabled(true);
-    ListBox1->hide();
+    HideFromScreenReaders(*ListBox1);
 
     GroupBox1 = new FramedGroupBox(QStringLiteral("Source Drive"), client);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
@@ -104,6 +106,7 @@ TForm1::TForm1(const IconProvider* icons, QWidget* parent)
     buildDestinationGroup();
     buildMenus();
     chainTabOrder();
+    nameForScreenReaders();
 
     // The window keeps the size of its layout: the client area plus the menu.
     const int menuHeight = menuBar()->sizeHint().height();
@@ -164,6 +167,9 @@ void TForm1::buildSourceGroup()
     Image1 = new QLabel(GroupBox1);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(384, 24, 33, 33);
+    // The picker covers them whole; they are never the user's to see.
+    HideFromScreenReaders(*IconHolder);
+    HideFromScreenReaders(*Image1);
 
     IconComboBox1 = new TIconComboBox(GroupBox1);
     IconComboBox1->setObjectName(QStringLiteral("IconComboBox1"));
@@ -251,6 +257,24 @@ void TForm1::buildCaption()
     GradientCaption1->appNameText()->setFontKind(TCompanyText::fkSystemB);
     GradientCaption1->captionText()->setCaption(QStringLiteral("Glyphor 2"));
     GradientCaption1->captionText()->setFontKind(TCompanyText::fkSystem);
+}
+
+// What screen readers call the controls whose look says what they are: the
+// lists have no caption of their own, and the group boxes' titles name only
+// the drive.
+void TForm1::nameForScreenReaders()
+{
+    DirectoryListBox1->setAccessibleName(QStringLiteral("Source folders"));
+    FileListBox1->setAccessibleName(QStringLiteral("Source files"));
+    DriveComboBox1->setAccessibleDescription(QStringLiteral("Source drive"));
+    IconComboBox1->setAccessibleName(QStringLiteral("Icon picker"));
+    IconComboBox1->setAccessibleDescription(
+        QStringLiteral("The icons of the file selected in the source files"));
+    DirectoryListBox2->setAccessibleName(QStringLiteral("Destination folders"));
+    FileListBox2->setAccessibleName(QStringLiteral("Destination files"));
+    DriveComboBox2->setAccessibleDescription(QStringLiteral("Destination drive"));
+    Animate1->setAccessibleName(QStringLiteral("Harvest in progress"));
+    Label1->setAccessibleName(QStringLiteral("Status"));
 }
 
 void TForm1::chainTabOrder()
@@ -380,8 +404,12 @@ void TForm1::harvestClick(void (HarvestController::*click)())
     }
     // Icons that could not be captured were named one by one in the status
     // bar as the run went; at the end the user is told how many, once.
-    if (const QString summary = run.skippedSummary(); !summary.isEmpty())
-        QMessageBox::information(this, QStringLiteral("Information"), summary);
+    if (const QString summary = run.skippedSummary(); !summary.isEmpty()) {
+        QPointer<QMessageBox> box = NewMessageBox(QMessageBox::Information,
+            QStringLiteral("Information"), summary, QMessageBox::Ok, this);
+        box->exec();
+        delete box.data();
+    }
 }
 
 // Save Icon: the picker's icon straight into the destination folder, under

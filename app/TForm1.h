@@ -166,6 +166,7 @@ private:
     void buildMenus();
     void buildCaption();
     void chainTabOrder();
+    void nameForScreenReaders();
     QPushButton* makeButton(
         QWidget* parent, const QString& caption, int helpContext, QRect geometry);
 

@@ -5,6 +5,7 @@
 #include "browse/TDirectoryListBox.h"
 #include "browse/TDriveComboBox.h"
 #include "browse/TFileListBox.h"
+#include "controls/DialogFit.h"
 #include "files/NativePath.h"
 #include "viewer/TfrmView.h"
 
@@ -77,7 +78,7 @@ StopAnswer TForm1Host::ask(const QString& question)
         return StopAnswer::Cancel;
     // On the heap and guarded: the box is the window's child, and would go
     // with the window if that were destroyed while the box is up.
-    QPointer<QMessageBox> box = new QMessageBox(QMessageBox::Question, kStopQuestionTitle, question,
+    QPointer<QMessageBox> box = NewMessageBox(QMessageBox::Question, kStopQuestionTitle, question,
         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, m_form);
     box->setDefaultButton(QMessageBox::Yes);
     // Closing the box, by its title bar or Escape, answers Cancel.

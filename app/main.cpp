@@ -1,4 +1,5 @@
 #include "app/GlyphorApplication.h"
+#include "app/PlatformChoice.h"
 #include "app/StartRequest.h"
 #include "app/TForm1.h"
 #include "help/HelpService.h"
@@ -17,7 +18,10 @@ int main(int argc, char* argv[])
         std::fputs(text.toUtf8().constData(), stdout);
         return 0;
     }
+    const bool platformChosen = glyphor::ChoosePlatform(argc, argv);
     glyphor::GlyphorApplication app(argc, argv);
+    if (platformChosen)
+        glyphor::UnsetChosenPlatform();
     // What is left once the toolkit has taken its own options.
     const StartRequest request = glyphor::ParseStartArguments(glyphor::NativeArguments(argc, argv));
     if (request.kind == StartRequest::Kind::Usage) {

@@ -48,6 +48,34 @@ QString DriveListModel::itemText(const platform::Volume& volume, TextCase textCa
         volume.root + QStringLiteral(" [") + cased(volume.label) + QLatin1Char(']'));
 }
 
+QString DriveListModel::spokenText(const platform::Volume& volume)
+{
+    QString kind;
+    switch (volume.kind) {
+    case platform::VolumeKind::Removable:
+        kind = QStringLiteral("removable drive");
+        break;
+    case platform::VolumeKind::Fixed:
+        kind = QStringLiteral("fixed drive");
+        break;
+    case platform::VolumeKind::Network:
+        kind = QStringLiteral("network drive");
+        break;
+    case platform::VolumeKind::CdRom:
+        kind = QStringLiteral("CD-ROM drive");
+        break;
+    case platform::VolumeKind::Ram:
+        kind = QStringLiteral("RAM disk");
+        break;
+    }
+    QString text = files::DisplayPath(volume.root) + QStringLiteral(", ") + kind;
+    if (volume.kind == platform::VolumeKind::Network && !volume.source.isEmpty())
+        return text + QStringLiteral(", ") + files::DisplayPath(volume.source);
+    if (volume.label.isEmpty())
+        return text + QStringLiteral(", no label");
+    return text + QStringLiteral(", label ") + files::DisplayPath(volume.label);
+}
+
 void DriveListModel::setDrive(const QString& root)
 {
     if (m_selectedIndex >= 0 && root == m_drive)
@@ -73,7 +101,8 @@ void DriveListModel::rebuild()
 {
     m_items.clear();
     for (const platform::Volume& volume : platform::MountedVolumes())
-        m_items.push_back({ itemText(volume, m_textCase), volume.kind, volume.root });
+        m_items.push_back(
+            { itemText(volume, m_textCase), volume.kind, volume.root, spokenText(volume) });
     m_selectedIndex = indexOfRoot(m_drive);
     emit itemsChanged();
 }

@@ -21,6 +21,7 @@ public:
         QString text; // "mountpoint [label]", or "mountpoint remote" for a network volume
         platform::VolumeKind kind;
         QString root; // the volume's mount point
+        QString spoken; // the item in words, for screen readers (spokenText)
     };
 
     // Builds the items and picks the volume that holds the process's current
@@ -55,6 +56,10 @@ public:
 
     // The item text of a volume in the given case.
     static QString itemText(const platform::Volume& volume, TextCase textCase);
+    // The volume as a screen reader says it: its mount point, its kind and
+    // its label in words ("/media/stick, removable drive, label STICK"),
+    // where the item text's brackets would be read out as "left bracket".
+    static QString spokenText(const platform::Volume& volume);
 
 signals:
     void changed(); // OnChange

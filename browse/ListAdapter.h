@@ -26,11 +26,19 @@ public:
         return parent.isValid() ? 0 : m_count();
     }
 
+    // What a screen reader adds to a line's text, where the list shows more
+    // than the text (a folder's place in the tree, say).
+    void setDescriptions(std::function<QString(int)> describe) { m_describe = std::move(describe); }
+
     QVariant data(const QModelIndex& index, int role) const override
     {
-        if (role != Qt::DisplayRole || index.row() < 0 || index.row() >= rowCount())
+        if (index.row() < 0 || index.row() >= rowCount())
             return {};
-        return m_text(index.row());
+        if (role == Qt::DisplayRole)
+            return m_text(index.row());
+        if (role == Qt::AccessibleDescriptionRole && m_describe)
+            return m_describe(index.row());
+        return {};
     }
 
     void reset()
@@ -45,6 +53,7 @@ public:
 private:
     std::function<int()> m_count;
     std::function<QString(int)> m_text;
+    std::function<QString(int)> m_describe;
 };
 
 } // namespace glyphor

@@ -1,10 +1,12 @@
 #include "browse/TDirectoryListBox.h"
 
 #include "browse/BrowseErrors.h"
+#include "browse/FocusFrame.h"
 #include "browse/Glyphs.h"
 #include "browse/ItemLayout.h"
 #include "browse/ListAdapter.h"
 #include "files/NativePath.h"
+#include "platform/PixelArt.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -48,11 +50,17 @@ public:
         painter->save();
         painter->fillRect(
             option.rect, selected ? option.palette.highlight() : option.palette.base());
+        // The frame goes under the bitmap and the text, so that styles that
+        // tint its inside leave them in their own colours.
+        if (option.state & QStyle::State_HasFocus)
+            DrawFocusFrame(*painter, *option.widget, option.rect,
+                selected ? option.palette.color(QPalette::Highlight)
+                         : option.palette.color(QPalette::Base));
         const int separators = int(m_model->directory().count(QLatin1Char('/')));
         const int offset = layout::FolderGlyphOffset(
             row, entry.kind == DirectoryListModel::EntryKind::Closed, separators);
         const QImage& glyph = GlyphImage(GlyphOf(entry.kind));
-        painter->drawImage(
+        platform::DrawPixelArt(*painter,
             layout::FolderGlyphRect(option.rect, offset, glyph.width(), glyph.height()), glyph);
         QRect textRect = option.rect;
         textRect.setLeft(layout::FolderTextLeft(option.rect, offset, glyph.width()));
@@ -60,13 +68,6 @@ public:
             selected ? option.palette.highlightedText().color() : option.palette.text().color());
         painter->drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
             files::DisplayPath(entry.text));
-        if (option.state & QStyle::State_HasFocus) {
-            QStyleOptionFocusRect focus;
-            focus.rect = option.rect;
-            focus.palette = option.palette;
-            option.widget->style()->drawPrimitive(
-                QStyle::PE_FrameFocusRect, &focus, painter, option.widget);
-        }
         painter->restore();
     }
 
@@ -98,6 +99,19 @@ TDirectoryListBox::TDirectoryListBox(QWidget* parent, DirectoryListModel* model)
           [model = m_model](int row) { return files::DisplayPath(model->entries()[row].text); },
           this))
 {
+    // The bitmaps and the indents show where each folder stands; a screen
+    // reader says it.
+    m_adapter->setDescriptions([model = m_model](int row) {
+        switch (model->entries()[row].kind) {
+        case DirectoryListModel::EntryKind::Open:
+            return QStringLiteral("open folder");
+        case DirectoryListModel::EntryKind::Current:
+            return QStringLiteral("current folder");
+        case DirectoryListModel::EntryKind::Closed:
+            break;
+        }
+        return QStringLiteral("subfolder");
+    });
     setModel(m_adapter);
     setItemDelegate(new FolderItemDelegate(m_model, this));
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -128,6 +142,12 @@ void TDirectoryListBox::currentChanged(const QModelIndex& current, const QModelI
     QListView::currentChanged(current, previous);
     if (!m_syncing && current.isValid())
         m_model->setSelectedIndex(current.row());
+}
+
+void TDirectoryListBox::paintEvent(QPaintEvent* event)
+{
+    QListView::paintEvent(event);
+    DrawFocusFrameOnEmptyList(*this);
 }
 
 void TDirectoryListBox::mouseDoubleClickEvent(QMouseEvent* event)

@@ -1,8 +1,11 @@
 #include "browse/TDriveComboBox.h"
 
+#include "browse/AccessibleComboBox.h"
 #include "browse/BrowseErrors.h"
+#include "browse/FocusFrame.h"
 #include "browse/Glyphs.h"
 #include "browse/ItemLayout.h"
+#include "platform/PixelArt.h"
 
 #include <QAbstractItemView>
 #include <QPainter>
@@ -14,15 +17,22 @@ namespace glyphor {
 namespace {
 
 // Draws one drive item: its bitmap at the left, centred, then its text on
-// one line, centred vertically ("&" shown as it is).
+// one line, centred vertically ("&" shown as it is); with the focus frame of
+// focused (the widget that has the focus) when it is given.
 void PaintDriveItem(QPainter* painter, const QRect& rect, const DriveListModel::Item& item,
-    bool selected, const QPalette& palette)
+    bool selected, const QPalette& palette, const QWidget* focused)
 {
     painter->save();
     if (selected)
         painter->fillRect(rect, palette.highlight());
+    // The frame goes under the bitmap and the text, so that styles that tint
+    // its inside leave them in their own colours.
+    if (focused)
+        DrawFocusFrame(*painter, *focused, rect,
+            palette.color(selected ? QPalette::Highlight : QPalette::Base));
     const QImage& glyph = GlyphImage(GlyphForVolume(item.kind));
-    painter->drawImage(layout::DriveGlyphRect(rect, glyph.width(), glyph.height()), glyph);
+    platform::DrawPixelArt(
+        *painter, layout::DriveGlyphRect(rect, glyph.width(), glyph.height()), glyph);
     QRect textRect = rect;
     textRect.setLeft(layout::DriveTextLeft(rect, glyph.width()));
     painter->setPen(selected ? palette.highlightedText().color() : palette.text().color());
@@ -45,8 +55,8 @@ public:
             return;
         const bool selected = option.state & QStyle::State_Selected;
         painter->fillRect(option.rect, option.palette.base());
-        PaintDriveItem(
-            painter, option.rect, m_model->items()[index.row()], selected, option.palette);
+        PaintDriveItem(painter, option.rect, m_model->items()[index.row()], selected,
+            option.palette, option.state & QStyle::State_HasFocus ? option.widget : nullptr);
     }
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
@@ -69,6 +79,7 @@ TDriveComboBox::TDriveComboBox(QWidget* parent)
     , m_model(new DriveListModel(this))
 {
     setItemDelegate(new DriveItemDelegate(m_model, this));
+    SpeakItemsInWords(*this);
     fillFromModel();
 
     connect(m_model, &DriveListModel::itemsChanged, this, &TDriveComboBox::fillFromModel);
@@ -87,8 +98,10 @@ void TDriveComboBox::fillFromModel()
 {
     m_syncing = true;
     clear();
-    for (const DriveListModel::Item& item : m_model->items())
+    for (const DriveListModel::Item& item : m_model->items()) {
         addItem(item.text);
+        setItemData(count() - 1, item.spoken, Qt::AccessibleTextRole);
+    }
     setCurrentIndex(m_model->selectedIndex());
     m_syncing = false;
     update();
@@ -123,12 +136,17 @@ void TDriveComboBox::paintEvent(QPaintEvent*)
     option.currentText.clear();
     option.currentIcon = QIcon();
     painter.drawComplexControl(QStyle::CC_ComboBox, option);
-    const int index = m_model->selectedIndex();
-    if (index < 0 || index >= m_model->count())
-        return;
     const QRect field
         = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
-    PaintDriveItem(&painter, field, m_model->items()[index], hasFocus(), palette());
+    const int index = m_model->selectedIndex();
+    const bool shown = index >= 0 && index < m_model->count();
+    // The highlight alone would not tell the focus from a selection in
+    // every colour scheme; the frame does.
+    if (shown)
+        PaintDriveItem(&painter, field, m_model->items()[index], hasFocus(), palette(),
+            hasFocus() ? this : nullptr);
+    else if (hasFocus())
+        DrawFocusFrame(painter, *this, field, palette().color(QPalette::Base));
 }
 
 } // namespace glyphor

@@ -1,10 +1,12 @@
 #include "browse/TFileListBox.h"
 
 #include "browse/BrowseErrors.h"
+#include "browse/FocusFrame.h"
 #include "browse/Glyphs.h"
 #include "browse/ItemLayout.h"
 #include "browse/ListAdapter.h"
 #include "files/NativePath.h"
+#include "platform/PixelArt.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -31,25 +33,24 @@ public:
         painter->save();
         painter->fillRect(
             option.rect, selected ? option.palette.highlight() : option.palette.base());
+        // The frame goes under the bitmap and the text, so that styles that
+        // tint its inside leave them in their own colours.
+        if (option.state & QStyle::State_HasFocus)
+            DrawFocusFrame(*painter, *option.widget, option.rect,
+                selected ? option.palette.color(QPalette::Highlight)
+                         : option.palette.color(QPalette::Base));
         int glyphWidth = 0;
         if (m_box->showGlyphs()) {
             const QImage& glyph = GlyphImage(GlyphForFileName(name));
             glyphWidth = glyph.width();
-            painter->drawImage(
-                layout::FileGlyphRect(option.rect, glyph.width(), glyph.height()), glyph);
+            platform::DrawPixelArt(
+                *painter, layout::FileGlyphRect(option.rect, glyph.width(), glyph.height()), glyph);
         }
         QRect textRect = option.rect;
         textRect.setLeft(layout::FileTextLeft(option.rect, m_box->showGlyphs(), glyphWidth));
         painter->setPen(
             selected ? option.palette.highlightedText().color() : option.palette.text().color());
         painter->drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, name);
-        if (option.state & QStyle::State_HasFocus) {
-            QStyleOptionFocusRect focus;
-            focus.rect = option.rect;
-            focus.palette = option.palette;
-            option.widget->style()->drawPrimitive(
-                QStyle::PE_FrameFocusRect, &focus, painter, option.widget);
-        }
         painter->restore();
     }
 
@@ -129,6 +130,12 @@ void TFileListBox::showSelection()
         selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
     }
     m_syncing = false;
+}
+
+void TFileListBox::paintEvent(QPaintEvent* event)
+{
+    QListView::paintEvent(event);
+    DrawFocusFrameOnEmptyList(*this);
 }
 
 void TFileListBox::mousePressEvent(QMouseEvent* event)

@@ -1,5 +1,6 @@
 #include "controls/CaptionPainter.h"
 
+#include "controls/TextContrast.h"
 #include "platform/CaptionMetrics.h"
 
 #include <QFontMetrics>
@@ -61,7 +62,83 @@ void PaintGlyph(QPainter& painter, const QRect& button, CaptionButton kind, cons
     painter.restore();
 }
 
+// Where the texts go in the caption strip, measured on device (none: the
+// screen's).
+CaptionTextLayout LayOutTexts(const CaptionScene& scene, QPaintDevice* device)
+{
+    const QRect caption = CaptionRect(scene.window, scene.frame);
+    int left = caption.left();
+    const int right = caption.left() + caption.width();
+    if (const QRect icon = CaptionIconRect(scene.window, scene.frame); !icon.isEmpty())
+        left = icon.left() + icon.width();
+    std::array<CaptionPieceSize, kCaptionPieces> sizes;
+    for (int i = 0; i < kCaptionPieces; ++i) {
+        const CaptionPieceLook& piece = scene.pieces[i];
+        const int width = device ? QFontMetrics(piece.font, device).horizontalAdvance(piece.text)
+                                 : QFontMetrics(piece.font).horizontalAdvance(piece.text);
+        sizes[i] = { width, piece.visible, piece.text.isEmpty() };
+    }
+    return LayOutCaptionTexts(left, right, sizes, scene.frame.newStyle);
+}
+
+// The colours of the strip under the columns [left, right).
+std::vector<QRgb> ColoursUnder(const CaptionScene& scene, const QRect& caption, int left, int right)
+{
+    if (!scene.gradient)
+        return { scene.baseColor };
+    std::vector<QRgb> colours;
+    for (const GradientBand& band : GradientBands(caption.left(), caption.left() + caption.width(),
+             scene.startColor, scene.baseColor, scene.numColors))
+        if (band.right > left && band.left < right)
+            colours.push_back(band.color);
+    return colours;
+}
+
+// Picks the themed texts' colours for the scene's gradient; false when one
+// of them has none that is readable everywhere under it.
+bool PickReadableColours(CaptionScene& scene, const std::array<QRgb, kCaptionPieces>& wanted,
+    const CaptionTextLayout& layout)
+{
+    const QRect caption = CaptionRect(scene.window, scene.frame);
+    bool readable = true;
+    for (int i = 0; i < kCaptionPieces; ++i) {
+        CaptionPieceLook& piece = scene.pieces[i];
+        const CaptionTextPlace& place = layout.pieces[i];
+        if (!piece.themed || !place.drawn || piece.text.isEmpty() || place.left >= layout.right)
+            continue;
+        const int right = std::min(
+            layout.right, place.left + QFontMetrics(piece.font).horizontalAdvance(piece.text));
+        const auto colour
+            = ReadableTextColour(wanted[i], ColoursUnder(scene, caption, place.left, right));
+        piece.color = colour.value_or(qRgb(255, 255, 255));
+        readable = readable && colour.has_value();
+    }
+    return readable;
+}
+
 } // namespace
+
+CaptionScene ReadableScene(const CaptionScene& scene)
+{
+    if (scene.frame.style == BorderStyle::None)
+        return scene;
+    const CaptionTextLayout layout = LayOutTexts(scene, nullptr);
+    std::array<QRgb, kCaptionPieces> wanted;
+    for (int i = 0; i < kCaptionPieces; ++i)
+        wanted[i] = scene.pieces[i].color;
+    CaptionScene readable = scene;
+    // The end of the gradient first, then, for a light colour of the
+    // caption's own, its start too: with both black, white text reads.
+    constexpr int kSteps = 10;
+    for (int step = 0; step <= 2 * kSteps; ++step) {
+        readable.baseColor = Darkened(scene.baseColor, std::min(step, kSteps) / double(kSteps));
+        readable.startColor
+            = Darkened(scene.startColor, std::max(step - kSteps, 0) / double(kSteps));
+        if (PickReadableColours(readable, wanted, layout))
+            break;
+    }
+    return readable;
+}
 
 QRect PaintCaption(QPainter& painter, const CaptionScene& scene)
 {
@@ -72,21 +149,11 @@ QRect PaintCaption(QPainter& painter, const CaptionScene& scene)
     painter.setClipRect(caption);
     PaintGradient(painter, caption, scene);
 
-    int left = caption.left();
-    const int right = caption.left() + caption.width();
-    if (const QRect icon = CaptionIconRect(scene.window, scene.frame); !icon.isEmpty()) {
-        if (!scene.icon.isNull())
-            scene.icon.paint(&painter, icon);
-        left = icon.left() + icon.width();
-    }
+    if (const QRect icon = CaptionIconRect(scene.window, scene.frame);
+        !icon.isEmpty() && !scene.icon.isNull())
+        scene.icon.paint(&painter, icon);
 
-    std::array<CaptionPieceSize, kCaptionPieces> sizes;
-    for (int i = 0; i < kCaptionPieces; ++i) {
-        const CaptionPieceLook& piece = scene.pieces[i];
-        const QFontMetrics metrics(piece.font, painter.device());
-        sizes[i] = { metrics.horizontalAdvance(piece.text), piece.visible, piece.text.isEmpty() };
-    }
-    const CaptionTextLayout layout = LayOutCaptionTexts(left, right, sizes, scene.frame.newStyle);
+    const CaptionTextLayout layout = LayOutTexts(scene, painter.device());
     for (int i = 0; i < kCaptionPieces; ++i) {
         const CaptionTextPlace& place = layout.pieces[i];
         const CaptionPieceLook& piece = scene.pieces[i];

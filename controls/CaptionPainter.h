@@ -24,6 +24,9 @@ struct CaptionPieceLook {
     QFont font;
     QRgb color = 0; // the text colour for the window's present state
     bool visible = true;
+    // The colour is the desktop's, which ReadableScene() may replace where
+    // the scheme's colours do not stand out from the title bar.
+    bool themed = false;
 };
 
 // A title bar as it is to be drawn now.
@@ -41,6 +44,17 @@ struct CaptionScene {
 // Draws the caption strip and returns the rectangle it covered, empty when
 // the window has no border and so no title bar.
 QRect PaintCaption(QPainter& painter, const CaptionScene& scene);
+
+// The scene with colours that keep every text of a themed colour readable
+// (4.5 : 1 against each band of the gradient under it). Desktop schemes
+// pair their title-bar colours with text colours for a plain bar, and the
+// gradient from the caption's own colour brings other colours under the
+// texts: a themed text whose colour does not stand out everywhere under it
+// is written in white or black instead, and where neither would (a text
+// over a gradient from dark to light), the title-bar colour at the
+// gradient's end is darkened, step by step, until one does. The button room
+// takes the darkened colour too, so that the bar stays one piece.
+CaptionScene ReadableScene(const CaptionScene& scene);
 
 // The title-bar buttons.
 enum class CaptionButton { None, Close, Maximize, Minimize, Help };

@@ -1,9 +1,11 @@
 #include "controls/ErrorBox.h"
 
+#include "controls/DialogFit.h"
 #include "controls/ErrorText.h"
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 
 namespace glyphor {
 
@@ -31,8 +33,12 @@ void SetApplicationTitle(const QString& title)
 void ShowErrorBox(QWidget* parent, const QString& message)
 {
     const QString text = QString::fromStdString(ErrorBoxText(message.toStdString()));
-    QMessageBox box(QMessageBox::Critical, ApplicationTitle(), text, QMessageBox::Ok, parent);
-    box.exec();
+    // On the heap and guarded, as the box is a child of a window that could
+    // go while it is up.
+    QPointer<QMessageBox> box
+        = NewMessageBox(QMessageBox::Critical, ApplicationTitle(), text, QMessageBox::Ok, parent);
+    box->exec();
+    delete box.data();
 }
 
 } // namespace glyphor

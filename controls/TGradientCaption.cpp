@@ -1,6 +1,7 @@
 #include "controls/TGradientCaption.h"
 
 #include "controls/CaptionFonts.h"
+#include "controls/TitleBarButton.h"
 #include "util/Error.h"
 
 #include <QAction>
@@ -90,6 +91,81 @@ void TGradientCaption::install()
     m_form->addAction(m_closeShortcut);
     if (Frame().systemMenu)
         buildWindowMenu();
+    makeAccessibleButtons();
+}
+
+namespace {
+
+// The order of the title bar's buttons in the array that holds them.
+constexpr CaptionButton kTitleBarButtons[] = { CaptionButton::Close, CaptionButton::Maximize,
+    CaptionButton::Minimize, CaptionButton::Help };
+
+QRect ButtonRect(const CaptionButtons& buttons, CaptionButton button)
+{
+    switch (button) {
+    case CaptionButton::Close:
+        return buttons.close;
+    case CaptionButton::Maximize:
+        return buttons.maximize;
+    case CaptionButton::Minimize:
+        return buttons.minimize;
+    case CaptionButton::Help:
+        return buttons.help;
+    case CaptionButton::None:
+        break;
+    }
+    return {};
+}
+
+} // namespace
+
+void TGradientCaption::makeAccessibleButtons()
+{
+    placeAccessibleButtons();
+}
+
+void TGradientCaption::placeAccessibleButtons()
+{
+    if (!m_form || m_formGone || Frame().style == BorderStyle::None)
+        return;
+    // A button of the title bar is there only while the bar draws it, so
+    // that no hidden stand-in is met by assistive tools.
+    const auto place = [this](QAbstractButton*& button, const QRect& rect, const QString& name,
+                           std::function<void()> press) {
+        if (rect.isEmpty()) {
+            delete button;
+            button = nullptr;
+            return;
+        }
+        if (!button) {
+            button = new TitleBarButton(name, m_form);
+            // Queued: a close may destroy the form and the button with it.
+            connect(
+                button, &QAbstractButton::clicked, this, std::move(press), Qt::QueuedConnection);
+            button->show();
+        }
+        button->setGeometry(rect);
+    };
+    const CaptionFrame frame = Frame();
+    const CaptionButtons rects = CaptionButtonRects(m_form->size(), frame);
+    const QString names[] = { QStringLiteral("Close"), QStringLiteral("Maximize"),
+        QStringLiteral("Minimize"), QStringLiteral("Help") };
+    for (std::size_t i = 0; i < std::size(kTitleBarButtons); ++i) {
+        const CaptionButton kind = kTitleBarButtons[i];
+        place(m_accessibleButtons[i], ButtonRect(rects, kind), names[i],
+            [this, kind] { pressButton(kind); });
+    }
+    place(m_menuButton, m_windowMenu ? WindowMenuButtonRect(m_form->size(), frame) : QRect(),
+        QStringLiteral("Window menu"), [this] { ShowWindowMenu(); });
+}
+
+QAbstractButton* TGradientCaption::accessibleButton(CaptionButton button) const
+{
+    for (std::size_t i = 0; i < std::size(kTitleBarButtons); ++i) {
+        if (kTitleBarButtons[i] == button)
+            return m_accessibleButtons[i];
+    }
+    return nullptr;
 }
 
 void TGradientCaption::buildWindowMenu()
@@ -124,6 +200,12 @@ void TGradientCaption::uninstall()
     if (m_menuShortcut)
         m_form->removeAction(m_menuShortcut);
     delete m_windowMenu;
+    for (QAbstractButton*& button : m_accessibleButtons) {
+        delete button;
+        button = nullptr;
+    }
+    delete m_menuButton;
+    m_menuButton = nullptr;
     setFrameMargins({});
     if (m_form->windowFlags() != m_formFlags)
         setFormFlags(m_formFlags);
@@ -253,11 +335,13 @@ CaptionScene TGradientCaption::Scene(bool active) const
         = { m_companyText, m_appNameText, m_captionText };
     for (int i = 0; i < kCaptionPieces; ++i) {
         const TCompanyText& piece = *pieces[i];
-        scene.pieces[i] = { piece.caption(), piece.font(),
-            (active ? piece.colorActive() : piece.colorInactive()).rgb(palette),
-            piece.isVisible() };
+        const platform::ThemedColor color = active ? piece.colorActive() : piece.colorInactive();
+        scene.pieces[i] = { piece.caption(), piece.font(), color.rgb(palette), piece.isVisible(),
+            color.isSystem() };
     }
-    return scene;
+    // The scheme's text colours are made for a plain title bar; over the
+    // gradient they are checked, and replaced where they would not read.
+    return ReadableScene(scene);
 }
 
 QRect TGradientCaption::PaintCaption(QPainter& painter, bool active) const
@@ -271,6 +355,7 @@ void TGradientCaption::RefreshFrame()
         return;
     if (Frame().style != BorderStyle::None)
         setFrameMargins(NonClientMargins(Frame()));
+    placeAccessibleButtons();
     m_form->update();
 }
 
@@ -325,7 +410,11 @@ bool TGradientCaption::eventFilter(QObject* watched, QEvent* event)
         break;
     case QEvent::WindowTitleChange:
     case QEvent::WindowIconChange:
+        Invalidate();
+        break;
     case QEvent::WindowStateChange:
+    case QEvent::Resize:
+        placeAccessibleButtons();
         Invalidate();
         break;
     case QEvent::MouseButtonPress:

@@ -28,6 +28,7 @@
 
 class QAction;
 class QMenu;
+class QAbstractButton;
 class QMouseEvent;
 class QWidget;
 
@@ -82,7 +83,8 @@ public:
     // the component took the desktop's away.
     CaptionFrame Frame() const;
     QRect CaptionRect() const;
-    // The title bar as it is to be drawn for the active or inactive state.
+    // The title bar as it is to be drawn for the active or inactive state,
+    // its texts readable on it (ReadableScene()).
     CaptionScene Scene(bool active) const;
     // Draws the caption strip for that state, in window coordinates, and
     // returns the rectangle it covered (empty for a form without border).
@@ -101,6 +103,12 @@ public:
     void ShowWindowMenu(std::optional<QPoint> at = std::nullopt);
     // True while the window menu's Move or Size has the keyboard.
     bool keyboardMoving() const { return m_keyboardMove.has_value(); }
+
+    // What assistive tools find in the title bar: a button over each drawn
+    // one and over the small icon that opens the window menu; none where
+    // the title bar has no such button.
+    QAbstractButton* accessibleButton(CaptionButton button) const;
+    QAbstractButton* accessibleWindowMenuButton() const { return m_menuButton; }
 
     // Makes the form lay out its frame again and repaint it whole.
     void RefreshFrame();
@@ -124,6 +132,8 @@ private:
     bool mouseMove(QMouseEvent* event);
     bool mouseRelease(QMouseEvent* event);
     void pressButton(CaptionButton button);
+    void makeAccessibleButtons();
+    void placeAccessibleButtons();
     void buildWindowMenu();
     void chooseWindowMenuEntry(WindowMenuEntry entry);
     void startKeyboardMove(KeyboardMove::Kind kind);
@@ -155,6 +165,10 @@ private:
     // application's event filter that gives it every key and click.
     std::optional<KeyboardMove> m_keyboardMove;
     QObject* m_moveHook = nullptr;
+    // The buttons that stand over the drawn ones for assistive tools: close,
+    // maximize, minimize, help, and the window menu's icon.
+    std::array<QAbstractButton*, 4> m_accessibleButtons {};
+    QAbstractButton* m_menuButton = nullptr;
     // A button pressed on the title bar, and whether the mouse is still on it.
     CaptionButton m_pressed = CaptionButton::None;
     bool m_pressedInside = false;

@@ -1,12 +1,14 @@
 #include "controls/TIconComboBox.h"
 
+#include "browse/AccessibleComboBox.h"
+#include "browse/FocusFrame.h"
 #include "iconfile/IconNormalizer.h"
 #include "platform/FileSystem.h"
+#include "platform/PixelArt.h"
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QProxyStyle>
-#include <QStyleOptionFocusRect>
 #include <QStylePainter>
 
 namespace glyphor {
@@ -79,6 +81,7 @@ TIconComboBox::TIconComboBox(QWidget* parent, std::shared_ptr<const IconProvider
     setStyle(listStyle);
     setMaxVisibleItems(5);
     setItemDelegate(new IconItemDelegate(this));
+    SpeakItemsInWords(*this);
     const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
     resize(kIconSize + scrollBar + 10, itemHeight());
     applyEnablingRule();
@@ -145,6 +148,10 @@ void TIconComboBox::ReloadIcons()
         else
             m_icons.emplace_back(extract(i));
         addItem(QString::number(i));
+        // Read out as the user counts them: the first of twelve is "Icon 1
+        // of 12", while the item text stays the index that extraction takes.
+        setItemData(i, QStringLiteral("Icon %1 of %2").arg(i + 1).arg(m_numberOfIcons),
+            Qt::AccessibleTextRole);
     }
     setCurrentIndex(count() > 0 ? 0 : -1);
 }
@@ -186,19 +193,19 @@ void TIconComboBox::drawItem(
     painter->save();
     try {
         painter->fillRect(rect, palette().color(selected ? QPalette::Highlight : QPalette::Base));
+        // The frame goes under the icon, so that styles that tint its inside
+        // leave the icon in its own colours.
+        if (focused)
+            DrawFocusFrame(*painter, *this, rect,
+                palette().color(selected ? QPalette::Highlight : QPalette::Base));
         const auto icon = ItemIcon(index);
+        // Pixel art: drawn in whole device pixels, never smoothed, on a
+        // screen of any scale.
         if (icon && !icon->isNull())
-            painter->drawPixmap(CenteredIconRect(rect, icon->size()), *icon);
+            platform::DrawPixelArt(*painter, CenteredIconRect(rect, icon->size()), *icon);
     } catch (...) {
         // A picture that cannot be had or drawn leaves its line filled and
         // empty; the user is never troubled with it.
-    }
-    if (focused) {
-        QStyleOptionFocusRect frame;
-        frame.initFrom(this);
-        frame.rect = rect;
-        frame.backgroundColor = palette().color(selected ? QPalette::Highlight : QPalette::Base);
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &frame, painter, this);
     }
     painter->restore();
 }
@@ -216,6 +223,9 @@ void TIconComboBox::paintEvent(QPaintEvent*)
         = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
     if (currentIndex() >= 0)
         drawItem(&painter, field, currentIndex(), hasFocus(), hasFocus());
+    else if (hasFocus())
+        DrawFocusFrame(
+            painter, *this, field, palette().color(QPalette::Base)); // a file without icons
 }
 
 IconItemDelegate::IconItemDelegate(TIconComboBox* box)

@@ -5,6 +5,8 @@
 #include "help/HelpPicture.h"
 #include "platform/FileSystem.h"
 
+#include <QAccessibleWidget>
+#include <QAction>
 #include <QBuffer>
 #include <QDebug>
 #include <QHBoxLayout>
@@ -14,6 +16,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTextBlock>
@@ -253,15 +256,41 @@ private:
     int m_notes = 0;
 };
 
+namespace {
+
+constexpr QSize kOwnSize(800, 560);
+
+// The window is a plain widget made a window; screen readers are told of a
+// window, named by its title, rather than of a pane.
+QAccessibleInterface* AccessibleHelpWindow(const QString&, QObject* object)
+{
+    auto* window = qobject_cast<HelpWindow*>(object);
+    return window ? new QAccessibleWidget(window, QAccessible::Window) : nullptr;
+}
+
+} // namespace
+
 HelpWindow::HelpWindow(const QString& helpFile, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , m_helpFile(helpFile)
 {
+    static const bool accessible = [] {
+        QAccessible::installFactory(&AccessibleHelpWindow);
+        return true;
+    }();
+    (void)accessible;
     setObjectName(QStringLiteral("HelpWindow"));
     setWindowTitle(QStringLiteral("Help"));
     // Where it first appears is left to the window manager, as for any new
-    // window of the desktop.
-    resize(800, 560);
+    // window of the desktop; its size is fitted to the screen when it opens.
+    resize(kOwnSize);
+
+    // Escape and Ctrl+W close it, as they close help windows elsewhere.
+    auto* closeWindow = new QAction(this);
+    closeWindow->setShortcuts({ QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W) });
+    closeWindow->setShortcutContext(Qt::WindowShortcut);
+    connect(closeWindow, &QAction::triggered, this, &QWidget::close);
+    addAction(closeWindow);
 
     m_tabs = new QTabWidget;
     m_tabs->addTab(buildContentsTab(), QStringLiteral("&Contents"));
@@ -269,6 +298,7 @@ HelpWindow::HelpWindow(const QString& helpFile, QWidget* parent)
     m_tabs->addTab(buildFindTab(), QStringLiteral("&Find"));
 
     m_browser = new HelpBrowser(platform::FolderOf(helpFile));
+    m_browser->setAccessibleName(QStringLiteral("Topic"));
     // Links in a topic read as its Markdown shows them: coloured, not
     // underlined (the HTML reader underlines them by default).
     m_browser->document()->setDefaultStyleSheet(QStringLiteral("a { text-decoration: none; }"));
@@ -307,6 +337,25 @@ HelpWindow::HelpWindow(const QString& helpFile, QWidget* parent)
 
 HelpWindow::~HelpWindow() = default;
 
+QSize HelpWindow::FirstSize(const QSize& wanted, const QSize& available)
+{
+    if (available.isEmpty())
+        return wanted;
+    return wanted.boundedTo(available * 9 / 10);
+}
+
+void HelpWindow::showEvent(QShowEvent* event)
+{
+    // Sized once, before it is first shown, for the screen it opens on;
+    // after that the size is the user's.
+    if (!m_sized) {
+        m_sized = true;
+        if (const QScreen* where = screen())
+            resize(FirstSize(size(), where->availableGeometry().size()));
+    }
+    QWidget::showEvent(event);
+}
+
 QTextBrowser* HelpWindow::browser() const
 {
     return m_browser;
@@ -316,6 +365,7 @@ QWidget* HelpWindow::buildContentsTab()
 {
     m_contents = new QListWidget;
     m_contents->setObjectName(QStringLiteral("Contents"));
+    m_contents->setAccessibleName(QStringLiteral("Contents"));
     const auto open
         = [this](QListWidgetItem* item) { showTopic(item->data(kContextRole).toInt()); };
     connect(m_contents, &QListWidget::itemClicked, this, open);
@@ -333,6 +383,7 @@ QWidget* HelpWindow::buildIndexTab()
     prompt->setBuddy(m_indexEdit);
     m_index = new QListWidget;
     m_index->setObjectName(QStringLiteral("Index"));
+    m_index->setAccessibleName(QStringLiteral("Index"));
     auto* display = new QPushButton(QStringLiteral("&Display"));
     connect(m_indexEdit, &QLineEdit::textEdited, this, &HelpWindow::indexTyped);
     connect(m_indexEdit, &QLineEdit::returnPressed, this, &HelpWindow::openIndexEntry);
@@ -354,6 +405,7 @@ QWidget* HelpWindow::buildFindTab()
     prompt->setBuddy(m_findEdit);
     m_found = new QListWidget;
     m_found->setObjectName(QStringLiteral("Found"));
+    m_found->setAccessibleName(QStringLiteral("Topics found"));
     m_foundCount = new QLabel;
     connect(m_findEdit, &QLineEdit::textChanged, this, &HelpWindow::findTyped);
     connect(m_findEdit, &QLineEdit::returnPressed, this, [this] { openFound(m_found->item(0)); });

@@ -42,6 +42,11 @@ public:
     // own (a message) is shown, or nothing yet.
     int currentTopic() const;
 
+    // The window's size when it first opens: the size it has (its own is
+    // 800 x 560) within nine tenths of the room that the screen it opens on
+    // leaves for windows, so that it fits a small or strongly scaled screen.
+    static QSize FirstSize(const QSize& wanted, const QSize& available);
+
     // The parts a user works with, for tests.
     QTabWidget* navigation() const { return m_tabs; }
     QListWidget* contentsList() const { return m_contents; }
@@ -50,6 +55,9 @@ public:
     QLineEdit* findEdit() const { return m_findEdit; }
     QListWidget* findList() const { return m_found; }
     QTextBrowser* browser() const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     QWidget* buildContentsTab();
@@ -81,6 +89,7 @@ private:
     QPushButton* m_back = nullptr;
     QPushButton* m_forward = nullptr;
     HelpBrowser* m_browser = nullptr;
+    bool m_sized = false;
 };
 
 } // namespace glyphor::help

@@ -10,6 +10,7 @@
 #include "viewer/IconSources.h"
 #include "viewer/SaveFullIcon.h"
 #include "viewer/TSourcesDialog.h"
+#include "viewer/ViewerItemDelegate.h"
 #include "viewer/ViewerItems.h"
 
 #include <QAction>
@@ -96,6 +97,8 @@ TfrmView::TfrmView(DestinationSource destination, QWidget* parent)
     ListView1->setEditTriggers(
         QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
     ListView1->setModel(Items);
+    ListView1->setItemDelegate(new ViewerItemDelegate(ListView1));
+    ListView1->setAccessibleName(QStringLiteral("Icon files"));
     ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
     ListView1->installEventFilter(this);
     ListView1->viewport()->installEventFilter(this);
@@ -104,6 +107,7 @@ TfrmView::TfrmView(DestinationSource destination, QWidget* parent)
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setSizeGripEnabled(true);
     StatusBar1->setFixedHeight(kStatusBarHeight);
+    StatusBar1->setAccessibleName(QStringLiteral("Status"));
     const QString designed[4]
         = { QStringLiteral("Icons : "), QStringLiteral("Selected : "), QString(), QString() };
     for (int i = 0; i < 4; ++i) {

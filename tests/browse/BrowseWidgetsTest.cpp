@@ -14,8 +14,12 @@
 #include "TestFolders.h"
 #include "kit/NativeFiles.h"
 
+#include <QAccessible>
 #include <QApplication>
+#include <QLineEdit>
 #include <QSignalSpy>
+#include <QStyleOptionComboBox>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <cstring>
@@ -41,6 +45,9 @@ private slots:
     void folderListShowsTheRowsAboveOnceItHasRoom();
     void driveComboPick();
     void namesThatAreNotUtf8ShowMarkedAndOpenExact();
+    void focusFrameShowsOnlyWithTheFocus_data();
+    void focusFrameShowsOnlyWithTheFocus();
+    void listsAndTheirItemsSpeak();
 
 private:
     QString m_start = QDir::currentPath();
@@ -271,6 +278,123 @@ void BrowseWidgetsTest::namesThatAreNotUtf8ShowMarkedAndOpenExact()
             + "/caf\xE9/\xC9"
               "diteur.exe");
     QVERIFY(platform::IsExistingFile(files.fileName()));
+}
+
+namespace {
+
+// How many pixels of rect's outline (its edge and the pixel inside it)
+// differ between the two pictures.
+int OutlineDifferences(const QImage& a, const QImage& b, const QRect& rect)
+{
+    int count = 0;
+    for (int y = rect.top(); y <= rect.bottom(); ++y) {
+        for (int x = rect.left(); x <= rect.right(); ++x) {
+            const bool outline = x - rect.left() < 2 || rect.right() - x < 2 || y - rect.top() < 2
+                || rect.bottom() - y < 2;
+            count += outline && a.pixel(x, y) != b.pixel(x, y);
+        }
+    }
+    return count;
+}
+
+} // namespace
+
+void BrowseWidgetsTest::focusFrameShowsOnlyWithTheFocus_data()
+{
+    QTest::addColumn<QString>("list");
+    QTest::newRow("an empty file list, on itself") << "empty files";
+    QTest::newRow("a file list, on its current row") << "files";
+    QTest::newRow("a folder list, on its current folder") << "folders";
+    QTest::newRow("a drive list, on its drive") << "drives";
+}
+
+void BrowseWidgetsTest::focusFrameShowsOnlyWithTheFocus()
+{
+    QFETCH(QString, list);
+    QTemporaryDir dir;
+    if (list == "files")
+        kit::MakeFiles(dir.path(), { "a.exe" });
+    QWidget window;
+    TFileListBox* files = nullptr;
+    TDirectoryListBox* folders = nullptr;
+    TDriveComboBox* drives = nullptr;
+    QWidget* widget = nullptr;
+    if (list == "folders") {
+        widget = folders = new TDirectoryListBox(&window);
+        folders->setDirectory(dir.path());
+    } else if (list == "drives") {
+        widget = drives = new TDriveComboBox(&window);
+    } else {
+        widget = files = new TFileListBox(&window);
+        files->setMask("*.exe");
+        files->setDirectory(dir.path());
+    }
+    widget->setGeometry(0, 0, 180, list == "drives" ? 22 : 120);
+    auto* other = new QLineEdit(&window);
+    other->setGeometry(0, 130, 100, 20);
+    window.resize(200, 160);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    other->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(other->hasFocus());
+    QWidget* painted = drives ? static_cast<QWidget*>(drives)
+                              : static_cast<QAbstractItemView*>(widget)->viewport();
+    const QImage without = painted->grab().toImage();
+    widget->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(widget->hasFocus());
+    const QImage with = painted->grab().toImage();
+
+    QRect frame;
+    if (drives) {
+        QStyleOptionComboBox option;
+        option.initFrom(drives);
+        frame = drives->style()->subControlRect(
+            QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, drives);
+    } else if (list == "empty files") {
+        frame = painted->rect();
+    } else {
+        auto* view = static_cast<QAbstractItemView*>(widget);
+        QVERIFY(view->currentIndex().isValid());
+        frame = view->visualRect(view->currentIndex());
+    }
+    // The frame's outline is drawn with the focus and not without it.
+    QVERIFY2(OutlineDifferences(without, with, frame) > frame.width(),
+        qPrintable(QString::number(OutlineDifferences(without, with, frame))));
+}
+
+void BrowseWidgetsTest::listsAndTheirItemsSpeak()
+{
+    // The drive list is read by its item's words, its own name when it has
+    // one, and the folder list tells where each folder stands.
+    platform::SetVolumeSource([] {
+        return QVector<platform::Volume> { { "/", platform::VolumeKind::Fixed, {}, "/dev/sda1" },
+            { "/media/stick", platform::VolumeKind::Removable, "STICK", "/dev/sdb1" } };
+    });
+    TDriveComboBox drives;
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(&drives);
+    QCOMPARE(face->role(), QAccessible::ComboBox);
+    QCOMPARE(face->text(QAccessible::Name), QString("/, fixed drive, no label"));
+    drives.setDrive("/media/stick");
+    QCOMPARE(face->text(QAccessible::Name), QString("/media/stick, removable drive, label STICK"));
+    QCOMPARE(face->text(QAccessible::Value), QString("/media/stick, removable drive, label STICK"));
+    QCOMPARE(face->childCount(), 1);
+    QAccessibleInterface* items = face->child(0);
+    QCOMPARE(items->child(0)->text(QAccessible::Name), QString("/, fixed drive, no label"));
+    drives.setAccessibleName("Source drive");
+    QCOMPARE(face->text(QAccessible::Name), QString("Source drive"));
+
+    QTemporaryDir dir;
+    QDir(dir.path()).mkdir("sub");
+    TDirectoryListBox folders;
+    folders.setDirectory(dir.path());
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(&folders);
+    QStringList descriptions;
+    for (int i = 0; i < list->childCount(); ++i)
+        descriptions << list->child(i)->text(QAccessible::Description);
+    QCOMPARE(descriptions.first(), QString("open folder"));
+    QCOMPARE(descriptions.count("current folder"), 1);
+    QCOMPARE(descriptions.last(), QString("subfolder"));
+    QCOMPARE(list->child(list->childCount() - 1)->text(QAccessible::Name), QString("sub"));
 }
 
 QTEST_MAIN(BrowseWidgetsTest)

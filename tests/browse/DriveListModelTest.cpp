@@ -57,6 +57,21 @@ TEST_F(DriveListModelTest, ItemsShowMountPointAndLabelInTheChosenCase)
     EXPECT_EQ(files::ToNativePath(model.drive()), "/media/caf\xE9");
 }
 
+TEST_F(DriveListModelTest, ItemsInWordsNameTheKindAndTheLabelAsStored)
+{
+    // Screen readers read the items' brackets aloud; the words say the same
+    // without them, with the label as the volume has it, whatever the case.
+    DriveListModel model;
+    model.setTextCase(DriveListModel::TextCase::Upper);
+    QStringList spoken;
+    for (const auto& item : model.items())
+        spoken << item.spoken;
+    EXPECT_EQ(spoken,
+        (QStringList { "/, fixed drive, no label", "/media/Stick, removable drive, label My Disk",
+            "/mnt/share, network drive, //Server/Share", "/mnt/cd, CD-ROM drive, label DISC",
+            "/tmp, RAM disk, no label", "/media/caf\\xE9, removable drive, label \\xC9t\\xE9" }));
+}
+
 TEST_F(DriveListModelTest, SettingTheDriveFiresOnlyOnAChange)
 {
     DriveListModel model;

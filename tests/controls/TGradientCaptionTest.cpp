@@ -4,6 +4,8 @@
 #include "controls/TGradientCaption.h"
 #include "util/Error.h"
 
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QCloseEvent>
 #include <QFontInfo>
 #include <QImage>
@@ -72,12 +74,49 @@ QPoint Centre(const QRect& rect)
     return rect.center();
 }
 
+QAccessibleInterface* face(QWidget* widget)
+{
+    return QAccessible::queryAccessibleInterface(widget);
+}
+
 } // namespace
 
 class TGradientCaptionTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void assistiveToolsFindTheDrawnButtons()
+    {
+        // A button named as the drawn one stands over each, takes neither
+        // the focus nor the mouse, and its press does what a click does.
+        Form form;
+        TGradientCaption caption(&form);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        const CaptionButtons drawn = CaptionButtonRects(form.size(), caption.Frame());
+        QAbstractButton* close = caption.accessibleButton(CaptionButton::Close);
+        QAbstractButton* minimize = caption.accessibleButton(CaptionButton::Minimize);
+        QVERIFY(close && minimize);
+        QVERIFY(!caption.accessibleButton(CaptionButton::Maximize));
+        QCOMPARE(close->geometry(), drawn.close);
+        QCOMPARE(minimize->geometry(), drawn.minimize);
+        QCOMPARE(caption.accessibleWindowMenuButton()->geometry(),
+            WindowMenuButtonRect(form.size(), caption.Frame()));
+        for (QAbstractButton* button : { close, minimize }) {
+            QAccessibleInterface* spoken = face(button);
+            QCOMPARE(spoken->role(), QAccessible::Button);
+            QCOMPARE(spoken->text(QAccessible::Name),
+                button == close ? QString("Close") : QString("Minimize"));
+            QCOMPARE(button->focusPolicy(), Qt::NoFocus);
+            QVERIFY(button->testAttribute(Qt::WA_TransparentForMouseEvents));
+        }
+        face(minimize)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QTRY_VERIFY(form.isMinimized());
+        form.showNormal();
+        face(close)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QTRY_COMPARE(form.closes, 1);
+    }
+
     void cleanup() { platform::SetCaptionFontSource({}); }
 
     void startsWithItsDefaults()

@@ -4,6 +4,7 @@
 #include "kit/NativeFiles.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QDir>
 #include <QFile>
 #include <QPainter>
@@ -59,6 +60,29 @@ class TIconComboBoxTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void screenReadersHearIconNOfM()
+    {
+        // The items' texts stay the icon indexes that extraction takes; a
+        // screen reader hears them counted from 1, and the picker by its
+        // name.
+        QTemporaryDir dir;
+        TIconComboBox box(nullptr, Source(3));
+        box.setAccessibleName("Icon picker");
+        box.setFileName(MakeFile(dir, "a.exe"));
+        QCOMPARE(ItemTexts(box), QStringList({ "0", "1", "2" }));
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(&box);
+        QCOMPARE(face->role(), QAccessible::ComboBox);
+        QCOMPARE(face->text(QAccessible::Name), QString("Icon picker"));
+        QCOMPARE(face->text(QAccessible::Value), QString("Icon 1 of 3"));
+        box.setCurrentIndex(2);
+        QCOMPARE(face->text(QAccessible::Value), QString("Icon 3 of 3"));
+        QAccessibleInterface* list = face->child(0);
+        QStringList heard;
+        for (int i = 0; i < list->childCount(); ++i)
+            heard << list->child(i)->text(QAccessible::Name);
+        QCOMPARE(heard, QStringList({ "Icon 1 of 3", "Icon 2 of 3", "Icon 3 of 3" }));
+    }
+
     void init() { QVERIFY(m_dir.isValid()); }
 
     void newControlIsDisabledAndEmpty()

@@ -6,6 +6,7 @@
 #include "help/HelpWindow.h"
 #include "help/HelpService.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -90,6 +91,65 @@ private slots:
         window.showHelp({ HelpCommand::Context, 11 });
         window.showHelp({ HelpCommand::Finder, 0 });
         QCOMPARE(window.currentTopic(), 11);
+    }
+
+    void escapeAndCtrlWCloseTheWindow_data()
+    {
+        QTest::addColumn<QKeyCombination>("key");
+        QTest::addColumn<bool>("fromIndexEdit");
+        QTest::newRow("Escape on the contents") << QKeyCombination(Qt::Key_Escape) << false;
+        QTest::newRow("Ctrl+W on the contents") << (Qt::CTRL | Qt::Key_W) << false;
+        QTest::newRow("Escape while typing in the index")
+            << QKeyCombination(Qt::Key_Escape) << true;
+    }
+
+    void escapeAndCtrlWCloseTheWindow()
+    {
+        QFETCH(QKeyCombination, key);
+        QFETCH(bool, fromIndexEdit);
+        HelpWindow window(m_file);
+        window.showHelp({ HelpCommand::Finder, 0 });
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QWidget* focus = window.contentsList();
+        if (fromIndexEdit) {
+            window.navigation()->setCurrentIndex(1);
+            focus = window.indexEdit();
+            focus->setFocus();
+            QTest::keyClicks(focus, "sc");
+        }
+        QTest::keyClick(focus, key.key(), key.keyboardModifiers());
+        QVERIFY(!window.isVisible());
+        // The next request opens it again, on the topic it showed.
+        window.showHelp({ HelpCommand::Finder, 0 });
+        QVERIFY(window.isVisible());
+        QCOMPARE(window.currentTopic(), 1);
+    }
+
+    void firstSizeFitsTheScreen_data()
+    {
+        QTest::addColumn<QSize>("available");
+        QTest::addColumn<QSize>("expected");
+        QTest::newRow("a screen with room") << QSize(1920, 1040) << QSize(800, 560);
+        QTest::newRow("1024 x 768 at scale 2") << QSize(512, 364) << QSize(461, 328);
+        QTest::newRow("narrow but tall") << QSize(700, 2000) << QSize(630, 560);
+        QTest::newRow("no screen known") << QSize() << QSize(800, 560);
+    }
+
+    void firstSizeFitsTheScreen()
+    {
+        QFETCH(QSize, available);
+        QFETCH(QSize, expected);
+        QCOMPARE(HelpWindow::FirstSize(QSize(800, 560), available), expected);
+    }
+
+    void screenReadersSeeAWindowNamedByItsTitle()
+    {
+        HelpWindow window(m_file);
+        window.showHelp({ HelpCommand::Finder, 0 });
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(&window);
+        QVERIFY(face);
+        QCOMPARE(face->role(), QAccessible::Window);
+        QCOMPARE(face->text(QAccessible::Name), QString("Test Help"));
     }
 
     void linksLeadToTopicsAndBackReturns()
