@@ -114,7 +114,8 @@ std::optional<OriginalGroup> CaptureRecorder::originalOf(const Capture& capture)
             files::ToNativePath(capture.name), files::ToNativePath(capture.place.file));
         if (!file)
             return std::nullopt;
-        m_parsed.reset(new Parsed { capture.folder, capture.name, exe::IconSource(std::move(file)) });
+        m_parsed.reset(
+            new Parsed { capture.folder, capture.name, exe::IconSource(std::move(file)) });
     }
     const int index = capture.place.number - 1;
     if (index < 0 || index >= m_parsed->icons.count())
