@@ -258,7 +258,9 @@ void HarvestController::runEnding()
             source.setDirectory(m_savedSource);
     });
     step([&] { source.reread(); });
-    step([&] { source.setMask(platform::kExecutableMask); });
+    // The mask of the kinds of file harvested: "*.exe;*.dll" unless the
+    // other icon sources are harvested too.
+    step([&] { source.setMask(m_kinds.mask()); });
     m_view.setStatus(kReadyStatus);
     if (tree()) {
         m_view.setCaption(Control::Button1, kScanTreeCaption);

@@ -222,6 +222,20 @@ void TForm1::buildDestinationGroup()
 
 void TForm1::buildMenus()
 {
+    Options1 = menuBar()->addMenu(QStringLiteral("&Options"));
+    Options1->setObjectName(QStringLiteral("Options1"));
+    OtherSources1 = Options1->addAction(
+        QStringLiteral("Other Icon &Sources (.icl .cpl .ocx .scr .drv .mun .ax .ico)"));
+    OtherSources1->setObjectName(QStringLiteral("OtherSources1"));
+    OtherSources1->setCheckable(true);
+    OtherSources1->setProperty("helpContext", 32);
+    Archives1 = Options1->addAction(QStringLiteral("Look Inside &Archives"));
+    Archives1->setObjectName(QStringLiteral("Archives1"));
+    Archives1->setCheckable(true);
+    Archives1->setProperty("helpContext", 32);
+    connect(OtherSources1, &QAction::triggered, this, &TForm1::OtherSources1Click);
+    connect(Archives1, &QAction::triggered, this, &TForm1::Archives1Click);
+
     Help1 = menuBar()->addMenu(QStringLiteral("&Help"));
     Help1->setObjectName(QStringLiteral("Help1"));
     Help2 = Help1->addAction(QStringLiteral("&Help Topics"));
@@ -295,6 +309,32 @@ void TForm1::FormCreate()
     // from 0; the window opens as usual, and its close overwrites the value.
     ExtractedCount.start(0);
     Guarded([this] { ExtractedCount.start(platform::SettingsStore().loadCount()); });
+    const platform::SettingsStore settings;
+    OtherSources1->setChecked(settings.loadOption(platform::kOtherIconSourcesKey));
+    Archives1->setChecked(settings.loadOption(platform::kLookInsideArchivesKey));
+    Guarded([this] { m_browsers.sourceFiles.setMask(sourceKinds().mask()); });
+}
+
+SourceKinds TForm1::sourceKinds() const
+{
+    return OtherSources1->isChecked() ? SourceKinds::All() : SourceKinds();
+}
+
+void TForm1::OtherSources1Click()
+{
+    Guarded([this] {
+        m_browsers.sourceFiles.setMask(sourceKinds().mask());
+        platform::SettingsStore().storeOption(
+            platform::kOtherIconSourcesKey, OtherSources1->isChecked());
+    });
+}
+
+void TForm1::Archives1Click()
+{
+    Guarded([this] {
+        platform::SettingsStore().storeOption(
+            platform::kLookInsideArchivesKey, Archives1->isChecked());
+    });
 }
 
 void TForm1::FormCloseQuery()
@@ -379,6 +419,8 @@ void TForm1::harvestClick(void (HarvestController::*click)())
     QPointer<TForm1> self(this);
     TForm1Host host(*this);
     HarvestController run(host, m_browsers, Capture, m_icons);
+    run.setKinds(sourceKinds());
+    run.setArchives(Archives1->isChecked());
     m_run = &run;
     std::exception_ptr failure;
     try {
@@ -413,13 +455,19 @@ void TForm1::harvestClick(void (HarvestController::*click)())
 }
 
 // Save Icon: the picker's icon straight into the destination folder, under
-// the next free name; no status text, no count and no duplicate check.
+// the next free name, with where it came from in the folder's catalogue; no
+// status text (but why a catalogue is not kept), no count and no duplicate
+// check.
 void TForm1::Button6Click()
 {
     Guarded([this] {
-        SaveIcon(Capture, m_icons, DirectoryListBox2->directory(), IconComboBox1->currentIndex(),
-            IconComboBox1->fileName());
+        QStringList notices;
+        SaveIconKeepingSource(Capture, m_icons, DirectoryListBox2->directory(),
+            IconComboBox1->currentIndex(), IconComboBox1->fileName(), notices);
         FileListBox2->reread();
+        // Why the catalogue is not kept, when it is not; the icon is saved.
+        if (!notices.isEmpty())
+            setStatusText(notices.join(QLatin1Char(' ')));
     });
 }
 

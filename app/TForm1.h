@@ -12,6 +12,7 @@
 #include "harvest/IconProvider.h"
 #include "harvest/ImageList.h"
 #include "harvest/RunTexts.h"
+#include "harvest/SourceKinds.h"
 #include "platform/RunningTotal.h"
 
 #include <QMainWindow>
@@ -107,6 +108,9 @@ public:
     BusyAnimation* Animate1; // the busy sign of a harvest run
 
     // Menus.
+    QMenu* Options1; // "&Options" of the main menu
+    QAction* OtherSources1; // "Other Icon &Sources (...)", checkable
+    QAction* Archives1; // "Look Inside &Archives", checkable
     QMenu* Help1; // "&Help" of the main menu
     QAction* Help2; // "&Help Topics", F1
     QAction* About1;
@@ -141,6 +145,10 @@ public slots:
     // so that "Whats This?" speaks of the button under the mouse.
     void ButtonMouseUp(QPushButton* button);
 
+    // The two options: stored, and the source file list's mask follows the
+    // kinds of file harvested.
+    void OtherSources1Click();
+    void Archives1Click();
     void Help2Click();
     void About1Click();
     void WhatsThis1Click();
@@ -164,6 +172,8 @@ private:
     void buildSourceGroup();
     void buildDestinationGroup();
     void buildMenus();
+    // The kinds of file harvested, as the Options menu says.
+    SourceKinds sourceKinds() const;
     void buildCaption();
     void chainTabOrder();
     void nameForScreenReaders();

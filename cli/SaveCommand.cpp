@@ -42,7 +42,13 @@ int SaveCommand(const Arguments& args)
         // A fresh process: the counter starts at 0, as in a newly started window.
         SetIconCounter(0);
         CaptureObjects objects;
-        const QString path = SaveIcon(objects, PlatformIconProvider(), dest, index, file);
+        QStringList notices;
+        const QString path
+            = SaveIconKeepingSource(objects, PlatformIconProvider(), dest, index, file, notices);
+        // Why the catalogue is not kept, when it is not: the icon is saved all
+        // the same.
+        for (const QString& notice : notices)
+            std::fprintf(stderr, "%s\n", files::DisplayPath(notice).toUtf8().constData());
         // The path as the system's bytes, so that a script can use it.
         std::printf("%s\n", files::ToNativePath(path).c_str());
     } catch (const Error& e) {

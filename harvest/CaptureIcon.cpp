@@ -1,9 +1,12 @@
 #include "harvest/CaptureIcon.h"
 
+#include "files/Folder.h"
 #include "files/NativePath.h"
+#include "harvest/CatalogueKeeper.h"
 #include "harvest/IconProvider.h"
 #include "harvest/NextIconFileName.h"
 #include "iconfile/IconFileWriter.h"
+#include "platform/FileSystem.h"
 #include "util/Error.h"
 
 #include <utility>
@@ -99,6 +102,34 @@ QString CaptureIcon(CaptureObjects& objects, const IconProvider& source, const Q
     objects.iconHolder.setIcon(ExtractFor(source, IconInput::Path(exe), index));
     const QString path = NextIconFileName(folder);
     return SaveThroughImageList(objects, objects.iconHolder, path, folder);
+}
+
+QString SaveIconKeepingSource(CaptureObjects& objects, const IconProvider& source,
+    const QString& destFolder, int itemIndex, const QString& fileName, QStringList& notices)
+{
+    IconHolder holder(objects.standardIconSize);
+    const files::Folder dest = files::Folder::open(files::ToNativePath(destFolder));
+    const QString name = NextIconFileNameIn(dest);
+    const IconInput input = IconInput::Path(fileName);
+    holder.setIcon(ExtractFor(source, input, itemIndex));
+    const int added = objects.imageList1.addIcon(holder);
+    std::optional<ImageOneRemover> remover;
+    if (added >= 0)
+        remover.emplace(objects.imageList1);
+    objects.image1.setIcon(objects.imageList1.getIcon(1));
+    if (!objects.image1.hasIcon() || objects.image1.icon()->empty())
+        throw EInvalidIcon(kInvalidIconText);
+    if (!dest.ok())
+        throw Error(FormatMessage("Cannot create file %s",
+                        files::MessagePath(platform::JoinPath(destFolder, name)))
+            + ": " + platform::SystemErrorText(dest.error()).toStdString());
+    PreparedIconFile file(*objects.image1.icon(), dest, files::ToNativePath(name));
+    // Where the icon came from is in the catalogue before its file exists.
+    CatalogueKeeper keeper(dest, [&](const QString& text) { notices << text; });
+    keeper.saving(fileName, itemIndex, source.original(input, itemIndex), file.bytes(), name);
+    const QString taken = PlaceCapture(file, dest);
+    keeper.saved(taken);
+    return platform::JoinPath(destFolder, taken);
 }
 
 QString SaveIcon(CaptureObjects& objects, const IconProvider& source, const QString& destFolder,

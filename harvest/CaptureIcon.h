@@ -10,6 +10,7 @@
 #include "util/Error.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <memory>
@@ -80,5 +81,10 @@ QString PlaceCapture(PreparedIconFile& capture, const files::Folder& folder);
 // no duplicate check. A save that fails leaves no file behind.
 QString SaveIcon(CaptureObjects& objects, const IconProvider& source, const QString& destFolder,
     int itemIndex, const QString& fileName);
+// The same, recording in the destination's catalogue where the icon came
+// from, before its file takes its name; what the catalogue has to tell (why
+// it is not kept) goes to notices.
+QString SaveIconKeepingSource(CaptureObjects& objects, const IconProvider& source,
+    const QString& destFolder, int itemIndex, const QString& fileName, QStringList& notices);
 
 } // namespace glyphor

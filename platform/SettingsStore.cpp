@@ -145,14 +145,19 @@ SettingsBytes ReadSettingsBytes(const QString& path)
 // the file's size and time to tell a change; two windows storing within one
 // tick of the clock change neither. So it reads a private copy of the bytes
 // read above, under a name of its own each time.
-QVariant CountValueIn(const QByteArray& ini)
+QVariant ValueIn(const QByteArray& ini, const QString& key)
 {
     if (ini.isEmpty())
         return {};
     QTemporaryFile copy;
     if (!copy.open() || copy.write(ini) != ini.size() || !copy.flush())
         throw Error(FormatMessage("Cannot create file %s", files::MessagePath(copy.fileName())));
-    return QSettings(copy.fileName(), QSettings::IniFormat).value(kCountKey);
+    return QSettings(copy.fileName(), QSettings::IniFormat).value(key);
+}
+
+QVariant CountValueIn(const QByteArray& ini)
+{
+    return ValueIn(ini, kCountKey);
 }
 
 std::int32_t CountFromValue(const QVariant& value)
@@ -216,6 +221,34 @@ void SettingsStore::storeCount(std::int32_t count)
     const FileLock lock = LockForStore(m_path);
     SettingsToWrite(m_path);
     writeCount(count);
+}
+
+bool SettingsStore::loadOption(const QString& key) const
+{
+    const SettingsBytes file = ReadSettingsBytes(m_path);
+    if (!file.problem.isEmpty())
+        return false;
+    try {
+        const QVariant value = ValueIn(file.bytes, key);
+        return value.typeId() == QMetaType::QString
+            && (value.toString() == QLatin1String("1")
+                || value.toString().compare(QLatin1String("true"), Qt::CaseInsensitive) == 0);
+    } catch (const Error&) {
+        return false;
+    }
+}
+
+void SettingsStore::storeOption(const QString& key, bool on)
+{
+    // Under the count's lock, so that a window storing its count meanwhile
+    // and this write do not undo each other.
+    const FileLock lock = LockForStore(m_path);
+    SettingsToWrite(m_path);
+    QSettings settings(m_path, QSettings::IniFormat);
+    settings.setValue(key, on ? QStringLiteral("1") : QStringLiteral("0"));
+    settings.sync();
+    if (settings.status() != QSettings::NoError)
+        throw Error(FormatMessage("Failed to set data for '%s'", key.toStdString()));
 }
 
 std::int32_t SettingsStore::addToCount(std::int64_t added)

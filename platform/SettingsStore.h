@@ -1,9 +1,11 @@
 #pragma once
-// The one setting the program keeps across runs: the running total of icons
-// extracted, stored as decimal text under "Count" in the user's settings of
+// What the program keeps across runs, in the user's settings of
 // Tarnwell/Glyphor2 (an INI file, Tarnwell/Glyphor2.conf in the user's
-// configuration folder). No widgets here; the main window loads the count
-// when it is created and adds its own extractions to it when it closes.
+// configuration folder): the running total of icons extracted, as decimal
+// text under "Count", and the two options of the Options menu, each "1" or
+// "0" under its key (off when missing). No widgets here; the main window
+// loads them when it is created, stores an option when it is changed and
+// adds its own extractions to the count when it closes.
 //
 // The settings are read only from a regular file, as every other file the
 // program reads: a fifo, a device or a folder in the file's place is reported
@@ -25,6 +27,11 @@ std::optional<std::int32_t> ParseInteger(const QString& text);
 // The file of the user's settings: Tarnwell/Glyphor2.conf in the user's
 // configuration folder ($XDG_CONFIG_HOME, else ~/.config).
 QString UserSettingsPath();
+
+// The options, by their keys: harvest the other icon sources of old software
+// besides .exe and .dll, and look inside the archives the walk meets.
+inline const QString kOtherIconSourcesKey = QStringLiteral("OtherIconSources");
+inline const QString kLookInsideArchivesKey = QStringLiteral("LookInsideArchives");
 
 class SettingsStore {
 public:
@@ -51,6 +58,13 @@ public:
     // closing together both keep what they add. A stored value that is not a
     // number counts as 0 and is replaced. Raises as storeCount does.
     std::int32_t addToCount(std::int64_t added);
+
+    // An option: true only for "1" or "true" stored under key; false when
+    // nothing is stored or the file cannot be read.
+    bool loadOption(const QString& key) const;
+    // Stores an option. Raises Error "Failed to set data for '%s'" when the
+    // store refuses, or when the file is not a regular file.
+    void storeOption(const QString& key, bool on);
 
 private:
     void writeCount(std::int32_t count);

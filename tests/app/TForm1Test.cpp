@@ -158,7 +158,13 @@ private slots:
     void menus()
     {
         TForm1 form;
-        QCOMPARE(form.menuBar()->actions().size(), 1);
+        QCOMPARE(form.menuBar()->actions().size(), 2);
+        QCOMPARE(form.Options1->title(), QString("&Options"));
+        QCOMPARE(form.Options1->actions(), QList<QAction*>({ form.OtherSources1, form.Archives1 }));
+        QCOMPARE(form.OtherSources1->text(),
+            QString("Other Icon &Sources (.icl .cpl .ocx .scr .drv .mun .ax .ico)"));
+        QCOMPARE(form.Archives1->text(), QString("Look Inside &Archives"));
+        QVERIFY(form.OtherSources1->isCheckable() && form.Archives1->isCheckable());
         QCOMPARE(form.Help1->title(), QString("&Help"));
         const auto entries = form.Help1->actions();
         QCOMPARE(entries.size(), 3);
@@ -169,6 +175,30 @@ private slots:
         QCOMPARE(entries[2]->text(), QString("&About"));
         QCOMPARE(form.PopupMenu1->actions().size(), 1);
         QCOMPARE(form.PopupMenu1->actions()[0]->text(), QString("Whats This?"));
+    }
+
+    // The two options are off until chosen, kept for the next window, and the
+    // other sources widen the source file list to the kinds harvested.
+    void optionsAreKeptAndWidenTheSourceList()
+    {
+        {
+            TForm1 form;
+            QVERIFY(!form.OtherSources1->isChecked() && !form.Archives1->isChecked());
+            form.OtherSources1->trigger();
+            form.Archives1->trigger();
+            QCOMPARE(form.FileListBox1->mask(),
+                QString("*.exe;*.dll;*.icl;*.cpl;*.ocx;*.scr;*.drv;*.mun;*.ax;*.ico"));
+        }
+        {
+            TForm1 again;
+            QVERIFY(again.OtherSources1->isChecked() && again.Archives1->isChecked());
+            QCOMPARE(again.FileListBox1->mask().count(';'), 9);
+            again.OtherSources1->trigger();
+            again.Archives1->trigger();
+            QCOMPARE(again.FileListBox1->mask(), QString("*.exe;*.dll"));
+        }
+        TForm1 last;
+        QVERIFY(!last.OtherSources1->isChecked() && !last.Archives1->isChecked());
     }
 
     void tabOrderAndFirstFocus()
