@@ -41,7 +41,7 @@ QString AskNewFolderName(const QString& folder, QWidget* parent)
         edit->setMaxLength(kMaxNewFolderName);
     FitInputDialog(*dialog);
     const bool accepted = dialog->exec() == QDialog::Accepted;
-    const QString text = dialog && accepted ? dialog->textValue() : QString();
+    QString text = dialog && accepted ? dialog->textValue() : QString();
     delete dialog.data();
     return text;
 }

@@ -44,7 +44,7 @@ bool GlyphorApplication::notify(QObject* receiver, QEvent* event)
     }
 }
 
-void ShowHandlerError(std::exception_ptr error)
+void ShowHandlerError(const std::exception_ptr& error)
 {
     QString message;
     try {

@@ -26,7 +26,7 @@ public:
 // Shows the exception in the application's error box: the application title,
 // the error icon, OK, and the message under the period rule. An exception of
 // a kind the program does not raise is shown with a text of our own.
-void ShowHandlerError(std::exception_ptr error);
+void ShowHandlerError(const std::exception_ptr& error);
 // The same box for an error that arrives as its message.
 void ShowErrorMessage(const QString& message);
 

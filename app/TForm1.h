@@ -82,43 +82,43 @@ public:
     TfrmView* currentViewer() const { return m_viewers.current(); }
 
     // Top-level children, in tab order.
-    QListWidget* ListBox1; // sorted and hidden: the work list of the tree scan
-    QGroupBox* GroupBox1; // "Source Drive"
-    QGroupBox* GroupBox2; // "Destination Drive"
-    QStatusBar* Label1;
+    QListWidget* ListBox1 = nullptr; // sorted and hidden: the work list of the tree scan
+    QGroupBox* GroupBox1 = nullptr; // "Source Drive"
+    QGroupBox* GroupBox2 = nullptr; // "Destination Drive"
+    QStatusBar* Label1 = nullptr;
 
     // The source group.
-    TDriveComboBox* DriveComboBox1;
-    TFileListBox* FileListBox1;
-    QPushButton* Button1; // Scan Tree, Stop while a scan runs
-    QPushButton* Button4; // Scan File
-    TDirectoryListBox* DirectoryListBox1;
-    TIconComboBox* IconComboBox1;
-    QPushButton* Button6; // Save Icon
-    QLabel* IconHolder; // scratch images of the icon capture, under the picker
-    QLabel* Image1;
+    TDriveComboBox* DriveComboBox1 = nullptr;
+    TFileListBox* FileListBox1 = nullptr;
+    QPushButton* Button1 = nullptr; // Scan Tree, Stop while a scan runs
+    QPushButton* Button4 = nullptr; // Scan File
+    TDirectoryListBox* DirectoryListBox1 = nullptr;
+    TIconComboBox* IconComboBox1 = nullptr;
+    QPushButton* Button6 = nullptr; // Save Icon
+    QLabel* IconHolder = nullptr; // scratch images of the icon capture, under the picker
+    QLabel* Image1 = nullptr;
 
     // The destination group.
-    TDriveComboBox* DriveComboBox2;
-    TFileListBox* FileListBox2;
-    QPushButton* Button2; // Create Dir
-    QPushButton* Button3; // Delete Dir
-    QPushButton* Button5; // View Dir
-    TDirectoryListBox* DirectoryListBox2;
-    BusyAnimation* Animate1; // the busy sign of a harvest run
+    TDriveComboBox* DriveComboBox2 = nullptr;
+    TFileListBox* FileListBox2 = nullptr;
+    QPushButton* Button2 = nullptr; // Create Dir
+    QPushButton* Button3 = nullptr; // Delete Dir
+    QPushButton* Button5 = nullptr; // View Dir
+    TDirectoryListBox* DirectoryListBox2 = nullptr;
+    BusyAnimation* Animate1 = nullptr; // the busy sign of a harvest run
 
     // Menus.
-    QMenu* Options1; // "&Options" of the main menu
-    QAction* OtherSources1; // "Other Icon &Sources (...)", checkable
-    QAction* Archives1; // "Look Inside &Archives", checkable
-    QMenu* Help1; // "&Help" of the main menu
-    QAction* Help2; // "&Help Topics", F1
-    QAction* About1;
-    QMenu* PopupMenu1; // "Whats This?", the popup menu of the six buttons
-    QAction* WhatsThis1;
+    QMenu* Options1 = nullptr; // "&Options" of the main menu
+    QAction* OtherSources1 = nullptr; // "Other Icon &Sources (...)", checkable
+    QAction* Archives1 = nullptr; // "Look Inside &Archives", checkable
+    QMenu* Help1 = nullptr; // "&Help" of the main menu
+    QAction* Help2 = nullptr; // "&Help Topics", F1
+    QAction* About1 = nullptr;
+    QMenu* PopupMenu1 = nullptr; // "Whats This?", the popup menu of the six buttons
+    QAction* WhatsThis1 = nullptr;
 
     // The title bar, drawn by the window itself.
-    TGradientCaption* GradientCaption1;
+    TGradientCaption* GradientCaption1 = nullptr;
 
     // What every capture passes through: the scratch icon holders and the
     // 32 x 32 image list, which holds its one image from the start.

@@ -17,7 +17,7 @@ namespace glyphor::archive {
 
 class ArchiveSource {
 public:
-    static constexpr std::size_t kBlockSize = 64 * 1024;
+    static constexpr std::size_t kBlockSize = std::size_t { 64 } * 1024;
 
     virtual ~ArchiveSource() = default;
     ArchiveSource(const ArchiveSource&) = delete;

@@ -13,7 +13,7 @@ namespace glyphor::archive {
 namespace {
 
 // The unit of every read from the library.
-constexpr std::size_t kChunk = 64 * 1024;
+constexpr std::size_t kChunk = std::size_t { 64 } * 1024;
 // How often a long member asks whether to stop.
 constexpr std::uint64_t kStopCheckBytes = 16 * ArchiveLimits::kMiB;
 // Headers the library could not read, one after another, before the rest of

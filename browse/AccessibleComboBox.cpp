@@ -38,7 +38,7 @@ public:
     {
         switch (t) {
         case QAccessible::Name:
-            if (const QString name = comboBox()->accessibleName(); !name.isEmpty())
+            if (QString name = comboBox()->accessibleName(); !name.isEmpty())
                 return name;
             return currentWords();
         case QAccessible::Value:

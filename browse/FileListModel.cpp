@@ -114,7 +114,7 @@ void FileListModel::readFolder(const QString& folder)
 
     // Ends the hourglass however the read ends.
     struct WaitGuard {
-        FileListModel* model;
+        FileListModel* model = nullptr;
         bool shown = false;
         ~WaitGuard()
         {

@@ -26,7 +26,7 @@ OpenedCatalogue Refused(Condition condition, std::string reason, int version = 0
 
 bool Exists(const std::string& path)
 {
-    struct stat st;
+    struct stat st { };
     return ::lstat(path.c_str(), &st) == 0;
 }
 
@@ -45,7 +45,7 @@ public:
     }
     void removeThoseMade() const
     {
-        struct stat st;
+        struct stat st { };
         if (m_walWasThere || ::lstat(m_wal.c_str(), &st) != 0 || !S_ISREG(st.st_mode)
             || st.st_size != 0)
             return;
@@ -75,7 +75,7 @@ std::optional<OpenedCatalogue> FileProblem(const std::string& path, Purpose purp
     }
     if (purpose != Purpose::Harvest)
         return std::nullopt;
-    struct stat st;
+    struct stat st { };
     if (::fstat(file.descriptor(), &st) != 0)
         return Refused(Condition::Unreadable, std::strerror(errno));
     if ((st.st_mode & (S_IRUSR | S_IRGRP | S_IROTH)) == 0)
@@ -89,7 +89,7 @@ std::optional<OpenedCatalogue> FileProblem(const std::string& path, Purpose purp
 
 bool Writable(const std::string& path)
 {
-    struct stat st;
+    struct stat st { };
     return ::access(path.c_str(), W_OK) == 0 && ::stat(path.c_str(), &st) == 0
         && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
 }
@@ -227,7 +227,7 @@ OpenedCatalogue CreateCatalogue(const std::string& path, bool& taken)
         opened.condition = ConditionOf(e);
         opened.reason = e.what();
         // A name claimed and never written is given back.
-        struct stat st;
+        struct stat st { };
         if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size == 0)
             ::unlink(path.c_str());
     }

@@ -45,7 +45,7 @@ constexpr MigrationStep kSteps[] = {
 };
 
 struct TableColumns {
-    const char* table;
+    const char* table = nullptr;
     std::initializer_list<const char*> columns;
 };
 

@@ -30,7 +30,7 @@ public:
     }
 
 private:
-    sha256_ctx m_context;
+    sha256_ctx m_context {};
 };
 
 } // namespace
@@ -48,7 +48,7 @@ Result<IconHash> HashOfFile(const std::string& path)
     if (!file.ok())
         return Failure { path + ": " + std::strerror(file.error()) };
     Sha256 hash;
-    std::vector<std::uint8_t> piece(64 * 1024);
+    std::vector<std::uint8_t> piece(std::size_t { 64 } * 1024);
     for (;;) {
         const files::InputFile::Read read = file.read(piece);
         hash.add(std::span(piece).first(read.count));

@@ -120,7 +120,7 @@ int CatalogueCommand(const Arguments& args)
         return 2;
     }
     return RunReportingErrors([&] {
-        struct stat st;
+        struct stat st { };
         if (::stat(args[0].c_str(), &st) != 0)
             throw Error(Shown(args[0]) + ": " + std::strerror(errno));
         if (!S_ISDIR(st.st_mode))

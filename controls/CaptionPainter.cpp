@@ -123,7 +123,7 @@ CaptionScene ReadableScene(const CaptionScene& scene)
     if (scene.frame.style == BorderStyle::None)
         return scene;
     const CaptionTextLayout layout = LayOutTexts(scene, nullptr);
-    std::array<QRgb, kCaptionPieces> wanted;
+    std::array<QRgb, kCaptionPieces> wanted {};
     for (int i = 0; i < kCaptionPieces; ++i)
         wanted[i] = scene.pieces[i].color;
     CaptionScene readable = scene;

@@ -52,9 +52,9 @@ int BitCountFromColours(std::uint8_t colours)
         return 1;
     case 16:
         return 4;
-    case 0:
-        return 8; // 0 meant "256 or more" in the old directories
     default:
+        // 256 colours, and 0, which meant "256 or more" in the old
+        // directories.
         return 8;
     }
 }

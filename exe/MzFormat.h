@@ -13,7 +13,7 @@ inline constexpr std::uint16_t kMzMagic = 0x5A4D; // "MZ"
 
 struct DosHeader {
     LeU16 magic; // kMzMagic
-    std::uint8_t dosFields[58]; // the DOS program's layout, of no use here
+    std::uint8_t dosFields[58] {}; // the DOS program's layout, of no use here
     LeU32 newHeaderOffset; // where the NE or PE header starts
 };
 static_assert(sizeof(DosHeader) == 64);

@@ -15,8 +15,8 @@ inline constexpr std::uint16_t kNeMagic = 0x454E; // "NE"
 
 struct NeHeader {
     LeU16 magic; // kNeMagic
-    std::uint8_t linkerVersion;
-    std::uint8_t linkerRevision;
+    std::uint8_t linkerVersion {};
+    std::uint8_t linkerRevision {};
     LeU16 entryTableOffset;
     LeU16 entryTableLength;
     LeU32 crc;
@@ -39,8 +39,8 @@ struct NeHeader {
     LeU16 movableEntryCount;
     LeU16 segmentAlignmentShift;
     LeU16 resourceSegmentCount;
-    std::uint8_t targetOs;
-    std::uint8_t otherFlags;
+    std::uint8_t targetOs {};
+    std::uint8_t otherFlags {};
     LeU16 fastLoadOffset;
     LeU16 fastLoadLength;
     LeU16 minimumCodeSwapSize;

@@ -38,8 +38,8 @@ inline constexpr std::uint16_t kPe32PlusMagic = 0x20B;
 // The optional header of a PE32 file, up to its table of data directories.
 struct OptionalHeader32 {
     LeU16 magic; // kPe32Magic
-    std::uint8_t majorLinkerVersion;
-    std::uint8_t minorLinkerVersion;
+    std::uint8_t majorLinkerVersion {};
+    std::uint8_t minorLinkerVersion {};
     LeU32 sizeOfCode;
     LeU32 sizeOfInitializedData;
     LeU32 sizeOfUninitializedData;
@@ -75,8 +75,8 @@ static_assert(offsetof(OptionalHeader32, numberOfRvaAndSizes) == 92);
 // no baseOfData, and 64-bit image base and stack and heap sizes.
 struct OptionalHeader64 {
     LeU16 magic; // kPe32PlusMagic
-    std::uint8_t majorLinkerVersion;
-    std::uint8_t minorLinkerVersion;
+    std::uint8_t majorLinkerVersion {};
+    std::uint8_t minorLinkerVersion {};
     LeU32 sizeOfCode;
     LeU32 sizeOfInitializedData;
     LeU32 sizeOfUninitializedData;
@@ -123,7 +123,7 @@ inline constexpr std::uint16_t kIconResourceType = 3;
 inline constexpr std::uint16_t kGroupIconResourceType = 14;
 
 struct SectionHeader {
-    std::uint8_t name[8];
+    std::uint8_t name[8] {};
     LeU32 virtualSize;
     LeU32 virtualAddress;
     LeU32 sizeOfRawData;

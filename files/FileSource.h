@@ -31,7 +31,7 @@ public:
     // this program harvests and is treated like a file that cannot be read.
     static constexpr std::uint64_t kMaxSize = std::uint64_t { 2 } << 30;
     // The unit of the cache, and the size from which a read bypasses it.
-    static constexpr std::size_t kBlockSize = 16 * 1024;
+    static constexpr std::size_t kBlockSize = std::size_t { 16 } * 1024;
     static constexpr std::size_t kCachedBlocks = 8;
 
     // Nothing for a missing, unreadable, oversized or non-regular file (a fifo

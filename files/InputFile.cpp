@@ -13,7 +13,7 @@ namespace {
 
 // The first buffer of a whole-file read when the size says nothing (the
 // files of /proc and /sys report 0).
-constexpr std::size_t kFirstChunk = 16 * 1024;
+constexpr std::size_t kFirstChunk = std::size_t { 16 } * 1024;
 
 } // namespace
 

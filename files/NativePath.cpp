@@ -25,7 +25,8 @@ std::size_t DecodeOne(std::string_view s, char32_t& code)
     if (lead < 0x80) {
         code = lead;
         return 1;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
+    }
+    if (lead >= 0xC2 && lead <= 0xDF) {
         length = 2, min = 0x80, code = lead & 0x1F;
     } else if (lead >= 0xE0 && lead <= 0xEF) {
         length = 3, min = 0x800, code = lead & 0x0F;

@@ -68,7 +68,7 @@ public:
 
 private:
     struct Item {
-        std::uint64_t ticket;
+        std::uint64_t ticket = 0;
         std::optional<Capture> capture;
         QString renamedFrom;
         QString renamedTo;

@@ -154,7 +154,7 @@ std::optional<QString> Merge::copyIn(
     const std::optional<QString> target = m_job.files.copyToNewName(
         *m_job.temp, collected, m_job.destination,
         [&] {
-            const QString next = NextIconFileNameIn(m_job.destination);
+            QString next = NextIconFileNameIn(m_job.destination);
             index.expect(next);
             return next;
         },

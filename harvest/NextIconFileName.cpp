@@ -51,8 +51,7 @@ template <class Taken> QString FirstFreeName(const QString& folder, Taken&& take
     const std::int32_t start = IconCounter();
     std::int32_t counter = start;
     for (int tried = 0; tried < kNamesPerFolder; ++tried) {
-        const QString name
-            = QStringLiteral("Icon") + IconNumberDigits(counter) + QStringLiteral(".ico");
+        QString name = QStringLiteral("Icon") + IconNumberDigits(counter) + QStringLiteral(".ico");
         const bool isTaken = taken(name);
         counter = Next(counter);
         if (!isTaken) {

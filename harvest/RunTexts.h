@@ -15,13 +15,12 @@
 // - "Copy Failed (202)" keeps its number, and the progress texts their four
 //   dots and a space ("Searching .... ").
 
+#include "harvest/HarvestOutcome.h"
+
 #include <QList>
 #include <QString>
 
 namespace glyphor {
-
-struct FailedCopy;
-struct SkippedIcon;
 
 // The stop questions: a Yes/No/Cancel box with the question icon.
 inline const QString kStopQuestionTitle = QStringLiteral("Glyphor 2");

@@ -34,8 +34,8 @@ const std::vector<std::uint8_t>& ProgramHeader()
         IconImage blank;
         blank.width = kIconSize;
         blank.height = kIconSize;
-        blank.pixels.assign(std::size_t(kIconSize * kIconSize), 0xFF000000u);
-        blank.mask.assign(std::size_t(kIconSize * kIconSize), 0);
+        blank.pixels.assign(std::size_t(kIconSize) * kIconSize, 0xFF000000u);
+        blank.mask.assign(std::size_t(kIconSize) * kIconSize, 0);
         std::vector<std::uint8_t> bytes = EncodeIconFile(blank);
         bytes.resize(kProgramHeaderSize);
         return bytes;

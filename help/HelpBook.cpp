@@ -160,8 +160,8 @@ std::vector<int> HelpBook::find(const QString& query) const
 QString FindHelpFile(const QString& appDir)
 {
     const QString name = QString::fromLatin1(kHelpFileName);
-    const QString beside = platform::JoinPath(appDir, name);
-    const QString installed
+    QString beside = platform::JoinPath(appDir, name);
+    QString installed
         = platform::JoinPath(QDir::cleanPath(appDir + QStringLiteral("/../share/glyphor2")), name);
     if (!platform::IsExistingFile(beside) && platform::IsExistingFile(installed))
         return installed;

@@ -41,7 +41,7 @@ inline constexpr std::size_t kMaxHelpTitleLength = 200; // bytes, also for a key
 // topic well under a second; the shipped topics stay far below them (the
 // longest has 2.3 KB, 16 links and about 90 marks). A topic's title adds at
 // most kMaxHelpTitleLength bytes, and as many marks, to what they allow.
-inline constexpr std::size_t kMaxShownTopicBytes = 16 * 1024;
+inline constexpr std::size_t kMaxShownTopicBytes = std::size_t { 16 } * 1024;
 inline constexpr std::size_t kMaxShownTopicMarks = 500;
 inline constexpr std::size_t kMaxShownTopicLinks = 100;
 

@@ -22,10 +22,10 @@ static_assert(sizeof(IconDirHeader) == 6);
 
 // One image of an icon file.
 struct IconDirEntry {
-    std::uint8_t width; // 0 stands for 256
-    std::uint8_t height; // 0 stands for 256
-    std::uint8_t colourCount;
-    std::uint8_t reserved;
+    std::uint8_t width {}; // 0 stands for 256
+    std::uint8_t height {}; // 0 stands for 256
+    std::uint8_t colourCount {};
+    std::uint8_t reserved {};
     LeU16 planes;
     LeU16 bitCount;
     LeU32 bytesInRes;
@@ -43,10 +43,10 @@ static_assert(sizeof(IconDirEntry) == 16);
 
 // One image of a group directory in an executable.
 struct GroupIconDirEntry {
-    std::uint8_t width; // 0 stands for 256
-    std::uint8_t height; // 0 stands for 256
-    std::uint8_t colourCount;
-    std::uint8_t reserved;
+    std::uint8_t width {}; // 0 stands for 256
+    std::uint8_t height {}; // 0 stands for 256
+    std::uint8_t colourCount {};
+    std::uint8_t reserved {};
     LeU16 planes;
     LeU16 bitCount;
     LeU32 bytesInRes;
@@ -87,26 +87,26 @@ static_assert(sizeof(BitFieldMasks) == 12);
 
 // One entry of a colour table.
 struct RgbQuad {
-    std::uint8_t blue;
-    std::uint8_t green;
-    std::uint8_t red;
-    std::uint8_t reserved;
+    std::uint8_t blue {};
+    std::uint8_t green {};
+    std::uint8_t red {};
+    std::uint8_t reserved {};
 };
 static_assert(sizeof(RgbQuad) == 4);
 
 // The start of a PNG image: its signature and the IHDR chunk, which comes
 // first in every PNG.
 struct PngHeader {
-    std::uint8_t signature[8];
+    std::uint8_t signature[8] {};
     BeU32 ihdrLength;
-    std::uint8_t ihdrType[4];
+    std::uint8_t ihdrType[4] {};
     BeU32 width;
     BeU32 height;
-    std::uint8_t bitDepth;
-    std::uint8_t colourType;
-    std::uint8_t compression;
-    std::uint8_t filter;
-    std::uint8_t interlace;
+    std::uint8_t bitDepth {};
+    std::uint8_t colourType {};
+    std::uint8_t compression {};
+    std::uint8_t filter {};
+    std::uint8_t interlace {};
 };
 static_assert(sizeof(PngHeader) == 29);
 

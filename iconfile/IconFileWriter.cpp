@@ -115,7 +115,7 @@ std::string WriteNewIconFile(
         throw Error("Icon image is not valid");
     const std::vector<std::uint8_t> bytes = EncodeIconFile(icon);
 
-    const std::optional<std::string> first = nextName();
+    std::optional<std::string> first = nextName();
     if (!first)
         throw Error("Icon image is not valid");
     // The temporary file lives in the folder of the first name, which is the

@@ -31,7 +31,8 @@ ImageSize FitWithin(int width, int height, int side)
         return { width, height };
     // The shorter side scaled by side / longer, rounded half up, in 64 bits.
     auto scaled = [side](int shorter, int longer) {
-        const std::int64_t n = (std::int64_t { shorter } * side * 2 + longer) / (2 * longer);
+        const std::int64_t n
+            = (std::int64_t { shorter } * side * 2 + longer) / (std::int64_t { 2 } * longer);
         return static_cast<int>(n < 1 ? 1 : n);
     };
     if (width >= height)

@@ -174,7 +174,7 @@ Result<IconImage> DecodeDib(std::span<const std::uint8_t> image, DibLayout layou
     if (!colourTable)
         return Invalid("colour table runs past the end of the image");
     // Index entries past the stored table give black, as the system draws them.
-    std::array<std::uint32_t, kMaxTableEntries> palette;
+    std::array<std::uint32_t, kMaxTableEntries> palette {};
     palette.fill(Opaque(0, 0, 0));
     for (std::size_t i = 0; i < colourTable->size() && i < palette.size(); ++i) {
         const RgbQuad& q = (*colourTable)[i];
@@ -225,7 +225,8 @@ Result<IconImage> DecodeDib(std::span<const std::uint8_t> image, DibLayout layou
                 dst[x] = palette[src[x]];
                 break;
             case 16: {
-                const std::uint32_t p = src[2 * x] | (std::uint32_t { src[2 * x + 1] } << 8);
+                const std::uint32_t p = src[std::size_t(x) * 2]
+                    | (std::uint32_t { src[std::size_t(x) * 2 + 1] } << 8);
                 dst[x] = Opaque(channels[0].of(p), channels[1].of(p), channels[2].of(p));
                 break;
             }

@@ -62,7 +62,7 @@ bool FolderWatch::changedByOthers()
         if (got <= 0)
             break;
         for (ssize_t at = 0; at + ssize_t(sizeof(inotify_event)) <= got;) {
-            inotify_event event;
+            inotify_event event {};
             std::memcpy(&event, buffer + at, sizeof event);
             const char* name = buffer + at + sizeof(inotify_event);
             at += ssize_t(sizeof(inotify_event) + event.len);

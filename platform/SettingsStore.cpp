@@ -91,7 +91,7 @@ namespace {
 
 // A settings file of the program holds one short line; anything much larger
 // is not one.
-constexpr std::size_t kMaxSettingsFileSize = 64 * 1024;
+constexpr std::size_t kMaxSettingsFileSize = std::size_t { 64 } * 1024;
 // How long a close waits for another window's store to finish, which takes
 // milliseconds; a holder that never lets go fails the store instead.
 constexpr std::chrono::seconds kLockPatience { 5 };

@@ -58,7 +58,7 @@ QString SaveFullIconAs(QWidget* parent, const QString& iconName, std::vector<std
     delete dialog;
     if (answer != QDialog::Accepted || chosen.isEmpty() || chosen.first().isEmpty())
         return {};
-    const QString path = chosen.first();
+    const QString& path = chosen.first();
     try {
         WriteFullIconFile(path, group);
     } catch (const std::exception& e) {

@@ -72,22 +72,22 @@ public:
     void destroyWindow();
     bool destroying() const { return m_destroying; }
 
-    QListView* ListView1;
-    ViewerItems* Items; // the list's items and ImageList1, image k for item k
-    QStatusBar* StatusBar1;
+    QListView* ListView1 = nullptr;
+    ViewerItems* Items = nullptr; // the list's items and ImageList1, image k for item k
+    QStatusBar* StatusBar1 = nullptr;
 
-    QMenu* File1;
-    QAction* Close2; // "&Stop" while loading, "&Close" after
-    QAction* Refresh1;
-    QMenu* Edit1;
-    QAction* CopyFileName2;
-    QAction* ExploreDirectory1;
-    QAction* Sources1; // also in the list's popup menu
-    QAction* SaveFullIconAs1;
-    QMenu* Help1;
-    QAction* Help2;
-    QMenu* PopupMenu1; // the list's popup menu
-    QAction* CopyFileName1;
+    QMenu* File1 = nullptr;
+    QAction* Close2 = nullptr; // "&Stop" while loading, "&Close" after
+    QAction* Refresh1 = nullptr;
+    QMenu* Edit1 = nullptr;
+    QAction* CopyFileName2 = nullptr;
+    QAction* ExploreDirectory1 = nullptr;
+    QAction* Sources1 = nullptr; // also in the list's popup menu
+    QAction* SaveFullIconAs1 = nullptr;
+    QMenu* Help1 = nullptr;
+    QAction* Help2 = nullptr;
+    QMenu* PopupMenu1 = nullptr; // the list's popup menu
+    QAction* CopyFileName1 = nullptr;
 
 public slots:
     void Close2Click();
