@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -54,9 +55,10 @@ bool ToolArchive(ArchiveKind kind, const std::string& folder, const std::vector<
 {
     std::vector<std::string> argv;
     if (kind == ArchiveKind::Cab) {
-        argv = { "gcab", "-c", "-z", "-n", out };
-        for (const auto& name : names)
-            argv.push_back(folder + "/" + name);
+        // Run in the folder, so that members keep the folders of their names
+        // (stored with backslashes, as on the system cabinets come from).
+        argv = { "env", "-C", folder, "gcab", "-c", "-z", std::filesystem::absolute(out).string() };
+        argv.insert(argv.end(), names.begin(), names.end());
         return RunProgram(argv);
     }
     // Names that are not ASCII go in as the bytes they are (tar, cpio) or as
