@@ -61,16 +61,21 @@ std::int64_t Now()
 
 } // namespace
 
-Catalogue::Catalogue(std::string folder, std::string path, Database db, std::string notice)
+Catalogue::Catalogue(
+    std::string folder, std::string path, std::string shownPath, Database db, std::string notice)
     : m_folder(std::move(folder))
     , m_path(std::move(path))
+    , m_shownPath(std::move(shownPath))
     , m_db(std::move(db))
     , m_notice(std::move(notice))
 {
 }
 
-Catalogue Catalogue::OpenForHarvest(const std::string& folder)
+Catalogue Catalogue::OpenForHarvest(const std::string& folder, const std::string& shownFolder)
 {
+    const auto shown = [&](int number) {
+        return JoinPath(shownFolder.empty() ? folder : shownFolder, CatalogueFileName(number));
+    };
     const std::vector<int> numbers = CatalogueNumbersIn(folder);
     std::string trouble;
     int next = 1;
@@ -78,10 +83,10 @@ Catalogue Catalogue::OpenForHarvest(const std::string& folder)
         const std::string path = JoinPath(folder, CatalogueFileName(numbers.back()));
         OpenedCatalogue opened = OpenExistingCatalogue(path, Purpose::Harvest);
         if (opened.condition == Condition::Good)
-            return Catalogue(folder, path, std::move(opened.db), {});
-        trouble = Trouble(path, opened);
+            return Catalogue(folder, path, shown(numbers.back()), std::move(opened.db), {});
+        trouble = Trouble(shown(numbers.back()), opened);
         if (!StartsBeside(opened.condition))
-            return Catalogue(folder, {}, {}, trouble + "; " + kNotKept);
+            return Catalogue(folder, {}, {}, {}, trouble + "; " + kNotKept);
         next = numbers.back() + 1;
     }
     // The first free number from next on; a name taken meanwhile (another
@@ -94,17 +99,17 @@ Catalogue Catalogue::OpenForHarvest(const std::string& folder)
             continue;
         if (created.condition != Condition::Good) {
             const std::string cannot
-                = "catalogue " + path + " cannot be made" + InParens(created.reason);
-            return Catalogue(folder, {}, {},
+                = "catalogue " + shown(next) + " cannot be made" + InParens(created.reason);
+            return Catalogue(folder, {}, {}, {},
                 (trouble.empty() ? "The " + cannot : trouble + ", and a new " + cannot) + "; "
                     + kNotKept);
         }
         std::string notice;
         if (!trouble.empty())
-            notice = trouble + "; the sources of icons are kept in " + path + " from now on";
-        return Catalogue(folder, path, std::move(created.db), notice);
+            notice = trouble + "; the sources of icons are kept in " + shown(next) + " from now on";
+        return Catalogue(folder, path, shown(next), std::move(created.db), notice);
     }
-    return Catalogue(folder, {}, {},
+    return Catalogue(folder, {}, {}, {},
         trouble + ", and there is no free name for a new catalogue beside it; " + kNotKept);
 }
 
@@ -131,7 +136,7 @@ template <class Work> bool Catalogue::guarded(Work work)
         // take up; nothing more is written to a file that just failed.
         m_db.checkpointOnClose(false);
         m_db.close();
-        m_notice = "The catalogue " + m_path + " cannot be written" + InParens(e.what())
+        m_notice = "The catalogue " + m_shownPath + " cannot be written" + InParens(e.what())
             + "; the sources of the icons from here on are not kept";
         return false;
     }

@@ -45,7 +45,10 @@ public:
     // Never fails: when it cannot be kept, kept() is false and takeNotice()
     // says why; a damaged, unreadable or read-only catalogue is left as it
     // is and a new one starts beside it, which takeNotice() tells as well.
-    static Catalogue OpenForHarvest(const std::string& folder);
+    // The notices name the folder as shownFolder when it is given: the path
+    // the user knows, where folder is a name only the program uses (the
+    // folder held open, reached through /proc/self/fd).
+    static Catalogue OpenForHarvest(const std::string& folder, const std::string& shownFolder = {});
     // A catalogue that keeps nothing and says nothing (the harvest was told
     // to keep none).
     Catalogue() = default;
@@ -106,7 +109,8 @@ public:
     int settleWaiting();
 
 private:
-    Catalogue(std::string folder, std::string path, Database db, std::string notice);
+    Catalogue(std::string folder, std::string path, std::string shownPath, Database db,
+        std::string notice);
 
     // Runs work on the open catalogue; a failure of SQLite ends the keeping
     // with a notice, and work's transaction, if any, is rolled back.
@@ -116,6 +120,7 @@ private:
 
     std::string m_folder;
     std::string m_path;
+    std::string m_shownPath; // m_path as the notices name it
     Database m_db;
     std::string m_notice;
     bool m_holding = false; // a transaction of merge steps is open

@@ -125,7 +125,7 @@ QString SaveIconKeepingSource(CaptureObjects& objects, const IconProvider& sourc
             + ": " + platform::SystemErrorText(dest.error()).toStdString());
     PreparedIconFile file(*objects.image1.icon(), dest, files::ToNativePath(name));
     // Where the icon came from is in the catalogue before its file exists.
-    CatalogueKeeper keeper(dest, [&](const QString& text) { notices << text; });
+    CatalogueKeeper keeper(dest, destFolder, [&](const QString& text) { notices << text; });
     keeper.saving(fileName, itemIndex, source.original(input, itemIndex), file.bytes(), name);
     const QString taken = PlaceCapture(file, dest);
     keeper.saved(taken);

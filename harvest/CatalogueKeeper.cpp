@@ -24,12 +24,14 @@ catalogue::GroupName GroupOf(const std::optional<OriginalGroup>& group)
 
 } // namespace
 
-CatalogueKeeper::CatalogueKeeper(
-    const files::Folder& destination, std::function<void(const QString&)> tell)
+CatalogueKeeper::CatalogueKeeper(const files::Folder& destination, const QString& shownDestination,
+    std::function<void(const QString&)> tell)
     // The folder held open, by the name the system gives it, so that the
-    // catalogue goes with it wherever it is now.
+    // catalogue goes with it wherever it is now; the notices name it by the
+    // path the user gave, which that name means nothing to.
     : m_catalogue(catalogue::Catalogue::OpenForHarvest(
-        "/proc/self/fd/" + std::to_string(destination.descriptor())))
+        "/proc/self/fd/" + std::to_string(destination.descriptor()),
+        files::ToNativePath(shownDestination)))
     , m_tell(std::move(tell))
 {
     this->tell();

@@ -26,9 +26,11 @@ class CatalogueKeeper {
 public:
     // Keeps nothing.
     CatalogueKeeper() = default;
-    // The catalogue of destination, a folder held open; its notices go to
-    // tell, the first at once when there is one.
-    CatalogueKeeper(const files::Folder& destination, std::function<void(const QString&)> tell);
+    // The catalogue of destination, a folder held open whose path the user
+    // knows as shownDestination; its notices go to tell, the first at once
+    // when there is one.
+    CatalogueKeeper(const files::Folder& destination, const QString& shownDestination,
+        std::function<void(const QString&)> tell);
 
     bool kept() const { return m_catalogue.kept(); }
     // Where its notices go from now on.

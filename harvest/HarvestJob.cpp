@@ -56,8 +56,8 @@ void HarvestJob::run()
             kHarvestInProgressError, files::DisplayPath(m_request.destination).toStdString()));
     m_job.temp = &lock.folder();
     if (m_request.catalogue && m_job.destination.ok())
-        m_job.catalogue = CatalogueKeeper(
-            m_job.destination, [this](const QString& text) { m_job.notice(text); });
+        m_job.catalogue = CatalogueKeeper(m_job.destination, m_request.destination,
+            [this](const QString& text) { m_job.notice(text); });
     std::exception_ptr failure;
     try {
         m_job.observer.runStarted(m_request);
