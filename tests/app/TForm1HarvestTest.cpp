@@ -5,6 +5,7 @@
 #include "AnswerBoxes.h"
 #include "AppTestMain.h"
 #include "FormDriving.h"
+#include "HarvestResults.h"
 #include "app/BusyAnimation.h"
 #include "app/HarvestView.h"
 #include "app/TForm1.h"
@@ -35,40 +36,16 @@
 using namespace glyphor;
 using glyphor::test::Click;
 using glyphor::test::ClickFile;
+using glyphor::test::CliResult;
+using glyphor::test::Contents;
+using glyphor::test::Files;
 using glyphor::test::ShowWith;
-using Files = QMap<QString, QByteArray>;
 
 namespace {
 
 QString CorpusExe(const QString& name)
 {
     return kit::CorpusFile("public/libwine-amd64/" + name);
-}
-
-// The files of a folder, name to bytes; hidden ones too, so that a
-// half-written leftover would show.
-Files Contents(const QString& dir)
-{
-    Files files;
-    for (const QFileInfo& info : QDir(dir).entryInfoList(QDir::Files | QDir::Hidden))
-        // The mark of a harvest's temporary folder is no file of the user's.
-        // Nor is the catalogue kept beside the icons, which differs from run to
-        // run in its times.
-        if (QFile file(info.filePath()); info.fileName() != QLatin1String(kTempMarkName)
-            && !kit::IsCatalogueName(info.fileName()) && file.open(QIODevice::ReadOnly))
-            files[info.fileName()] = file.readAll();
-    return files;
-}
-
-// What glyphor2-cli writes into a fresh folder for the same command.
-Files CliResult(const QString& command, const QStringList& args)
-{
-    QTemporaryDir out;
-    QProcess cli;
-    cli.start(G2_CLI, QStringList { command } + args + QStringList { out.path() });
-    if (!cli.waitForFinished(120000) || cli.exitCode() != 0)
-        qWarning() << "glyphor2-cli failed:" << cli.readAllStandardError();
-    return Contents(out.path());
 }
 
 // The controls a run may disable, with their state: "Name" enabled, "-Name" not.

@@ -7,6 +7,7 @@
 
 #include "AppTestMain.h"
 #include "FormDriving.h"
+#include "HarvestResults.h"
 #include "app/TForm1.h"
 #include "browse/TFileListBox.h"
 #include "harvest/TempFolder.h"
@@ -26,33 +27,12 @@
 
 using namespace glyphor;
 using glyphor::test::Click;
+using glyphor::test::CliResult;
+using glyphor::test::Contents;
+using glyphor::test::Files;
 using glyphor::test::ShowWith;
-using Files = QMap<QString, QByteArray>;
 
 namespace {
-
-// The icon files a harvest left in a folder, name to bytes; the catalogue,
-// whose times differ from run to run, left out.
-Files Contents(const QString& dir)
-{
-    Files files;
-    for (const QFileInfo& info : QDir(dir).entryInfoList(QDir::Files | QDir::Hidden))
-        if (QFile file(info.filePath()); info.fileName() != QLatin1String(kTempMarkName)
-            && !kit::IsCatalogueName(info.fileName()) && file.open(QIODevice::ReadOnly))
-            files[info.fileName()] = file.readAll();
-    return files;
-}
-
-// What glyphor2-cli scan-tree collects into a fresh folder with the options.
-Files CliScanTree(const QStringList& options, const QString& source)
-{
-    QTemporaryDir out;
-    QProcess cli;
-    cli.start(G2_CLI, QStringList { "scan-tree" } + options + QStringList { source, out.path() });
-    if (!cli.waitForFinished(120000) || cli.exitCode() != 0)
-        qWarning() << "glyphor2-cli failed:" << cli.readAllStandardError();
-    return Contents(out.path());
-}
 
 void Choose(QAction* option, bool on)
 {
@@ -136,7 +116,7 @@ private slots:
                     << "all";
         if (archives)
             options << "--archives";
-        QCOMPARE(written, CliScanTree(options, m_tree));
+        QCOMPARE(written, CliResult("scan-tree", options + QStringList { m_tree }));
         // The member searched is named with the archive's whole path.
         const QString member = m_tree + QString::fromUtf8("/old.zip \u203A setup/game.exe");
         QCOMPARE(statuses.contains("Searching .... " + member + " Icon 1 of 1"), archives);
