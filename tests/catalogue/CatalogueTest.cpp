@@ -174,9 +174,9 @@ TEST_F(CatalogueTest, OriginalIsKeptOncePerContent)
     }
 }
 
-// The merge counts two icons the same by their first 500 bytes; a capture it
-// left out as a duplicate is still a source of the file it matched, whose
-// later bytes differ.
+// A capture left out as a duplicate is a source of the file it matched, found
+// by that file's own content: even should the file have changed after the
+// merge compared it, the file named is the one that keeps the source.
 TEST_F(CatalogueTest, DuplicateIsASourceOfTheFileItMatched)
 {
     Catalogue c = Catalogue::OpenForHarvest(dir.path());
