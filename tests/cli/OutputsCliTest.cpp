@@ -166,6 +166,20 @@ TEST_F(OutputsCli, ThumbnailFillsTheEmptyFileItIsGivenKeepingItsPermissions)
     EXPECT_EQ(folder.names(), (std::vector<std::string> { "a.ico", "one.exe", "out.png" }));
 }
 
+// An icon file whose directory runs past its end: the message names the file
+// and says why, and nothing is written at OUT.
+TEST_F(OutputsCli, ShowOfADamagedIconFileNamesItAndTheReason)
+{
+    Bytes cut = ReadBytes(folder.file("a.ico"));
+    cut.resize(8);
+    WriteBytes(folder.file("cut.ico"), cut);
+    const Output o = Run({ "show", "cut.ico", "out.png" });
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.err,
+        "cut.ico: Icon image is not valid: the image directory runs past the end of the file\n");
+    EXPECT_EQ(folder.names(), (std::vector<std::string> { "a.ico", "cut.ico", "one.exe" }));
+}
+
 // - is standard output: the same PNG as in a file, and no file named -.
 TEST_F(OutputsCli, DashWritesThePngToStandardOutput)
 {

@@ -138,6 +138,24 @@ INSTANTIATE_TEST_SUITE_P(Cases, ScanExit,
             3, "captured 1, added 1, skipped 0, 1 stayed in Temp\n", "Copy Failed (202)" }),
     glyphor::kit::RowName());
 
+// A collected icon that cannot be copied in is named with the reason, after
+// the status line the window shows for it.
+TEST(ScanCommand, ACopyThatFailsIsNamedWithItsReason)
+{
+    ScanFolders root;
+    root.putSource("a.exe", PeWithOneIcon(1));
+    root.makeTemp();
+    ASSERT_EQ(
+        ::mkfifo(glyphor::files::ToNativePath(root.filePath("D/Temp/Icon0009.ico")).c_str(), 0600),
+        0);
+    const Output o = RunCli({ "scan-tree", "S", "D" }, root.path());
+    EXPECT_EQ(o.status, 3);
+    EXPECT_NE(o.err.find("Copy Failed (202)\nCopy Failed (202): "
+                  + root.filePath("D/Temp/Icon0009.ico").toStdString() + ": not a regular file\n"),
+        std::string::npos)
+        << o.err;
+}
+
 // Another harvest into the destination holds its Temp: the run is refused at
 // its start and changes nothing there.
 TEST(ScanCommand, ASecondHarvestIntoOneDestinationIsRefused)
