@@ -310,6 +310,18 @@ def write_icons(folder, count, first, rng, header):
             f.write(header + body)
 
 
+def program_header(cli, corpus, work):
+    """The 126 bytes every icon file of the program begins with."""
+    exe = next(os.path.join(d, f) for d, _, files in sorted(os.walk(corpus))
+               for f in sorted(files) if f.endswith(".exe"))
+    out = os.path.join(work, "header.ico")
+    subprocess.run([cli, "capture", exe, "0", out], check=True)
+    with open(out, "rb") as f:
+        header = f.read(126)
+    os.unlink(out)
+    return header
+
+
 def stop_latency(watcher, program, phase, source, dest_maker, ready, work, tries):
     """Click to question, in seconds, once per try."""
     results = []
@@ -365,12 +377,16 @@ def main():
     empty = fresh(f"{work}/empty")
     rng = random.Random(7)
     # 766-byte files that share the 126 header bytes of the program's icon
-    # files and differ in their pixels, as real captures do.
-    header = rng.randbytes(126)
+    # files and differ in their pixels, as real captures do (the merge takes
+    # only files the program could have written).
+    header = program_header(cli, corpus, work)
     merge_seed = fresh(f"{work}/merge-seed")
     write_icons(merge_seed, 3000, 0, rng, header)
     os.makedirs(f"{merge_seed}/Temp")
     write_icons(f"{merge_seed}/Temp", 3000, 0, rng, header)
+    # The mark of a Temp the program made: it merges no other folder's files.
+    with open(f"{merge_seed}/Temp/.glyphor2-temp", "w") as mark:
+        mark.write("m")
 
     def merge_dest(t):
         dest = f"{work}/merge{t}"
