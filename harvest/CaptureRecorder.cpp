@@ -117,20 +117,7 @@ std::optional<OriginalGroup> CaptureRecorder::originalOf(const Capture& capture)
         m_parsed.reset(
             new Parsed { capture.folder, capture.name, exe::IconSource(std::move(file)) });
     }
-    const int index = capture.place.number - 1;
-    if (index < 0 || index >= m_parsed->icons.count())
-        return std::nullopt;
-    Result<exe::RebuiltGroup> rebuilt = m_parsed->icons.originalGroup(index);
-    if (!rebuilt || rebuilt->file.empty())
-        return std::nullopt;
-    OriginalGroup group;
-    const exe::GroupName name = m_parsed->icons.groupName(index);
-    if (name.kind == exe::GroupName::Kind::Number)
-        group.number = name.number;
-    else if (name.kind == exe::GroupName::Kind::Name)
-        group.name = name.name;
-    group.file = std::move(rebuilt->file);
-    return group;
+    return OriginalGroupOf(m_parsed->icons, capture.place.number - 1);
 }
 
 } // namespace glyphor

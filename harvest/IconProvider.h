@@ -16,6 +16,10 @@
 #include <string>
 #include <vector>
 
+namespace glyphor::exe {
+class IconSource;
+}
+
 namespace glyphor::files {
 class Folder;
 }
@@ -42,6 +46,10 @@ struct OriginalGroup {
     std::string name; // a named one (UTF-8, or its bytes)
     std::vector<std::uint8_t> file;
 };
+
+// The original group of the icon at index of a parsed file; nothing when the
+// file has no such icon or its group cannot be rebuilt.
+std::optional<OriginalGroup> OriginalGroupOf(const exe::IconSource& icons, int index);
 
 // An icon that cannot be captured because of the icon itself: the file gives
 // none at that index, or a damaged one, or cannot be read. A harvest skips it

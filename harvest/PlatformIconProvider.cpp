@@ -137,13 +137,18 @@ std::optional<IconImage> PlatformIconProvider::extractFrom(const IconInput& inpu
 std::optional<OriginalGroup> PlatformIconProvider::original(const IconInput& input, int index) const
 {
     const Parsed* p = parsed(input);
-    if (!p || index < 0 || index >= p->icons.count())
+    return p ? OriginalGroupOf(p->icons, index) : std::nullopt;
+}
+
+std::optional<OriginalGroup> OriginalGroupOf(const exe::IconSource& icons, int index)
+{
+    if (index < 0 || index >= icons.count())
         return std::nullopt;
-    Result<exe::RebuiltGroup> rebuilt = p->icons.originalGroup(index);
+    Result<exe::RebuiltGroup> rebuilt = icons.originalGroup(index);
     if (!rebuilt || rebuilt->file.empty())
         return std::nullopt;
     OriginalGroup group;
-    const exe::GroupName name = p->icons.groupName(index);
+    const exe::GroupName name = icons.groupName(index);
     if (name.kind == exe::GroupName::Kind::Number)
         group.number = name.number;
     else if (name.kind == exe::GroupName::Kind::Name)
