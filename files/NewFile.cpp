@@ -1,6 +1,7 @@
 #include "files/NewFile.h"
 
 #include "files/Folder.h"
+#include "files/WriteAll.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -120,17 +121,9 @@ NewFile::~NewFile()
 
 bool NewFile::write(const std::uint8_t* data, std::size_t size)
 {
-    while (size > 0) {
-        const ssize_t n = ::write(m_fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            // A write that takes nothing without an error: the disk is full.
-            m_error = n < 0 ? errno : ENOSPC;
-            return false;
-        }
-        data += n;
-        size -= std::size_t(n);
+    if (const int error = WriteAll(m_fd, data, size)) {
+        m_error = error;
+        return false;
     }
     return true;
 }
