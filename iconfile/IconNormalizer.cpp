@@ -68,20 +68,8 @@ IconImage NormalizeIcon(const IconImage& source, int size)
     const std::uint64_t total = std::uint64_t(source.width) * std::uint64_t(source.height);
     for (int dy = 0; dy < size; ++dy) {
         for (int dx = 0; dx < size; ++dx) {
-            std::uint64_t sa = 0, sr = 0, sg = 0, sb = 0;
-            for (std::size_t j = 0; j < ys[dy].weights.size(); ++j) {
-                const int sy = ys[dy].first + static_cast<int>(j);
-                for (std::size_t k = 0; k < xs[dx].weights.size(); ++k) {
-                    const int sx = xs[dx].first + static_cast<int>(k);
-                    const std::uint64_t w = std::uint64_t { ys[dy].weights[j] } * xs[dx].weights[k];
-                    const Premultiplied p
-                        = Premultiply(source, static_cast<std::size_t>(sy) * source.width + sx);
-                    sa += w * p.a;
-                    sr += w * p.r;
-                    sg += w * p.g;
-                    sb += w * p.b;
-                }
-            }
+            const AreaSums sums = SumOverCell(source, xs[dx], ys[dy]);
+            const std::uint64_t sa = sums.a, sr = sums.r, sg = sums.g, sb = sums.b;
             // Alpha rounded to the nearest whole value decides the mask.
             const std::uint64_t alpha = (sa + total / 2) / total;
             if (alpha < 128)

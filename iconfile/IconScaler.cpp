@@ -7,24 +7,6 @@
 
 namespace glyphor {
 
-namespace {
-
-// Alpha, then each channel multiplied by it, unrounded.
-struct Premultiplied {
-    std::uint64_t a, r, g, b;
-};
-
-Premultiplied Premultiply(const IconImage& s, std::size_t i)
-{
-    const std::uint32_t p = s.pixels[i];
-    std::uint64_t a = s.hasAlpha ? (p >> 24) : 255;
-    if (s.mask[i] != 0)
-        a = 0;
-    return { a, ((p >> 16) & 0xFF) * a, ((p >> 8) & 0xFF) * a, (p & 0xFF) * a };
-}
-
-} // namespace
-
 ImageSize FitWithin(int width, int height, int side)
 {
     if (width <= side && height <= side)
@@ -61,20 +43,8 @@ IconImage ScaleIconDown(const IconImage& source, int width, int height)
     const std::uint64_t total = std::uint64_t(source.width) * std::uint64_t(source.height);
     for (int dy = 0; dy < height; ++dy) {
         for (int dx = 0; dx < width; ++dx) {
-            std::uint64_t sa = 0, sr = 0, sg = 0, sb = 0;
-            for (std::size_t j = 0; j < ys[dy].weights.size(); ++j) {
-                const int sy = ys[dy].first + static_cast<int>(j);
-                for (std::size_t k = 0; k < xs[dx].weights.size(); ++k) {
-                    const int sx = xs[dx].first + static_cast<int>(k);
-                    const std::uint64_t w = std::uint64_t { ys[dy].weights[j] } * xs[dx].weights[k];
-                    const Premultiplied p
-                        = Premultiply(source, static_cast<std::size_t>(sy) * source.width + sx);
-                    sa += w * p.a;
-                    sr += w * p.r;
-                    sg += w * p.g;
-                    sb += w * p.b;
-                }
-            }
+            const AreaSums sums = SumOverCell(source, xs[dx], ys[dy]);
+            const std::uint64_t sa = sums.a, sr = sums.r, sg = sums.g, sb = sums.b;
             const std::uint64_t alpha = (sa + total / 2) / total;
             if (alpha == 0)
                 continue;
