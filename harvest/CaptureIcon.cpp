@@ -32,6 +32,20 @@ private:
     ImageList& m_list;
 };
 
+// The icon put into Image1 through the image list, as the window shows it;
+// remover takes it out of the list again when the caller is done, also when
+// the icon is refused here. Checked before any writer is called so that an
+// invalid icon never leaves a file at its name.
+void ShowInImageOne(
+    CaptureObjects& objects, const IconHolder& holder, std::optional<ImageOneRemover>& remover)
+{
+    if (objects.imageList1.addIcon(holder) >= 0)
+        remover.emplace(objects.imageList1);
+    objects.image1.setIcon(objects.imageList1.getIcon(1));
+    if (!objects.image1.hasIcon() || objects.image1.icon()->empty())
+        throw EInvalidIcon(kInvalidIconText);
+}
+
 // The icon to capture. A damaged icon fails with the source's reason; a
 // source that cannot read the file (it changed or went away meanwhile) fails
 // this icon alone, as an icon that is not valid.
@@ -51,15 +65,8 @@ std::optional<IconImage> ExtractFor(const IconProvider& source, const IconInput&
 QString SaveThroughImageList(
     CaptureObjects& objects, const IconHolder& holder, const QString& path, const QString& folder)
 {
-    const int added = objects.imageList1.addIcon(holder);
     std::optional<ImageOneRemover> remover;
-    if (added >= 0)
-        remover.emplace(objects.imageList1);
-    objects.image1.setIcon(objects.imageList1.getIcon(1));
-    // Checked before the writer is called so that an invalid icon never leaves
-    // a file at its name.
-    if (!objects.image1.hasIcon() || objects.image1.icon()->empty())
-        throw EInvalidIcon(kInvalidIconText);
+    ShowInImageOne(objects, holder, remover);
     // The file never replaces one of the same name: when another program (or
     // another run of this one) takes the name before the file is complete,
     // the next free name is taken instead.
@@ -112,13 +119,8 @@ QString SaveIconKeepingSource(CaptureObjects& objects, const IconProvider& sourc
     const QString name = NextIconFileNameIn(dest);
     const IconInput input = IconInput::Path(fileName);
     holder.setIcon(ExtractFor(source, input, itemIndex));
-    const int added = objects.imageList1.addIcon(holder);
     std::optional<ImageOneRemover> remover;
-    if (added >= 0)
-        remover.emplace(objects.imageList1);
-    objects.image1.setIcon(objects.imageList1.getIcon(1));
-    if (!objects.image1.hasIcon() || objects.image1.icon()->empty())
-        throw EInvalidIcon(kInvalidIconText);
+    ShowInImageOne(objects, holder, remover);
     if (!dest.ok())
         throw Error(FormatMessage("Cannot create file %s",
                         files::MessagePath(platform::JoinPath(destFolder, name)))
