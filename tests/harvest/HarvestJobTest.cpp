@@ -161,6 +161,26 @@ INSTANTIATE_TEST_SUITE_P(Answers, TokenStopTest,
         TokenStop { "No", StopAnswer::No, 0, 1 }, TokenStop { "Cancel", StopAnswer::Cancel, 2, 0 }),
     kit::RowName());
 
+// A stop asked for while the last icon of the walk is captured comes after
+// the walk's last check: the walk is over, so nothing is asked and every icon
+// collected is merged, as a stop in the merge lets the merge finish. Nothing
+// is left in Temp.
+TEST_F(HarvestJobTest, AStopAfterTheWalksLastCheckMergesEverything)
+{
+    MakeExe("a.exe", { MakeIcon(1) });
+    MakeExe("b.exe", { MakeIcon(2) });
+    // Checkpoints: 1 the start, 2 and 3 the captures.
+    recorder.atCheckpoint[3] = [this] { token.requestStop(); };
+    Run();
+    EXPECT_EQ(recorder.lines,
+        QStringList({ "captured a.exe #1 as Icon0000.ico", "captured b.exe #1 as Icon0001.ico",
+            "copied Icon0000.ico as Icon0000.ico", "copied Icon0001.ico as Icon0001.ico",
+            "ended" }));
+    EXPECT_GE(recorder.checkpoints, 3);
+    EXPECT_EQ(outcome.leftInTemp, 0);
+    EXPECT_FALSE(QFileInfo::exists(folders.temp()));
+}
+
 TEST_F(HarvestJobTest, AnAbandonedTokenEndsTheJobWithoutAWordMore)
 {
     MakeExe("a.exe", { MakeIcon(1) });
