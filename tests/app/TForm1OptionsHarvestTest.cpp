@@ -10,6 +10,7 @@
 #include "HarvestResults.h"
 #include "app/TForm1.h"
 #include "browse/TFileListBox.h"
+#include "controls/TIconComboBox.h"
 #include "harvest/TempFolder.h"
 #include "kit/Archives.h"
 #include "kit/IconLibraries.h"
@@ -27,6 +28,7 @@
 
 using namespace glyphor;
 using glyphor::test::Click;
+using glyphor::test::ClickFile;
 using glyphor::test::CliResult;
 using glyphor::test::Contents;
 using glyphor::test::Files;
@@ -121,6 +123,32 @@ private slots:
         const QString member = m_tree + QString::fromUtf8("/old.zip \u203A setup/game.exe");
         QCOMPARE(statuses.contains("Searching .... " + member + " Icon 1 of 1"), archives);
         QCOMPARE(statuses.filter(QString::fromUtf8("\u203A")).isEmpty(), !archives);
+    }
+
+    // With the other sources on, an icon library is taken as a program is:
+    // the picker shows its icons, and Scan File and Save Icon write what the
+    // tool writes for it.
+    void pickerScanFileAndSaveIconTakeAnIconLibrary()
+    {
+        TForm1 form;
+        Choose(form.OtherSources1, true);
+        QVERIFY(ShowWith(form, m_tree, m_folders->destination()));
+        const QString library = m_tree + "/library.icl";
+        ClickFile(form.FileListBox1, "library.icl");
+        QCOMPARE(form.IconComboBox1->count(), 2);
+
+        Click(form, form.Button4);
+        QTRY_COMPARE(form.statusText(), QString("Ready."));
+        const Files scanned = Contents(m_folders->destination());
+        QCOMPARE(scanned.size(), 2);
+        QCOMPARE(scanned, CliResult("scan-file", { library }));
+
+        ClickFile(form.FileListBox1, "library.icl");
+        form.IconComboBox1->setCurrentIndex(1);
+        Click(form, form.Button6);
+        const Files saved = Contents(m_folders->destination());
+        QCOMPARE(saved.size(), 3);
+        QCOMPARE(saved.value("Icon0002.ico"), CliResult("save", { library, "1" }).first());
     }
 
 private:
