@@ -92,11 +92,7 @@ void EmptyFile::close()
 
 bool EmptyFile::write(const std::uint8_t* data, std::size_t size)
 {
-    if (const int error = WriteAll(m_fd, data, size)) {
-        m_error = error;
-        return false;
-    }
-    return true;
+    return WriteAll(m_fd, data, size, m_error);
 }
 
 bool EmptyFile::finish()

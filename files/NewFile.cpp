@@ -121,11 +121,7 @@ NewFile::~NewFile()
 
 bool NewFile::write(const std::uint8_t* data, std::size_t size)
 {
-    if (const int error = WriteAll(m_fd, data, size)) {
-        m_error = error;
-        return false;
-    }
-    return true;
+    return WriteAll(m_fd, data, size, m_error);
 }
 
 bool NewFile::finish()

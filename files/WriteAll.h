@@ -7,8 +7,8 @@
 
 namespace glyphor::files {
 
-// 0 when all was written, else the reason (an errno value). A write that
-// takes nothing without an error means the disk is full: ENOSPC.
-int WriteAll(int fd, const std::uint8_t* data, std::size_t size);
+// Whether all was written; if not, error holds the reason (an errno value).
+// A write that takes nothing without an error means the disk is full: ENOSPC.
+bool WriteAll(int fd, const std::uint8_t* data, std::size_t size, int& error);
 
 } // namespace glyphor::files
