@@ -1,24 +1,15 @@
 #include "iconfile/IconNormalizer.h"
 
+#include "kit/IconImages.h"
+
 #include <gtest/gtest.h>
 
 namespace glyphor {
 namespace {
 
-IconImage Filled(int w, int h, std::uint32_t argb, bool hasAlpha = false)
-{
-    IconImage icon;
-    icon.width = w;
-    icon.height = h;
-    icon.pixels.assign(static_cast<std::size_t>(w) * h, argb);
-    icon.mask.assign(icon.pixels.size(), 0);
-    icon.hasAlpha = hasAlpha;
-    return icon;
-}
-
 TEST(IconNormalizer, StandardSizeKeepsPixelsAndAppliesTheMaskAndAlphaRules)
 {
-    IconImage src = Filled(32, 32, 0xFFC86432, true);
+    IconImage src = kit::FilledImage(32, 32, 0xFFC86432, true);
     src.pixels[1] = 0x80C86432; // alpha 128: opaque, composited over black
     src.pixels[2] = 0x7FC86432; // alpha 127: transparent
     src.mask[3] = 1; // AND mask: transparent whatever its alpha
@@ -38,7 +29,7 @@ TEST(IconNormalizer, StandardSizeKeepsPixelsAndAppliesTheMaskAndAlphaRules)
 
 TEST(IconNormalizer, WithoutAlphaChannelTheAlphaByteIsIgnored)
 {
-    IconImage src = Filled(32, 32, 0x00102030);
+    IconImage src = kit::FilledImage(32, 32, 0x00102030, false);
     const IconImage out = NormalizeIcon(src);
     EXPECT_EQ(out.pixels[0], 0xFF102030u);
     EXPECT_EQ(out.mask[0], 0);
@@ -46,7 +37,7 @@ TEST(IconNormalizer, WithoutAlphaChannelTheAlphaByteIsIgnored)
 
 TEST(IconNormalizer, SixteenBecomesTwoByTwoBlocks)
 {
-    IconImage src = Filled(16, 16, 0xFF000000u);
+    IconImage src = kit::FilledImage(16, 16, 0xFF000000u, false);
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 16; ++x) {
             src.pixels[y * 16 + x] = 0xFF000000u | static_cast<std::uint32_t>(x * 16 + y);
@@ -68,7 +59,7 @@ TEST(IconNormalizer, FortyEightIsAveragedOverAreas)
 {
     // Columns alternate black and blue 255. Each output pixel covers one and a
     // half columns: one of one colour and half of the other.
-    IconImage src = Filled(48, 48, 0xFF000000u);
+    IconImage src = kit::FilledImage(48, 48, 0xFF000000u, false);
     for (int y = 0; y < 48; ++y)
         for (int x = 1; x < 48; x += 2)
             src.pixels[y * 48 + x] = 0xFF0000FFu;
@@ -85,7 +76,7 @@ TEST(IconNormalizer, PartialTransparencyAveragesIntoTheMask)
     // White 64 x 64; each output pixel covers one 2 x 2 cell. In the left half
     // three pixels of each cell are masked (alpha 64 on average, below 128:
     // transparent); in the right half one is (alpha 191: opaque, darkened).
-    IconImage src = Filled(64, 64, 0xFFFFFFFFu);
+    IconImage src = kit::FilledImage(64, 64, 0xFFFFFFFFu, false);
     for (int y = 0; y < 64; ++y)
         for (int x = 0; x < 64; ++x) {
             const bool leftHalf = x < 32;
@@ -105,7 +96,7 @@ TEST(IconNormalizer, NonSquareAndOddSizesReachTheStandardSizeDeterministically)
 {
     for (auto [w, h] :
         { std::pair { 64, 16 }, std::pair { 7, 45 }, std::pair { 1, 1 }, std::pair { 1024, 3 } }) {
-        IconImage src = Filled(w, h, 0xFF808080u);
+        IconImage src = kit::FilledImage(w, h, 0xFF808080u, false);
         for (std::size_t i = 0; i < src.pixels.size(); ++i)
             src.pixels[i] = 0xFF000000u | static_cast<std::uint32_t>(i * 2654435761u & 0xFFFFFF);
         const IconImage a = NormalizeIcon(src);

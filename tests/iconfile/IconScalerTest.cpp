@@ -3,21 +3,12 @@
 
 #include "iconfile/IconScaler.h"
 
+#include "kit/IconImages.h"
+
 #include <gtest/gtest.h>
 
 namespace glyphor {
 namespace {
-
-IconImage Filled(int w, int h, std::uint32_t argb, bool hasAlpha = true)
-{
-    IconImage icon;
-    icon.width = w;
-    icon.height = h;
-    icon.pixels.assign(static_cast<std::size_t>(w) * h, argb);
-    icon.mask.assign(icon.pixels.size(), 0);
-    icon.hasAlpha = hasAlpha;
-    return icon;
-}
 
 TEST(IconScaler, FitWithinShrinksTheLongerSideToTheSizeAndNeverGrows)
 {
@@ -43,7 +34,7 @@ TEST(IconScaler, FitWithinShrinksTheLongerSideToTheSizeAndNeverGrows)
 // plain average would darken it to a third of its red.
 TEST(IconScaler, TransparentPixelsLendNoColour)
 {
-    IconImage src = Filled(2, 2, 0x00000000u);
+    IconImage src = kit::FilledImage(2, 2, 0x00000000u, true);
     src.pixels[0] = 0xFFFF0000u;
     const IconImage out = ScaleIconDown(src, 1, 1);
     ASSERT_EQ(out.width, 1);
@@ -54,7 +45,7 @@ TEST(IconScaler, TransparentPixelsLendNoColour)
 
 TEST(IconScaler, TheMaskCountsAsTransparentAndNoAlphaAsOpaque)
 {
-    IconImage masked = Filled(2, 2, 0x00204060u, false);
+    IconImage masked = kit::FilledImage(2, 2, 0x00204060u, false);
     masked.mask = { 1, 1, 1, 0 };
     EXPECT_EQ(ScaleIconDown(masked, 1, 1).pixels[0], 0x40204060u);
 
@@ -68,7 +59,7 @@ TEST(IconScaler, TheMaskCountsAsTransparentAndNoAlphaAsOpaque)
 // the middle one, so the middle column counts a third in each.
 TEST(IconScaler, UnevenRatiosWeighTheSharedPixelsByTheirOverlap)
 {
-    IconImage src = Filled(3, 1, 0xFF000000u);
+    IconImage src = kit::FilledImage(3, 1, 0xFF000000u, true);
     src.pixels = { 0xFF000000u, 0xFF0000FFu, 0xFF00FF00u };
     const IconImage out = ScaleIconDown(src, 2, 1);
     // Left: (0 * 2 + 255 * 1) / 3 = 85 blue. Right: 85 blue, 170 green.
@@ -78,7 +69,7 @@ TEST(IconScaler, UnevenRatiosWeighTheSharedPixelsByTheirOverlap)
 
 TEST(IconScaler, NeverEnlarges)
 {
-    const IconImage src = Filled(16, 16, 0xFF123456u);
+    const IconImage src = kit::FilledImage(16, 16, 0xFF123456u, true);
     EXPECT_TRUE(ScaleIconDown(src, 32, 16).empty());
     EXPECT_TRUE(ScaleIconDown(src, 0, 0).empty());
     EXPECT_EQ(ScaleIconDown(src, 16, 16), src);

@@ -281,4 +281,15 @@ Bytes MakeIconFile(const std::vector<FileEntry>& entries, std::uint16_t type)
     return IconFileOf(type, directory, images);
 }
 
+IconImage FilledImage(int width, int height, std::uint32_t argb, bool hasAlpha)
+{
+    IconImage icon;
+    icon.width = width;
+    icon.height = height;
+    icon.pixels.assign(static_cast<std::size_t>(width) * height, argb);
+    icon.mask.assign(icon.pixels.size(), 0);
+    icon.hasAlpha = hasAlpha;
+    return icon;
+}
+
 } // namespace glyphor::kit

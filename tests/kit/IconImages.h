@@ -69,6 +69,9 @@ Bytes MakePng(const PngRecipe& recipe);
 // A PNG of the icon through the program's own encoder.
 Bytes MakePng(const IconImage& icon);
 
+// An image of width x height pixels all of one colour, none masked.
+IconImage FilledImage(int width, int height, std::uint32_t argb, bool hasAlpha);
+
 // One entry of a group directory, and of an icon file made by MakeIcoFile.
 struct GroupEntry {
     int width = 32; // 256 is written as 0
