@@ -37,8 +37,11 @@ std::optional<std::vector<platform::DirEntry>> FileOps::listDirectory(const file
         return std::nullopt;
     try {
         std::vector<platform::DirEntry> entries;
+        // Folder, hidden and link are all a harvest asks of an entry; the
+        // read-only bit would cost a stat of every one.
         platform::SearchDirectoryAt(
-            folder.descriptor(), [&](const platform::DirEntry& e) { entries.push_back(e); });
+            folder.descriptor(), [&](const platform::DirEntry& e) { entries.push_back(e); },
+            platform::AttributeDetail::Kind);
         return entries;
     } catch (const Error&) {
         return std::nullopt;
