@@ -85,13 +85,8 @@ std::unique_ptr<PreparedIconFile> PrepareCaptureInto(CaptureObjects& objects,
 {
     objects.iconHolder.setIcon(ExtractFor(source, exe, index));
     const QString name = NextIconFileNameIn(folder);
-    const int added = objects.imageList1.addIcon(objects.iconHolder);
     std::optional<ImageOneRemover> remover;
-    if (added >= 0)
-        remover.emplace(objects.imageList1);
-    objects.image1.setIcon(objects.imageList1.getIcon(1));
-    if (!objects.image1.hasIcon() || objects.image1.icon()->empty())
-        throw EInvalidIcon(kInvalidIconText);
+    ShowInImageOne(objects, objects.iconHolder, remover);
     return std::make_unique<PreparedIconFile>(
         *objects.image1.icon(), folder, files::ToNativePath(name));
 }
