@@ -104,16 +104,6 @@ template <class Step> void HarvestController::step(Step&& action)
     }
 }
 
-QString HarvestController::shownName(const IconPlace& place) const
-{
-    // The tree scan names the file by itself, the file scan by its whole
-    // path, and a member of an archive is named by the archive's whole path
-    // and its own.
-    if (!place.member.isEmpty())
-        return ShownSource(place.file, place.member);
-    return tree() ? platform::FileNameOf(place.file) : place.file;
-}
-
 void HarvestController::runStarted(const HarvestRequest&)
 {
     m_view.setAnimation(true);
@@ -142,7 +132,7 @@ void HarvestController::stopStateChanged(StopState state)
 
 void HarvestController::iconCapturing(const IconPlace& place)
 {
-    m_view.setStatus(SearchingText(shownName(place), place.number, place.count));
+    m_view.setStatus(SearchingText(ShownPlace(place, tree()), place.number, place.count));
 }
 
 void HarvestController::iconCaptured(const IconPlace&, const QString&)
@@ -152,8 +142,8 @@ void HarvestController::iconCaptured(const IconPlace&, const QString&)
 
 void HarvestController::iconSkipped(const IconPlace& place, const QString& reason)
 {
-    m_view.setStatus(
-        kSkippedPrefix + SkippedIconText(shownName(place), place.number, place.count, reason));
+    m_view.setStatus(kSkippedPrefix
+        + SkippedIconText(ShownPlace(place, tree()), place.number, place.count, reason));
 }
 
 void HarvestController::walkCutShort(const QString& reason)

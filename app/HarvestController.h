@@ -74,7 +74,6 @@ private:
     // Runs one step of the window's; its error is raised when the run has
     // ended, the first one only, so that every later step still happens.
     template <class Step> void step(Step&& action);
-    QString shownName(const IconPlace& place) const;
     bool tree() const { return m_kind == HarvestRequest::Kind::Tree; }
 
     // The job's events.

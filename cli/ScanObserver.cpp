@@ -71,7 +71,7 @@ void ScanObserver::sourceOpened(const QString& file)
 
 void ScanObserver::iconCapturing(const IconPlace& place)
 {
-    status(SearchingText(shown(place), place.number, place.count));
+    status(SearchingText(ShownPlace(place, m_tree), place.number, place.count));
 }
 
 void ScanObserver::iconCaptured(const IconPlace&, const QString&)
@@ -81,7 +81,8 @@ void ScanObserver::iconCaptured(const IconPlace&, const QString&)
 
 void ScanObserver::iconSkipped(const IconPlace& place, const QString& reason)
 {
-    status(kSkippedPrefix + SkippedIconText(shown(place), place.number, place.count, reason));
+    status(kSkippedPrefix
+        + SkippedIconText(ShownPlace(place, m_tree), place.number, place.count, reason));
 }
 
 void ScanObserver::walkCutShort(const QString& reason)
@@ -147,14 +148,6 @@ void ScanObserver::noteInterrupts()
         m_progress.note(QStringLiteral("Ctrl+C again: the harvest ends now, and what was "
                                        "collected stays in Temp for the next run"));
     m_interruptsNoted = pressed;
-}
-
-QString ScanObserver::shown(const IconPlace& place) const
-{
-    if (!place.member.isEmpty())
-        return ShownSource(place.file, place.member);
-    const QString& file = place.file;
-    return m_tree ? platform::FileNameOf(file) : file;
 }
 
 void ScanObserver::status(const QString& text)

@@ -53,7 +53,6 @@ public:
     void notice(const QString& text) override;
 
 private:
-    QString shown(const IconPlace& place) const;
     void status(const QString& text);
     void showComparison();
     // Tells of each Ctrl+C once, at the first checkpoint after it.

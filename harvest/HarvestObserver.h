@@ -44,6 +44,10 @@ struct IconPlace {
 // A source as people read it: "/path/old.zip › setup/app.exe" for a member of
 // an archive, the file alone otherwise.
 QString ShownSource(const QString& file, const QString& member);
+// The source of an icon in the status bar and the skip lines: a Scan Tree
+// names a file by itself, a Scan File by its whole path, and a member of an
+// archive is named by the archive's whole path and its own.
+QString ShownPlace(const IconPlace& place, bool tree);
 
 class HarvestObserver {
 public:

@@ -3,6 +3,7 @@
 #include "files/NativePath.h"
 #include "harvest/HarvestObserver.h"
 #include "harvest/HarvestOutcome.h"
+#include "platform/FileSystem.h"
 
 namespace glyphor {
 
@@ -18,6 +19,13 @@ QString IconOf(int number, int count)
 QString ShownSource(const QString& file, const QString& member)
 {
     return member.isEmpty() ? file : file + kMemberSeparator + member;
+}
+
+QString ShownPlace(const IconPlace& place, bool tree)
+{
+    if (!place.member.isEmpty())
+        return ShownSource(place.file, place.member);
+    return tree ? platform::FileNameOf(place.file) : place.file;
 }
 
 QString SearchingText(const QString& file, int number, int count)
