@@ -211,23 +211,24 @@ int RenameNoReplaceAt(int fromFd, const std::string& from, int toFd, const std::
     const int error = errno;
     // Some file systems (older network and user-space ones) do not take the
     // flag; a hard link refuses an existing name just the same.
-    if (error == EINVAL || error == ENOSYS) {
-        if (::linkat(fromFd, from.c_str(), toFd, to.c_str(), 0) != 0)
-            return errno;
-        ::unlinkat(fromFd, from.c_str(), 0);
-        return 0;
-    }
+    if (error == EINVAL || error == ENOSYS)
+        return RenameNoReplaceByLinkAt(fromFd, from, toFd, to);
     return error;
+}
+
+int RenameNoReplaceByLinkAt(int fromFd, const std::string& from, int toFd, const std::string& to)
+{
+    if (::linkat(fromFd, from.c_str(), toFd, to.c_str(), 0) != 0)
+        return errno;
+    // The file has its name; an old name that cannot be removed is left for
+    // the next run of the program to clear, as a killed writer's would be.
+    ::unlinkat(fromFd, from.c_str(), 0);
+    return 0;
 }
 
 int RenameNoReplaceByLink(const std::string& from, const std::string& to)
 {
-    if (::link(from.c_str(), to.c_str()) != 0)
-        return errno;
-    // The file has its name; an old name that cannot be removed is left for
-    // the next run of the program to clear, as a killed writer's would be.
-    ::unlink(from.c_str());
-    return 0;
+    return RenameNoReplaceByLinkAt(AT_FDCWD, from, AT_FDCWD, to);
 }
 
 } // namespace glyphor::files

@@ -86,7 +86,9 @@ private:
 int RenameNoReplace(const std::string& from, const std::string& to);
 // The same for names in open folders.
 int RenameNoReplaceAt(int fromFd, const std::string& from, int toFd, const std::string& to);
-// The second way alone, for the tests of file systems that need it.
+// The second way alone, which the first falls back on; for the tests too,
+// whose file systems all take the flag.
+int RenameNoReplaceByLinkAt(int fromFd, const std::string& from, int toFd, const std::string& to);
 int RenameNoReplaceByLink(const std::string& from, const std::string& to);
 
 } // namespace glyphor::files
