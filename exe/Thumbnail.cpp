@@ -81,7 +81,7 @@ Result<std::vector<std::uint8_t>> MakeThumbnail(const IconSource& source, int si
     // A file made shorter while it was read says so rather than blaming the image.
     if (!source.readFailure().empty())
         return Failure { source.readFailure() };
-    return Failure { kIconNotValidText };
+    return Failure { kImageNotValidText };
 }
 
 Result<std::vector<std::uint8_t>> MakeThumbnail(std::span<const std::uint8_t> file, int size)

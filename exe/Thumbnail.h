@@ -26,9 +26,8 @@ namespace glyphor::exe {
 std::vector<std::size_t> ThumbnailOrder(const std::vector<IconCandidate>& candidates, int size);
 
 // Failures of MakeThumbnail, as the command-line tool reports them after the
-// file's name.
+// file's name: this one, or kImageNotValidText.
 inline constexpr const char* kNoIconsText = "The file holds no icons";
-inline constexpr const char* kIconNotValidText = "Icon image is not valid";
 
 // The PNG for the first icon of the file's bytes, of the image ThumbnailOrder
 // puts first (or, when that one is damaged, the next that decodes). An image

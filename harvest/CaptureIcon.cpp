@@ -43,7 +43,7 @@ void ShowInImageOne(
         remover.emplace(objects.imageList1);
     objects.image1.setIcon(objects.imageList1.getIcon(1));
     if (!objects.image1.hasIcon() || objects.image1.icon()->empty())
-        throw EInvalidIcon(kInvalidIconText);
+        throw EInvalidIcon(kImageNotValidText);
 }
 
 // The icon to capture. A damaged icon fails with the source's reason; a

@@ -60,15 +60,12 @@ public:
     using Error::Error;
 };
 
-// What EInvalidIcon says, and after it the reason when one is known.
-inline constexpr const char* kInvalidIconText = "Icon image is not valid";
-
-// The message of an icon that the file has but that cannot be had, with the
-// reader's reason: "Icon image is not valid: image data lies beyond the end
-// of the file".
+// EInvalidIcon says kImageNotValidText; for an icon that the file has but
+// that cannot be had, the reader's reason follows: "Icon image is not valid:
+// image data lies beyond the end of the file".
 inline std::string InvalidIconMessage(const std::string& reason)
 {
-    return std::string(kInvalidIconText) + ": " + reason;
+    return std::string(kImageNotValidText) + ": " + reason;
 }
 
 class IconProvider {

@@ -17,11 +17,9 @@ namespace {
 // memory at all.
 constexpr std::uint64_t kMaxIconFileBytes = 16u << 20;
 
-const char* const kNotValid = "Icon image is not valid";
-
 Failure Invalid(const std::string& why)
 {
-    return Failure { std::string(kNotValid) + ": " + why };
+    return Failure { std::string(kImageNotValidText) + ": " + why };
 }
 
 // The directory entries of an icon file, checked to lie inside it.
@@ -94,7 +92,7 @@ Result<std::uint16_t> CheckIconHeader(std::span<const std::uint8_t> bytes)
     if (!header)
         return Failure { "Stream read error" };
     if (header->type >= 2)
-        return Failure { kNotValid };
+        return Failure { kImageNotValidText };
     return std::uint16_t { header->type };
 }
 

@@ -112,12 +112,12 @@ std::string WriteNewIconFile(
     // Refused before anything is created, so that an empty icon leaves no
     // empty file behind.
     if (!icon.wellFormed())
-        throw Error("Icon image is not valid");
+        throw Error(kImageNotValidText);
     const std::vector<std::uint8_t> bytes = EncodeIconFile(icon);
 
     std::optional<std::string> first = nextName();
     if (!first)
-        throw Error("Icon image is not valid");
+        throw Error(kImageNotValidText);
     // The temporary file lives in the folder of the first name, which is the
     // folder of every later one.
     files::NewFile file(*first);
@@ -142,7 +142,7 @@ PreparedIconFile::PreparedIconFile(
     , m_name(std::move(name))
 {
     if (!icon.wellFormed())
-        throw Error("Icon image is not valid");
+        throw Error(kImageNotValidText);
     m_bytes = EncodeIconFile(icon);
     m_file = std::make_unique<files::NewFile>(folder, m_name);
     if (!m_file->ok())

@@ -8,6 +8,11 @@
 
 namespace glyphor {
 
+// What every failure to read, decode or write an icon image says first; a
+// reason, when one is known, follows after ": " ("Icon image is not valid:
+// size out of range").
+inline constexpr char kImageNotValidText[] = "Icon image is not valid";
+
 struct IconImage {
     int width = 0;
     int height = 0;

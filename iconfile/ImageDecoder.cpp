@@ -139,7 +139,7 @@ std::string_view DecodeFailureReason(std::string_view message)
 {
     if (!message.starts_with(kImageNotValidText))
         return message;
-    message.remove_prefix(kImageNotValidText.size());
+    message.remove_prefix(std::string_view(kImageNotValidText).size());
     if (message.starts_with(": "))
         message.remove_prefix(2);
     return message;

@@ -27,10 +27,6 @@ inline constexpr int kMaxImageSide = 1024;
 
 bool IsPng(std::span<const std::uint8_t> bytes);
 
-// What a failure to decode an image says first; the reason follows after
-// ": " ("Icon image is not valid: size out of range").
-inline constexpr std::string_view kImageNotValidText = "Icon image is not valid";
-
 // The reason alone of a decoder's failure message, for a caller that words
 // the failure itself; a message without the text above as it stands.
 std::string_view DecodeFailureReason(std::string_view message);

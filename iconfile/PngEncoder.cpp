@@ -50,7 +50,7 @@ bool WritePngRows(png_structp png, png_infop info, const IconImage& icon,
 Result<std::vector<std::uint8_t>> EncodePng(const IconImage& icon)
 {
     if (!icon.wellFormed())
-        return Failure { "Icon image is not valid" };
+        return Failure { kImageNotValidText };
     const std::size_t count = icon.pixels.size();
 
     std::vector<std::uint8_t> rgba(count * 4);

@@ -216,8 +216,8 @@ TEST(Thumbnail, HostileFilesAreRefusedCleanly)
             BuildPe(
                 { { ResId::Id(kIconResourceType), ResId::Id(1), 1033, PatternDib(16, 16, 4) } }),
             kNoIconsText },
-        { "every image damaged", Executable({ { 32, 32, 4, 1 } }, { broken }), kIconNotValidText },
-        { "images missing", Executable({ { 32, 32, 4, 7 } }, {}), kIconNotValidText },
+        { "every image damaged", Executable({ { 32, 32, 4, 1 } }, { broken }), kImageNotValidText },
+        { "images missing", Executable({ { 32, 32, 4, 7 } }, {}), kImageNotValidText },
     };
     for (const Case& c : cases) {
         Result<Bytes> png = MakeThumbnail(c.file, 32);
