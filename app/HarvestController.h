@@ -62,7 +62,7 @@ public:
     int captured() const { return m_outcome.captured; }
     int added() const { return m_outcome.added; }
     const QList<SkippedIcon>& skipped() const { return m_outcome.skipped; }
-    int copyFailures() const { return m_outcome.copyFailures; }
+    int copyFailures() const { return int(m_outcome.failedCopies.size()); }
     int leftInTemp() const { return m_outcome.leftInTemp; }
     const QString& walkCutShort() const { return m_outcome.walkCutShort; }
     bool leftIconsBehind() const { return m_outcome.leftIconsBehind(); }

@@ -34,9 +34,8 @@ struct HarvestOutcome {
     int added = 0;
     // Icons skipped because they could not be captured, in the order met.
     QList<SkippedIcon> skipped;
-    // Copies into the destination that failed ("Copy Failed (202)"), and
-    // each of them with its reason.
-    int copyFailures = 0;
+    // Copies into the destination that failed ("Copy Failed (202)"), each
+    // with its reason.
     QList<FailedCopy> failedCopies;
     // Icon files that stayed in the temporary folder at the end: failed
     // copies, files that could not be deleted, or all after a stop answered No.
@@ -51,7 +50,8 @@ struct HarvestOutcome {
     // any copy failed, the walk cut short or files left in Temp.
     bool leftIconsBehind() const
     {
-        return !skipped.isEmpty() || copyFailures > 0 || leftInTemp > 0 || !walkCutShort.isEmpty();
+        return !skipped.isEmpty() || !failedCopies.isEmpty() || leftInTemp > 0
+            || !walkCutShort.isEmpty();
     }
     // What the user is told at the end of a run that skipped icons or cut its
     // walk short; empty when there is nothing to tell.

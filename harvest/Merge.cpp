@@ -160,7 +160,6 @@ std::optional<QString> Merge::copyIn(
         },
         reason);
     if (!target) {
-        ++m_job.outcome.copyFailures;
         m_job.outcome.failedCopies.append(
             FailedCopy { platform::JoinPath(m_job.tempFolder, collected), reason });
         m_job.observer.copyFailed(collected, compared);
