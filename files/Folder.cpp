@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace glyphor::files {
@@ -56,6 +57,15 @@ std::string Folder::pathOf(const std::string& name) const
     if (m_path.empty() || m_path.back() == '/')
         return m_path + name;
     return m_path + '/' + name;
+}
+
+bool Folder::isNamed(const Folder& parent, const std::string& name) const
+{
+    struct stat held { };
+    struct stat named { };
+    return ::fstat(m_fd, &held) == 0
+        && ::fstatat(parent.m_fd, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0
+        && held.st_dev == named.st_dev && held.st_ino == named.st_ino;
 }
 
 } // namespace glyphor::files

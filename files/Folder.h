@@ -22,6 +22,9 @@ public:
     Folder child(const std::string& name) const;
     // A second handle on the same folder.
     Folder duplicate() const;
+    // Whether name in parent still leads to this very folder (not a link to
+    // it): another folder put in its place since it was opened does not.
+    bool isNamed(const Folder& parent, const std::string& name) const;
 
     Folder(Folder&& other) noexcept;
     Folder& operator=(Folder&& other) noexcept;

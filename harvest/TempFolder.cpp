@@ -232,12 +232,7 @@ void RemoveTempFolder(FileOps& files, const files::Folder& destination, const QS
         return;
     // Removed only while its name still leads to the folder held: another
     // folder put in its place meanwhile is not the program's to remove.
-    struct stat held { };
-    struct stat named { };
-    if (::fstat(folder.descriptor(), &held) != 0
-        || ::fstatat(destination.descriptor(), Native(name).c_str(), &named, AT_SYMLINK_NOFOLLOW)
-            != 0
-        || held.st_dev != named.st_dev || held.st_ino != named.st_ino)
+    if (!folder.isNamed(destination, Native(name)))
         return;
     if (files.deleteFile(folder, QString::fromLatin1(kTempMarkName))
         && !files.removeDirectory(destination, name))

@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 
 namespace glyphor {
 
@@ -40,11 +39,7 @@ TempFolderLock::State TempFolderLock::acquire(
         }
         // The folder opened may have been removed by the run that held it
         // until now: the lock counts only while the name still leads to it.
-        struct stat held { };
-        struct stat named { };
-        if (::fstat(folder.descriptor(), &held) == 0
-            && ::fstatat(destination.descriptor(), native.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0
-            && held.st_dev == named.st_dev && held.st_ino == named.st_ino) {
+        if (folder.isNamed(destination, native)) {
             m_folder = std::move(folder);
             m_held = true;
             return State::Held;
