@@ -375,8 +375,8 @@ ResolvedPath ResolvePath(const QString& path)
     // are ordinary characters in a name here, and a folder named "ic*ns" must
     // never be taken for a mask over its parent.
     if (!result.rest.isEmpty()
-        && (IsExistingFolder(result.rest)
-            || (!HasWildcards(result.rest) && !IsExistingFile(result.rest)))) {
+        && (HasWildcards(result.rest) ? IsExistingFolder(result.rest)
+                                      : !IsExistingFile(result.rest))) {
         ChangeDirectory(result.rest);
         result.rest.clear();
     }
