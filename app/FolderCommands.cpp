@@ -20,14 +20,8 @@ enum class DialogType { Warning, Information };
 void ShowMessageDialog(QWidget* parent, DialogType type, const QString& text)
 {
     const bool warning = type == DialogType::Warning;
-    // On the heap and guarded, as the box is a child of a window that could
-    // go while it is up.
-    QPointer<QMessageBox> box
-        = NewMessageBox(warning ? QMessageBox::Warning : QMessageBox::Information,
-            warning ? QStringLiteral("Warning") : QStringLiteral("Information"), text,
-            QMessageBox::Ok, parent);
-    box->exec();
-    delete box.data();
+    ShowMessageBox(warning ? QMessageBox::Warning : QMessageBox::Information,
+        warning ? QStringLiteral("Warning") : QStringLiteral("Information"), text, parent);
 }
 
 // The name of the new folder as typed; empty when the user cancelled.

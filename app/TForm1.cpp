@@ -446,12 +446,8 @@ void TForm1::harvestClick(void (HarvestController::*click)())
     }
     // Icons that could not be captured were named one by one in the status
     // bar as the run went; at the end the user is told how many, once.
-    if (const QString summary = run.skippedSummary(); !summary.isEmpty()) {
-        QPointer<QMessageBox> box = NewMessageBox(QMessageBox::Information,
-            QStringLiteral("Information"), summary, QMessageBox::Ok, this);
-        box->exec();
-        delete box.data();
-    }
+    if (const QString summary = run.skippedSummary(); !summary.isEmpty())
+        ShowMessageBox(QMessageBox::Information, QStringLiteral("Information"), summary, this);
 }
 
 // Save Icon: the picker's icon straight into the destination folder, under

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QPointer>
 #include <QSpacerItem>
 
 #include <algorithm>
@@ -99,6 +100,14 @@ QMessageBox* NewMessageBox(QMessageBox::Icon icon, const QString& title, const Q
     if (auto* picture = box->findChild<QLabel*>(QStringLiteral("qt_msgboxex_icon_label")))
         picture->setAccessibleName(IconName(icon));
     return box;
+}
+
+void ShowMessageBox(
+    QMessageBox::Icon icon, const QString& title, const QString& text, QWidget* parent)
+{
+    QPointer<QMessageBox> box = NewMessageBox(icon, title, text, QMessageBox::Ok, parent);
+    box->exec();
+    delete box.data();
 }
 
 void FitInputDialog(QInputDialog& dialog)

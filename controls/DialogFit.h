@@ -37,6 +37,11 @@ int TitleBarWidth(const QString& title);
 QMessageBox* NewMessageBox(QMessageBox::Icon icon, const QString& title, const QString& text,
     QMessageBox::StandardButtons buttons, QWidget* parent);
 
+// Such a box with one OK button, shown until it is closed. It is made on the
+// heap and guarded, as it is a child of a window that could go while it is up.
+void ShowMessageBox(
+    QMessageBox::Icon icon, const QString& title, const QString& text, QWidget* parent);
+
 // The same care for a text input dialog: its flags and a fixed size wide
 // enough for its title. Call it once its title and label are set.
 void FitInputDialog(QInputDialog& dialog);

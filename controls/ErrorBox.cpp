@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QPointer>
 
 namespace glyphor {
 
@@ -33,12 +32,7 @@ void SetApplicationTitle(const QString& title)
 void ShowErrorBox(QWidget* parent, const QString& message)
 {
     const QString text = QString::fromStdString(ErrorBoxText(message.toStdString()));
-    // On the heap and guarded, as the box is a child of a window that could
-    // go while it is up.
-    QPointer<QMessageBox> box
-        = NewMessageBox(QMessageBox::Critical, ApplicationTitle(), text, QMessageBox::Ok, parent);
-    box->exec();
-    delete box.data();
+    ShowMessageBox(QMessageBox::Critical, ApplicationTitle(), text, parent);
 }
 
 } // namespace glyphor
