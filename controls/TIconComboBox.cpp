@@ -41,20 +41,29 @@ public:
 
 } // namespace
 
+QImage IconQImage(const IconImage& icon)
+{
+    QImage image(icon.width, icon.height, QImage::Format_ARGB32);
+    for (int y = 0; y < icon.height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < icon.width; ++x) {
+            const std::uint32_t pixel = icon.pixel(x, y);
+            if (icon.hasAlpha)
+                line[x] = pixel;
+            else
+                line[x] = icon.transparent(x, y) ? 0u : (pixel | 0xFF000000u);
+        }
+    }
+    return image;
+}
+
 QPixmap IconPixmap(const IconImage& source)
 {
     if (source.empty())
         return {};
     // The picker shows what a capture would save: the 32 x 32 image with its
-    // one-bit mask, not the file's own larger or deeper images.
-    const IconImage icon = NormalizeIcon(source);
-    QImage image(icon.width, icon.height, QImage::Format_ARGB32);
-    for (int y = 0; y < icon.height; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < icon.width; ++x)
-            line[x] = icon.transparent(x, y) ? 0u : (icon.pixel(x, y) | 0xFF000000u);
-    }
-    return QPixmap::fromImage(image);
+    // one-bit mask (no alpha), not the file's own larger or deeper images.
+    return QPixmap::fromImage(IconQImage(NormalizeIcon(source)));
 }
 
 QRect CenteredIconRect(const QRect& item, const QSize& icon)

@@ -6,6 +6,7 @@
 #include "harvest/IconProvider.h"
 
 #include <QComboBox>
+#include <QImage>
 #include <QPixmap>
 #include <QRect>
 #include <QStyledItemDelegate>
@@ -15,6 +16,10 @@
 #include <vector>
 
 namespace glyphor {
+
+// An image as it is, with its own transparency: its alpha where it has one,
+// its mask otherwise.
+QImage IconQImage(const IconImage& icon);
 
 // An extracted icon as the picker shows it: what a capture would save, the
 // icon brought to 32 x 32 with its one-bit mask, transparent where the mask

@@ -1,5 +1,6 @@
 #include "viewer/TSourcesDialog.h"
 
+#include "controls/TIconComboBox.h"
 #include "files/NativePath.h"
 #include "help/HelpRequest.h"
 #include "viewer/OriginalImage.h"
@@ -38,24 +39,6 @@ constexpr int kSmallestFileColumnWidth = 160;
 // The smallest the picture's frame is, so that a small original and the
 // text beside it still balance.
 constexpr int kSmallestPictureFrame = 96;
-
-// The image with its own transparency: its alpha where it has one, its
-// mask otherwise.
-QImage ImageOf(const IconImage& icon)
-{
-    QImage image(icon.width, icon.height, QImage::Format_ARGB32);
-    for (int y = 0; y < icon.height; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < icon.width; ++x) {
-            const std::uint32_t pixel = icon.pixel(x, y);
-            if (icon.hasAlpha)
-                line[x] = pixel;
-            else
-                line[x] = icon.transparent(x, y) ? 0u : (pixel | 0xFF000000u);
-        }
-    }
-    return image;
-}
 
 // Light squares behind the picture, so that its transparent parts show as
 // such and a white icon still stands out.
@@ -290,7 +273,7 @@ void TSourcesDialog::showPicture()
             + files::DisplayMessage(largest.message()) + QLatin1Char('.'));
     } else {
         const IconImage& image = largest->image;
-        Picture->setPixmap(QPixmap::fromImage(ImageOf(image)));
+        Picture->setPixmap(QPixmap::fromImage(IconQImage(image)));
         Picture->setFixedSize(image.width, image.height);
         const QString depth = DepthText(*largest);
         const QString kind = QStringLiteral("%1 x %2 pixels").arg(image.width).arg(image.height)
