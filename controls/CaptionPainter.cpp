@@ -81,36 +81,54 @@ CaptionTextLayout LayOutTexts(const CaptionScene& scene, QPaintDevice* device)
     return LayOutCaptionTexts(left, right, sizes, scene.frame.newStyle);
 }
 
-// The colours of the strip under the columns [left, right).
-std::vector<QRgb> ColoursUnder(const CaptionScene& scene, const QRect& caption, int left, int right)
+// The columns [left, right) of the caption that a themed text covers; an
+// empty span for a text that is not themed or not drawn.
+struct TextSpan {
+    int left = 0;
+    int right = 0;
+};
+
+std::array<TextSpan, kCaptionPieces> ThemedTextSpans(
+    const CaptionScene& scene, const CaptionTextLayout& layout)
 {
-    if (!scene.gradient)
-        return { scene.baseColor };
-    std::vector<QRgb> colours;
-    for (const GradientBand& band : GradientBands(caption.left(), caption.left() + caption.width(),
-             scene.startColor, scene.baseColor, scene.numColors))
-        if (band.right > left && band.left < right)
-            colours.push_back(band.color);
-    return colours;
+    std::array<TextSpan, kCaptionPieces> spans {};
+    for (int i = 0; i < kCaptionPieces; ++i) {
+        const CaptionPieceLook& piece = scene.pieces[i];
+        const CaptionTextPlace& place = layout.pieces[i];
+        if (!piece.themed || !place.drawn || piece.text.isEmpty() || place.left >= layout.right)
+            continue;
+        spans[i] = { place.left,
+            std::min(layout.right,
+                place.left + QFontMetrics(piece.font).horizontalAdvance(piece.text)) };
+    }
+    return spans;
 }
 
 // Picks the themed texts' colours for the scene's gradient; false when one
 // of them has none that is readable everywhere under it.
 bool PickReadableColours(CaptionScene& scene, const std::array<QRgb, kCaptionPieces>& wanted,
-    const CaptionTextLayout& layout)
+    const std::array<TextSpan, kCaptionPieces>& spans)
 {
-    const QRect caption = CaptionRect(scene.window, scene.frame);
+    std::vector<GradientBand> bands;
+    if (scene.gradient) {
+        const QRect caption = CaptionRect(scene.window, scene.frame);
+        bands = GradientBands(caption.left(), caption.left() + caption.width(), scene.startColor,
+            scene.baseColor, scene.numColors);
+    }
     bool readable = true;
     for (int i = 0; i < kCaptionPieces; ++i) {
-        CaptionPieceLook& piece = scene.pieces[i];
-        const CaptionTextPlace& place = layout.pieces[i];
-        if (!piece.themed || !place.drawn || piece.text.isEmpty() || place.left >= layout.right)
+        const TextSpan& span = spans[i];
+        if (span.left >= span.right)
             continue;
-        const int right = std::min(
-            layout.right, place.left + QFontMetrics(piece.font).horizontalAdvance(piece.text));
-        const auto colour
-            = ReadableTextColour(wanted[i], ColoursUnder(scene, caption, place.left, right));
-        piece.color = colour.value_or(qRgb(255, 255, 255));
+        // The colours of the strip under the text.
+        std::vector<QRgb> under;
+        if (!scene.gradient)
+            under.push_back(scene.baseColor);
+        for (const GradientBand& band : bands)
+            if (band.right > span.left && band.left < span.right)
+                under.push_back(band.color);
+        const auto colour = ReadableTextColour(wanted[i], under);
+        scene.pieces[i].color = colour.value_or(qRgb(255, 255, 255));
         readable = readable && colour.has_value();
     }
     return readable;
@@ -122,7 +140,10 @@ CaptionScene ReadableScene(const CaptionScene& scene)
 {
     if (scene.frame.style == BorderStyle::None)
         return scene;
-    const CaptionTextLayout layout = LayOutTexts(scene, nullptr);
+    // Where the texts lie does not change with the colours tried: measured
+    // once.
+    const std::array<TextSpan, kCaptionPieces> spans
+        = ThemedTextSpans(scene, LayOutTexts(scene, nullptr));
     std::array<QRgb, kCaptionPieces> wanted {};
     for (int i = 0; i < kCaptionPieces; ++i)
         wanted[i] = scene.pieces[i].color;
@@ -134,7 +155,7 @@ CaptionScene ReadableScene(const CaptionScene& scene)
         readable.baseColor = Darkened(scene.baseColor, std::min(step, kSteps) / double(kSteps));
         readable.startColor
             = Darkened(scene.startColor, std::max(step - kSteps, 0) / double(kSteps));
-        if (PickReadableColours(readable, wanted, layout))
+        if (PickReadableColours(readable, wanted, spans))
             break;
     }
     return readable;
