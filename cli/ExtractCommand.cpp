@@ -1,9 +1,9 @@
 #include "cli/Commands.h"
 
 #include "cli/CommandLine.h"
+#include "cli/OutputFile.h"
 #include "exe/IconExtractor.h"
 #include "files/NewFile.h"
-#include "platform/FileSystem.h"
 #include "util/Error.h"
 
 #include <cstdio>
@@ -20,11 +20,6 @@ namespace {
 // within the system's 255 bytes.
 constexpr std::size_t kMaxSourcePart = 120;
 constexpr std::size_t kMaxGroupPart = 100;
-
-std::string Reason(int error)
-{
-    return platform::SystemErrorText(error).toStdString();
-}
 
 // Bytes that can be part of a file name: a '/' or NUL becomes '_', every
 // other byte stays as it is, UTF-8 or not. A name longer than max is cut,
@@ -88,11 +83,9 @@ std::string WriteNew(const std::string& folder, const std::string& stem,
 {
     files::NewFile file(folder.empty() ? std::string(".") : folder, stem + extension);
     if (!file.ok())
-        throw Error(FormatMessage("Cannot create file %s", Shown(Join(folder, stem + extension)))
-            + ": " + Reason(file.error()));
+        CannotCreate(Join(folder, stem + extension), file.error());
     if (!file.write(bytes.data(), bytes.size()) || !file.finish())
-        throw Error("Stream write error: " + Shown(Join(folder, stem + extension)) + ": "
-            + Reason(file.error()));
+        CannotWrite(Join(folder, stem + extension), file.error());
     int number = 1;
     const auto placed = file.place([&]() -> std::optional<std::string> {
         const std::string name
@@ -101,8 +94,7 @@ std::string WriteNew(const std::string& folder, const std::string& stem,
         return Join(folder, name);
     });
     if (!placed)
-        throw Error(FormatMessage("Cannot create file %s", Shown(file.lastName())) + ": "
-            + Reason(file.error()));
+        CannotCreate(file.lastName(), file.error());
     return *placed;
 }
 

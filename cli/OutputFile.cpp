@@ -8,7 +8,6 @@
 #include "util/Error.h"
 
 #include <cerrno>
-#include <utility>
 
 namespace glyphor::cli {
 
@@ -19,14 +18,33 @@ std::string Reason(int error)
     return platform::SystemErrorText(error).toStdString();
 }
 
-[[noreturn]] void CannotCreate(const std::string& path, int error)
+} // namespace
+
+void CannotCreate(const std::string& path, int error)
 {
     throw Error(FormatMessage("Cannot create file %s", Shown(path)) + ": " + Reason(error));
 }
 
-[[noreturn]] void CannotWrite(const std::string& path, int error)
+void CannotWrite(const std::string& path, int error)
 {
     throw Error("Stream write error: " + Shown(path) + ": " + Reason(error));
+}
+
+namespace {
+
+// Makes path a new file of bytes; false, with error, when the name cannot
+// be taken.
+bool PlaceNew(const std::string& path, std::span<const std::uint8_t> bytes, int& error)
+{
+    files::NewFile file(path);
+    if (!file.ok())
+        CannotCreate(path, file.error());
+    if (!file.write(bytes.data(), bytes.size()) || !file.finish())
+        CannotWrite(path, file.error());
+    if (file.placeAs(path))
+        return true;
+    error = file.error();
+    return false;
 }
 
 // Fills the empty file at path; false when there is none to fill, with
@@ -59,14 +77,8 @@ void WriteOutput(
     if (error != ENOENT)
         CannotCreate(path, error);
 
-    files::NewFile file(path);
-    if (!file.ok())
-        CannotCreate(path, file.error());
-    if (!file.write(bytes.data(), bytes.size()) || !file.finish())
-        CannotWrite(path, file.error());
-    if (file.placeAs(path))
+    if (PlaceNew(path, bytes, error))
         return;
-    error = file.error();
     // A file manager may make the empty file just after it was looked for.
     if (error == EEXIST && fill && FillEmptyFile(path, bytes, error))
         return;
@@ -75,21 +87,9 @@ void WriteOutput(
 
 void WriteNewFile(const std::string& path, std::span<const std::uint8_t> bytes)
 {
-    files::NewFile file(path);
-    if (!file.ok())
-        throw Error(
-            FormatMessage("Cannot create file %s", Shown(path)) + ": " + Reason(file.error()));
-    if (!file.write(bytes.data(), bytes.size()) || !file.finish())
-        throw Error("Stream write error: " + Shown(path) + ": " + Reason(file.error()));
-    bool offered = false;
-    const auto placed = file.place([&]() -> std::optional<std::string> {
-        if (std::exchange(offered, true))
-            return std::nullopt;
-        return path;
-    });
-    if (!placed)
-        throw Error(
-            FormatMessage("Cannot create file %s", Shown(path)) + ": " + Reason(file.error()));
+    int error = 0;
+    if (!PlaceNew(path, bytes, error))
+        CannotCreate(path, error);
 }
 
 } // namespace glyphor::cli

@@ -34,4 +34,9 @@ void WriteOutput(
 // and nothing is left behind.
 void WriteNewFile(const std::string& path, std::span<const std::uint8_t> bytes);
 
+// The two errors above, for a file at path (as given) and the system's
+// reason.
+[[noreturn]] void CannotCreate(const std::string& path, int error);
+[[noreturn]] void CannotWrite(const std::string& path, int error);
+
 } // namespace glyphor::cli
