@@ -123,15 +123,8 @@ NextPhase Extraction::walk(const QString& sourceFolder)
         const int total = dots + int(entries.size());
         QStringList archives;
         for (int e = 0; e < total; ++e) {
-            // Captures recorded meanwhile take their names as the walk goes.
-            if (!m_pending.empty())
-                placeRecorded(false);
-            // Not a checkpoint of the protocol: it keeps a window painted and
-            // takes a stop during long stretches without captures.
-            if (!m_job.ifDue(Checkpoint::Walking))
-                return NextPhase::Abandon;
-            if (const std::optional<NextPhase> answered = m_job.stopCheck(StopQuestion::Search))
-                return *answered;
+            if (const std::optional<NextPhase> next = entryCheck())
+                return *next;
             if (e < dots)
                 continue;
             const platform::DirEntry& entry = entries[std::size_t(e - dots)];
@@ -146,7 +139,8 @@ NextPhase Extraction::walk(const QString& sourceFolder)
                 && (archive::IsArchiveName(native) || archive::IsSelfExtractingName(native)))
                 archives << entry.name;
             if (m_job.request.kinds.matches(entry.name)) {
-                scanExecutable(folder, current + entry.name, entry.name);
+                captureAll(IconInput { current + entry.name, &folder, entry.name, {} },
+                    current + entry.name, {});
                 if (m_job.abandoned())
                     return NextPhase::Abandon;
                 // No name left in the temporary folder: the walk ends as a
@@ -167,13 +161,23 @@ NextPhase Extraction::walk(const QString& sourceFolder)
     }
 }
 
-void Extraction::scanExecutable(
-    const files::Folder& folder, const QString& path, const QString& name)
+std::optional<NextPhase> Extraction::entryCheck()
 {
-    const IconInput input { path, &folder, name, {} };
+    // Captures recorded meanwhile take their names as the walk goes.
+    if (!m_pending.empty())
+        placeRecorded(false);
+    // Not a checkpoint of the protocol: it keeps a window painted and takes
+    // a stop during long stretches without captures.
+    if (!m_job.ifDue(Checkpoint::Walking))
+        return NextPhase::Abandon;
+    return m_job.stopCheck(StopQuestion::Search);
+}
+
+void Extraction::captureAll(const IconInput& input, const QString& file, const QString& member)
+{
     const int count = countIcons(input);
     for (int i = 0; i < count && !m_job.abandoned() && !cutShort(); ++i) {
-        capture(IconPlace { path, i + 1, count }, input);
+        capture(IconPlace { file, i + 1, count, member }, input);
         m_job.checkpoint(Checkpoint::Captured);
     }
 }
@@ -195,7 +199,10 @@ public:
     }
     void member(const archive::MemberPath& path, std::span<const std::uint8_t> bytes) override
     {
-        m_extraction.scanMember(files::FromNativePath(path.file()), MemberOf(path), bytes);
+        const QString file = files::FromNativePath(path.file());
+        const QString member = MemberOf(path);
+        m_extraction.captureAll(
+            IconInput { ShownSource(file, member), nullptr, {}, bytes }, file, member);
     }
     void skipped(const archive::MemberPath& path, const std::string& reason) override
     {
@@ -204,16 +211,9 @@ public:
     }
     bool stopRequested() override
     {
-        JobContext& job = m_extraction.m_job;
-        if (ended || job.abandoned() || m_extraction.cutShort())
+        if (ended || m_extraction.m_job.abandoned() || m_extraction.cutShort())
             return true;
-        if (!m_extraction.m_pending.empty())
-            m_extraction.placeRecorded(false);
-        if (!job.ifDue(Checkpoint::Walking)) {
-            ended = NextPhase::Abandon;
-            return true;
-        }
-        ended = job.stopCheck(StopQuestion::Search);
+        ended = m_extraction.entryCheck();
         return ended.has_value();
     }
 
@@ -238,30 +238,14 @@ std::optional<NextPhase> Extraction::scanArchives(
     return std::nullopt;
 }
 
-void Extraction::scanMember(
-    const QString& file, const QString& member, std::span<const std::uint8_t> bytes)
-{
-    const IconInput input { ShownSource(file, member), nullptr, {}, bytes };
-    const int count = countIcons(input);
-    for (int i = 0; i < count && !m_job.abandoned() && !cutShort(); ++i) {
-        capture(IconPlace { file, i + 1, count, member }, input);
-        m_job.checkpoint(Checkpoint::Captured);
-    }
-}
-
 NextPhase Extraction::file(const QString& file)
 {
     // A stop requested meanwhile waits for the merge's first comparison.
     const files::Folder folder = files::Folder::open(files::ToNativePath(platform::FolderOf(file)));
     m_reading.reset();
     const IconInput input { file, &folder, platform::FileNameOf(file), {} };
-    const int count = file.isEmpty() ? 0 : countIcons(input);
-    for (int i = 0; i < count && !cutShort(); ++i) {
-        if (m_job.abandoned())
-            return NextPhase::Abandon;
-        capture(IconPlace { file, i + 1, count }, input);
-        m_job.checkpoint(Checkpoint::Captured);
-    }
+    if (!file.isEmpty())
+        captureAll(input, file, {});
     return m_job.abandoned() ? NextPhase::Abandon : NextPhase::Merge;
 }
 

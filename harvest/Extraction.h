@@ -36,14 +36,18 @@ public:
 private:
     class ArchiveScan;
 
-    void scanExecutable(const files::Folder& folder, const QString& path, const QString& name);
+    // Between two entries of the walk, or two members of an archive: the
+    // captures recorded meanwhile take their names, the window is kept
+    // painted, and a stop is put to the observer. Where the walk goes on,
+    // or nothing when it goes on as it was.
+    std::optional<NextPhase> entryCheck();
     // The members of each archive met in folder, in their order; where the
     // walk goes on, or nothing to go on.
     std::optional<NextPhase> scanArchives(
         const files::Folder& folder, const QString& current, const QStringList& archives);
-    // The icons of a member of an archive, held in memory.
-    void scanMember(
-        const QString& file, const QString& member, std::span<const std::uint8_t> bytes);
+    // Every icon of one source (a file, or a member of an archive held in
+    // memory) in turn, until the run is abandoned or Temp has no free name.
+    void captureAll(const IconInput& input, const QString& file, const QString& member);
     int countIcons(const IconInput& input);
     void capture(const IconPlace& place, const IconInput& input);
     // Places the captures whose records are in the catalogue (all of them,
