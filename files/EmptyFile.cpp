@@ -60,7 +60,6 @@ EmptyFile EmptyFile::open(const std::string& path)
 EmptyFile::EmptyFile(EmptyFile&& other) noexcept
     : m_fd(std::exchange(other.m_fd, -1))
     , m_error(other.m_error)
-    , m_finished(other.m_finished)
 {
 }
 
@@ -70,7 +69,6 @@ EmptyFile& EmptyFile::operator=(EmptyFile&& other) noexcept
         close();
         m_fd = std::exchange(other.m_fd, -1);
         m_error = other.m_error;
-        m_finished = other.m_finished;
     }
     return *this;
 }
@@ -84,8 +82,8 @@ void EmptyFile::close()
 {
     if (m_fd < 0)
         return;
-    if (!m_finished)
-        static_cast<void>(::ftruncate(m_fd, 0));
+    // Still open: not finished, so nothing half-written is left in it.
+    static_cast<void>(::ftruncate(m_fd, 0));
     ::close(m_fd);
     m_fd = -1;
 }
@@ -97,7 +95,6 @@ bool EmptyFile::write(const std::uint8_t* data, std::size_t size)
 
 bool EmptyFile::finish()
 {
-    m_finished = true;
     const int rc = ::close(m_fd);
     m_fd = -1;
     if (rc != 0) {

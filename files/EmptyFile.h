@@ -47,7 +47,6 @@ private:
 
     int m_fd = -1;
     int m_error = 0;
-    bool m_finished = false;
 };
 
 } // namespace glyphor::files
