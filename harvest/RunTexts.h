@@ -15,6 +15,7 @@
 // - "Copy Failed (202)" keeps its number, and the progress texts their four
 //   dots and a space ("Searching .... ").
 
+#include "archive/MemberPath.h"
 #include "harvest/HarvestOutcome.h"
 
 #include <QList>
@@ -43,7 +44,8 @@ inline const QString kComparingPrefix = QStringLiteral("Comparing .... ");
 inline const QString kCopyingPrefix = QStringLiteral("Coping .... ");
 inline const QString kSkippedPrefix = QStringLiteral("Skipped .... ");
 // Between an archive and a member inside it, in the progress texts.
-inline const QString kMemberSeparator = QString::fromUtf8(" \xE2\x80\xBA ");
+inline const QString kMemberSeparator = QString::fromUtf8(
+    archive::kMemberSeparator.data(), qsizetype(archive::kMemberSeparator.size()));
 
 // "Searching .... notepad.exe Icon 2 of 3": icon number (from 1) of count.
 QString SearchingText(const QString& file, int number, int count);
