@@ -37,14 +37,14 @@ std::uint64_t DestinationIndex::Hash(std::span<const std::uint8_t> bytes)
     return h;
 }
 
-void DestinationIndex::Assign(Entry& entry, const std::optional<IconFileBytes>& bytes)
+void DestinationIndex::Assign(Entry& entry, std::optional<IconFileBytes> bytes)
 {
     entry.read = true;
     entry.bytes.reset();
     entry.hash = 0;
     if (bytes) {
-        entry.bytes = std::make_unique<IconFileBytes>(*bytes);
         entry.hash = Hash(*bytes);
+        entry.bytes = std::make_unique<IconFileBytes>(std::move(*bytes));
     }
 }
 
@@ -55,8 +55,9 @@ void DestinationIndex::read()
     // The read shows whatever the copies made without comparison put there.
     m_uncompared.clear();
     const QStringList names = ListIconFiles(m_ops, m_folder);
-    QHash<QString, const Entry*> known;
-    for (const Entry& e : m_entries) {
+    // What was read of a file still listed is kept, its bytes moved over.
+    QHash<QString, Entry*> known;
+    for (Entry& e : m_entries) {
         if (e.read)
             known.insert(e.name, &e);
     }
@@ -64,11 +65,10 @@ void DestinationIndex::read()
     entries.reserve(std::size_t(names.size()) + 64);
     for (const QString& n : names) {
         Entry entry { n, false, 0, nullptr };
-        if (const Entry* old = known.value(n)) {
+        if (Entry* old = known.value(n)) {
             entry.read = true;
             entry.hash = old->hash;
-            if (old->bytes)
-                entry.bytes = std::make_unique<IconFileBytes>(*old->bytes);
+            entry.bytes = std::move(old->bytes);
         }
         entries.push_back(std::move(entry));
     }

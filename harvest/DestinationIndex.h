@@ -74,7 +74,7 @@ private:
         std::uint64_t hash = 0;
         std::unique_ptr<IconFileBytes> bytes; // null: unreadable or too large
     };
-    static void Assign(Entry& entry, const std::optional<IconFileBytes>& bytes);
+    static void Assign(Entry& entry, std::optional<IconFileBytes> bytes);
     // Puts name where a read would list it (after the names equal to it) and
     // returns its place; unlisted names (hidden, not "*.ico") go nowhere.
     std::vector<Entry>::iterator insert(const QString& name);
