@@ -20,9 +20,7 @@ void ViewerItemDelegate::paint(
     // The style lays the item out and draws all of it but the picture: a
     // blank one of the same size keeps the name where it belongs.
     const QRect room = style->subElementRect(QStyle::SE_ItemViewItemDecoration, &item, widget);
-    QPixmap blank(item.decorationSize);
-    blank.fill(Qt::transparent);
-    item.icon = QIcon(blank);
+    item.icon = blank(item.decorationSize);
     style->drawControl(QStyle::CE_ItemViewItem, &item, painter, widget);
 
     painter->save();
@@ -40,6 +38,17 @@ void ViewerItemDelegate::paint(
     if (!picture.isNull())
         platform::DrawPixelArt(*painter, room, picture);
     painter->restore();
+}
+
+const QIcon& ViewerItemDelegate::blank(const QSize& size) const
+{
+    if (m_blank.isNull() || m_blankSize != size) {
+        QPixmap picture(size);
+        picture.fill(Qt::transparent);
+        m_blank = QIcon(picture);
+        m_blankSize = size;
+    }
+    return m_blank;
 }
 
 } // namespace glyphor

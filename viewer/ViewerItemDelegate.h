@@ -8,6 +8,8 @@
 // whole device pixels, never smoothed (platform/PixelArt.h).
 
 #include <QColor>
+#include <QIcon>
+#include <QSize>
 #include <QStyledItemDelegate>
 
 namespace glyphor {
@@ -22,6 +24,15 @@ public:
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
         const QModelIndex& index) const override;
+
+private:
+    // A transparent picture of the items' size, made once: a new one at
+    // every paint would be a new entry of the toolkit's pixmap cache each
+    // time, pushing out the ones worth keeping.
+    const QIcon& blank(const QSize& size) const;
+
+    mutable QIcon m_blank;
+    mutable QSize m_blankSize;
 };
 
 } // namespace glyphor
