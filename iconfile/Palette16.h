@@ -30,5 +30,7 @@ inline constexpr std::array<std::uint32_t, 16> kPalette16 = {
 // Index of the entry nearest to rgb (0x..RRGGBB, the top byte ignored) by
 // squared distance in red, green and blue; on a tie, the lower index.
 int NearestColourIndex(std::uint32_t rgb);
+// The same, found by a search of the 16 entries every time.
+int NearestColourIndexBySearch(std::uint32_t rgb);
 
 } // namespace glyphor

@@ -12,6 +12,17 @@ TEST(Palette16, EveryEntryMatchesItself)
         EXPECT_EQ(NearestColourIndex(kPalette16[i]), i) << i;
 }
 
+// The answers kept for colours already met are the search's own, for every
+// colour, met once and met again.
+TEST(Palette16, KeptAnswersAreTheSearchsForEveryColour)
+{
+    for (std::uint32_t rgb = 0; rgb < 0x1000000u; ++rgb) {
+        const int searched = NearestColourIndexBySearch(rgb);
+        ASSERT_EQ(NearestColourIndex(rgb), searched) << rgb;
+        ASSERT_EQ(NearestColourIndex(rgb | 0xFF000000u), searched) << rgb;
+    }
+}
+
 struct Nearest {
     const char* name;
     std::uint32_t rgb;
