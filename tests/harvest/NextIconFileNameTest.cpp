@@ -1,4 +1,5 @@
 #include "harvest/NextIconFileName.h"
+#include "files/Folder.h"
 #include "harvest/IconCounter.h"
 #include "kit/NamedRows.h"
 #include "util/Error.h"
@@ -81,23 +82,60 @@ TEST(NextIconFileName, RootJoinsWithOneSeparator)
     EXPECT_FALSE(path.startsWith("//"));
 }
 
-TEST(NextIconFileName, FullFolderRaisesInsteadOfSearchingForever)
+// Icon0000.ico to Icon9999.ico all taken: a destination goes on from 10000
+// up, the first free name each time, with or without what a listing knew;
+// Temp, which keeps to four digits, has no name left; a four-digit name that
+// comes free is used again.
+TEST(NextIconFileName, PastTheFourDigitsADestinationGoesOnAndTempIsFull)
 {
     QTemporaryDir dir;
     for (int i = 0; i < 10000; ++i)
         Touch(dir.filePath(QString("Icon%1.ico").arg(i, 4, 10, QLatin1Char('0'))));
+    const files::Folder folder = files::Folder::open(dir.path().toStdString());
+    SetIconCounter(42);
+    EXPECT_EQ(NextIconFileName(dir.path()), dir.filePath("Icon10000.ico"));
+    EXPECT_EQ(IconCounter(), 10001);
+
+    Touch(dir.filePath("Icon10000.ico"));
+    Touch(dir.filePath("Icon10001.ico"));
+    SetIconCounter(0);
+    EXPECT_EQ(NextIconFileNameIn(folder), "Icon10002.ico");
+    TakenIconNames listed;
+    for (const QString& name : QDir(dir.path()).entryList(QDir::Files))
+        listed.add(name);
+    SetIconCounter(0);
+    EXPECT_EQ(NextIconFileNameIn(folder, IconNameRoom::Unbounded, &listed), "Icon10002.ico");
+
     SetIconCounter(42);
     try {
-        NextIconFileName(dir.path());
+        NextIconFileNameIn(folder, IconNameRoom::FourDigits);
         FAIL() << "no error";
-    } catch (const Error& e) {
+    } catch (const ENoFreeIconName& e) {
         EXPECT_NE(std::string(e.what()).find("No free icon file name left in"), std::string::npos)
             << e.what();
     }
     EXPECT_EQ(IconCounter(), 42);
-    // One free name anywhere is found again, from the counter upward.
+
     QFile::remove(dir.filePath("Icon0007.ico"));
     EXPECT_EQ(NextIconFileName(dir.path()), dir.filePath("Icon0007.ico"));
+}
+
+TEST(NextIconFileName, NumbersOfTheNamesItGives)
+{
+    const std::pair<const char*, std::optional<std::int64_t>> rows[] = {
+        { "Icon0000.ico", 0 },
+        { "Icon9999.ico", 9999 },
+        { "Icon10000.ico", 10000 },
+        { "Icon2147483646.ico", 2147483646 },
+        { "Icon123.ico", std::nullopt },
+        { "Icon01000.ico", std::nullopt },
+        { "Icon09999.ico", std::nullopt },
+        { "icon0001.ico", std::nullopt },
+        { "Icon1x000.ico", std::nullopt },
+        { "Icon0001.ICO", std::nullopt },
+    };
+    for (const auto& [name, number] : rows)
+        EXPECT_EQ(IconFileNumber(name), number) << name;
 }
 
 } // namespace
