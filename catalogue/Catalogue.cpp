@@ -165,32 +165,33 @@ void Catalogue::commitSteps()
 
 std::optional<CaptureId> Catalogue::recordCapture(const CaptureRecord& record)
 {
-    // A capture is committed on its own, before its file exists.
-    commitSteps();
     const IconHash iconHash = HashOfBytes(record.iconFile);
-    std::optional<IconHash> originalHash;
+    std::optional<IconHash> originalHash = record.originalHash;
     bool stored = false;
     if (!record.originalGroup.empty() && record.originalGroup.size() <= kMaxOriginalBytes) {
-        originalHash = m_known->find(record.originalGroup);
-        stored = originalHash.has_value();
-        if (!stored)
-            originalHash = HashOfBytes(record.originalGroup);
+        if (originalHash) {
+            stored = m_storedHashes->contains(*originalHash);
+        } else {
+            originalHash = m_known->find(record.originalGroup);
+            stored = originalHash.has_value();
+            if (!stored)
+                originalHash = HashOfBytes(record.originalGroup);
+        }
+    } else if (!record.originalGroup.empty()) {
+        originalHash.reset();
+    } else {
+        // A group stored before by storeOriginal, or none.
+        stored = true;
     }
+    // Outside a held transaction, a capture is committed on its own, before
+    // its file exists.
+    const bool own = !m_holding;
     CaptureId id = 0;
     const bool done = guarded([&] {
-        m_db.prepared("BEGIN IMMEDIATE").run();
-        if (originalHash && !stored) {
-            Statement& known = m_db.prepared("SELECT 1 FROM originals WHERE hash = ?1");
-            known.bindBlob(1, *originalHash);
-            const bool there = known.step();
-            // A statement left on its row would hold its read open.
-            known.reset();
-            if (!there)
-                m_db.prepared("INSERT INTO originals (hash, bytes) VALUES (?1, ?2)")
-                    .bindBlob(1, *originalHash)
-                    .bindBlob(2, record.originalGroup)
-                    .run();
-        }
+        if (own)
+            m_db.prepared("BEGIN IMMEDIATE").run();
+        if (originalHash && !stored)
+            insertOriginal(*originalHash, record.originalGroup);
         Statement& add = m_db.prepared(
             "INSERT INTO captures (time, source, member, icon_index, group_number, group_name,"
             " icon_hash, original_hash, collected, outcome)"
@@ -209,12 +210,66 @@ std::optional<CaptureId> Catalogue::recordCapture(const CaptureRecord& record)
             add.bindBlob(8, *originalHash);
         add.run();
         id = m_db.lastInsertId();
-        m_db.prepared("COMMIT").run();
+        if (own)
+            m_db.prepared("COMMIT").run();
         return true;
     });
-    if (done && originalHash && !stored)
-        m_known->add(record.originalGroup, *originalHash);
+    if (done && originalHash && !stored) {
+        if (!record.originalHash)
+            m_known->add(record.originalGroup, *originalHash);
+        m_storedHashes->insert(*originalHash);
+    }
     return done ? std::optional<CaptureId>(id) : std::nullopt;
+}
+
+void Catalogue::insertOriginal(const IconHash& hash, std::span<const std::uint8_t> group)
+{
+    Statement& known = m_db.prepared("SELECT 1 FROM originals WHERE hash = ?1");
+    known.bindBlob(1, hash);
+    const bool there = known.step();
+    // A statement left on its row would hold its read open.
+    known.reset();
+    if (!there)
+        m_db.prepared("INSERT INTO originals (hash, bytes) VALUES (?1, ?2)")
+            .bindBlob(1, hash)
+            .bindBlob(2, group)
+            .run();
+}
+
+std::optional<IconHash> Catalogue::storeOriginal(
+    std::span<const std::uint8_t> group, std::optional<IconHash> hash)
+{
+    if (!kept() || group.empty() || group.size() > kMaxOriginalBytes)
+        return std::nullopt;
+    if (!hash) {
+        hash = m_known->find(group);
+        if (!hash)
+            hash = HashOfBytes(group);
+    }
+    if (m_storedHashes->contains(*hash))
+        return hash;
+    const bool own = !m_holding;
+    const bool done = guarded([&] {
+        if (own)
+            m_db.prepared("BEGIN IMMEDIATE").run();
+        insertOriginal(*hash, group);
+        if (own)
+            m_db.prepared("COMMIT").run();
+        return true;
+    });
+    if (!done)
+        return std::nullopt;
+    m_storedHashes->insert(*hash);
+    return hash;
+}
+
+bool Catalogue::forgetCapture(CaptureId id)
+{
+    return guarded([&] {
+        Statement& s = m_db.prepared("DELETE FROM captures WHERE id = ?1 AND outcome = 'waiting'");
+        s.bind(1, id).run();
+        return m_db.changes() == 1;
+    });
 }
 
 bool Catalogue::recordCollectedName(CaptureId id, const std::string& collected)
@@ -301,7 +356,7 @@ std::optional<CaptureId> Catalogue::findWaiting(
     return findWaiting(collected, HashOfBytes(iconFile));
 }
 
-int Catalogue::settleWaiting()
+int Catalogue::settleWaiting(const std::set<std::string>& unplaced)
 {
     commitSteps();
     int changed = 0;
@@ -338,6 +393,14 @@ int Catalogue::settleWaiting()
                 at->second.reset();
             if (there && w.collected.find('/') != std::string::npos)
                 continue;
+            if (!there && fresh && unplaced.contains(w.collected)) {
+                // Its file was still being written when the run was cut off:
+                // it never was a file, and the capture is taken out.
+                Statement gone(m_db, "DELETE FROM captures WHERE id = ?1");
+                gone.bind(1, w.id).run();
+                ++changed;
+                continue;
+            }
             Statement s(m_db,
                 "UPDATE captures SET outcome = ?2, dest_name = ?3, dest_hash = ?4 WHERE id = ?1");
             s.bind(1, w.id);

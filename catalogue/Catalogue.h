@@ -30,8 +30,10 @@
 
 #include <memory>
 #include <optional>
+#include <set>
 #include <span>
 #include <string>
+#include <unordered_set>
 
 namespace glyphor::catalogue {
 
@@ -69,6 +71,14 @@ public:
     std::optional<CaptureId> recordCapture(const CaptureRecord& record);
     // The collected file took another name than recordCapture was given.
     bool recordCollectedName(CaptureId id, const std::string& collected);
+    // The collected file of a waiting capture never came to be (its writer
+    // failed): the capture is taken out again, as if it had not been made.
+    bool forgetCapture(CaptureId id);
+    // An original group kept for a capture recorded later (one that shares
+    // another's collected file and is recorded when it is merged); nothing
+    // when the catalogue is not kept or the group is too large to keep.
+    std::optional<IconHash> storeOriginal(
+        std::span<const std::uint8_t> group, std::optional<IconHash> hash);
 
     // What the merge did with a waiting capture; destName is the file's name
     // in the destination folder. False when the catalogue is not kept or the
@@ -91,12 +101,15 @@ public:
     std::optional<CaptureId> findWaiting(
         const std::string& collected, std::span<const std::uint8_t> iconFile);
 
-    // The merge's records from here on go into one transaction, committed by
-    // commitSteps() (or at the next capture): a merge records thousands of
-    // steps, and none of them must be in the catalogue before its collected
-    // file is deleted, which the harvest does only after commitSteps(). A
-    // step not committed when a run is cut off leaves its capture waiting
-    // with its collected file in Temp, which the next run merges again.
+    // The records from here on go into one transaction, committed by
+    // commitSteps(): a harvest records thousands of captures and merge
+    // steps, and a transaction each would write the file thousands of
+    // times. Captures are committed before their collected files take
+    // their names, and no merge step is in the catalogue before its
+    // collected file is deleted, which the harvest does only after
+    // commitSteps(). A step not committed when a run is cut off leaves its
+    // capture waiting with its collected file in Temp, which the next run
+    // merges again.
     void holdSteps();
     void commitSteps();
 
@@ -104,9 +117,12 @@ public:
     // harvest merges what is in Temp (and only while it holds the folder's
     // harvest lock): a capture whose collected file is in Temp with its
     // content stays waiting for the merge; one saved straight into the
-    // destination (Save Icon) whose file is there became that file; every
-    // other one is lost. Returns how many captures it changed.
-    int settleWaiting();
+    // destination (Save Icon) whose file is there became that file; one
+    // whose file was still being written when the run was cut off (its
+    // writer's temporary file is there, for a name in unplaced) never was a
+    // file and is taken out; every other one is lost. Returns how many
+    // captures it changed.
+    int settleWaiting(const std::set<std::string>& unplaced = {});
 
 private:
     Catalogue(std::string folder, std::string path, std::string shownPath, Database db,
@@ -115,6 +131,8 @@ private:
     // Runs work on the open catalogue; a failure of SQLite ends the keeping
     // with a notice, and work's transaction, if any, is rolled back.
     template <class Work> bool guarded(Work work);
+    // Inside a transaction: the group stored under hash unless it is there.
+    void insertOriginal(const IconHash& hash, std::span<const std::uint8_t> group);
     bool complete(CaptureId id, Outcome outcome, const std::string* destName,
         const std::optional<IconHash>& destHash);
 
@@ -127,6 +145,19 @@ private:
     // Originals stored by this catalogue object (a deque keeps their places,
     // which the index points at: the object is moved only before use).
     std::shared_ptr<KnownOriginals> m_known = std::make_shared<KnownOriginals>();
+    // The hashes of the originals this catalogue object has stored, for the
+    // groups whose hash the harvest worked out itself.
+    struct HashOfHash {
+        std::size_t operator()(const IconHash& h) const
+        {
+            std::size_t v = 0;
+            for (std::size_t i = 0; i < sizeof v; ++i)
+                v = (v << 8) | h[i];
+            return v;
+        }
+    };
+    std::shared_ptr<std::unordered_set<IconHash, HashOfHash>> m_storedHashes
+        = std::make_shared<std::unordered_set<IconHash, HashOfHash>>();
 };
 
 } // namespace glyphor::catalogue

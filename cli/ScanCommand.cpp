@@ -1,3 +1,4 @@
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
 
 #include "cli/ScanObserver.h"
@@ -24,6 +25,9 @@ namespace glyphor::cli {
 namespace {
 
 enum class ScanKind { Tree, File };
+
+// More reader threads than this help no machine: they only hold memory.
+constexpr int kMaxJobs = 256;
 
 // An error that names the argument it is about, as "<path>: <system text>",
 // so that a wrong SRCDIR, DESTDIR or FILE is told apart.
@@ -74,6 +78,8 @@ struct ScanOptions {
     SourceKinds kinds;
     bool archives = false;
     bool catalogue = true;
+    // Threads that read the sources; one for each processor unless told.
+    int jobs = 0;
 };
 
 std::optional<ScanOptions> ParseScanOptions(ScanKind kind, const Arguments& args)
@@ -83,6 +89,22 @@ std::optional<ScanOptions> ParseScanOptions(ScanKind kind, const Arguments& args
         const std::string& a = args[i];
         if (a == "--no-catalogue") {
             options.catalogue = false;
+        } else if (a == "--jobs" || a.rfind("--jobs=", 0) == 0) {
+            std::string count;
+            if (a == "--jobs") {
+                if (++i == args.size())
+                    return std::nullopt;
+                count = args[i];
+            } else {
+                count = a.substr(7);
+            }
+            const std::optional<int> jobs = ParseWholeNumber(count);
+            if (!jobs || *jobs < 1 || *jobs > kMaxJobs) {
+                std::fprintf(stderr, "glyphor2-cli: --jobs: not a number from 1 to %d: %s\n",
+                    kMaxJobs, Shown(count).c_str());
+                return std::nullopt;
+            }
+            options.jobs = *jobs;
         } else if (kind == ScanKind::Tree && a == "--archives") {
             options.archives = true;
         } else if (kind == ScanKind::Tree && (a == "--kinds" || a.rfind("--kinds=", 0) == 0)) {
@@ -146,6 +168,7 @@ int Scan(ScanKind kind, const Arguments& arguments, const char* usage)
         request.kinds = options->kinds;
         request.archives = options->archives;
         request.catalogue = options->catalogue;
+        request.jobs = options->jobs;
 
         CaptureObjects objects;
         ScanProgress progress;
@@ -179,12 +202,12 @@ int Scan(ScanKind kind, const Arguments& arguments, const char* usage)
 int ScanTreeCommand(const Arguments& args)
 {
     return Scan(ScanKind::Tree, args,
-        "scan-tree [--kinds LIST] [--archives] [--no-catalogue] SRCDIR DESTDIR");
+        "scan-tree [--kinds LIST] [--archives] [--no-catalogue] [--jobs N] SRCDIR DESTDIR");
 }
 
 int ScanFileCommand(const Arguments& args)
 {
-    return Scan(ScanKind::File, args, "scan-file [--no-catalogue] FILE DESTDIR");
+    return Scan(ScanKind::File, args, "scan-file [--no-catalogue] [--jobs N] FILE DESTDIR");
 }
 
 } // namespace glyphor::cli

@@ -80,21 +80,22 @@ QString SaveThroughImageList(
     return written;
 }
 
-std::unique_ptr<PreparedIconFile> PrepareCaptureInto(CaptureObjects& objects,
-    const IconProvider& source, const IconInput& exe, int index, const files::Folder& folder)
+IconImage CaptureImage(CaptureObjects& objects, const IconProvider& source, const IconInput& exe,
+    int index, bool* extracted)
 {
     objects.iconHolder.setIcon(ExtractFor(source, exe, index));
-    const QString name = NextIconFileNameIn(folder);
+    if (extracted)
+        *extracted = true;
     std::optional<ImageOneRemover> remover;
     ShowInImageOne(objects, objects.iconHolder, remover);
-    return std::make_unique<PreparedIconFile>(
-        *objects.image1.icon(), folder, files::ToNativePath(name));
+    return *objects.image1.icon();
 }
 
-QString PlaceCapture(PreparedIconFile& capture, const files::Folder& folder)
+QString PlaceCapture(PreparedIconFile& capture, const files::Folder& folder, IconNameRoom room,
+    TakenIconNames* taken)
 {
     return files::FromNativePath(capture.place([&]() -> std::optional<std::string> {
-        return files::ToNativePath(NextIconFileNameIn(folder));
+        return files::ToNativePath(NextIconFileNameIn(folder, room, taken));
     }));
 }
 
@@ -124,7 +125,7 @@ QString SaveIconKeepingSource(CaptureObjects& objects, const IconProvider& sourc
     // Where the icon came from is in the catalogue before its file exists.
     CatalogueKeeper keeper(dest, destFolder, [&](const QString& text) { notices << text; });
     keeper.saving(fileName, itemIndex, source.original(input, itemIndex), file.bytes(), name);
-    const QString taken = PlaceCapture(file, dest);
+    const QString taken = PlaceCapture(file, dest, IconNameRoom::Unbounded);
     keeper.saved(taken);
     return platform::JoinPath(destFolder, taken);
 }

@@ -6,6 +6,7 @@
 #include "harvest/IconHolder.h"
 #include "harvest/IconProvider.h"
 #include "harvest/ImageList.h"
+#include "harvest/NextIconFileName.h"
 #include "iconfile/IconFileWriter.h"
 #include "util/Error.h"
 
@@ -63,16 +64,21 @@ QString SaveThroughImageList(
 QString CaptureIcon(CaptureObjects& objects, const IconProvider& source, const QString& exe,
     int index, const QString& folder);
 
-// Steps 1 to 6 of a capture into a folder held open (a harvest's Temp), from
-// a source the caller may hold open or in memory: the file is written in
-// full under a hidden name, meant to take the next free icon file name, and
-// takes it when the caller places it (after recording where it came from).
-// Raises as CaptureIcon does.
-std::unique_ptr<PreparedIconFile> PrepareCaptureInto(CaptureObjects& objects,
-    const IconProvider& source, const IconInput& exe, int index, const files::Folder& folder);
-// Places a capture that PrepareCaptureInto made: under its name, or the next
-// free one when that was taken meanwhile; returns the name taken.
-QString PlaceCapture(PreparedIconFile& capture, const files::Folder& folder);
+// Steps 1, 4 and 5 of a capture, the part that needs no folder: icon index
+// of exe extracted into objects.iconHolder, passed through the image list
+// and fetched back into objects.image1; returns that icon, the one a
+// capture saves. Raises as CaptureIcon does. The harvest runs this on the
+// threads that read its sources, each with objects of its own, and writes
+// the file itself.
+// extracted, when given, is set once the icon is extracted, before it goes
+// through the list.
+IconImage CaptureImage(CaptureObjects& objects, const IconProvider& source, const IconInput& exe,
+    int index, bool* extracted = nullptr);
+// Places an icon file written under a hidden name: under its name, or the
+// next free one of folder when that was taken meanwhile; returns the name
+// taken. taken, when given, is what is known of the folder's names.
+QString PlaceCapture(PreparedIconFile& capture, const files::Folder& folder, IconNameRoom room,
+    TakenIconNames* taken = nullptr);
 
 // "Save Icon": icon itemIndex of fileName (the icon picker's selection; -1
 // when nothing is selected) saved under NextIconFileName(destFolder), through a

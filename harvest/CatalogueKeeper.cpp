@@ -3,6 +3,8 @@
 #include "files/Folder.h"
 #include "files/NativePath.h"
 
+#include <chrono>
+
 namespace glyphor {
 
 namespace {
@@ -20,6 +22,11 @@ catalogue::GroupName GroupOf(const std::optional<OriginalGroup>& group)
     if (group->number)
         return catalogue::GroupName::Number(*group->number);
     return catalogue::GroupName::Named(group->name);
+}
+
+std::span<const std::uint8_t> BytesOf(const std::optional<OriginalGroup>& group)
+{
+    return group ? std::span<const std::uint8_t>(group->file) : std::span<const std::uint8_t>();
 }
 
 } // namespace
@@ -44,70 +51,96 @@ void CatalogueKeeper::tell()
         m_tell(files::DisplayMessage(notice));
 }
 
-void CatalogueKeeper::settle()
+void CatalogueKeeper::settle(const std::set<std::string>& unplaced)
 {
     if (m_catalogue.kept())
-        m_catalogue.settleWaiting();
+        m_catalogue.settleWaiting(unplaced);
     tell();
 }
 
-void CatalogueKeeper::captured(const IconPlace& place, const std::optional<OriginalGroup>& group,
-    std::span<const std::uint8_t> iconFile, const QString& collected)
+std::optional<catalogue::CaptureId> CatalogueKeeper::captured(const IconPlace& place,
+    const std::optional<OriginalGroup>& group, std::span<const std::uint8_t> iconFile,
+    const QString& collected)
 {
     if (!m_catalogue.kept())
-        return;
-    const std::optional<catalogue::CaptureId> id = m_catalogue.recordCapture({
+        return std::nullopt;
+    catalogue::CaptureRecord record {
         files::ToNativePath(place.file),
         files::ToNativePath(place.member),
         place.number - 1,
         GroupOf(group),
         0,
         iconFile,
-        group ? std::span<const std::uint8_t>(group->file) : std::span<const std::uint8_t>(),
+        BytesOf(group),
         InTemp(collected),
-    });
-    if (id)
-        m_ids.insert(collected, *id);
+        group ? group->hash : std::nullopt,
+    };
+    const std::optional<catalogue::CaptureId> id = m_catalogue.recordCapture(record);
     tell();
+    return id;
 }
 
-void CatalogueKeeper::renamed(const QString& collected, const QString& taken)
+std::shared_ptr<const CaptureSource> CatalogueKeeper::sharing(
+    const IconPlace& place, const std::optional<OriginalGroup>& group)
 {
-    const auto it = m_ids.constFind(collected);
-    if (it == m_ids.constEnd() || collected == taken)
-        return;
-    const catalogue::CaptureId id = *it;
-    m_ids.remove(collected);
-    m_ids.insert(taken, id);
+    if (!m_catalogue.kept())
+        return nullptr;
+    auto source = std::make_shared<CaptureSource>();
+    source->file = files::ToNativePath(place.file);
+    source->member = files::ToNativePath(place.member);
+    source->index = place.number - 1;
+    source->group = GroupOf(group);
+    source->time = std::chrono::duration_cast<std::chrono::seconds>(
+        std::chrono::system_clock::now().time_since_epoch())
+                       .count();
+    if (group)
+        source->originalHash = m_catalogue.storeOriginal(group->file, group->hash);
+    tell();
+    return source;
+}
+
+void CatalogueKeeper::renamed(catalogue::CaptureId id, const QString& taken)
+{
     m_catalogue.recordCollectedName(id, InTemp(taken));
     tell();
 }
 
+void CatalogueKeeper::forget(catalogue::CaptureId id)
+{
+    m_catalogue.forgetCapture(id);
+    tell();
+}
+
 std::optional<catalogue::CaptureId> CatalogueKeeper::idOf(
-    const QString& collected, std::span<const std::uint8_t> iconFile)
+    const CollectedIcon& icon, std::span<const std::uint8_t> iconFile)
 {
     if (!m_catalogue.kept())
         return std::nullopt;
-    if (const auto it = m_ids.constFind(collected); it != m_ids.constEnd())
-        return *it;
+    if (icon.id)
+        return icon.id;
+    if (icon.shared) {
+        const CaptureSource& s = *icon.shared;
+        return m_catalogue.recordCapture({ s.file, s.member, s.index, s.group, s.time, iconFile, {},
+            InTemp(icon.name), s.originalHash });
+    }
     // Left in Temp by an earlier run.
-    return m_catalogue.findWaiting(InTemp(collected), iconFile);
+    return m_catalogue.findWaiting(InTemp(icon.name), iconFile);
 }
 
 void CatalogueKeeper::placed(
-    const QString& collected, std::span<const std::uint8_t> iconFile, const QString& destName)
+    const CollectedIcon& icon, std::span<const std::uint8_t> iconFile, const QString& destName)
 {
-    if (const auto id = idOf(collected, iconFile))
+    if (const auto id = idOf(icon, iconFile))
         m_catalogue.recordPlaced(*id, files::ToNativePath(destName));
     tell();
 }
 
 void CatalogueKeeper::duplicate(
-    const QString& collected, std::span<const std::uint8_t> iconFile, const QString& destName)
+    const CollectedIcon& icon, std::span<const std::uint8_t> iconFile, const QString& destName)
 {
     // The destination file holds the very same bytes: the merge compared
     // them whole and read it once more before leaving the icon out.
-    if (const auto id = idOf(collected, iconFile))
+    if (const auto id = idOf(icon, iconFile))
         m_catalogue.recordDuplicate(
             *id, files::ToNativePath(destName), catalogue::HashOfBytes(iconFile));
     tell();
@@ -119,9 +152,9 @@ void CatalogueKeeper::commitSteps()
     tell();
 }
 
-void CatalogueKeeper::discarded(const QString& collected, std::span<const std::uint8_t> iconFile)
+void CatalogueKeeper::discarded(const CollectedIcon& icon, std::span<const std::uint8_t> iconFile)
 {
-    if (const auto id = idOf(collected, iconFile))
+    if (const auto id = idOf(icon, iconFile))
         m_catalogue.recordDiscarded(*id);
     tell();
 }
@@ -130,34 +163,32 @@ void CatalogueKeeper::saving(const QString& source, int index,
     const std::optional<OriginalGroup>& group, std::span<const std::uint8_t> iconFile,
     const QString& name)
 {
+    m_saving.reset();
     if (!m_catalogue.kept())
         return;
-    const std::optional<catalogue::CaptureId> id = m_catalogue.recordCapture({
+    m_saving = m_catalogue.recordCapture({
         files::ToNativePath(source),
         {},
         index,
         GroupOf(group),
         0,
         iconFile,
-        group ? std::span<const std::uint8_t>(group->file) : std::span<const std::uint8_t>(),
+        BytesOf(group),
         files::ToNativePath(name),
+        group ? group->hash : std::nullopt,
     });
     m_pending = name;
-    m_ids.clear();
-    if (id)
-        m_ids.insert(name, *id);
     tell();
 }
 
 void CatalogueKeeper::saved(const QString& taken)
 {
-    const auto it = m_ids.constFind(m_pending);
-    if (it == m_ids.constEnd())
+    if (!m_saving)
         return;
     if (taken != m_pending)
-        m_catalogue.recordCollectedName(*it, files::ToNativePath(taken));
-    m_catalogue.recordPlaced(*it, files::ToNativePath(taken));
-    m_ids.clear();
+        m_catalogue.recordCollectedName(*m_saving, files::ToNativePath(taken));
+    m_catalogue.recordPlaced(*m_saving, files::ToNativePath(taken));
+    m_saving.reset();
     tell();
 }
 

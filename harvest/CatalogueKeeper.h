@@ -5,6 +5,7 @@
 // never stops the harvest; it is told once, as a notice.
 
 #include "catalogue/Catalogue.h"
+#include "harvest/CollectedIcon.h"
 #include "harvest/HarvestObserver.h"
 #include "harvest/IconProvider.h"
 
@@ -13,8 +14,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <set>
 #include <span>
+#include <string>
 
 namespace glyphor::files {
 class Folder;
@@ -33,29 +37,36 @@ public:
         std::function<void(const QString&)> tell);
 
     bool kept() const { return m_catalogue.kept(); }
-    // Where its notices go from now on.
     void setTell(std::function<void(const QString&)> tell) { m_tell = std::move(tell); }
-    const std::function<void(const QString&)>& teller() const { return m_tell; }
 
     // What a run that was cut off left waiting is set right; while the
-    // destination's harvest lock is held.
-    void settle();
+    // destination's harvest lock is held, before the temporary files of
+    // writers that were cut off are removed: unplaced names the files they
+    // were meant to become, relative to the destination ("Temp/Icon0003.ico").
+    void settle(const std::set<std::string>& unplaced);
     // A capture of icon place.number - 1 of the source (and member), whose
-    // collected file in Temp is about to take the name collected.
-    void captured(const IconPlace& place, const std::optional<OriginalGroup>& group,
-        std::span<const std::uint8_t> iconFile, const QString& collected);
-    // The collected file took another name than the one given.
-    void renamed(const QString& collected, const QString& taken);
+    // collected file in Temp is about to take the name collected; its record.
+    std::optional<catalogue::CaptureId> captured(const IconPlace& place,
+        const std::optional<OriginalGroup>& group, std::span<const std::uint8_t> iconFile,
+        const QString& collected);
+    // A capture that shares the collected file of an earlier one: its
+    // original group is kept now, and it is recorded once merged.
+    std::shared_ptr<const CaptureSource> sharing(
+        const IconPlace& place, const std::optional<OriginalGroup>& group);
+    // The collected file took another name than the one given, or never
+    // came to be.
+    void renamed(catalogue::CaptureId id, const QString& taken);
+    void forget(catalogue::CaptureId id);
 
-    // What the merge did with the collected icon (its bytes, by which one
+    // What the merge did with a collected icon (its bytes, by which one
     // left by an earlier run is found).
     void placed(
-        const QString& collected, std::span<const std::uint8_t> iconFile, const QString& destName);
+        const CollectedIcon& icon, std::span<const std::uint8_t> iconFile, const QString& destName);
     void duplicate(
-        const QString& collected, std::span<const std::uint8_t> iconFile, const QString& destName);
-    void discarded(const QString& collected, std::span<const std::uint8_t> iconFile);
-    // The merge's records go into the catalogue together, at each commit;
-    // see catalogue::Catalogue::holdSteps.
+        const CollectedIcon& icon, std::span<const std::uint8_t> iconFile, const QString& destName);
+    void discarded(const CollectedIcon& icon, std::span<const std::uint8_t> iconFile);
+    // The records go into the catalogue together, at each commit; see
+    // catalogue::Catalogue::holdSteps.
     void holdSteps() { m_catalogue.holdSteps(); }
     void commitSteps();
 
@@ -66,15 +77,17 @@ public:
     void saved(const QString& taken);
 
 private:
+    // The record of a collected icon: this run's, one recorded now for an
+    // icon that shared a file, or one an earlier run left waiting.
     std::optional<catalogue::CaptureId> idOf(
-        const QString& collected, std::span<const std::uint8_t> iconFile);
+        const CollectedIcon& icon, std::span<const std::uint8_t> iconFile);
     void tell();
 
     catalogue::Catalogue m_catalogue;
     std::function<void(const QString&)> m_tell;
-    // This run's captures, by their collected names in Temp.
-    QHash<QString, catalogue::CaptureId> m_ids;
-    QString m_pending; // the collected name last given to captured()
+    // Save Icon's capture, by its name in the destination.
+    std::optional<catalogue::CaptureId> m_saving;
+    QString m_pending; // the name last given to saving()
 };
 
 } // namespace glyphor

@@ -29,7 +29,7 @@ std::uint64_t DestinationIndex::Hash(std::span<const std::uint8_t> bytes)
 {
     // FNV-1a over the whole file: a cheap first test, so that most unequal
     // pairs never reach a byte-by-byte comparison.
-    std::uint64_t h = 1469598103934665603ull;
+    std::uint64_t h = 14695981039346656037ull;
     for (std::uint8_t b : bytes) {
         h ^= b;
         h *= 1099511628211ull;
@@ -37,15 +37,31 @@ std::uint64_t DestinationIndex::Hash(std::span<const std::uint8_t> bytes)
     return h;
 }
 
-void DestinationIndex::Assign(Entry& entry, std::optional<IconFileBytes> bytes)
+void DestinationIndex::assign(Entry& entry, std::optional<IconFileBytes> bytes)
 {
+    forget(entry);
     entry.read = true;
-    entry.bytes.reset();
-    entry.hash = 0;
     if (bytes) {
         entry.hash = Hash(*bytes);
         entry.bytes = std::make_unique<IconFileBytes>(std::move(*bytes));
+        m_byHash.emplace(entry.hash, entry.name);
     }
+}
+
+void DestinationIndex::forget(Entry& entry)
+{
+    if (entry.bytes) {
+        const auto [first, last] = m_byHash.equal_range(entry.hash);
+        for (auto it = first; it != last; ++it) {
+            if (it->second == entry.name) {
+                m_byHash.erase(it);
+                break;
+            }
+        }
+    }
+    entry.read = false;
+    entry.bytes.reset();
+    entry.hash = 0;
 }
 
 void DestinationIndex::read()
@@ -63,13 +79,22 @@ void DestinationIndex::read()
     }
     std::vector<Entry> entries;
     entries.reserve(std::size_t(names.size()) + 64);
+    m_byHash.clear();
+    m_taken.clear();
+    m_allRead = true;
+    m_listed = true;
     for (const QString& n : names) {
         Entry entry { n, false, 0, nullptr };
         if (Entry* old = known.value(n)) {
             entry.read = true;
             entry.hash = old->hash;
             entry.bytes = std::move(old->bytes);
+            if (entry.bytes)
+                m_byHash.emplace(entry.hash, n);
+        } else {
+            m_allRead = false;
         }
+        m_taken.add(n);
         entries.push_back(std::move(entry));
     }
     m_entries = std::move(entries);
@@ -77,7 +102,7 @@ void DestinationIndex::read()
 
 void DestinationIndex::readIfChanged()
 {
-    if (m_watch.changedByOthers())
+    if (m_watch.changedByOthers() || !m_listed)
         read();
 }
 
@@ -85,10 +110,42 @@ bool DestinationIndex::equals(int index, const Probe& probe)
 {
     Entry& entry = m_entries[std::size_t(index)];
     if (!entry.read)
-        Assign(entry, m_ops.comparableBytes(m_folder, entry.name));
+        assign(entry, m_ops.comparableBytes(m_folder, entry.name));
     if (!probe.bytes || !entry.bytes)
         return false;
     return entry.hash == probe.hash && *entry.bytes == *probe.bytes;
+}
+
+int DestinationIndex::nextEqual(int from, const Probe& probe)
+{
+    if (!m_allRead) {
+        for (Entry& entry : m_entries) {
+            if (!entry.read)
+                assign(entry, m_ops.comparableBytes(m_folder, entry.name));
+        }
+        m_allRead = true;
+    }
+    int first = count();
+    if (!probe.bytes)
+        return first;
+    const auto [begin, end] = m_byHash.equal_range(probe.hash);
+    for (auto it = begin; it != end; ++it) {
+        const int at = placeOf(it->second);
+        if (at >= from && at < first && equals(at, probe))
+            first = at;
+    }
+    return first;
+}
+
+int DestinationIndex::placeOf(const QString& name) const
+{
+    auto at = std::lower_bound(m_entries.begin(), m_entries.end(), name,
+        [](const Entry& e, const QString& n) { return CompareNames(e.name, n) < 0; });
+    for (; at != m_entries.end() && CompareNames(at->name, name) == 0; ++at) {
+        if (at->name == name)
+            return int(at - m_entries.begin());
+    }
+    return count();
 }
 
 bool DestinationIndex::confirm(int index, const Probe& probe)
@@ -96,14 +153,25 @@ bool DestinationIndex::confirm(int index, const Probe& probe)
     Entry& entry = m_entries[std::size_t(index)];
     if (probe.bytes && m_ops.holds(m_folder, entry.name, *probe.bytes))
         return true;
-    entry.read = false;
+    // Read again when a comparison next reaches it.
+    forget(entry);
+    m_allRead = false;
     return false;
+}
+
+QString DestinationIndex::nextFreeName()
+{
+    QString name = NextIconFileNameIn(m_folder, IconNameRoom::Unbounded, &m_taken);
+    m_taken.add(name);
+    m_watch.expect(name);
+    return name;
 }
 
 std::vector<DestinationIndex::Entry>::iterator DestinationIndex::insert(const QString& name)
 {
     if (name.startsWith(QLatin1Char('.')) || !platform::MatchesPattern(name, platform::kIconMask))
         return m_entries.end();
+    m_taken.add(name);
     const auto at = std::upper_bound(m_entries.begin(), m_entries.end(), name,
         [](const QString& n, const Entry& e) { return CompareNames(n, e.name) < 0; });
     return m_entries.insert(at, Entry { name, false, 0, nullptr });
@@ -117,15 +185,17 @@ void DestinationIndex::addCompared(const QString& name, const Probe& probe)
         read();
         for (Entry& e : m_entries) {
             if (e.name == name && !e.read)
-                Assign(e, probe.bytes);
+                assign(e, probe.bytes);
         }
         return;
     }
-    for (const QString& n : std::exchange(m_uncompared, QStringList()))
-        insert(n);
+    for (const QString& n : std::exchange(m_uncompared, QStringList())) {
+        if (insert(n) != m_entries.end())
+            m_allRead = false;
+    }
     const auto at = insert(name);
     if (at != m_entries.end())
-        Assign(*at, probe.bytes);
+        assign(*at, probe.bytes);
 }
 
 void DestinationIndex::addUncompared(const QString& name)

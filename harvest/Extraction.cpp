@@ -5,12 +5,15 @@
 #include "files/NativePath.h"
 #include "harvest/CaptureIcon.h"
 #include "harvest/CatalogueKeeper.h"
+#include "harvest/DestinationIndex.h"
 #include "harvest/FileOps.h"
 #include "harvest/IconProvider.h"
-#include "harvest/NextIconFileName.h"
+#include "harvest/Merge.h"
 #include "harvest/RunTexts.h"
+#include "harvest/SourcePool.h"
+#include "harvest/TempFolder.h"
+#include "harvest/WalkPlan.h"
 #include "platform/FileSystem.h"
-#include "platform/NameOrder.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -18,6 +21,15 @@
 namespace glyphor {
 
 namespace {
+
+// Captures recorded in the catalogue in one transaction, their files named
+// after it is committed.
+constexpr std::size_t kCapturesPerCommit = 256;
+// The longest a capture waits for its name while the walk goes on.
+constexpr qint64 kMostMsUnnamed = 50;
+// What is collected before a merge, however few files it takes in Temp:
+// captures that share a file still take memory until they are merged.
+constexpr int kMaxCollected = 100000;
 
 // The names of a member path after the file, joined as people read them.
 QString MemberOf(const archive::MemberPath& path)
@@ -28,163 +40,80 @@ QString MemberOf(const archive::MemberPath& path)
     return names.join(kMemberSeparator);
 }
 
-// Inserts path into the sorted work list after every entry that sorts before
-// or equal to it, so that the folders are visited in the order of their full
-// paths, each before its own subfolders.
-void InsertSorted(QStringList& list, const QString& path)
-{
-    const auto at = std::upper_bound(list.begin(), list.end(), path,
-        [](const QString& a, const QString& b) { return CompareNames(a, b) < 0; });
-    list.insert(at, path);
-}
-
-// The folder at relative below source, opened one name at a time, never
-// through a link: a folder that was queued and then replaced by a link (to
-// "..", say) is not entered, and a path longer than the system's limit on a
-// path is entered all the same.
-files::Folder OpenBelow(const files::Folder& source, const QString& relative)
-{
-    files::Folder folder = source.duplicate();
-    for (const QString& name : relative.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
-        folder = folder.child(files::ToNativePath(name));
-        if (!folder.ok())
-            break;
-    }
-    return folder;
-}
-
 } // namespace
 
-Extraction::Extraction(JobContext& job, int folderError)
-    : m_job(job)
-    , m_folderError(folderError)
-{
-    if (m_job.catalogue.kept())
-        m_recorder = std::make_unique<CaptureRecorder>(m_job.catalogue);
-}
+// One source's icons as the extraction takes them: counted, then one icon at
+// a time.
+class Extraction::Source {
+public:
+    virtual ~Source() = default;
+    virtual const QString& path() const = 0;
+    virtual const QString& file() const = 0;
+    virtual const QString& member() const = 0;
+    virtual int count(QString& unreadable) = 0;
+    virtual IconWork icon(int index) = 0;
+};
 
-Extraction::~Extraction()
-{
-    // Captures not placed leave nothing behind: their records wait, and the
-    // next harvest sets them right.
-    if (m_recorder)
-        m_recorder->finish();
-}
-
-void Extraction::finish()
-{
-    if (!m_recorder)
-        return;
-    placeRecorded(true);
-    m_recorder->finish();
-    for (const QString& notice : m_recorder->takeNotices())
-        m_job.notice(notice);
-    m_job.catalogue.setTell([&job = m_job](const QString& text) { job.notice(text); });
-    m_recorder.reset();
-}
-
-void Extraction::placeRecorded(bool all)
-{
-    while (!m_pending.empty()) {
-        Pending& next = m_pending.front();
-        if (all)
-            m_recorder->waitFor(next.ticket);
-        else if (!m_recorder->recorded(next.ticket))
-            break;
-        const QString meant = files::FromNativePath(next.file->name());
-        const QString taken = PlaceCapture(*next.file, *m_job.temp);
-        if (taken != meant)
-            m_recorder->renamed(meant, taken);
-        m_pending.pop_front();
+// Read now, on this thread, each icon when its turn comes.
+class Extraction::InlineSource final : public Source {
+public:
+    InlineSource(JobContext& job, IconInput input, QString file, QString member, bool originals)
+        : m_job(job)
+        , m_input(std::move(input))
+        , m_file(std::move(file))
+        , m_member(std::move(member))
+        , m_originals(originals)
+    {
     }
-    for (const QString& notice : m_recorder->takeNotices())
-        m_job.notice(notice);
-}
-
-NextPhase Extraction::walk(const QString& sourceFolder)
-{
-    const files::Folder source = files::Folder::open(files::ToNativePath(sourceFolder));
-    m_workList.clear();
-    int index = 0;
-    QString current = sourceFolder;
-    files::Folder folder = source.duplicate();
-    for (;;) {
-        m_reading.reset();
-        // A folder that cannot be searched gives no entries and no checks.
-        std::optional<std::vector<platform::DirEntry>> listed = m_job.files.listDirectory(folder);
-        const bool searched = listed.has_value();
-        const std::vector<platform::DirEntry> entries
-            = std::move(listed).value_or(std::vector<platform::DirEntry>());
-        // The listing leaves out "." and "..", which a directory search gives
-        // first for every folder but the root. The stop is checked before
-        // each of them all the same, so that a stop is answered in a folder
-        // that is empty too.
-        const int dots = searched && current != QLatin1String("/") ? 2 : 0;
-        const int total = dots + int(entries.size());
-        QStringList archives;
-        for (int e = 0; e < total; ++e) {
-            if (const std::optional<NextPhase> next = entryCheck())
-                return *next;
-            if (e < dots)
-                continue;
-            const platform::DirEntry& entry = entries[std::size_t(e - dots)];
-            if (entry.attributes == platform::faDirectory) {
-                InsertSorted(m_workList, current + entry.name);
-                continue;
-            }
-            const std::string native = files::ToNativePath(entry.name);
-            // Archives, and programs that may be self-extracting ones, are
-            // read after the folder's own files.
-            if (m_job.request.archives && !(entry.attributes & platform::faDirectory)
-                && (archive::IsArchiveName(native) || archive::IsSelfExtractingName(native)))
-                archives << entry.name;
-            if (m_job.request.kinds.matches(entry.name)) {
-                captureAll(IconInput { current + entry.name, &folder, entry.name, {} },
-                    current + entry.name, {});
-                if (m_job.abandoned())
-                    return NextPhase::Abandon;
-                // No name left in the temporary folder: the walk ends as a
-                // stop answered Yes ends it, and the merge empties the folder.
-                if (cutShort())
-                    return NextPhase::Merge;
-            }
-        }
-        if (!archives.isEmpty()) {
-            if (const std::optional<NextPhase> ended = scanArchives(folder, current, archives))
-                return *ended;
-        }
-        if (index >= m_workList.size())
-            return NextPhase::Merge;
-        current = m_workList[index] + QLatin1Char('/');
-        folder = OpenBelow(source, m_workList[index].mid(sourceFolder.size()));
-        ++index;
+    const QString& path() const override { return m_input.path; }
+    const QString& file() const override { return m_file; }
+    const QString& member() const override { return m_member; }
+    int count(QString& unreadable) override { return CountIcons(m_job.icons, m_input, unreadable); }
+    IconWork icon(int index) override
+    {
+        return ReadIcon(m_job.icons, m_job.objects, m_input, index, m_originals);
     }
-}
 
-std::optional<NextPhase> Extraction::entryCheck()
-{
-    // Captures recorded meanwhile take their names as the walk goes.
-    if (!m_pending.empty())
-        placeRecorded(false);
-    // Not a checkpoint of the protocol: it keeps a window painted and takes
-    // a stop during long stretches without captures.
-    if (!m_job.ifDue(Checkpoint::Walking))
-        return NextPhase::Abandon;
-    return m_job.stopCheck(StopQuestion::Search);
-}
+private:
+    JobContext& m_job;
+    IconInput m_input;
+    QString m_file;
+    QString m_member;
+    bool m_originals;
+};
 
-void Extraction::captureAll(const IconInput& input, const QString& file, const QString& member)
-{
-    const int count = countIcons(input);
-    for (int i = 0; i < count && !m_job.abandoned() && !cutShort(); ++i) {
-        capture(IconPlace { file, i + 1, count, member }, input);
-        m_job.checkpoint(Checkpoint::Captured);
+// Read ahead by a reader thread.
+class Extraction::ReadySource final : public Source {
+public:
+    explicit ReadySource(SourceWork& work)
+        : m_work(work)
+    {
     }
-}
+    const QString& path() const override { return m_work.path; }
+    const QString& file() const override { return m_work.file; }
+    const QString& member() const override { return m_work.member; }
+    int count(QString& unreadable) override
+    {
+        unreadable = m_work.unreadable;
+        return m_work.count;
+    }
+    IconWork icon(int index) override
+    {
+        if (index < int(m_work.icons.size()))
+            return std::move(m_work.icons[std::size_t(index)]);
+        IconWork none;
+        none.kind = IconWork::Kind::Skipped;
+        none.reason = kImageNotValidText;
+        return none;
+    }
 
-// The members of an archive as the walk meets them: those of the kinds
-// harvested are captured; every member or archive left out is skipped and
-// named; the stop is checked between members.
+private:
+    SourceWork& m_work;
+};
+
+// The members of an archive as the walk meets them, on this thread: those of
+// the kinds harvested are captured; every member or archive left out is
+// skipped and named; the stop is checked between members.
 class Extraction::ArchiveScan final : public archive::ArchiveVisitor {
 public:
     explicit ArchiveScan(Extraction& extraction)
@@ -201,8 +130,10 @@ public:
     {
         const QString file = files::FromNativePath(path.file());
         const QString member = MemberOf(path);
-        m_extraction.captureAll(
-            IconInput { ShownSource(file, member), nullptr, {}, bytes }, file, member);
+        InlineSource source(m_extraction.m_job,
+            IconInput { ShownSource(file, member), nullptr, {}, bytes }, file, member,
+            m_extraction.m_keepOriginals);
+        m_extraction.captureAll(source);
     }
     void skipped(const archive::MemberPath& path, const std::string& reason) override
     {
@@ -211,7 +142,7 @@ public:
     }
     bool stopRequested() override
     {
-        if (ended || m_extraction.m_job.abandoned() || m_extraction.cutShort())
+        if (ended || !m_extraction.goesOn())
             return true;
         ended = m_extraction.entryCheck();
         return ended.has_value();
@@ -221,48 +152,306 @@ private:
     Extraction& m_extraction;
 };
 
-std::optional<NextPhase> Extraction::scanArchives(
-    const files::Folder& folder, const QString& current, const QStringList& archives)
-{
-    for (const QString& name : archives) {
-        ArchiveScan scan(*this);
-        archive::ArchiveWalker(scan).walkFileAt(
-            folder.descriptor(), files::ToNativePath(name), files::ToNativePath(current + name));
-        if (m_job.abandoned())
-            return NextPhase::Abandon;
-        if (scan.ended)
-            return scan.ended;
-        if (cutShort())
-            return NextPhase::Merge;
+namespace {
+
+// The members of an archive as a reader thread meets them: what it makes of
+// each goes to the archive's task, in order.
+class ArchiveReadAhead final : public archive::ArchiveVisitor {
+public:
+    ArchiveReadAhead(
+        SourceTask& task, ReaderTools& tools, const HarvestRequest& request, bool originals)
+        : m_task(task)
+        , m_tools(tools)
+        , m_request(request)
+        , m_originals(originals)
+    {
     }
+    bool wants(const archive::MemberPath& path) override
+    {
+        return m_request.kinds.matches(std::string_view(path.name()));
+    }
+    void member(const archive::MemberPath& path, std::span<const std::uint8_t> bytes) override
+    {
+        const QString file = files::FromNativePath(path.file());
+        const QString member = MemberOf(path);
+        m_task.push(ReadSource(m_tools.icons, m_tools.objects,
+            IconInput { ShownSource(file, member), nullptr, {}, bytes }, file, member, m_originals,
+            m_task.cancelFlag()));
+    }
+    void skipped(const archive::MemberPath& path, const std::string& reason) override
+    {
+        m_task.push(ArchiveSkip {
+            files::FromNativePath(path.file()), MemberOf(path), files::DisplayMessage(reason) });
+    }
+    bool stopRequested() override { return m_task.cancelled(); }
+
+private:
+    SourceTask& m_task;
+    ReaderTools& m_tools;
+    const HarvestRequest& m_request;
+    bool m_originals;
+};
+
+} // namespace
+
+Extraction::Extraction(JobContext& job, int folderError, DestinationIndex& index)
+    : m_job(job)
+    , m_folderError(folderError)
+    , m_index(index)
+    , m_keepOriginals(job.catalogue.kept())
+{
+    if (m_job.temp && m_job.temp->ok()) {
+        for (const QString& name : ListCollected(m_job.files, *m_job.temp))
+            m_tempNames.add(name);
+    }
+    // Reading ahead would take the sources out of step with the checkpoints
+    // that the exact pace is for.
+    const int threads = m_job.pace() == CheckpointPace::Exact ? 1 : m_job.request.readerThreads();
+    if (threads > 1) {
+        const IconProvider& icons = m_job.icons;
+        const int iconSize = m_job.objects.standardIconSize;
+        m_pool = std::make_unique<SourcePool>(
+            threads, [&icons, iconSize](const std::function<void(ReaderTools&)>& run) {
+                const std::unique_ptr<IconProvider> own = icons.forAnotherThread();
+                CaptureObjects objects(iconSize);
+                ReaderTools tools { own ? *own : icons, objects };
+                run(tools);
+            });
+    }
+}
+
+Extraction::~Extraction()
+{
+    cancelAhead();
+    m_pool.reset();
+}
+
+void Extraction::cancelAhead()
+{
+    for (auto& ahead : m_ahead) {
+        if (ahead.second)
+            ahead.second->cancel();
+    }
+    m_ahead.clear();
+    m_tasksAhead = 0;
+}
+
+QList<CollectedIcon> Extraction::finish()
+{
+    cancelAhead();
+    placeWritten();
+    m_files.clear();
+    return std::exchange(m_collected, {});
+}
+
+std::shared_ptr<SourceTask> Extraction::submit(const WalkStep& step)
+{
+    auto task = std::make_shared<SourceTask>();
+    const HarvestRequest& request = m_job.request;
+    const bool originals = m_keepOriginals;
+    if (step.kind == WalkStep::Kind::File) {
+        m_pool->submit(task, [step, originals](SourceTask& t, ReaderTools& tools) {
+            t.push(ReadSource(tools.icons, tools.objects,
+                IconInput { step.path, step.folder.get(), step.name, {} }, step.path, {}, originals,
+                t.cancelFlag()));
+        });
+    } else {
+        m_pool->submit(task, [step, originals, &request](SourceTask& t, ReaderTools& tools) {
+            ArchiveReadAhead reader(t, tools, request, originals);
+            archive::ArchiveWalker(reader).walkFileAt(step.folder->descriptor(),
+                files::ToNativePath(step.name), files::ToNativePath(step.path));
+        });
+    }
+    return task;
+}
+
+std::optional<WalkStep> Extraction::nextStep(WalkPlan& plan)
+{
+    if (m_pool) {
+        // Sources are read this far ahead of the walk: enough to keep every
+        // reader busy, few enough that what waits stays small.
+        const int ahead = 4 * m_job.request.readerThreads();
+        while (m_tasksAhead < ahead && m_ahead.size() < 65536) {
+            std::optional<WalkStep> step = plan.next();
+            if (!step)
+                break;
+            std::shared_ptr<SourceTask> task;
+            if (step->kind != WalkStep::Kind::Entry) {
+                task = submit(*step);
+                ++m_tasksAhead;
+            }
+            m_ahead.emplace_back(std::move(*step), std::move(task));
+        }
+        if (m_ahead.empty())
+            return std::nullopt;
+        WalkStep step = std::move(m_ahead.front().first);
+        if (m_ahead.front().second)
+            --m_tasksAhead;
+        return step;
+    }
+    return plan.next();
+}
+
+NextPhase Extraction::walk(const QString& sourceFolder)
+{
+    WalkPlan plan(m_job.files, m_job.request, sourceFolder);
+    const auto ended = [this](NextPhase next) {
+        cancelAhead();
+        return next;
+    };
+    while (std::optional<WalkStep> step = nextStep(plan)) {
+        std::shared_ptr<SourceTask> task;
+        if (m_pool) {
+            task = std::move(m_ahead.front().second);
+            m_ahead.pop_front();
+        }
+        std::optional<NextPhase> next;
+        switch (step->kind) {
+        case WalkStep::Kind::Entry:
+            next = entryCheck();
+            break;
+        case WalkStep::Kind::File:
+            if (task) {
+                next = takeTask(*task, false, true);
+            } else {
+                InlineSource source(m_job,
+                    IconInput { step->path, step->folder.get(), step->name, {} }, step->path, {},
+                    m_keepOriginals);
+                captureAll(source);
+            }
+            break;
+        case WalkStep::Kind::Archive:
+            next = task ? takeTask(*task, true, true) : scanArchive(*step);
+            break;
+        }
+        if (!next)
+            next = afterSource();
+        if (next)
+            return ended(*next);
+    }
+    return NextPhase::Merge;
+}
+
+std::optional<NextPhase> Extraction::afterSource()
+{
+    if (m_job.abandoned())
+        return NextPhase::Abandon;
+    if (m_ended)
+        return m_ended;
+    // No name left in the temporary folder: the walk ends as a stop answered
+    // Yes ends it, and the merge empties the folder.
+    if (cutShort())
+        return NextPhase::Merge;
     return std::nullopt;
+}
+
+std::optional<NextPhase> Extraction::scanArchive(const WalkStep& step)
+{
+    ArchiveScan scan(*this);
+    archive::ArchiveWalker(scan).walkFileAt(
+        step.folder->descriptor(), files::ToNativePath(step.name), files::ToNativePath(step.path));
+    if (m_job.abandoned())
+        return NextPhase::Abandon;
+    return scan.ended;
+}
+
+std::optional<NextPhase> Extraction::takeTask(SourceTask& task, bool archive, bool stop)
+{
+    SourceTask::Item item;
+    for (;;) {
+        // Before each member of an archive, as before each entry.
+        if (archive) {
+            if (const std::optional<NextPhase> next = entryCheck())
+                return next;
+        }
+        // Whatever was written waits no longer than the readers keep this
+        // thread waiting.
+        if (!task.ready())
+            placeWritten();
+        const SourceTask::Wait got = task.next(item, [&] {
+            return m_job.abandoned() || (stop && m_job.token.state() == StopState::StopRequested);
+        });
+        if (got == SourceTask::Wait::End)
+            return std::nullopt;
+        if (got == SourceTask::Wait::Interrupted) {
+            if (m_job.abandoned())
+                return NextPhase::Abandon;
+            // Nothing of this source has been told yet: the stop is answered
+            // as before its entry.
+            placeWritten();
+            if (const std::optional<NextPhase> next = m_job.stopCheck(StopQuestion::Search))
+                return next;
+            continue;
+        }
+        if (SourceWork* work = std::get_if<SourceWork>(&item)) {
+            ReadySource source(*work);
+            captureAll(source);
+        } else {
+            const ArchiveSkip& skipped = std::get<ArchiveSkip>(item);
+            skip(IconPlace { skipped.file, 0, 0, skipped.member }, skipped.reason);
+        }
+        if (const std::optional<NextPhase> next = afterSource())
+            return next;
+    }
 }
 
 NextPhase Extraction::file(const QString& file)
 {
     // A stop requested meanwhile waits for the merge's first comparison.
-    const files::Folder folder = files::Folder::open(files::ToNativePath(platform::FolderOf(file)));
-    m_reading.reset();
-    const IconInput input { file, &folder, platform::FileNameOf(file), {} };
-    if (!file.isEmpty())
-        captureAll(input, file, {});
-    return m_job.abandoned() ? NextPhase::Abandon : NextPhase::Merge;
+    if (file.isEmpty())
+        return m_job.abandoned() ? NextPhase::Abandon : NextPhase::Merge;
+    const auto folder = std::make_shared<const files::Folder>(
+        files::Folder::open(files::ToNativePath(platform::FolderOf(file))));
+    const WalkStep step { WalkStep::Kind::File, folder, platform::FileNameOf(file), file };
+    if (m_pool) {
+        const std::shared_ptr<SourceTask> task = submit(step);
+        const std::optional<NextPhase> next = takeTask(*task, false, false);
+        if (next == NextPhase::Abandon)
+            return NextPhase::Abandon;
+    } else {
+        InlineSource source(
+            m_job, IconInput { file, folder.get(), step.name, {} }, file, {}, m_keepOriginals);
+        captureAll(source);
+    }
+    if (m_job.abandoned())
+        return NextPhase::Abandon;
+    return m_ended ? *m_ended : NextPhase::Merge;
 }
 
-int Extraction::countIcons(const IconInput& input)
+std::optional<NextPhase> Extraction::entryCheck()
 {
-    m_job.observer.sourceOpened(input.path);
-    try {
-        return m_job.icons.countOf(input);
-    } catch (const Error& e) {
-        // A file that cannot be read at all is one bad file: the harvest
-        // names it and goes on.
-        skip(IconPlace { input.path, 0, 0 }, QString::fromStdString(e.what()));
-        return 0;
+    // A capture takes its name soon, however long the walk goes on without
+    // another: whoever looks into Temp meanwhile finds it there.
+    if (!m_written.empty() && m_sinceWritten.elapsed() >= kMostMsUnnamed)
+        placeWritten();
+    // Not a checkpoint of the protocol: it keeps a window painted and takes
+    // a stop during long stretches without captures.
+    if (!m_job.ifDue(Checkpoint::Walking))
+        return NextPhase::Abandon;
+    if (m_job.token.state() != StopState::StopRequested)
+        return std::nullopt;
+    // What was collected is in Temp under its names before the question:
+    // an answer may end the run without a merge.
+    placeWritten();
+    return m_job.stopCheck(StopQuestion::Search);
+}
+
+void Extraction::captureAll(Source& source)
+{
+    m_job.observer.sourceOpened(source.path());
+    QString unreadable;
+    const int count = source.count(unreadable);
+    if (!unreadable.isEmpty()) {
+        skip(IconPlace { source.path(), 0, 0 }, unreadable);
+        return;
+    }
+    for (int i = 0; i < count && goesOn(); ++i) {
+        capture(IconPlace { source.file(), i + 1, count, source.member() }, source, i);
+        m_job.checkpoint(Checkpoint::Captured);
     }
 }
 
-void Extraction::capture(const IconPlace& place, const IconInput& input)
+void Extraction::capture(const IconPlace& place, Source& source, int index)
 {
     m_job.observer.iconCapturing(place);
     // Without the folder nothing can be collected: the capture fails with the
@@ -274,43 +463,127 @@ void Extraction::capture(const IconPlace& place, const IconInput& input)
             + ": "
             + platform::SystemErrorText(m_folderError != 0 ? m_folderError : ENOENT).toStdString());
     }
-    std::unique_ptr<PreparedIconFile> prepared;
-    try {
-        prepared
-            = PrepareCaptureInto(m_job.objects, m_job.icons, input, place.number - 1, *m_job.temp);
-    } catch (const EInvalidIcon& e) {
-        // One bad icon never ends a harvest: it is named and counted, and
-        // the walk goes on with the next.
-        skip(place, QString::fromStdString(e.what()));
-        return;
-    } catch (const ENoFreeIconName& e) {
-        m_job.outcome.walkCutShort = QString::fromStdString(e.what());
-        m_job.observer.walkCutShort(m_job.outcome.walkCutShort);
-        return;
-    }
-    const QString meant = files::FromNativePath(prepared->name());
-    if (m_recorder) {
-        // Where the icon came from is recorded before its file takes its
-        // name, so that no collected icon is ever without its source.
-        CaptureRecorder::Capture record { place, nullptr, {}, std::nullopt, prepared->bytes(),
-            meant };
-        if (input.folder) {
-            // The recorder reads the file's original group itself, from the
-            // folder held open, while the walk goes on.
-            if (!m_reading || m_reading->descriptor() < 0)
-                m_reading = std::make_shared<const files::Folder>(input.folder->duplicate());
-            record.folder = m_reading;
-            record.name = input.name;
-        } else {
-            record.group = m_job.icons.original(input, place.number - 1);
+    IconWork icon = source.icon(index);
+    if (icon.kind != IconWork::Kind::Captured && icon.tookName) {
+        // The name it took before it failed stays unused, as it always has.
+        try {
+            NextIconFileNameIn(*m_job.temp, IconNameRoom::FourDigits, &m_tempNames);
+        } catch (const ENoFreeIconName&) {
         }
-        m_pending.push_back(Pending { m_recorder->record(std::move(record)), std::move(prepared) });
-        placeRecorded(false);
-    } else {
-        PlaceCapture(*prepared, *m_job.temp);
     }
+    switch (icon.kind) {
+    case IconWork::Kind::Skipped:
+        skip(place, icon.reason);
+        return;
+    case IconWork::Kind::Failed:
+        std::rethrow_exception(icon.failure);
+    case IconWork::Kind::Captured:
+        break;
+    }
+    collect(place, icon);
+}
+
+void Extraction::collect(const IconPlace& place, IconWork& icon)
+{
+    // A capture equal in every byte to one collected since the last merge
+    // takes no name of its own: the merge reads the same bytes from that
+    // one's file and does with it what it would do with a file of its own.
+    const std::uint64_t hash = DestinationIndex::Hash(icon.file);
+    const auto [first, last] = m_files.equal_range(hash);
+    for (auto it = first; it != last; ++it) {
+        if (it->second.bytes != icon.file)
+            continue;
+        std::shared_ptr<const CaptureSource> shared = m_job.catalogue.sharing(place, icon.original);
+        if (!shared)
+            shared = std::make_shared<CaptureSource>();
+        const QString twin = m_collected[it->second.at].name;
+        m_collected.push_back(CollectedIcon { twin, std::nullopt, std::move(shared) });
+        ++m_job.outcome.captured;
+        m_job.observer.iconCaptured(place, twin);
+        if (m_collected.size() >= kMaxCollected)
+            mergeCollected();
+        return;
+    }
+
+    QString name;
+    try {
+        name = NextIconFileNameIn(*m_job.temp, IconNameRoom::FourDigits, &m_tempNames);
+    } catch (const ENoFreeIconName&) {
+        // Temp is full: what it holds is merged, and the walk goes on.
+        if (!mergeCollected())
+            return;
+        try {
+            name = NextIconFileNameIn(*m_job.temp, IconNameRoom::FourDigits, &m_tempNames);
+        } catch (const ENoFreeIconName& e) {
+            // Still full: it holds what could not be copied. The walk ends
+            // as a stop answered Yes ends it.
+            m_job.outcome.walkCutShort = QString::fromStdString(e.what());
+            m_job.observer.walkCutShort(m_job.outcome.walkCutShort);
+            return;
+        }
+    }
+    m_tempNames.add(name);
+    auto written
+        = std::make_unique<PreparedIconFile>(icon.file, *m_job.temp, files::ToNativePath(name));
+    // Where the icon came from is recorded before its file takes its name,
+    // so that no collected icon is ever without its source.
+    if (m_written.empty()) {
+        m_job.catalogue.holdSteps();
+        m_sinceWritten.start();
+    }
+    const std::optional<catalogue::CaptureId> id
+        = m_job.catalogue.captured(place, icon.original, icon.file, name);
+    const int at = int(m_collected.size());
+    m_collected.push_back(CollectedIcon { name, id, nullptr });
+    m_files.emplace(hash, Kept { std::move(icon.file), at });
+    m_written.push_back(Written { std::move(written), id, at });
     ++m_job.outcome.captured;
-    m_job.observer.iconCaptured(place, meant);
+    m_job.observer.iconCaptured(place, name);
+    if (m_written.size() >= kCapturesPerCommit)
+        placeWritten();
+}
+
+void Extraction::placeWritten()
+{
+    if (m_written.empty())
+        return;
+    m_job.catalogue.commitSteps();
+    while (!m_written.empty()) {
+        Written& next = m_written.front();
+        QString taken;
+        try {
+            taken = PlaceCapture(*next.file, *m_job.temp, IconNameRoom::FourDigits, &m_tempNames);
+        } catch (...) {
+            // These never become files: their records go again.
+            for (const Written& w : m_written) {
+                if (w.id)
+                    m_job.catalogue.forget(*w.id);
+            }
+            m_written.clear();
+            throw;
+        }
+        CollectedIcon& icon = m_collected[next.at];
+        if (taken != icon.name) {
+            if (next.id)
+                m_job.catalogue.renamed(*next.id, taken);
+            icon.name = taken;
+        }
+        m_written.pop_front();
+    }
+}
+
+bool Extraction::mergeCollected()
+{
+    placeWritten();
+    m_files.clear();
+    m_ended = Merge(m_job, m_index).run(std::exchange(m_collected, {}), true);
+    if (m_ended)
+        return false;
+    // What could not be copied stays, under its name.
+    m_tempNames.clear();
+    for (const QString& name : ListCollected(m_job.files, *m_job.temp))
+        m_tempNames.add(name);
+    return true;
 }
 
 void Extraction::skip(const IconPlace& place, const QString& reason)

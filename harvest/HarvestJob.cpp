@@ -3,6 +3,7 @@
 #include "files/NativePath.h"
 #include "files/NewFile.h"
 #include "harvest/CaptureIcon.h"
+#include "harvest/DestinationIndex.h"
 #include "harvest/Extraction.h"
 #include "harvest/Merge.h"
 #include "harvest/RunTexts.h"
@@ -12,6 +13,8 @@
 #include "util/Error.h"
 
 #include <exception>
+#include <set>
+#include <thread>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -27,6 +30,13 @@ const QString kTempName = QStringLiteral("Temp");
 QString TempFolderOf(const QString& destination)
 {
     return platform::JoinPath(destination, kTempName);
+}
+
+int HarvestRequest::readerThreads() const
+{
+    if (jobs > 0)
+        return jobs;
+    return std::max(1, int(std::thread::hardware_concurrency()));
 }
 
 HarvestJob::HarvestJob(HarvestRequest request, const IconProvider& icons, CaptureObjects& objects,
@@ -65,26 +75,46 @@ void HarvestJob::run()
         NextPhase next = NextPhase::Abandon;
         if (m_job.checkpoint(Checkpoint::Started)) {
             prepareTempFolder(lock.held());
-            Extraction extraction(m_job, lock.folderError());
-            // However the extraction ends, an error included, every icon it
-            // captured takes its name in Temp before anything else happens.
-            try {
-                if (m_request.kind == HarvestRequest::Kind::Tree) {
-                    QString source = m_request.source;
-                    if (!source.endsWith(QLatin1Char('/')))
-                        source += QLatin1Char('/');
-                    next = extraction.walk(source);
-                } else {
-                    next = extraction.file(m_request.source);
+            // Watched from before the first listing, so that nothing done
+            // meanwhile goes unseen, and kept from one merge to the next.
+            DestinationIndex index(m_job.files, m_job.destination);
+            next = NextPhase::Merge;
+            // What a run that was killed or stopped left in Temp is merged
+            // before anything new is collected, so that one run after any
+            // interruption gets it all into the destination.
+            if (m_job.temp->ok()) {
+                QList<CollectedIcon> left;
+                for (const QString& name : ListCollected(m_job.files, *m_job.temp))
+                    left.push_back(CollectedIcon { name, std::nullopt, nullptr });
+                if (!left.isEmpty()) {
+                    if (const std::optional<NextPhase> ended = Merge(m_job, index).run(left, true))
+                        next = *ended;
                 }
-            } catch (...) {
-                extraction.finish();
-                throw;
             }
-            extraction.finish();
+            QList<CollectedIcon> collected;
+            if (next == NextPhase::Merge) {
+                Extraction extraction(m_job, lock.folderError(), index);
+                // However the extraction ends, an error included, every icon
+                // it captured takes its name in Temp before anything else
+                // happens.
+                try {
+                    if (m_request.kind == HarvestRequest::Kind::Tree) {
+                        QString source = m_request.source;
+                        if (!source.endsWith(QLatin1Char('/')))
+                            source += QLatin1Char('/');
+                        next = extraction.walk(source);
+                    } else {
+                        next = extraction.file(m_request.source);
+                    }
+                } catch (...) {
+                    extraction.finish();
+                    throw;
+                }
+                collected = extraction.finish();
+            }
+            if (next == NextPhase::Merge)
+                next = Merge(m_job, index).run(std::move(collected)).value_or(NextPhase::End);
         }
-        if (next == NextPhase::Merge)
-            next = Merge(m_job).run();
         if (next != NextPhase::Abandon)
             end();
         else
@@ -133,10 +163,14 @@ void HarvestJob::prepareTempFolder(bool held)
     // wrote a capture or a copy left behind. Complete icons left there are
     // merged like any collected icon.
     if (held) {
+        // What a run that was cut off left is set right before it is merged;
+        // a capture whose file it was still writing never became one.
+        std::set<std::string> unplaced;
+        for (const QString& name : KilledWritersTemporaries(m_job.files, *m_job.temp))
+            unplaced.insert("Temp/" + files::ToNativePath(name));
+        m_job.catalogue.settle(unplaced);
         RemoveKilledWritersTemporaries(m_job.files, *m_job.temp);
         RemoveKilledMakersFolders(m_job.files, m_job.destination);
-        // What a run that was cut off left is set right before it is merged.
-        m_job.catalogue.settle();
     }
 }
 

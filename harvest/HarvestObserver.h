@@ -66,8 +66,9 @@ public:
     virtual void iconCaptured(const IconPlace&, const QString& /*collectedName*/) { }
     // An icon that could not be captured, and why; the harvest goes on.
     virtual void iconSkipped(const IconPlace&, const QString& /*reason*/) { }
-    // No free name was left in the temporary folder: the walk ends there and
-    // what was collected is merged.
+    // No free name was left in the temporary folder even after what was
+    // collected was merged (it holds files that could not be copied): the
+    // walk ends there.
     virtual void walkCutShort(const QString& /*reason*/) { }
 
     // The merge begins with the icons collected in tempFolder.
@@ -89,6 +90,10 @@ public:
     virtual void addedWithoutComparison(const QString& /*collected*/) { }
     // A collected icon left out because destName already holds it.
     virtual void duplicateDropped(const QString& /*collected*/, const QString& /*destName*/) { }
+    // The merge and its clean-up are over. When the temporary folder had no
+    // free name left, the harvest goes on collecting after it (and merges
+    // again later); what earlier runs left there is merged first of all.
+    virtual void mergeEnded() { }
 
     // A stop was requested: the question to put to the user.
     virtual StopAnswer askStop(StopQuestion) { return StopAnswer::Cancel; }

@@ -25,14 +25,20 @@ struct HarvestRequest {
     bool archives = false;
     // Whether the destination's catalogue records where each icon came from.
     bool catalogue = true;
+    // How many threads read the sources: 1 reads each on the harvest's own
+    // thread as the walk reaches it; more read ahead of the walk; 0 is one
+    // for each processor of the machine.
+    int jobs = 1;
+
+    int readerThreads() const;
 
     static HarvestRequest scanTree(const QString& folder, const QString& destination)
     {
-        return { Kind::Tree, folder, destination, {}, false, true };
+        return { Kind::Tree, folder, destination, {}, false, true, 1 };
     }
     static HarvestRequest scanFile(const QString& file, const QString& destination)
     {
-        return { Kind::File, file, destination, {}, false, true };
+        return { Kind::File, file, destination, {}, false, true, 1 };
     }
 };
 

@@ -4,6 +4,7 @@
 // known picture. (exe::IconSource is another thing: the parsed icons of
 // one open file, which the platform's provider keeps for the file at hand.)
 
+#include "catalogue/IconHash.h"
 #include "iconfile/IconImage.h"
 #include "util/Error.h"
 
@@ -45,6 +46,9 @@ struct OriginalGroup {
     std::optional<std::uint16_t> number; // a numbered group
     std::string name; // a named one (UTF-8, or its bytes)
     std::vector<std::uint8_t> file;
+    // The hash of file, where it was worked out already (by the thread that
+    // read the source, beside the others).
+    std::optional<catalogue::IconHash> hash;
 };
 
 // The original group of the icon at index of a parsed file; nothing when the
@@ -94,6 +98,10 @@ public:
     {
         return std::nullopt;
     }
+    // A provider for one more thread: one of its own where this one keeps
+    // what it read last for the next call; nothing where this one may be
+    // used from several threads at once.
+    virtual std::unique_ptr<IconProvider> forAnotherThread() const { return nullptr; }
 };
 
 // The platform's icon extraction. A scan asks for the count of a file and
@@ -112,6 +120,7 @@ public:
     int countOf(const IconInput& input) const override;
     std::optional<IconImage> extractFrom(const IconInput& input, int index) const override;
     std::optional<OriginalGroup> original(const IconInput& input, int index) const override;
+    std::unique_ptr<IconProvider> forAnotherThread() const override;
 
 private:
     struct Parsed;

@@ -58,6 +58,7 @@ public:
     HarvestOutcome outcome;
 
     void setPace(CheckpointPace pace, int intervalMs);
+    CheckpointPace pace() const { return m_pace; }
 
     // The checkpoints. Each returns false once the token is abandoned, and
     // the caller then returns at once. checkpoint() is reached now; paced()

@@ -12,23 +12,25 @@
 
 namespace glyphor {
 
-Merge::Merge(JobContext& job)
+Merge::Merge(JobContext& job, DestinationIndex& index)
     : m_job(job)
+    , m_index(index)
 {
 }
 
-NextPhase Merge::run()
+std::optional<NextPhase> Merge::run(QList<CollectedIcon> collected, bool batch)
 {
     // A stop requested after the walk's last check is dropped; the
-    // single-file scan keeps it, to be answered at the first comparison.
-    if (m_job.request.kind == HarvestRequest::Kind::Tree)
+    // single-file scan keeps it, to be answered at the first comparison, and
+    // so does a merge the harvest goes on after.
+    if (m_job.request.kind == HarvestRequest::Kind::Tree && !batch)
         m_job.setStopState(StopState::None);
     m_job.observer.mergeStarted(m_job.tempFolder);
-    // Besides this run's captures, whatever earlier runs left in the folder.
-    m_collected = ListCollected(m_job.files, *m_job.temp);
-    // Watched from before the first listing, so that nothing done meanwhile
-    // goes unseen.
-    DestinationIndex index(m_job.files, m_job.destination);
+    m_collected = std::move(collected);
+    for (const CollectedIcon& icon : m_collected) {
+        if (icon.shared)
+            m_shared.insert(icon.name, nullptr);
+    }
     if (!m_job.checkpoint(Checkpoint::MergeStarted))
         return NextPhase::Abandon;
     SetIconCounter(0);
@@ -36,32 +38,51 @@ NextPhase Merge::run()
     // have harvested into the folder since, and its icons are duplicates like
     // any other. No other harvest changes the folder from here on, as this
     // one holds it.
-    index.read();
+    m_index.readIfChanged();
     m_job.catalogue.holdSteps();
-    const NextPhase next = mergeAll(index);
+    const std::optional<NextPhase> next = mergeAll();
     if (next == NextPhase::Abandon)
         return next;
     // What the merge did is in the catalogue before any collected file goes.
     m_job.catalogue.commitSteps();
     cleanUp();
-    return NextPhase::End;
+    m_job.observer.mergeEnded();
+    return next;
 }
 
-NextPhase Merge::mergeAll(DestinationIndex& index)
+const Probe& Merge::probeOf(const QString& name)
 {
-    const files::Folder& temp = *m_job.temp;
+    if (m_probe && name == m_probed)
+        return *m_probe;
+    // A file that later icons share is kept for them; any other is read
+    // once, when its icon's turn comes.
+    const auto shared = m_shared.find(name);
+    if (shared != m_shared.end() && *shared) {
+        m_probe = *shared;
+    } else {
+        m_probe = std::make_shared<Probe>(m_job.files.comparableBytes(*m_job.temp, name));
+        if (shared != m_shared.end())
+            *shared = m_probe;
+    }
+    m_probed = name;
+    return *m_probe;
+}
+
+std::optional<NextPhase> Merge::mergeAll()
+{
     for (int ci = 0; ci < m_collected.size(); ++ci) {
         if (m_job.abandoned())
             return NextPhase::Abandon;
-        const QString& name = m_collected[ci];
+        const CollectedIcon& icon = m_collected[ci];
+        const QString& name = icon.name;
         // A collected file that cannot be read equals nothing; its copy then
         // fails too, and it stays for the next run.
-        const Probe probe(m_job.files.comparableBytes(temp, name));
+        const Probe& probe = probeOf(name);
         // A file under the program's name that the program did not write (a
         // user's, another program's) is left where it is, neither merged nor
         // deleted.
         if (probe.bytes && !IsProgramIconFile(*probe.bytes)) {
-            m_keep.insert(ci);
+            m_keep.insert(name);
             continue;
         }
 
@@ -69,20 +90,20 @@ NextPhase Merge::mergeAll(DestinationIndex& index)
             ? std::span<const std::uint8_t>(*probe.bytes)
             : std::span<const std::uint8_t>();
         if (m_job.token.state() == StopState::AddAllRemaining) {
-            if (const std::optional<QString> copy = copyIn(index, name, false)) {
-                index.addUncompared(*copy);
-                m_job.catalogue.placed(name, bytes, *copy);
+            if (const std::optional<QString> copy = copyIn(name, false)) {
+                m_index.addUncompared(*copy);
+                m_job.catalogue.placed(icon, bytes, *copy);
                 m_job.observer.copiedIn(name, *copy, false);
             } else {
-                m_keep.insert(ci);
+                m_keep.insert(name);
             }
             m_job.observer.addedWithoutComparison(name);
-            if (!checkpoint(index, Checkpoint::Copied))
+            if (!checkpoint(Checkpoint::Copied))
                 return NextPhase::Abandon;
             continue;
         }
 
-        switch (compare(index, name, probe)) {
+        switch (compare(icon, probe)) {
         case Comparison::Abandoned:
             return NextPhase::Abandon;
         case Comparison::Stopped:
@@ -95,70 +116,69 @@ NextPhase Merge::mergeAll(DestinationIndex& index)
             break;
         }
 
-        if (const std::optional<QString> copy = copyIn(index, name, true)) {
-            index.addCompared(*copy, probe);
-            m_job.catalogue.placed(name, bytes, *copy);
+        if (const std::optional<QString> copy = copyIn(name, true)) {
+            m_index.addCompared(*copy, probe);
+            m_job.catalogue.placed(icon, bytes, *copy);
             m_job.observer.copiedIn(name, *copy, true);
         } else {
-            m_keep.insert(ci);
+            m_keep.insert(name);
             // The folder is read again after a failed copy as after any
             // other: what others put into it meanwhile is compared with too.
-            index.read();
+            m_index.read();
         }
-        if (m_job.request.kind == HarvestRequest::Kind::Tree
-            && !checkpoint(index, Checkpoint::Copied))
+        if (m_job.request.kind == HarvestRequest::Kind::Tree && !checkpoint(Checkpoint::Copied))
             return NextPhase::Abandon;
     }
-    return NextPhase::End;
+    return std::nullopt;
 }
 
-Merge::Comparison Merge::compare(DestinationIndex& index, const QString& name, const Probe& probe)
+Merge::Comparison Merge::compare(const CollectedIcon& icon, const Probe& probe)
 {
+    const QString& name = icon.name;
+    const bool everyStep = m_job.pace() == CheckpointPace::Exact;
     // The count is looked at before each comparison: a checkpoint may have
     // read the folder again.
-    for (int j = 0; j < index.count(); ++j) {
+    for (int j = 0; j < m_index.count(); ++j) {
+        // The comparisons that find nothing equal are passed over to the next
+        // one that does (or the last), unless every step is to be seen: one
+        // check stands for them all, and the list cannot change in between.
+        if (!everyStep)
+            j = std::min(m_index.nextEqual(j, probe), m_index.count() - 1);
         // Every comparison is named, and the first of the merge always gets a
         // checkpoint, however short the merge; then the steady pace holds.
-        m_job.observer.comparing(name, index.name(j));
-        if (!checkpoint(index, Checkpoint::Comparison, std::exchange(m_firstComparison, false)))
+        m_job.observer.comparing(name, m_index.name(j));
+        if (!checkpoint(Checkpoint::Comparison, std::exchange(m_firstComparison, false)))
             return Comparison::Abandoned;
-        if (j >= index.count())
+        if (j >= m_index.count())
             break;
         if (m_job.token.state() == StopState::StopRequested) {
             if (const std::optional<NextPhase> answered = m_job.stopCheck(StopQuestion::Compare))
                 return *answered == NextPhase::Abandon ? Comparison::Abandoned
                                                        : Comparison::Stopped;
             // The question's wait may have let the folder change too.
-            index.readIfChanged();
-            if (j >= index.count())
+            m_index.readIfChanged();
+            if (j >= m_index.count())
                 break;
         }
         // Dropped only when the destination file still holds the icon now:
         // another program may have removed or replaced it since it was read.
-        if (index.equals(j, probe) && index.confirm(j, probe)) {
-            m_job.catalogue.duplicate(name, *probe.bytes, index.name(j));
-            m_job.observer.duplicateDropped(name, index.name(j));
+        if (m_index.equals(j, probe) && m_index.confirm(j, probe)) {
+            m_job.catalogue.duplicate(icon, *probe.bytes, m_index.name(j));
+            m_job.observer.duplicateDropped(name, m_index.name(j));
             return Comparison::Duplicate;
         }
     }
     return Comparison::New;
 }
 
-std::optional<QString> Merge::copyIn(
-    DestinationIndex& index, const QString& collected, bool compared)
+std::optional<QString> Merge::copyIn(const QString& collected, bool compared)
 {
     // The copy is written in the temporary folder, which this run holds, so
     // that a copy cut short by a kill leaves its temporary file there, to be
     // removed by the next run, and never in the destination itself.
     QString reason;
     const std::optional<QString> target = m_job.files.copyToNewName(
-        *m_job.temp, collected, m_job.destination,
-        [&] {
-            QString next = NextIconFileNameIn(m_job.destination);
-            index.expect(next);
-            return next;
-        },
-        reason);
+        *m_job.temp, collected, m_job.destination, [&] { return m_index.nextFreeName(); }, reason);
     if (!target) {
         m_job.outcome.failedCopies.append(
             FailedCopy { platform::JoinPath(m_job.tempFolder, collected), reason });
@@ -169,7 +189,7 @@ std::optional<QString> Merge::copyIn(
     return *target;
 }
 
-bool Merge::checkpoint(DestinationIndex& index, Checkpoint at, bool now)
+bool Merge::checkpoint(Checkpoint at, bool now)
 {
     const int before = m_job.checkpoints();
     if (!m_job.paced(at, now))
@@ -179,7 +199,7 @@ bool Merge::checkpoint(DestinationIndex& index, Checkpoint at, bool now)
     // nothing of this thread's can have, and the merge's own copies join the
     // list as they are made.
     if (m_job.checkpoints() != before) {
-        index.readIfChanged();
+        m_index.readIfChanged();
         // Whoever looks at the catalogue meanwhile (the viewer) sees the
         // merge as far as it has come.
         m_job.catalogue.commitSteps();
@@ -193,16 +213,18 @@ void Merge::discardFrom(int first)
     if (!m_job.catalogue.kept())
         return;
     for (int ci = first; ci < m_collected.size(); ++ci) {
-        if (const auto bytes = m_job.files.comparableBytes(*m_job.temp, m_collected[ci]))
-            m_job.catalogue.discarded(m_collected[ci], *bytes);
+        const Probe& probe = probeOf(m_collected[ci].name);
+        if (probe.bytes)
+            m_job.catalogue.discarded(m_collected[ci], *probe.bytes);
     }
 }
 
 void Merge::cleanUp()
 {
-    for (int i = 0; i < m_collected.size(); ++i) {
-        if (!m_keep.contains(i))
-            m_job.files.deleteFile(*m_job.temp, m_collected[i]);
+    for (const CollectedIcon& icon : m_collected) {
+        // An icon that shares its file with an earlier one finds it gone.
+        if (!m_keep.contains(icon.name) && !icon.shared)
+            m_job.files.deleteFile(*m_job.temp, icon.name);
     }
 }
 

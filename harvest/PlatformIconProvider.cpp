@@ -140,6 +140,11 @@ std::optional<OriginalGroup> PlatformIconProvider::original(const IconInput& inp
     return p ? OriginalGroupOf(p->icons, index) : std::nullopt;
 }
 
+std::unique_ptr<IconProvider> PlatformIconProvider::forAnotherThread() const
+{
+    return std::make_unique<PlatformIconProvider>();
+}
+
 std::optional<OriginalGroup> OriginalGroupOf(const exe::IconSource& icons, int index)
 {
     if (index < 0 || index >= icons.count())

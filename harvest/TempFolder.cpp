@@ -191,6 +191,18 @@ int CountCollected(FileOps& files, const files::Folder& folder)
     return count;
 }
 
+QStringList KilledWritersTemporaries(FileOps& files, const files::Folder& folder)
+{
+    QStringList meant;
+    if (const auto entries = files.listDirectory(folder)) {
+        for (const platform::DirEntry& entry : *entries) {
+            if (IsPlainFile(entry) && IsProgramTemporary(entry.name))
+                meant << entry.name.mid(1, entry.name.size() - 8);
+        }
+    }
+    return meant;
+}
+
 void RemoveKilledWritersTemporaries(FileOps& files, const files::Folder& folder)
 {
     // A run holds the folder for its whole life, so such a file belongs to no

@@ -53,6 +53,9 @@ bool IsProgramIconFile(std::span<const std::uint8_t> bytes);
 QStringList ListCollected(FileOps& files, const files::Folder& folder);
 int CountCollected(FileOps& files, const files::Folder& folder);
 
+// The icon files that writers killed midway were writing in the folder: the
+// names their hidden temporary files were meant to take.
+QStringList KilledWritersTemporaries(FileOps& files, const files::Folder& folder);
 // Removes what writers that were killed midway left in the folder: the hidden
 // temporary files of the program's icon files.
 void RemoveKilledWritersTemporaries(FileOps& files, const files::Folder& folder);

@@ -144,12 +144,26 @@ PreparedIconFile::PreparedIconFile(
     if (!icon.wellFormed())
         throw Error(kImageNotValidText);
     m_bytes = EncodeIconFile(icon);
-    m_file = std::make_unique<files::NewFile>(folder, m_name);
+    write();
+}
+
+PreparedIconFile::PreparedIconFile(
+    std::vector<std::uint8_t> bytes, const files::Folder& folder, std::string name)
+    : m_folder(folder)
+    , m_name(std::move(name))
+    , m_bytes(std::move(bytes))
+{
+    write();
+}
+
+void PreparedIconFile::write()
+{
+    m_file = std::make_unique<files::NewFile>(m_folder, m_name);
     if (!m_file->ok())
-        CannotCreate(folder.pathOf(m_name), m_file->error());
+        CannotCreate(m_folder.pathOf(m_name), m_file->error());
     if (!m_file->write(m_bytes.data(), m_bytes.size()) || !m_file->finish())
         throw Error(
-            "Stream write error: " + folder.pathOf(m_name) + ": " + Reason(m_file->error()));
+            "Stream write error: " + m_folder.pathOf(m_name) + ": " + Reason(m_file->error()));
 }
 
 PreparedIconFile::~PreparedIconFile() = default;

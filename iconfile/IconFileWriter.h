@@ -47,6 +47,9 @@ public:
     // Raises Error: "Icon image is not valid" (empty icon), "Cannot create
     // file %s" and "Stream write error", with the path and the system's reason.
     PreparedIconFile(const IconImage& icon, const files::Folder& folder, std::string name);
+    // The same for the bytes EncodeIconFile made of an icon.
+    PreparedIconFile(
+        std::vector<std::uint8_t> bytes, const files::Folder& folder, std::string name);
     ~PreparedIconFile();
     PreparedIconFile(const PreparedIconFile&) = delete;
     PreparedIconFile& operator=(const PreparedIconFile&) = delete;
@@ -59,6 +62,8 @@ public:
     std::string place(const std::function<std::optional<std::string>()>& nextName);
 
 private:
+    void write();
+
     const files::Folder& m_folder;
     std::string m_name;
     std::vector<std::uint8_t> m_bytes;

@@ -211,7 +211,10 @@ private slots:
                 Contents(m_destPath), CliResult("scan-file", { m_root + "/tree/taskmgr.exe" }));
         if (answer == QMessageBox::No) {
             QVERIFY(Contents(m_destPath).isEmpty());
-            QCOMPARE(Contents(m_destPath + "/Temp").size(), 3);
+            // One file for each icon that differs, the icons taskmgr.exe
+            // holds more than once sharing one.
+            QCOMPARE(Contents(m_destPath + "/Temp").size(),
+                CliResult("scan-file", { m_root + "/tree/taskmgr.exe" }).size());
         }
         if (answer == QMessageBox::Cancel)
             QCOMPARE(Contents(m_destPath), CliResult("scan-tree", { m_root + "/tree" }));
@@ -258,11 +261,11 @@ private slots:
         // Deleted on close, which waited for the run's handler to return.
         QTRY_VERIFY(!form);
         QCOMPARE(questions, atQuestion ? 1 : 0);
-        // Every icon counted and stored is kept in Temp for the next run.
+        // Every icon counted and stored is kept in Temp for the next run, the
+        // icons equal to one collected before in that one's file.
         const int kept = Contents(m_destPath + "/Temp").size();
-        QVERIFY(kept >= (atQuestion ? 3 : 1));
-        QCOMPARE(
-            QSettings("Tarnwell", "Glyphor2").value("Count").toString(), QString::number(kept));
+        QVERIFY(kept >= (atQuestion ? 2 : 1));
+        QVERIFY(QSettings("Tarnwell", "Glyphor2").value("Count").toInt() >= kept);
         QVERIFY(Contents(m_destPath).isEmpty());
     }
 

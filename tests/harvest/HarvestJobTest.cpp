@@ -3,6 +3,7 @@
 // the window's controller (tests/app).
 
 #include "harvest/HarvestJob.h"
+#include "catalogue/CatalogueReader.h"
 #include "files/NativePath.h"
 #include "harvest/CaptureIcon.h"
 #include "harvest/IconCounter.h"
@@ -114,7 +115,8 @@ protected:
 };
 
 // Every capture names its source and icon and the file it was collected as;
-// every merge step names the destination file it made or matched.
+// every merge step names the destination file it made or matched. A capture
+// equal to one collected before shares that one's file.
 TEST_F(HarvestJobTest, EventsTellWhereEachIconCameFromAndWhereItWent)
 {
     MakeExe("a.exe", { MakeIcon(1), IconImage {}, MakeIcon(2) });
@@ -124,8 +126,8 @@ TEST_F(HarvestJobTest, EventsTellWhereEachIconCameFromAndWhereItWent)
         QStringList({ "captured a.exe #1 as Icon0000.ico",
             // The skipped icon had taken its name before it failed.
             "skipped a.exe #2: Icon image is not valid", "captured a.exe #3 as Icon0002.ico",
-            "captured b.exe #1 as Icon0003.ico", "copied Icon0000.ico as Icon0000.ico",
-            "copied Icon0002.ico as Icon0001.ico", "dropped Icon0003.ico as in Icon0000.ico",
+            "captured b.exe #1 as Icon0000.ico", "copied Icon0000.ico as Icon0000.ico",
+            "copied Icon0002.ico as Icon0001.ico", "dropped Icon0000.ico as in Icon0000.ico",
             "ended" }));
     EXPECT_EQ(outcome.captured, 3);
     EXPECT_EQ(outcome.added, 2);
@@ -459,6 +461,74 @@ TEST_F(HarvestJobTest, AProgramThatVanishesIsSaidToHaveVanished)
     EXPECT_EQ(job.outcome().skipped[0].reason,
         "Cannot read file " + exe + ": " + QString::fromLocal8Bit(std::strerror(ENOENT)));
 }
+
+// Runs far past Temp's 10,000 names: Temp is merged whenever it is full and
+// the walk goes on; the destination's names go past Icon9999.ico; captures
+// equal to one collected before share its file; the catalogue keeps every
+// capture, none of them left waiting.
+struct LargeRun {
+    const char* name;
+    int files;
+    int iconsEach;
+    bool distinct; // every icon a picture of its own, else all one picture
+    int merges;
+};
+
+void PrintTo(const LargeRun& row, std::ostream* os)
+{
+    *os << row.name;
+}
+
+class LargeRunTest : public HarvestJobTest, public testing::WithParamInterface<LargeRun> { };
+
+TEST_P(LargeRunTest, GoesToItsEndInOneRun)
+{
+    const LargeRun& row = GetParam();
+    for (int f = 0; f < row.files; ++f) {
+        QVector<IconImage> images;
+        for (int i = 0; i < row.iconsEach; ++i)
+            images << MakeIcon(row.distinct ? f * row.iconsEach + i : 1);
+        MakeExe(QString("p%1.exe").arg(f), images);
+    }
+    int merges = 0;
+    struct Merges final : HarvestObserver {
+        int& count;
+        explicit Merges(int& c)
+            : count(c)
+        {
+        }
+        void mergeStarted(const QString&) override { ++count; }
+    } observer(merges);
+    HarvestJob job(HarvestRequest::scanTree(folders.source(), folders.destination()), icons,
+        objects, observer, token);
+    job.run();
+    const int total = row.files * row.iconsEach;
+    const int distinct = row.distinct ? total : 1;
+    EXPECT_EQ(job.outcome().captured, total);
+    EXPECT_EQ(job.outcome().added, distinct);
+    EXPECT_FALSE(job.outcome().leftIconsBehind());
+    EXPECT_EQ(merges, row.merges);
+    const QStringList names = Names(folders.destination());
+    EXPECT_EQ(names.size(), distinct);
+    if (distinct > 10000) {
+        EXPECT_TRUE(names.contains("Icon9999.ico"));
+        EXPECT_TRUE(names.contains(QString("Icon%1.ico").arg(distinct - 1)));
+    }
+    EXPECT_FALSE(QFileInfo::exists(folders.temp()));
+    const auto entries
+        = catalogue::CatalogueReader(files::ToNativePath(folders.destination())).entries();
+    EXPECT_EQ(int(entries.size()), total);
+    EXPECT_EQ(std::count_if(entries.begin(), entries.end(),
+                  [](const catalogue::CatalogueEntry& e) {
+                      return e.outcome == catalogue::Outcome::Waiting;
+                  }),
+        0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, LargeRunTest,
+    testing::Values(LargeRun { "TenThousandThreeHundredDistinct", 3, 3434, true, 2 },
+        LargeRun { "TwentyThousandOfOnePicture", 2000, 10, false, 1 }),
+    glyphor::kit::RowName());
 
 } // namespace
 } // namespace glyphor

@@ -2,6 +2,7 @@
 
 #include "platform/FileSystem.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace glyphor::kit {
@@ -18,6 +19,15 @@ IconImage MakeIcon(int seed, int size)
         for (int x = 0; x < size; ++x)
             image.pixels.push_back(colours[std::size_t(seed * 7 + x / 4 + y * 3) % 16]);
     image.mask.assign(std::size_t(size) * size, 0);
+    // The pattern repeats every 16 seeds: from 16 on, the seed's higher
+    // bits go into the bottom row (the first stored), white for a 1 and
+    // black for a 0, where the pattern never has a white pixel beside a
+    // black one.
+    if (seed >= 16) {
+        for (int bit = 0; bit < std::min(size, 16); ++bit)
+            image.pixels[std::size_t(size - 1) * size + bit]
+                = ((seed >> 4) >> bit) & 1 ? 0xFFFFFFFFu : 0xFF000000u;
+    }
     return image;
 }
 
@@ -43,13 +53,19 @@ const QVector<IconImage>& FakeIconProvider::iconsOf(const QString& path) const
 
 int FakeIconProvider::count(const QString& path) const
 {
-    ++counts;
+    {
+        const std::lock_guard lock(m_counting);
+        ++counts;
+    }
     return int(iconsOf(path).size());
 }
 
 std::optional<IconImage> FakeIconProvider::extract(const QString& path, int index) const
 {
-    ++extractions;
+    {
+        const std::lock_guard lock(m_counting);
+        ++extractions;
+    }
     if (failing)
         throw std::runtime_error("cannot draw this icon");
     const QVector<IconImage>& icons = iconsOf(path);

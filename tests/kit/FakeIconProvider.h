@@ -10,6 +10,7 @@
 #include <QVector>
 
 #include <cstdint>
+#include <mutex>
 
 namespace glyphor::kit {
 
@@ -22,7 +23,8 @@ IconImage SolidIcon(std::uint32_t argb, int size = kIconSize);
 
 // A file holds the icons added for its name, whatever folder it is in; any
 // other file holds those given for every file, none unless they are set, as
-// a file without icons does. It counts what it is asked.
+// a file without icons does. It counts what it is asked. Harvests that read
+// ahead ask it from several threads at once.
 class FakeIconProvider final : public IconProvider {
 public:
     void add(const QString& name, QVector<IconImage> icons);
@@ -39,6 +41,7 @@ public:
 private:
     const QVector<IconImage>& iconsOf(const QString& path) const;
 
+    mutable std::mutex m_counting;
     QHash<QString, QVector<IconImage>> m_files;
     QVector<IconImage> m_everyFile;
 };
