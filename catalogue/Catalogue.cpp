@@ -177,11 +177,9 @@ std::optional<CaptureId> Catalogue::recordCapture(const CaptureRecord& record)
             if (!stored)
                 originalHash = HashOfBytes(record.originalGroup);
         }
-    } else if (!record.originalGroup.empty()) {
-        originalHash.reset();
     } else {
-        // A group stored before by storeOriginal, or none.
-        stored = true;
+        // Too large to keep.
+        originalHash.reset();
     }
     // Outside a held transaction, a capture is committed on its own, before
     // its file exists.
@@ -234,33 +232,6 @@ void Catalogue::insertOriginal(const IconHash& hash, std::span<const std::uint8_
             .bindBlob(1, hash)
             .bindBlob(2, group)
             .run();
-}
-
-std::optional<IconHash> Catalogue::storeOriginal(
-    std::span<const std::uint8_t> group, std::optional<IconHash> hash)
-{
-    if (!kept() || group.empty() || group.size() > kMaxOriginalBytes)
-        return std::nullopt;
-    if (!hash) {
-        hash = m_known->find(group);
-        if (!hash)
-            hash = HashOfBytes(group);
-    }
-    if (m_storedHashes->contains(*hash))
-        return hash;
-    const bool own = !m_holding;
-    const bool done = guarded([&] {
-        if (own)
-            m_db.prepared("BEGIN IMMEDIATE").run();
-        insertOriginal(*hash, group);
-        if (own)
-            m_db.prepared("COMMIT").run();
-        return true;
-    });
-    if (!done)
-        return std::nullopt;
-    m_storedHashes->insert(*hash);
-    return hash;
 }
 
 bool Catalogue::forgetCapture(CaptureId id)
@@ -356,6 +327,22 @@ std::optional<CaptureId> Catalogue::findWaiting(
     return findWaiting(collected, HashOfBytes(iconFile));
 }
 
+std::vector<CaptureId> Catalogue::findAllWaiting(
+    const std::string& collected, const IconHash& iconHash)
+{
+    std::vector<CaptureId> found;
+    guarded([&] {
+        Statement& s
+            = m_db.prepared("SELECT id FROM captures WHERE outcome = 'waiting' AND collected = ?1"
+                            " AND icon_hash = ?2 ORDER BY id");
+        s.bindBlob(1, collected).bindBlob(2, iconHash);
+        while (s.step())
+            found.push_back(s.integer(0));
+        return true;
+    });
+    return found;
+}
+
 int Catalogue::settleWaiting(const std::set<std::string>& unplaced)
 {
     commitSteps();
@@ -388,11 +375,13 @@ int Catalogue::settleWaiting(const std::set<std::string>& unplaced)
                     at->second = *hashed;
             }
             const bool there = at->second && w.hash && *at->second == *w.hash;
-            // The file counts for one capture only.
-            if (there)
-                at->second.reset();
+            // A file in Temp stays waiting for every capture of its content:
+            // captures equal in every byte share one file. A file saved
+            // straight into the destination counts for one capture only.
             if (there && w.collected.find('/') != std::string::npos)
                 continue;
+            if (there)
+                at->second.reset();
             if (!there && fresh && unplaced.contains(w.collected)) {
                 // Its file was still being written when the run was cut off:
                 // it never was a file, and the capture is taken out.

@@ -74,11 +74,6 @@ public:
     // The collected file of a waiting capture never came to be (its writer
     // failed): the capture is taken out again, as if it had not been made.
     bool forgetCapture(CaptureId id);
-    // An original group kept for a capture recorded later (one that shares
-    // another's collected file and is recorded when it is merged); nothing
-    // when the catalogue is not kept or the group is too large to keep.
-    std::optional<IconHash> storeOriginal(
-        std::span<const std::uint8_t> group, std::optional<IconHash> hash);
 
     // What the merge did with a waiting capture; destName is the file's name
     // in the destination folder. False when the catalogue is not kept or the
@@ -100,6 +95,9 @@ public:
     std::optional<CaptureId> findWaiting(const std::string& collected, const IconHash& iconHash);
     std::optional<CaptureId> findWaiting(
         const std::string& collected, std::span<const std::uint8_t> iconFile);
+    // Every waiting capture of that name and content, oldest first: captures
+    // equal in every byte share one collected file.
+    std::vector<CaptureId> findAllWaiting(const std::string& collected, const IconHash& iconHash);
 
     // The records from here on go into one transaction, committed by
     // commitSteps(): a harvest records thousands of captures and merge
@@ -116,7 +114,8 @@ public:
     // Sets right what a run that was cut off left waiting, before the
     // harvest merges what is in Temp (and only while it holds the folder's
     // harvest lock): a capture whose collected file is in Temp with its
-    // content stays waiting for the merge; one saved straight into the
+    // content stays waiting for the merge (every one of them: captures equal
+    // in every byte share a file); one saved straight into the
     // destination (Save Icon) whose file is there became that file; one
     // whose file was still being written when the run was cut off (its
     // writer's temporary file is there, for a name in unplaced) never was a

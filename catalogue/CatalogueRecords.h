@@ -54,8 +54,7 @@ struct CaptureRecord {
     // The collected file's name relative to the destination folder:
     // "Temp/Icon0003.ico" for a scan, "Icon0012.ico" for Save Icon.
     std::string collected;
-    // The group's hash, when the harvest has worked it out already; with no
-    // group bytes, the hash of a group stored before (storeOriginal).
+    // The group's hash, when the harvest has worked it out already.
     std::optional<IconHash> originalHash;
 };
 

@@ -3,8 +3,6 @@
 #include "files/Folder.h"
 #include "files/NativePath.h"
 
-#include <chrono>
-
 namespace glyphor {
 
 namespace {
@@ -80,25 +78,6 @@ std::optional<catalogue::CaptureId> CatalogueKeeper::captured(const IconPlace& p
     return id;
 }
 
-std::shared_ptr<const CaptureSource> CatalogueKeeper::sharing(
-    const IconPlace& place, const std::optional<OriginalGroup>& group)
-{
-    if (!m_catalogue.kept())
-        return nullptr;
-    auto source = std::make_shared<CaptureSource>();
-    source->file = files::ToNativePath(place.file);
-    source->member = files::ToNativePath(place.member);
-    source->index = place.number - 1;
-    source->group = GroupOf(group);
-    source->time = std::chrono::duration_cast<std::chrono::seconds>(
-        std::chrono::system_clock::now().time_since_epoch())
-                       .count();
-    if (group)
-        source->originalHash = m_catalogue.storeOriginal(group->file, group->hash);
-    tell();
-    return source;
-}
-
 void CatalogueKeeper::renamed(catalogue::CaptureId id, const QString& taken)
 {
     m_catalogue.recordCollectedName(id, InTemp(taken));
@@ -111,27 +90,31 @@ void CatalogueKeeper::forget(catalogue::CaptureId id)
     tell();
 }
 
-std::optional<catalogue::CaptureId> CatalogueKeeper::idOf(
+std::vector<catalogue::CaptureId> CatalogueKeeper::idsOf(
     const CollectedIcon& icon, std::span<const std::uint8_t> iconFile)
 {
     if (!m_catalogue.kept())
-        return std::nullopt;
+        return {};
     if (icon.id)
-        return icon.id;
-    if (icon.shared) {
-        const CaptureSource& s = *icon.shared;
-        return m_catalogue.recordCapture({ s.file, s.member, s.index, s.group, s.time, iconFile, {},
-            InTemp(icon.name), s.originalHash });
-    }
+        return { *icon.id };
     // Left in Temp by an earlier run.
-    return m_catalogue.findWaiting(InTemp(icon.name), iconFile);
+    return m_catalogue.findAllWaiting(InTemp(icon.name), catalogue::HashOfBytes(iconFile));
 }
 
 void CatalogueKeeper::placed(
     const CollectedIcon& icon, std::span<const std::uint8_t> iconFile, const QString& destName)
 {
-    if (const auto id = idOf(icon, iconFile))
-        m_catalogue.recordPlaced(*id, files::ToNativePath(destName));
+    // Of several captures that shared the file, the oldest became it and
+    // the others are its duplicates, as they would have been with files of
+    // their own.
+    const std::vector<catalogue::CaptureId> ids = idsOf(icon, iconFile);
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        if (i == 0)
+            m_catalogue.recordPlaced(ids[i], files::ToNativePath(destName));
+        else
+            m_catalogue.recordDuplicate(
+                ids[i], files::ToNativePath(destName), catalogue::HashOfBytes(iconFile));
+    }
     tell();
 }
 
@@ -140,9 +123,9 @@ void CatalogueKeeper::duplicate(
 {
     // The destination file holds the very same bytes: the merge compared
     // them whole and read it once more before leaving the icon out.
-    if (const auto id = idOf(icon, iconFile))
+    for (const catalogue::CaptureId id : idsOf(icon, iconFile))
         m_catalogue.recordDuplicate(
-            *id, files::ToNativePath(destName), catalogue::HashOfBytes(iconFile));
+            id, files::ToNativePath(destName), catalogue::HashOfBytes(iconFile));
     tell();
 }
 
@@ -154,8 +137,8 @@ void CatalogueKeeper::commitSteps()
 
 void CatalogueKeeper::discarded(const CollectedIcon& icon, std::span<const std::uint8_t> iconFile)
 {
-    if (const auto id = idOf(icon, iconFile))
-        m_catalogue.recordDiscarded(*id);
+    for (const catalogue::CaptureId id : idsOf(icon, iconFile))
+        m_catalogue.recordDiscarded(id);
     tell();
 }
 

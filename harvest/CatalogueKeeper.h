@@ -19,6 +19,7 @@
 #include <set>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace glyphor::files {
 class Folder;
@@ -49,10 +50,6 @@ public:
     std::optional<catalogue::CaptureId> captured(const IconPlace& place,
         const std::optional<OriginalGroup>& group, std::span<const std::uint8_t> iconFile,
         const QString& collected);
-    // A capture that shares the collected file of an earlier one: its
-    // original group is kept now, and it is recorded once merged.
-    std::shared_ptr<const CaptureSource> sharing(
-        const IconPlace& place, const std::optional<OriginalGroup>& group);
     // The collected file took another name than the one given, or never
     // came to be.
     void renamed(catalogue::CaptureId id, const QString& taken);
@@ -77,9 +74,10 @@ public:
     void saved(const QString& taken);
 
 private:
-    // The record of a collected icon: this run's, one recorded now for an
-    // icon that shared a file, or one an earlier run left waiting.
-    std::optional<catalogue::CaptureId> idOf(
+    // The records of a collected icon: this run's, or those an earlier run
+    // left waiting for its file (several when captures shared it), oldest
+    // first.
+    std::vector<catalogue::CaptureId> idsOf(
         const CollectedIcon& icon, std::span<const std::uint8_t> iconFile);
     void tell();
 

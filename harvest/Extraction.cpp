@@ -422,7 +422,7 @@ std::optional<NextPhase> Extraction::entryCheck()
 {
     // A capture takes its name soon, however long the walk goes on without
     // another: whoever looks into Temp meanwhile finds it there.
-    if (!m_written.empty() && m_sinceWritten.elapsed() >= kMostMsUnnamed)
+    if (m_holding && m_sinceWritten.elapsed() >= kMostMsUnnamed)
         placeWritten();
     // Not a checkpoint of the protocol: it keeps a window painted and takes
     // a stop during long stretches without captures.
@@ -493,11 +493,8 @@ void Extraction::collect(const IconPlace& place, IconWork& icon)
     for (auto it = first; it != last; ++it) {
         if (it->second.bytes != icon.file)
             continue;
-        std::shared_ptr<const CaptureSource> shared = m_job.catalogue.sharing(place, icon.original);
-        if (!shared)
-            shared = std::make_shared<CaptureSource>();
         const QString twin = m_collected[it->second.at].name;
-        m_collected.push_back(CollectedIcon { twin, std::nullopt, std::move(shared) });
+        m_collected.push_back(CollectedIcon { twin, record(place, icon, twin), true });
         ++m_job.outcome.captured;
         m_job.observer.iconCaptured(place, twin);
         if (m_collected.size() >= kMaxCollected)
@@ -527,14 +524,9 @@ void Extraction::collect(const IconPlace& place, IconWork& icon)
         = std::make_unique<PreparedIconFile>(icon.file, *m_job.temp, files::ToNativePath(name));
     // Where the icon came from is recorded before its file takes its name,
     // so that no collected icon is ever without its source.
-    if (m_written.empty()) {
-        m_job.catalogue.holdSteps();
-        m_sinceWritten.start();
-    }
-    const std::optional<catalogue::CaptureId> id
-        = m_job.catalogue.captured(place, icon.original, icon.file, name);
+    const std::optional<catalogue::CaptureId> id = record(place, icon, name);
     const int at = int(m_collected.size());
-    m_collected.push_back(CollectedIcon { name, id, nullptr });
+    m_collected.push_back(CollectedIcon { name, id, false });
     m_files.emplace(hash, Kept { std::move(icon.file), at });
     m_written.push_back(Written { std::move(written), id, at });
     ++m_job.outcome.captured;
@@ -543,11 +535,27 @@ void Extraction::collect(const IconPlace& place, IconWork& icon)
         placeWritten();
 }
 
+std::optional<catalogue::CaptureId> Extraction::record(
+    const IconPlace& place, const IconWork& icon, const QString& collected)
+{
+    // Recorded with others in one transaction, committed before their
+    // files take their names.
+    if (!m_holding) {
+        m_job.catalogue.holdSteps();
+        m_holding = true;
+        m_sinceWritten.start();
+    }
+    return m_job.catalogue.captured(place, icon.original, icon.file, collected);
+}
+
 void Extraction::placeWritten()
 {
+    if (m_holding) {
+        m_job.catalogue.commitSteps();
+        m_holding = false;
+    }
     if (m_written.empty())
         return;
-    m_job.catalogue.commitSteps();
     while (!m_written.empty()) {
         Written& next = m_written.front();
         QString taken;

@@ -84,6 +84,8 @@ private:
     void captureAll(Source& source);
     void capture(const IconPlace& place, Source& source, int index);
     void collect(const IconPlace& place, IconWork& icon);
+    std::optional<catalogue::CaptureId> record(
+        const IconPlace& place, const IconWork& icon, const QString& collected);
     // The captures written so far take their names, their records committed.
     void placeWritten();
     // Merges what was collected when Temp has no free name left; false when
@@ -120,7 +122,9 @@ private:
         int at; // in m_collected
     };
     std::deque<Written> m_written;
-    QElapsedTimer m_sinceWritten; // since the oldest of them was written
+    // Records wait in a transaction, since the time m_sinceWritten started.
+    bool m_holding = false;
+    QElapsedTimer m_sinceWritten;
     TakenIconNames m_tempNames;
 };
 

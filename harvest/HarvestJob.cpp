@@ -85,7 +85,7 @@ void HarvestJob::run()
             if (m_job.temp->ok()) {
                 QList<CollectedIcon> left;
                 for (const QString& name : ListCollected(m_job.files, *m_job.temp))
-                    left.push_back(CollectedIcon { name, std::nullopt, nullptr });
+                    left.push_back(CollectedIcon { name, std::nullopt, false });
                 if (!left.isEmpty()) {
                     if (const std::optional<NextPhase> ended = Merge(m_job, index).run(left, true))
                         next = *ended;

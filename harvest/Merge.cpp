@@ -28,7 +28,7 @@ std::optional<NextPhase> Merge::run(QList<CollectedIcon> collected, bool batch)
     m_job.observer.mergeStarted(m_job.tempFolder);
     m_collected = std::move(collected);
     for (const CollectedIcon& icon : m_collected) {
-        if (icon.shared)
+        if (icon.sharesFile)
             m_shared.insert(icon.name, nullptr);
     }
     if (!m_job.checkpoint(Checkpoint::MergeStarted))
@@ -223,7 +223,7 @@ void Merge::cleanUp()
 {
     for (const CollectedIcon& icon : m_collected) {
         // An icon that shares its file with an earlier one finds it gone.
-        if (!m_keep.contains(icon.name) && !icon.shared)
+        if (!m_keep.contains(icon.name) && !icon.sharesFile)
             m_job.files.deleteFile(*m_job.temp, icon.name);
     }
 }

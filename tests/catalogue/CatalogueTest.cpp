@@ -282,10 +282,10 @@ INSTANTIATE_TEST_SUITE_P(Leftovers, Settling,
         Leftover { "OtherContentIsLost", "Temp/Icon0003.ico", { 1 }, 2, { Lost } },
         Leftover { "SavedStraightInIsPlaced", "Icon0012.ico", { 1 }, 1, { Placed } },
         Leftover { "SavedStraightButAbsentIsLost", "Icon0012.ico", { 1 }, -1, { Lost } },
+        // Captures equal in every byte share one file: all of them wait.
+        Leftover { "SharedByTwoCaptures", "Temp/Icon0003.ico", { 1, 1 }, 1, { Waiting, Waiting } },
         // A name is given again only after its file went away: the file is
         // the newest capture's of its content.
-        Leftover {
-            "NameGivenTwiceFileOfTheNewer", "Temp/Icon0003.ico", { 1, 1 }, 1, { Lost, Waiting } },
         Leftover {
             "NameGivenTwiceFileOfTheOlder", "Temp/Icon0003.ico", { 1, 2 }, 1, { Waiting, Lost } },
         // Its file never came to be: the capture is taken out, not lost.
