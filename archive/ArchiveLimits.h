@@ -26,6 +26,17 @@ struct ArchiveLimits {
     // it) from being taken for bombs.
     std::uint64_t ratio = 1000;
     std::uint64_t ratioAllowance = 1 * kMiB;
+    // The memory a decoder may ask for: the dictionary of LZMA and LZMA2 (7z,
+    // xz), the model of PPMd (7z), the side streams of BCJ2 (7z). The common
+    // packers ask for 64 MiB at their strongest settings; a few header bytes
+    // can ask for 4 GiB, which the decoder would fill as it unpacks. It is
+    // read from the archive before anything is unpacked, and an archive, or
+    // the rest of a stream, that asks for more is skipped. It is shared along
+    // the nesting: an archive inside another gets what the decoders of the
+    // archives around it and the archives held in memory leave of it.
+    // Together with one member buffer this keeps a walk within about
+    // 1.25 GiB however the archives are made.
+    std::uint64_t decoderBytes = 1024 * kMiB;
     // Archives inside archives: the archive on disk is level 1, one inside it
     // level 2, and so on; an archive below the last level is skipped.
     int depth = 3;

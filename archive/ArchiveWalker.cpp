@@ -90,7 +90,7 @@ WalkEnd ArchiveWalker::walkTop(
     std::unique_ptr<ArchiveSource> source, const MemberPath& path, bool named)
 {
     m_total = 0;
-    switch (walkSource(std::move(source), path, 1, named)) {
+    switch (walkSource(std::move(source), path, 1, named, m_limits.decoderBytes)) {
     case Flow::NotAnArchive:
         return WalkEnd::NotAnArchive;
     case Flow::Stopped:
@@ -100,13 +100,17 @@ WalkEnd ArchiveWalker::walkTop(
     }
 }
 
-ArchiveWalker::Flow ArchiveWalker::walkSource(
-    std::unique_ptr<ArchiveSource> source, const MemberPath& path, int level, bool named)
+ArchiveWalker::Flow ArchiveWalker::walkSource(std::unique_ptr<ArchiveSource> source,
+    const MemberPath& path, int level, bool named, std::uint64_t decoderAllowance)
 {
-    ArchiveReader reader(std::move(source));
+    ArchiveReader reader(std::move(source), decoderAllowance, m_limits.memberBytes);
     switch (reader.open()) {
     case ArchiveReader::Opened::Archive:
         return walkMembers(reader, path, level, named);
+    case ArchiveReader::Opened::DecoderTooLarge:
+        // Named or not, it is an archive whose members are left out.
+        m_visitor.skipped(path, refusedText(reader, false));
+        return Flow::Go;
     case ArchiveReader::Opened::NotAnArchive:
         if (named)
             m_visitor.skipped(path, NotAnArchiveText(reader.reason()));
@@ -134,6 +138,10 @@ ArchiveWalker::Flow ArchiveWalker::walkMembers(
         case ArchiveReader::Next::End:
             return Flow::Go;
         case ArchiveReader::Next::Damaged:
+            if (reader.refusedDecoder()) {
+                m_visitor.skipped(path, refusedText(reader, anyMember));
+                return Flow::Go;
+            }
             // As when opening: no member at all from a program tried as an
             // archive says it is none.
             if (!anyMember && !named)
@@ -208,8 +216,13 @@ ArchiveWalker::Flow ArchiveWalker::walkMember(
     if (wanted)
         m_visitor.member(path, bytes);
     if (opened) {
-        const Flow flow
-            = walkSource(std::make_unique<MemoryArchiveSource>(bytes), path, level + 1, named);
+        // The archive inside is held in memory while the decoders of this
+        // one keep theirs: what is left of the allowance is its own.
+        const std::uint64_t held = reader.decoderMemory() + bytes.size();
+        const std::uint64_t left
+            = reader.decoderAllowance() - std::min(held, reader.decoderAllowance());
+        const Flow flow = walkSource(
+            std::make_unique<MemoryArchiveSource>(bytes), path, level + 1, named, left);
         if (flow == Flow::Stopped || flow == Flow::EndAll)
             return flow;
     }
@@ -293,7 +306,9 @@ ArchiveWalker::Flow ArchiveWalker::afterRead(
         m_visitor.skipped(path, TotalExceededText(m_limits));
         return Flow::EndAll;
     case ReadEnd::ArchiveDamaged:
-        m_visitor.skipped(path, ArchiveDamagedText(reader.reason()));
+        m_visitor.skipped(path,
+            reader.refusedDecoder() ? refusedText(reader, true)
+                                    : ArchiveDamagedText(reader.reason()));
         return Flow::EndArchive;
     case ReadEnd::Stopped:
         return Flow::Stopped;
@@ -307,6 +322,12 @@ bool ArchiveWalker::ratioExceeded(std::uint64_t produced, std::uint64_t consumed
     if (m_limits.ratio == 0 || produced <= m_limits.ratioAllowance)
         return false;
     return (produced - m_limits.ratioAllowance - 1) / m_limits.ratio >= consumed;
+}
+
+std::string ArchiveWalker::refusedText(const ArchiveReader& reader, bool restSkipped) const
+{
+    return DecoderTooLargeText(
+        m_limits, reader.refusedDecoder().value_or(0), reader.decoderAllowance(), restSkipped);
 }
 
 } // namespace glyphor::archive

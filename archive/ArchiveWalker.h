@@ -15,8 +15,10 @@
 // or an archive nested too deep, is skipped and reported with its reason; the
 // walk goes on with the next member wherever the archive lets it. Damage that
 // leaves nothing more to read ends the walk of that archive after reporting
-// it, with every member before it delivered. Memory is bounded by one member
-// buffer per level of nesting.
+// it, with every member before it delivered. An archive whose decoders ask
+// for more memory than is allowed is skipped before anything of it is
+// unpacked, or, where a stream asks for it further on, from there. Memory is
+// bounded by the decoders' allowance and one member buffer.
 //
 // The ratio check measures a member by the archive bytes the library consumed
 // while the member's bytes came out. In a solid block (7z, rar) or a
@@ -112,9 +114,10 @@ private:
     // The archive on disk or the one handed in: level 1, a total of its own.
     WalkEnd walkTop(std::unique_ptr<ArchiveSource> source, const MemberPath& path, bool named);
     // One archive at level (1 on disk); named: its name says archive, so
-    // that finding it none or damaged is reported.
-    Flow walkSource(
-        std::unique_ptr<ArchiveSource> source, const MemberPath& path, int level, bool named);
+    // that finding it none or damaged is reported. Its decoders may ask for
+    // decoderAllowance bytes at most.
+    Flow walkSource(std::unique_ptr<ArchiveSource> source, const MemberPath& path, int level,
+        bool named, std::uint64_t decoderAllowance);
     Flow walkMembers(ArchiveReader& reader, const MemberPath& path, int level, bool named);
     Flow walkMember(ArchiveReader& reader, const MemberPath& path, int level);
     // Goes past the current member without delivering it.
@@ -126,6 +129,8 @@ private:
     // whether a member nobody asked for is named in the reports.
     Flow afterRead(ReadEnd end, ArchiveReader& reader, const MemberPath& path, bool reported);
     bool ratioExceeded(std::uint64_t produced, std::uint64_t consumed) const;
+    // Why the reader's decoder was refused.
+    std::string refusedText(const ArchiveReader& reader, bool restSkipped) const;
 
     ArchiveVisitor& m_visitor;
     ArchiveLimits m_limits;

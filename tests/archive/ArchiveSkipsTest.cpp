@@ -91,6 +91,70 @@ TEST_F(ArchiveSkips, BombsNobodyWantsAreCaughtWherePassingOverUnpacks)
             { path + kIn + "zeros.bin", archive::RatioExceededText(limits, true) } }));
 }
 
+// Decoders that ask for more memory than allowed. A decoder that asks for
+// too much is refused before it unpacks anything, the archive named; one that
+// asks for the limit is let be, unless the archive lies in another, which
+// holds part of the memory.
+TEST_F(ArchiveSkips, DecodersPastTheLimit)
+{
+    const std::vector<std::string> programs = { "coure.fon.dll", "vgasys.fon.dll" };
+    const auto xz = [&](const std::string& out, std::uint8_t property) {
+        const Bytes bytes
+            = WithXzDictionary(ReadBytes(make(ArchiveKind::TarXz, programs, out)), property);
+        return write(out, bytes) && !bytes.empty() ? in(out) : std::string();
+    };
+    const auto sevenZip = [&](const std::string& out, std::uint32_t dictionary) {
+        return MakeLzmaSevenZip(scratch.path(), programs, in(out), dictionary) ? in(out) : "";
+    };
+    const ArchiveLimits limits;
+    const std::uint64_t k4GiB = 0xFFFFFFFF;
+    const std::uint64_t k1GiB = 1024 * kMiB;
+    const auto refused = [&](std::uint64_t needed, std::uint64_t allowed) {
+        return archive::DecoderTooLargeText(limits, needed, allowed, false);
+    };
+    const struct {
+        const char* name;
+        std::string path;
+        std::vector<std::pair<std::string, std::string>> delivered;
+        std::string reason; // for the archive itself; empty: nothing skipped
+    } rows[] = {
+        { "7z asking 4 GiB", sevenZip("4g.7z", k4GiB), {}, refused(k4GiB, k1GiB) },
+        { "7z at the limit", sevenZip("1g.7z", k1GiB),
+            { { "coure.fon.dll", "coure.fon.dll" }, { "vgasys.fon.dll", "vgasys.fon.dll" } }, "" },
+        { "7z whose header asks 4 GiB",
+            write("4g-header.7z",
+                WithSevenZipHeaderDictionary(
+                    ReadBytes(make(ArchiveKind::SevenZip, programs, "4g-header.7z")), k4GiB))
+                ? in("4g-header.7z")
+                : "",
+            {}, refused(k4GiB, k1GiB) },
+        { "tar.xz asking 1.5 GiB", xz("1.5g.tar.xz", 37), {}, refused(1536 * kMiB, k1GiB) },
+        { "tar.xz at the limit", xz("1g.tar.xz", 36),
+            { { "coure.fon.dll", "coure.fon.dll" }, { "vgasys.fon.dll", "vgasys.fon.dll" } }, "" },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_FALSE(row.path.empty());
+        Recorder recorder;
+        EXPECT_EQ(ArchiveWalker(recorder).walkFile(row.path), WalkEnd::Walked);
+        EXPECT_EQ(recorder.members, expected(row.path + kIn, row.delivered));
+        std::vector<Skip> skips;
+        if (!row.reason.empty())
+            skips.push_back({ row.path, row.reason });
+        EXPECT_EQ(recorder.skips, skips);
+    }
+    // Inside a 7z whose decoder may use half of it, the limit is no longer
+    // all left, nor is it beside the bytes of the archive inside.
+    const std::string outer = in("outer.7z");
+    ASSERT_TRUE(MakeLzmaSevenZip(scratch.path(), { "1g.tar.xz" }, outer, 512 * kMiB));
+    Recorder recorder;
+    ArchiveWalker(recorder).walkFile(outer);
+    EXPECT_EQ(recorder.members, std::vector<Delivered> {});
+    EXPECT_EQ(recorder.skips,
+        (std::vector<Skip> { { outer + kIn + "1g.tar.xz",
+            refused(k1GiB, 512 * kMiB - bytesOf("1g.tar.xz").size()) } }));
+}
+
 // A member larger than the limit is skipped whether its size is declared
 // (all of these) or found while it is read; the walk goes on behind it,
 // through solid blocks and compressed streams too.
