@@ -19,13 +19,15 @@ struct ArchiveLimits {
     // inside it included. The members from the one that crosses it on are
     // skipped, which bounds the time a walk can take.
     std::uint64_t totalBytes = 4096 * kMiB;
-    // A member is skipped as soon as it has unpacked more than ratio times
-    // the archive bytes read for it, plus ratioAllowance. The allowance keeps
-    // small members that compress very well (a file of zeros, a member of a
-    // solid block whose packed bytes were mostly read for the member before
-    // it) from being taken for bombs.
+    // A member is taken for a bomb once it has unpacked more than
+    // ratioFloor bytes at more than ratio times the archive bytes read for
+    // it. Below the floor no ratio means harm: a blank disk image or a file
+    // padded with zeros packs to next to nothing and is no danger to memory
+    // or time. Only that member is left out; where the members behind it can
+    // be reached only by unpacking it (a solid block, a compressed stream),
+    // it is unpacked through without being kept, bounded by totalBytes.
     std::uint64_t ratio = 1000;
-    std::uint64_t ratioAllowance = 1 * kMiB;
+    std::uint64_t ratioFloor = 64 * kMiB;
     // The memory a decoder may ask for: the dictionary of LZMA and LZMA2 (7z,
     // xz), the model of PPMd (7z), the side streams of BCJ2 (7z). The common
     // packers ask for 64 MiB at their strongest settings; a few header bytes

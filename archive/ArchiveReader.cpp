@@ -233,7 +233,7 @@ ArchiveReader::Read ArchiveReader::read(std::span<std::uint8_t> into)
     const std::uint64_t after = packedPosition();
     // After a seek the library counts from where it went, so the bytes it
     // consumed before the seek are lost to the count: a little less than
-    // the truth, which the ratio's allowance covers.
+    // the truth, which the ratio's floor covers.
     const std::uint64_t from = m_seeks != seeks ? m_lastSeek : before;
     if (after > from)
         m_consumed += after - from;

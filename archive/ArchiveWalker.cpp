@@ -246,6 +246,7 @@ ArchiveWalker::ReadEnd ArchiveWalker::read(ArchiveReader& reader, std::vector<st
     std::uint64_t produced = 0;
     std::uint64_t nextStopCheck = kStopCheckBytes;
     bool tooLarge = false;
+    bool bomb = false;
     for (;;) {
         const std::span<std::uint8_t> into = keep ? Room(*keep, cap) : std::span(m_scratch);
         const ArchiveReader::Read got = reader.read(into);
@@ -256,13 +257,23 @@ ArchiveWalker::ReadEnd ArchiveWalker::read(ArchiveReader& reader, std::vector<st
         if (got.state == ArchiveReader::ReadState::ArchiveDamaged)
             return ReadEnd::ArchiveDamaged;
         if (got.count == 0)
-            return tooLarge ? ReadEnd::TooLarge : ReadEnd::Complete;
+            return bomb ? ReadEnd::RatioExceeded
+                        : (tooLarge ? ReadEnd::TooLarge : ReadEnd::Complete);
         produced += got.count;
         m_total += got.count;
         if (m_total > m_limits.totalBytes)
             return ReadEnd::TotalExceeded;
-        if (ratioExceeded(produced, reader.consumed() - consumedBefore))
-            return ReadEnd::RatioExceeded;
+        // Only a member that is kept is measured: one that is only passed
+        // over is read through in any case, and the total bounds it.
+        if (keep && ratioExceeded(produced, reader.consumed() - consumedBefore)) {
+            if (!passingOverUnpacks)
+                return ReadEnd::RatioExceeded;
+            // The members behind it are reached only through it: it is
+            // read through without being kept, as a member too large is.
+            bomb = true;
+            std::vector<std::uint8_t>().swap(*keep);
+            keep = nullptr;
+        }
         if (keep && produced > m_limits.memberBytes) {
             // A member that did not declare its size, or declared a false
             // one. Its buffer goes at once; the rest of it is read through
@@ -295,13 +306,10 @@ ArchiveWalker::Flow ArchiveWalker::afterRead(
         if (reported)
             m_visitor.skipped(path, MemberDamagedText(reader.reason()));
         return Flow::Go;
-    case ReadEnd::RatioExceeded: {
-        // Where the library would have to unpack the rest of the bomb to
-        // reach the next member, the walk of this archive ends here.
-        const bool restSkipped = reader.passingOverUnpacks();
-        m_visitor.skipped(path, RatioExceededText(m_limits, restSkipped));
-        return restSkipped ? Flow::EndArchive : Flow::Go;
-    }
+    case ReadEnd::RatioExceeded:
+        if (reported)
+            m_visitor.skipped(path, RatioExceededText(m_limits, false));
+        return Flow::Go;
     case ReadEnd::TotalExceeded:
         m_visitor.skipped(path, TotalExceededText(m_limits));
         return Flow::EndAll;
@@ -318,10 +326,10 @@ ArchiveWalker::Flow ArchiveWalker::afterRead(
 
 bool ArchiveWalker::ratioExceeded(std::uint64_t produced, std::uint64_t consumed) const
 {
-    // produced > ratio * consumed + allowance, put so that nothing overflows.
-    if (m_limits.ratio == 0 || produced <= m_limits.ratioAllowance)
+    // produced > ratio * consumed, put so that nothing overflows.
+    if (m_limits.ratio == 0 || produced <= m_limits.ratioFloor)
         return false;
-    return (produced - m_limits.ratioAllowance - 1) / m_limits.ratio >= consumed;
+    return (produced - 1) / m_limits.ratio >= consumed;
 }
 
 std::string ArchiveWalker::refusedText(const ArchiveReader& reader, bool restSkipped) const

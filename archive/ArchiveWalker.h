@@ -25,14 +25,13 @@
 // compressed stream (tar.gz) that is the stretch of the packed stream read
 // while the member was unpacked: a member's fair share of a stream that is
 // not cut into members. Bytes read ahead for the member before it count for
-// that one, which the allowance covers.
+// that one, which the floor covers.
 //
 // Where passing over a member means unpacking it (see
 // ArchiveReader::passingOverUnpacks), the walk unpacks it itself rather than
-// leave it to the library, so that the limits hold for members nobody wants
-// too, and their bytes count towards the total. A bomb found there ends the
-// walk of that archive, since the members behind it cannot be reached
-// without unpacking it.
+// leave it to the library, so that the members nobody wants count towards
+// the total, and a member left out for its size or its ratio is read through
+// the same way, so that the members behind it are still reached.
 
 #include "archive/ArchiveLimits.h"
 #include "archive/ArchiveNames.h"
