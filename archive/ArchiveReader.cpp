@@ -192,6 +192,15 @@ ArchiveReader::Next ArchiveReader::next()
         return Next::End;
     if (r == ARCHIVE_FATAL || !entry)
         return Next::Damaged;
+    // The library reads a 7z inside a compressed stream when it is small
+    // enough to lie in its buffer, its coders unread by SevenZipDecoders,
+    // which reads the bytes as they are: none of the formats promised, it
+    // goes no further.
+    if ((archive_format(m_archive) & ARCHIVE_FORMAT_BASE_MASK) == ARCHIVE_FORMAT_7ZIP
+        && (m_xz || archive_filter_count(m_archive) > 1)) {
+        m_reason = "a 7z inside a compressed stream is not read here";
+        return Next::Damaged;
+    }
     const std::optional<std::string> name = NameOf(entry);
     m_member.name = name.value_or(std::string());
     // A hard link repeats a file met before and brings no bytes of its own

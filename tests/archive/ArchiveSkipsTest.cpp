@@ -138,6 +138,14 @@ TEST_F(ArchiveSkips, HarmlessMembersAndDecodersPastTheLimit)
                 : "",
             {}, refused(k4GiB, k1GiB) },
         { "tar.xz asking 1.5 GiB", xz("1.5g.tar.xz", 37), {}, refused(1536 * kMiB, k1GiB) },
+        // Read by the library only when it is as small as this one.
+        { "7z inside gzip",
+            RunProgram({ "sh", "-c",
+                "gzip -c " + make(ArchiveKind::SevenZip, { "coure.fon.dll" }, "s.7z") + " >"
+                    + in("s.tar.gz") })
+                ? in("s.tar.gz")
+                : "",
+            {}, archive::ArchiveDamagedText("a 7z inside a compressed stream is not read here") },
         { "tar.xz at the limit", xz("1g.tar.xz", 36),
             { { "coure.fon.dll", "coure.fon.dll" }, { "vgasys.fon.dll", "vgasys.fon.dll" } }, "" },
     };
