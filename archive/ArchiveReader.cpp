@@ -1,5 +1,8 @@
 #include "archive/ArchiveReader.h"
 
+#include "archive/SevenZipDecoders.h"
+#include "archive/XzDecoder.h"
+
 #include <archive.h>
 #include <archive_entry.h>
 
@@ -49,9 +52,9 @@ private:
 
 void EnableFormats(::archive* a)
 {
+    // xz is unpacked by XzDecoder, under a limit on its memory.
     archive_read_support_filter_gzip(a);
     archive_read_support_filter_bzip2(a);
-    archive_read_support_filter_xz(a);
     archive_read_support_filter_zstd(a);
     archive_read_support_format_zip(a);
     archive_read_support_format_7zip(a);
@@ -88,9 +91,12 @@ std::optional<std::string> NameOf(archive_entry* entry)
 struct ArchiveReader::Callbacks {
     static la_ssize_t Read(::archive* a, void* self, const void** buffer)
     {
-        const ArchiveSource::Block block = static_cast<ArchiveReader*>(self)->m_source->next();
+        auto* reader = static_cast<ArchiveReader*>(self);
+        const ArchiveSource::Block block
+            = reader->m_xz ? reader->m_xz->next() : reader->m_source->next();
         if (block.error != 0) {
-            archive_set_error(a, block.error, "%s", std::strerror(block.error));
+            archive_set_error(a, block.error, "%s",
+                reader->m_xz ? reader->m_xz->reason().c_str() : std::strerror(block.error));
             return ARCHIVE_FATAL;
         }
         *buffer = block.bytes.data();
@@ -119,17 +125,18 @@ struct ArchiveReader::Callbacks {
     }
 };
 
-ArchiveReader::ArchiveReader(std::unique_ptr<ArchiveSource> source)
+ArchiveReader::ArchiveReader(std::unique_ptr<ArchiveSource> source, std::uint64_t decoderAllowance,
+    std::uint64_t largestHeader)
     : m_archive(archive_read_new())
     , m_source(std::move(source))
+    , m_decoderAllowance(decoderAllowance)
+    , m_largestHeader(largestHeader)
 {
     const Utf8Names names;
     if (!m_archive)
         throw std::bad_alloc();
     EnableFormats(m_archive);
     archive_read_set_read_callback(m_archive, &Callbacks::Read);
-    archive_read_set_seek_callback(m_archive, &Callbacks::Seek);
-    archive_read_set_skip_callback(m_archive, &Callbacks::Skip);
     archive_read_set_callback_data(m_archive, this);
 }
 
@@ -141,9 +148,35 @@ ArchiveReader::~ArchiveReader()
 ArchiveReader::Opened ArchiveReader::open()
 {
     const Utf8Names names;
+    if (XzDecoder::Starts(*m_source)) {
+        m_source->seek(0, SEEK_SET);
+        m_xz = std::make_unique<XzDecoder>(*m_source, m_decoderAllowance);
+    } else {
+        const SevenZipDecoders sevenZip
+            = SevenZipDecoders::Read(*m_source, m_decoderAllowance, m_largestHeader);
+        switch (sevenZip.found) {
+        case SevenZipDecoders::Found::TooLarge:
+            m_refused = sevenZip.memory;
+            return Opened::DecoderTooLarge;
+        case SevenZipDecoders::Found::Unreadable:
+            m_reason = sevenZip.reason;
+            return Opened::Damaged;
+        case SevenZipDecoders::Found::Read:
+            m_sevenZipMemory = sevenZip.memory;
+            break;
+        case SevenZipDecoders::Found::None:
+            break;
+        }
+        m_source->seek(0, SEEK_SET);
+        // What comes out of the decoder can only be read on.
+        archive_read_set_seek_callback(m_archive, &Callbacks::Seek);
+        archive_read_set_skip_callback(m_archive, &Callbacks::Skip);
+    }
     const int r = archive_read_open1(m_archive);
     if (r == ARCHIVE_OK || r == ARCHIVE_WARN)
         return Opened::Archive;
+    if (refusedDecoder())
+        return Opened::DecoderTooLarge;
     // The library says so when no format of those enabled takes the bytes;
     // any other failure (a compressed stream damaged at its start, a read
     // error) is damage to a file that was recognised.
@@ -159,6 +192,15 @@ ArchiveReader::Next ArchiveReader::next()
         return Next::End;
     if (r == ARCHIVE_FATAL || !entry)
         return Next::Damaged;
+    // The library reads a 7z inside a compressed stream when it is small
+    // enough to lie in its buffer, its coders unread by SevenZipDecoders,
+    // which reads the bytes as they are: none of the formats promised, it
+    // goes no further.
+    if ((archive_format(m_archive) & ARCHIVE_FORMAT_BASE_MASK) == ARCHIVE_FORMAT_7ZIP
+        && (m_xz || archive_filter_count(m_archive) > 1)) {
+        m_reason = "a 7z inside a compressed stream is not read here";
+        return Next::Damaged;
+    }
     const std::optional<std::string> name = NameOf(entry);
     m_member.name = name.value_or(std::string());
     // A hard link repeats a file met before and brings no bytes of its own
@@ -175,6 +217,8 @@ ArchiveReader::Next ArchiveReader::next()
 
 bool ArchiveReader::passingOverUnpacks() const
 {
+    if (m_xz)
+        return true;
     switch (archive_format(m_archive) & ARCHIVE_FORMAT_BASE_MASK) {
     case ARCHIVE_FORMAT_7ZIP:
     case ARCHIVE_FORMAT_CAB:
@@ -192,16 +236,16 @@ bool ArchiveReader::passingOverUnpacks() const
 ArchiveReader::Read ArchiveReader::read(std::span<std::uint8_t> into)
 {
     const Utf8Names names;
-    const la_int64_t before = archive_filter_bytes(m_archive, -1);
+    const std::uint64_t before = packedPosition();
     const std::uint64_t seeks = m_seeks;
     const la_ssize_t n = archive_read_data(m_archive, into.data(), into.size());
-    const la_int64_t after = archive_filter_bytes(m_archive, -1);
+    const std::uint64_t after = packedPosition();
     // After a seek the library counts from where it went, so the bytes it
     // consumed before the seek are lost to the count: a little less than
-    // the truth, which the ratio's allowance covers.
-    const la_int64_t from = m_seeks != seeks ? static_cast<la_int64_t>(m_lastSeek) : before;
+    // the truth, which the ratio's floor covers.
+    const std::uint64_t from = m_seeks != seeks ? m_lastSeek : before;
     if (after > from)
-        m_consumed += static_cast<std::uint64_t>(after - from);
+        m_consumed += after - from;
     if (n >= 0)
         return { static_cast<std::size_t>(n), ReadState::Ok };
     return { 0, n == ARCHIVE_FATAL ? ReadState::ArchiveDamaged : ReadState::MemberDamaged };
@@ -209,8 +253,28 @@ ArchiveReader::Read ArchiveReader::read(std::span<std::uint8_t> into)
 
 std::string ArchiveReader::reason() const
 {
+    if (!m_reason.empty())
+        return m_reason;
     const char* text = archive_error_string(m_archive);
     return text ? text : "";
+}
+
+std::optional<std::uint64_t> ArchiveReader::refusedDecoder() const
+{
+    return m_xz ? m_xz->refused() : m_refused;
+}
+
+std::uint64_t ArchiveReader::decoderMemory() const
+{
+    return m_xz ? m_xz->memory() : m_sevenZipMemory;
+}
+
+std::uint64_t ArchiveReader::packedPosition() const
+{
+    if (m_xz)
+        return m_xz->consumed();
+    const la_int64_t position = archive_filter_bytes(m_archive, -1);
+    return position > 0 ? static_cast<std::uint64_t>(position) : 0;
 }
 
 } // namespace glyphor::archive

@@ -12,6 +12,11 @@
 // whatever the process's locale; names stored as plain bytes stay those
 // bytes, except in lzh archives, whose names are read in the DOS code page
 // (437) and come out as UTF-8.
+//
+// The memory the decoders ask for is held to an allowance: a 7z's coders are
+// read from its header before the library opens it (SevenZipDecoders), and
+// an xz stream is unpacked here under that limit rather than by the library,
+// which sets none (XzDecoder).
 
 #include "archive/ArchiveSource.h"
 
@@ -26,14 +31,27 @@ struct archive;
 
 namespace glyphor::archive {
 
+class XzDecoder;
+
 class ArchiveReader {
 public:
-    explicit ArchiveReader(std::unique_ptr<ArchiveSource> source);
+    // decoderAllowance: the most a decoder may ask for; largestHeader: the
+    // largest header of its own that an archive may have read into memory
+    // before the library opens it.
+    ArchiveReader(std::unique_ptr<ArchiveSource> source, std::uint64_t decoderAllowance,
+        std::uint64_t largestHeader);
     ~ArchiveReader();
     ArchiveReader(const ArchiveReader&) = delete;
     ArchiveReader& operator=(const ArchiveReader&) = delete;
 
-    enum class Opened { Archive, NotAnArchive, Damaged };
+    enum class Opened {
+        Archive,
+        NotAnArchive,
+        Damaged,
+        // A decoder asks for more than the allowance (refusedDecoder()):
+        // nothing of the archive is unpacked.
+        DecoderTooLarge,
+    };
     Opened open();
 
     struct Member {
@@ -81,11 +99,31 @@ public:
     // The library's reason for the last failure; empty when it gave none.
     std::string reason() const;
 
+    // What a decoder asked for past the allowance, once it has: at open(),
+    // or where a stream goes on with a block that asks for more, which ends
+    // what can be read (Next::Damaged, ReadState::ArchiveDamaged).
+    std::optional<std::uint64_t> refusedDecoder() const;
+    std::uint64_t decoderAllowance() const { return m_decoderAllowance; }
+    // The memory the decoders of the archive may be using while the current
+    // member is read, as far as it is known.
+    std::uint64_t decoderMemory() const;
+
 private:
     struct Callbacks;
 
+    // The archive's own bytes consumed so far, by the library or, for xz,
+    // by the decoder here.
+    std::uint64_t packedPosition() const;
+
     ::archive* m_archive = nullptr;
     std::unique_ptr<ArchiveSource> m_source;
+    std::uint64_t m_decoderAllowance = 0;
+    std::uint64_t m_largestHeader = 0;
+    std::unique_ptr<XzDecoder> m_xz;
+    std::uint64_t m_sevenZipMemory = 0;
+    std::optional<std::uint64_t> m_refused;
+    // The reason of a failure found here, before the library was asked.
+    std::string m_reason;
     Member m_member;
     std::uint64_t m_consumed = 0;
     // Seeks made by the library, and where the last one went: a read that

@@ -90,7 +90,7 @@ WalkEnd ArchiveWalker::walkTop(
     std::unique_ptr<ArchiveSource> source, const MemberPath& path, bool named)
 {
     m_total = 0;
-    switch (walkSource(std::move(source), path, 1, named)) {
+    switch (walkSource(std::move(source), path, 1, named, m_limits.decoderBytes)) {
     case Flow::NotAnArchive:
         return WalkEnd::NotAnArchive;
     case Flow::Stopped:
@@ -100,13 +100,17 @@ WalkEnd ArchiveWalker::walkTop(
     }
 }
 
-ArchiveWalker::Flow ArchiveWalker::walkSource(
-    std::unique_ptr<ArchiveSource> source, const MemberPath& path, int level, bool named)
+ArchiveWalker::Flow ArchiveWalker::walkSource(std::unique_ptr<ArchiveSource> source,
+    const MemberPath& path, int level, bool named, std::uint64_t decoderAllowance)
 {
-    ArchiveReader reader(std::move(source));
+    ArchiveReader reader(std::move(source), decoderAllowance, m_limits.memberBytes);
     switch (reader.open()) {
     case ArchiveReader::Opened::Archive:
         return walkMembers(reader, path, level, named);
+    case ArchiveReader::Opened::DecoderTooLarge:
+        // Named or not, it is an archive whose members are left out.
+        m_visitor.skipped(path, refusedText(reader, false));
+        return Flow::Go;
     case ArchiveReader::Opened::NotAnArchive:
         if (named)
             m_visitor.skipped(path, NotAnArchiveText(reader.reason()));
@@ -134,6 +138,10 @@ ArchiveWalker::Flow ArchiveWalker::walkMembers(
         case ArchiveReader::Next::End:
             return Flow::Go;
         case ArchiveReader::Next::Damaged:
+            if (reader.refusedDecoder()) {
+                m_visitor.skipped(path, refusedText(reader, anyMember));
+                return Flow::Go;
+            }
             // As when opening: no member at all from a program tried as an
             // archive says it is none.
             if (!anyMember && !named)
@@ -208,8 +216,13 @@ ArchiveWalker::Flow ArchiveWalker::walkMember(
     if (wanted)
         m_visitor.member(path, bytes);
     if (opened) {
-        const Flow flow
-            = walkSource(std::make_unique<MemoryArchiveSource>(bytes), path, level + 1, named);
+        // The archive inside is held in memory while the decoders of this
+        // one keep theirs: what is left of the allowance is its own.
+        const std::uint64_t held = reader.decoderMemory() + bytes.size();
+        const std::uint64_t left
+            = reader.decoderAllowance() - std::min(held, reader.decoderAllowance());
+        const Flow flow = walkSource(
+            std::make_unique<MemoryArchiveSource>(bytes), path, level + 1, named, left);
         if (flow == Flow::Stopped || flow == Flow::EndAll)
             return flow;
     }
@@ -233,6 +246,7 @@ ArchiveWalker::ReadEnd ArchiveWalker::read(ArchiveReader& reader, std::vector<st
     std::uint64_t produced = 0;
     std::uint64_t nextStopCheck = kStopCheckBytes;
     bool tooLarge = false;
+    bool bomb = false;
     for (;;) {
         const std::span<std::uint8_t> into = keep ? Room(*keep, cap) : std::span(m_scratch);
         const ArchiveReader::Read got = reader.read(into);
@@ -243,13 +257,23 @@ ArchiveWalker::ReadEnd ArchiveWalker::read(ArchiveReader& reader, std::vector<st
         if (got.state == ArchiveReader::ReadState::ArchiveDamaged)
             return ReadEnd::ArchiveDamaged;
         if (got.count == 0)
-            return tooLarge ? ReadEnd::TooLarge : ReadEnd::Complete;
+            return bomb ? ReadEnd::RatioExceeded
+                        : (tooLarge ? ReadEnd::TooLarge : ReadEnd::Complete);
         produced += got.count;
         m_total += got.count;
         if (m_total > m_limits.totalBytes)
             return ReadEnd::TotalExceeded;
-        if (ratioExceeded(produced, reader.consumed() - consumedBefore))
-            return ReadEnd::RatioExceeded;
+        // Only a member that is kept is measured: one that is only passed
+        // over is read through in any case, and the total bounds it.
+        if (keep && ratioExceeded(produced, reader.consumed() - consumedBefore)) {
+            if (!passingOverUnpacks)
+                return ReadEnd::RatioExceeded;
+            // The members behind it are reached only through it: it is
+            // read through without being kept, as a member too large is.
+            bomb = true;
+            std::vector<std::uint8_t>().swap(*keep);
+            keep = nullptr;
+        }
         if (keep && produced > m_limits.memberBytes) {
             // A member that did not declare its size, or declared a false
             // one. Its buffer goes at once; the rest of it is read through
@@ -282,18 +306,17 @@ ArchiveWalker::Flow ArchiveWalker::afterRead(
         if (reported)
             m_visitor.skipped(path, MemberDamagedText(reader.reason()));
         return Flow::Go;
-    case ReadEnd::RatioExceeded: {
-        // Where the library would have to unpack the rest of the bomb to
-        // reach the next member, the walk of this archive ends here.
-        const bool restSkipped = reader.passingOverUnpacks();
-        m_visitor.skipped(path, RatioExceededText(m_limits, restSkipped));
-        return restSkipped ? Flow::EndArchive : Flow::Go;
-    }
+    case ReadEnd::RatioExceeded:
+        if (reported)
+            m_visitor.skipped(path, RatioExceededText(m_limits, false));
+        return Flow::Go;
     case ReadEnd::TotalExceeded:
         m_visitor.skipped(path, TotalExceededText(m_limits));
         return Flow::EndAll;
     case ReadEnd::ArchiveDamaged:
-        m_visitor.skipped(path, ArchiveDamagedText(reader.reason()));
+        m_visitor.skipped(path,
+            reader.refusedDecoder() ? refusedText(reader, true)
+                                    : ArchiveDamagedText(reader.reason()));
         return Flow::EndArchive;
     case ReadEnd::Stopped:
         return Flow::Stopped;
@@ -303,10 +326,16 @@ ArchiveWalker::Flow ArchiveWalker::afterRead(
 
 bool ArchiveWalker::ratioExceeded(std::uint64_t produced, std::uint64_t consumed) const
 {
-    // produced > ratio * consumed + allowance, put so that nothing overflows.
-    if (m_limits.ratio == 0 || produced <= m_limits.ratioAllowance)
+    // produced > ratio * consumed, put so that nothing overflows.
+    if (m_limits.ratio == 0 || produced <= m_limits.ratioFloor)
         return false;
-    return (produced - m_limits.ratioAllowance - 1) / m_limits.ratio >= consumed;
+    return (produced - 1) / m_limits.ratio >= consumed;
+}
+
+std::string ArchiveWalker::refusedText(const ArchiveReader& reader, bool restSkipped) const
+{
+    return DecoderTooLargeText(
+        m_limits, reader.refusedDecoder().value_or(0), reader.decoderAllowance(), restSkipped);
 }
 
 } // namespace glyphor::archive

@@ -15,22 +15,23 @@
 // or an archive nested too deep, is skipped and reported with its reason; the
 // walk goes on with the next member wherever the archive lets it. Damage that
 // leaves nothing more to read ends the walk of that archive after reporting
-// it, with every member before it delivered. Memory is bounded by one member
-// buffer per level of nesting.
+// it, with every member before it delivered. An archive whose decoders ask
+// for more memory than is allowed is skipped before anything of it is
+// unpacked, or, where a stream asks for it further on, from there. Memory is
+// bounded by the decoders' allowance and one member buffer.
 //
 // The ratio check measures a member by the archive bytes the library consumed
 // while the member's bytes came out. In a solid block (7z, rar) or a
 // compressed stream (tar.gz) that is the stretch of the packed stream read
 // while the member was unpacked: a member's fair share of a stream that is
 // not cut into members. Bytes read ahead for the member before it count for
-// that one, which the allowance covers.
+// that one, which the floor covers.
 //
 // Where passing over a member means unpacking it (see
 // ArchiveReader::passingOverUnpacks), the walk unpacks it itself rather than
-// leave it to the library, so that the limits hold for members nobody wants
-// too, and their bytes count towards the total. A bomb found there ends the
-// walk of that archive, since the members behind it cannot be reached
-// without unpacking it.
+// leave it to the library, so that the members nobody wants count towards
+// the total, and a member left out for its size or its ratio is read through
+// the same way, so that the members behind it are still reached.
 
 #include "archive/ArchiveLimits.h"
 #include "archive/ArchiveNames.h"
@@ -112,9 +113,10 @@ private:
     // The archive on disk or the one handed in: level 1, a total of its own.
     WalkEnd walkTop(std::unique_ptr<ArchiveSource> source, const MemberPath& path, bool named);
     // One archive at level (1 on disk); named: its name says archive, so
-    // that finding it none or damaged is reported.
-    Flow walkSource(
-        std::unique_ptr<ArchiveSource> source, const MemberPath& path, int level, bool named);
+    // that finding it none or damaged is reported. Its decoders may ask for
+    // decoderAllowance bytes at most.
+    Flow walkSource(std::unique_ptr<ArchiveSource> source, const MemberPath& path, int level,
+        bool named, std::uint64_t decoderAllowance);
     Flow walkMembers(ArchiveReader& reader, const MemberPath& path, int level, bool named);
     Flow walkMember(ArchiveReader& reader, const MemberPath& path, int level);
     // Goes past the current member without delivering it.
@@ -126,6 +128,8 @@ private:
     // whether a member nobody asked for is named in the reports.
     Flow afterRead(ReadEnd end, ArchiveReader& reader, const MemberPath& path, bool reported);
     bool ratioExceeded(std::uint64_t produced, std::uint64_t consumed) const;
+    // Why the reader's decoder was refused.
+    std::string refusedText(const ArchiveReader& reader, bool restSkipped) const;
 
     ArchiveVisitor& m_visitor;
     ArchiveLimits m_limits;

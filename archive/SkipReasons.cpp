@@ -75,4 +75,19 @@ std::string NestedTooDeepText(const ArchiveLimits& limits)
     return "An archive nested more than " + std::to_string(limits.depth) + " deep";
 }
 
+std::string DecoderTooLargeText(
+    const ArchiveLimits& limits, std::uint64_t needed, std::uint64_t allowed, bool restSkipped)
+{
+    // Whole MiB: a decoder asks for its dictionary and a few KiB besides.
+    constexpr std::uint64_t kMiB = ArchiveLimits::kMiB;
+    std::string text = "Unpacking it needs " + SizeText((needed + kMiB / 2) / kMiB * kMiB)
+        + " of memory for its dictionary, more than the ";
+    text += allowed >= limits.decoderBytes
+        ? SizeText(limits.decoderBytes) + " allowed"
+        : SizeText(allowed / kMiB * kMiB) + " left beside the archives around it";
+    if (restSkipped)
+        text += "; the rest of the archive skipped";
+    return text;
+}
+
 } // namespace glyphor::archive

@@ -26,5 +26,10 @@ std::string TotalExceededText(const ArchiveLimits& limits);
 // that the members after it cannot be reached without unpacking it.
 std::string RatioExceededText(const ArchiveLimits& limits, bool restSkipped);
 std::string NestedTooDeepText(const ArchiveLimits& limits);
+// A decoder asks for needed bytes of memory, more than allowed (less than
+// the limit inside other archives, which use some of it); restSkipped: it
+// was met in the middle of a stream, whose rest is skipped with it.
+std::string DecoderTooLargeText(
+    const ArchiveLimits& limits, std::uint64_t needed, std::uint64_t allowed, bool restSkipped);
 
 } // namespace glyphor::archive

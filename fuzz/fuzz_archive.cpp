@@ -3,8 +3,8 @@
 // it is given or hands out, and never holds a member larger than the limit.
 // The limits are smaller than the program's, so that libFuzzer's own limits
 // (-rss_limit_mb=2048, -timeout=10 in scripts/fuzz) hold for every input even
-// under AddressSanitizer: three levels of 16 MiB buffers, and 64 MiB unpacked
-// at most.
+// under AddressSanitizer: three levels of 16 MiB buffers, 64 MiB unpacked
+// at most, and decoders of 64 MiB.
 
 #include "archive/ArchiveWalker.h"
 
@@ -21,6 +21,7 @@ ArchiveLimits FuzzLimits()
     ArchiveLimits limits;
     limits.memberBytes = 16 * ArchiveLimits::kMiB;
     limits.totalBytes = 64 * ArchiveLimits::kMiB;
+    limits.decoderBytes = 64 * ArchiveLimits::kMiB;
     return limits;
 }
 

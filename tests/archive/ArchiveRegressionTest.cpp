@@ -46,6 +46,7 @@ TEST(ArchiveFuzzFindings, EveryKeptInputFinishesWithinTheLimits)
     ArchiveLimits limits;
     limits.memberBytes = 16 * ArchiveLimits::kMiB;
     limits.totalBytes = 64 * ArchiveLimits::kMiB;
+    limits.decoderBytes = 64 * ArchiveLimits::kMiB;
     for (const auto& path : files) {
         SCOPED_TRACE(path.string());
         const auto bytes = glyphor::kit::ReadBytes(path);

@@ -34,14 +34,13 @@ protected:
 };
 
 // A bomb is skipped as soon as it has unpacked past the ratio, long before
-// it is all unpacked: each row's total is smaller than the bomb, and the
-// reason given is the ratio, not the total. In a zip the library seeks past
-// it and the member behind it is delivered; in a solid 7z or a compressed
-// tar nothing behind it can be reached without unpacking it.
+// it is all unpacked: the reason given is the ratio, not the total. In a zip
+// the library seeks past it; in a solid 7z or a compressed tar it is read
+// through without being kept. Either way the member behind it is delivered.
 TEST_F(ArchiveSkips, BombsAreCaughtByTheirRatioEarly)
 {
-    // Deflate at its best gives about 1030:1, so the check needs some 36 MB
-    // of it to be sure; LZMA and xz give several thousand to one.
+    // Deflate at its best gives about 1030:1; LZMA and xz several thousand
+    // to one. The floor is lowered so that small bombs do.
     zeros("zeros.dll", 128 * kMiB);
     zeros("small-zeros.dll", 24 * kMiB, false);
     const struct {
@@ -49,11 +48,10 @@ TEST_F(ArchiveSkips, BombsAreCaughtByTheirRatioEarly)
         ArchiveKind kind;
         std::string bomb;
         std::uint64_t total;
-        bool behindDelivered;
     } rows[] = {
-        { "zip", ArchiveKind::Zip, "zeros.dll", 64 * kMiB, true },
-        { "solid 7z", ArchiveKind::SevenZip, "small-zeros.dll", 16 * kMiB, false },
-        { "tar.xz", ArchiveKind::TarXz, "small-zeros.dll", 16 * kMiB, false },
+        { "zip", ArchiveKind::Zip, "zeros.dll", 64 * kMiB },
+        { "solid 7z", ArchiveKind::SevenZip, "small-zeros.dll", 32 * kMiB },
+        { "tar.xz", ArchiveKind::TarXz, "small-zeros.dll", 32 * kMiB },
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -61,21 +59,20 @@ TEST_F(ArchiveSkips, BombsAreCaughtByTheirRatioEarly)
             "bomb." + std::string(ArchiveEnding(row.kind)));
         ArchiveLimits limits;
         limits.totalBytes = row.total;
+        limits.ratioFloor = kMiB;
         Recorder recorder;
         EXPECT_EQ(ArchiveWalker(recorder, limits).walkFile(path), WalkEnd::Walked);
-        std::vector<std::pair<std::string, std::string>> delivered
-            = { { "coure.fon.dll", "coure.fon.dll" } };
-        if (row.behindDelivered)
-            delivered.push_back({ "vgasys.fon.dll", "vgasys.fon.dll" });
-        EXPECT_EQ(recorder.members, expected(path + kIn, delivered));
+        EXPECT_EQ(recorder.members,
+            expected(path + kIn,
+                { { "coure.fon.dll", "coure.fon.dll" }, { "vgasys.fon.dll", "vgasys.fon.dll" } }));
         EXPECT_EQ(recorder.skips,
-            (std::vector<Skip> { { path + kIn + row.bomb,
-                archive::RatioExceededText(limits, !row.behindDelivered) } }));
+            (std::vector<Skip> {
+                { path + kIn + row.bomb, archive::RatioExceededText(limits, false) } }));
     }
 }
 
-// A bomb nobody wants is caught all the same where passing over it would
-// unpack it.
+// A bomb nobody wants is read through where passing over it unpacks it,
+// and the total stops it.
 TEST_F(ArchiveSkips, BombsNobodyWantsAreCaughtWherePassingOverUnpacks)
 {
     zeros("zeros.bin", 24 * kMiB, false);
@@ -87,8 +84,92 @@ TEST_F(ArchiveSkips, BombsNobodyWantsAreCaughtWherePassingOverUnpacks)
     ArchiveWalker(recorder, limits).walkFile(path);
     EXPECT_EQ(recorder.members, expected(path + kIn, { { "coure.fon.dll", "coure.fon.dll" } }));
     EXPECT_EQ(recorder.skips,
-        (std::vector<Skip> {
-            { path + kIn + "zeros.bin", archive::RatioExceededText(limits, true) } }));
+        (std::vector<Skip> { { path + kIn + "zeros.bin", archive::TotalExceededText(limits) } }));
+}
+
+// What may look like a bomb and is none, and decoders that ask for more
+// memory than allowed. Files of zeros (a padded library, a blank disk image)
+// pack a thousand to one and more; they and the programs behind them come
+// out. A decoder that asks for too much is refused before it unpacks
+// anything, the archive named; one that asks for the limit is let be, unless
+// the archive lies in another, which holds part of the memory.
+TEST_F(ArchiveSkips, HarmlessMembersAndDecodersPastTheLimit)
+{
+    zeros("padding.dll", 2 * kMiB, false);
+    zeros("blank.img", 70 * kMiB, false);
+    const std::vector<std::string> zeroFiles
+        = { "coure.fon.dll", "padding.dll", "blank.img", "vgasys.fon.dll" };
+    const std::vector<std::pair<std::string, std::string>> zeroMembers
+        = { { "coure.fon.dll", "coure.fon.dll" }, { "padding.dll", "padding.dll" },
+              { "vgasys.fon.dll", "vgasys.fon.dll" } };
+    const std::vector<std::string> programs = { "coure.fon.dll", "vgasys.fon.dll" };
+    const auto xz = [&](const std::string& out, std::uint8_t property) {
+        const Bytes bytes
+            = WithXzDictionary(ReadBytes(make(ArchiveKind::TarXz, programs, out)), property);
+        return write(out, bytes) && !bytes.empty() ? in(out) : std::string();
+    };
+    const auto sevenZip = [&](const std::string& out, std::uint32_t dictionary) {
+        return MakeLzmaSevenZip(scratch.path(), programs, in(out), dictionary) ? in(out) : "";
+    };
+    const ArchiveLimits limits;
+    const std::uint64_t k4GiB = 0xFFFFFFFF;
+    const std::uint64_t k1GiB = 1024 * kMiB;
+    const auto refused = [&](std::uint64_t needed, std::uint64_t allowed) {
+        return archive::DecoderTooLargeText(limits, needed, allowed, false);
+    };
+    const struct {
+        const char* name;
+        std::string path;
+        std::vector<std::pair<std::string, std::string>> delivered;
+        std::string reason; // for the archive itself; empty: nothing skipped
+    } rows[] = {
+        { "7z", make(ArchiveKind::SevenZip, zeroFiles, "zeros.7z"), zeroMembers, "" },
+        { "tar.xz", make(ArchiveKind::TarXz, zeroFiles, "zeros.tar.xz"), zeroMembers, "" },
+        { "tar.bz2", make(ArchiveKind::TarBz2, zeroFiles, "zeros.tar.bz2"), zeroMembers, "" },
+        { "tar.zst", make(ArchiveKind::TarZst, zeroFiles, "zeros.tar.zst"), zeroMembers, "" },
+        { "7z asking 4 GiB", sevenZip("4g.7z", k4GiB), {}, refused(k4GiB, k1GiB) },
+        { "7z at the limit", sevenZip("1g.7z", k1GiB),
+            { { "coure.fon.dll", "coure.fon.dll" }, { "vgasys.fon.dll", "vgasys.fon.dll" } }, "" },
+        { "7z whose header asks 4 GiB",
+            write("4g-header.7z",
+                WithSevenZipHeaderDictionary(
+                    ReadBytes(make(ArchiveKind::SevenZip, programs, "4g-header.7z")), k4GiB))
+                ? in("4g-header.7z")
+                : "",
+            {}, refused(k4GiB, k1GiB) },
+        { "tar.xz asking 1.5 GiB", xz("1.5g.tar.xz", 37), {}, refused(1536 * kMiB, k1GiB) },
+        // Read by the library only when it is as small as this one.
+        { "7z inside gzip",
+            RunProgram({ "sh", "-c",
+                "gzip -c " + make(ArchiveKind::SevenZip, { "coure.fon.dll" }, "s.7z") + " >"
+                    + in("s.tar.gz") })
+                ? in("s.tar.gz")
+                : "",
+            {}, archive::ArchiveDamagedText("a 7z inside a compressed stream is not read here") },
+        { "tar.xz at the limit", xz("1g.tar.xz", 36),
+            { { "coure.fon.dll", "coure.fon.dll" }, { "vgasys.fon.dll", "vgasys.fon.dll" } }, "" },
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_FALSE(row.path.empty());
+        Recorder recorder;
+        EXPECT_EQ(ArchiveWalker(recorder).walkFile(row.path), WalkEnd::Walked);
+        EXPECT_EQ(recorder.members, expected(row.path + kIn, row.delivered));
+        std::vector<Skip> skips;
+        if (!row.reason.empty())
+            skips.push_back({ row.path, row.reason });
+        EXPECT_EQ(recorder.skips, skips);
+    }
+    // Inside a 7z whose decoder may use half of it, the limit is no longer
+    // all left, nor is it beside the bytes of the archive inside.
+    const std::string outer = in("outer.7z");
+    ASSERT_TRUE(MakeLzmaSevenZip(scratch.path(), { "1g.tar.xz" }, outer, 512 * kMiB));
+    Recorder recorder;
+    ArchiveWalker(recorder).walkFile(outer);
+    EXPECT_EQ(recorder.members, std::vector<Delivered> {});
+    EXPECT_EQ(recorder.skips,
+        (std::vector<Skip> { { outer + kIn + "1g.tar.xz",
+            refused(k1GiB, 512 * kMiB - bytesOf("1g.tar.xz").size()) } }));
 }
 
 // A member larger than the limit is skipped whether its size is declared

@@ -273,4 +273,143 @@ Bytes StoredRar(const std::vector<NamedBytes>& members)
     return out;
 }
 
+namespace {
+
+// The 7z header's numbers: as many leading one bits in the first byte as
+// bytes follow, low byte first.
+void Put7z(Bytes& out, std::uint64_t v)
+{
+    int extra = 0;
+    while (extra < 8 && v >= std::uint64_t { 1 } << (7 * (extra + 1)))
+        ++extra;
+    const auto high = extra < 8 ? static_cast<std::uint8_t>(v >> (8 * extra)) : std::uint8_t { 0 };
+    out.push_back(static_cast<std::uint8_t>((0xFF00u >> extra) & 0xFFu) | high);
+    for (int i = 0; i < extra; ++i)
+        out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+
+void Put64(Bytes& out, std::uint64_t v)
+{
+    Put32(out, static_cast<std::uint32_t>(v));
+    Put32(out, static_cast<std::uint32_t>(v >> 32));
+}
+
+// The start header of a 7z whose header lies after packed bytes.
+Bytes SevenZipStart(std::uint64_t packed, const Bytes& header)
+{
+    Bytes start;
+    Put64(start, packed);
+    Put64(start, header.size());
+    Put32(start, Crc32(header));
+    Bytes out = { '7', 'z', 0xBC, 0xAF, 0x27, 0x1C, 0, 4 };
+    Put32(out, Crc32(start));
+    out.insert(out.end(), start.begin(), start.end());
+    return out;
+}
+
+} // namespace
+
+bool MakeLzmaSevenZip(const std::string& folder, const std::vector<std::string>& names,
+    const std::string& out, std::uint32_t dictionary)
+{
+    Bytes all;
+    std::vector<std::uint64_t> sizes;
+    for (const auto& name : names) {
+        const Bytes bytes = ReadBytes(folder + "/" + name);
+        all.insert(all.end(), bytes.begin(), bytes.end());
+        sizes.push_back(bytes.size());
+    }
+    const std::string raw = out + ".in";
+    if (!WriteBytes(raw, all)
+        || !RunProgram(
+            { "xz", "--format=raw", "--lzma1=preset=6,dict=1MiB", "--suffix=.lz", "-f", raw }))
+        return false;
+    const Bytes packed = ReadBytes(raw + ".lz");
+    std::filesystem::remove(raw + ".lz");
+    Bytes h = { 0x01, 0x04, 0x06 }; // header, main streams, pack info
+    Put7z(h, 0);
+    Put7z(h, 1);
+    h.push_back(0x09);
+    Put7z(h, packed.size());
+    h.insert(h.end(), { 0x00, 0x07, 0x0B, 0x01, 0x00, 0x01, 0x23, 0x03, 0x01, 0x01, 0x05, 0x5D });
+    Put32(h, dictionary);
+    h.push_back(0x0C);
+    Put7z(h, all.size());
+    h.insert(h.end(), { 0x00, 0x08, 0x0D }); // sub-streams: the members' sizes
+    Put7z(h, names.size());
+    h.push_back(0x09);
+    for (std::size_t i = 0; i + 1 < sizes.size(); ++i)
+        Put7z(h, sizes[i]);
+    h.insert(h.end(), { 0x00, 0x00, 0x05 }); // files: their names
+    Put7z(h, names.size());
+    Bytes utf16 = { 0x00 };
+    for (const auto& name : names) {
+        for (const char c : name)
+            Put16(utf16, static_cast<std::uint8_t>(c));
+        Put16(utf16, 0);
+    }
+    h.push_back(0x11);
+    Put7z(h, utf16.size());
+    h.insert(h.end(), utf16.begin(), utf16.end());
+    h.insert(h.end(), { 0x00, 0x00 });
+    Bytes file = SevenZipStart(packed.size(), h);
+    file.insert(file.end(), packed.begin(), packed.end());
+    file.insert(file.end(), h.begin(), h.end());
+    return WriteBytes(out, file);
+}
+
+Bytes WithSevenZipHeaderDictionary(Bytes sevenZip, std::uint32_t dictionary)
+{
+    // bsdtar packs the header with LZMA: a coder of id 03 01 01 with five
+    // bytes of properties, the dictionary after the first.
+    if (sevenZip.size() < 32)
+        return {};
+    std::uint64_t packed = 0;
+    for (int i = 7; i >= 0; --i)
+        packed = packed << 8 | sevenZip[12 + static_cast<std::size_t>(i)];
+    if (packed > sevenZip.size() - 32)
+        return {};
+    Bytes header(sevenZip.begin() + static_cast<std::ptrdiff_t>(32 + packed), sevenZip.end());
+    const Bytes coder = { 0x23, 0x03, 0x01, 0x01, 0x05 };
+    const auto at = std::search(header.begin(), header.end(), coder.begin(), coder.end());
+    if (header.empty() || header[0] != 0x17 || at == header.end())
+        return {};
+    Set32(header, static_cast<std::size_t>(at - header.begin()) + coder.size() + 1, dictionary);
+    Bytes out = SevenZipStart(packed, header);
+    out.insert(out.end(), sevenZip.begin() + 32,
+        sevenZip.begin() + static_cast<std::ptrdiff_t>(32 + packed));
+    out.insert(out.end(), header.begin(), header.end());
+    return out;
+}
+
+Bytes WithXzDictionary(Bytes xz, std::uint8_t property)
+{
+    // The first block's header follows the 12 bytes of the stream's: its
+    // size, flags, sizes when the flags say so, then each filter's id, the
+    // size of its properties and the properties, and a CRC-32 at its end.
+    if (xz.size() < 13)
+        return {};
+    const std::size_t size = (std::size_t { xz[12] } + 1) * 4;
+    const auto skipNumber = [&xz](std::size_t& at) {
+        while (at < xz.size() && (xz[at++] & 0x80) != 0) { }
+    };
+    std::size_t at = 14;
+    if ((xz[13] & 0x40) != 0)
+        skipNumber(at);
+    if ((xz[13] & 0x80) != 0)
+        skipNumber(at);
+    for (int filter = 0; filter <= (xz[13] & 3) && at + 2 < xz.size(); ++filter) {
+        const std::uint8_t id = xz[at];
+        const std::size_t props = xz[at + 1];
+        if (id == 0x21)
+            xz[at + 2] = property;
+        at += 2 + props;
+    }
+    if (12 + size > xz.size())
+        return {};
+    Set32(xz, 12 + size - 4,
+        Crc32(Bytes(xz.begin() + 12, xz.begin() + static_cast<std::ptrdiff_t>(8 + size))));
+    return xz;
+}
+
 } // namespace glyphor::kit

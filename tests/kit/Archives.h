@@ -53,4 +53,14 @@ using NamedBytes = std::pair<std::string, Bytes>;
 Bytes StoredLzh(const std::vector<NamedBytes>& members);
 Bytes StoredRar(const std::vector<NamedBytes>& members);
 
+// Decoders that ask for the dictionary given, whatever the one the bytes were
+// packed with: a 7z built by hand around the files named (in folder),
+// packed by xz with LZMA, with a header that is not packed; the 7z bsdtar
+// wrote, its packed header's coder changed; and an xz stream, its first
+// block's LZMA2 property byte changed (36: 1 GiB, 37: 1.5 GiB, 40: 4 GiB).
+bool MakeLzmaSevenZip(const std::string& folder, const std::vector<std::string>& names,
+    const std::string& out, std::uint32_t dictionary);
+Bytes WithSevenZipHeaderDictionary(Bytes sevenZip, std::uint32_t dictionary);
+Bytes WithXzDictionary(Bytes xz, std::uint8_t property);
+
 } // namespace glyphor::kit
