@@ -442,7 +442,7 @@ void Extraction::captureAll(Source& source)
     QString unreadable;
     const int count = source.count(unreadable);
     if (!unreadable.isEmpty()) {
-        skip(IconPlace { source.path(), 0, 0 }, unreadable);
+        skip(IconPlace { source.path(), 0, 0, {} }, unreadable);
         return;
     }
     for (int i = 0; i < count && goesOn(); ++i) {
