@@ -9,6 +9,7 @@
 #include "harvest/FileOps.h"
 #include "harvest/IconProvider.h"
 #include "harvest/Merge.h"
+#include "harvest/OriginalHashes.h"
 #include "harvest/RunTexts.h"
 #include "harvest/SourcePool.h"
 #include "harvest/TempFolder.h"
@@ -57,7 +58,8 @@ public:
 // Read now, on this thread, each icon when its turn comes.
 class Extraction::InlineSource final : public Source {
 public:
-    InlineSource(JobContext& job, IconInput input, QString file, QString member, bool originals)
+    InlineSource(
+        JobContext& job, IconInput input, QString file, QString member, OriginalHashes* originals)
         : m_job(job)
         , m_input(std::move(input))
         , m_file(std::move(file))
@@ -79,7 +81,7 @@ private:
     IconInput m_input;
     QString m_file;
     QString m_member;
-    bool m_originals;
+    OriginalHashes* m_originals;
 };
 
 // Read ahead by a reader thread.
@@ -132,7 +134,7 @@ public:
         const QString member = MemberOf(path);
         InlineSource source(m_extraction.m_job,
             IconInput { ShownSource(file, member), nullptr, {}, bytes }, file, member,
-            m_extraction.m_keepOriginals);
+            m_extraction.m_originals.get());
         m_extraction.captureAll(source);
     }
     void skipped(const archive::MemberPath& path, const std::string& reason) override
@@ -158,8 +160,8 @@ namespace {
 // each goes to the archive's task, in order.
 class ArchiveReadAhead final : public archive::ArchiveVisitor {
 public:
-    ArchiveReadAhead(
-        SourceTask& task, ReaderTools& tools, const HarvestRequest& request, bool originals)
+    ArchiveReadAhead(SourceTask& task, ReaderTools& tools, const HarvestRequest& request,
+        OriginalHashes* originals)
         : m_task(task)
         , m_tools(tools)
         , m_request(request)
@@ -189,7 +191,7 @@ private:
     SourceTask& m_task;
     ReaderTools& m_tools;
     const HarvestRequest& m_request;
-    bool m_originals;
+    OriginalHashes* m_originals;
 };
 
 } // namespace
@@ -198,8 +200,9 @@ Extraction::Extraction(JobContext& job, int folderError, DestinationIndex& index
     : m_job(job)
     , m_folderError(folderError)
     , m_index(index)
-    , m_keepOriginals(job.catalogue.kept())
 {
+    if (m_job.catalogue.kept())
+        m_originals = std::make_unique<OriginalHashes>();
     if (m_job.temp && m_job.temp->ok()) {
         for (const QString& name : ListCollected(m_job.files, *m_job.temp))
             m_tempNames.add(name);
@@ -248,7 +251,7 @@ std::shared_ptr<SourceTask> Extraction::submit(const WalkStep& step)
 {
     auto task = std::make_shared<SourceTask>();
     const HarvestRequest& request = m_job.request;
-    const bool originals = m_keepOriginals;
+    OriginalHashes* originals = m_originals.get();
     if (step.kind == WalkStep::Kind::File) {
         m_pool->submit(task, [step, originals](SourceTask& t, ReaderTools& tools) {
             t.push(ReadSource(tools.icons, tools.objects,
@@ -316,7 +319,7 @@ NextPhase Extraction::walk(const QString& sourceFolder)
             } else {
                 InlineSource source(m_job,
                     IconInput { step->path, step->folder.get(), step->name, {} }, step->path, {},
-                    m_keepOriginals);
+                    m_originals.get());
                 captureAll(source);
             }
             break;
@@ -410,7 +413,7 @@ NextPhase Extraction::file(const QString& file)
             return NextPhase::Abandon;
     } else {
         InlineSource source(
-            m_job, IconInput { file, folder.get(), step.name, {} }, file, {}, m_keepOriginals);
+            m_job, IconInput { file, folder.get(), step.name, {} }, file, {}, m_originals.get());
         captureAll(source);
     }
     if (m_job.abandoned())

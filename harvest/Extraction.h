@@ -34,6 +34,7 @@
 namespace glyphor {
 
 class DestinationIndex;
+class OriginalHashes;
 class SourcePool;
 class SourceTask;
 struct WalkStep;
@@ -99,7 +100,8 @@ private:
     JobContext& m_job;
     int m_folderError;
     DestinationIndex& m_index;
-    bool m_keepOriginals = false;
+    // The hashes of the original groups met, when the catalogue keeps them.
+    std::unique_ptr<OriginalHashes> m_originals;
     // Reader threads, when the job has more than one.
     std::unique_ptr<SourcePool> m_pool;
     std::deque<std::pair<WalkStep, std::shared_ptr<SourceTask>>> m_ahead;

@@ -1,6 +1,7 @@
 #include "harvest/SourceWork.h"
 
 #include "harvest/CaptureIcon.h"
+#include "harvest/OriginalHashes.h"
 #include "iconfile/IconFileWriter.h"
 
 namespace glyphor {
@@ -29,7 +30,7 @@ int CountIcons(const IconProvider& icons, const IconInput& input, QString& unrea
 }
 
 IconWork ReadIcon(const IconProvider& icons, CaptureObjects& objects, const IconInput& input,
-    int index, bool originals)
+    int index, OriginalHashes* originals)
 {
     IconWork icon;
     icon.tookName = false;
@@ -49,13 +50,14 @@ IconWork ReadIcon(const IconProvider& icons, CaptureObjects& objects, const Icon
     if (originals) {
         icon.original = icons.original(input, index);
         if (icon.original && !icon.original->file.empty())
-            icon.original->hash = catalogue::HashOfBytes(icon.original->file);
+            icon.original->hash = originals->of(icon.original->file);
     }
     return icon;
 }
 
 SourceWork ReadSource(const IconProvider& icons, CaptureObjects& objects, const IconInput& input,
-    const QString& file, const QString& member, bool originals, const std::atomic<bool>& cancelled)
+    const QString& file, const QString& member, OriginalHashes* originals,
+    const std::atomic<bool>& cancelled)
 {
     SourceWork work;
     work.file = file;

@@ -20,6 +20,7 @@
 namespace glyphor {
 
 struct CaptureObjects;
+class OriginalHashes;
 
 struct IconWork {
     enum class Kind {
@@ -60,13 +61,14 @@ struct SourceWork {
 // cannot be read at all.
 int CountIcons(const IconProvider& icons, const IconInput& input, QString& unreadable);
 // Icon index of input as a capture makes it, with scratch objects of the
-// caller's own. originals: whether its original group is kept too, with its
-// hash.
+// caller's own. originals, when given: its original group is kept too, with
+// its hash from there.
 IconWork ReadIcon(const IconProvider& icons, CaptureObjects& objects, const IconInput& input,
-    int index, bool originals);
+    int index, OriginalHashes* originals);
 // Every icon of input, read ahead. Stops early (the icons read so far) once
 // cancelled is set.
 SourceWork ReadSource(const IconProvider& icons, CaptureObjects& objects, const IconInput& input,
-    const QString& file, const QString& member, bool originals, const std::atomic<bool>& cancelled);
+    const QString& file, const QString& member, OriginalHashes* originals,
+    const std::atomic<bool>& cancelled);
 
 } // namespace glyphor
