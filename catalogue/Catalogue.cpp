@@ -77,20 +77,33 @@ Catalogue Catalogue::OpenForHarvest(const std::string& folder, const std::string
         return JoinPath(shownFolder.empty() ? folder : shownFolder, CatalogueFileName(number));
     };
     const std::vector<int> numbers = CatalogueNumbersIn(folder);
+    // The catalogue is the highest-numbered one in good order. One that will
+    // never be usable as it is (damaged, unreadable, read-only, a link) is
+    // passed over, so that no file put in the folder under a catalogue's
+    // name, whatever its number, stops the catalogue from being kept.
     std::string trouble;
-    int next = 1;
-    if (!numbers.empty()) {
-        const std::string path = JoinPath(folder, CatalogueFileName(numbers.back()));
+    for (auto n = numbers.rbegin(); n != numbers.rend(); ++n) {
+        const std::string path = JoinPath(folder, CatalogueFileName(*n));
         OpenedCatalogue opened = OpenExistingCatalogue(path, Purpose::Harvest);
-        if (opened.condition == Condition::Good)
-            return Catalogue(folder, path, shown(numbers.back()), std::move(opened.db), {});
-        trouble = Trouble(shown(numbers.back()), opened);
+        if (opened.condition == Condition::Good) {
+            std::string notice;
+            if (!trouble.empty())
+                notice = trouble + "; the sources of icons are kept in " + shown(*n);
+            return Catalogue(folder, path, shown(*n), std::move(opened.db), notice);
+        }
+        const std::string what = Trouble(shown(*n), opened);
         if (!StartsBeside(opened.condition))
-            return Catalogue(folder, {}, {}, {}, trouble + "; " + kNotKept);
-        next = numbers.back() + 1;
+            return Catalogue(folder, {}, {}, {},
+                (trouble.empty() ? what : trouble + ", and t" + what.substr(1)) + "; " + kNotKept);
+        if (trouble.empty())
+            trouble = what;
     }
-    // The first free number from next on; a name taken meanwhile (another
-    // program made a file of it) is passed over.
+    // A new one after the highest number, or where that is the last, in the
+    // first free number; a name taken meanwhile (another program made a file
+    // of it) is passed over.
+    int next = numbers.empty() ? 1 : numbers.back() + 1;
+    if (next > kMaxCatalogueNumber)
+        next = 1;
     for (; next <= kMaxCatalogueNumber; ++next) {
         const std::string path = JoinPath(folder, CatalogueFileName(next));
         bool taken = false;

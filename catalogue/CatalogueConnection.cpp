@@ -6,9 +6,16 @@
 #include <sqlite3.h>
 
 #include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <fstream>
+#include <optional>
+#include <sstream>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace glyphor::catalogue {
@@ -30,6 +37,17 @@ bool Exists(const std::string& path)
     return ::lstat(path.c_str(), &st) == 0;
 }
 
+// The size of the regular file at path; nothing for anything else or none.
+std::optional<std::uint64_t> RegularSize(const std::string& path)
+{
+    struct stat st { };
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    return static_cast<std::uint64_t>(st.st_size);
+}
+
+constexpr const char* kJournalSuffixes[] = { "-journal", "-wal", "-shm" };
+
 // The journal files SQLite makes beside a database in write-ahead mode. An
 // attempt on a damaged file may leave them behind; those it made, and only
 // while they are empty of changes, are removed again, so that a damaged
@@ -45,9 +63,7 @@ public:
     }
     void removeThoseMade() const
     {
-        struct stat st { };
-        if (m_walWasThere || ::lstat(m_wal.c_str(), &st) != 0 || !S_ISREG(st.st_mode)
-            || st.st_size != 0)
+        if (m_walWasThere || RegularSize(m_wal) != std::uint64_t(0))
             return;
         ::unlink(m_wal.c_str());
         if (!m_shmWasThere)
@@ -61,21 +77,89 @@ private:
     bool m_shmWasThere;
 };
 
+// Whether a connection of any process (this one included) has the write-ahead
+// index of the database at path open: SQLite holds a shared lock on one byte
+// of the "-shm" file for as long as it does. Such a log is being written;
+// one that nobody holds was left by a connection that ended without closing.
+// The system's table of locks is read rather than the file opened: closing
+// a file of this process would drop the locks its own connections hold.
+bool LogInUse(const std::string& path)
+{
+    struct stat st { };
+    if (::lstat((path + "-shm").c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    // The dead man's switch of SQLite's shared-memory index.
+    constexpr unsigned long kLiveConnectionByte = 128;
+    char file[64];
+    std::snprintf(file, sizeof(file), "%02x:%02x:%lu", major(st.st_dev), minor(st.st_dev),
+        static_cast<unsigned long>(st.st_ino));
+    std::ifstream locks("/proc/locks");
+    std::string line;
+    while (std::getline(locks, line)) {
+        // "1: POSIX  ADVISORY  READ 1234 08:01:5678 128 128"; a waiter's
+        // line has "->" and holds nothing.
+        std::istringstream fields(line);
+        std::string field;
+        bool waiter = false;
+        while (fields >> field && field != file)
+            waiter = waiter || field == "->";
+        std::string start;
+        std::string end;
+        if (waiter || field != file || !(fields >> start >> end))
+            continue;
+        if (std::strtoul(start.c_str(), nullptr, 10) <= kLiveConnectionByte
+            && (end == "EOF" || std::strtoul(end.c_str(), nullptr, 10) >= kLiveConnectionByte))
+            return true;
+    }
+    return false;
+}
+
+// What the first 100 bytes of a database say before SQLite is let at it, so
+// that a file of another kind or of a newer layout is never opened (opening
+// one in write-ahead mode makes files beside it).
+std::optional<OpenedCatalogue> HeaderProblem(const files::InputFile& file)
+{
+    if (file.size() == 0)
+        return std::nullopt;
+    std::uint8_t header[100] = {};
+    const auto read = file.readAt(0, header);
+    if (read.error != 0)
+        return Refused(Condition::Unreadable, std::strerror(read.error));
+    constexpr char kMagic[] = "SQLite format 3";
+    if (read.count < sizeof(header) || std::memcmp(header, kMagic, sizeof(kMagic)) != 0)
+        return Refused(Condition::Damaged, sqlite3_errstr(SQLITE_NOTADB));
+    const auto version = static_cast<std::int32_t>((std::uint32_t(header[60]) << 24)
+        | (std::uint32_t(header[61]) << 16) | (std::uint32_t(header[62]) << 8) | header[63]);
+    if (version > kCatalogueVersion)
+        return Refused(Condition::Newer, {}, version);
+    return std::nullopt;
+}
+
 // What the file system says before SQLite is asked: a file that cannot be
 // read, or for a harvest cannot be written. The permission bits count even
 // where the system would let the user through (root does not need them):
-// a file made read-only stays unwritten.
+// a file made read-only stays unwritten. A link, in the catalogue's place
+// or a journal's, is in the way: it is never followed.
 std::optional<OpenedCatalogue> FileProblem(const std::string& path, Purpose purpose)
 {
+    struct stat st { };
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+        return Refused(Condition::Unreadable, "it is a link, which is not followed");
+    for (const char* suffix : kJournalSuffixes) {
+        if (::lstat((path + suffix).c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+            return Refused(Condition::Unreadable,
+                "its journal " + path.substr(path.rfind('/') + 1) + suffix + " is no regular file");
+    }
     const files::InputFile file = files::InputFile::open(path);
     if (!file.ok()) {
         if (file.notRegular() && file.error() != EISDIR)
             return Refused(Condition::Unreadable, "not a regular file");
         return Refused(Condition::Unreadable, std::strerror(file.error()));
     }
+    if (auto header = HeaderProblem(file))
+        return header;
     if (purpose != Purpose::Harvest)
         return std::nullopt;
-    struct stat st { };
     if (::fstat(file.descriptor(), &st) != 0)
         return Refused(Condition::Unreadable, std::strerror(errno));
     if ((st.st_mode & (S_IRUSR | S_IRGRP | S_IROTH)) == 0)
@@ -87,11 +171,21 @@ std::optional<OpenedCatalogue> FileProblem(const std::string& path, Purpose purp
     return std::nullopt;
 }
 
-bool Writable(const std::string& path)
+// A path as a URI for SQLite, which then takes parameters after it.
+std::string Uri(const std::string& path)
 {
-    struct stat st { };
-    return ::access(path.c_str(), W_OK) == 0 && ::stat(path.c_str(), &st) == 0
-        && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
+    std::string out = "file:";
+    for (const char c : path) {
+        if (c == '%' || c == '?' || c == '#') {
+            constexpr char kHex[] = "0123456789ABCDEF";
+            out += '%';
+            out += kHex[static_cast<unsigned char>(c) >> 4];
+            out += kHex[static_cast<unsigned char>(c) & 15];
+        } else {
+            out += c;
+        }
+    }
+    return out;
 }
 
 // Brings an open catalogue into the state a harvest writes it in: the
@@ -187,19 +281,34 @@ OpenedCatalogue OpenExistingCatalogue(const std::string& path, Purpose purpose)
     const JournalFiles journal(path);
     OpenedCatalogue opened;
     try {
-        const bool write = purpose == Purpose::Harvest || Writable(path);
-        opened.db.open(path, write ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY, kBusyTimeoutMs);
+        if (purpose == Purpose::Harvest) {
+            // The harvest alone recovers what a cut-off run left in the
+            // journals; Examine then checks what recovery made of it.
+            opened.db.open(path, SQLITE_OPEN_READWRITE, kBusyTimeoutMs);
+        } else if (LogInUse(path)) {
+            // A harvest is writing it: read along through its log.
+            opened.db.open(path, SQLITE_OPEN_READONLY, kBusyTimeoutMs);
+        } else {
+            // Nobody writes it: the file is read as it lies, with no lock
+            // taken and no journal looked at, let alone replayed or deleted.
+            const bool left = RegularSize(path + "-journal").value_or(0) > 0
+                || RegularSize(path + "-wal").value_or(0) > 0;
+            if (left)
+                opened.note = "is being written, or was left by a run that was cut short";
+            opened.db.open(
+                Uri(path) + "?immutable=1", SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, kBusyTimeoutMs);
+        }
         Examine(opened, purpose);
     } catch (const SqliteError& e) {
         opened.condition = ConditionOf(e);
         opened.reason = e.what();
     }
     if (opened.condition == Condition::Good) {
-        opened.db.checkpointOnClose(true);
+        opened.db.checkpointOnClose(purpose == Purpose::Harvest);
         return opened;
     }
     opened.db.close();
-    if (opened.condition == Condition::Damaged)
+    if (opened.condition == Condition::Damaged && purpose == Purpose::Harvest)
         journal.removeThoseMade();
     return opened;
 }

@@ -40,12 +40,17 @@ struct OpenedCatalogue {
     std::string reason;
     // The layout the file has (for Newer, the one it was written with).
     int version = 0;
+    // For reading, when what was read may not be all: why (its journals
+    // hold changes that only a harvest applies).
+    std::string note;
     // Open when Good: for a harvest at kCatalogueVersion, in write-ahead
     // mode, ready to write; for reading at kCatalogueVersion or 0 (empty).
     Database db;
 };
 
-// The existing catalogue at path.
+// The existing catalogue at path. For a harvest it is opened to be written,
+// recovering what a run that was cut off left in its journals; for reading
+// it is never written, and its journals are neither replayed nor removed.
 OpenedCatalogue OpenExistingCatalogue(const std::string& path, Purpose purpose);
 
 // A new catalogue at path, for a harvest. The name is claimed first so that

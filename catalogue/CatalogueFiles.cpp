@@ -28,7 +28,7 @@ std::optional<int> CatalogueNumber(std::string_view name)
         = name.substr(kStem.size(), name.size() - kStem.size() - kExtension.size());
     if (middle.empty())
         return 1;
-    if (middle.size() < 2 || middle[0] != '-' || middle[1] == '0' || middle.size() > 4)
+    if (middle.size() < 2 || middle[0] != '-' || middle[1] == '0' || middle.size() > 10)
         return std::nullopt;
     middle.remove_prefix(1);
     int n = 0;

@@ -7,8 +7,8 @@
 // A catalogue that cannot be used (damaged, unreadable, read-only) is never
 // deleted or written over: a new one starts beside it as
 // "glyphor2-catalogue-2.sqlite", then "-3", and so on. The catalogue of the
-// folder is the one with the highest number, the plain name counting as 1;
-// the ones below it are kept for reading.
+// folder is the one with the highest number that is in good order, the
+// plain name counting as 1; the others are kept for reading.
 
 #include <optional>
 #include <string>
@@ -17,8 +17,10 @@
 
 namespace glyphor::catalogue {
 
-// The highest number a catalogue's name may carry; past it no new one starts.
-inline constexpr int kMaxCatalogueNumber = 999;
+// The highest number a catalogue's name may carry. Past the highest name in
+// the folder a new one takes the first free number, so that a name planted
+// at the top blocks nothing.
+inline constexpr int kMaxCatalogueNumber = 999999999;
 
 // "glyphor2-catalogue.sqlite" for 1, "glyphor2-catalogue-<n>.sqlite" above.
 std::string CatalogueFileName(int number);

@@ -3,6 +3,7 @@
 #include "catalogue/CatalogueConnection.h"
 #include "catalogue/CatalogueFiles.h"
 #include "catalogue/CatalogueSchema.h"
+#include "files/Folder.h"
 
 #include <algorithm>
 #include <set>
@@ -63,22 +64,40 @@ void ByTime(std::vector<CatalogueEntry>& entries)
 } // namespace
 
 CatalogueReader::CatalogueReader(const std::string& folder)
+    : m_folder(files::Folder::open(folder.empty() ? "." : folder))
 {
-    const std::vector<int> numbers = CatalogueNumbersIn(folder);
+    // Read through the folder held open, so that a path of any length works
+    // and no change of the path meanwhile sends a read elsewhere; messages
+    // name the path the caller gave.
+    const std::string held
+        = m_folder.ok() ? "/proc/self/fd/" + std::to_string(m_folder.descriptor()) : folder;
+    const std::vector<int> numbers = CatalogueNumbersIn(held);
     m_found = !numbers.empty();
     for (int n : numbers) {
         const std::string path = JoinPath(folder, CatalogueFileName(n));
-        const bool current = n == numbers.back();
-        OpenedCatalogue opened = OpenExistingCatalogue(path, Purpose::Read);
+        OpenedCatalogue opened
+            = OpenExistingCatalogue(JoinPath(held, CatalogueFileName(n)), Purpose::Read);
         if (opened.condition != Condition::Good) {
             m_problems.push_back(
-                { path, Problem(path, opened.condition, opened.reason, opened.version), current });
+                { path, Problem(path, opened.condition, opened.reason, opened.version), false });
             continue;
+        }
+        if (!opened.note.empty()) {
+            m_problems.push_back({ path,
+                "The catalogue " + path + " " + opened.note + ": the next harvest into "
+                    + (folder.empty() ? "." : folder) + " recovers it",
+                false, true });
         }
         // An empty catalogue (made, then never written) has nothing to read.
         if (opened.version == kCatalogueVersion)
-            m_catalogues.push_back({ path, std::move(opened.db), current });
+            m_catalogues.push_back({ path, std::move(opened.db), false });
     }
+    // The folder's current catalogue is the highest one in good order, as
+    // for a harvest; where none is, the highest that is not.
+    if (!m_catalogues.empty())
+        m_catalogues.back().current = true;
+    else if (!m_problems.empty())
+        m_problems.back().current = !m_problems.back().read;
 }
 
 CatalogueReader::~CatalogueReader() = default;

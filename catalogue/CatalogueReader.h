@@ -6,12 +6,13 @@
 // and a file added by hand simply has none.
 //
 // Every catalogue of the folder is read: the current one (the highest
-// number) and those a damaged one left behind it, which may still hold the
+// number in good order) and those a damaged one left behind it, which may still hold the
 // sources of older icons. Reading never writes a catalogue that is no good,
 // and never waits long for one that another program holds.
 
 #include "catalogue/CatalogueRecords.h"
 #include "catalogue/Sqlite.h"
+#include "files/Folder.h"
 
 #include <optional>
 #include <span>
@@ -27,6 +28,8 @@ struct CatalogueProblem {
     std::string message;
     // The folder's current catalogue rather than one left behind.
     bool current = false;
+    // It was read all the same, as far as it could be: only a note.
+    bool read = false;
 };
 
 class CatalogueReader {
@@ -63,6 +66,7 @@ private:
     // named among the problems and read no more.
     template <class Query> void each(Query query);
 
+    files::Folder m_folder;
     bool m_found = false;
     std::vector<Opened> m_catalogues;
     std::vector<CatalogueProblem> m_problems;

@@ -1,7 +1,10 @@
 #include "catalogue/CatalogueSchema.h"
 
+#include <sqlite3.h>
+
 #include <set>
 #include <string>
+#include <tuple>
 
 namespace glyphor::catalogue {
 
@@ -56,6 +59,30 @@ const TableColumns kTables[] = {
             "original_hash", "collected", "outcome", "dest_name", "dest_hash" } },
 };
 
+// An object of a schema: its type, name, table and the SQL that made it.
+using SchemaObject = std::tuple<std::string, std::string, std::string, std::string>;
+
+std::set<SchemaObject> ObjectsOf(Database& db)
+{
+    std::set<SchemaObject> out;
+    Statement s(db, "SELECT type, name, tbl_name, coalesce(sql, '') FROM sqlite_schema");
+    while (s.step())
+        out.insert({ s.text(0), s.text(1), s.text(2), s.text(3) });
+    return out;
+}
+
+// The schema the program makes, laid out once in memory.
+const std::set<SchemaObject>& OwnObjects()
+{
+    static const std::set<SchemaObject> objects = [] {
+        Database db;
+        db.open(":memory:", SQLITE_OPEN_READWRITE, 0);
+        Migrate(db, 0, CatalogueMigrations());
+        return ObjectsOf(db);
+    }();
+    return objects;
+}
+
 } // namespace
 
 std::span<const MigrationStep> CatalogueMigrations()
@@ -102,6 +129,12 @@ std::optional<std::string> SchemaProblem(Database& db)
         for (const char* column : t.columns)
             if (!present.contains(column))
                 return std::string("table ") + t.table + " has no column " + column;
+    }
+    const std::set<SchemaObject>& own = OwnObjects();
+    for (const SchemaObject& object : ObjectsOf(db)) {
+        if (!own.contains(object))
+            return "it holds " + std::get<0>(object) + " " + std::get<1>(object)
+                + ", which is not the program's";
     }
     return std::nullopt;
 }

@@ -35,7 +35,9 @@ int Migrate(Database& db, int version, std::span<const MigrationStep> steps);
 
 // What is wrong with the tables of a catalogue at kCatalogueVersion, in
 // words for a message ("table captures has no column outcome"); nothing
-// when every table and column that the program uses is there.
+// when its schema is exactly the one the program makes. Anything more (a
+// trigger, a view, an index of someone else's) is wrong too: its SQL would
+// run inside every harvest, and the file is not the program's to write.
 std::optional<std::string> SchemaProblem(Database& db);
 
 } // namespace glyphor::catalogue

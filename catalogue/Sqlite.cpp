@@ -1,5 +1,7 @@
 #include "catalogue/Sqlite.h"
 
+#include "catalogue/SqliteVfs.h"
+
 #include <sqlite3.h>
 
 #include <utility>
@@ -41,7 +43,7 @@ Database& Database::operator=(Database&& other) noexcept
 void Database::open(const std::string& path, int flags, int busyTimeoutMs)
 {
     close();
-    const int rc = sqlite3_open_v2(path.c_str(), &m_db, flags, nullptr);
+    const int rc = sqlite3_open_v2(path.c_str(), &m_db, flags, CatalogueVfsName());
     if (rc != SQLITE_OK) {
         // The handle carries the message even when the open failed.
         const std::string text = m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc);
@@ -49,6 +51,12 @@ void Database::open(const std::string& path, int flags, int busyTimeoutMs)
         throw SqliteError(rc & 0xff, text);
     }
     sqlite3_extended_result_codes(m_db, 0);
+    // A catalogue may come from anyone: the SQL in its schema runs nowhere,
+    // and no statement can change the schema behind SQLite's back.
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
     checkpointOnClose(false);
     sqlite3_busy_timeout(m_db, busyTimeoutMs);
 }

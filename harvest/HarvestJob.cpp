@@ -65,9 +65,6 @@ void HarvestJob::run()
         throw Error(FormatMessage(
             kHarvestInProgressError, files::DisplayPath(m_request.destination).toStdString()));
     m_job.temp = &lock.folder();
-    if (m_request.catalogue && m_job.destination.ok())
-        m_job.catalogue = CatalogueKeeper(m_job.destination, m_request.destination,
-            [this](const QString& text) { m_job.notice(text); });
     std::exception_ptr failure;
     try {
         m_job.observer.runStarted(m_request);
@@ -158,6 +155,11 @@ void HarvestJob::prepareTempFolder(bool held)
     // nothing in it is merged, deleted or renamed, and the harvest stops here.
     if (ClaimTempFolder(m_job.files, *m_job.temp) == TempFolderOwner::Someone)
         throw Error(FormatMessage(kForeignTempFolderError, files::MessagePath(temp)));
+    // Only a run that goes ahead keeps a catalogue: one refused here makes
+    // none.
+    if (m_request.catalogue && m_job.destination.ok())
+        m_job.catalogue = CatalogueKeeper(m_job.destination, m_request.destination,
+            [this](const QString& text) { m_job.notice(text); });
     // A run holds the folder for its whole life, so a temporary file in it
     // belongs to no live writer: it is what a run that was killed while it
     // wrote a capture or a copy left behind. Complete icons left there are

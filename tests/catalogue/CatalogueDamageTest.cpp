@@ -193,6 +193,26 @@ INSTANTIATE_TEST_SUITE_P(Catalogues, Damaged,
                 return Nothing();
             },
             "cannot be read (Is a directory)", true },
+        // Someone else's SQL in a catalogue never runs, and the file is left
+        // as it is: the trigger would have grown it at every capture.
+        Damage { "ATriggerOfSomeoneElse",
+            [](const std::string& path) {
+                MakeCatalogue(Folder(path), 2);
+                Sql(path,
+                    "CREATE TRIGGER grow AFTER INSERT ON captures BEGIN"
+                    " INSERT INTO originals SELECT randomblob(32), zeroblob(1000000); END");
+                return Nothing();
+            },
+            "(it holds trigger grow, which is not the program's)", true },
+        // Written through, it would put rows into a file outside the folder.
+        Damage { "ALinkToAnotherCatalogue",
+            [](const std::string& path) {
+                std::filesystem::create_directory(Folder(path) + "/elsewhere");
+                MakeCatalogue(Folder(path) + "/elsewhere", 2);
+                std::filesystem::create_symlink("elsewhere/" + CatalogueFileName(1), path);
+                return Nothing();
+            },
+            "(it is a link, which is not followed)", true },
         Damage { "LockedByAnotherProcess",
             [](const std::string& path) -> Held {
                 MakeCatalogue(Folder(path), 2);
@@ -212,9 +232,9 @@ INSTANTIATE_TEST_SUITE_P(Catalogues, Damaged,
             false }),
     glyphor::kit::RowName());
 
-// The catalogue of the folder is the one with the highest number: a
-// damaged one below it is passed over, a damaged highest one gets the next
-// number, and past the last number none is kept.
+// The catalogue of the folder is the one with the highest number in good
+// order: a damaged one below it is passed over, and where none is good the
+// new one gets the number after the highest.
 TEST(CatalogueNumbering, TheHighestNumberIsTheCatalogue)
 {
     const Bytes junk(500, 'j');
@@ -236,13 +256,25 @@ TEST(CatalogueNumbering, TheHighestNumberIsTheCatalogue)
         const std::string notice = c.takeNotice();
         EXPECT_TRUE(Contains(notice, dir.file(CatalogueFileName(5)) + " is damaged")) << notice;
     }
+    // A name planted at the top stops nothing: the healthy one below it is
+    // written and read as the folder's catalogue, and with none below the new
+    // one takes the first free number.
+    {
+        const glyphor::kit::ScratchFolder dir;
+        MakeCatalogue(dir.path(), 1);
+        glyphor::kit::WriteBytes(dir.file(CatalogueFileName(kMaxCatalogueNumber)), junk);
+        Catalogue c = Catalogue::OpenForHarvest(dir.path());
+        EXPECT_EQ(c.path(), dir.file(CatalogueFileName(1))) << c.takeNotice();
+        CatalogueReader reader(dir.path());
+        EXPECT_EQ(reader.entries().size(), 1u);
+        ASSERT_EQ(reader.problems().size(), 1u);
+        EXPECT_FALSE(reader.problems()[0].current);
+    }
     {
         const glyphor::kit::ScratchFolder dir;
         glyphor::kit::WriteBytes(dir.file(CatalogueFileName(kMaxCatalogueNumber)), junk);
         Catalogue c = Catalogue::OpenForHarvest(dir.path());
-        EXPECT_FALSE(c.kept());
-        const std::string notice = c.takeNotice();
-        EXPECT_TRUE(Contains(notice, "no free name for a new catalogue")) << notice;
+        EXPECT_EQ(c.path(), dir.file(CatalogueFileName(1))) << c.takeNotice();
     }
 }
 
