@@ -341,14 +341,19 @@ void TForm1::FormCloseQuery()
 {
     // The close is never refused, not even when the count cannot be stored:
     // the user learns from the box that this session's icons were not counted.
+    keepCount();
+    m_viewers.destroyAll();
+    QCoreApplication::quit();
+}
+
+void TForm1::keepCount()
+{
     // Only this window's own extractions are added to the total stored now:
     // another window of the program may have added its own since this one
-    // loaded it.
+    // loaded it. What is added is then counted as stored.
     Guarded([this] {
         ExtractedCount.start(platform::SettingsStore().addToCount(ExtractedCount.added()));
     });
-    m_viewers.destroyAll();
-    QCoreApplication::quit();
 }
 
 void TForm1::setStopQuestion(QMessageBox* box)

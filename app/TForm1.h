@@ -129,6 +129,9 @@ public:
     // the total loaded when the window was created and this window's own
     // extractions since, which its close adds to the total stored by then.
     platform::RunningTotal ExtractedCount;
+    // Adds this window's extractions so far to the stored total, as a close
+    // does: at the session's end and on a signal that ends the program.
+    void keepCount();
 
 public slots:
     void DriveComboBox1Change();

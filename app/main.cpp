@@ -1,3 +1,4 @@
+#include "app/EndSignals.h"
 #include "app/GlyphorApplication.h"
 #include "app/PlatformChoice.h"
 #include "app/StartRequest.h"
@@ -32,6 +33,10 @@ int main(int argc, char* argv[])
     // The main window makes the first, hidden, icon viewer window as the last
     // step of its creation.
     glyphor::TForm1 form;
+    // Ended from outside or by the session, the window still counts its icons.
+    glyphor::EndSignals ends([&form] { form.keepCount(); });
+    QObject::connect(
+        &app, &QGuiApplication::commitDataRequest, &form, [&form] { form.keepCount(); });
     // Every help request of the program's windows goes to one help window,
     // made at the first request, with the help file the main window found.
     glyphor::help::HelpService help(form.helpFile());

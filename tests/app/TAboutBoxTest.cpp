@@ -5,6 +5,7 @@
 #include "app/TAboutBox.h"
 #include "AnswerBoxes.h"
 #include "AppTestMain.h"
+#include "app/EndSignals.h"
 #include "app/TForm1.h"
 #include "browse/FileListModel.h"
 #include "browse/TDirectoryListBox.h"
@@ -22,6 +23,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
 #include <sys/stat.h>
 
 using namespace glyphor;
@@ -178,6 +180,26 @@ private slots:
         QCOMPARE(QSettings("Tarnwell", "Glyphor2").value("Count"), QVariant(QString("105")));
         QVERIFY(second.close());
         QCOMPARE(QSettings("Tarnwell", "Glyphor2").value("Count"), QVariant(QString("112")));
+    }
+
+    // Ended by a signal (a shutdown, a logout) rather than closed, the
+    // window still adds its extractions, and then ends as the signal says;
+    // a close after that adds nothing twice.
+    void anEndingSignalKeepsTheExtractions()
+    {
+        for (const int number : { SIGTERM, SIGHUP }) {
+            WriteSettings("[General]\nCount=100\n");
+            TForm1 form;
+            for (int i = 0; i < 229; ++i)
+                ++form.ExtractedCount;
+            int ended = 0;
+            EndSignals ends([&form] { form.keepCount(); }, [&](int n) { ended = n; });
+            ::raise(number);
+            QTRY_COMPARE(ended, number);
+            QCOMPARE(QSettings("Tarnwell", "Glyphor2").value("Count"), QVariant(QString("329")));
+            QVERIFY(form.close());
+            QCOMPARE(QSettings("Tarnwell", "Glyphor2").value("Count"), QVariant(QString("329")));
+        }
     }
 
     // Near the top of 32 bits the total stops at the largest value: the box

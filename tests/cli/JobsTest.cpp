@@ -81,7 +81,8 @@ TEST_P(Jobs, GiveTheSameHarvestAsOne)
 bool Corpus(const Tree& tree)
 {
     const std::string corpus = kit::CorpusRoot() + "/public";
-    return ::access(corpus.c_str(), R_OK) == 0 && ::symlink(corpus.c_str(), tree.path("S").c_str()) == 0;
+    return ::access(corpus.c_str(), R_OK) == 0
+        && ::symlink(corpus.c_str(), tree.path("S").c_str()) == 0;
 }
 
 bool Archives(const Tree& tree)
@@ -108,7 +109,8 @@ bool Hostile(const Tree& tree)
     kit::Bytes cut = kit::ReadBytes(tree.path("S/notepad.exe"));
     cut.resize(cut.size() / 2);
     const kit::Bytes junk(5000, 0x4D);
-    if (!kit::WriteBytes(tree.path("S/cut.exe"), cut) || !kit::WriteBytes(tree.path("S/junk.dll"), junk)
+    if (!kit::WriteBytes(tree.path("S/cut.exe"), cut)
+        || !kit::WriteBytes(tree.path("S/junk.dll"), junk)
         || !kit::WriteBytes(tree.path("w/zeros.dll"), {})
         || ::truncate(tree.path("w/zeros.dll").c_str(), 64 << 20) != 0
         || !tree.pack(ArchiveKind::Zip, "w", { "zeros.dll", "winemine.exe" }, "S/bomb.zip"))
