@@ -96,7 +96,7 @@ struct Destination {
 CaptureRecord RecordOf(const BenchIcon& icon, const kit::Bytes& group, std::int64_t n)
 {
     return { icon.source, "", icon.index, GroupName::Number(static_cast<std::uint32_t>(n)), 0,
-        icon.iconFile, group, "Temp/Icon" + std::to_string(n % 10000) + ".ico" };
+        icon.iconFile, group, "Temp/Icon" + std::to_string(n % 10000) + ".ico", std::nullopt };
 }
 
 // Every original new (range 1), as in a first harvest of new programs, or

@@ -1,5 +1,7 @@
 #include "catalogue/KnownOriginals.h"
 
+#include "util/Fnv1a.h"
+
 #include <algorithm>
 
 namespace glyphor::catalogue {
@@ -8,11 +10,8 @@ std::uint64_t KnownOriginals::Fingerprint(std::span<const std::uint8_t> bytes)
 {
     // FNV-1a over the size, the first and last 512 bytes and every 1024th
     // byte between: a few hundred bytes of a group of tens of kilobytes.
-    std::uint64_t h = 1469598103934665603ull;
-    const auto mix = [&](std::uint8_t b) {
-        h ^= b;
-        h *= 1099511628211ull;
-    };
+    Fnv1a h;
+    const auto mix = [&](std::uint8_t b) { h.add(b); };
     for (int i = 0; i < 8; ++i)
         mix(std::uint8_t(bytes.size() >> (8 * i)));
     const std::size_t n = bytes.size();
@@ -22,7 +21,7 @@ std::uint64_t KnownOriginals::Fingerprint(std::span<const std::uint8_t> bytes)
         mix(bytes[i]);
     for (std::size_t i = n > 512 ? n - 512 : n; i < n; ++i)
         mix(bytes[i]);
-    return h;
+    return h.value();
 }
 
 std::optional<IconHash> KnownOriginals::find(std::span<const std::uint8_t> bytes) const

@@ -3,6 +3,7 @@
 #include "harvest/IconFolder.h"
 #include "platform/FileSystem.h"
 #include "platform/NameOrder.h"
+#include "util/Fnv1a.h"
 
 #include <QHash>
 
@@ -29,12 +30,7 @@ std::uint64_t DestinationIndex::Hash(std::span<const std::uint8_t> bytes)
 {
     // FNV-1a over the whole file: a cheap first test, so that most unequal
     // pairs never reach a byte-by-byte comparison.
-    std::uint64_t h = 14695981039346656037ull;
-    for (std::uint8_t b : bytes) {
-        h ^= b;
-        h *= 1099511628211ull;
-    }
-    return h;
+    return Fnv1a::Of(bytes);
 }
 
 void DestinationIndex::assign(Entry& entry, std::optional<IconFileBytes> bytes)

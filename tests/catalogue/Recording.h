@@ -44,7 +44,7 @@ inline std::optional<catalogue::CaptureId> Collect(catalogue::Catalogue& c,
 {
     const kit::Bytes icon = kit::FakeIconFile(capture.icon);
     auto id = c.recordCapture({ capture.source, capture.member, capture.index, capture.name,
-        capture.time, icon, capture.group, collected });
+        capture.time, icon, capture.group, collected, std::nullopt });
     const std::string path = catalogue::JoinPath(folder, collected);
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     kit::WriteBytes(path, icon);

@@ -50,8 +50,8 @@ protected:
         for (const auto& c0 : captures) {
             const glyphor::kit::Bytes icon = FakeIconFile(c0.icon);
             const glyphor::kit::Bytes group = FakeGroup(c0.index, c0.groupSize);
-            auto id = c.recordCapture(
-                { c0.source, c0.member, c0.index, c0.group, time++, icon, group, c0.file });
+            auto id = c.recordCapture({ c0.source, c0.member, c0.index, c0.group, time++, icon,
+                group, c0.file, std::nullopt });
             ASSERT_TRUE(id);
             if (c0.placed) {
                 glyphor::kit::WriteBytes(dest + "/" + c0.file, icon);
