@@ -61,18 +61,6 @@ int BitCountFromColours(std::uint8_t colours)
 
 } // namespace
 
-std::optional<std::vector<GroupIconDirEntry>> ParseGroupIconDirectory(
-    std::span<const std::uint8_t> bytes)
-{
-    const ByteReader r(bytes);
-    const auto header = r.record<IconDirHeader>(0);
-    if (!header)
-        return std::nullopt;
-    const std::size_t fit = (bytes.size() - sizeof(IconDirHeader)) / sizeof(GroupIconDirEntry);
-    const std::size_t n = std::min({ std::size_t { header->count }, fit, kMaxGroupImages });
-    return r.records<GroupIconDirEntry>(sizeof(IconDirHeader), n);
-}
-
 int CandidateBitCount(std::uint16_t directoryBitCount, std::uint8_t colourCount,
     const files::SourceReader& file, const ImageRange& image)
 {

@@ -20,12 +20,6 @@ inline constexpr std::size_t kMaxGroupImages = 256;
 inline constexpr std::size_t kMaxGroupDirectoryBytes
     = sizeof(IconDirHeader) + sizeof(GroupIconDirEntry) * kMaxGroupImages;
 
-// The entries of a group directory: its header, then one entry per image.
-// Entries that do not fit in the bytes are left out, and at most
-// kMaxGroupImages are read. Nothing when not even the header is there.
-std::optional<std::vector<GroupIconDirEntry>> ParseGroupIconDirectory(
-    std::span<const std::uint8_t> bytes);
-
 // One image of a group as the choice sees it. Only its place in the file is
 // kept: the bytes of the one image chosen are read when it is decoded.
 struct IconCandidate {

@@ -1,4 +1,5 @@
 #include "exe/IconChoice.h"
+#include "exe/IconGroup.h"
 
 #include "kit/Executables.h"
 #include "kit/NamedRows.h"
@@ -61,31 +62,39 @@ TEST(PreferenceOrder, NothingWhenEveryImageIsMissing)
     EXPECT_TRUE(PreferenceOrder({}).empty());
 }
 
-TEST(ParseGroupIconDirectory, ReadsEntriesThatFitAndNoMore)
+// The group reader takes the entries that fit in the directory and no more.
+TEST(ReadGroupImages, ReadsEntriesThatFitAndNoMore)
 {
+    const MemorySource none(std::span<const std::uint8_t> {});
+    const SourceReader file(none);
+    const auto read = [&](const Bytes& g) {
+        return ReadGroupImages(
+            g, GroupKind::Icon, [](std::uint16_t) { return FoundImage {}; }, file);
+    };
     Bytes g = glyphor::kit::MakeGroup(
         { { 0, 0, 32, 7, 1234 }, { 16, 16, 4, 0xFFFF, 5 }, { 48, 48, 8, 3, 9 } });
-    auto all = ParseGroupIconDirectory(g);
+    auto all = read(g);
     ASSERT_TRUE(all);
     ASSERT_EQ(all->size(), 3u);
-    EXPECT_EQ((*all)[0].width, 0);
-    EXPECT_EQ(SideFromByte((*all)[0].width), 256);
-    EXPECT_EQ((*all)[0].bitCount, 32);
-    EXPECT_EQ((*all)[0].bytesInRes, 1234u);
-    EXPECT_EQ((*all)[1].id, 0xFFFF);
+    EXPECT_EQ(SideFromByte((*all)[0].entry.width), 256);
+    EXPECT_EQ((*all)[0].entry.bitCount, 32);
+    EXPECT_EQ((*all)[0].entry.bytesInRes, 1234u);
 
-    // The count claims three entries but only two and a half are there.
+    // The count claims three entries but only two and a half are there: the
+    // third is named as having no entry.
     g.resize(6 + 14 * 2 + 7);
-    auto cut = ParseGroupIconDirectory(g);
+    auto cut = read(g);
     ASSERT_TRUE(cut);
-    EXPECT_EQ(cut->size(), 2u);
+    ASSERT_EQ(cut->size(), 3u);
+    EXPECT_EQ((*cut)[2].data.flaw, Flaw::NoEntry);
 
-    // A count of 65535 over a short directory does not read or allocate past it.
+    // A count of 65535 over a short directory reads and allocates no more
+    // than the most images a group may have.
     g[4] = 0xFF;
     g[5] = 0xFF;
-    EXPECT_EQ(ParseGroupIconDirectory(g)->size(), 2u);
+    EXPECT_EQ(read(g)->size(), kMaxGroupImages);
 
-    EXPECT_FALSE(ParseGroupIconDirectory(Bytes { 0, 0, 1, 0 }));
+    EXPECT_FALSE(read(Bytes { 0, 0, 1, 0 }));
 }
 
 TEST(CandidateBitCount, FallsBackToTheImageHeaderThenTheColourCount)
