@@ -12,12 +12,16 @@
 # catalogue, as a user runs it: on a RAM file system (/dev/shm), where only
 # the program's own work counts, and on the disk, in a folder under TMPDIR
 # (default /tmp; it must not be a RAM file system; --ram-only leaves this
-# pass out). Measured with /usr/bin/time: wall seconds and peak memory.
-# Prints per size the captures, seconds, microseconds per capture, peak KB,
-# the ratio of the time per capture and of the peak memory to the first
-# size's run (targets, at 100,000 against 10,000: at most 1.15 for the time
-# per capture, at most 1.5 for the memory), the catalogue's size in KB per
-# thousand captures, and the exit status (must be 0).
+# pass out). Measured with /usr/bin/time: wall seconds, processor seconds
+# (user and system, which others' work on a shared machine disturbs less)
+# and peak memory.
+# Prints per size the captures, seconds, microseconds per capture, processor
+# seconds, the load when the run began, peak KB, the ratio of the time per
+# capture and of the peak memory to the first size's run (targets, at
+# 100,000 against 10,000: at most 1.15 for the time per capture, at most 1.5
+# for the memory), the same ratio for the processor time per capture, the
+# catalogue's size in KB per thousand captures, and the exit status (must
+# be 0).
 # Then the largest tree is harvested once more, a tenth at a time in order
 # into one destination: it must end with the same icon files, name for name
 # and byte for byte, as the single run over the whole tree. Exits 1 when it
@@ -103,14 +107,15 @@ make_tree() { # PLACE N
   for ((c = 1; c <= 10; c++)); do mkdir -p "$place/T$n/$(printf 'tenth%02d' $c)"; done
 }
 
-# One timed harvest of SRC into a fresh DEST; sets summary, seconds, peak_kb
-# and status.
+# One timed harvest of SRC into a fresh DEST; sets summary, seconds,
+# cpu_seconds, peak_kb and status.
 harvest() { # SRC DEST
   rm -rf "$2"; mkdir "$2"
   status=0
-  summary=$(/usr/bin/time -f '%e %M' -o "$ram/time" "$cli" -q scan-tree --archives "$1" "$2" 2>"$ram/err") || status=$?
+  summary=$(/usr/bin/time -f '%e %U %S %M' -o "$ram/time" "$cli" -q scan-tree --archives "$1" "$2" 2>"$ram/err") || status=$?
   # A failed run's times follow time's own line about the status.
-  read -r seconds peak_kb < <(tail -n 1 "$ram/time")
+  read -r seconds user system peak_kb < <(tail -n 1 "$ram/time")
+  cpu_seconds=$(awk -v u="$user" -v s="$system" 'BEGIN { print u + s }')
   if [ $status != 0 ]; then
     echo "harvest-scale: $1: exit status $status: $(tail -n 3 "$ram/err")" >&2
   fi
@@ -123,26 +128,29 @@ done
 echo "one copy of the set: $(find "$unit" -type f | wc -l) files ($(du -sm "$unit" | cut -f1) MB, the zip and the 7z included), $per_copy captures"
 [ $disk_pass = 1 ] && echo "RAM: /dev/shm; disk: $disk ($(stat -f -c %T "$disk"))"
 echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
-printf '%-8s %8s %9s %9s %9s %10s %9s %9s %12s %6s\n' \
-  "" "size" "captures" "seconds" "us/capt" "peak KB" "time x" "memory x" "KB/1000 cat" "status"
+printf '%-8s %8s %9s %9s %9s %9s %6s %10s %9s %9s %6s %12s %6s\n' \
+  "" "size" "captures" "seconds" "us/capt" "cpu s" "load" "peak KB" "time x" "memory x" "cpu x" "KB/1000 cat" "status"
 failed=0
 largest=0
 for n in "${sizes[@]}"; do [ "$n" -gt "$largest" ] && largest=$n; done
 for place in "${places[@]}"; do
   label=RAM
   [ "$place" = "$ondisk" ] && label=disk
-  base_us='' base_kb=''
+  base_us='' base_kb='' base_cpu_us=''
   for n in "${sizes[@]}"; do
+    load=$(cut -d' ' -f1 /proc/loadavg)
     harvest "$place/T$n" "$place/D$n"
     [ $status = 0 ] || failed=1
     count=$(captured "$summary")
     [ -n "$count" ] || count=0
     us=$(awk -v s="$seconds" -v c="$count" 'BEGIN { printf "%.1f", c ? s * 1e6 / c : 0 }')
-    [ -n "$base_us" ] || { base_us=$us; base_kb=$peak_kb; }
-    printf '%-8s %8d %9d %9.2f %9.1f %10d %9.2f %9.2f %12.1f %6d\n' \
-      "$label" "$n" "$count" "$seconds" "$us" "$peak_kb" \
+    cpu_us=$(awk -v s="$cpu_seconds" -v c="$count" 'BEGIN { printf "%.1f", c ? s * 1e6 / c : 0 }')
+    [ -n "$base_us" ] || { base_us=$us; base_kb=$peak_kb; base_cpu_us=$cpu_us; }
+    printf '%-8s %8d %9d %9.2f %9.1f %9.2f %6.2f %10d %9.2f %9.2f %6.2f %12.1f %6d\n' \
+      "$label" "$n" "$count" "$seconds" "$us" "$cpu_seconds" "$load" "$peak_kb" \
       "$(awk -v a="$us" -v b="$base_us" 'BEGIN { print (b > 0) ? a / b : 0 }')" \
       "$(awk -v a="$peak_kb" -v b="$base_kb" 'BEGIN { print a / b }')" \
+      "$(awk -v a="$cpu_us" -v b="$base_cpu_us" 'BEGIN { print (b > 0) ? a / b : 0 }')" \
       "$(awk -v s="$(catalogue_bytes "$place/D$n")" -v c="$count" 'BEGIN { print c ? s / c * 1000 / 1024 : 0 }')" \
       "$status"
     # The largest RAM run's destination is the one the tenths must match.
@@ -154,7 +162,7 @@ for place in "${places[@]}"; do
   done
 done
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
-echo "time x, memory x: time per capture and peak memory against the ${sizes[0]} run" \
+echo "time x, memory x, cpu x: time per capture, peak memory and processor time per capture against the ${sizes[0]} run" \
   "(targets at 100000 against 10000: at most 1.15 and 1.5)"
 
 # The largest tree, a tenth at a time into one destination.
