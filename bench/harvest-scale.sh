@@ -4,10 +4,11 @@
 # (default 10000 50000 100000) captures, a tree is made of copies of the
 # corpus's public set: its programs and libraries as plain files, and the
 # corpus's .exe files packed once into a zip and a 7z beside them, so that
-# the tree holds far more duplicates than distinct icons and crosses the
-# Temp folder's 10,000 names many times over. The copies are hard links of
-# one copy (the program still reads each of them), spread over ten
-# subfolders tenth01..tenth10. Each tree is harvested once with
+# the tree holds far more duplicates than distinct icons (which share their
+# file in Temp: the corpus alone never fills its 10,000 names, but 100,000
+# captures reach what a harvest collects before a merge). The copies are
+# hard links of one copy (the program still reads each of them), spread
+# over ten subfolders tenth01..tenth10. Each tree is harvested once with
 # glyphor2-cli scan-tree --archives into a fresh destination, with its
 # catalogue, as a user runs it: on a RAM file system (/dev/shm), where only
 # the program's own work counts, and on the disk, in a folder under TMPDIR
