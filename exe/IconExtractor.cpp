@@ -39,7 +39,7 @@ std::string WhyNotDecoded(const IconCandidate& image, const Result<IconImage>& d
         return std::string(ImageFlawText(image.flaw));
     if (decoded)
         return "image has no pixels";
-    return std::string(DecodeFailureReason(decoded.message()));
+    return decoded.message();
 }
 
 } // namespace

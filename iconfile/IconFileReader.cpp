@@ -124,7 +124,7 @@ Result<IconImage> DecodeIconFile(std::span<const std::uint8_t> bytes, int displa
 
     auto decoded = DecodeIconImage(*image, DibLayout::IconFile);
     if (!decoded)
-        return Failure { decoded.message() };
+        return Invalid(decoded.message());
     return NormalizeIcon(*decoded, size);
 }
 

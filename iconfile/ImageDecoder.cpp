@@ -25,7 +25,7 @@ constexpr std::size_t kMaxTableEntries = 256;
 
 Failure Invalid(const std::string& why)
 {
-    return Failure { std::string(kImageNotValidText) + ": " + why };
+    return Failure { why };
 }
 
 // Bytes per row of a bottom-up bitmap, padded to four bytes. 64-bit so that no
@@ -133,16 +133,6 @@ bool IsPng(std::span<const std::uint8_t> bytes)
 {
     return bytes.size() >= sizeof(kPngSignature)
         && std::equal(std::begin(kPngSignature), std::end(kPngSignature), bytes.begin());
-}
-
-std::string_view DecodeFailureReason(std::string_view message)
-{
-    if (!message.starts_with(kImageNotValidText))
-        return message;
-    message.remove_prefix(std::string_view(kImageNotValidText).size());
-    if (message.starts_with(": "))
-        message.remove_prefix(2);
-    return message;
 }
 
 Result<IconImage> DecodeDib(std::span<const std::uint8_t> image, DibLayout layout)

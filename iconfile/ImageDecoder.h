@@ -1,7 +1,9 @@
 #pragma once
 // Decoding of one icon image: a BMP-style image (BITMAPINFOHEADER, colour
 // table, XOR bits, AND mask) or a PNG-compressed one. Used by the icon file
-// reader and by the extraction of icons from executables.
+// reader and by the extraction of icons from executables. A failure says
+// what is wrong with the image ("bitmap is compressed"); each caller words
+// the failure of the file it reads around it.
 
 #include "iconfile/IconImage.h"
 #include "util/Result.h"
@@ -26,10 +28,6 @@ enum class DibLayout {
 inline constexpr int kMaxImageSide = 1024;
 
 bool IsPng(std::span<const std::uint8_t> bytes);
-
-// The reason alone of a decoder's failure message, for a caller that words
-// the failure itself; a message without the text above as it stands.
-std::string_view DecodeFailureReason(std::string_view message);
 
 // BMP-style image of 1, 4, 8, 16, 24 or 32 bits per pixel; a 16-bit image is
 // 5-5-5, or as its bit-field masks say (5-6-5). biHeight counts the

@@ -34,8 +34,7 @@ Result<OriginalImage> LargestOriginalImage(std::span<const std::uint8_t> group)
         Result<IconImage> decoded = DecodeIconImage(bytes, DibLayout::Resource);
         if (!decoded || decoded->empty()) {
             if (k == 0)
-                reason = decoded ? std::string("the image is empty")
-                                 : std::string(DecodeFailureReason(decoded.message()));
+                reason = decoded ? std::string("the image is empty") : decoded.message();
             continue;
         }
         return OriginalImage { std::move(*decoded), candidate.bitCount, IsPng(bytes),

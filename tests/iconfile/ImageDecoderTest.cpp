@@ -209,7 +209,9 @@ TEST_P(DamagedDib, IsRefusedInBothLayouts)
     for (DibLayout layout : { DibLayout::IconFile, DibLayout::Resource }) {
         auto img = DecodeIconImage(bytes, layout);
         ASSERT_FALSE(img);
-        EXPECT_EQ(img.message().rfind("Icon image is not valid", 0), 0u) << img.message();
+        // The reason alone: the reader of the file words the failure around it.
+        EXPECT_FALSE(img.message().empty() || img.message().starts_with("Icon image"))
+            << img.message();
     }
 }
 
@@ -389,7 +391,9 @@ TEST(ImageDecoder, DamagedPngIsRefused)
     for (const Bytes& bad : { truncated, badCrc, huge, onlySignature }) {
         auto img = DecodeIconImage(bad, DibLayout::Resource);
         ASSERT_FALSE(img);
-        EXPECT_EQ(img.message().rfind("Icon image is not valid", 0), 0u) << img.message();
+        // The reason alone: the reader of the file words the failure around it.
+        EXPECT_FALSE(img.message().empty() || img.message().starts_with("Icon image"))
+            << img.message();
     }
 }
 
