@@ -19,6 +19,7 @@
 #include "help/HelpBook.h"
 #include "help/HelpRequest.h"
 #include "platform/SettingsStore.h"
+#include "util/Error.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -307,11 +308,13 @@ void TForm1::FormCreate()
     m_helpFile = help::FindHelpFile(QCoreApplication::applicationDirPath());
     // A stored count that is not a number is reported and the count starts
     // from 0; the window opens as usual, and its close overwrites the value.
-    ExtractedCount.start(0);
-    Guarded([this] { ExtractedCount.start(platform::SettingsStore().loadCount()); });
-    const platform::SettingsStore settings;
-    OtherSources1->setChecked(settings.loadOption(platform::kOtherIconSourcesKey));
-    Archives1->setChecked(settings.loadOption(platform::kLookInsideArchivesKey));
+    // The file is read once for all it holds.
+    const platform::StoredSettings settings = platform::SettingsStore().load();
+    ExtractedCount.start(settings.count);
+    OtherSources1->setChecked(settings.otherIconSources);
+    Archives1->setChecked(settings.lookInsideArchives);
+    if (!settings.countError.empty())
+        Guarded([&] { throw Error(settings.countError); });
     Guarded([this] { m_browsers.sourceFiles.setMask(sourceKinds().mask()); });
 }
 

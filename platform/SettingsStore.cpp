@@ -13,6 +13,7 @@
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <vector>
@@ -145,14 +146,30 @@ SettingsBytes ReadSettingsBytes(const QString& path)
 // the file's size and time to tell a change; two windows storing within one
 // tick of the clock change neither. So it reads a private copy of the bytes
 // read above, under a name of its own each time.
-QVariant ValueIn(const QByteArray& ini, const QString& key)
+std::vector<QVariant> ValuesIn(const QByteArray& ini, std::initializer_list<QString> keys)
 {
+    std::vector<QVariant> out(keys.size());
     if (ini.isEmpty())
-        return {};
+        return out;
     QTemporaryFile copy;
     if (!copy.open() || copy.write(ini) != ini.size() || !copy.flush())
         throw Error(FormatMessage("Cannot create file %s", files::MessagePath(copy.fileName())));
-    return QSettings(copy.fileName(), QSettings::IniFormat).value(key);
+    const QSettings settings(copy.fileName(), QSettings::IniFormat);
+    std::transform(keys.begin(), keys.end(), out.begin(),
+        [&](const QString& key) { return settings.value(key); });
+    return out;
+}
+
+QVariant ValueIn(const QByteArray& ini, const QString& key)
+{
+    return ValuesIn(ini, { key }).front();
+}
+
+bool OptionFromValue(const QVariant& value)
+{
+    return value.typeId() == QMetaType::QString
+        && (value.toString() == QLatin1String("1")
+            || value.toString().compare(QLatin1String("true"), Qt::CaseInsensitive) == 0);
 }
 
 QVariant CountValueIn(const QByteArray& ini)
@@ -229,13 +246,30 @@ bool SettingsStore::loadOption(const QString& key) const
     if (!file.problem.isEmpty())
         return false;
     try {
-        const QVariant value = ValueIn(file.bytes, key);
-        return value.typeId() == QMetaType::QString
-            && (value.toString() == QLatin1String("1")
-                || value.toString().compare(QLatin1String("true"), Qt::CaseInsensitive) == 0);
+        return OptionFromValue(ValueIn(file.bytes, key));
     } catch (const Error&) {
         return false;
     }
+}
+
+StoredSettings SettingsStore::load() const
+{
+    StoredSettings out;
+    const SettingsBytes file = ReadSettingsBytes(m_path);
+    if (!file.problem.isEmpty()) {
+        Warn(m_path, file.problem + QStringLiteral(", so ") + kNotRead);
+        return out;
+    }
+    try {
+        const std::vector<QVariant> values
+            = ValuesIn(file.bytes, { kCountKey, kOtherIconSourcesKey, kLookInsideArchivesKey });
+        out.otherIconSources = OptionFromValue(values[1]);
+        out.lookInsideArchives = OptionFromValue(values[2]);
+        out.count = CountFromValue(values[0]);
+    } catch (const Error& e) {
+        out.countError = e.what();
+    }
+    return out;
 }
 
 void SettingsStore::storeOption(const QString& key, bool on)

@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 namespace glyphor::platform {
 
@@ -33,6 +34,16 @@ QString UserSettingsPath();
 inline const QString kOtherIconSourcesKey = QStringLiteral("OtherIconSources");
 inline const QString kLookInsideArchivesKey = QStringLiteral("LookInsideArchives");
 
+// Everything the program keeps, as the main window loads it when it starts.
+struct StoredSettings {
+    std::int32_t count = 0;
+    // Why the stored count was not taken ("'abc' is not a valid integer
+    // value"), as loadCount raises it; empty when it was, count then 0.
+    std::string countError;
+    bool otherIconSources = false;
+    bool lookInsideArchives = false;
+};
+
 class SettingsStore {
 public:
     // The user's settings of the program.
@@ -48,6 +59,9 @@ public:
     // is not a number and "Invalid data type for 'Count'" for a value that
     // is not text.
     std::int32_t loadCount() const;
+    // The count and both options from one read of the file, which is
+    // reported as loadCount reports it.
+    StoredSettings load() const;
     // Stores count as the total. Raises Error "Failed to set data for
     // 'Count'" when the store refuses, or when the file is not a regular file
     // (then left as it is).
