@@ -4,6 +4,7 @@
 #include "cli/Commands.h"
 #include "cli/ScanProgress.h"
 #include "cli/StandardOutput.h"
+#include "harvest/SourceKinds.h"
 
 #include <cstdio>
 #include <cstring>
@@ -67,12 +68,18 @@ int Help()
                "commands:\n",
         stdout);
     PrintCommands(stdout);
+    std::printf("\nscan-tree --kinds takes a list of these, separated by commas, or all:\n  %s\n"
+                "(by default exe,dll; archives are read with --archives).\n",
+        glyphor::SourceKinds::knownList().toUtf8().constData());
     std::fputs("\noptions:\n"
                "  -q, --quiet    no progress and no notes on stderr, errors only\n"
                "  -h, --help     this text\n"
                "      --version  the version\n\n"
                "No OUT is ever replaced: a name that is taken is refused (thumbnail\n"
-               "fills an empty file that is there). An OUT.png of - is standard output.\n\n"
+               "fills an empty file that is there). An OUT.png or OUT.ico of - is\n"
+               "standard output (show, thumbnail, full).\n\n"
+               "sources and catalogue print tab-separated fields as their bytes, with\n"
+               "a backslash, tab, newline and carriage return written \\\\, \\t, \\n, \\r.\n\n"
                "exit status: 0 success, 1 an error (a failed write to standard output\n"
                "included), 2 a usage error, 3 a scan that finished but left icons in\n"
                "the Temp folder, or an extract that left damaged images out, 4 a scan\n"
