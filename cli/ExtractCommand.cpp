@@ -162,7 +162,6 @@ int ExtractCommand(const Arguments& args)
     bool whole = true;
     const int status = RunReportingErrors([&] {
         RequireReadableFile(paths[0]);
-        RequireIconSource(paths[0]);
         whole = ExtractGroups(paths[0], paths[1], exe::GroupKind::Icon);
         if (cursors)
             whole = ExtractGroups(paths[0], paths[1], exe::GroupKind::Cursor) && whole;
