@@ -1,6 +1,7 @@
 // glyphor2-cli: the program's engine without a window, for scripts, checks,
 // benchmarks and file managers' thumbnails.
 
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/ScanProgress.h"
 #include "cli/StandardOutput.h"
@@ -114,7 +115,8 @@ int Run(int argc, char* argv[])
             ++at;
             break;
         }
-        std::fprintf(stderr, "glyphor2-cli: unknown option %s\n", argv[at]);
+        std::fprintf(
+            stderr, "glyphor2-cli: unknown option %s\n", glyphor::cli::Shown(argv[at]).c_str());
         return Usage();
     }
     if (at >= argc)
@@ -130,7 +132,7 @@ int Run(int argc, char* argv[])
         }
         return c.run(args);
     }
-    std::fprintf(stderr, "glyphor2-cli: unknown command %s\n", name.c_str());
+    std::fprintf(stderr, "glyphor2-cli: unknown command %s\n", glyphor::cli::Shown(name).c_str());
     return Usage();
 }
 
