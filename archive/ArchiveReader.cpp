@@ -255,8 +255,13 @@ std::string ArchiveReader::reason() const
 {
     if (!m_reason.empty())
         return m_reason;
-    const char* text = archive_error_string(m_archive);
-    return text ? text : "";
+    // Some of the library's messages end in a line end, which would leave a
+    // blank line under every skip that names it.
+    const char* raw = archive_error_string(m_archive);
+    std::string text = raw ? raw : "";
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+        text.pop_back();
+    return text;
 }
 
 std::optional<std::uint64_t> ArchiveReader::refusedDecoder() const

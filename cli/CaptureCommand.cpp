@@ -58,7 +58,7 @@ int CaptureCommand(const Arguments& args)
     }
     auto index = ParseWholeNumber(args[1]);
     if (!index) {
-        PrintError(Error("'" + args[1] + "' is not a valid integer value"));
+        PrintError(Error(NotAnIndexText(args[1])));
         return 2;
     }
     return RunReportingErrors([&] {
@@ -75,7 +75,11 @@ int CaptureAllCommand(const Arguments& args)
         std::fputs("usage: glyphor2-cli capture-all FILE OUTDIR\n", stderr);
         return 2;
     }
-    if (RunReportingErrors([&] { RequireReadableFile(args[0]); }) != 0)
+    if (RunReportingErrors([&] {
+            RequireReadableFile(args[0]);
+            RequireIconSource(args[0]);
+        })
+        != 0)
         return 1;
     // The file is opened and parsed once for all of its icons, which is what a
     // scan of one file does; a capture per process would measure start-up.

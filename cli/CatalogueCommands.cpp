@@ -81,9 +81,9 @@ int SourcesCommand(const Arguments& args)
             return;
         }
         for (const CatalogueEntry& e : catalogue::DistinctPlaces(reader.sources(hash))) {
-            std::string line = e.source + "\t" + std::to_string(e.index);
+            std::string line = TabField(e.source) + "\t" + std::to_string(e.index);
             if (!e.member.empty())
-                line += "\t" + e.member;
+                line += "\t" + TabField(e.member);
             Print(line + "\n");
         }
         ReportProblems(reader);
@@ -108,7 +108,7 @@ int FullCommand(const Arguments& args)
             ReportProblems(reader);
             throw Error("No original of " + Shown(args[0]) + " is kept in the catalogue");
         }
-        WriteNewFile(args[1], *original);
+        WriteOutput(args[1], *original, ExistingOutput::Refuse);
         ReportProblems(reader);
     });
 }
@@ -132,8 +132,9 @@ int CatalogueCommand(const Arguments& args)
         }
         for (const CatalogueEntry& e : reader.entries()) {
             Print(catalogue::IsoTime(e.time) + "\t" + std::string(catalogue::OutcomeName(e.outcome))
-                + "\t" + e.file + "\t" + e.source + "\t" + std::to_string(e.index) + "\t" + e.member
-                + "\t" + e.group.shown() + "\t" + catalogue::HexOf(e.iconHash) + "\t"
+                + "\t" + TabField(e.file) + "\t" + TabField(e.source) + "\t"
+                + std::to_string(e.index) + "\t" + TabField(e.member) + "\t"
+                + TabField(e.group.shown()) + "\t" + catalogue::HexOf(e.iconHash) + "\t"
                 + (e.originalHash ? catalogue::HexOf(*e.originalHash) : std::string()) + "\t"
                 + std::to_string(e.originalSize) + "\n");
         }

@@ -2,6 +2,7 @@
 
 #include "cli/Commands.h"
 
+#include "exe/IconExtractor.h"
 #include "files/NativePath.h"
 #include "platform/PathCheck.h"
 #include "util/Error.h"
@@ -16,10 +17,47 @@ std::string Shown(const std::string& path)
     return files::DisplayPath(files::FromNativePath(path)).toStdString();
 }
 
+std::string TabField(const std::string& bytes)
+{
+    std::string out;
+    out.reserve(bytes.size());
+    for (const char c : bytes) {
+        switch (c) {
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
 void RequireReadableFile(const std::string& path)
 {
     if (auto problem = platform::FileReadProblem(files::FromNativePath(path)))
         throw Error(Shown(path) + ": " + problem->toStdString());
+}
+
+void RequireIconSource(const std::string& path)
+{
+    const auto source = exe::IconSource::fromFile(path);
+    if (!source || !source->recognised())
+        throw Error(Shown(path) + ": not a Windows executable or icon file");
+}
+
+std::string NotAnIndexText(const std::string& text)
+{
+    return "INDEX: '" + text + "' is not a valid integer value";
 }
 
 std::optional<int> ParseWholeNumber(const std::string& text)

@@ -37,9 +37,10 @@ void PrintError(const std::exception& error);
 // refused) or "-" for standard output; an error names FILE or OUT.png.
 int ShowCommand(const Arguments& args);
 
-// icons FILE: the number of icons of FILE, one decimal line (0 for a file
-// with none or that is no executable). A file that cannot be read is an
-// error naming it and the system's reason.
+// icons FILE: the number of icons of FILE, one decimal line (0 for an
+// executable with none). A file that cannot be read is an error naming it
+// and the system's reason; one that is neither a Windows executable nor an
+// icon file an error that says so.
 int IconsCommand(const Arguments& args);
 
 // capture FILE INDEX OUT.ico: the icon file that a capture of icon INDEX of
@@ -87,19 +88,20 @@ int ExtractCommand(const Arguments& args);
 // sources DEST/IconNNNN.ico: every place the icon file's content was found,
 // from the catalogue of its folder, one a line: the source file's path as
 // its bytes, a tab, the icon's index in that file, and for an archive member
-// a tab and the member's path. Each place once, the first found first.
+// a tab and the member's path, each field escaped as TabField does. Each
+// place once, the first found first.
 // Nothing for a file without sources; a folder without a catalogue is noted.
 int SourcesCommand(const Arguments& args);
 
 // full DEST/IconNNNN.ico OUT.ico: the original group the icon file was made
 // from, as the catalogue keeps it (the largest where there are several),
-// written to OUT.ico, which must not exist.
+// written to OUT.ico, which must not exist, or to standard output for "-".
 int FullCommand(const Arguments& args);
 
 // catalogue DEST: every capture the catalogues of DEST record, oldest first,
 // one a line of ten tab-separated columns: time (UTC), outcome, file, source,
 // index, member, group, the icon file's SHA-256, the original's SHA-256 and
-// its size.
+// its size, each field escaped as TabField does.
 int CatalogueCommand(const Arguments& args);
 
 } // namespace glyphor::cli

@@ -21,9 +21,11 @@ namespace {
 constexpr std::size_t kMaxSourcePart = 120;
 constexpr std::size_t kMaxGroupPart = 100;
 
-// Bytes that can be part of a file name: a '/' or NUL becomes '_', every
-// other byte stays as it is, UTF-8 or not. A name longer than max is cut,
-// not inside a UTF-8 character.
+// Bytes that can be part of a file name: a '/' or NUL becomes '_', and so
+// does a control character (a newline, an ESC; a C1 control is two bytes),
+// which would break the list of paths written or give a terminal an order.
+// Every other byte stays as it is, UTF-8 or not. A name longer than max is
+// cut, not inside a UTF-8 character.
 std::string NamePart(std::string_view bytes, std::size_t max)
 {
     std::size_t cut = std::min(bytes.size(), max);
@@ -31,10 +33,15 @@ std::string NamePart(std::string_view bytes, std::size_t max)
          && (static_cast<unsigned char>(bytes[cut]) & 0xC0) == 0x80;
          ++back)
         --cut;
-    std::string out(bytes.substr(0, cut));
-    for (char& c : out)
-        if (c == '/' || c == '\0')
-            c = '_';
+    std::string out;
+    for (std::size_t i = 0; i < cut; ++i) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        const bool c1 = c == 0xC2 && i + 1 < cut && static_cast<unsigned char>(bytes[i + 1]) >= 0x80
+            && static_cast<unsigned char>(bytes[i + 1]) <= 0x9F;
+        if (c1)
+            ++i;
+        out += c == '/' || c < 0x20 || c == 0x7F || c1 ? '_' : char(c);
+    }
     return out;
 }
 

@@ -15,8 +15,7 @@ int IconsCommand(const Arguments& args)
     }
     return RunReportingErrors([&] {
         RequireReadableFile(args[0]);
-        // A file that can be read but is no executable simply has no icons,
-        // as the icon picker and the scans see it.
+        RequireIconSource(args[0]);
         std::printf("%d\n", exe::IconCount(args[0]));
     });
 }

@@ -1,5 +1,6 @@
 #include "cli/Commands.h"
 
+#include "cli/CommandLine.h"
 #include "files/NativePath.h"
 #include "harvest/CaptureIcon.h"
 #include "harvest/IconCounter.h"
@@ -21,7 +22,7 @@ int ParseIndex(const std::string& text)
     bool ok = false;
     const int value = QString::fromStdString(text).toInt(&ok);
     if (!ok)
-        throw Error("'" + text + "' is not a valid integer value");
+        throw Error(NotAnIndexText(text));
     return value;
 }
 

@@ -4,6 +4,7 @@
 #include "cli/ScanObserver.h"
 #include "cli/ScanProgress.h"
 #include "cli/ScanReport.h"
+#include "files/Folder.h"
 #include "files/NativePath.h"
 #include "harvest/CaptureIcon.h"
 #include "harvest/HarvestJob.h"
@@ -69,6 +70,23 @@ QString ExistingFolder(const std::string& argument, const QString& path)
     return folder;
 }
 
+// A destination in the tree walked is most likely a slip of the keyboard;
+// the harvest passes over what it keeps there, but says so.
+void WarnOfDestinationInTree(const Arguments& args, const HarvestRequest& request)
+{
+    const files::Folder source = files::Folder::open(files::ToNativePath(request.source));
+    const files::Folder dest = files::Folder::open(files::ToNativePath(request.destination));
+    if (!dest.isWithin(source) || ScanProgress::processMode() == ScanProgress::Mode::Quiet)
+        return;
+    const std::string where = dest.isSameAs(source)
+        ? "is the source folder itself"
+        : "lies inside the source folder " + Shown(args[0]);
+    std::fprintf(stderr,
+        "glyphor2-cli: warning: the destination %s %s; its icon files, catalogue and Temp "
+        "folder are not harvested as sources\n",
+        Shown(args[1]).c_str(), where.c_str());
+}
+
 // The options of a scan, before or after its two arguments: --kinds LIST and
 // --archives for scan-tree, --no-catalogue for both. Anything else is a path,
 // so that a file named like an option can still be scanned (after "--", all
@@ -82,46 +100,69 @@ struct ScanOptions {
     int jobs = 0;
 };
 
+// The value of an option given as "--name VALUE" or "--name=VALUE" at
+// args[i] (i moves past it); nothing when args[i] is another option. A
+// missing value, or the option given a second time (which would drop the
+// first without a word), is a usage error, told on stderr.
+struct OptionValue {
+    bool matched = false;
+    std::optional<std::string> value;
+};
+
+OptionValue TakeValue(const Arguments& args, std::size_t& i, const std::string& name, bool& seen)
+{
+    const std::string& a = args[i];
+    if (a != name && a.rfind(name + "=", 0) != 0)
+        return {};
+    if (seen) {
+        std::fprintf(stderr, "glyphor2-cli: %s: given more than once\n", name.c_str());
+        return { true, std::nullopt };
+    }
+    seen = true;
+    if (a != name)
+        return { true, a.substr(name.size() + 1) };
+    if (++i == args.size())
+        return { true, std::nullopt };
+    return { true, args[i] };
+}
+
 std::optional<ScanOptions> ParseScanOptions(ScanKind kind, const Arguments& args)
 {
     ScanOptions options;
+    bool jobsSeen = false;
+    bool kindsSeen = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--no-catalogue") {
             options.catalogue = false;
-        } else if (a == "--jobs" || a.rfind("--jobs=", 0) == 0) {
-            std::string count;
-            if (a == "--jobs") {
-                if (++i == args.size())
-                    return std::nullopt;
-                count = args[i];
-            } else {
-                count = a.substr(7);
-            }
-            const std::optional<int> jobs = ParseWholeNumber(count);
+        } else if (const OptionValue count = TakeValue(args, i, "--jobs", jobsSeen);
+                   count.matched) {
+            if (!count.value)
+                return std::nullopt;
+            const std::optional<int> jobs = ParseWholeNumber(*count.value);
             if (!jobs || *jobs < 1 || *jobs > kMaxJobs) {
                 std::fprintf(stderr, "glyphor2-cli: --jobs: not a number from 1 to %d: %s\n",
-                    kMaxJobs, Shown(count).c_str());
+                    kMaxJobs, Shown(*count.value).c_str());
                 return std::nullopt;
             }
             options.jobs = *jobs;
         } else if (kind == ScanKind::Tree && a == "--archives") {
             options.archives = true;
-        } else if (kind == ScanKind::Tree && (a == "--kinds" || a.rfind("--kinds=", 0) == 0)) {
-            std::string list;
-            if (a == "--kinds") {
-                if (++i == args.size())
-                    return std::nullopt;
-                list = args[i];
-            } else {
-                list = a.substr(8);
-            }
+        } else if (const OptionValue list = kind == ScanKind::Tree
+                       ? TakeValue(args, i, "--kinds", kindsSeen)
+                       : OptionValue {};
+                   list.matched) {
+            if (!list.value)
+                return std::nullopt;
             QString bad;
             const std::optional<SourceKinds> kinds
-                = SourceKinds::Parse(QString::fromStdString(list), &bad);
+                = SourceKinds::Parse(files::FromNativePath(*list.value), &bad);
             if (!kinds) {
-                std::fprintf(stderr, "glyphor2-cli: --kinds: not a file ending: %s\n",
-                    files::DisplayPath(bad).toUtf8().constData());
+                std::fprintf(stderr,
+                    "glyphor2-cli: --kinds: not a kind of icon source: '%s' (the kinds: %s, or "
+                    "all)\n",
+                    files::DisplayPath(bad).toUtf8().constData(),
+                    SourceKinds::knownList().toUtf8().constData());
                 return std::nullopt;
             }
             options.kinds = *kinds;
@@ -151,13 +192,17 @@ int Scan(ScanKind kind, const Arguments& arguments, const char* usage)
         // Both are resolved against the directory the tool was started in,
         // byte for byte as given; a folder's name is never taken for a mask.
         const QString sourcePath = platform::AbsolutePath(files::FromNativePath(args[0]));
-        const QString dest
-            = ExistingFolder(args[1], platform::AbsolutePath(files::FromNativePath(args[1])));
+        // The destination is named as such: a message that names a folder
+        // alone could be about either argument.
+        const QString dest = ExistingFolder("Destination folder " + args[1],
+            platform::AbsolutePath(files::FromNativePath(args[1])));
         HarvestRequest request;
         if (kind == ScanKind::Tree) {
             request = HarvestRequest::scanTree(ExistingFolder(args[0], sourcePath), dest);
+            WarnOfDestinationInTree(args, request);
         } else {
             RequireExisting(args[0], sourcePath, false);
+            RequireIconSource(args[0]);
             QString folder;
             About(
                 args[0], [&] { folder = platform::EnteredFolder(platform::FolderOf(sourcePath)); });

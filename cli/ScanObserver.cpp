@@ -79,12 +79,6 @@ void ScanObserver::iconCaptured(const IconPlace&, const QString&)
     m_progress.iconCaptured();
 }
 
-void ScanObserver::iconSkipped(const IconPlace& place, const QString& reason)
-{
-    status(kSkippedPrefix
-        + SkippedIconText(ShownPlace(place, m_tree), place.number, place.count, reason));
-}
-
 void ScanObserver::walkCutShort(const QString& reason)
 {
     status(WalkCutShortStatus(reason));

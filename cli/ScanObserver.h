@@ -42,7 +42,8 @@ public:
     void sourceOpened(const QString& file) override;
     void iconCapturing(const IconPlace& place) override;
     void iconCaptured(const IconPlace&, const QString&) override;
-    void iconSkipped(const IconPlace& place, const QString& reason) override;
+    // iconSkipped is not shown: every skipped icon is listed once, with its
+    // full path, at the end of the run (see ReportScan).
     void walkCutShort(const QString& reason) override;
     void comparing(const QString& collected, const QString& destination) override;
     void copyFailed(const QString& collected, bool compared) override;

@@ -6,6 +6,8 @@
 #include "iconfile/PngEncoder.h"
 #include "util/Error.h"
 
+#include <QString>
+
 #include <cstdio>
 
 namespace glyphor::cli {
@@ -45,6 +47,12 @@ int ShowCommand(const Arguments& args)
     }
     return RunReportingErrors([&] {
         RequireReadableFile(args[0]);
+        // The reader takes icon files by their name; anything else would be
+        // refused for its "picture file extension", which says nothing of
+        // what show wants.
+        const std::string lower = QString::fromStdString(args[0]).toLower().toStdString();
+        if (!lower.ends_with(".ico"))
+            throw Error(Shown(args[0]) + ": not an icon file (.ico)");
         WriteOutput(args[1], PngOfIconFile(args[0]), ExistingOutput::Refuse);
     });
 }

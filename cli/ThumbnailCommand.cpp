@@ -34,7 +34,7 @@ int ThumbnailCommand(const Arguments& args)
     // image gives the largest, at its own size.
     const auto size = ParseWholeNumber(args[2]);
     if (!size || *size < 1) {
-        std::fprintf(stderr, "'%s' is not a valid size in pixels\n", args[2].c_str());
+        std::fprintf(stderr, "'%s' is not a valid size in pixels\n", Shown(args[2]).c_str());
         return 2;
     }
     return RunReportingErrors([&] {

@@ -1,9 +1,11 @@
 // glyphor2-cli: the program's engine without a window, for scripts, checks,
 // benchmarks and file managers' thumbnails.
 
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/ScanProgress.h"
 #include "cli/StandardOutput.h"
+#include "harvest/SourceKinds.h"
 
 #include <cstdio>
 #include <cstring>
@@ -67,12 +69,18 @@ int Help()
                "commands:\n",
         stdout);
     PrintCommands(stdout);
+    std::printf("\nscan-tree --kinds takes a list of these, separated by commas, or all:\n  %s\n"
+                "(by default exe,dll; archives are read with --archives).\n",
+        glyphor::SourceKinds::knownList().toUtf8().constData());
     std::fputs("\noptions:\n"
                "  -q, --quiet    no progress and no notes on stderr, errors only\n"
                "  -h, --help     this text\n"
                "      --version  the version\n\n"
                "No OUT is ever replaced: a name that is taken is refused (thumbnail\n"
-               "fills an empty file that is there). An OUT.png of - is standard output.\n\n"
+               "fills an empty file that is there). An OUT.png or OUT.ico of - is\n"
+               "standard output (show, thumbnail, full).\n\n"
+               "sources and catalogue print tab-separated fields as their bytes, with\n"
+               "a backslash, tab, newline and carriage return written \\\\, \\t, \\n, \\r.\n\n"
                "exit status: 0 success, 1 an error (a failed write to standard output\n"
                "included), 2 a usage error, 3 a scan that finished but left icons in\n"
                "the Temp folder, or an extract that left damaged images out, 4 a scan\n"
@@ -107,7 +115,8 @@ int Run(int argc, char* argv[])
             ++at;
             break;
         }
-        std::fprintf(stderr, "glyphor2-cli: unknown option %s\n", argv[at]);
+        std::fprintf(
+            stderr, "glyphor2-cli: unknown option %s\n", glyphor::cli::Shown(argv[at]).c_str());
         return Usage();
     }
     if (at >= argc)
@@ -123,7 +132,7 @@ int Run(int argc, char* argv[])
         }
         return c.run(args);
     }
-    std::fprintf(stderr, "glyphor2-cli: unknown command %s\n", name.c_str());
+    std::fprintf(stderr, "glyphor2-cli: unknown command %s\n", glyphor::cli::Shown(name).c_str());
     return Usage();
 }
 

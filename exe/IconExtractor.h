@@ -77,6 +77,9 @@ public:
 
     // 0 also for a file whose directory could not be read to the end.
     int count() const;
+    // Whether the content is a PE or NE executable or an icon file at all,
+    // which one without icons is too.
+    bool recognised() const { return m_container != nullptr; }
     // A failure says why the icon cannot be had in the program's own words
     // ("image data lies beyond the end of the file", the decoder's reason for
     // the best image); "Icon image is not valid" goes before it where the

@@ -68,4 +68,39 @@ bool Folder::isNamed(const Folder& parent, const std::string& name) const
         && held.st_dev == named.st_dev && held.st_ino == named.st_ino;
 }
 
+namespace {
+
+bool SameFolder(int a, int b)
+{
+    struct stat first { };
+    struct stat second { };
+    return a >= 0 && b >= 0 && ::fstat(a, &first) == 0 && ::fstat(b, &second) == 0
+        && first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+} // namespace
+
+bool Folder::isSameAs(const Folder& other) const
+{
+    return SameFolder(m_fd, other.m_fd);
+}
+
+bool Folder::isWithin(const Folder& other) const
+{
+    Folder at = duplicate();
+    // A tree deeper than this is no tree a harvest walks; the bound keeps a
+    // file system that loops from holding the check forever.
+    for (int depth = 0; depth < 4096 && at.ok(); ++depth) {
+        if (SameFolder(at.m_fd, other.m_fd))
+            return true;
+        const int up = ::openat(at.m_fd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        Folder parent(up, up < 0 ? errno : 0, {});
+        // The root is its own parent.
+        if (!parent.ok() || SameFolder(parent.m_fd, at.m_fd))
+            return false;
+        at = std::move(parent);
+    }
+    return false;
+}
+
 } // namespace glyphor::files

@@ -25,6 +25,12 @@ public:
     // Whether name in parent still leads to this very folder (not a link to
     // it): another folder put in its place since it was opened does not.
     bool isNamed(const Folder& parent, const std::string& name) const;
+    // Whether both handles hold the same folder (device and inode), by
+    // whatever paths they were opened.
+    bool isSameAs(const Folder& other) const;
+    // Whether this folder is other or lies somewhere below it, as ".." leads
+    // up from it now.
+    bool isWithin(const Folder& other) const;
 
     Folder(Folder&& other) noexcept;
     Folder& operator=(Folder&& other) noexcept;

@@ -49,6 +49,23 @@ std::size_t DecodeOne(std::string_view s, char32_t& code)
     return length;
 }
 
+// A character that a terminal or a list takes as an order rather than a
+// letter: a newline starts a line that seems to be the program's own, an
+// ESC clears the screen.
+bool IsControl(char16_t unit)
+{
+    return unit < 0x20 || (unit >= 0x7F && unit <= 0x9F);
+}
+
+bool NeedsMarks(QStringView path)
+{
+    for (const QChar c : path) {
+        if (IsEscape(c.unicode()) || IsControl(c.unicode()))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 QString FromNativePath(std::string_view bytes)
@@ -99,20 +116,28 @@ std::string ToNativePath(QStringView path)
 
 QString DisplayPath(QStringView path)
 {
-    if (!HasUndecodableBytes(path))
+    if (!NeedsMarks(path))
         return path.toString();
     QString out;
     out.reserve(path.size() + 8);
-    for (const QChar c : path) {
-        if (!IsEscape(c.unicode())) {
-            out += c;
-            continue;
-        }
+    const auto mark = [&out](unsigned byte) {
         static constexpr char kHex[] = "0123456789ABCDEF";
-        const unsigned byte = c.unicode() - kEscapeBase;
         out += QLatin1String("\\x");
         out += QLatin1Char(kHex[byte >> 4]);
         out += QLatin1Char(kHex[byte & 0xF]);
+    };
+    for (const QChar c : path) {
+        const char16_t unit = c.unicode();
+        if (IsEscape(unit)) {
+            mark(unit - kEscapeBase);
+        } else if (IsControl(unit)) {
+            // A C1 control is marked as the two bytes that the name holds.
+            if (unit >= 0x80)
+                mark(0xC2);
+            mark(unit);
+        } else {
+            out += c;
+        }
     }
     return out;
 }
@@ -124,6 +149,8 @@ std::string MessagePath(QStringView path)
 
 QString DisplayMessage(std::string_view message)
 {
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r'))
+        message.remove_suffix(1);
     return DisplayPath(FromNativePath(message));
 }
 

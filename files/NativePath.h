@@ -22,7 +22,9 @@ QString FromNativePath(std::string_view bytes);
 std::string ToNativePath(QStringView path);
 
 // A path or name for people to read: each undecodable byte is shown as \xHH,
-// everything else as it stands.
+// and so is each control character (a tab, a newline, an ESC; a C1 control
+// as its two bytes), so that a name can neither break a line nor give a
+// terminal an order. Everything else stands as it is.
 QString DisplayPath(QStringView path);
 // True when the path holds any undecodable byte.
 bool HasUndecodableBytes(QStringView path);
@@ -35,7 +37,9 @@ bool IsUndecodableByte(QChar c);
 std::string MessagePath(QStringView path);
 // A message for people to read. The layers below the QString ones (the icon
 // file reader and writer) name a file by its bytes; those that are not UTF-8
-// are shown as \xHH, the rest of the text as it stands.
+// and the control characters are shown as \xHH, as DisplayPath shows them,
+// the rest of the text as it stands. A message is one line: line ends at
+// its end (some libraries end their messages with one) are left out.
 QString DisplayMessage(std::string_view message);
 
 } // namespace glyphor::files

@@ -297,7 +297,7 @@ std::optional<WalkStep> Extraction::nextStep(WalkPlan& plan)
 
 NextPhase Extraction::walk(const QString& sourceFolder)
 {
-    WalkPlan plan(m_job.files, m_job.request, sourceFolder);
+    WalkPlan plan(m_job.files, m_job.request, sourceFolder, &m_job.destination, m_job.temp);
     const auto ended = [this](NextPhase next) {
         cancelAhead();
         return next;

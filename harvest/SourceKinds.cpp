@@ -39,12 +39,13 @@ std::optional<SourceKinds> SourceKinds::Parse(const QString& list, QString* bad)
 {
     if (list.trimmed().compare(QLatin1String("all"), Qt::CaseInsensitive) == 0)
         return All();
+    const QStringList known = All().m_endings;
     QStringList endings;
     for (QString e : list.split(QLatin1Char(','))) {
         e = e.trimmed();
-        if (e.startsWith(QLatin1Char('.')))
-            e.remove(0, 1);
-        if (e.isEmpty() || e.size() > 16 || !std::all_of(e.begin(), e.end(), IsEndingCharacter)) {
+        // Only the kinds the harvest knows: any other ending ("zip", ".exe",
+        // a typing error) would be a harvest that silently finds nothing.
+        if (!std::all_of(e.begin(), e.end(), IsEndingCharacter) || !known.contains(e.toUpper())) {
             if (bad)
                 *bad = e;
             return std::nullopt;
@@ -52,9 +53,12 @@ std::optional<SourceKinds> SourceKinds::Parse(const QString& list, QString* bad)
         if (!endings.contains(e.toUpper()))
             endings << e.toUpper();
     }
-    if (endings.isEmpty())
-        return std::nullopt;
     return SourceKinds(endings);
+}
+
+QString SourceKinds::knownList()
+{
+    return All().mask().remove(QStringLiteral("*.")).replace(QLatin1Char(';'), QLatin1String(", "));
 }
 
 bool SourceKinds::matches(const QString& name) const

@@ -21,10 +21,12 @@ public:
     SourceKinds();
     // Every kind above.
     static SourceKinds All();
-    // A list of endings without their dots, separated by commas ("exe,dll,
-    // icl"), or "all". Nothing for an empty list or an ending that is not
-    // letters and digits; bad then names it.
+    // A list of the endings above without their dots, separated by commas
+    // ("exe,dll,icl"), in any case, or "all". Nothing for an empty list or
+    // any other ending; bad then names it.
     static std::optional<SourceKinds> Parse(const QString& list, QString* bad = nullptr);
+    // The endings Parse takes, for people: "exe, dll, icl, ...".
+    static QString knownList();
 
     // Whether the name ends in "." and one of the endings, without regard to
     // the case of the letters a to z. So x.exe.bak is not taken and a file

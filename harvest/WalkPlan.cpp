@@ -1,6 +1,7 @@
 #include "harvest/WalkPlan.h"
 
 #include "archive/ArchiveNames.h"
+#include "catalogue/CatalogueFiles.h"
 #include "files/NativePath.h"
 #include "platform/NameOrder.h"
 
@@ -35,13 +36,32 @@ files::Folder OpenBelow(const files::Folder& source, const QString& relative)
     return folder;
 }
 
+// The files a harvest keeps in its destination: the icon files and the
+// catalogue with SQLite's files beside it.
+bool IsDestinationOwn(std::string_view name)
+{
+    static const SourceKinds kIcons = *SourceKinds::Parse(QStringLiteral("ico"));
+    if (kIcons.matches(name))
+        return true;
+    for (const std::string_view suffix : { "-wal", "-shm", "-journal" }) {
+        if (name.ends_with(suffix)) {
+            name.remove_suffix(suffix.size());
+            break;
+        }
+    }
+    return catalogue::CatalogueNumber(name).has_value();
+}
+
 } // namespace
 
-WalkPlan::WalkPlan(FileOps& files, const HarvestRequest& request, const QString& sourceFolder)
+WalkPlan::WalkPlan(FileOps& files, const HarvestRequest& request, const QString& sourceFolder,
+    const files::Folder* destination, const files::Folder* temp)
     : m_files(files)
     , m_request(request)
     , m_sourceFolder(sourceFolder)
     , m_source(files::Folder::open(files::ToNativePath(sourceFolder)))
+    , m_destination(destination && destination->ok() ? destination : nullptr)
+    , m_temp(temp && temp->ok() ? temp : nullptr)
 {
 }
 
@@ -72,6 +92,11 @@ bool WalkPlan::listNextFolder()
             OpenBelow(m_source, m_workList[m_index].mid(m_sourceFolder.size())));
         ++m_index;
     }
+    // The harvest's Temp holds its own captures: taken again as sources, they
+    // would be collected into the folder they are read from.
+    if (m_temp && folder->isSameAs(*m_temp))
+        return true;
+    const bool destination = m_destination && folder->isSameAs(*m_destination);
     // A folder that cannot be searched gives no entries and no checks.
     std::optional<std::vector<platform::DirEntry>> listed = m_files.listDirectory(*folder);
     if (!listed)
@@ -92,6 +117,8 @@ bool WalkPlan::listNextFolder()
             continue;
         }
         const std::string native = files::ToNativePath(entry.name);
+        if (destination && IsDestinationOwn(native))
+            continue;
         // Archives, and programs that may be self-extracting ones, are read
         // after the folder's own files.
         if (m_request.archives && !(entry.attributes & platform::faDirectory)

@@ -6,6 +6,12 @@
 // and ".." that a search gives included), the files of the kinds harvested
 // among them, and then, when archives are read, the folder's archives (and
 // programs that may be self-extracting ones).
+//
+// The destination of the harvest may lie in the tree (or be it): its icon
+// files, its catalogue and its Temp folder are what the harvest makes, not
+// sources, and are passed over. The folders are known by what they are
+// (device and inode), not by their paths, which a link or a ".." can
+// disguise.
 
 #include "harvest/FileOps.h"
 #include "harvest/HarvestRequest.h"
@@ -35,8 +41,10 @@ struct WalkStep {
 
 class WalkPlan {
 public:
-    // sourceFolder ends with "/".
-    WalkPlan(FileOps& files, const HarvestRequest& request, const QString& sourceFolder);
+    // sourceFolder ends with "/". destination and temp are the harvest's own
+    // folders, held open; either may be nullptr or not ok().
+    WalkPlan(FileOps& files, const HarvestRequest& request, const QString& sourceFolder,
+        const files::Folder* destination = nullptr, const files::Folder* temp = nullptr);
 
     // The next step of the walk; nothing once it has ended.
     std::optional<WalkStep> next();
@@ -49,6 +57,8 @@ private:
     const HarvestRequest& m_request;
     QString m_sourceFolder;
     files::Folder m_source;
+    const files::Folder* m_destination;
+    const files::Folder* m_temp;
     QStringList m_workList;
     int m_index = 0;
     bool m_started = false;

@@ -67,8 +67,9 @@ TEST(ScanCommand, AWrongArgumentIsNamed)
     WriteBytes(root.filePath("f.exe"), { 'M', 'Z' });
     const WrongArgument cases[] = {
         { { "scan-tree", "nowhere", "D" }, "nowhere", "No such file or directory" },
-        { { "scan-tree", "S", "gone/D" }, "gone/D", "No such file or directory" },
-        { { "scan-tree", "S", "f.exe" }, "f.exe", "Not a directory" },
+        { { "scan-tree", "S", "gone/D" }, "Destination folder gone/D",
+            "No such file or directory" },
+        { { "scan-tree", "S", "f.exe" }, "Destination folder f.exe", "Not a directory" },
         { { "scan-file", "missing.exe", "D" }, "missing.exe", "No such file or directory" },
         { { "scan-file", "S", "D" }, "S", "Is a directory" },
     };
