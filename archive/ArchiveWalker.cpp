@@ -131,6 +131,7 @@ ArchiveWalker::Flow ArchiveWalker::walkMembers(
 {
     bool anyMember = false;
     int damagedHeaders = 0;
+    std::size_t position = 0;
     for (;;) {
         if (m_visitor.stopRequested())
             return Flow::Stopped;
@@ -150,7 +151,7 @@ ArchiveWalker::Flow ArchiveWalker::walkMembers(
             return Flow::Go;
         case ArchiveReader::Next::MemberDamaged: {
             anyMember = true;
-            const MemberPath member = path.member(reader.member().name);
+            const MemberPath member = path.member(reader.member().name, ++position);
             m_visitor.skipped(member, MemberDamagedText(reader.reason()));
             if (++damagedHeaders == kMaxDamagedHeaders) {
                 m_visitor.skipped(path, ArchiveDamagedText(reader.reason()));
@@ -168,7 +169,7 @@ ArchiveWalker::Flow ArchiveWalker::walkMembers(
             damagedHeaders = 0;
             break;
         }
-        const Flow flow = walkMember(reader, path.member(reader.member().name), level);
+        const Flow flow = walkMember(reader, path.member(reader.member().name, ++position), level);
         if (flow == Flow::EndArchive)
             return Flow::Go;
         if (flow != Flow::Go)

@@ -2,10 +2,11 @@
 
 namespace glyphor::archive {
 
-MemberPath MemberPath::member(std::string name) const
+MemberPath MemberPath::member(std::string name, std::size_t position) const
 {
     MemberPath inner = *this;
     inner.m_parts.push_back(std::move(name));
+    inner.m_positions.push_back(position);
     return inner;
 }
 

@@ -21,8 +21,9 @@ public:
     // The archive on disk itself, by the system's bytes for its path.
     explicit MemberPath(std::string file) { m_parts.push_back(std::move(file)); }
 
-    // A member of the archive (or member) this path names.
-    MemberPath member(std::string name) const;
+    // A member of the archive (or member) this path names, the position-th
+    // entry of it (from 1), which tells apart members of one name.
+    MemberPath member(std::string name, std::size_t position = 0) const;
 
     // The path on disk, then the names inside it.
     const std::vector<std::string>& parts() const { return m_parts; }
@@ -30,6 +31,9 @@ public:
     // The last name: the member's name within its archive (the path on disk
     // for the archive itself).
     const std::string& name() const { return m_parts.back(); }
+    // The position of each member in its archive, one for each name after
+    // the path on disk.
+    const std::vector<std::size_t>& positions() const { return m_positions; }
     // How many archives enclose what the path names: 0 for the file on disk.
     std::size_t nesting() const { return m_parts.size() - 1; }
 
@@ -37,6 +41,7 @@ public:
 
 private:
     std::vector<std::string> m_parts;
+    std::vector<std::size_t> m_positions;
 };
 
 // "/path/old.zip › inner.zip › setup/app.exe": the parts joined by

@@ -205,8 +205,8 @@ std::optional<CaptureId> Catalogue::recordCapture(const CaptureRecord& record)
             insertOriginal(*originalHash, record.originalGroup);
         Statement& add = m_db.prepared(
             "INSERT INTO captures (time, source, member, icon_index, group_number, group_name,"
-            " icon_hash, original_hash, collected, outcome)"
-            " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, 'waiting')");
+            " icon_hash, original_hash, collected, outcome, member_position)"
+            " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, 'waiting', ?10)");
         add.bind(1, record.time != 0 ? record.time : Now())
             .bindBlob(2, record.source)
             .bindBlob(3, record.member)
@@ -219,6 +219,8 @@ std::optional<CaptureId> Catalogue::recordCapture(const CaptureRecord& record)
             add.bindText(6, record.group.name);
         if (originalHash)
             add.bindBlob(8, *originalHash);
+        if (!record.memberPosition.empty())
+            add.bindText(10, record.memberPosition);
         add.run();
         id = m_db.lastInsertId();
         if (own)

@@ -221,8 +221,8 @@ void Examine(OpenedCatalogue& opened, Purpose purpose)
         opened.reason = "it holds tables of another program";
         return;
     }
-    if (opened.version == kCatalogueVersion) {
-        if (auto problem = SchemaProblem(db)) {
+    if (opened.version >= 1) {
+        if (auto problem = SchemaProblem(db, opened.version)) {
             opened.condition = Condition::Damaged;
             opened.reason = *problem;
             return;

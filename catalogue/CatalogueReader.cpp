@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <set>
+#include <string>
 #include <tuple>
 
 namespace glyphor::catalogue {
@@ -31,10 +32,17 @@ std::string Problem(
     }
 }
 
-constexpr const char* kEntryColumns
-    = "SELECT c.time, c.outcome, c.dest_name, c.collected, c.source, c.member, c.icon_index,"
-      " c.group_number, c.group_name, c.icon_hash, c.original_hash, length(o.bytes)"
-      " FROM captures c LEFT JOIN originals o ON o.hash = c.original_hash ";
+// The columns of an entry from a catalogue of the given layout: one of
+// layout 1, which a harvest has not brought up to date yet, has no member
+// positions.
+std::string EntryColumns(int version)
+{
+    return std::string("SELECT c.time, c.outcome, c.dest_name, c.collected, c.source, c.member,"
+                       " c.icon_index, c.group_number, c.group_name, c.icon_hash, c.original_hash,"
+                       " length(o.bytes), ")
+        + (version >= 2 ? "c.member_position" : "NULL")
+        + " FROM captures c LEFT JOIN originals o ON o.hash = c.original_hash ";
+}
 
 CatalogueEntry ReadEntry(const Statement& s)
 {
@@ -52,6 +60,7 @@ CatalogueEntry ReadEntry(const Statement& s)
     e.iconHash = HashFromBlob(s.blob(9)).value_or(IconHash {});
     e.originalHash = HashFromBlob(s.blob(10));
     e.originalSize = s.isNull(11) ? 0 : s.integer(11);
+    e.memberPosition = s.isNull(12) ? std::string() : s.text(12);
     return e;
 }
 
@@ -89,8 +98,8 @@ CatalogueReader::CatalogueReader(const std::string& folder)
                 false, true });
         }
         // An empty catalogue (made, then never written) has nothing to read.
-        if (opened.version == kCatalogueVersion)
-            m_catalogues.push_back({ path, std::move(opened.db), false });
+        if (opened.version >= 1)
+            m_catalogues.push_back({ path, std::move(opened.db), false, opened.version });
     }
     // The folder's current catalogue is the highest one in good order, as
     // for a harvest; where none is, the highest that is not.
@@ -108,7 +117,7 @@ template <class Query> void CatalogueReader::each(Query query)
         if (!c.db.isOpen())
             continue;
         try {
-            query(c.db);
+            query(c.db, c.version);
         } catch (const SqliteError& e) {
             m_problems.push_back(
                 { c.path, Problem(c.path, ConditionOf(e), e.what(), 0), c.current });
@@ -120,9 +129,9 @@ template <class Query> void CatalogueReader::each(Query query)
 std::vector<CatalogueEntry> CatalogueReader::sources(const IconHash& iconHash)
 {
     std::vector<CatalogueEntry> out;
-    each([&](Database& db) {
+    each([&](Database& db, int version) {
         Statement s(db,
-            (std::string(kEntryColumns)
+            (EntryColumns(version)
                 + "WHERE c.icon_hash = ?1 OR c.dest_hash = ?1 ORDER BY c.time, c.id")
                 .c_str());
         s.bindBlob(1, iconHash);
@@ -145,7 +154,7 @@ std::optional<std::vector<std::uint8_t>> CatalogueReader::original(const IconHas
 {
     std::optional<std::vector<std::uint8_t>> best;
     std::int64_t bestTime = 0;
-    each([&](Database& db) {
+    each([&](Database& db, int) {
         Statement s(db,
             "SELECT o.bytes, c.time FROM captures c JOIN originals o ON o.hash = c.original_hash"
             " WHERE c.icon_hash = ?1 OR c.dest_hash = ?1"
@@ -167,8 +176,8 @@ std::optional<std::vector<std::uint8_t>> CatalogueReader::original(const IconHas
 std::vector<CatalogueEntry> CatalogueReader::entries()
 {
     std::vector<CatalogueEntry> out;
-    each([&](Database& db) {
-        Statement s(db, (std::string(kEntryColumns) + "ORDER BY c.time, c.id").c_str());
+    each([&](Database& db, int version) {
+        Statement s(db, (EntryColumns(version) + "ORDER BY c.time, c.id").c_str());
         std::vector<CatalogueEntry> found;
         while (s.step())
             found.push_back(ReadEntry(s));
@@ -181,9 +190,9 @@ std::vector<CatalogueEntry> CatalogueReader::entries()
 std::vector<CatalogueEntry> DistinctPlaces(const std::vector<CatalogueEntry>& sources)
 {
     std::vector<CatalogueEntry> out;
-    std::set<std::tuple<std::string, std::string, int>> seen;
+    std::set<std::tuple<std::string, std::string, std::string, int>> seen;
     for (const CatalogueEntry& e : sources)
-        if (seen.insert({ e.source, e.member, e.index }).second)
+        if (seen.insert({ e.source, e.member, e.memberPosition, e.index }).second)
             out.push_back(e);
     return out;
 }

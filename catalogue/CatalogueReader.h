@@ -61,6 +61,7 @@ private:
         std::string path;
         Database db;
         bool current = false;
+        int version = 0;
     };
     // Runs query on each readable catalogue; one that fails midway is
     // named among the problems and read no more.
@@ -72,7 +73,8 @@ private:
     std::vector<CatalogueProblem> m_problems;
 };
 
-// The places among sources: each file, member and index once, at its first
+// The places among sources: each file, member (by its position too) and
+// index once, at its first
 // capture, in the order given.
 std::vector<CatalogueEntry> DistinctPlaces(const std::vector<CatalogueEntry>& sources);
 

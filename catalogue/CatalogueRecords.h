@@ -55,7 +55,10 @@ struct CaptureRecord {
     // "Temp/Icon0003.ico" for a scan, "Icon0012.ico" for Save Icon.
     std::string collected;
     // The group's hash, when the harvest has worked it out already.
-    std::optional<IconHash> originalHash;
+    std::optional<IconHash> originalHash {};
+    // For a member, its position in the archive ("7", or "2/7" for a member
+    // of a member), which tells apart members of one name; empty otherwise.
+    std::string memberPosition {};
 };
 
 // The catalogue's row of a capture.
@@ -70,10 +73,11 @@ struct CatalogueEntry {
     std::string file;
     std::string source;
     std::string member;
+    std::string memberPosition;
     int index = 0;
     GroupName group;
     IconHash iconHash {};
-    std::optional<IconHash> originalHash;
+    std::optional<IconHash> originalHash {};
     std::int64_t originalSize = 0;
 };
 

@@ -5,6 +5,7 @@
 #include <set>
 #include <string>
 #include <tuple>
+#include <vector>
 
 namespace glyphor::catalogue {
 
@@ -43,8 +44,13 @@ CREATE INDEX captures_by_dest ON captures (dest_hash);
 CREATE INDEX captures_waiting ON captures (collected) WHERE outcome = 'waiting';
 )";
 
+// Version 2: the position of a member in its archive, which tells apart two
+// members of one name.
+constexpr const char* kLayout2 = "ALTER TABLE captures ADD COLUMN member_position TEXT;";
+
 constexpr MigrationStep kSteps[] = {
     { 0, kLayout1 },
+    { 1, kLayout2 },
 };
 
 struct TableColumns {
@@ -71,16 +77,20 @@ std::set<SchemaObject> ObjectsOf(Database& db)
     return out;
 }
 
-// The schema the program makes, laid out once in memory.
-const std::set<SchemaObject>& OwnObjects()
+// The schema the program makes at each version, laid out once in memory.
+const std::set<SchemaObject>& OwnObjects(int version)
 {
-    static const std::set<SchemaObject> objects = [] {
+    static const std::vector<std::set<SchemaObject>> objects = [] {
+        std::vector<std::set<SchemaObject>> out(1);
         Database db;
         db.open(":memory:", SQLITE_OPEN_READWRITE, 0);
-        Migrate(db, 0, CatalogueMigrations());
-        return ObjectsOf(db);
+        for (const MigrationStep& step : kSteps) {
+            Migrate(db, step.from, std::span(&step, 1));
+            out.push_back(ObjectsOf(db));
+        }
+        return out;
     }();
-    return objects;
+    return objects.at(static_cast<std::size_t>(version));
 }
 
 } // namespace
@@ -116,7 +126,7 @@ int Migrate(Database& db, int version, std::span<const MigrationStep> steps)
     return version;
 }
 
-std::optional<std::string> SchemaProblem(Database& db)
+std::optional<std::string> SchemaProblem(Database& db, int version)
 {
     for (const TableColumns& t : kTables) {
         Statement info(db, "SELECT name FROM pragma_table_info(?1)");
@@ -130,7 +140,7 @@ std::optional<std::string> SchemaProblem(Database& db)
             if (!present.contains(column))
                 return std::string("table ") + t.table + " has no column " + column;
     }
-    const std::set<SchemaObject>& own = OwnObjects();
+    const std::set<SchemaObject>& own = OwnObjects(version);
     for (const SchemaObject& object : ObjectsOf(db)) {
         if (!own.contains(object))
             return "it holds " + std::get<0>(object) + " " + std::get<1>(object)

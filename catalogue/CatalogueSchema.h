@@ -21,7 +21,7 @@ struct MigrationStep {
 };
 
 // The version this program writes and reads.
-inline constexpr int kCatalogueVersion = 1;
+inline constexpr int kCatalogueVersion = 2;
 
 // Every step from an empty database to kCatalogueVersion, in order.
 std::span<const MigrationStep> CatalogueMigrations();
@@ -33,11 +33,11 @@ std::span<const MigrationStep> CatalogueMigrations();
 // Returns the version reached. Steps must follow each other from version on.
 int Migrate(Database& db, int version, std::span<const MigrationStep> steps);
 
-// What is wrong with the tables of a catalogue at kCatalogueVersion, in
+// What is wrong with the tables of a catalogue at version, in
 // words for a message ("table captures has no column outcome"); nothing
 // when its schema is exactly the one the program makes. Anything more (a
 // trigger, a view, an index of someone else's) is wrong too: its SQL would
 // run inside every harvest, and the file is not the program's to write.
-std::optional<std::string> SchemaProblem(Database& db);
+std::optional<std::string> SchemaProblem(Database& db, int version = kCatalogueVersion);
 
 } // namespace glyphor::catalogue

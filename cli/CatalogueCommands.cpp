@@ -83,7 +83,7 @@ int SourcesCommand(const Arguments& args)
         for (const CatalogueEntry& e : catalogue::DistinctPlaces(reader.sources(hash))) {
             std::string line = TabField(e.source) + "\t" + std::to_string(e.index);
             if (!e.member.empty())
-                line += "\t" + TabField(e.member);
+                line += "\t" + TabField(e.member) + "\t" + TabField(e.memberPosition);
             Print(line + "\n");
         }
         ReportProblems(reader);

@@ -72,6 +72,7 @@ std::optional<catalogue::CaptureId> CatalogueKeeper::captured(const IconPlace& p
         BytesOf(group),
         InTemp(collected),
         group ? group->hash : std::nullopt,
+        files::ToNativePath(place.memberPosition),
     };
     const std::optional<catalogue::CaptureId> id = m_catalogue.recordCapture(record);
     tell();

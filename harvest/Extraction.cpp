@@ -41,6 +41,14 @@ QString MemberOf(const archive::MemberPath& path)
     return names.join(kMemberSeparator);
 }
 
+QString MemberPositionOf(const archive::MemberPath& path)
+{
+    QStringList positions;
+    for (const std::size_t p : path.positions())
+        positions << QString::number(p);
+    return positions.join(QLatin1Char('/'));
+}
+
 } // namespace
 
 // One source's icons as the extraction takes them: counted, then one icon at
@@ -51,6 +59,7 @@ public:
     virtual const QString& path() const = 0;
     virtual const QString& file() const = 0;
     virtual const QString& member() const = 0;
+    virtual const QString& memberPosition() const = 0;
     virtual int count(QString& unreadable) = 0;
     virtual IconWork icon(int index) = 0;
 };
@@ -58,18 +67,20 @@ public:
 // Read now, on this thread, each icon when its turn comes.
 class Extraction::InlineSource final : public Source {
 public:
-    InlineSource(
-        JobContext& job, IconInput input, QString file, QString member, OriginalHashes* originals)
+    InlineSource(JobContext& job, IconInput input, QString file, QString member, QString position,
+        OriginalHashes* originals)
         : m_job(job)
         , m_input(std::move(input))
         , m_file(std::move(file))
         , m_member(std::move(member))
+        , m_position(std::move(position))
         , m_originals(originals)
     {
     }
     const QString& path() const override { return m_input.path; }
     const QString& file() const override { return m_file; }
     const QString& member() const override { return m_member; }
+    const QString& memberPosition() const override { return m_position; }
     int count(QString& unreadable) override { return CountIcons(m_job.icons, m_input, unreadable); }
     IconWork icon(int index) override
     {
@@ -81,6 +92,7 @@ private:
     IconInput m_input;
     QString m_file;
     QString m_member;
+    QString m_position;
     OriginalHashes* m_originals;
 };
 
@@ -94,6 +106,7 @@ public:
     const QString& path() const override { return m_work.path; }
     const QString& file() const override { return m_work.file; }
     const QString& member() const override { return m_work.member; }
+    const QString& memberPosition() const override { return m_work.memberPosition; }
     int count(QString& unreadable) override
     {
         unreadable = m_work.unreadable;
@@ -134,7 +147,7 @@ public:
         const QString member = MemberOf(path);
         InlineSource source(m_extraction.m_job,
             IconInput { ShownSource(file, member), nullptr, {}, bytes }, file, member,
-            m_extraction.m_originals.get());
+            MemberPositionOf(path), m_extraction.m_originals.get());
         m_extraction.captureAll(source);
     }
     void skipped(const archive::MemberPath& path, const std::string& reason) override
@@ -177,8 +190,8 @@ public:
         const QString file = files::FromNativePath(path.file());
         const QString member = MemberOf(path);
         m_task.push(ReadSource(m_tools.icons, m_tools.objects,
-            IconInput { ShownSource(file, member), nullptr, {}, bytes }, file, member, m_originals,
-            m_task.cancelFlag()));
+            IconInput { ShownSource(file, member), nullptr, {}, bytes }, file, member,
+            MemberPositionOf(path), m_originals, m_task.cancelFlag()));
     }
     void skipped(const archive::MemberPath& path, const std::string& reason) override
     {
@@ -255,8 +268,8 @@ std::shared_ptr<SourceTask> Extraction::submit(const WalkStep& step)
     if (step.kind == WalkStep::Kind::File) {
         m_pool->submit(task, [step, originals](SourceTask& t, ReaderTools& tools) {
             t.push(ReadSource(tools.icons, tools.objects,
-                IconInput { step.path, step.folder.get(), step.name, {} }, step.path, {}, originals,
-                t.cancelFlag()));
+                IconInput { step.path, step.folder.get(), step.name, {} }, step.path, {}, {},
+                originals, t.cancelFlag()));
         });
     } else {
         m_pool->submit(task, [step, originals, &request](SourceTask& t, ReaderTools& tools) {
@@ -319,7 +332,7 @@ NextPhase Extraction::walk(const QString& sourceFolder)
             } else {
                 InlineSource source(m_job,
                     IconInput { step->path, step->folder.get(), step->name, {} }, step->path, {},
-                    m_originals.get());
+                    {}, m_originals.get());
                 captureAll(source);
             }
             break;
@@ -412,8 +425,8 @@ NextPhase Extraction::file(const QString& file)
         if (next == NextPhase::Abandon)
             return NextPhase::Abandon;
     } else {
-        InlineSource source(
-            m_job, IconInput { file, folder.get(), step.name, {} }, file, {}, m_originals.get());
+        InlineSource source(m_job, IconInput { file, folder.get(), step.name, {} }, file, {}, {},
+            m_originals.get());
         captureAll(source);
     }
     if (m_job.abandoned())
@@ -449,7 +462,8 @@ void Extraction::captureAll(Source& source)
         return;
     }
     for (int i = 0; i < count && goesOn(); ++i) {
-        capture(IconPlace { source.file(), i + 1, count, source.member() }, source, i);
+        capture(IconPlace { source.file(), i + 1, count, source.member(), source.memberPosition() },
+            source, i);
         m_job.checkpoint(Checkpoint::Captured);
     }
 }

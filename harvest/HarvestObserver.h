@@ -39,6 +39,9 @@ struct IconPlace {
     int number = 0;
     int count = 0;
     QString member;
+    // The member's position in its archive ("7"; "2/7" inside a member that
+    // is an archive), which tells apart members of one name.
+    QString memberPosition {};
 };
 
 // A source as people read it: "/path/old.zip › setup/app.exe" for a member of

@@ -56,12 +56,13 @@ IconWork ReadIcon(const IconProvider& icons, CaptureObjects& objects, const Icon
 }
 
 SourceWork ReadSource(const IconProvider& icons, CaptureObjects& objects, const IconInput& input,
-    const QString& file, const QString& member, OriginalHashes* originals,
-    const std::atomic<bool>& cancelled)
+    const QString& file, const QString& member, const QString& memberPosition,
+    OriginalHashes* originals, const std::atomic<bool>& cancelled)
 {
     SourceWork work;
     work.file = file;
     work.member = member;
+    work.memberPosition = memberPosition;
     work.path = input.path;
     work.count = CountIcons(icons, input, work.unreadable);
     work.icons.reserve(std::size_t(std::max(work.count, 0)));

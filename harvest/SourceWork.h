@@ -44,6 +44,7 @@ struct SourceWork {
     // archive.
     QString file;
     QString member;
+    QString memberPosition;
     // The path sourceOpened names: the file, or "archive › member".
     QString path;
     int count = 0;
@@ -68,7 +69,7 @@ IconWork ReadIcon(const IconProvider& icons, CaptureObjects& objects, const Icon
 // Every icon of input, read ahead. Stops early (the icons read so far) once
 // cancelled is set.
 SourceWork ReadSource(const IconProvider& icons, CaptureObjects& objects, const IconInput& input,
-    const QString& file, const QString& member, OriginalHashes* originals,
-    const std::atomic<bool>& cancelled);
+    const QString& file, const QString& member, const QString& memberPosition,
+    OriginalHashes* originals, const std::atomic<bool>& cancelled);
 
 } // namespace glyphor

@@ -224,10 +224,10 @@ INSTANTIATE_TEST_SUITE_P(Catalogues, Damaged,
         Damage { "OfANewerLayout",
             [](const std::string& path) {
                 MakeCatalogue(Folder(path), 2);
-                Sql(path, "PRAGMA user_version = 2");
+                Sql(path, "PRAGMA user_version = 3");
                 return Nothing();
             },
-            "was written by a newer version of Glyphor 2 (layout 2; this version knows 1) and "
+            "was written by a newer version of Glyphor 2 (layout 3; this version knows 2) and "
             "is left as it is",
             false }),
     glyphor::kit::RowName());

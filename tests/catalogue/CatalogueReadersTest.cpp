@@ -6,6 +6,7 @@
 #include "Recording.h"
 
 #include "catalogue/CatalogueReader.h"
+#include "catalogue/CatalogueSchema.h"
 #include "catalogue/Sqlite.h"
 #include "files/Folder.h"
 #include "kit/NamedRows.h"
@@ -126,6 +127,37 @@ TEST(CatalogueFolder, AtAnyDepth)
     CatalogueReader reader(deep);
     EXPECT_EQ(reader.entries().size(), 1u);
     EXPECT_TRUE(reader.problems().empty());
+}
+
+} // namespace
+
+namespace {
+
+// A catalogue of the first layout (before member positions) is read as it
+// is, and the next harvest brings it up to date with its rows intact.
+TEST(CatalogueLayoutOne, IsReadAndBroughtUpToDate)
+{
+    const glyphor::kit::ScratchFolder dir;
+    const std::string path = dir.file(CatalogueFileName(1));
+    {
+        Database db;
+        db.open(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, 0);
+        ASSERT_EQ(Migrate(db, 0, CatalogueMigrations().first(1)), 1);
+        db.exec(
+            "INSERT INTO captures (time, source, member, icon_index, icon_hash, collected,"
+            " outcome) VALUES (1, 'a.zip', 'b.exe', 0, zeroblob(32), 'Icon0000.ico', 'placed')");
+        db.checkpointOnClose(true);
+    }
+    for (const bool harvested : { false, true }) {
+        if (harvested) {
+            ASSERT_TRUE(Catalogue::OpenForHarvest(dir.path()).kept());
+        }
+        CatalogueReader reader(dir.path());
+        const auto entries = reader.entries();
+        ASSERT_EQ(entries.size(), 1u) << harvested;
+        EXPECT_EQ(entries[0].member, "b.exe");
+        EXPECT_TRUE(reader.problems().empty()) << reader.problems()[0].message;
+    }
 }
 
 } // namespace

@@ -69,7 +69,7 @@ protected:
 
 const std::string kThreePlaces = "/src/a.exe\t0\n"
                                  "/src/b\xE9.dll\t5\n"
-                                 "/src/z.zip\t2\tin/c.exe\n";
+                                 "/src/z.zip\t2\tin/c.exe\t\n";
 
 TEST_F(CatalogueCli, SourcesListsEveryPlaceOnceWhateverTheFileIsCalled)
 {

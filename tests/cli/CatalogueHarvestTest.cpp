@@ -73,7 +73,7 @@ protected:
     std::string threePlaces() const
     {
         return tree.path("S/appwiz.cpl.dll") + "\t0\n" + tree.path("S/tools.zip")
-            + "\t0\tmsiexec.exe\n" + tree.path("S/sub/msiexec.exe") + "\t0\n";
+            + "\t0\tmsiexec.exe\t1\n" + tree.path("S/sub/msiexec.exe") + "\t0\n";
     }
 
     Tree tree;
@@ -90,6 +90,18 @@ TEST_F(ThreePlaces, SourcesListsThemAllAndARenameByHandKeepsThem)
     o = tree.run({ "sources", "D/my favourite.ico" });
     EXPECT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(o.out, threePlaces());
+}
+
+// Two members of one name in an archive are two places, told apart by
+// their positions in it.
+TEST_F(ThreePlaces, TwoMembersOfOneNameAreTwoPlaces)
+{
+    ASSERT_TRUE(
+        tree.pack(kit::ArchiveKind::Cpio, "w", { "msiexec.exe", "msiexec.exe" }, "U/twice.cpio"));
+    ASSERT_EQ(tree.run({ "scan-tree", "--archives", "U", "D" }).status, 0);
+    const std::string twice = tree.path("U/twice.cpio") + "\t0\tmsiexec.exe\t";
+    EXPECT_EQ(tree.run({ "sources", "D/Icon0000.ico" }).out,
+        threePlaces() + twice + "1\n" + twice + "2\n");
 }
 
 // The original kept is the largest of the three groups, byte for byte the

@@ -93,8 +93,9 @@ TEST_P(StopWithReadersBusy, IsAnsweredAndLosesNothing)
     // Every icon is a picture of its own: each one captured is in the
     // destination, waits in Temp, or was removed by the answer Yes in the
     // merge.
-    if (!(row.at == Checkpoint::MergeStarted && row.answer == StopAnswer::Yes))
+    if (!(row.at == Checkpoint::MergeStarted && row.answer == StopAnswer::Yes)) {
         EXPECT_EQ(kept + waiting, job.outcome().captured);
+    }
     EXPECT_EQ(kept, job.outcome().added);
 }
 
