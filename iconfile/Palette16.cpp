@@ -22,7 +22,7 @@ int Channel(std::uint32_t rgb, int shift)
 // answer is the full search's for every colour. (Finer cells leave fewer to
 // search, but cost more to lay out than a short harvest gains.)
 struct Cells {
-    std::array<std::uint16_t, 32 * 32 * 32> candidates {};
+    std::array<std::uint16_t, std::size_t { 32 } * 32 * 32> candidates {};
 
     Cells()
     {
