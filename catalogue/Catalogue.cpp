@@ -213,9 +213,9 @@ std::optional<CaptureId> Catalogue::recordCapture(const CaptureRecord& record)
             .bind(4, record.index)
             .bindBlob(7, iconHash)
             .bindBlob(9, record.collected);
-        if (record.group.number)
-            add.bind(5, *record.group.number);
-        else if (!record.group.name.empty())
+        if (record.group.kind == GroupName::Kind::Number)
+            add.bind(5, record.group.number);
+        else if (record.group.kind == GroupName::Kind::Name)
             add.bindText(6, record.group.name);
         if (originalHash)
             add.bindBlob(8, *originalHash);

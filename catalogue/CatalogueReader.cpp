@@ -54,9 +54,9 @@ CatalogueEntry ReadEntry(const Statement& s)
     e.member = s.bytes(5);
     e.index = static_cast<int>(s.integer(6));
     if (!s.isNull(7))
-        e.group = GroupName::Number(static_cast<std::uint32_t>(s.integer(7)));
+        e.group = GroupName::Number(static_cast<std::uint16_t>(s.integer(7)));
     else if (!s.isNull(8))
-        e.group = GroupName::Named(s.text(8));
+        e.group = GroupName::Name(s.text(8));
     e.iconHash = HashFromBlob(s.blob(9)).value_or(IconHash {});
     e.originalHash = HashFromBlob(s.blob(10));
     e.originalSize = s.isNull(11) ? 0 : s.integer(11);

@@ -12,13 +12,6 @@ constexpr std::array<std::string_view, 5> kOutcomeNames
 
 } // namespace
 
-std::string GroupName::shown() const
-{
-    if (number)
-        return "#" + std::to_string(*number);
-    return name;
-}
-
 std::string_view OutcomeName(Outcome outcome)
 {
     return kOutcomeNames[static_cast<std::size_t>(outcome)];

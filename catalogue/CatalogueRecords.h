@@ -3,6 +3,7 @@
 // terms. Paths and names are the system's bytes, as the harvest holds them.
 
 #include "catalogue/IconHash.h"
+#include "util/GroupName.h"
 
 #include <cstdint>
 #include <optional>
@@ -13,19 +14,8 @@
 namespace glyphor::catalogue {
 
 // The icon group of an executable that a capture came from, by the number
-// or the name of its resource. Neither for an icon of a plain .ico file.
-struct GroupName {
-    std::optional<std::uint32_t> number;
-    std::string name; // UTF-8; used when there is no number
-
-    static GroupName Number(std::uint32_t n) { return { n, {} }; }
-    static GroupName Named(std::string text) { return { std::nullopt, std::move(text) }; }
-    bool operator==(const GroupName&) const = default;
-
-    // "#14" for a number, the name as it is, empty for neither: the way
-    // resource names are written, where a name never begins with "#".
-    std::string shown() const;
-};
+// or the name of its resource; neither for an icon of a plain .ico file.
+using glyphor::GroupName;
 
 // What the merge did with a collected icon.
 enum class Outcome {

@@ -129,19 +129,6 @@ void AddLostEntries(std::vector<GroupImage>& images, std::size_t listed)
 
 } // namespace
 
-std::string GroupName::text() const
-{
-    switch (kind) {
-    case Kind::Number:
-        return std::to_string(number);
-    case Kind::Name:
-        return name;
-    case Kind::None:
-        break;
-    }
-    return {};
-}
-
 std::string Utf8OfUtf16(std::span<const std::uint16_t> units)
 {
     std::string out;

@@ -8,6 +8,7 @@
 #include "exe/ImageRange.h"
 #include "files/ByteSource.h"
 #include "iconfile/IconFileFormat.h"
+#include "util/GroupName.h"
 #include "util/Result.h"
 
 #include <cstddef>
@@ -22,22 +23,8 @@ namespace glyphor::exe {
 // The groups a file is read for: its icons, or its cursors.
 enum class GroupKind { Icon, Cursor };
 
-// What a group resource is called: a number, or a name. A name is bytes: an
-// NE file's as stored (in the code page of the program, so any bytes), a PE
-// file's UTF-16 name as UTF-8. An icon file's one group has neither, nor has
-// a group whose name cannot be read.
-struct GroupName {
-    enum class Kind { None, Number, Name };
-    Kind kind = Kind::None;
-    std::uint16_t number = 0;
-    std::string name;
-
-    static GroupName Number(std::uint16_t n) { return { Kind::Number, n, {} }; }
-    static GroupName Name(std::string s) { return { Kind::Name, 0, std::move(s) }; }
-    // The number in decimal, the name, or nothing.
-    std::string text() const;
-    bool operator==(const GroupName&) const = default;
-};
+// What a group resource is called (one type for the whole program).
+using glyphor::GroupName;
 
 // Most characters of a name that are read: names are identifiers of a few
 // dozen characters, and the file names made of them must stay short.

@@ -13,13 +13,9 @@ std::string InTemp(const QString& name)
     return "Temp/" + files::ToNativePath(name);
 }
 
-catalogue::GroupName GroupOf(const std::optional<OriginalGroup>& group)
+GroupName GroupOf(const std::optional<OriginalGroup>& group)
 {
-    if (!group)
-        return {};
-    if (group->number)
-        return catalogue::GroupName::Number(*group->number);
-    return catalogue::GroupName::Named(group->name);
+    return group ? group->name : GroupName {};
 }
 
 std::span<const std::uint8_t> BytesOf(const std::optional<OriginalGroup>& group)

@@ -7,6 +7,7 @@
 #include "catalogue/IconHash.h"
 #include "iconfile/IconImage.h"
 #include "util/Error.h"
+#include "util/GroupName.h"
 
 #include <QString>
 
@@ -43,8 +44,7 @@ struct IconInput {
 // An icon's original group as the file stores it: its name or number in the
 // file, and the group rebuilt as an icon file of all its images.
 struct OriginalGroup {
-    std::optional<std::uint16_t> number; // a numbered group
-    std::string name; // a named one (UTF-8, or its bytes)
+    GroupName name;
     std::vector<std::uint8_t> file;
     // The hash of file, where it was worked out already (by the thread that
     // read the source, beside the others).

@@ -153,11 +153,7 @@ std::optional<OriginalGroup> OriginalGroupOf(const exe::IconSource& icons, int i
     if (!rebuilt || rebuilt->file.empty())
         return std::nullopt;
     OriginalGroup group;
-    const exe::GroupName name = icons.groupName(index);
-    if (name.kind == exe::GroupName::Kind::Number)
-        group.number = name.number;
-    else if (name.kind == exe::GroupName::Kind::Name)
-        group.name = name.name;
+    group.name = icons.groupName(index);
     group.file = std::move(rebuilt->file);
     return group;
 }

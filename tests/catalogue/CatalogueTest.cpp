@@ -58,7 +58,7 @@ TEST_F(CatalogueTest, GivesBackEveryFieldAsRecorded)
         { "named group, path not UTF-8",
             { "/src/\xC9"
               "diteur.exe",
-                0, 2, FakeGroup(2, 700), "", GroupName::Named("MAINICON"), 1600000000 } },
+                0, 2, FakeGroup(2, 700), "", GroupName::Name("MAINICON"), 1600000000 } },
         { "archive member",
             { "/src/old.zip", 7, 3, FakeGroup(3, 900),
                 "bin/\xFF"

@@ -41,7 +41,7 @@ protected:
             bool placed;
         } captures[] = {
             { "/src/a.exe", "", 0, 9, GroupName::Number(1), 3000, "Icon0000.ico", true },
-            { "/src/b\xE9.dll", "", 5, 9, GroupName::Named("APP"), 9000, "Icon0000.ico", false },
+            { "/src/b\xE9.dll", "", 5, 9, GroupName::Name("APP"), 9000, "Icon0000.ico", false },
             { "/src/z.zip", "in/c.exe", 2, 9, GroupName::Number(7), 3000, "Icon0000.ico", false },
             { "/src/a.exe", "", 1, 4, GroupName::Number(2), 0, "Icon0001.ico", true },
             { "/src/a.exe", "", 0, 9, GroupName::Number(1), 3000, "Icon0000.ico", false },

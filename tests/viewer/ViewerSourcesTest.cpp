@@ -100,7 +100,7 @@ private slots:
         // was not kept; the others were added by hand.
         RecordSources(root + "/dest", "Icon0001.ico",
             { { "/src/a.exe", "", 0, catalogue::GroupName::Number(1), m_small },
-                { "/src/b\xE9.dll", "", 5, catalogue::GroupName::Named("APP"), m_large },
+                { "/src/b\xE9.dll", "", 5, catalogue::GroupName::Name("APP"), m_large },
                 { "/src/z.zip", "in/c.exe", 2, catalogue::GroupName::Number(7), m_small },
                 { "/src/a.exe", "", 0, catalogue::GroupName::Number(1), m_small } },
             1700000000);
