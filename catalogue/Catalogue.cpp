@@ -319,27 +319,10 @@ bool Catalogue::recordLost(CaptureId id)
 }
 
 std::optional<CaptureId> Catalogue::findWaiting(
-    const std::string& collected, const IconHash& iconHash)
-{
-    std::optional<CaptureId> found;
-    guarded([&] {
-        Statement& s
-            = m_db.prepared("SELECT id FROM captures WHERE outcome = 'waiting' AND collected = ?1"
-                            " AND icon_hash = ?2 ORDER BY id DESC LIMIT 1");
-        s.bindBlob(1, collected).bindBlob(2, iconHash);
-        if (s.step())
-            found = s.integer(0);
-        // A statement left on its row would hold its read open.
-        s.reset();
-        return true;
-    });
-    return found;
-}
-
-std::optional<CaptureId> Catalogue::findWaiting(
     const std::string& collected, std::span<const std::uint8_t> iconFile)
 {
-    return findWaiting(collected, HashOfBytes(iconFile));
+    const std::vector<CaptureId> all = findAllWaiting(collected, HashOfBytes(iconFile));
+    return all.empty() ? std::nullopt : std::optional<CaptureId>(all.back());
 }
 
 std::vector<CaptureId> Catalogue::findAllWaiting(

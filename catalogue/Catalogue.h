@@ -21,7 +21,7 @@
 //     say(catalogue.takeNotice());                     // after any step, when not empty
 //
 // An icon that an earlier, cut-off run left in Temp is found again by its
-// collected name and content (findWaiting) and completed the same way. The
+// collected name and content (findAllWaiting) and completed the same way. The
 // file is described in CatalogueFiles.h, its layout in CatalogueSchema.cpp.
 
 #include "catalogue/CatalogueRecords.h"
@@ -92,7 +92,6 @@ public:
     // the destination folder) and content: an icon that a run which was cut
     // off left in Temp. The newest when there are several; nothing when no
     // capture of it waits (it was collected while no catalogue was kept).
-    std::optional<CaptureId> findWaiting(const std::string& collected, const IconHash& iconHash);
     std::optional<CaptureId> findWaiting(
         const std::string& collected, std::span<const std::uint8_t> iconFile);
     // Every waiting capture of that name and content, oldest first: captures

@@ -225,12 +225,10 @@ SettingsBytes SettingsToWrite(const QString& path)
 
 std::int32_t SettingsStore::loadCount() const
 {
-    const SettingsBytes file = ReadSettingsBytes(m_path);
-    if (!file.problem.isEmpty()) {
-        Warn(m_path, file.problem + QStringLiteral(", so ") + kNotRead);
-        return 0;
-    }
-    return CountFromValue(CountValueIn(file.bytes));
+    const StoredSettings stored = load();
+    if (!stored.countError.empty())
+        throw Error(stored.countError);
+    return stored.count;
 }
 
 void SettingsStore::storeCount(std::int32_t count)
